@@ -1,0 +1,47 @@
+# Shared build conventions for every OmniSetup target.
+
+if(OMNI_TSAN)
+    add_compile_options(-fsanitize=thread -g)
+    add_link_options(-fsanitize=thread)
+endif()
+if(OMNI_ASAN)
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -g)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
+# Warnings and language level for one of our own targets.
+function(omni_target_defaults target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra)
+    target_compile_features(${target} PUBLIC cxx_std_20)
+endfunction()
+
+# A static library of one subsystem: omni_library(NAME SOURCES ... DEPS ...)
+# Public headers are included as "<subsystem>/<file>.h" from src/.
+function(omni_library name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;PRIVATE_DEPS" ${ARGN})
+    add_library(${name} STATIC ${ARG_SOURCES})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
+    omni_target_defaults(${name})
+endfunction()
+
+# One test executable registered with CTest: omni_test(NAME SOURCES ... LIBS ... [GUI] [TIMEOUT s])
+# GoogleTest main unless QT is given (Qt Test brings its own main). GUI tests run on the
+# offscreen platform.
+function(omni_test name)
+    cmake_parse_arguments(ARG "QT;GUI" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    omni_target_defaults(${name})
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
+    if(ARG_QT)
+        target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test)
+    else()
+        target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+    endif()
+    add_test(NAME ${name} COMMAND ${name})
+    if(NOT ARG_TIMEOUT)
+        set(ARG_TIMEOUT 300)
+    endif()
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT}
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;OMNISETUP_LANG=en;OMNI_SOURCE_DIR=${PROJECT_SOURCE_DIR};XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-config/${name}")
+endfunction()

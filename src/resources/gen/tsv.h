@@ -1,0 +1,96 @@
+// Reader for the string-table files: one row per line, "id<TAB>English<TAB>Japanese".
+// Blank lines and lines starting with '#' are skipped. Inside a text, \n, \r, \t and \\ stand for
+// a line feed, a carriage return, a tab and a backslash. An empty Japanese text falls back to the
+// English one at run time. Used by the build-time generators only.
+#pragma once
+
+#include <cstdint>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace omni::gen {
+
+struct StringRow {
+    std::uint32_t id = 0;
+    std::string english;   // UTF-8, escapes resolved
+    std::string japanese;  // UTF-8, escapes resolved; may be empty
+    std::string file;
+    int line = 0;
+};
+
+inline std::string unescape(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size()) {
+            char next = text[++i];
+            switch (next) {
+                case 'n': out += '\n'; break;
+                case 'r': out += '\r'; break;
+                case 't': out += '\t'; break;
+                case '\\': out += '\\'; break;
+                default: out += '\\'; out += next; break;
+            }
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+inline std::vector<StringRow> readStringFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot open " + path);
+    std::vector<StringRow> rows;
+    std::string line;
+    int number = 0;
+    while (std::getline(in, line)) {
+        ++number;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty() || line[0] == '#') continue;
+        auto tab1 = line.find('\t');
+        if (tab1 == std::string::npos)
+            throw std::runtime_error(path + ":" + std::to_string(number) + ": expected id<TAB>text");
+        auto tab2 = line.find('\t', tab1 + 1);
+        StringRow row;
+        row.file = path;
+        row.line = number;
+        try {
+            row.id = static_cast<std::uint32_t>(std::stoul(line.substr(0, tab1)));
+        } catch (const std::exception&) {
+            throw std::runtime_error(path + ":" + std::to_string(number) + ": bad id");
+        }
+        row.english = unescape(line.substr(tab1 + 1, tab2 == std::string::npos ? std::string::npos
+                                                                                 : tab2 - tab1 - 1));
+        if (tab2 != std::string::npos) row.japanese = unescape(line.substr(tab2 + 1));
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+// Text as the body of a C++ u"..." literal (the compiler turns the UTF-8 source into UTF-16).
+inline std::string cxxLiteralBody(const std::string& text) {
+    std::string out;
+    for (unsigned char c : text) {
+        switch (c) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            case '?': out += "\\?"; break;  // no trigraphs
+            default:
+                if (c < 0x20) {
+                    char buf[8];
+                    std::snprintf(buf, sizeof buf, "\\%03o", c);
+                    out += buf;
+                } else {
+                    out += static_cast<char>(c);
+                }
+        }
+    }
+    return out;
+}
+
+}  // namespace omni::gen

@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "app/settings_store.h"
+#include "ui/exception.h"
+
+namespace fs = std::filesystem;
+using namespace omni;
+
+namespace {
+
+struct LayoutRecord {
+    std::int32_t marker;
+    std::int32_t maximized;
+    std::int32_t width;
+    std::int32_t height;
+};
+static_assert(sizeof(LayoutRecord) == 16);
+
+class SettingsStore : public ::testing::Test {
+protected:
+    void SetUp() override {
+        home_ = fs::temp_directory_path() /
+                ("omni-settings-" + std::to_string(::getpid()) + "-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(home_);
+        ::setenv("XDG_CONFIG_HOME", home_.c_str(), 1);
+    }
+    void TearDown() override {
+        ::chmod(home_.c_str(), 0700);
+        fs::remove_all(home_);
+    }
+    fs::path home_;
+};
+
+}  // namespace
+
+TEST_F(SettingsStore, FirstReadCreatesTheKeyAndFindsNothing) {
+    LayoutRecord record{7, 7, 7, 7};
+    EXPECT_FALSE(readSetting(kProgramSettingsKey, "MainWindow", record));
+    EXPECT_EQ(record.marker, 7);  // untouched
+    EXPECT_TRUE(fs::is_directory(home_ / "Kestrel" / "OmniSetup"));
+}
+
+TEST_F(SettingsStore, RecordRoundTripsOnlyAtItsExactSize) {
+    LayoutRecord written{0, 1, 800, 600};
+    writeSetting(kProgramSettingsKey, "MainWindow", written);
+    LayoutRecord read{};
+    ASSERT_TRUE(readSetting(kProgramSettingsKey, "MainWindow", read));
+    EXPECT_EQ(read.width, 800);
+    EXPECT_EQ(read.height, 600);
+
+    char twelve[12] = {};
+    EXPECT_FALSE(readSetting(kProgramSettingsKey, "MainWindow", twelve, sizeof twelve));
+    char twenty[20] = {};
+    EXPECT_FALSE(readSetting(kProgramSettingsKey, "MainWindow", twenty, sizeof twenty));
+}
+
+TEST_F(SettingsStore, ReplaceIsAtomicAndLeavesNoTemporaryFiles) {
+    for (int i = 0; i < 50; ++i) {
+        LayoutRecord r{0, 0, i, i};
+        writeSetting(kProgramSettingsKey, "MainWindow", r);
+    }
+    LayoutRecord last{};
+    ASSERT_TRUE(readSetting(kProgramSettingsKey, "MainWindow", last));
+    EXPECT_EQ(last.width, 49);
+    int files = 0;
+    for (const auto& entry : fs::directory_iterator(home_ / "Kestrel" / "OmniSetup")) {
+        (void)entry;
+        ++files;
+    }
+    EXPECT_EQ(files, 1);
+}
+
+TEST_F(SettingsStore, PortNamesWithSlashesStayInsideTheKey) {
+    char record[28] = {28};
+    writeSetting(kProgramSettingsKey, "/dev/ttyUSB0", record, sizeof record);
+    char back[28] = {};
+    ASSERT_TRUE(readSetting(kProgramSettingsKey, "/dev/ttyUSB0", back, sizeof back));
+    EXPECT_EQ(back[0], 28);
+    EXPECT_FALSE(readSetting(kProgramSettingsKey, "/dev/ttyUSB1", back, sizeof back));
+    for (const auto& entry : fs::directory_iterator(home_ / "Kestrel" / "OmniSetup"))
+        EXPECT_EQ(entry.path().filename().string().find('/'), std::string::npos);
+}
+
+TEST_F(SettingsStore, UncreatableKeyRaisesSystemExceptionWithTheOsError) {
+    if (::geteuid() == 0) {
+        // root ignores folder permissions: block the key with a plain file instead.
+        fs::create_directories(home_);
+        std::ofstream(home_ / "Kestrel") << "not a folder";
+    } else {
+        fs::create_directories(home_);
+        ::chmod(home_.c_str(), 0500);
+    }
+    char record[4] = {};
+    try {
+        writeSetting(kProgramSettingsKey, "MainWindow", record, sizeof record);
+        FAIL() << "expected SystemException";
+    } catch (const SystemException& e) {
+        EXPECT_NE(e.errorCode(), 0);
+        EXPECT_EQ(e.caption(), u"SystemException");
+        EXPECT_FALSE(e.text().empty());
+    }
+    EXPECT_THROW(readSetting(kProgramSettingsKey, "MainWindow", record, sizeof record),
+                 SystemException);
+}
