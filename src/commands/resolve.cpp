@@ -1,0 +1,69 @@
+#include "commands/resolve.h"
+
+namespace omni {
+
+namespace {
+
+ResolveResult fromDialog(std::optional<std::string> text) {
+    return text ? ResolveResult::of(std::move(*text)) : ResolveResult::nothing();
+}
+
+}  // namespace
+
+ResolveResult resolveEntry(const CatalogEntry& entry, bool mode2D, EntryDialogs& dialogs) {
+    const std::string_view command = entry.command ? entry.command : "";
+    switch (entry.kind) {
+        case EntryKind::Command:
+            return ResolveResult::of(std::string(command));
+        case EntryKind::PrefixSuffix:
+            return fromDialog(dialogs.prefixSuffix(command, mode2D));
+        case EntryKind::DecimalArgument: {
+            auto choice = dialogs.numberInput(entry, mode2D);
+            if (!choice)
+                return ResolveResult::nothing();
+            // A choice the entry does not offer is taken as the plain value.
+            if ((choice->kind == NumberChoice::Kind::Initialize &&
+                 !(entry.flags & kOfferInitialize)) ||
+                (choice->kind == NumberChoice::Kind::Inhibit && !(entry.flags & kOfferInhibit)))
+                choice->kind = NumberChoice::Kind::Value;
+            return ResolveResult::of(composeDecimalArgument(command, entry.minValue, entry.maxValue,
+                                                            entry.digits, *choice, mode2D));
+        }
+        case EntryKind::SilentMode:
+            return fromDialog(dialogs.silentMode(command, mode2D));
+        case EntryKind::ByteArgument: {
+            auto choice = dialogs.numberInput(entry, mode2D);
+            if (!choice)
+                return ResolveResult::nothing();
+            int value = choice->kind == NumberChoice::Kind::Value ? choice->value : 0;
+            return ResolveResult::of(
+                composeByteArgument(command, entry.minValue, entry.maxValue, value));
+        }
+        case EntryKind::Buzzer:
+            return fromDialog(dialogs.buzzer(command, mode2D));
+        case EntryKind::StatusLed:
+            return fromDialog(dialogs.statusLed(command, mode2D));
+        case EntryKind::Vibrator:
+            return fromDialog(dialogs.vibrator(command, mode2D));
+        case EntryKind::BluetoothAddress:
+            return fromDialog(dialogs.bluetoothBarcode(kCaptionBluetoothAddress, command, mode2D));
+        case EntryKind::BluetoothClearData:
+            return fromDialog(dialogs.bluetoothBarcode(kCaptionClearStoredData, command, mode2D));
+        case EntryKind::BluetoothDisconnect:
+            return fromDialog(
+                dialogs.bluetoothBarcode(kCaptionWirelessDisconnect, command, mode2D));
+        case EntryKind::BluetoothTime:
+            return fromDialog(dialogs.bluetoothSend(kCaptionTimeAdjustment, command, mode2D));
+        case EntryKind::BluetoothTimeCode:
+            return fromDialog(dialogs.bluetoothBarcode(kCaptionTimeAdjustment, command, mode2D));
+        case EntryKind::BluetoothDeviceName:
+            return fromDialog(dialogs.bluetoothSend(kCaptionDeviceName, command, mode2D));
+        case EntryKind::BluetoothDemoMode:
+            return fromDialog(dialogs.bluetoothBarcode(kCaptionDemoMode, command, mode2D));
+        case EntryKind::Waveform:
+            return ResolveResult::waveform();
+    }
+    return ResolveResult::nothing();  // kinds above 15
+}
+
+}  // namespace omni
