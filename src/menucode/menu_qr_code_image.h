@@ -1,0 +1,102 @@
+// QR menu codes: the command history of one menu-code page and the QR symbol built from it.
+//
+// The symbol always holds the envelope "@MENU_KEST@ZZ@" + token text + "ZZ@TSEK_UNEM@", where the
+// token text is every token of every entry's command, each followed by "@". Every change to the
+// history rebuilds and re-encodes it; when the tokens of an added command are refused or the
+// encode fails, the previous symbol stays until the next successful rebuild. The Code 39 sheet
+// draws the same history.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "commands/page_item.h"
+#include "menucode/qr_code_image.h"
+
+namespace omni {
+
+inline constexpr std::string_view kMenuEnvelopeStart = "@MENU_KEST@ZZ@";
+inline constexpr std::string_view kMenuEnvelopeEnd = "ZZ@TSEK_UNEM@";
+
+class MenuQRCodeImage : public QRCodeImage {
+public:
+    static constexpr std::size_t kMaxTokenText = 1022;  // characters of token text
+
+    // Why appendTokens refused a command.
+    enum class TokenError { None, TooLong, Unterminated, BracketAtEnd, TrailingCharacter };
+
+    // Splits a command into QR tokens and appends each with "@" to the token text. Quoted
+    // strings ('...', with '' standing for one apostrophe) are one token; "[", "]", "{" take the
+    // next 3, 4, 5 characters; anything else starts a 2-character token; a lone trailing "B",
+    // "E", "L", "Y" or "Z" is a token of its own. Returns false on refusal; tokens appended
+    // before the refusal stay.
+    bool appendTokens(std::string_view command);
+    TokenError lastTokenError() const { return lastTokenError_; }
+
+    const std::string& tokenText() const { return tokenText_; }
+    const std::string& envelope() const { return envelope_; }
+
+protected:
+    void clearTokens() { tokenText_.clear(); }
+    // Builds the envelope from the token text and encodes it; false when it does not fit.
+    bool rebuild();
+
+private:
+    std::string tokenText_;
+    std::string envelope_;
+    TokenError lastTokenError_ = TokenError::None;
+};
+
+// Outcome of a change to the history. Everything but Ok has a message in the user's words.
+enum class HistoryStatus {
+    Ok,           // the history changed and the symbol matches it
+    NoTokens,     // the command has no tokens; nothing was added
+    Full,         // the history already holds 256 entries; nothing was added
+    TooLong,      // added, but the commands pass the QR menu code's limit; symbol not updated
+    Malformed,    // added, but the command cannot be split into tokens; symbol not updated
+    TooLarge,     // the text does not fit a QR Code symbol; symbol not updated
+    NoSuchEntry,  // the index names no entry; nothing changed
+};
+
+// The message for a status (from the string table, current language); empty for Ok.
+std::u16string historyMessage(HistoryStatus status);
+
+class MenuQRCodeImageWithHistory : public MenuQRCodeImage {
+public:
+    static constexpr std::size_t kMaxEntries = 256;
+    static constexpr std::uint32_t kTypedCommandLabel = 464;  // "Input command by user"
+
+    // Holds the empty envelope, modulePixels 3.
+    MenuQRCodeImageWithHistory();
+
+    // Appends a copy of `item` (refused when its count is 0 or the history is full).
+    HistoryStatus addEntry(const PageItem& item);
+    // A command typed by the operator, labelled "Input command by user".
+    HistoryStatus addTypedCommand(std::string_view command);
+    HistoryStatus removeEntry(std::size_t index);
+    HistoryStatus swapEntries(std::size_t i, std::size_t j);
+    void clear();
+
+    std::size_t size() const { return entries_.size(); }
+    bool empty() const { return entries_.empty(); }
+    const PageItem& entry(std::size_t index) const { return entries_.at(index); }
+    const std::vector<PageItem>& entries() const { return entries_; }
+
+    // False after a refused add or failed encode, until the next successful rebuild.
+    bool symbolMatchesHistory() const { return symbolCurrent_; }
+
+private:
+    HistoryStatus rebuildAll();
+
+    std::vector<PageItem> entries_;
+    bool symbolCurrent_ = true;
+};
+
+// Tokens of a command in menu-command syntax, counted the way page items count them
+// ("[" 4, "]" 5, "{" 6 characters, a quoted literal one token, anything else 2); 0 when the
+// command is empty or a token runs past its end.
+std::uint32_t countCommandTokens(std::string_view command);
+
+}  // namespace omni

@@ -1,0 +1,35 @@
+// Renders page drawings through Qt Gui: onto any QPaintDevice (a widget, a printer, an image),
+// or into PNG, SVG and PDF files. Needs a QGuiApplication for the fonts.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "menucode/page_drawing.h"
+
+class QPainter;
+class QPaintDevice;
+
+namespace omni::page {
+
+// Measures text with the fonts the painters below use.
+class QtTextMeasure : public TextMeasure {
+public:
+    double width(std::u16string_view text, const Font& font) const override;
+};
+
+// Paints the items with the painter's current transform (page units to device).
+void paint(QPainter& painter, const Drawing& drawing);
+// Paints onto a device, page units scaled by `scale`, after filling the page white.
+void paintTo(QPaintDevice& device, const Drawing& drawing, double scale = 1.0);
+
+// File writers; each throws UserException naming the file when it cannot be written.
+// PNG: ceil(width × scale) × ceil(height × scale) pixels, crisp module edges.
+void writePng(const Drawing& drawing, const std::string& path, double scale = 1.0);
+// SVG: user units equal page units × scale.
+void writeSvg(const Drawing& drawing, const std::string& path, double scale = 1.0);
+// PDF: one page per drawing, page units at `unitsPerInch`, each page sized to its drawing.
+void writePdf(const std::vector<Drawing>& pages, const std::string& path,
+              double unitsPerInch = 96.0);
+
+}  // namespace omni::page
