@@ -1,0 +1,153 @@
+#include "menucode/qr/qr_encode.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+#include <string>
+
+#include "zxing_decode.h"
+
+namespace omni {
+namespace {
+
+using test::decodeQr;
+
+std::unique_ptr<CQR_Encode> encoded(const std::string& text) {
+    auto code = std::make_unique<CQR_Encode>();
+    EXPECT_TRUE(code->encode(text)) << text.size() << " bytes";
+    return code;
+}
+
+TEST(QrEncode, SegmentsFollowTheCheapestModes) {
+    // Digits alone: one numeric segment.
+    auto digits = encoded("0123456789012");
+    ASSERT_EQ(digits->segmentCount(), 1);
+    EXPECT_EQ(digits->segmentMode(0), CQR_Encode::Numeric);
+
+    // Four digits and three capitals cost 52 bits as one alphanumeric segment, 58 apart.
+    auto mixed = encoded("1234ABC");
+    ASSERT_EQ(mixed->segmentCount(), 1);
+    EXPECT_EQ(mixed->segmentMode(0), CQR_Encode::Alphanumeric);
+    EXPECT_EQ(mixed->dataBits(), 52);
+
+    // Short alphanumeric runs between single 8-bit characters collapse into 8-bit segments.
+    auto envelope = encoded("@MENU_KEST@ZZ@ZZ@TSEK_UNEM@");
+    EXPECT_EQ(envelope->segmentCount(), 1);
+    EXPECT_EQ(envelope->segmentMode(0), CQR_Encode::Byte);
+    EXPECT_EQ(*decodeQr(*envelope), "@MENU_KEST@ZZ@ZZ@TSEK_UNEM@");
+
+    // A long digit run inside text keeps its own numeric segment.
+    auto run = encoded("abc01234567890123456789def");
+    ASSERT_EQ(run->segmentCount(), 3);
+    EXPECT_EQ(run->segmentMode(1), CQR_Encode::Numeric);
+    EXPECT_EQ(run->segmentLength(1), 20);
+
+    // Shift JIS pairs are Kanji characters of two bytes each.
+    auto kanji = encoded("\x88\x9F\x88\xA0\xE0\x40");
+    ASSERT_EQ(kanji->segmentCount(), 1);
+    EXPECT_EQ(kanji->segmentMode(0), CQR_Encode::Kanji);
+    EXPECT_EQ(kanji->dataBits(), 4 + 8 + 3 * 13);
+}
+
+TEST(QrEncode, ChoosesTheSmallestVersionWithTheWiderCountFields) {
+    // Version 1-L holds 17 bytes in 8-bit mode, version 9-L 230 bytes; from version 10 the byte
+    // count field is 16 bits, so 231 bytes need version 10.
+    EXPECT_EQ(encoded(std::string(17, 'a'))->version(), 1);
+    EXPECT_EQ(encoded(std::string(18, 'a'))->version(), 2);
+    EXPECT_EQ(encoded(std::string(230, 'a'))->version(), 9);
+    auto ten = encoded(std::string(231, 'a'));
+    EXPECT_EQ(ten->version(), 10);
+    EXPECT_EQ(ten->symbolSize(), 57);
+    EXPECT_EQ(*decodeQr(*ten), std::string(231, 'a'));
+}
+
+TEST(QrEncode, VersionFortyLimitsAndFailureKeepsThePreviousSymbol) {
+    struct Limit {
+        std::string fits, tooLong;
+    };
+    const Limit limits[] = {
+        {std::string(7089, '7'), std::string(7090, '7')},
+        {std::string(4296, 'K'), std::string(4297, 'K')},
+        {std::string(2953, 'k'), std::string(2954, 'k')},
+    };
+    CQR_Encode code;
+    for (const auto& limit : limits) {
+        ASSERT_TRUE(code.encode(limit.fits));
+        EXPECT_EQ(code.version(), 40);
+        EXPECT_EQ(*decodeQr(code), limit.fits);
+    }
+    ASSERT_TRUE(code.encode("kept"));
+    const int size = code.symbolSize();
+    for (const auto& limit : limits)
+        EXPECT_FALSE(code.encode(limit.tooLong));
+    EXPECT_FALSE(code.encode(""));
+    EXPECT_FALSE(code.encode(nullptr, 0));
+    EXPECT_EQ(code.symbolSize(), size);
+    EXPECT_EQ(*decodeQr(code), "kept");
+}
+
+TEST(QrEncode, LengthZeroReadsUpToTheNul) {
+    CQR_Encode code;
+    ASSERT_TRUE(code.encode("HELLO\0IGNORED", 0));
+    EXPECT_EQ(*decodeQr(code), "HELLO");
+}
+
+// Random texts of every character class and length, decoded by ZXing.
+TEST(QrEncode, DifferentialAgainstARealDecoder) {
+    std::mt19937 rng(20241205);
+    const auto pick = [&](int lo, int hi) {
+        return std::uniform_int_distribution<int>(lo, hi)(rng);
+    };
+    const std::string alnum = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ $%*+-./:";
+    auto code = std::make_unique<CQR_Encode>();
+    int decoded = 0, bigVersions = 0;
+    for (int round = 0; round < 400; ++round) {
+        // Mostly short texts, every tenth near the version-40 capacity.
+        const int target = round % 10 == 9 ? pick(1500, 3000) : pick(1, round % 3 ? 120 : 900);
+        std::string text;
+        while (static_cast<int>(text.size()) < target) {
+            const int run = pick(1, 40);
+            switch (pick(0, 3)) {
+                case 0:
+                    for (int i = 0; i < run; ++i)
+                        text += static_cast<char>('0' + pick(0, 9));
+                    break;
+                case 1:
+                    for (int i = 0; i < run; ++i)
+                        text += alnum[static_cast<std::size_t>(pick(10, 44))];
+                    break;
+                case 2:
+                    for (int i = 0; i < run; ++i)
+                        text += static_cast<char>(pick(0, 255));
+                    break;
+                default:
+                    for (int i = 0; i < run; ++i) {
+                        const int lead = pick(0, 1) ? pick(0x81, 0x9F) : pick(0xE0, 0xEB);
+                        int trail = lead == 0xEB ? pick(0x40, 0xBF) : pick(0x40, 0xFC);
+                        if (trail == 0x7F)
+                            trail = 0x80;
+                        text += static_cast<char>(lead);
+                        text += static_cast<char>(trail);
+                    }
+                    break;
+            }
+        }
+        text.resize(static_cast<std::size_t>(target));
+        if (!code->encode(text)) {
+            // Only texts too large for version 40 may fail.
+            EXPECT_GT(text.size(), 1800u);
+            continue;
+        }
+        bigVersions += code->version() >= 27;
+        const auto result = decodeQr(*code);
+        ASSERT_TRUE(result.has_value()) << "round " << round << ", version " << code->version();
+        ASSERT_EQ(*result, text) << "round " << round;
+        ++decoded;
+    }
+    EXPECT_GT(decoded, 350);
+    EXPECT_GT(bigVersions, 20);
+}
+
+}  // namespace
+}  // namespace omni
