@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <system_error>
 
+#include "module/kes_sdk.h"
 #include "resources/strings.h"
 
 namespace omni {
@@ -13,7 +14,9 @@ constexpr std::uint32_t kIdKesException = 25001;
 constexpr std::uint32_t kIdUserException = 25002;
 constexpr std::uint32_t kIdThreadEndTimeout = 25003;
 
-std::u16string stringOf(std::uint32_t id) { return std::u16string(res::loadString(id)); }
+std::u16string stringOf(std::uint32_t id) {
+    return std::u16string(res::loadString(id));
+}
 
 }  // namespace
 
@@ -33,28 +36,41 @@ SystemException::SystemException(int errorCode) : errorCode_(errorCode) {}
 SystemException::SystemException(int errorCode, std::u16string context)
     : errorCode_(errorCode), context_(std::move(context)) {}
 
-std::u16string SystemException::caption() const { return stringOf(kIdSystemException); }
+std::u16string SystemException::caption() const {
+    return stringOf(kIdSystemException);
+}
 
 std::u16string SystemException::text() const {
     std::u16string message = res::fromUtf8(std::generic_category().message(errorCode_));
-    if (context_.empty()) return message;
+    if (context_.empty())
+        return message;
     return context_ + u": " + message;
 }
 
-KesException::KesException(KesState state) : state_(state) {}
+KesException::KesException(KesState state) : state_(state) {
+    KesSetLastStatus(KES_STATE_SUCCESS);
+}
 
-std::u16string KesException::caption() const { return stringOf(kIdKesException); }
+std::u16string KesException::caption() const {
+    return stringOf(kIdKesException);
+}
 
-std::u16string KesException::text() const { return res::fromUtf8(KesStateName(state_)); }
+std::u16string KesException::text() const {
+    return res::fromUtf8(KesStateName(state_));
+}
 
 UserException::UserException(int code, std::u16string message)
     : code_(code), message_(std::move(message)) {}
 
-std::u16string UserException::caption() const { return stringOf(kIdUserException); }
+std::u16string UserException::caption() const {
+    return stringOf(kIdUserException);
+}
 
 std::u16string UserException::text() const {
-    if (!message_.empty()) return message_;
-    if (code_ == ThreadEndTimeout) return stringOf(kIdThreadEndTimeout);
+    if (!message_.empty())
+        return message_;
+    if (code_ == ThreadEndTimeout)
+        return stringOf(kIdThreadEndTimeout);
     return {};
 }
 

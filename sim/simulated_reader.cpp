@@ -1,0 +1,277 @@
+#include "sim/simulated_reader.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/eventfd.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <system_error>
+
+#include "sim/responders.h"
+
+namespace omni::sim {
+namespace {
+
+constexpr char kEsc = 0x1B;
+constexpr char kCr = 0x0D;
+constexpr char kAck = 0x06;
+
+}  // namespace
+
+namespace replies {
+
+std::string family(std::string_view version) {
+    return std::string(version) + "\r";
+}
+
+std::string utf16(std::string_view text, bool bigEndian) {
+    std::string wide;
+    for (char c : text) {
+        if (bigEndian)
+            wide += '\0';
+        wide += c;
+        if (!bigEndian)
+            wide += '\0';
+    }
+    return wide;
+}
+
+std::string versionLine(std::string_view marker, std::string_view version) {
+    return "Ver.2.10 " + std::string(marker) + std::string(version) + " BOOT:B100\r";
+}
+
+std::string model(std::string_view model, std::string_view version) {
+    std::string reply =
+        "Model=" + std::string(model) + "\r\nVersion=" + std::string(version) + "\r\n";
+    int more = model == "Q-40" ? 1 : 3;
+    for (int i = 0; i < more; ++i)
+        reply += "Info" + std::to_string(i + 1) + "=0\r\n";
+    return reply;
+}
+
+}  // namespace replies
+
+SimulatedReader::SimulatedReader() {
+    char name[128] = {};
+    if (openpty(&master_, &slave_, name, nullptr, nullptr) != 0) {
+        throw std::system_error(errno, std::generic_category(), "openpty");
+    }
+    path_ = name;
+    termios raw{};
+    tcgetattr(slave_, &raw);
+    cfmakeraw(&raw);
+    cfsetspeed(&raw, B9600);
+    tcsetattr(slave_, TCSANOW, &raw);
+    fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
+    fcntl(master_, F_SETFD, FD_CLOEXEC);
+    fcntl(slave_, F_SETFD, FD_CLOEXEC);
+    wake_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+
+    versionReply_ = replies::family("BA12J13i");
+    configuration_ = "Configuration: KVR-5210";
+    responders_.push_back(std::make_unique<VersionResponder>());
+    responders_.push_back(std::make_unique<AckModeResponder>());
+    responders_.push_back(std::make_unique<ConfigurationResponder>());
+}
+
+SimulatedReader::~SimulatedReader() {
+    stop();
+    closeMaster();
+    if (slave_ >= 0)
+        ::close(slave_);
+    if (wake_ >= 0)
+        ::close(wake_);
+}
+
+void SimulatedReader::start() {
+    if (running_.exchange(true))
+        return;
+    thread_ = std::thread([this] { loop(); });
+}
+
+void SimulatedReader::stop() {
+    if (!running_.exchange(false))
+        return;
+    eventfd_write(wake_, 1);
+    if (thread_.joinable())
+        thread_.join();
+}
+
+void SimulatedReader::addResponder(std::unique_ptr<Responder> responder) {
+    std::lock_guard lock(mutex_);
+    responders_.insert(responders_.begin(), std::move(responder));
+}
+
+void SimulatedReader::setVersionReply(std::string reply) {
+    std::lock_guard lock(mutex_);
+    versionReply_ = std::move(reply);
+}
+
+std::string SimulatedReader::versionReply() const {
+    std::lock_guard lock(mutex_);
+    return versionReply_;
+}
+
+void SimulatedReader::setLeadingBytes(std::string bytes) {
+    std::lock_guard lock(mutex_);
+    leading_ = std::move(bytes);
+}
+
+void SimulatedReader::setConfigurationText(std::string text) {
+    std::lock_guard lock(mutex_);
+    configuration_ = std::move(text);
+}
+
+std::string SimulatedReader::configurationText() const {
+    std::lock_guard lock(mutex_);
+    return configuration_;
+}
+
+void SimulatedReader::setStalled(bool stalled) {
+    stalled_.store(stalled);
+    eventfd_write(wake_, 1);
+}
+
+void SimulatedReader::closeMaster() {
+    std::lock_guard lock(writeMutex_);
+    if (master_ >= 0) {
+        ::close(master_);
+        master_ = -1;
+    }
+}
+
+void SimulatedReader::hangUp() {
+    hungUp_.store(true);
+    closeMaster();
+    eventfd_write(wake_, 1);
+}
+
+void SimulatedReader::send(std::string_view bytes) {
+    std::lock_guard lock(writeMutex_);
+    std::size_t done = 0;
+    while (done < bytes.size() && master_ >= 0) {
+        ssize_t n = ::write(master_, bytes.data() + done, bytes.size() - done);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EINTR)
+            return;
+        // The program is not reading: wait a little for room, give up when the loop stops.
+        pollfd p{master_, POLLOUT, 0};
+        if (::poll(&p, 1, 100) == 0 && !running_.load())
+            return;
+    }
+}
+
+void SimulatedReader::reply(std::string_view bytes) {
+    std::string leading;
+    {
+        std::lock_guard lock(mutex_);
+        leading = leading_;
+    }
+    send(leading + std::string(bytes));
+}
+
+std::vector<std::string> SimulatedReader::transcript() const {
+    std::lock_guard lock(mutex_);
+    return transcript_;
+}
+
+std::string SimulatedReader::received() const {
+    std::lock_guard lock(mutex_);
+    return received_;
+}
+
+void SimulatedReader::clearTranscript() {
+    std::lock_guard lock(mutex_);
+    transcript_.clear();
+    received_.clear();
+}
+
+bool SimulatedReader::waitForCommands(std::size_t count, std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(mutex_);
+    return commandArrived_.wait_for(lock, timeout, [&] { return transcript_.size() >= count; });
+}
+
+void SimulatedReader::loop() {
+    char buffer[4096];
+    while (running_.load()) {
+        bool reading = !stalled_.load() && !hungUp_.load();
+        pollfd p[2] = {{wake_, POLLIN, 0}, {reading ? master_ : -1, POLLIN, 0}};
+        int n = ::poll(p, 2, -1);
+        if (n < 0 && errno != EINTR)
+            break;
+        if (p[0].revents & POLLIN) {
+            eventfd_t drained;
+            eventfd_read(wake_, &drained);
+            continue;
+        }
+        if (!(p[1].revents & POLLIN))
+            continue;
+        ssize_t got = ::read(master_, buffer, sizeof buffer);
+        if (got > 0)
+            take(buffer, static_cast<std::size_t>(got));
+        // EIO while no program holds the slave side is normal for a pty; poll again.
+        if (got < 0 && errno == EIO)
+            ::poll(nullptr, 0, 10);
+    }
+}
+
+void SimulatedReader::take(const char* data, std::size_t count) {
+    std::vector<std::string> complete;
+    {
+        std::lock_guard lock(mutex_);
+        received_.append(data, count);
+        for (std::size_t i = 0; i < count; ++i) {
+            char c = data[i];
+            if (c == kEsc) {  // a new frame; an unfinished one is abandoned
+                inFrame_ = true;
+                frame_.clear();
+            } else if (inFrame_ && c == kCr) {
+                inFrame_ = false;
+                transcript_.push_back(frame_);
+                complete.push_back(frame_);
+            } else if (inFrame_) {
+                frame_ += c;
+            }
+        }
+    }
+    if (!complete.empty())
+        commandArrived_.notify_all();
+    for (const std::string& command : complete) {
+        dispatch(command);
+        std::size_t limit = hangUpAfter_.load();
+        if (limit != 0 && transcript().size() >= limit) {
+            hangUp();
+            return;
+        }
+    }
+}
+
+void SimulatedReader::dispatch(const std::string& command) {
+    if (silent_.load())
+        return;
+    std::vector<Responder*> responders;
+    {
+        std::lock_guard lock(mutex_);
+        for (auto& r : responders_)
+            responders.push_back(r.get());
+    }
+    for (Responder* responder : responders) {
+        if (responder->handle(command, *this))
+            break;
+    }
+    // In ACK mode every command is acknowledged once it has been carried out; "WD" itself is
+    // acknowledged before the mode ends.
+    bool acknowledge = ackMode_.load();
+    if (command == "WD")
+        setAckMode(false);
+    if (acknowledge)
+        send(std::string_view(&kAck, 1));
+}
+
+}  // namespace omni::sim

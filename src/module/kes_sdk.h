@@ -1,0 +1,152 @@
+// KesSDK: the imaging-module library.
+//
+// The library speaks the imaging engine's serial protocol. It knows nothing of the platform: the
+// host hands it callback tables (a serial port, a lock, progress sinks, an input stream) and the
+// library calls back through them. Every entry point is a plain function; nothing throws across
+// this boundary; the outcome of each call is left as the calling thread's last status, read with
+// KesGetLastStatus().
+//
+// Handles
+//   A handle is the address of a library object, an intptr-sized value. -1 (KES_INVALID_HANDLE)
+//   is the invalid handle and 0 is "none". Creation entry points return -1 on failure, never 0.
+//   Every entry point that takes a handle checks it first:
+//     - -1 sets KES_STATE_INVALID_PARAMETER and is then treated as none;
+//     - none (0) makes the call do nothing and return its failure value, leaving the status alone
+//       (after the -1 rule above);
+//     - a handle of the wrong kind, a closed handle or any other value that is not a live object
+//       of this library sets KES_STATE_INVALID_HANDLE_VALUE and returns the failure value.
+//   A call that gets past its handle checks first resets the thread's status to success, so the
+//   status read afterwards belongs to that call alone.
+//
+// Ownership
+//   Every object lives from its creation entry point to KesCloseHandle. The library never closes a
+//   handle it was given: a module does not own its serial port, an operation does not own its
+//   progress sink or input stream. The host closes a module before the serial port it was opened
+//   on, and uninstalls a lock (KesUseCriticalSection(0)) before closing it. Texts returned by the
+//   library (KesGetFirmwareVersion, KesGetModelName) belong to the module and stay valid until it
+//   is closed.
+//
+// Threads
+//   Several host threads may use the library at once; each sees its own last status once a lock
+//   has been installed with KesUseCriticalSection (before that, one process-wide status is
+//   shared). Install the lock once at start-up, before any second thread calls the library.
+//   The lock guards only the status store. Module objects are not locked: one module handle is
+//   used by one thread at a time, except KesCancel, which any thread may call while a transfer
+//   runs. The callbacks run on the thread that made the call that uses them.
+//
+// Callbacks
+//   Callbacks must not throw. A serial callback reports failure only by setting the calling
+//   thread's last status (KesSetLastStatus) and returning 0; the library checks the status after
+//   each call.
+#pragma once
+
+#include <cstdint>
+
+#include "module/kes_state.h"
+
+extern "C" {
+
+typedef std::intptr_t KesHandle;
+#define KES_INVALID_HANDLE (static_cast<KesHandle>(-1))
+
+// Serial-port callbacks. is-open returns non-zero when the port is open; read returns the number
+// of bytes read; wait-for-data blocks up to timeoutMs and returns the number of bytes queued.
+typedef int (*KesIsOpenCallback)(void* context);
+typedef std::uint32_t (*KesReadCallback)(void* context, void* buffer, std::uint32_t count);
+typedef std::uint32_t (*KesWaitForDataCallback)(void* context, std::uint32_t timeoutMs);
+typedef void (*KesWriteCallback)(void* context, const void* data, std::uint32_t count);
+typedef void (*KesSleepCallback)(void* context, std::uint32_t ms);
+// Callbacks that take only the context: flush, high speed, restore speed, enter, leave.
+typedef void (*KesActionCallback)(void* context);
+// The calling thread's id, for the status store.
+typedef std::uint32_t (*KesThreadIdCallback)(void* context);
+// Progress callbacks.
+typedef void (*KesRangeCallback)(void* context, std::int32_t low, std::int32_t high);
+typedef void (*KesPositionCallback)(void* context, std::int32_t position);
+typedef void (*KesFlagCallback)(void* context, std::int32_t flag);
+
+// --- Creation of host-side objects; each returns a handle or -1 (status set). ---
+
+// The serial port a module talks through. All callbacks except highSpeed and restoreSpeed are
+// required; missing ones fail with KES_STATE_INVALID_PARAMETER.
+KesHandle KesCreateSerialPort(void* context, KesIsOpenCallback isOpen, KesReadCallback read,
+                              KesWaitForDataCallback waitForData, KesWriteCallback write,
+                              KesActionCallback flush, KesSleepCallback sleep,
+                              KesActionCallback highSpeed, KesActionCallback restoreSpeed);
+
+// The lock of the status store. All three callbacks are required.
+KesHandle KesCreateCriticalSection(void* context, KesThreadIdCallback getThreadId,
+                                   KesActionCallback enter, KesActionCallback leave);
+
+// Installs the lock (0: none, back to one process-wide status) and empties the status store.
+void KesUseCriticalSection(KesHandle criticalSection);
+
+// A byte source for firmware download; read is required and returns the number of bytes read.
+KesHandle KesCreateInputStream(void* context, KesReadCallback read);
+
+// Capture progress: transfer range and position and begin-transfer are required, the two wait
+// callbacks (trigger countdown) may be null.
+KesHandle KesCreateShootProgress(void* context, KesRangeCallback setTransferRange,
+                                 KesPositionCallback setTransferPosition,
+                                 KesRangeCallback setWaitRange, KesPositionCallback setWaitPosition,
+                                 KesFlagCallback beginTransfer);
+KesHandle KesCreateShootProgressSimple(void* context, KesRangeCallback setTransferRange,
+                                       KesPositionCallback setTransferPosition,
+                                       KesFlagCallback beginTransfer);
+
+// Firmware download progress: all five callbacks are required.
+KesHandle KesCreateDownloadProgress(void* context, KesRangeCallback setTransferRange,
+                                    KesPositionCallback setTransferPosition,
+                                    KesRangeCallback setWriteRange,
+                                    KesPositionCallback setWritePosition,
+                                    KesFlagCallback beginPhase);
+
+// Destroys any library object. 0 is ignored.
+void KesCloseHandle(KesHandle handle);
+
+// --- Status ---
+
+// The calling thread's last status (0 when none is stored).
+KesState KesGetLastStatus(void);
+void KesSetLastStatus(KesState state);
+
+// --- Modules ---
+
+// Identifies the engine behind the serial port and returns a module of its family, or -1 with the
+// reason in the last status. A -1 with status 0 means the engine answered with a model and
+// version that no family fits. An engine that does not answer within 5000 ms gives a module that
+// can only download firmware. Blocks for the exchange; call from a worker or with the receive
+// thread stopped.
+KesHandle KesOpenModule(KesHandle serialPort);
+
+// The firmware version and model texts stored by identification (zero-terminated, possibly
+// empty), or null for a bad handle.
+const char* KesGetFirmwareVersion(KesHandle module);
+const char* KesGetModelName(KesHandle module);
+
+// The name of the module's family ("EngineA", "EngineAD", "EngineB", "EngineC", "EngineL",
+// "EngineAInvalid"), or null for a bad handle. For diagnostics and the host's choice of features.
+const char* KesGetModuleClassName(KesHandle module);
+
+// Sends ESC, the text, CR. A text of 1023 bytes or more is refused with
+// KES_STATE_TOO_LONG_SEND_COMMAND and nothing is written. No reply is awaited.
+void KesSendCommand(KesHandle module, const char* text, std::uint32_t length);
+
+// Asks the transfer running on the module to stop. Safe from any thread.
+void KesCancel(KesHandle module);
+
+// Image capture, image output settings, sending an image and firmware download. Families that
+// cannot do an operation answer KES_STATE_NOT_SUPPORTED_BY_THIS_HANDLE without sending anything.
+KesHandle KesShoot(KesHandle module, KesHandle shootProgress);
+KesHandle KesShootWithMode(KesHandle module, std::int32_t kind, std::int32_t seconds,
+                           KesHandle shootProgress);
+KesHandle KesShootWithCommand(KesHandle module, std::int32_t request, KesHandle shootProgress);
+KesHandle KesSendImage(KesHandle module, const void* data, std::int32_t ignored,
+                       std::int32_t request, std::int32_t width, std::int32_t lines,
+                       std::int32_t bitsPerPixel, KesHandle shootProgress);
+KesHandle KesGetImageOutputProperty(KesHandle module);
+void KesSetImageOutputProperty(KesHandle module, KesHandle property);
+void KesDownload(KesHandle module, KesHandle inputStream, std::uint32_t fileSize,
+                 std::int32_t bootLoader, KesHandle downloadProgress);
+
+}  // extern "C"

@@ -1,0 +1,59 @@
+// The line settings of one port: the 28-byte record stored per port (value named after the port's
+// label) and its translation to termios.
+#pragma once
+
+#include <termios.h>
+
+#include <cstdint>
+#include <string_view>
+
+#include "serial/port_descriptor.h"
+
+namespace omni {
+
+enum class Parity : std::uint8_t { None = 0, Odd = 1, Even = 2, Mark = 3, Space = 4 };
+enum class StopBits : std::uint8_t { One = 0, OneAndHalf = 1, Two = 2 };  // 1.5 is sent as 2
+enum class FlowControl : std::uint8_t {
+    None = 0,
+    Hardware = 1,
+    Software = 2
+};  // RTS/CTS, XON/XOFF
+
+// Stored layout, 28 bytes, little-endian as the machine writes it. Valid only with `length` 28.
+struct LineSettings {
+    static constexpr std::uint32_t kMarker = 28;
+
+    std::uint32_t length = kMarker;
+    std::uint32_t baudRate = 9600;
+    std::uint8_t dataBits = 8;  // 5 to 8
+    Parity parity = Parity::None;
+    StopBits stopBits = StopBits::One;
+    FlowControl flowControl = FlowControl::None;
+    std::uint8_t xonChar = 0x11;
+    std::uint8_t xoffChar = 0x13;
+    std::uint8_t reserved0[2] = {};
+    std::uint32_t reserved1[3] = {};
+
+    bool operator==(const LineSettings&) const = default;
+};
+static_assert(sizeof(LineSettings) == 28, "the stored record is 28 bytes");
+
+// The stored settings of the port, or the defaults (9600 baud, 8N1, no flow control) when the
+// record is missing or its marker is not 28.
+LineSettings loadLineSettings(std::string_view settingsKey, const PortDescriptor& port);
+void storeLineSettings(std::string_view settingsKey, const PortDescriptor& port,
+                       const LineSettings& settings);
+
+// Raw termios for the settings: no echo, no line editing, no translation, reads that never block.
+// Throws SystemException(EINVAL) for a baud rate the system has no speed for, UserException for
+// other values out of range.
+termios toTermios(const LineSettings& settings, const termios& base);
+
+// The baud rate of a termios state (0 when it is not a standard speed).
+std::uint32_t baudRateOf(const termios& state);
+
+// True for the state a module leaves a plain port in while it sends images: 115200 baud, 8 data
+// bits, RTS/CTS handshake.
+bool isModuleHighSpeedState(const termios& state);
+
+}  // namespace omni

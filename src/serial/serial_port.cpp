@@ -1,0 +1,495 @@
+#include "serial/serial_port.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "resources/strings.h"
+
+namespace omni {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+void sleepMs(unsigned ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+// Milliseconds left until `deadline` for poll(): -1 waits without limit.
+int remainingMs(Clock::time_point deadline, bool forever) {
+    if (forever)
+        return -1;
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+}
+
+// The module library's view of the port. Exceptions never cross into the library: each becomes
+// the calling thread's last module status.
+template <typename F>
+auto guarded(F&& body, decltype(body()) failure) -> decltype(body()) {
+    try {
+        return body();
+    } catch (const KesException& e) {
+        KesSetLastStatus(e.state());
+    } catch (...) {
+        KesSetLastStatus(KES_STATE_COMMUNICATION_FAILURE);
+    }
+    return failure;
+}
+
+SerialPortForPosix& self(void* context) {
+    return *static_cast<SerialPortForPosix*>(context);
+}
+
+int moduleIsOpen(void* context) {
+    return self(context).isOpen() ? 1 : 0;
+}
+
+std::uint32_t moduleRead(void* context, void* buffer, std::uint32_t count) {
+    return guarded(
+        [&] {
+            return static_cast<std::uint32_t>(
+                self(context).read(static_cast<char*>(buffer), count));
+        },
+        0u);
+}
+
+std::uint32_t moduleWaitForData(void* context, std::uint32_t timeoutMs) {
+    return guarded([&] { return static_cast<std::uint32_t>(self(context).waitForData(timeoutMs)); },
+                   0u);
+}
+
+void moduleWrite(void* context, const void* data, std::uint32_t count) {
+    guarded(
+        [&] {
+            self(context).write(static_cast<const char*>(data), count);
+            return 0;
+        },
+        0);
+}
+
+void moduleFlush(void* context) {
+    guarded(
+        [&] {
+            self(context).flush();
+            return 0;
+        },
+        0);
+}
+
+void moduleSleep(void*, std::uint32_t ms) {
+    sleepMs(ms);
+}
+
+void moduleHighSpeed(void* context) {
+    guarded(
+        [&] {
+            self(context).switchToHighSpeed();
+            return 0;
+        },
+        0);
+}
+
+void moduleRestoreSpeed(void* context) {
+    guarded(
+        [&] {
+            self(context).restoreSpeed();
+            return 0;
+        },
+        0);
+}
+
+}  // namespace
+
+SerialPortForPosix::SerialPortForPosix() : ThreadRunnable(Priority::Idle) {
+    cancelFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (cancelFd_ < 0)
+        throw SystemException(errno);
+    moduleHandle_ =
+        KesCreateSerialPort(this, moduleIsOpen, moduleRead, moduleWaitForData, moduleWrite,
+                            moduleFlush, moduleSleep, moduleHighSpeed, moduleRestoreSpeed);
+}
+
+SerialPortForPosix::~SerialPortForPosix() {
+    try {
+        close();
+    } catch (...) {
+        // A destructor reports nothing; the device is released below in any case.
+    }
+    if (fd_ >= 0)
+        ::close(fd_);
+    KesCloseHandle(moduleHandle_);
+    ::close(cancelFd_);
+}
+
+void SerialPortForPosix::open(const PortDescriptor& port, std::string_view settingsKey) {
+    if (isOpen())
+        return;
+    if (fd_ >= 0) {  // left over from a failed open; never treated as open
+        ::close(fd_);
+        fd_ = -1;
+    }
+    const std::u16string context = res::fromUtf8(port.device);
+    int fd = ::open(port.device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        throw SystemException(errno, context);
+    termios current{};
+    if (tcgetattr(fd, &current) != 0) {
+        int error = errno;
+        ::close(fd);
+        throw SystemException(error, context);
+    }
+    ioctl(fd, TIOCEXCL);  // no second opener while we hold the port
+
+    bool moduleMode = isModuleHighSpeedState(current);
+    if (moduleMode)
+        sleepMs(timing_.moduleModePauseMs);
+
+    termios state{};
+    try {
+        state = toTermios(loadLineSettings(settingsKey, port), current);
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    if (tcsetattr(fd, TCSANOW, &state) != 0) {
+        int error = errno;
+        ::close(fd);
+        throw SystemException(error, context);
+    }
+    if (!(state.c_cflag & CRTSCTS)) {
+        int lines = TIOCM_DTR | TIOCM_RTS;
+        ioctl(fd, TIOCMBIS, &lines);  // not every device has modem lines (a pty has none)
+    } else {
+        int lines = 0;
+        if (ioctl(fd, TIOCMGET, &lines) == 0 && !(lines & TIOCM_CTS)) {
+            // CTS holds transmission: give the device a moment, then send without handshake.
+            sleepMs(timing_.ctsPauseMs);
+            state.c_cflag &= ~CRTSCTS;
+            tcsetattr(fd, TCSANOW, &state);
+        }
+    }
+
+    fd_ = fd;
+    port_ = port;
+    saved_ = state;
+    setTimingFromBaud(baudRateOf(state));
+    purgeInput();
+    eventfd_t drained;
+    eventfd_read(cancelFd_, &drained);  // no stale cancel from an earlier connection
+    open_.store(true, std::memory_order_release);
+
+    if (moduleMode)
+        leaveModuleMode();
+}
+
+void SerialPortForPosix::leaveModuleMode() {
+    try {
+        static const char kVersionRequest[] = {0x1B, 'Z', '1', '\r'};
+        write(kVersionRequest, sizeof kVersionRequest);
+        waitForData(timing_.recoveryWaitMs);
+        readLine(80, '\r', timing_.recoveryByteMs);
+    } catch (...) {
+        // The module may already be back to normal; whatever happened, start clean.
+    }
+    tcflush(fd_, TCIOFLUSH);
+}
+
+void SerialPortForPosix::setTimingFromBaud(std::uint32_t baud) {
+    if (port_.kind != PortKind::Serial || baud == 0) {
+        chunk_ = 1024;
+        perByteMs_ = 100;
+        return;
+    }
+    chunk_ = std::clamp<std::size_t>(baud / 96, 1, 1024);
+    perByteMs_ = std::max<unsigned>(3200000 / baud, 100);
+}
+
+unsigned SerialPortForPosix::perByteTimeoutMs() const {
+    return timing_.perByteTimeoutMs ? timing_.perByteTimeoutMs : perByteMs_;
+}
+
+void SerialPortForPosix::close() {
+    if (!isOpen())
+        return;
+    stop();
+    purgeInput();
+    open_.store(false, std::memory_order_release);
+    int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0 && errno != EINTR)
+        throw KesException(KES_STATE_SERIAL_PORT_IS_CLOSED);
+}
+
+void SerialPortForPosix::requireOpen() const {
+    if (!open_.load(std::memory_order_acquire))
+        throw KesException(KES_STATE_SERIAL_PORT_IS_CLOSED);
+}
+
+void SerialPortForPosix::purgeInput() {
+    if (fd_ >= 0)
+        tcflush(fd_, TCIFLUSH);
+}
+
+void SerialPortForPosix::throwLost(int error) const {
+    throw SystemException(error ? error : EIO, res::fromUtf8(port_.device));
+}
+
+void SerialPortForPosix::throwTimeout() {
+    purgeInput();
+    throw KesException(KES_STATE_COMMUNICATION_TIMEOUT);
+}
+
+bool SerialPortForPosix::waitReady(short events, unsigned timeoutMs) {
+    auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        pollfd p{fd_, events, 0};
+        int n = ::poll(&p, 1, remainingMs(deadline, false));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throwLost(errno);
+        }
+        if (n == 0)
+            return false;
+        if (p.revents & events)
+            return true;
+        if (p.revents & (POLLHUP | POLLERR | POLLNVAL))
+            throwLost(EIO);
+    }
+}
+
+void SerialPortForPosix::write(const char* data, std::size_t count) {
+    requireOpen();
+    std::size_t done = 0;
+    while (done < count) {
+        std::size_t piece = std::min(count - done, chunk_);
+        auto deadline = Clock::now() + std::chrono::milliseconds(timing_.blockTimeoutMs);
+        std::size_t sent = 0;
+        while (sent < piece) {
+            if (!waitReady(POLLOUT, static_cast<unsigned>(remainingMs(deadline, false)))) {
+                throwTimeout();
+            }
+            ssize_t n = ::write(fd_, data + done + sent, piece - sent);
+            if (n < 0) {
+                if (errno == EAGAIN || errno == EINTR)
+                    continue;
+                throwLost(errno);
+            }
+            sent += static_cast<std::size_t>(n);
+        }
+        done += piece;
+    }
+}
+
+void SerialPortForPosix::put(const char* item) {
+    requireOpen();
+    auto deadline = Clock::now() + std::chrono::milliseconds(perByteTimeoutMs());
+    for (;;) {
+        if (!waitReady(POLLOUT, static_cast<unsigned>(remainingMs(deadline, false)))) {
+            throwTimeout();
+        }
+        ssize_t n = ::write(fd_, item, 1);
+        if (n == 1)
+            return;
+        if (n < 0 && errno != EAGAIN && errno != EINTR)
+            throwLost(errno);
+    }
+}
+
+std::size_t SerialPortForPosix::read(char* buffer, std::size_t count) {
+    requireOpen();
+    std::size_t done = 0;
+    while (done < count) {
+        std::size_t piece = std::min(count - done, chunk_);
+        auto deadline = Clock::now() + std::chrono::milliseconds(timing_.blockTimeoutMs);
+        std::size_t got = 0;
+        while (got < piece) {
+            if (!waitReady(POLLIN, static_cast<unsigned>(remainingMs(deadline, false)))) {
+                throwTimeout();
+            }
+            ssize_t n = ::read(fd_, buffer + done + got, piece - got);
+            if (n == 0)
+                throwLost(EIO);  // readable with nothing to read: the far end hung up
+            if (n < 0) {
+                if (errno == EAGAIN || errno == EINTR)
+                    continue;
+                throwLost(errno);
+            }
+            got += static_cast<std::size_t>(n);
+        }
+        done += piece;
+    }
+    return done;
+}
+
+std::size_t SerialPortForPosix::get(char* item) {
+    requireOpen();
+    auto deadline = Clock::now() + std::chrono::milliseconds(perByteTimeoutMs());
+    for (;;) {
+        if (!waitReady(POLLIN, static_cast<unsigned>(remainingMs(deadline, false)))) {
+            throwTimeout();
+        }
+        ssize_t n = ::read(fd_, item, 1);
+        if (n == 1)
+            return 1;
+        if (n == 0)
+            throwLost(EIO);
+        if (errno != EAGAIN && errno != EINTR)
+            throwLost(errno);
+    }
+}
+
+std::size_t SerialPortForPosix::waitForData(unsigned timeoutMs) {
+    requireOpen();
+    int queued = 0;
+    if (ioctl(fd_, FIONREAD, &queued) != 0)
+        throwLost(errno);
+    if (queued > 0)
+        return static_cast<std::size_t>(queued);
+
+    if (timing_.waitLimitMs && timing_.waitLimitMs < timeoutMs)
+        timeoutMs = timing_.waitLimitMs;
+    bool forever = timeoutMs == kWaitForever;
+    auto deadline = Clock::now() + std::chrono::milliseconds(forever ? 0 : timeoutMs);
+    for (;;) {
+        pollfd p[2] = {{cancelFd_, POLLIN, 0}, {fd_, POLLIN, 0}};
+        int n = ::poll(p, 2, remainingMs(deadline, forever));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throwLost(errno);
+        if (p[0].revents & POLLIN) {
+            eventfd_t drained;
+            eventfd_read(cancelFd_, &drained);
+            purgeInput();
+            throw KesException(KES_STATE_CANCELED);
+        }
+        if (n == 0)
+            throwTimeout();
+        if (ioctl(fd_, FIONREAD, &queued) != 0)
+            throwLost(errno);
+        if (queued > 0)
+            return static_cast<std::size_t>(queued);
+        if (p[1].revents & (POLLHUP | POLLERR | POLLNVAL))
+            throwLost(EIO);
+    }
+}
+
+void SerialPortForPosix::cancelWait() {
+    eventfd_write(cancelFd_, 1);
+}
+
+std::string SerialPortForPosix::readLine(std::size_t max, char terminator, unsigned byteTimeoutMs) {
+    std::string line;
+    for (std::size_t i = 0; i < max; ++i) {
+        waitForData(byteTimeoutMs);
+        char byte = 0;
+        read(&byte, 1);
+        if (byte == terminator)
+            break;
+        line += byte;
+    }
+    return line;
+}
+
+void SerialPortForPosix::applyState(const termios& state) {
+    if (tcsetattr(fd_, TCSANOW, &state) != 0)
+        throwLost(errno);
+}
+
+void SerialPortForPosix::switchToHighSpeed() {
+    requireOpen();
+    if (port_.kind != PortKind::Serial)
+        return;
+    if (tcgetattr(fd_, &saved_) != 0)
+        throwLost(errno);
+    LineSettings fast;
+    fast.baudRate = 115200;
+    applyState(toTermios(fast, saved_));
+    int lines = TIOCM_RTS;
+    ioctl(fd_, TIOCMBIS, &lines);
+    lines = TIOCM_DTR;
+    ioctl(fd_, TIOCMBIC, &lines);
+}
+
+void SerialPortForPosix::restoreSpeed() {
+    requireOpen();
+    if (port_.kind != PortKind::Serial)
+        return;
+    applyState(saved_);
+}
+
+void SerialPortForPosix::startReceiving(OutputStream<char>* listener) {
+    if (!isOpen() || isRunning())
+        return;
+    listener_ = listener;
+    start();
+}
+
+void SerialPortForPosix::stop() {
+    if (!isRunning()) {
+        join();  // reap a thread that has already ended on its own
+        return;
+    }
+    cancelWait();
+    join(static_cast<int>(timing_.receiveStopMs));
+}
+
+void SerialPortForPosix::setErrorReporter(std::function<void(const Exception&)> reporter) {
+    reporter_ = std::move(reporter);
+}
+
+void SerialPortForPosix::setCaptureSink(char* buffer, std::size_t capacity, NamedLock* lock) {
+    captureBuffer_ = buffer;
+    captureCapacity_ = buffer ? capacity : 0;
+    captureLock_ = lock;
+}
+
+void SerialPortForPosix::capture(const char* data, std::size_t count) {
+    if (!captureBuffer_ || !captureLock_)
+        return;
+    if (!captureLock_->lock(3000))
+        return;  // the reader of the buffer is stuck: drop this burst
+    std::size_t length = strnlen(captureBuffer_, captureCapacity_);
+    if (length + count < captureCapacity_) {
+        std::memcpy(captureBuffer_ + length, data, count);
+        captureBuffer_[length + count] = 0;
+    }
+    captureLock_->unlock();
+}
+
+void SerialPortForPosix::run() {
+    char buffer[kReceiveBuffer];
+    try {
+        for (;;) {
+            std::size_t queued = waitForData(kWaitForever);
+            if (queued == 0)
+                continue;
+            std::size_t n = read(buffer, std::min(queued, kReceiveBuffer));
+            if (listener_) {
+                listener_->write(buffer, n);
+                listener_->flush();
+            }
+            capture(buffer, n);
+        }
+    } catch (const KesException& e) {
+        if (e.state() == KES_STATE_CANCELED)
+            return;  // stop(): a quiet end
+        if (reporter_)
+            reporter_(e);
+    } catch (const Exception& e) {
+        if (reporter_)
+            reporter_(e);
+    }
+}
+
+}  // namespace omni

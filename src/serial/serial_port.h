@@ -1,0 +1,141 @@
+// The connection to a reader: a serial port or a reader's USB virtual COM port, over termios.
+//
+// One object per connection, owned by the main window (or the command-line tool). It writes
+// command frames, reads replies with time-outs, and while receiving runs an idle-priority thread
+// that copies everything the reader sends into a listener (the communication log chain) and,
+// when one is set, into a shared capture buffer. It also lends itself to the module library as
+// that library's serial port (moduleHandle()).
+//
+// Errors: KesException(KES_STATE_SERIAL_PORT_IS_CLOSED) for any I/O on a closed port,
+// KesException(KES_STATE_COMMUNICATION_TIMEOUT) when a transfer does not finish in time (the
+// receive queue is purged first, so a late reply is not taken for the next answer),
+// KesException(KES_STATE_CANCELED) for a wait ended by cancelWait(), and SystemException with the
+// OS error when the device cannot be opened or goes away (unplugged, hung up).
+//
+// Threads: open, close, startReceiving and stop belong to the owner's thread. write/put may run
+// on one thread while the receive thread waits and reads. A request/reply exchange (module
+// library, reading a reply) must stop the receive thread first and start it again afterwards;
+// the port does not arbitrate between two readers. cancelWait() may be called from any thread.
+#pragma once
+
+#include <termios.h>
+#include <atomic>
+#include <cstddef>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "module/kes_sdk.h"
+#include "serial/line_settings.h"
+#include "serial/named_lock.h"
+#include "serial/port_descriptor.h"
+#include "stream/stream.h"
+#include "stream/thread_runnable.h"
+#include "ui/exception.h"
+
+namespace omni {
+
+// Time limits of the port. The defaults are the reader protocol's; tests shorten them.
+struct SerialTiming {
+    unsigned blockTimeoutMs = 3000;     // one chunk of read() or write()
+    unsigned perByteTimeoutMs = 0;      // get() and put(); 0: from the baud rate
+    unsigned waitLimitMs = 0;           // if not 0, caps every waitForData time-out
+    unsigned moduleModePauseMs = 1000;  // pause before leaving the module's high-speed mode
+    unsigned recoveryWaitMs = 1000;     // wait for the reply to ESC "Z1" CR after that
+    unsigned recoveryByteMs = 3000;     // each byte of that reply
+    unsigned ctsPauseMs = 100;          // when CTS holds transmission at open
+    unsigned receiveStopMs = 5000;      // join limit when stopping the receive thread
+};
+
+class SerialPortForPosix : public Communicator<char>, public ThreadRunnable {
+public:
+    static constexpr unsigned kWaitForever = ~0u;
+    static constexpr std::size_t kReceiveBuffer = 4096;
+
+    SerialPortForPosix();
+    ~SerialPortForPosix() override;
+
+    // Opens the port with its stored line settings (or 9600 8N1). Does nothing when already open.
+    // A port found in the module's high-speed mode is taken out of it (ESC "Z1" CR).
+    void open(const PortDescriptor& port, std::string_view settingsKey);
+    // Stops the receive thread, purges the input and closes the device. Harmless when closed.
+    void close();
+
+    // Starts the receive thread feeding `listener` (not owned; outlives receiving). Does nothing
+    // when the port is closed or the thread already runs.
+    void startReceiving(OutputStream<char>* listener);
+    // Ends the receive thread quietly (sets the cancel signal, joins within receiveStopMs).
+    void stop() override;
+    bool isReceiving() const { return isRunning(); }
+    // Called on the receive thread when it ends on an error other than a cancel (the reader
+    // vanished, the port failed). The desktop shows it; set before startReceiving.
+    void setErrorReporter(std::function<void(const Exception&)> reporter);
+
+    // A zero-terminated text buffer of `capacity` bytes (shared with another process) that also
+    // receives everything read, guarded by `lock`. Null buffer: none. Not owned.
+    void setCaptureSink(char* buffer, std::size_t capacity, NamedLock* lock);
+
+    // Communicator<char>
+    void write(const char* data, std::size_t count) override;
+    void put(const char* item) override;
+    void flush() override {}
+    bool isOpen() override { return open_.load(std::memory_order_acquire); }
+    std::size_t waitForData(unsigned timeoutMs) override;
+    std::size_t read(char* buffer, std::size_t count) override;
+    std::size_t get(char* item) override;
+
+    // Ends the current (or the next) waitForData with KES_STATE_CANCELED. Any thread.
+    void cancelWait();
+
+    // Reads bytes up to `terminator` (not stored), at most `max` bytes, each awaited up to
+    // `byteTimeoutMs`; returns them.
+    std::string readLine(std::size_t max, char terminator, unsigned byteTimeoutMs);
+
+    // The module's high-speed mode (115200 8N1, no flow control) and back, for plain serial ports
+    // only; USB ports ignore both.
+    void switchToHighSpeed();
+    void restoreSpeed();
+
+    // The module library's serial-port handle for this object.
+    KesHandle moduleHandle() const { return moduleHandle_; }
+
+    const PortDescriptor& port() const { return port_; }
+    std::size_t chunkSize() const { return chunk_; }
+    unsigned perByteTimeoutMs() const;
+    void setTiming(const SerialTiming& timing) { timing_ = timing; }
+    const SerialTiming& timing() const { return timing_; }
+
+protected:
+    void run() override;
+
+private:
+    void requireOpen() const;
+    void purgeInput();
+    // Waits for the descriptor to become readable or writable; false on time-out. Throws when
+    // the device has gone.
+    bool waitReady(short events, unsigned timeoutMs);
+    [[noreturn]] void throwLost(int error) const;
+    [[noreturn]] void throwTimeout();
+    void applyState(const termios& state);
+    void setTimingFromBaud(std::uint32_t baud);
+    void leaveModuleMode();
+    void capture(const char* data, std::size_t count);
+
+    int fd_ = -1;
+    int cancelFd_ = -1;  // eventfd: readable while a cancel is pending
+    std::atomic<bool> open_{false};
+    PortDescriptor port_;
+    std::size_t chunk_ = 100;
+    unsigned perByteMs_ = 333;
+    termios saved_{};  // the state to return to after the high-speed switch
+    KesHandle moduleHandle_ = KES_INVALID_HANDLE;
+    OutputStream<char>* listener_ = nullptr;
+    std::function<void(const Exception&)> reporter_;
+    char* captureBuffer_ = nullptr;
+    std::size_t captureCapacity_ = 0;
+    NamedLock* captureLock_ = nullptr;
+    SerialTiming timing_;
+};
+
+}  // namespace omni

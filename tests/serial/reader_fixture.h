@@ -1,0 +1,64 @@
+// A simulated reader on a pty pair and a serial port connected to it, with short time-outs.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "serial/module_host.h"
+#include "serial/serial_port.h"
+#include "sim/simulated_reader.h"
+
+namespace omni::test {
+
+inline constexpr std::string_view kTestKey = "Software\\Kestrel\\OmniSetupTest";
+
+inline SerialTiming shortTiming() {
+    SerialTiming timing;
+    timing.blockTimeoutMs = 300;
+    timing.perByteTimeoutMs = 300;
+    timing.waitLimitMs = 300;
+    timing.moduleModePauseMs = 10;
+    timing.recoveryWaitMs = 300;
+    timing.recoveryByteMs = 300;
+    timing.receiveStopMs = 3000;
+    return timing;
+}
+
+// Collects what the receive thread hands over.
+class Collector : public OutputStream<char> {
+public:
+    void write(const char* data, std::size_t count) override {
+        std::lock_guard lock(mutex_);
+        text_.append(data, count);
+    }
+    void put(const char* item) override { write(item, 1); }
+    void flush() override {}
+    std::string text() const {
+        std::lock_guard lock(mutex_);
+        return text_;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::string text_;
+};
+
+class ReaderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        installModuleLock();
+        reader.start();
+        port.setTiming(shortTiming());
+    }
+    void openPort(PortKind kind = PortKind::Serial) {
+        port.open({kind, reader.devicePath()}, kTestKey);
+    }
+
+    sim::SimulatedReader reader;
+    SerialPortForPosix port;
+};
+
+}  // namespace omni::test

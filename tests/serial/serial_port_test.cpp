@@ -1,0 +1,214 @@
+// The serial port over a real pty pair: settings, time-outs and purges, the receive thread,
+// cancel, unplug, and the module library's callbacks across threads.
+#include <fcntl.h>
+#include <pty.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstring>
+#include <thread>
+
+#include "app/settings_store.h"
+#include "resources/strings.h"
+#include "serial/reader_fixture.h"
+
+namespace omni::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST_F(ReaderTest, OpensWithStoredSettingsOrTheDefaults) {
+    PortDescriptor descriptor{PortKind::Serial, reader.devicePath()};
+    const char zeros[28] = {};
+    writeSetting(kTestKey, portSettingsName(descriptor), zeros, sizeof zeros);  // bad marker
+    openPort();
+    EXPECT_EQ(port.chunkSize(), 100u);  // 9600 baud
+    port.close();
+
+    LineSettings fast;
+    fast.baudRate = 115200;
+    storeLineSettings(kTestKey, descriptor, fast);
+    EXPECT_EQ(loadLineSettings(kTestKey, descriptor), fast);
+    openPort();
+    EXPECT_EQ(port.chunkSize(), 1024u);
+    port.open(descriptor, kTestKey);  // already open: nothing changes
+    EXPECT_TRUE(port.isOpen());
+    port.close();
+    port.close();
+    EXPECT_FALSE(port.isOpen());
+
+    storeLineSettings(kTestKey, descriptor, LineSettings{});
+    openPort(PortKind::Reader2D);  // USB readers always move 1024-byte chunks
+    EXPECT_EQ(port.chunkSize(), 1024u);
+}
+
+TEST_F(ReaderTest, MissingDeviceIsASystemError) {
+    try {
+        port.open({PortKind::Serial, "/dev/does-not-exist"}, kTestKey);
+        FAIL();
+    } catch (const SystemException& e) {
+        EXPECT_EQ(e.errorCode(), ENOENT);
+    }
+    EXPECT_FALSE(port.isOpen());
+    char byte = 'x';
+    try {
+        port.write(&byte, 1);
+        FAIL();
+    } catch (const KesException& e) {
+        EXPECT_EQ(e.state(), KES_STATE_SERIAL_PORT_IS_CLOSED);
+    }
+    EXPECT_THROW(port.waitForData(10), KesException);
+}
+
+TEST_F(ReaderTest, ModuleLeftInHighSpeedModeIsTakenOutOnce) {
+    // The device is found at 115200 baud with RTS/CTS handshake, as a module leaves it.
+    int slave = ::open(reader.devicePath().c_str(), O_RDWR | O_NOCTTY);
+    termios state{};
+    tcgetattr(slave, &state);
+    cfsetspeed(&state, B115200);
+    state.c_cflag |= CRTSCTS;
+    tcsetattr(slave, TCSANOW, &state);
+    ::close(slave);
+
+    openPort();
+    ASSERT_TRUE(reader.waitForCommands(1, 2s));
+    EXPECT_EQ(reader.received(), "\x1BZ1\r");
+    EXPECT_EQ(port.chunkSize(), 100u);  // back on the stored (default) settings
+}
+
+TEST_F(ReaderTest, WaitReadAndTimeouts) {
+    openPort();
+    reader.send("ABC");
+    EXPECT_EQ(port.waitForData(2000), 3u);
+    EXPECT_EQ(port.waitForData(0), 3u);  // already queued: no wait at all
+    char buffer[8] = {};
+    EXPECT_EQ(port.read(buffer, 2), 2u);
+    EXPECT_EQ(port.get(buffer + 2), 1u);
+    EXPECT_STREQ(buffer, "ABC");
+
+    try {
+        port.get(buffer);
+        FAIL();
+    } catch (const KesException& e) {
+        EXPECT_EQ(e.state(), KES_STATE_COMMUNICATION_TIMEOUT);
+    }
+    EXPECT_THROW(port.waitForData(50), KesException);
+}
+
+TEST_F(ReaderTest, WriteTimeoutPurgesTheInput) {
+    openPort();
+    reader.send("stale");
+    ASSERT_EQ(port.waitForData(2000), 5u);
+    reader.setStalled(true);  // stops reading: the line backs up
+    std::string block(64 * 1024, 'x');
+    try {
+        for (int i = 0; i < 64; ++i)
+            port.write(block.data(), block.size());
+        FAIL() << "the write should time out";
+    } catch (const KesException& e) {
+        EXPECT_EQ(e.state(), KES_STATE_COMMUNICATION_TIMEOUT);
+    }
+    EXPECT_THROW(port.waitForData(50), KesException);  // the stale reply is gone
+}
+
+TEST_F(ReaderTest, ReceiveThreadFeedsTheListenerAndStopsQuietly) {
+    openPort();
+    Collector log;
+    std::atomic<int> reports{0};
+    port.setErrorReporter([&](const Exception&) { ++reports; });
+    port.startReceiving(&log);
+    reader.send("BA12J13i\r");
+    for (int i = 0; i < 200 && log.text().size() < 9; ++i)
+        std::this_thread::sleep_for(10ms);
+    EXPECT_EQ(log.text(), "BA12J13i\r");
+
+    port.stop();  // the thread waits for data; the cancel ends it
+    EXPECT_FALSE(port.isReceiving());
+    EXPECT_EQ(reports.load(), 0);
+
+    // The port works synchronously afterwards, and receiving can start again.
+    reader.send("x");
+    EXPECT_EQ(port.waitForData(2000), 1u);
+    port.startReceiving(&log);
+    EXPECT_TRUE(port.isReceiving());
+    port.close();
+    EXPECT_FALSE(port.isReceiving());
+    EXPECT_EQ(reports.load(), 0);
+}
+
+TEST_F(ReaderTest, UnplugWhileReceivingEndsTheThreadWithAReport) {
+    openPort();
+    Collector log;
+    std::atomic<int> reports{0};
+    std::mutex mutex;
+    std::u16string reported;
+    port.setErrorReporter([&](const Exception& e) {
+        std::lock_guard lock(mutex);
+        reported = e.text();
+        ++reports;
+    });
+    port.startReceiving(&log);
+    reader.hangUp();
+    for (int i = 0; i < 300 && port.isReceiving(); ++i)
+        std::this_thread::sleep_for(10ms);
+    EXPECT_FALSE(port.isReceiving());
+    EXPECT_EQ(reports.load(), 1);
+    {
+        std::lock_guard lock(mutex);
+        EXPECT_NE(reported.find(res::fromUtf8(reader.devicePath())), std::u16string::npos);
+    }
+    char byte = 'x';
+    EXPECT_THROW(port.write(&byte, 1), Exception);
+    port.close();
+}
+
+TEST_F(ReaderTest, CaptureSinkCollectsUnderItsLock) {
+    openPort();
+    NamedLock lock("omni-test-capture");
+    char capture[16] = "";
+    port.setCaptureSink(capture, sizeof capture, &lock);
+    Collector log;
+    port.startReceiving(&log);
+    reader.send("12345");
+    for (int i = 0; i < 200 && log.text().size() < 5; ++i)
+        std::this_thread::sleep_for(10ms);
+    ASSERT_TRUE(lock.lock(2000));
+    EXPECT_STREQ(capture, "12345");
+    lock.unlock();
+    port.stop();
+    NamedLock::remove("omni-test-capture");
+}
+
+// Two threads use the library through two ports; each reads back its own failure.
+TEST(ModuleCallbacks, EachThreadReadsItsOwnStatus) {
+    installModuleLock();
+    sim::SimulatedReader cutOff;
+    cutOff.setVersionReply("BA12");  // the line never ends
+    cutOff.start();
+    SerialPortForPosix open;
+    open.setTiming(shortTiming());
+    open.open({PortKind::Serial, cutOff.devicePath()}, kTestKey);
+    SerialPortForPosix closed;
+
+    KesState seenA = -1, seenB = -1;
+    std::thread a([&] {
+        EXPECT_EQ(KesOpenModule(closed.moduleHandle()), KES_INVALID_HANDLE);
+        seenA = KesGetLastStatus();
+    });
+    std::thread b([&] {
+        EXPECT_EQ(KesOpenModule(open.moduleHandle()), KES_INVALID_HANDLE);
+        seenB = KesGetLastStatus();
+    });
+    a.join();
+    b.join();
+    EXPECT_EQ(seenA, KES_STATE_SERIAL_PORT_IS_CLOSED);
+    EXPECT_EQ(seenB, KES_STATE_COMMUNICATION_TIMEOUT);
+    KesSetLastStatus(KES_STATE_CANCELED);
+    std::thread c([] { EXPECT_EQ(KesGetLastStatus(), KES_STATE_SUCCESS); });
+    c.join();
+    EXPECT_EQ(KesGetLastStatus(), KES_STATE_CANCELED);
+    KesSetLastStatus(KES_STATE_SUCCESS);
+}
+
+}  // namespace
+}  // namespace omni::test
