@@ -1,5 +1,7 @@
 #include "commands/key_table.h"
 
+#include "commands/menu_command.h"
+
 #include <algorithm>
 #include <array>
 #include <cstddef>
@@ -238,15 +240,7 @@ std::string writtenKeyCommand(const KeyRow& row) {
     if (row.body == nullptr) {
         return {};
     }
-    const std::string_view body(row.body);
-    switch (body.size()) {
-        case 3:
-            return "[" + std::string(body);
-        case 4:
-            return "]" + std::string(body);
-        default:
-            return std::string(body);
-    }
+    return bracketBody(row.body);
 }
 
 const KeyRow* findKeyByCommand(std::string_view command, bool mode2D) {
