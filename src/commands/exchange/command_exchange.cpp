@@ -1,0 +1,175 @@
+#include "commands/exchange/command_exchange.h"
+
+#include <cstring>
+
+#include "commands/exchange/model_gate.h"
+#include "resources/strings.h"
+#include "serial/module_host.h"
+#include "ui/exception.h"
+
+namespace omni {
+namespace {
+
+constexpr char kEsc = 0x1B;
+constexpr char kCr = 0x0D;
+constexpr char kAck = 0x06;
+
+constexpr std::uint32_t kIdNoZ2OnMenuCode = 555;
+constexpr std::uint32_t kIdNotSupportedText = 612;
+constexpr std::uint32_t kIdNotSupportedCaption = 613;
+
+constexpr int kProbeAcknowledgedWd = 26;
+constexpr std::string_view kConfigurationQuery = "[X.Z[F3G[X.Z";
+
+// Settings that expect digit barcodes to be scanned after them; a 1D reader cannot take them
+// over the line.
+bool expectsScannedDigits(std::string_view bytes) {
+    return bytes == "H1" || bytes == "HK" || bytes == "HL" || bytes == "HM";
+}
+
+}  // namespace
+
+std::string frameCommand(std::string_view command) {
+    if (command.size() > kMaxCommandLength)
+        throw KesException(KES_STATE_TOO_LONG_SEND_COMMAND);
+    std::string frame;
+    frame.reserve(command.size() + 2);
+    frame += kEsc;
+    frame += command;
+    frame += kCr;
+    return frame;
+}
+
+SubmitDecision decideSubmit(const PageItem& item, const SubmitContext& context) {
+    SubmitDecision decision;
+    if (!context.menuCodePageCurrent && context.connected) {
+        bool drop = !context.twoDimensionalMode && !context.fromCommandBox &&
+                    expectsScannedDigits(item.bytes);
+        decision.action = drop ? SubmitAction::Drop : SubmitAction::Send;
+        return decision;
+    }
+    decision.openPage = !context.menuCodePageCurrent;
+    bool loneZ2 = item.count == 1 && item.bytes.compare(0, 2, "Z2") == 0;
+    if (loneZ2 && !context.fromCommandBox) {
+        decision.action = SubmitAction::Refuse;
+        decision.refusalMessageId = kIdNoZ2OnMenuCode;
+    } else {
+        decision.action = SubmitAction::AddToPage;
+    }
+    return decision;
+}
+
+void CommandExchange::sendCommand(std::string_view command) {
+    if (command.size() > kMaxCommandLength)
+        throw KesException(KES_STATE_TOO_LONG_SEND_COMMAND);
+    if (module_ != KES_INVALID_HANDLE && module_ != 0) {
+        KesSendCommand(module_, command.data(), static_cast<std::uint32_t>(command.size()));
+        throwIfModuleFailed();
+        return;
+    }
+    if (!port_.isOpen())
+        throw KesException(KES_STATE_SERIAL_PORT_IS_CLOSED);
+    std::string frame = frameCommand(command);
+    port_.write(frame.data(), frame.size());
+}
+
+void CommandExchange::setAckNak(Tool tool, bool on) {
+    unsigned& count = ackNak_[static_cast<int>(tool)];
+    if (on) {
+        ++count;
+        sendCommand("WC");
+    } else {
+        if (count > 0)
+            --count;
+        sendCommand("WD");
+    }
+}
+
+bool CommandExchange::probeAck() {
+    try {
+        sendCommand("WC");
+        for (int acknowledged = 0;;) {
+            char byte = 0;
+            do {
+                port_.get(&byte);
+            } while (byte != kAck);
+            sendCommand("WD");
+            if (++acknowledged == kProbeAcknowledgedWd)
+                return true;
+        }
+    } catch (const Exception&) {
+        try {
+            sendCommand("WD");
+        } catch (const Exception&) {
+            // The reader is gone or stalled; the probe has failed either way.
+        }
+        return false;
+    }
+}
+
+void CommandExchange::directControl(DirectRequest request, int value) {
+    std::string frame;
+    switch (request) {
+        case DirectRequest::First:
+            if (value < 0 || value > 2)
+                return;
+            frame = std::string{kEsc} + "[EGFQ" + static_cast<char>('0' + value) + kCr;
+            break;
+        case DirectRequest::Second:
+            frame = std::string{kEsc} + (value == 0 ? "Y" : "Z") + kCr;
+            break;
+        case DirectRequest::Third:
+            frame = std::string{kEsc} + (value == 0 ? ".W" : ".V") + kCr;
+            break;
+    }
+    port_.write(frame.data(), frame.size());
+}
+
+void CommandExchange::gateTuningTool(bool open, TuningToolHost& host) {
+    if (module_ == KES_INVALID_HANDLE || module_ == 0)
+        return;
+    const char* text = KesGetFirmwareVersion(module_);
+    if (!text || !*text)
+        return;
+    std::string version(text, strnlen(text, 32));
+
+    auto refuse = [&] {
+        host.notSupported(res::loadString(kIdNotSupportedText),
+                          res::loadString(kIdNotSupportedCaption));
+    };
+    switch (routeForVersion(version)) {
+        case GateRoute::Ignore:
+            return;
+        case GateRoute::ReadingVerification:
+            host.readingVerification(open);
+            return;
+        case GateRoute::NotSupported:
+            if (open)
+                refuse();
+            return;
+        case GateRoute::CheckConfiguration:
+            break;
+    }
+    if (open) {
+        char reply[kConfigurationLength + 1] = {};
+        try {
+            sendCommand(kConfigurationQuery);
+            port_.read(reply, kConfigurationLength);
+        } catch (const Exception&) {
+            // A short or missing reply: the reader does not count as supported.
+        }
+        probeAck();
+        bool supported = false;
+        for (std::string_view accepted : kSupportedConfigurations) {
+            if (std::memcmp(reply, accepted.data(), kConfigurationLength) == 0)
+                supported = true;
+        }
+        if (!supported) {
+            refuse();
+            return;
+        }
+    }
+    host.autoTuning(open);
+}
+
+}  // namespace omni
