@@ -1,15 +1,11 @@
 #include "commands/catalog.h"
 
+#include "commands/catalog/catalog_data.h"
+
 namespace omni {
 
-namespace {
-
-constexpr CatalogNode kEmptyRoot[] = {{0, nullptr, nullptr}};
-
-}  // namespace
-
-const CatalogNode* catalogRoot(bool /*mode2D*/) {
-    return kEmptyRoot;
+const CatalogNode* catalogRoot(bool mode2D) {
+    return mode2D ? catalog_data::kRoot2D : catalog_data::kRoot1D;
 }
 
 std::span<const CatalogNode> childrenOf(const CatalogNode* group) {

@@ -1,0 +1,12 @@
+// The generated catalog tables (built by omni_cataloggen from catalog2d.txt and catalog1d.txt).
+// Internal to omni_commands: use catalogRoot() from commands/catalog.h.
+#pragma once
+
+#include "commands/catalog.h"
+
+namespace omni::catalog_data {
+
+extern const CatalogNode* const kRoot2D;
+extern const CatalogNode* const kRoot1D;
+
+}  // namespace omni::catalog_data
