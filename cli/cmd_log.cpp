@@ -1,0 +1,175 @@
+// omnisetup-cli log: shows a byte stream the way the communication log shows received data.
+//
+// Standard input is fed through the log chain in the blocks it arrives in, each followed by a
+// flush, as the serial receive thread does; at the end the line is ended. The text goes to
+// standard output as UTF-8 with CR LF line ends.
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "command.h"
+#include "resources/strings.h"
+#include "serial/codepage.h"
+#include "stream/code_page_setting.h"
+#include "stream/log_chain.h"
+#include "ui/exception.h"
+
+namespace omni::cli {
+namespace {
+
+constexpr std::uint32_t kIdCodePageMissing = 23000;
+constexpr std::uint32_t kIdOneCodePageOption = 23001;
+constexpr std::uint32_t kIdNotACodePage = 23002;
+
+std::string message(std::uint32_t id, const std::string& argument = {}) {
+    std::string text = res::loadStringUtf8(id);
+    if (auto at = text.find("%1"); at != std::string::npos)
+        text.replace(at, 2, argument);
+    return text;
+}
+
+// Writes the log's text to standard output as UTF-8. A surrogate pair split between two runs
+// is joined; a lone surrogate becomes U+FFFD.
+class StdoutSink : public TextSink {
+public:
+    void append(const char16_t* text, std::size_t count) override {
+        out_.clear();
+        for (std::size_t i = 0; i < count; ++i)
+            unit(text[i]);
+        std::fwrite(out_.data(), 1, out_.size(), stdout);
+    }
+    void flush() override { std::fflush(stdout); }
+    void finish() {
+        out_.clear();
+        if (highSurrogate_ != 0)
+            encode(0xFFFD);
+        highSurrogate_ = 0;
+        std::fwrite(out_.data(), 1, out_.size(), stdout);
+        std::fflush(stdout);
+    }
+
+private:
+    void unit(char16_t c) {
+        if (highSurrogate_ != 0) {
+            char16_t high = highSurrogate_;
+            highSurrogate_ = 0;
+            if (c >= 0xDC00 && c <= 0xDFFF) {
+                encode(0x10000 + ((static_cast<char32_t>(high) - 0xD800) << 10) + (c - 0xDC00));
+                return;
+            }
+            encode(0xFFFD);
+        }
+        if (c >= 0xD800 && c <= 0xDBFF) {
+            highSurrogate_ = c;
+        } else if (c >= 0xDC00 && c <= 0xDFFF) {
+            encode(0xFFFD);
+        } else {
+            encode(c);
+        }
+    }
+    void encode(char32_t c) {
+        if (c < 0x80) {
+            out_ += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out_ += static_cast<char>(0xC0 | (c >> 6));
+            out_ += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out_ += static_cast<char>(0xE0 | (c >> 12));
+            out_ += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out_ += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out_ += static_cast<char>(0xF0 | (c >> 18));
+            out_ += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out_ += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out_ += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+
+    std::string out_;
+    char16_t highSurrogate_ = 0;
+};
+
+int listCodePages() {
+    for (const CodePageEntry& e : buildCodePageList(installedCodePages())) {
+        std::printf("%u\t%s\n", e.codePage, res::toUtf8(e.text).c_str());
+    }
+    return 0;
+}
+
+int runLog(const Args& args) {
+    std::optional<std::uint32_t> codePage;
+    int choices = 0;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--list")
+            return listCodePages();
+        ++choices;
+        if (a == "--hex") {
+            codePage = kHexCodePage;
+        } else if (a == "--utf16le") {
+            codePage = kUtf16LeCodePage;
+        } else if (a == "--utf16be") {
+            codePage = kUtf16BeCodePage;
+        } else if (a == "--codepage" && i + 1 < args.size()) {
+            const std::string& number = args[++i];
+            std::uint32_t value = 0;
+            auto [end, error] =
+                std::from_chars(number.data(), number.data() + number.size(), value);
+            if (error != std::errc() || end != number.data() + number.size()) {
+                // "-1" names the hexadecimal display, as the stored setting does.
+                if (number != "-1")
+                    return fail(message(kIdNotACodePage, number), 2);
+                value = kHexCodePage;
+            }
+            codePage = value;
+        } else {
+            return fail(
+                "usage: omnisetup-cli log [--codepage N | --hex | --utf16le | --utf16be | --list]",
+                2);
+        }
+    }
+    if (choices > 1)
+        return fail(message(kIdOneCodePageOption), 2);
+
+    std::vector<CodePageEntry> list = buildCodePageList(installedCodePages());
+    std::uint32_t wanted = codePage.value_or(kDefaultCodePage);
+    std::size_t index = findCodePageEntry(list, wanted);
+    if (list[index].codePage != wanted)
+        return fail(message(kIdCodePageMissing, std::to_string(wanted)));
+    setCurrentCodePageSetting(list[index].setting());
+
+    StdoutSink sink;
+    BufferedDeSynchronizedEditBoxOutputStream<8192> chain;
+    chain.setSink(&sink);
+    char buffer[65536];
+    for (;;) {
+        ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw SystemException(errno, u"read");
+        }
+        chain.write(buffer, static_cast<std::size_t>(n));
+        chain.flush();
+    }
+    chain.endOfLine();
+    chain.drain();
+    chain.setSink(nullptr);
+    sink.finish();
+    return 0;
+}
+
+const Registration reg{"log", "log [--codepage N | --hex | --utf16le | --utf16be | --list]",
+                       "show standard input as the communication log shows received bytes "
+                       "(default: the locale's character code; --list prints the code pages)",
+                       &runLog};
+
+}  // namespace
+}  // namespace omni::cli

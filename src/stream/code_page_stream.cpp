@@ -1,0 +1,83 @@
+#include "stream/code_page_stream.h"
+
+#include <algorithm>
+
+namespace omni {
+
+CodePageCharToWCharStream::CodePageCharToWCharStream(OutputStream<char16_t>* target)
+    : CharToWCharStream(target) {}
+
+CodePageCharToWCharStream::~CodePageCharToWCharStream() = default;
+
+void CodePageCharToWCharStream::write(const char* data, std::size_t count) {
+    const CodePageSetting setting = currentCodePageSetting();
+    for (std::size_t i = 0; i < count; ++i)
+        putByte(static_cast<unsigned char>(data[i]), setting);
+}
+
+void CodePageCharToWCharStream::put(const char* item) {
+    putByte(static_cast<unsigned char>(*item), currentCodePageSetting());
+}
+
+void CodePageCharToWCharStream::putByte(unsigned char byte, CodePageSetting setting) {
+    if (setting.multiByte) {
+        putMultiByte(byte, setting);
+    } else if (setting.codePage == kUtf16LeCodePage || setting.codePage == kUtf16BeCodePage) {
+        putUtf16(byte, setting.codePage == kUtf16BeCodePage);
+    } else if (setting.codePage == kHexCodePage) {
+        putHex(byte);
+    }
+    // No other setting shows anything.
+}
+
+void CodePageCharToWCharStream::putMultiByte(unsigned char byte, CodePageSetting setting) {
+    pending_[pendingCount_++] = byte;
+    pending_[pendingCount_] = 0;
+    char16_t text[MultiByteConverter::kMaxOutput];
+    std::size_t n = converterFor(setting.codePage).convert(pending_, pendingCount_, text);
+    if (n > 0) {
+        target_->write(text, n);
+        pendingCount_ = 0;
+        pending_[0] = 0;
+        return;
+    }
+    if (pendingCount_ < kMaxPending)
+        return;  // wait for the next byte
+    // Four bytes and still nothing: show the first as itself and retry the rest.
+    const unsigned char first = pending_[0];
+    unsigned char rest[kMaxPending - 1];
+    std::copy_n(pending_ + 1, kMaxPending - 1, rest);
+    pendingCount_ = 0;
+    pending_[0] = 0;
+    const char16_t widened = widenBySignExtension(static_cast<char>(first));
+    target_->put(&widened);
+    for (unsigned char b : rest)
+        putMultiByte(b, setting);
+}
+
+void CodePageCharToWCharStream::putUtf16(unsigned char byte, bool bigEndian) {
+    pending_[pendingCount_++] = byte;
+    if (pendingCount_ < 2)
+        return;
+    char16_t unit = bigEndian ? static_cast<char16_t>(pending_[0] << 8 | pending_[1])
+                              : static_cast<char16_t>(pending_[1] << 8 | pending_[0]);
+    pendingCount_ = 0;
+    target_->put(&unit);
+}
+
+void CodePageCharToWCharStream::putHex(unsigned char byte) {
+    static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+    ++hexColumn_;
+    const char16_t text[3] = {kDigits[byte >> 4], kDigits[byte & 0x0F],
+                              hexColumn_ % 16 == 0 ? u'\r' : u' '};
+    target_->write(text, 3);
+}
+
+MultiByteConverter& CodePageCharToWCharStream::converterFor(std::uint32_t codePage) {
+    if (!converter_ || converter_->codePage() != codePage) {
+        converter_ = std::make_unique<MultiByteConverter>(codePage);
+    }
+    return *converter_;
+}
+
+}  // namespace omni
