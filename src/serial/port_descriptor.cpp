@@ -29,7 +29,8 @@ std::string PortDescriptor::name() const {
     constexpr std::string_view kDevFolder = "/dev/";
     if (device.compare(0, kDevFolder.size(), kDevFolder) == 0)
         return device.substr(kDevFolder.size());
-    return device;
+    std::size_t slash = device.find_last_of('/');
+    return slash == std::string::npos ? device : device.substr(slash + 1);
 }
 
 std::u16string portLabel(const PortDescriptor& port) {

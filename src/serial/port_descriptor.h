@@ -19,7 +19,8 @@ struct PortDescriptor {
     std::string device;  // full path, "/dev/ttyACM0"; empty when no port is chosen
 
     bool empty() const { return device.empty(); }
-    // The device's name without the "/dev/" folder: "ttyACM0", "pts/3".
+    // The device's name: the path below "/dev/" ("ttyACM0", "pts/3"), or the file name of a
+    // device elsewhere.
     std::string name() const;
     bool operator==(const PortDescriptor&) const = default;
 };
