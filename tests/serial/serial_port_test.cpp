@@ -76,6 +76,28 @@ TEST_F(ReaderTest, ModuleLeftInHighSpeedModeIsTakenOutOnce) {
     EXPECT_EQ(port.chunkSize(), 100u);  // back on the stored (default) settings
 }
 
+// The speed the line runs at, seen from another descriptor of the same device.
+speed_t lineSpeed(const std::string& device) {
+    int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    termios state{};
+    tcgetattr(fd, &state);
+    ::close(fd);
+    return cfgetospeed(&state);
+}
+
+TEST_F(ReaderTest, HighSpeedSwitchOnPlainPortsOnly) {
+    openPort();
+    port.switchToHighSpeed();
+    EXPECT_EQ(lineSpeed(reader.devicePath()), B115200);
+    port.restoreSpeed();
+    EXPECT_EQ(lineSpeed(reader.devicePath()), B9600);
+    port.close();
+
+    openPort(PortKind::Reader1D);
+    port.switchToHighSpeed();
+    EXPECT_EQ(lineSpeed(reader.devicePath()), B9600);
+}
+
 TEST_F(ReaderTest, WaitReadAndTimeouts) {
     openPort();
     reader.send("ABC");

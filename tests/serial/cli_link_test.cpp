@@ -1,0 +1,97 @@
+// omnisetup-cli identify and send against the simulated reader, run as the user runs them.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+
+#include "sim/simulated_reader.h"
+
+namespace omni::test {
+namespace {
+
+namespace replies = sim::replies;
+
+struct CliRun {
+    int code = -1;
+    std::string out;  // standard output and standard error, in order
+};
+
+// The tool sits in the build tree's cli folder, two levels above this test.
+std::string cliPath() {
+    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe");
+    return (self.parent_path().parent_path().parent_path() / "cli" / "omnisetup-cli").string();
+}
+
+CliRun runCli(const std::string& arguments) {
+    CliRun run;
+    std::string command = cliPath() + " " + arguments + " 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe)
+        return run;
+    std::array<char, 256> buffer;
+    std::size_t n;
+    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+        run.out.append(buffer.data(), n);
+    int status = ::pclose(pipe);
+    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+class Cli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::filesystem::exists(cliPath()))
+            GTEST_SKIP() << "omnisetup-cli not built";
+    }
+    CliRun identify(std::string reply) {
+        sim::SimulatedReader reader;
+        reader.setVersionReply(std::move(reply));
+        reader.start();
+        return runCli("identify --port " + reader.devicePath());
+    }
+};
+
+TEST_F(Cli, IdentifyPrintsFamilyFirmwareAndModel) {
+    EXPECT_EQ(identify(replies::family("BA12J13i")).out,
+              "family: EngineA\nfirmware: BA12J13i\nmodel: \n");
+    EXPECT_EQ(identify(replies::family("BD49")).out, "family: EngineC\nfirmware: BD49\nmodel: \n");
+    EXPECT_EQ(identify(replies::model("Q-40", "TC100")).out,
+              "family: EngineL\nfirmware: TC100\nmodel: Q-40\n");
+    CliRun bad = identify("??\r");
+    EXPECT_NE(bad.code, 0);
+    EXPECT_EQ(bad.out.find('\n'), bad.out.size() - 1);  // one line
+}
+
+TEST_F(Cli, SendPutsExactlyTheFramesOnTheWireAndShowsTheReply) {
+    sim::SimulatedReader reader;
+    reader.setLeadingBytes("\x17");
+    reader.start();
+    CliRun run = runCli("send --port " + reader.devicePath() + " B2 Z2 Z1");
+    EXPECT_EQ(run.code, 0) << run.out;
+    EXPECT_EQ(reader.received(),
+              "\x1B"
+              "B2\r\x1BZ2\r\x1BZ1\r");
+    EXPECT_EQ(run.out, "[ETB]BA12J13i\n");
+}
+
+TEST_F(Cli, FailuresEndWithOneLineAndANonZeroCode) {
+    sim::SimulatedReader reader;
+    reader.hangUpAfter(1);
+    reader.start();
+    CliRun lost = runCli("send --port " + reader.devicePath() + " B2 Z2");
+    EXPECT_NE(lost.code, 0);
+    EXPECT_NE(lost.out.find("Lost the connection"), std::string::npos) << lost.out;
+
+    CliRun missing = runCli("identify --port /dev/omni-no-such-port");
+    EXPECT_NE(missing.code, 0);
+    EXPECT_NE(missing.out.find("Cannot open the port /dev/omni-no-such-port"), std::string::npos);
+    EXPECT_NE(runCli("send --port /dev/null").code, 0);  // no command
+    EXPECT_NE(runCli("identify --bogus").code, 0);
+}
+
+}  // namespace
+}  // namespace omni::test
