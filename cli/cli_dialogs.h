@@ -1,0 +1,89 @@
+// The entry dialogs of omnisetup-cli: the number input answers from --value, --initialize or
+// --inhibit; every other dialog is unavailable and leaves a message that says so.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "commands/resolve.h"
+#include "resources/strings.h"
+
+namespace omni::cli {
+
+class CliDialogs : public EntryDialogs {
+public:
+    // `number`: what the command line asked for, if anything. `caption`: the entry's caption,
+    // used in the messages.
+    CliDialogs(std::optional<NumberChoice> number, std::u16string caption)
+        : number_(number), caption_(std::move(caption)) {}
+
+    // Why the last dialog gave nothing, in the user's language (empty when it gave a result).
+    const std::u16string& message() const { return message_; }
+
+    std::optional<NumberChoice> numberInput(const CatalogEntry& entry, bool) override {
+        message_.clear();
+        // Only decimal entries offer Initialize and Inhibit; byte entries take a value alone.
+        const std::uint16_t offered =
+            entry.kind == EntryKind::DecimalArgument ? entry.flags : std::uint16_t{0};
+        if (!number_) {
+            setMessage(21010, {caption_, number(entry.minValue), number(entry.maxValue)});
+            return std::nullopt;
+        }
+        if (number_->kind == NumberChoice::Kind::Initialize && !(offered & kOfferInitialize)) {
+            setMessage(21011, {caption_});
+            return std::nullopt;
+        }
+        if (number_->kind == NumberChoice::Kind::Inhibit && !(offered & kOfferInhibit)) {
+            setMessage(21012, {caption_});
+            return std::nullopt;
+        }
+        return number_;
+    }
+
+    std::optional<std::string> prefixSuffix(std::string_view, bool) override { return needsGui(); }
+    std::optional<std::string> silentMode(std::string_view, bool) override { return needsGui(); }
+    std::optional<std::string> buzzer(std::string_view, bool) override { return needsGui(); }
+    std::optional<std::string> statusLed(std::string_view, bool) override { return needsGui(); }
+    std::optional<std::string> vibrator(std::string_view, bool) override { return needsGui(); }
+    std::optional<std::string> bluetoothBarcode(std::uint32_t, std::string_view, bool) override {
+        return needsGui();
+    }
+    std::optional<std::string> bluetoothSend(std::uint32_t, std::string_view, bool) override {
+        return needsGui();
+    }
+
+    // `pattern` of string `id` with each "%s" replaced by the next argument.
+    static std::u16string format(std::uint32_t id, std::initializer_list<std::u16string> args) {
+        std::u16string_view pattern = res::loadString(id);
+        std::u16string out;
+        auto next = args.begin();
+        for (std::size_t i = 0; i < pattern.size(); ++i) {
+            if (pattern[i] == u'%' && i + 1 < pattern.size() && pattern[i + 1] == u's' &&
+                next != args.end()) {
+                out += *next++;
+                ++i;
+            } else {
+                out += pattern[i];
+            }
+        }
+        return out;
+    }
+
+private:
+    static std::u16string number(int value) { return res::fromUtf8(std::to_string(value)); }
+
+    void setMessage(std::uint32_t id, std::initializer_list<std::u16string> args) {
+        message_ = format(id, args);
+    }
+
+    std::optional<std::string> needsGui() {
+        setMessage(21013, {caption_});
+        return std::nullopt;
+    }
+
+    std::optional<NumberChoice> number_;
+    std::u16string caption_;
+    std::u16string message_;
+};
+
+}  // namespace omni::cli

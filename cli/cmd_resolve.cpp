@@ -1,0 +1,80 @@
+// omnisetup-cli resolve [--1d] PATH [--value N | --initialize | --inhibit]: the page items that
+// picking the entry at PATH hands over, one per line as command bytes TAB label.
+#include <charconv>
+#include <iostream>
+#include <optional>
+
+#include "cli_dialogs.h"
+#include "command.h"
+#include "commands/resolve.h"
+#include "commands/selector_model.h"
+#include "resources/strings.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: omnisetup-cli resolve [--1d] PATH [--value N | --initialize | --inhibit]";
+
+int failWith(const std::u16string& message) {
+    return omni::cli::fail(omni::res::toUtf8(message));
+}
+
+int runResolve(const omni::cli::Args& args) {
+    using omni::NumberChoice;
+    bool mode2D = true;
+    std::optional<std::string> path;
+    std::optional<NumberChoice> number;
+    int numberOptions = 0;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--1d") {
+            mode2D = false;
+        } else if (arg == "--initialize" || arg == "--inhibit") {
+            ++numberOptions;
+            number = NumberChoice{arg == "--initialize" ? NumberChoice::Kind::Initialize
+                                                        : NumberChoice::Kind::Inhibit};
+        } else if (arg == "--value") {
+            if (++i >= args.size())
+                return omni::cli::fail(kUsage, 2);
+            const std::string& text = args[i];
+            int value = 0;
+            auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+            if (error != std::errc{} || end != text.data() + text.size())
+                return failWith(omni::cli::CliDialogs::format(21017, {omni::res::fromUtf8(text)}));
+            ++numberOptions;
+            number = NumberChoice{NumberChoice::Kind::Value, value};
+        } else if (!path && !(arg.size() > 1 && arg.starts_with("--"))) {
+            path = arg;
+        } else {
+            return omni::cli::fail(kUsage, 2);
+        }
+    }
+    if (!path)
+        return omni::cli::fail(kUsage, 2);
+    if (numberOptions > 1)
+        return failWith(omni::res::loadString(21016).data());
+
+    const omni::EntryPath found = omni::findEntryByPath(*path, mode2D);
+    const omni::CatalogEntry& entry = *found.entry;
+    const std::u16string caption(omni::catalogCaption(entry.labelId));
+    const bool takesNumber = entry.kind == omni::EntryKind::DecimalArgument ||
+                             entry.kind == omni::EntryKind::ByteArgument;
+    if (number && !takesNumber)
+        return failWith(omni::cli::CliDialogs::format(21015, {caption}));
+
+    omni::cli::CliDialogs dialogs(number, caption);
+    const omni::ResolveResult result = omni::resolveEntry(entry, mode2D, dialogs);
+    if (result.kind == omni::ResolveResult::Kind::Waveform)
+        return failWith(omni::cli::CliDialogs::format(21014, {caption}));
+    if (result.kind == omni::ResolveResult::Kind::Nothing && !dialogs.message().empty())
+        return failWith(dialogs.message());
+    for (const omni::PageItem& item : omni::pageItemsFromString(result.text, found.label, mode2D))
+        std::cout << item.bytes << "\t" << omni::res::toUtf8(item.label) << "\n";
+    return 0;
+}
+
+const omni::cli::Registration reg{
+    "resolve", "resolve [--1d] PATH [--value N | --initialize | --inhibit]",
+    "print the page items of the catalog entry at PATH (captions joined by \" > \")", &runResolve};
+
+}  // namespace

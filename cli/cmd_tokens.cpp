@@ -1,0 +1,20 @@
+// omnisetup-cli tokens TEXT: the number of menu-command tokens in TEXT ("\r" is a carriage return).
+#include <iostream>
+
+#include "command.h"
+#include "commands/menu_command.h"
+
+namespace {
+
+int runTokens(const omni::cli::Args& args) {
+    if (args.size() != 1)
+        return omni::cli::fail("usage: omnisetup-cli tokens TEXT", 2);
+    std::cout << omni::countTokens(omni::cli::unescapeArgument(args[0])) << "\n";
+    return 0;
+}
+
+const omni::cli::Registration reg{
+    "tokens", "tokens TEXT", "count the menu-command tokens of TEXT (\\r is a carriage return)",
+    &runTokens};
+
+}  // namespace
