@@ -13,10 +13,12 @@ void CodePageCharToWCharStream::write(const char* data, std::size_t count) {
     const CodePageSetting setting = currentCodePageSetting();
     for (std::size_t i = 0; i < count; ++i)
         putByte(static_cast<unsigned char>(data[i]), setting);
+    flushBatch();
 }
 
 void CodePageCharToWCharStream::put(const char* item) {
     putByte(static_cast<unsigned char>(*item), currentCodePageSetting());
+    flushBatch();
 }
 
 void CodePageCharToWCharStream::putByte(unsigned char byte, CodePageSetting setting) {
@@ -36,7 +38,7 @@ void CodePageCharToWCharStream::putMultiByte(unsigned char byte, CodePageSetting
     char16_t text[MultiByteConverter::kMaxOutput];
     std::size_t n = converterFor(setting.codePage).convert(pending_, pendingCount_, text);
     if (n > 0) {
-        target_->write(text, n);
+        emit(text, n);
         pendingCount_ = 0;
         pending_[0] = 0;
         return;
@@ -50,7 +52,7 @@ void CodePageCharToWCharStream::putMultiByte(unsigned char byte, CodePageSetting
     pendingCount_ = 0;
     pending_[0] = 0;
     const char16_t widened = widenBySignExtension(static_cast<char>(first));
-    target_->put(&widened);
+    emit(&widened, 1);
     for (unsigned char b : rest)
         putMultiByte(b, setting);
 }
@@ -62,7 +64,7 @@ void CodePageCharToWCharStream::putUtf16(unsigned char byte, bool bigEndian) {
     char16_t unit = bigEndian ? static_cast<char16_t>(pending_[0] << 8 | pending_[1])
                               : static_cast<char16_t>(pending_[1] << 8 | pending_[0]);
     pendingCount_ = 0;
-    target_->put(&unit);
+    emit(&unit, 1);
 }
 
 void CodePageCharToWCharStream::putHex(unsigned char byte) {
@@ -70,7 +72,7 @@ void CodePageCharToWCharStream::putHex(unsigned char byte) {
     ++hexColumn_;
     const char16_t text[3] = {kDigits[byte >> 4], kDigits[byte & 0x0F],
                               hexColumn_ % 16 == 0 ? u'\r' : u' '};
-    target_->write(text, 3);
+    emit(text, 3);
 }
 
 MultiByteConverter& CodePageCharToWCharStream::converterFor(std::uint32_t codePage) {

@@ -38,7 +38,22 @@ public:
     std::size_t pendingCount() const { return pendingCount_; }
 
 private:
+    static constexpr std::size_t kBatch = 1024;
+
     void putByte(unsigned char byte, CodePageSetting setting);
+    // Output collects in a batch that goes to the target in one write.
+    void emit(const char16_t* text, std::size_t count) {
+        if (batchCount_ + count > kBatch)
+            flushBatch();
+        for (std::size_t i = 0; i < count; ++i)
+            batch_[batchCount_++] = text[i];
+    }
+    void flushBatch() {
+        if (batchCount_ == 0)
+            return;
+        target_->write(batch_, batchCount_);
+        batchCount_ = 0;
+    }
     void putMultiByte(unsigned char byte, CodePageSetting setting);
     void putUtf16(unsigned char byte, bool bigEndian);
     void putHex(unsigned char byte);
@@ -48,6 +63,8 @@ private:
     std::uint16_t pendingCount_ = 0;
     std::uint32_t hexColumn_ = 0;
     std::unique_ptr<MultiByteConverter> converter_;  // for the last code page used
+    char16_t batch_[kBatch];
+    std::size_t batchCount_ = 0;
 };
 
 }  // namespace omni

@@ -23,10 +23,19 @@ public:
     void write(const T* data, std::size_t count) override {
         while (count > 0) {
             std::size_t run = std::min(count, N - write_);
-            std::copy_n(data, run, storage_ + write_);
+            T* to = storage_ + write_;
+            if (run <= 16) {
+                // Short runs (a line end, a control name) are the common case.
+                for (std::size_t i = 0; i < run; ++i)
+                    to[i] = data[i];
+            } else {
+                std::copy_n(data, run, to);
+            }
             // Passing over the read position overwrites the oldest elements.
             std::size_t before = this->count();
-            write_ = (write_ + run) % N;
+            write_ += run;
+            if (write_ == N)
+                write_ = 0;
             if (before + run >= N) {
                 full_ = true;
                 read_ = write_;
