@@ -1,6 +1,7 @@
 // omnisetup-cli send --port PATH [--quiet MS] CMD...: sends each command framed (ESC, command,
-// CR) and prints what the reader answers until the line has been quiet for a moment, rendered as
-// the communication log shows it.
+// CR) and prints what the reader answers until the line has been quiet for a moment, passed
+// through the communication log's chain (current code page, visible control characters, CR LF
+// line ends) exactly as the log shows it.
 #include <atomic>
 #include <chrono>
 #include <iostream>
@@ -10,6 +11,7 @@
 
 #include "commands/exchange/command_exchange.h"
 #include "port_cli.h"
+#include "stream/log_chain.h"
 
 namespace omni::cli {
 namespace {
@@ -19,27 +21,22 @@ using Clock = std::chrono::steady_clock;
 constexpr unsigned kDefaultQuietMs = 300;
 constexpr unsigned kLongestListenMs = 10000;  // a reader that never stops talking
 
-// Names of the control characters as the log shows them; LF and CR end lines.
-constexpr const char* kControlNames[32] = {
-    "[NUL]", "[SOH]", "[STX]", "[ETX]", "[EOT]", "[ENQ]", "[ACK]", "[BEL]",
-    "[BS]",  "[HT]",  nullptr, "[VT]",  "[NP]",  nullptr, "[SO]",  "[SI]",
-    "[DLE]", "[DC1]", "[DC2]", "[DC3]", "[DC4]", "[NAK]", "[SYN]", "[ETB]",
-    "[CAN]", "[EM]",  "[SUB]", "[ESC]", "[FS]",  "[GS]",  "[RS]",  "[US]",
-};
-
-// The receive thread's listener: keeps the bytes and the time the last ones came.
+// The receive thread's listener: passes the bytes on to the log chain and notes how many came
+// and when the last ones did.
 class ReplyCollector : public OutputStream<char> {
 public:
+    explicit ReplyCollector(OutputStream<char>& log) : log_(log) {}
     void write(const char* data, std::size_t count) override {
+        log_.write(data, count);
         std::lock_guard lock(mutex_);
-        bytes_.append(data, count);
+        received_ += count;
         last_ = Clock::now();
     }
     void put(const char* item) override { write(item, 1); }
-    void flush() override {}
-    std::string bytes() const {
+    void flush() override { log_.flush(); }
+    std::size_t received() const {
         std::lock_guard lock(mutex_);
-        return bytes_;
+        return received_;
     }
     Clock::time_point last() const {
         std::lock_guard lock(mutex_);
@@ -52,35 +49,27 @@ public:
 
 private:
     mutable std::mutex mutex_;
-    std::string bytes_;
+    OutputStream<char>& log_;
+    std::size_t received_ = 0;
     Clock::time_point last_ = Clock::now();
 };
 
-// The log's rendering of received bytes: CR, LF and CR LF each end one line, control characters
-// are shown by name, DEL as "[DEL]"; other bytes pass as they are.
-std::string renderAsLog(const std::string& bytes) {
-    std::string text;
-    bool lastWasCr = false;
-    for (unsigned char c : bytes) {
-        if (c == '\n' && lastWasCr) {
-            lastWasCr = false;
-            continue;
-        }
-        lastWasCr = c == '\r';
-        if (c == '\r' || c == '\n') {
-            text += '\n';
-        } else if (c < 32) {
-            text += kControlNames[c];
-        } else if (c == 127) {
-            text += "[DEL]";
-        } else {
-            text += static_cast<char>(c);
-        }
+// Collects the log's text (UTF-16, CR LF line ends) on the chain's writer thread.
+class TextCollector : public TextSink {
+public:
+    void append(const char16_t* text, std::size_t count) override {
+        std::lock_guard lock(mutex_);
+        text_.append(text, count);
     }
-    if (!text.empty() && text.back() != '\n')
-        text += '\n';
-    return text;
-}
+    std::u16string text() const {
+        std::lock_guard lock(mutex_);
+        return text_;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::u16string text_;
+};
 
 int runSend(const Args& args) {
     std::string device;
@@ -115,7 +104,10 @@ int runSend(const Args& args) {
     if (int code = openPort(port, device))
         return code;
 
-    ReplyCollector replies;
+    TextCollector text;
+    BufferedDeSynchronizedEditBoxOutputStream<8192> log;
+    log.setSink(&text);
+    ReplyCollector replies(log);
     std::mutex failureMutex;
     std::optional<int> failureCode;
     port.setErrorReporter([&](const Exception& e) {
@@ -154,10 +146,12 @@ int runSend(const Args& args) {
     } catch (const Exception& e) {
         return failLink(e, device);
     }
-    std::string answer = replies.bytes();
-    if (answer.empty())
+    if (replies.received() == 0)
         return fail(message(kIdNoAnswer, {device}), 3);
-    std::cout << renderAsLog(answer) << std::flush;
+    log.endOfLine();
+    log.drain();
+    log.setSink(nullptr);
+    std::cout << res::toUtf8(text.text()) << std::flush;
     return 0;
 }
 

@@ -356,9 +356,9 @@ std::size_t SerialPortForPosix::waitForData(unsigned timeoutMs) {
     if (queued > 0)
         return static_cast<std::size_t>(queued);
 
-    if (timing_.waitLimitMs && timing_.waitLimitMs < timeoutMs)
-        timeoutMs = timing_.waitLimitMs;
     bool forever = timeoutMs == kWaitForever;
+    if (!forever && timing_.waitLimitMs && timing_.waitLimitMs < timeoutMs)
+        timeoutMs = timing_.waitLimitMs;
     auto deadline = Clock::now() + std::chrono::milliseconds(forever ? 0 : timeoutMs);
     for (;;) {
         pollfd p[2] = {{cancelFd_, POLLIN, 0}, {fd_, POLLIN, 0}};

@@ -40,7 +40,7 @@ namespace omni {
 struct SerialTiming {
     unsigned blockTimeoutMs = 3000;     // one chunk of read() or write()
     unsigned perByteTimeoutMs = 0;      // get() and put(); 0: from the baud rate
-    unsigned waitLimitMs = 0;           // if not 0, caps every waitForData time-out
+    unsigned waitLimitMs = 0;           // if not 0, caps every finite wait
     unsigned moduleModePauseMs = 1000;  // pause before leaving the module's high-speed mode
     unsigned recoveryWaitMs = 1000;     // wait for the reply to ESC "Z1" CR after that
     unsigned recoveryByteMs = 3000;     // each byte of that reply

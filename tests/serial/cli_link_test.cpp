@@ -75,7 +75,7 @@ TEST_F(Cli, SendPutsExactlyTheFramesOnTheWireAndShowsTheReply) {
     EXPECT_EQ(reader.received(),
               "\x1B"
               "B2\r\x1BZ2\r\x1BZ1\r");
-    EXPECT_EQ(run.out, "[ETB]BA12J13i\n");
+    EXPECT_EQ(run.out, "[ETB]BA12J13i\r\n");
 }
 
 TEST_F(Cli, FailuresEndWithOneLineAndANonZeroCode) {

@@ -139,6 +139,8 @@ TEST_F(ReaderTest, ReceiveThreadFeedsTheListenerAndStopsQuietly) {
     std::atomic<int> reports{0};
     port.setErrorReporter([&](const Exception&) { ++reports; });
     port.startReceiving(&log);
+    // Longer than any finite time-out of the port: the receive thread waits without limit.
+    std::this_thread::sleep_for(2 * std::chrono::milliseconds(shortTiming().blockTimeoutMs));
     reader.send("BA12J13i\r");
     for (int i = 0; i < 200 && log.text().size() < 9; ++i)
         std::this_thread::sleep_for(10ms);
