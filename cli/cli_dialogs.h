@@ -6,6 +6,7 @@
 #include <string>
 
 #include "commands/resolve.h"
+#include "commands/selector_model.h"
 #include "resources/strings.h"
 
 namespace omni::cli {
@@ -52,28 +53,17 @@ public:
         return needsGui();
     }
 
-    // `pattern` of string `id` with each "%s" replaced by the next argument.
-    static std::u16string format(std::uint32_t id, std::initializer_list<std::u16string> args) {
-        std::u16string_view pattern = res::loadString(id);
-        std::u16string out;
-        auto next = args.begin();
-        for (std::size_t i = 0; i < pattern.size(); ++i) {
-            if (pattern[i] == u'%' && i + 1 < pattern.size() && pattern[i + 1] == u's' &&
-                next != args.end()) {
-                out += *next++;
-                ++i;
-            } else {
-                out += pattern[i];
-            }
-        }
-        return out;
+    // String `id` with each "%s" replaced by the next argument.
+    static std::u16string format(std::uint32_t id,
+                                 std::initializer_list<std::u16string_view> args) {
+        return formatMessage(id, args);
     }
 
 private:
     static std::u16string number(int value) { return res::fromUtf8(std::to_string(value)); }
 
-    void setMessage(std::uint32_t id, std::initializer_list<std::u16string> args) {
-        message_ = format(id, args);
+    void setMessage(std::uint32_t id, std::initializer_list<std::u16string_view> args) {
+        message_ = formatMessage(id, args);
     }
 
     std::optional<std::string> needsGui() {

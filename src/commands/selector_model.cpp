@@ -17,26 +17,9 @@ constexpr std::uint32_t kMsgNoTopLevelGroup = 21001;
 constexpr std::uint32_t kMsgNoGroupOrEntry = 21002;
 constexpr std::uint32_t kMsgPathEndsAtGroup = 21003;
 
-// `pattern` with each "%s" replaced by the next argument.
-std::u16string format(std::u16string_view pattern,
-                      std::initializer_list<std::u16string_view> args) {
-    std::u16string out;
-    auto next = args.begin();
-    for (std::size_t i = 0; i < pattern.size(); ++i) {
-        if (pattern[i] == u'%' && i + 1 < pattern.size() && pattern[i + 1] == u's' &&
-            next != args.end()) {
-            out += *next++;
-            ++i;
-        } else {
-            out += pattern[i];
-        }
-    }
-    return out;
-}
-
 [[noreturn]] void badPath(std::uint32_t messageId,
                           std::initializer_list<std::u16string_view> args) {
-    throw UserException(UserException::BadInput, format(res::loadString(messageId), args));
+    throw UserException(UserException::BadInput, formatMessage(messageId, args));
 }
 
 // Finds the node array element that holds `target` and returns its parent through `parent`.
@@ -72,6 +55,23 @@ std::vector<std::string_view> splitPath(std::string_view path) {
 }
 
 }  // namespace
+
+std::u16string formatMessage(std::uint32_t messageId,
+                             std::initializer_list<std::u16string_view> args) {
+    const std::u16string_view pattern = res::loadString(messageId);
+    std::u16string out;
+    auto next = args.begin();
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] == u'%' && i + 1 < pattern.size() && pattern[i + 1] == u's' &&
+            next != args.end()) {
+            out += *next++;
+            ++i;
+        } else {
+            out += pattern[i];
+        }
+    }
+    return out;
+}
 
 std::u16string_view catalogCaption(std::uint32_t labelId) {
     return res::loadString(labelId);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +12,10 @@
 #include "commands/page_item.h"
 
 namespace omni {
+
+// String `messageId` in the current language with each "%s" replaced by the next argument.
+std::u16string formatMessage(std::uint32_t messageId,
+                             std::initializer_list<std::u16string_view> args);
 
 // The caption of a catalog string id in the current language.
 std::u16string_view catalogCaption(std::uint32_t labelId);
