@@ -35,19 +35,20 @@ struct Bar {
 
 // The bars the barcode face draws for one character (lower case as upper case, "_" as the space
 // character, "!" as "*", "^" one thin bar, space and U+00A0 nothing) and its advance. Characters
-// outside the face's map draw nothing.
+// outside the face's map draw nothing. Each bar is `barShrink` thinner than nominal, centred on
+// its nominal position, which leaves the spaces as much wider.
 struct Glyph {
     Bar bars[5];
     int barCount = 0;
     int advance = 0;
 };
-Glyph glyphOf(char c);
+Glyph glyphOf(char c, int barShrink = kBarShrink);
 
 // Width of `text` in the barcode face of the given em size.
 double codeWidth(std::string_view text, double em);
 
 // Draws `text` in the barcode face: bars from `top` to `bottom`, starting at `left`.
 void drawCode(page::Drawing& out, std::string_view text, double em, double left, double top,
-              double bottom);
+              double bottom, int barShrink = kBarShrink);
 
 }  // namespace omni::code39

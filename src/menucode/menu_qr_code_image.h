@@ -94,9 +94,4 @@ private:
     bool symbolCurrent_ = true;
 };
 
-// Tokens of a command in menu-command syntax, counted the way page items count them
-// ("[" 4, "]" 5, "{" 6 characters, a quoted literal one token, anything else 2); 0 when the
-// command is empty or a token runs past its end.
-std::uint32_t countCommandTokens(std::string_view command);
-
 }  // namespace omni

@@ -45,7 +45,7 @@ inline std::optional<std::string> decode(const GreyImage& image, ZXing::BarcodeF
     ZXing::DecodeHints hints;
     hints.setFormats(format);
     hints.setIsPure(pure);
-    hints.setTryHarder(!pure);
+    hints.setTryHarder(false);
     const auto result = ZXing::ReadBarcode(
         ZXing::ImageView(image.pixels.data(), image.width, image.height, ZXing::ImageFormat::Lum),
         hints);

@@ -1,0 +1,154 @@
+#include "menucode/page_render.h"
+
+#include <QFile>
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSvgGenerator>
+#include <cmath>
+
+#include "resources/strings.h"
+#include "ui/exception.h"
+
+namespace omni::page {
+
+namespace {
+
+// The Qt font whose line height (ascent plus descent) is the drawing font's height.
+QFont qtFont(const Font& font) {
+    QFont qfont;
+    if (!font.family.empty()) {
+        qfont.setFamily(QString::fromStdU16String(font.family));
+    } else if (font.fixedPitch) {
+        qfont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    }
+    qfont.setFixedPitch(font.fixedPitch);
+    qfont.setStyleHint(font.fixedPitch ? QFont::TypeWriter : QFont::SansSerif);
+    const int trial = 100;
+    qfont.setPixelSize(trial);
+    const double lineHeight = QFontMetricsF(qfont).height();
+    const int size = static_cast<int>(std::lround(font.height * trial / lineHeight));
+    qfont.setPixelSize(size > 0 ? size : 1);
+    return qfont;
+}
+
+[[noreturn]] void cannotWrite(const std::string& path) {
+    std::u16string message(res::loadString(22006));
+    message += u' ';
+    message += res::fromUtf8(path);
+    throw UserException(UserException::Refused, message);
+}
+
+QString qPath(const std::string& path) {
+    return QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size()));
+}
+
+}  // namespace
+
+double QtTextMeasure::width(std::u16string_view text, const Font& font) const {
+    return QFontMetricsF(qtFont(font))
+        .horizontalAdvance(QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+void paint(QPainter& painter, const Drawing& drawing) {
+    painter.save();
+    painter.setPen(Qt::NoPen);
+    for (const Item& item : drawing.items) {
+        if (const auto* r = std::get_if<FillRect>(&item)) {
+            painter.fillRect(QRectF(r->box.left, r->box.top, r->box.width(), r->box.height()),
+                             r->dark ? Qt::black : Qt::white);
+        } else if (const auto* d = std::get_if<Dot>(&item)) {
+            painter.setRenderHint(QPainter::Antialiasing, true);
+            painter.setBrush(Qt::black);
+            const double radius = d->diameter / 2;
+            painter.drawEllipse(QPointF(d->centerX, d->centerY), radius, radius);
+            painter.setRenderHint(QPainter::Antialiasing, false);
+        } else if (const auto* t = std::get_if<TextRun>(&item)) {
+            const QFont font = qtFont(t->font);
+            const QFontMetricsF metrics(font);
+            const QString text =
+                QString::fromUtf16(t->text.data(), static_cast<qsizetype>(t->text.size()));
+            const double w = metrics.horizontalAdvance(text);
+            double x = t->box.left;
+            if (t->align == Align::Center)
+                x = t->box.left + (t->box.width() - w) / 2;
+            if (t->align == Align::Right)
+                x = t->box.right - w;
+            painter.setFont(font);
+            painter.setPen(Qt::black);
+            painter.drawText(QPointF(x, t->box.top + metrics.ascent()), text);
+            painter.setPen(Qt::NoPen);
+        }
+    }
+    painter.restore();
+}
+
+void paintTo(QPaintDevice& device, const Drawing& drawing, double scale) {
+    QPainter painter(&device);
+    painter.scale(scale, scale);
+    painter.fillRect(QRectF(0, 0, drawing.width, drawing.height), Qt::white);
+    paint(painter, drawing);
+}
+
+void writePng(const Drawing& drawing, const std::string& path, double scale) {
+    const int w = static_cast<int>(std::ceil(drawing.width * scale));
+    const int h = static_cast<int>(std::ceil(drawing.height * scale));
+    QImage image(std::max(w, 1), std::max(h, 1), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    paintTo(image, drawing, scale);
+    if (!image.save(qPath(path), "PNG"))
+        cannotWrite(path);
+}
+
+void writeSvg(const Drawing& drawing, const std::string& path, double scale) {
+    QFile probe(qPath(path));
+    if (!probe.open(QIODevice::WriteOnly))
+        cannotWrite(path);
+    probe.close();
+    QSvgGenerator svg;
+    svg.setFileName(qPath(path));
+    const QSizeF size(drawing.width * scale, drawing.height * scale);
+    svg.setSize(size.toSize());
+    svg.setViewBox(QRectF(QPointF(0, 0), size));
+    svg.setTitle(QStringLiteral("Menu code"));
+    paintTo(svg, drawing, scale);
+}
+
+void writePdf(const std::vector<Drawing>& pages, const std::string& path, double unitsPerInch) {
+    QFile probe(qPath(path));
+    if (!probe.open(QIODevice::WriteOnly))
+        cannotWrite(path);
+    probe.close();
+    QPdfWriter pdf(qPath(path));
+    pdf.setResolution(1200);
+    pdf.setTitle(QStringLiteral("Menu code"));
+    auto pageSize = [&](const Drawing& d) {
+        return QPageSize(QSizeF(std::max(d.width, 1.0) * 72 / unitsPerInch,
+                                std::max(d.height, 1.0) * 72 / unitsPerInch),
+                         QPageSize::Point, QString(), QPageSize::ExactMatch);
+    };
+    if (pages.empty())
+        return;
+    pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+    pdf.setPageSize(pageSize(pages.front()));
+    QPainter painter(&pdf);
+    const double scale = 1200.0 / unitsPerInch;
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        if (i > 0) {
+            pdf.setPageSize(pageSize(pages[i]));
+            pdf.newPage();
+        }
+        painter.save();
+        painter.scale(scale, scale);
+        painter.fillRect(QRectF(0, 0, pages[i].width, pages[i].height), Qt::white);
+        paint(painter, pages[i]);
+        painter.restore();
+    }
+    if (!painter.end())
+        cannotWrite(path);
+}
+
+}  // namespace omni::page

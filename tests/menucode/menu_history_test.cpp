@@ -1,0 +1,159 @@
+#include "menucode/menu_qr_code_image.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "resources/strings.h"
+#include "zxing_decode.h"
+
+namespace omni {
+namespace {
+
+using test::decodeQr;
+
+PageItem item(std::string_view command, std::u16string_view label = u"label") {
+    return makePageItem(command, label, 1);
+}
+
+// The DIB a QR image hands out, decoded by ZXing: checks palette, bit order and bottom-up rows.
+std::optional<std::string> decodeDib(const QRCodeImage& image) {
+    DibContainer dib;
+    if (!image.toDib(dib))
+        return std::nullopt;
+    const BitmapInfoHeader info = dib.info();
+    EXPECT_EQ(info.bitCount, 1);
+    EXPECT_EQ(dib.paletteEntry(0), 0x000000u);
+    EXPECT_EQ(dib.paletteEntry(1), 0xFFFFFFu);
+    EXPECT_EQ(dib.header.size(), image.headerSize());
+    EXPECT_EQ(dib.pixels.size(), image.imageSize());
+    test::GreyImage grey;
+    grey.width = info.width;
+    grey.height = info.height;
+    grey.pixels.resize(static_cast<std::size_t>(grey.width) * grey.height);
+    for (int y = 0; y < grey.height; ++y) {
+        const std::uint8_t* row = dib.pixels.data() + (grey.height - 1 - y) * image.stride();
+        for (int x = 0; x < grey.width; ++x) {
+            const bool index = (row[x >> 3] >> (7 - (x & 7))) & 1;
+            grey.pixels[static_cast<std::size_t>(y) * grey.width + x] = index ? 255 : 0;
+        }
+    }
+    return test::decode(grey, ZXing::BarcodeFormat::QRCode);
+}
+
+TEST(MenuHistory, EmptyAndSimpleEnvelopesDecode) {
+    auto page = std::make_unique<MenuQRCodeImageWithHistory>();
+    EXPECT_EQ(page->modulePixels(), 3);
+    EXPECT_EQ(page->envelope(), "@MENU_KEST@ZZ@ZZ@TSEK_UNEM@");
+    EXPECT_EQ(decodeDib(*page), "@MENU_KEST@ZZ@ZZ@TSEK_UNEM@");
+    EXPECT_EQ(page->width(), 3u * (page->symbolSize() + 8));
+    EXPECT_EQ(page->stride() % 4, 0u);
+
+    EXPECT_EQ(page->addEntry(item("[DE1Q0")), HistoryStatus::Ok);
+    EXPECT_EQ(page->envelope(), "@MENU_KEST@ZZ@DE1@Q0@ZZ@TSEK_UNEM@");
+    page->setModulePixels(1);
+    EXPECT_EQ(decodeDib(*page), "@MENU_KEST@ZZ@DE1@Q0@ZZ@TSEK_UNEM@");
+}
+
+TEST(MenuHistory, TokenRules) {
+    struct Case {
+        std::string_view command;
+        bool accepted;
+        std::string_view tokens;
+    };
+    const Case cases[] = {
+        {"[BAP]BCMA{ABCDEQ7", true, "BAP@BCMA@ABCDE@Q7@"},
+        {"Z", true, "Z@"},
+        {"Z2B", true, "Z2@B@"},
+        {"Q", false, ""},
+        {"Q1Q", false, "Q1@"},  // tokens before the refusal stay
+        {"'A''B'Q1", true, "'A''B'@Q1@"},
+        {"'open", false, ""},
+        {"[", false, ""},
+        {"Q1[", false, "Q1@"},
+        {"[QA", false, ""},       // runs past the end and does not start with B, E, L, Y, Z
+        {"[E", true, "E@"},       // the bracket's single character stands alone
+        {" \rA", false, " \r@"},  // spaces and carriage returns are ordinary characters here
+    };
+    for (const Case& c : cases) {
+        MenuQRCodeImage image;
+        EXPECT_EQ(image.appendTokens(c.command), c.accepted) << c.command;
+        EXPECT_EQ(image.tokenText(), c.tokens) << c.command;
+    }
+
+    MenuQRCodeImage image;
+    ASSERT_TRUE(image.appendTokens(std::string(1000, 'A')));
+    EXPECT_FALSE(image.appendTokens(std::string(23, 'A')));
+    EXPECT_EQ(image.lastTokenError(), MenuQRCodeImage::TokenError::TooLong);
+    EXPECT_EQ(image.tokenText().size(), 1500u);  // nothing appended
+}
+
+TEST(MenuHistory, RefusedCommandStaysListedButKeepsThePreviousSymbol) {
+    MenuQRCodeImageWithHistory page;
+    ASSERT_EQ(page.addEntry(item("B2")), HistoryStatus::Ok);
+    const int mask = page.maskNumber();
+    const std::string before = page.envelope();
+
+    EXPECT_EQ(page.addEntry(item("Q1Q")), HistoryStatus::Malformed);
+    EXPECT_EQ(page.size(), 2u);
+    EXPECT_FALSE(page.symbolMatchesHistory());
+    EXPECT_EQ(page.envelope(), before);
+    EXPECT_EQ(page.maskNumber(), mask);
+    EXPECT_EQ(decodeQr(page), before);
+
+    // Removing the bad entry brings symbol and history together again.
+    EXPECT_EQ(page.removeEntry(1), HistoryStatus::Ok);
+    EXPECT_TRUE(page.symbolMatchesHistory());
+    EXPECT_EQ(page.removeEntry(5), HistoryStatus::NoSuchEntry);
+
+    // Nothing tokenizable: nothing added.
+    EXPECT_EQ(page.addEntry(makePageItem("Z", u"x", 0)), HistoryStatus::NoTokens);
+    EXPECT_EQ(page.addTypedCommand("Z"), HistoryStatus::NoTokens);
+    EXPECT_EQ(page.size(), 1u);
+
+    // Past 1022 characters of tokens the entry is listed but not encoded.
+    EXPECT_EQ(page.addEntry(item(std::string(1020, 'A'))), HistoryStatus::TooLong);
+    EXPECT_EQ(page.size(), 2u);
+    EXPECT_EQ(page.envelope(), before);
+    for (auto status :
+         {HistoryStatus::NoTokens, HistoryStatus::Full, HistoryStatus::TooLong,
+          HistoryStatus::Malformed, HistoryStatus::TooLarge, HistoryStatus::NoSuchEntry}) {
+        EXPECT_FALSE(historyMessage(status).empty());
+    }
+    EXPECT_TRUE(historyMessage(HistoryStatus::Ok).empty());
+}
+
+TEST(MenuHistory, RemoveAndSwapRebuildInOrder) {
+    MenuQRCodeImageWithHistory page;
+    for (auto c : {"A1", "B2", "[DC1Q5"})
+        ASSERT_EQ(page.addEntry(item(c)), HistoryStatus::Ok);
+    EXPECT_EQ(page.swapEntries(0, 2), HistoryStatus::Ok);
+    EXPECT_EQ(page.envelope(), "@MENU_KEST@ZZ@DC1@Q5@B2@A1@ZZ@TSEK_UNEM@");
+    EXPECT_EQ(page.removeEntry(1), HistoryStatus::Ok);
+    EXPECT_EQ(page.envelope(), "@MENU_KEST@ZZ@DC1@Q5@A1@ZZ@TSEK_UNEM@");
+    EXPECT_EQ(decodeQr(page), page.envelope());
+    EXPECT_EQ(page.swapEntries(0, 2), HistoryStatus::NoSuchEntry);
+
+    EXPECT_EQ(page.addTypedCommand("[DC1Q0Q0Q2Q5"), HistoryStatus::Ok);
+    EXPECT_EQ(page.entries().back().label, res::loadString(464));
+    EXPECT_EQ(page.entries().back().count, 5u);
+}
+
+TEST(MenuHistory, FullHistoryRefusesTheNextEntryAndDecodes) {
+    MenuQRCodeImageWithHistory page;
+    std::string expected(kMenuEnvelopeStart);
+    for (int i = 0; i < 256; ++i) {
+        const std::string command = {static_cast<char>('A' + i % 26),
+                                     static_cast<char>('0' + i % 10)};
+        ASSERT_EQ(page.addEntry(item(command)), HistoryStatus::Ok) << i;
+        expected += command + "@";
+    }
+    expected += kMenuEnvelopeEnd;
+    EXPECT_EQ(page.addEntry(item("Z2")), HistoryStatus::Full);
+    EXPECT_EQ(page.size(), 256u);
+    EXPECT_EQ(page.envelope(), expected);
+    EXPECT_EQ(decodeDib(page), expected);
+}
+
+}  // namespace
+}  // namespace omni
