@@ -86,9 +86,11 @@ public:
     // no limit) or the writer thread has ended.
     bool drain(int timeoutMs = -1) {
         std::unique_lock lock(mutex_);
+        if (!isRunning())
+            return false;
         const std::uint64_t goal = queued_;
         signalDataReady();
-        auto done = [&] { return flushedUpTo_ >= goal || quit_; };
+        auto done = [&] { return flushedUpTo_ >= goal || quit_ || writerEnded_; };
         if (timeoutMs < 0) {
             drained_.wait(lock, done);
         } else if (!drained_.wait_for(lock, std::chrono::milliseconds(timeoutMs), done)) {
@@ -105,6 +107,22 @@ public:
 
 protected:
     void run() override {
+        // However the loop ends (quit, or a target that threw), waiting producers and drain()
+        // are released.
+        struct Ended {
+            DesynchronizedOutputStream* stream;
+            ~Ended() {
+                std::lock_guard lock(stream->mutex_);
+                stream->writerEnded_ = true;
+                stream->drained_.notify_all();
+                stream->spaceFreed_.notify_all();
+            }
+        } ended{this};
+        writeLoop();
+    }
+
+private:
+    void writeLoop() {
         std::unique_lock lock(mutex_);
         for (;;) {
             writerWake_.wait(lock, [this] { return quit_ || dataReady_; });
@@ -130,8 +148,6 @@ protected:
             drained_.notify_all();
         }
     }
-
-private:
     void signalDataReady() {
         if (dataReady_)
             return;
@@ -140,7 +156,8 @@ private:
     }
     void waitForSpace(std::unique_lock<std::mutex>& lock) {
         producerWaiting_ = true;
-        spaceFreed_.wait_for(lock, kSpaceWait, [this] { return ring_.count() < N - 1 || quit_; });
+        spaceFreed_.wait_for(lock, kSpaceWait,
+                             [this] { return ring_.count() < N - 1 || quit_ || writerEnded_; });
         producerWaiting_ = false;
     }
 
@@ -153,6 +170,7 @@ private:
     bool dataReady_ = false;
     bool quit_ = false;
     bool producerWaiting_ = false;
+    bool writerEnded_ = false;
     std::uint64_t queued_ = 0;       // elements ever stored
     std::uint64_t taken_ = 0;        // elements ever taken out (or dropped)
     std::uint64_t flushedUpTo_ = 0;  // taken_ at the last flush on an empty ring

@@ -8,9 +8,9 @@
 //
 // Threads:
 //  - Producers (the serial receive thread, the user-interface thread echoing commands) call
-//    write(), put(), flush(), endOfLine(), writeText() and asciiStream(). The front holds one
-//    short lock per call, so two producers never interleave inside a call; a producer waits only
-//    when the writer thread is a whole ring behind, and then at most 1000 ms per character.
+//    feed(), write(), put(), flush(), endOfLine(), writeText() and asciiStream(). The front holds
+//    one short lock per call, so two producers never interleave inside a call; a producer waits
+//    only when the writer thread is a whole ring behind, and then at most 1000 ms per character.
 //  - The sink is called only on the writer thread, in order: append() with runs of 1 to N
 //    UTF-16 units, then flush() each time everything queued so far has been handed over.
 //    A sink must not wait for the user-interface thread (post or queue instead): that thread
@@ -95,6 +95,14 @@ public:
     // Hands what the front holds to the writer thread as one run.
     void flush() override {
         std::lock_guard lock(front_);
+        lineEnds_.flush();
+    }
+
+    // Bytes just received from the port: converted and handed to the writer thread at once
+    // (write() and flush() under one lock). This is what a receive thread calls per block read.
+    void feed(const char* data, std::size_t count) {
+        std::lock_guard lock(front_);
+        CodePageCharToWCharStream::write(data, count);
         lineEnds_.flush();
     }
 

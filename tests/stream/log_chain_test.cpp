@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -65,7 +66,8 @@ TEST_F(LogChainTest, EchoedAsciiAndMessagesShareTheLine) {
     chain.asciiStream().write(">Z1", 3);
     chain.endOfLine();
     chain.writeText(u"接続しました\n");
-    chain.write("\x83\x65\x83\x58\x83\x67", 6);
+    chain.feed("\x83\x65\x83", 3);  // a character split between two reads
+    chain.feed("\x58\x83\x67", 3);
     chain.endOfLine();
     ASSERT_TRUE(chain.drain(10000));
     EXPECT_EQ(sink.text(), u">Z1\r\n接続しました\r\nテスト\r\n");
@@ -172,6 +174,24 @@ TEST(DesynchronizedOutputStream, StalledWriterLosesOldestAfterTheWait) {
     ASSERT_TRUE(stream.drain(10000));
     stream.stop();
     EXPECT_EQ(target.text, u"x123456789ABCDEFG");
+}
+
+struct ThrowingTarget : OutputStream<char16_t> {
+    void write(const char16_t*, std::size_t) override { throw std::runtime_error("broken"); }
+    void put(const char16_t* item) override { write(item, 1); }
+    void flush() override {}
+};
+
+TEST(DesynchronizedOutputStream, WriterThatDiesReleasesProducers) {
+    ThrowingTarget target;
+    DesynchronizedOutputStream<char16_t, 16> stream(&target);
+    stream.write(u"abc", 3);
+    EXPECT_FALSE(stream.drain(10000));
+    // With no writer left, a producer never waits for space: this would take minutes otherwise.
+    std::u16string lots(200, u'z');
+    stream.write(lots.data(), lots.size());
+    EXPECT_EQ(stream.queued(), 16u);
+    stream.stop();
 }
 
 }  // namespace
