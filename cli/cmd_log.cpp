@@ -34,64 +34,32 @@ std::string message(std::uint32_t id, const std::string& argument = {}) {
 }
 
 // Writes the log's text to standard output as UTF-8. A surrogate pair split between two runs
-// is joined; a lone surrogate becomes U+FFFD.
+// is held back until its second half arrives.
 class StdoutSink : public TextSink {
 public:
     void append(const char16_t* text, std::size_t count) override {
-        out_.clear();
-        for (std::size_t i = 0; i < count; ++i)
-            unit(text[i]);
-        std::fwrite(out_.data(), 1, out_.size(), stdout);
+        held_.append(text, count);
+        std::size_t ready = held_.size();
+        if (held_.back() >= 0xD800 && held_.back() <= 0xDBFF)
+            --ready;
+        write(std::u16string_view(held_).substr(0, ready));
+        held_.erase(0, ready);
     }
     void flush() override { std::fflush(stdout); }
+    // Called after the writer thread has handed over everything.
     void finish() {
-        out_.clear();
-        if (highSurrogate_ != 0)
-            encode(0xFFFD);
-        highSurrogate_ = 0;
-        std::fwrite(out_.data(), 1, out_.size(), stdout);
+        write(held_);
+        held_.clear();
         std::fflush(stdout);
     }
 
 private:
-    void unit(char16_t c) {
-        if (highSurrogate_ != 0) {
-            char16_t high = highSurrogate_;
-            highSurrogate_ = 0;
-            if (c >= 0xDC00 && c <= 0xDFFF) {
-                encode(0x10000 + ((static_cast<char32_t>(high) - 0xD800) << 10) + (c - 0xDC00));
-                return;
-            }
-            encode(0xFFFD);
-        }
-        if (c >= 0xD800 && c <= 0xDBFF) {
-            highSurrogate_ = c;
-        } else if (c >= 0xDC00 && c <= 0xDFFF) {
-            encode(0xFFFD);
-        } else {
-            encode(c);
-        }
-    }
-    void encode(char32_t c) {
-        if (c < 0x80) {
-            out_ += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out_ += static_cast<char>(0xC0 | (c >> 6));
-            out_ += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out_ += static_cast<char>(0xE0 | (c >> 12));
-            out_ += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out_ += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out_ += static_cast<char>(0xF0 | (c >> 18));
-            out_ += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out_ += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out_ += static_cast<char>(0x80 | (c & 0x3F));
-        }
+    static void write(std::u16string_view text) {
+        std::string bytes = res::toUtf8(text);
+        std::fwrite(bytes.data(), 1, bytes.size(), stdout);
     }
 
-    std::string out_;
-    char16_t highSurrogate_ = 0;
+    std::u16string held_;
 };
 
 int listCodePages() {
