@@ -16,7 +16,9 @@
 #include "resources/strings.h"
 #include "serial/codepage.h"
 #include "stream/code_page_setting.h"
+#include "stream/code_page_table.h"
 #include "stream/log_chain.h"
+#include "stream/multi_byte_converter.h"
 #include "ui/exception.h"
 
 namespace omni::cli {
@@ -104,8 +106,13 @@ int runLog(const Args& args) {
     if (choices > 1)
         return fail(message(kIdOneCodePageOption), 2);
 
-    std::vector<CodePageEntry> list = buildCodePageList(installedCodePages());
+    // The list's entry for the wanted code page, without opening every converter there is.
     std::uint32_t wanted = codePage.value_or(kDefaultCodePage);
+    std::vector<SystemCodePage> system;
+    if (const CodePageInfo* info = findCodePage(wanted); info && isCodePageConvertible(wanted)) {
+        system.push_back({wanted, info->name});
+    }
+    std::vector<CodePageEntry> list = buildCodePageList(system);
     std::size_t index = findCodePageEntry(list, wanted);
     if (list[index].codePage != wanted)
         return fail(message(kIdCodePageMissing, std::to_string(wanted)));
