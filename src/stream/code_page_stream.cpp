@@ -33,10 +33,18 @@ void CodePageCharToWCharStream::putByte(unsigned char byte, CodePageSetting sett
 }
 
 void CodePageCharToWCharStream::putMultiByte(unsigned char byte, CodePageSetting setting) {
+    MultiByteConverter& converter = converterFor(setting.codePage);
+    char16_t text[MultiByteConverter::kMaxOutput];
+    if (pendingCount_ == 0 && converter.isValid()) {
+        // Most bytes stand for a character on their own.
+        if (std::size_t n = converter.convertOne(byte, text); n > 0) {
+            emit(text, n);
+            return;
+        }
+    }
     pending_[pendingCount_++] = byte;
     pending_[pendingCount_] = 0;
-    char16_t text[MultiByteConverter::kMaxOutput];
-    std::size_t n = converterFor(setting.codePage).convert(pending_, pendingCount_, text);
+    std::size_t n = converter.convert(pending_, pendingCount_, text);
     if (n > 0) {
         emit(text, n);
         pendingCount_ = 0;
@@ -75,11 +83,8 @@ void CodePageCharToWCharStream::putHex(unsigned char byte) {
     emit(text, 3);
 }
 
-MultiByteConverter& CodePageCharToWCharStream::converterFor(std::uint32_t codePage) {
-    if (!converter_ || converter_->codePage() != codePage) {
-        converter_ = std::make_unique<MultiByteConverter>(codePage);
-    }
-    return *converter_;
+void CodePageCharToWCharStream::openConverter(std::uint32_t codePage) {
+    converter_ = std::make_unique<MultiByteConverter>(codePage);
 }
 
 }  // namespace omni

@@ -57,7 +57,12 @@ private:
     void putMultiByte(unsigned char byte, CodePageSetting setting);
     void putUtf16(unsigned char byte, bool bigEndian);
     void putHex(unsigned char byte);
-    MultiByteConverter& converterFor(std::uint32_t codePage);
+    MultiByteConverter& converterFor(std::uint32_t codePage) {
+        if (!converter_ || converter_->codePage() != codePage)
+            openConverter(codePage);
+        return *converter_;
+    }
+    void openConverter(std::uint32_t codePage);
 
     unsigned char pending_[kMaxPending + 1] = {};  // pending bytes and a terminating zero
     std::uint16_t pendingCount_ = 0;

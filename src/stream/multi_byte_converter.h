@@ -35,6 +35,14 @@ public:
     // made, or 0 when the bytes do not make whole characters.
     std::size_t convert(const unsigned char* bytes, std::size_t count, char16_t out[kMaxOutput]);
 
+    // The same for one byte, from a table made when the converter was opened.
+    std::size_t convertOne(unsigned char byte, char16_t out[kMaxOutput]) const {
+        const Short& s = single_[byte];
+        out[0] = s.units[0];
+        out[1] = s.units[1];
+        return s.count;
+    }
+
 private:
     // What one or two bytes convert to; `count` 0 means nothing.
     struct Short {
