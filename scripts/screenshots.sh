@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Saves screenshots of the main window (2D and 1D mode, each with a menu-code page holding a few
+# settings) in English and Japanese.
+#   scripts/screenshots.sh [OUTPUT_FOLDER] [BUILD_FOLDER]
+# Defaults: /work/screenshots and build/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+out="${1:-/work/screenshots}"
+build="${2:-build}"
+if [ ! -f "$build/CMakeCache.txt" ]; then
+    cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+fi
+cmake --build "$build" --target omnisetup_screenshots
+mkdir -p "$out"
+config="$(mktemp -d)"
+trap 'rm -rf "$config"' EXIT
+for lang in en ja; do
+    QT_QPA_PLATFORM=offscreen OMNISETUP_LANG="$lang" XDG_CONFIG_HOME="$config" \
+        "$build/tests/gui/omnisetup_screenshots" "$out/main-window-$lang"
+done
+ls -1 "$out"/main-window-*.png

@@ -1,0 +1,302 @@
+#include "app/gui/main_window.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStackedWidget>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "app/gui/app_strings.h"
+#include "app/gui/log_page.h"
+#include "app/settings_store.h"
+#include "commands/gui/command_box.h"
+#include "commands/gui/command_selector.h"
+#include "commands/gui/entry_dialogs.h"
+#include "commands/gui/page_tabs.h"
+#include "menucode/gui/c39_menu_view.h"
+#include "menucode/gui/menu_code_page.h"
+#include "menucode/gui/qr_menu_view.h"
+#include "menucode/menu_qr_code_image.h"
+#include "ui/exception.h"
+#include "ui/gui/icons.h"
+#include "ui/gui/pane_splitter.h"
+#include "ui/gui/report.h"
+#include "ui/gui/text.h"
+
+namespace omni::app {
+namespace {
+
+using commands::PageKind;
+using gui::uiText;
+
+constexpr int kMinSelector = 160;
+constexpr int kMinPages = 240;
+constexpr int kMaxSelector = 900;
+constexpr int kMinCommandBox = 160;
+
+// A band with a caption in front of its controls, like a labelled rebar band.
+QToolBar* makeBand(QMainWindow* window, const QString& label, const char* name) {
+    auto* band = new QToolBar(label, window);
+    band->setObjectName(QLatin1String(name));
+    band->setMovable(false);
+    auto* caption = new QLabel(label, band);
+    caption->setContentsMargins(6, 0, 6, 0);
+    band->addWidget(caption);
+    return band;
+}
+
+}  // namespace
+
+void MainWindow::guarded(const std::function<void()>& command) {
+    try {
+        command();
+    } catch (const Exception& error) {
+        gui::reportException(this, error);
+    }
+}
+
+MainWindow::MainWindow(std::string keyPath, QWidget* parent)
+    : QMainWindow(parent),
+      keyPath_(keyPath.empty() ? std::string(kProgramSettingsKey) : std::move(keyPath)),
+      printer_(QPrinter::HighResolution) {
+    setObjectName(QStringLiteral("OmniSetup"));
+    setWindowTitle(QStringLiteral("OmniSetup"));
+    setWindowIcon(gui::icon(gui::IconId::Program));
+    setContextMenuPolicy(Qt::NoContextMenu);  // the bands cannot be hidden
+    setDockOptions(QMainWindow::AnimatedDocks);
+
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    layout_ = loadLayout(keyPath_, screen ? screen->geometry().height() : 768);
+
+    dialogs_ = std::make_unique<commands::PendingEntryDialogs>(this);
+    buildActions();
+    buildCentre();
+    buildToolbars();
+    buildMenus();
+    applyLayout(layout_);
+    showCurrentPage();
+}
+
+MainWindow::~MainWindow() {
+    // The views point into the pages' histories, which the tabs free.
+    qrPage_->setHistory(nullptr);
+    c39Page_->setHistory(nullptr);
+}
+
+void MainWindow::buildCentre() {
+    selector_ = new commands::CommandSelector(*dialogs_, this);
+    connect(selector_, &commands::CommandSelector::itemPicked, this, &MainWindow::submitItem);
+    connect(selector_, &commands::CommandSelector::waveformRequested, this,
+            &MainWindow::onWaveform);
+
+    tabs_ = new commands::PageTabs(this);
+    log_ = new LogPage(this);
+    auto* qr = new menucode::QrMenuView;
+    qr->setCommandFontHeight(16);
+    qrPage_ = new menucode::MenuCodePage(qr, this);
+    qrPage_->setObjectName(QStringLiteral("QRMenuStaticWithHistory"));
+    c39Page_ = new menucode::MenuCodePage(new menucode::C39MenuView, this);
+    c39Page_->setObjectName(QStringLiteral("C39MenuStaticWithHistory"));
+    for (menucode::MenuCodePage* page : {qrPage_, c39Page_}) {
+        page->view()->setPrinter(&printer_);
+        connect(page, &menucode::MenuCodePage::historyEdited, this, &MainWindow::refreshMenuViews);
+        connect(page, &menucode::MenuCodePage::pictureHeightChanged, this,
+                &MainWindow::syncPictureHeight);
+    }
+    stack_ = new QStackedWidget(this);
+    stack_->addWidget(log_);
+    stack_->addWidget(qrPage_);
+    stack_->addWidget(c39Page_);
+    connect(tabs_, &QTabBar::currentChanged, this, &MainWindow::showCurrentPage);
+
+    auto* pages = new QWidget(this);
+    auto* pagesLayout = new QVBoxLayout(pages);
+    pagesLayout->setContentsMargins(0, 0, 0, 0);
+    pagesLayout->setSpacing(0);
+    pagesLayout->addWidget(tabs_);
+    pagesLayout->addWidget(stack_, 1);
+
+    split_ = new gui::PaneSplitter(Qt::Horizontal, this);
+    split_->setObjectName(QStringLiteral("VerticalBorder"));
+    split_->addWidget(selector_);
+    split_->addWidget(pages);
+    split_->setPaneLimits(kMinSelector, kMaxSelector, kMinPages);
+    setCentralWidget(split_);
+}
+
+void MainWindow::buildToolbars() {
+    fileBar_ = new QToolBar(uiText(ids::kFileToolbar), this);
+    fileBar_->setObjectName(QStringLiteral("fileToolbar"));
+    fileBar_->setMovable(false);
+    fileBar_->setIconSize(QSize(20, 20));
+    for (const char* name :
+         {"new", "open", "save", "", "print", "", "cut", "copy", "paste", "delete"}) {
+        if (*name == '\0') {
+            fileBar_->addSeparator();
+        } else {
+            fileBar_->addAction(action(name));
+        }
+    }
+    addToolBar(Qt::TopToolBarArea, fileBar_);
+
+    // The code-page box and the port box join these bands with the connection features; until
+    // then the bands stay hidden.
+    characterCodeBand_ = makeBand(this, uiText(ids::kCharacterCode), "characterCodeBand");
+    portBand_ = makeBand(this, uiText(ids::kPortBand), "portBand");
+    addToolBar(Qt::TopToolBarArea, characterCodeBand_);
+    addToolBar(Qt::TopToolBarArea, portBand_);
+    characterCodeBand_->hide();
+    portBand_->hide();
+
+    scannerBar_ = new QToolBar(uiText(ids::kScannerToolbar), this);
+    scannerBar_->setObjectName(QStringLiteral("scannerToolbar"));
+    scannerBar_->setMovable(false);
+    scannerBar_->setIconSize(QSize(20, 20));
+    scannerBar_->addAction(action("makeMenuCode"));
+    scannerBar_->addAction(action("switchMode"));
+    addToolBar(Qt::TopToolBarArea, scannerBar_);
+
+    commandBand_ = makeBand(this, uiText(ids::kCommandBand), "commandBand");
+    commandBox_ = new commands::CommandBox(keyPath_, commandBand_);
+    commandBand_->addWidget(commandBox_);
+    connect(commandBox_, &commands::CommandBox::submitted, this, &MainWindow::submitTyped);
+    addToolBar(Qt::TopToolBarArea, commandBand_);
+}
+
+void MainWindow::applyLayout(const LayoutRecords& records) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
+    int width = records.window.width;
+    int height = records.window.height;
+    if (width == kDefaultSize || width <= 0)
+        width = std::min(1180, available.width() * 9 / 10);
+    if (height == kDefaultSize || height <= 0)
+        height = std::min(780, available.height() * 9 / 10);
+    resize(width, height);
+    if (records.window.isMaximized())
+        setWindowState(windowState() | Qt::WindowMaximized);
+
+    split_->setFirstPaneSize(records.border.sizes[kSelectorWidth]);
+    commandBox_->setFixedWidth(std::max(kMinCommandBox, records.border.sizes[kCommandBoxWidth]));
+    selector_->setTreeHeight(records.border.sizes[kTreeHeight]);
+    syncPictureHeight(records.border.sizes[kPictureHeight]);
+}
+
+LayoutRecords MainWindow::currentLayout() const {
+    LayoutRecords records = layout_;
+    records.window.maximized = isMaximized() ? 1 : 0;
+    const QSize size = isMaximized() ? normalGeometry().size() : this->size();
+    records.window.width = size.width();
+    records.window.height = size.height();
+    records.border.sizes[kSelectorWidth] = split_->firstPaneSize();
+    records.border.sizes[kCommandBoxWidth] = commandBox_->width();
+    records.border.sizes[kTreeHeight] = selector_->treeHeight();
+    records.border.sizes[kPictureHeight] = pictureHeight_;
+    return records;
+}
+
+void MainWindow::saveSettings() const {
+    saveLayout(keyPath_, currentLayout());
+    commandBox_->saveHistory();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    guarded([this] { saveSettings(); });
+    event->accept();
+}
+
+QAction* MainWindow::action(const char* name) const {
+    return findChild<QAction*>(QLatin1String(name), Qt::FindDirectChildrenOnly);
+}
+
+// ---- pages and modes ----
+
+menucode::MenuCodePage* MainWindow::currentMenuPage() const {
+    return tabs_->currentKind() == PageKind::MenuCode ? modePage() : nullptr;
+}
+
+void MainWindow::showCurrentPage() {
+    MenuQRCodeImageWithHistory* history = tabs_->currentHistory();
+    // Both views follow the current page so that either shows it the moment the mode changes.
+    qrPage_->setHistory(history);
+    c39Page_->setHistory(history);
+    if (tabs_->currentKind() == PageKind::MenuCode) {
+        stack_->setCurrentWidget(modePage());
+    } else {
+        stack_->setCurrentWidget(log_);
+    }
+}
+
+void MainWindow::setMode2D(bool mode2D) {
+    mode2D_ = mode2D;
+    selector_->setMode2D(mode2D);
+    showCurrentPage();
+    if (menucode::MenuCodePage* page = currentMenuPage())
+        page->view()->setFocus();
+}
+
+void MainWindow::refreshMenuViews() {
+    qrPage_->refresh();
+    c39Page_->refresh();
+}
+
+void MainWindow::syncPictureHeight(int height) {
+    pictureHeight_ = height;
+    for (menucode::MenuCodePage* page : {qrPage_, c39Page_}) {
+        if (page->pictureHeight() != height)
+            page->setPictureHeight(height);
+    }
+}
+
+int MainWindow::makeMenuCode() {
+    return tabs_->addMenuCodePage();
+}
+
+void MainWindow::ensureMenuPage() {
+    if (tabs_->currentKind() != PageKind::MenuCode)
+        makeMenuCode();
+}
+
+void MainWindow::addToPage(const PageItem& item) {
+    MenuQRCodeImageWithHistory* history = tabs_->currentHistory();
+    const HistoryStatus status = history->addEntry(item);
+    refreshMenuViews();
+    modePage()->selectIndex(static_cast<int>(history->size()) - 1);
+    if (status != HistoryStatus::Ok) {
+        gui::showMessage(this, QMessageBox::Information, uiText(ids::kProgram),
+                         gui::toQString(historyMessage(status)));
+    }
+}
+
+// Without a reader connection every item goes to a menu-code page. (With a connection and the
+// log page current, the item will be sent to the reader instead.)
+void MainWindow::submitItem(const PageItem& item) {
+    ensureMenuPage();
+    // Scanning a menu code saves the settings by itself; "Z2" (save) on a page is pointless.
+    if (item.count == 1 && item.bytes.starts_with("Z2")) {
+        gui::showMessage(this, QMessageBox::Information, QStringLiteral("OmniSetup"),
+                         uiText(ids::kNoZ2OnMenuCode));
+        return;
+    }
+    addToPage(item);
+}
+
+void MainWindow::submitTyped(const QString& text) {
+    ensureMenuPage();
+    const QByteArray bytes = text.toLatin1();
+    MenuQRCodeImageWithHistory* history = tabs_->currentHistory();
+    const HistoryStatus status =
+        history->addTypedCommand(std::string_view(bytes.constData(), bytes.size()));
+    refreshMenuViews();
+    modePage()->selectIndex(static_cast<int>(history->size()) - 1);
+    if (status != HistoryStatus::Ok) {
+        gui::showMessage(this, QMessageBox::Information, uiText(ids::kProgram),
+                         gui::toQString(historyMessage(status)));
+    }
+}
+
+}  // namespace omni::app

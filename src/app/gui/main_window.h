@@ -1,0 +1,144 @@
+// The program's main window: menus, toolbars and bands along the top, the command selector on
+// the left, the page tabs with the communication log and the menu-code pages on the right.
+// Every menu, toolbar and shortcut command is routed here; picked and typed commands are
+// submitted to the current menu-code page (a new one is opened when none is current).
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include <QMainWindow>
+#include <QPrinter>
+
+#include "app/gui/layout_records.h"
+#include "commands/page_item.h"
+
+class QAction;
+class QLabel;
+class QStackedWidget;
+class QToolBar;
+
+namespace omni::gui {
+class PaneSplitter;
+}
+namespace omni::commands {
+class CommandBox;
+class CommandSelector;
+class PageTabs;
+class PendingEntryDialogs;
+}  // namespace omni::commands
+namespace omni::menucode {
+class MenuCodePage;
+}
+
+namespace omni::app {
+
+class LogPage;
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    // Reads the layout and the command history under `keyPath` (the program's settings key
+    // unless a test gives another).
+    explicit MainWindow(std::string keyPath = {}, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The layout records as they stand now (window size, pane sizes).
+    LayoutRecords currentLayout() const;
+    // Writes the layout and the command box's history.
+    void saveSettings() const;
+
+    bool mode2D() const { return mode2D_; }
+    // Sets the mode: refills the tree from that catalog and shows the view of the mode.
+    void setMode2D(bool mode2D);
+
+    // Submits a picked item: to the current menu-code page, opening one when the current tab
+    // is not a menu-code page. A lone "Z2" is refused with a message.
+    void submitItem(const PageItem& item);
+    // Submits a typed command the same way, labelled "Input command by user", without the
+    // "Z2" refusal.
+    void submitTyped(const QString& text);
+
+    // Commands (also reached through the menus, toolbars and shortcuts).
+    void newDocument();
+    void openFile(const QString& path);
+    void saveCurrentTo(const QString& path);
+    void printCurrent(QPrinter& printer);
+    int makeMenuCode();
+    void switchMode() { setMode2D(!mode2D_); }
+    void copy();
+    void deleteSelection();
+
+    // Parts, for the tests and for the features that plug in later.
+    commands::PageTabs* pageTabs() const { return tabs_; }
+    commands::CommandSelector* selector() const { return selector_; }
+    commands::CommandBox* commandBox() const { return commandBox_; }
+    LogPage* logPage() const { return log_; }
+    menucode::MenuCodePage* qrPage() const { return qrPage_; }
+    menucode::MenuCodePage* c39Page() const { return c39Page_; }
+    // The page view of the current mode, shown while a menu-code page is current.
+    menucode::MenuCodePage* modePage() const { return mode2D_ ? qrPage_ : c39Page_; }
+    QPrinter& printer() { return printer_; }
+    QAction* action(const char* name) const;
+    // The empty bands for the code-page box and the port box.
+    QToolBar* characterCodeBand() const { return characterCodeBand_; }
+    QToolBar* portBand() const { return portBand_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildActions();
+    void buildMenus();
+    void buildToolbars();
+    void buildCentre();
+    void applyLayout(const LayoutRecords& records);
+
+    void showCurrentPage();
+    void refreshMenuViews();
+    menucode::MenuCodePage* currentMenuPage() const;
+    void ensureMenuPage();
+    void addToPage(const PageItem& item);
+    void syncPictureHeight(int height);
+
+    // Command handlers behind the actions.
+    void onOpen();
+    void onSave(bool askName);
+    void onSetupPrinter();
+    void onSetupPage();
+    void onPrint();
+    void onEditCommand(const char* name);
+    void onSelectAll();
+    void onSend();
+    void onBackToCommandBox();
+    void onHelp();
+    void onAbout();
+    void onWaveform();
+
+    // Runs `command`, reporting an exception of the program's family in a message box.
+    void guarded(const std::function<void()>& command);
+
+    std::string keyPath_;
+    LayoutRecords layout_;
+    bool mode2D_ = true;
+    int pictureHeight_ = 0;
+    QPrinter printer_;
+
+    std::unique_ptr<commands::PendingEntryDialogs> dialogs_;
+    commands::CommandSelector* selector_ = nullptr;
+    commands::CommandBox* commandBox_ = nullptr;
+    commands::PageTabs* tabs_ = nullptr;
+    QStackedWidget* stack_ = nullptr;
+    LogPage* log_ = nullptr;
+    menucode::MenuCodePage* qrPage_ = nullptr;
+    menucode::MenuCodePage* c39Page_ = nullptr;
+    gui::PaneSplitter* split_ = nullptr;
+    QToolBar* fileBar_ = nullptr;
+    QToolBar* characterCodeBand_ = nullptr;
+    QToolBar* portBand_ = nullptr;
+    QToolBar* scannerBar_ = nullptr;
+    QToolBar* commandBand_ = nullptr;
+};
+
+}  // namespace omni::app

@@ -1,0 +1,333 @@
+// The main window's actions, menus and command handlers.
+#include <QAction>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPageSetupDialog>
+#include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QRegularExpression>
+#include <QUrl>
+
+#include "app/gui/app_strings.h"
+#include "app/gui/log_page.h"
+#include "app/gui/main_window.h"
+#include "commands/gui/command_box.h"
+#include "commands/gui/command_list.h"
+#include "commands/gui/command_selector.h"
+#include "commands/gui/page_tabs.h"
+#include "menucode/gui/menu_code_page.h"
+#include "menucode/gui/menu_code_view.h"
+#include "ui/exception.h"
+#include "ui/gui/icons.h"
+#include "ui/gui/report.h"
+#include "ui/gui/text.h"
+
+namespace omni::app {
+namespace {
+
+using commands::PageKind;
+using gui::IconId;
+using gui::uiText;
+
+struct ActionSpec {
+    const char* name;
+    std::uint32_t textId;
+    std::uint32_t toolTipId;  // 0: the menu text without its mnemonic
+    QKeySequence shortcut;
+    int icon;  // an IconId, or -1
+};
+
+QString withoutMnemonic(QString text) {
+    text.remove(QRegularExpression(QStringLiteral("\\(&.\\)")));
+    text.remove(QLatin1Char('&'));
+    if (text.endsWith(QStringLiteral("...")))
+        text.chop(3);
+    return text.trimmed();
+}
+
+QLineEdit* focusedLineEdit() {
+    return qobject_cast<QLineEdit*>(QApplication::focusWidget());
+}
+
+QPlainTextEdit* focusedTextEdit() {
+    return qobject_cast<QPlainTextEdit*>(QApplication::focusWidget());
+}
+
+}  // namespace
+
+void MainWindow::buildActions() {
+    const auto ic = [](IconId id) { return static_cast<int>(id); };
+    const ActionSpec specs[] = {
+        {"new", ids::kNew, ids::kToolNew, QKeySequence(Qt::CTRL | Qt::Key_N), ic(IconId::New)},
+        {"open", ids::kOpen, ids::kToolOpen, QKeySequence(Qt::CTRL | Qt::Key_O), ic(IconId::Open)},
+        {"save", ids::kSave, ids::kToolSave, QKeySequence(Qt::CTRL | Qt::Key_S), ic(IconId::Save)},
+        {"saveAs", ids::kSaveAs, 0, QKeySequence(), -1},
+        {"setupPrinter", ids::kSetupPrinter, 0, QKeySequence(), -1},
+        {"setupPage", ids::kSetupPage, 0, QKeySequence(), -1},
+        {"print", ids::kPrint, ids::kToolPrint, QKeySequence(Qt::CTRL | Qt::Key_P),
+         ic(IconId::Print)},
+        {"exit", ids::kExit, 0, QKeySequence(), -1},
+        {"cut", ids::kCut, ids::kToolCut, QKeySequence(Qt::CTRL | Qt::Key_X), ic(IconId::Cut)},
+        {"copy", ids::kCopy, ids::kToolCopy, QKeySequence(Qt::CTRL | Qt::Key_C), ic(IconId::Copy)},
+        {"paste", ids::kPaste, ids::kToolPaste, QKeySequence(Qt::CTRL | Qt::Key_V),
+         ic(IconId::Paste)},
+        {"delete", ids::kDelete, ids::kToolDelete, QKeySequence(Qt::CTRL | Qt::Key_D),
+         ic(IconId::Delete)},
+        {"selectAll", ids::kSelectAll, 0, QKeySequence(Qt::CTRL | Qt::Key_A), -1},
+        {"send", ids::kSend, 0, QKeySequence(Qt::Key_Return), -1},
+        {"backToCommandBox", ids::kBackToCommandBox, 0, QKeySequence(Qt::Key_Escape), -1},
+        {"makeMenuCode", ids::kMakeMenuCode, ids::kToolNewMenu, QKeySequence(Qt::CTRL | Qt::Key_M),
+         ic(IconId::NewMenuCode)},
+        {"switchMode", ids::kSwitchMode, ids::kToolSwitchMode, QKeySequence(),
+         ic(IconId::SwitchMode)},
+        {"help", ids::kHelp, 0, QKeySequence(Qt::Key_F1), -1},
+        {"about", ids::kAbout, 0, QKeySequence(), -1},
+    };
+    for (const ActionSpec& spec : specs) {
+        auto* a = new QAction(uiText(spec.textId), this);
+        a->setObjectName(QLatin1String(spec.name));
+        if (!spec.shortcut.isEmpty())
+            a->setShortcut(spec.shortcut);
+        a->setShortcutContext(Qt::WindowShortcut);
+        if (spec.icon >= 0)
+            a->setIcon(gui::icon(static_cast<IconId>(spec.icon)));
+        QString tip = spec.toolTipId ? uiText(spec.toolTipId) : withoutMnemonic(a->text());
+        if (!spec.shortcut.isEmpty()) {
+            tip += QStringLiteral(" (%1)").arg(spec.shortcut.toString(QKeySequence::NativeText));
+        }
+        a->setToolTip(tip);
+        a->setIconText(spec.toolTipId ? uiText(spec.toolTipId) : withoutMnemonic(a->text()));
+        addAction(a);
+    }
+    action("send")->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+
+    connect(action("new"), &QAction::triggered, this, &MainWindow::newDocument);
+    connect(action("open"), &QAction::triggered, this, &MainWindow::onOpen);
+    connect(action("save"), &QAction::triggered, this, [this] { onSave(false); });
+    connect(action("saveAs"), &QAction::triggered, this, [this] { onSave(true); });
+    connect(action("setupPrinter"), &QAction::triggered, this, &MainWindow::onSetupPrinter);
+    connect(action("setupPage"), &QAction::triggered, this, &MainWindow::onSetupPage);
+    connect(action("print"), &QAction::triggered, this, &MainWindow::onPrint);
+    connect(action("exit"), &QAction::triggered, this, &QWidget::close);
+    connect(action("cut"), &QAction::triggered, this, [this] { onEditCommand("cut"); });
+    connect(action("copy"), &QAction::triggered, this, &MainWindow::copy);
+    connect(action("paste"), &QAction::triggered, this, [this] { onEditCommand("paste"); });
+    connect(action("delete"), &QAction::triggered, this, &MainWindow::deleteSelection);
+    connect(action("selectAll"), &QAction::triggered, this, &MainWindow::onSelectAll);
+    connect(action("send"), &QAction::triggered, this, &MainWindow::onSend);
+    connect(action("backToCommandBox"), &QAction::triggered, this, &MainWindow::onBackToCommandBox);
+    connect(action("makeMenuCode"), &QAction::triggered, this, &MainWindow::makeMenuCode);
+    connect(action("switchMode"), &QAction::triggered, this, &MainWindow::switchMode);
+    connect(action("help"), &QAction::triggered, this, &MainWindow::onHelp);
+    connect(action("about"), &QAction::triggered, this, &MainWindow::onAbout);
+}
+
+void MainWindow::buildMenus() {
+    const auto addMenu = [this](std::uint32_t title, const char* name,
+                                std::initializer_list<const char*> items) {
+        QMenu* menu = menuBar()->addMenu(uiText(title));
+        menu->setObjectName(QLatin1String(name));
+        for (const char* item : items) {
+            if (*item == '\0') {
+                menu->addSeparator();
+            } else {
+                menu->addAction(action(item));
+            }
+        }
+        // A menu whose commands have not arrived yet stays out of the menu bar.
+        menu->menuAction()->setVisible(!menu->actions().isEmpty());
+        return menu;
+    };
+    addMenu(
+        ids::kMenuFile, "fileMenu",
+        {"new", "open", "save", "saveAs", "", "setupPrinter", "setupPage", "print", "", "exit"});
+    addMenu(ids::kMenuEdit, "editMenu",
+            {"cut", "copy", "paste", "delete", "", "selectAll", "", "send", "backToCommandBox"});
+    addMenu(ids::kMenuFormat, "formatMenu", {});
+    addMenu(ids::kMenuCommunication, "communicationMenu", {});
+    addMenu(ids::kMenuScanner, "scannerMenu", {"makeMenuCode", "switchMode"});
+    addMenu(ids::kMenuHelp, "helpMenu", {"help", "", "about"});
+}
+
+// ---- File ----
+
+void MainWindow::newDocument() {
+    log_->clear();
+    commandBox_->clearText();
+    tabs_->closeAllButLog();
+    tabs_->setFileName(0, QString());
+    showCurrentPage();
+}
+
+void MainWindow::onOpen() {
+    const QString path = QFileDialog::getOpenFileName(this, uiText(ids::kOpenTitle), QString(),
+                                                      uiText(ids::kTextFilter));
+    if (!path.isEmpty())
+        guarded([&] { openFile(path); });
+}
+
+void MainWindow::openFile(const QString& path) {
+    if (QFileInfo(path).suffix().compare(QLatin1String("txt"), Qt::CaseInsensitive) != 0) {
+        throw UserException(UserException::Refused, gui::toU16(uiText(ids::kOnlyTextFiles)));
+    }
+    tabs_->setCurrentIndex(0);
+    log_->appendFile(path);
+    tabs_->setFileName(0, path);
+}
+
+void MainWindow::saveCurrentTo(const QString& path) {
+    switch (tabs_->currentKind()) {
+        case PageKind::Log:
+            log_->saveTo(path);
+            break;
+        case PageKind::MenuCode:
+            modePage()->view()->save(path);
+            break;
+        case PageKind::Image:
+            return;
+    }
+    tabs_->setFileName(tabs_->currentIndex(), path);
+}
+
+void MainWindow::onSave(bool askName) {
+    const int index = tabs_->currentIndex();
+    QString path = askName ? QString() : tabs_->fileName(index);
+    if (path.isEmpty()) {
+        QStringList filters;
+        QString suffix;
+        if (tabs_->currentKind() == PageKind::MenuCode) {
+            filters = {uiText(ids::kEmfFilter), uiText(ids::kPngFilter), uiText(ids::kSvgFilter),
+                       uiText(ids::kPdfFilter)};
+            suffix = QStringLiteral("emf");
+        } else {
+            filters = {uiText(ids::kTextFilter)};
+            suffix = QStringLiteral("txt");
+        }
+        QFileDialog dialog(this, uiText(ids::kSaveTitle));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setNameFilters(filters);
+        dialog.setDefaultSuffix(suffix);
+        dialog.selectFile(tabs_->tabText(index) + QLatin1Char('.') + suffix);
+        connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& f) {
+            // The suffix follows the chosen type: "(*.png)" gives "png".
+            const qsizetype dot = f.lastIndexOf(QLatin1String("*."));
+            if (dot >= 0)
+                dialog.setDefaultSuffix(f.mid(dot + 2).chopped(1));
+        });
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return;
+        path = dialog.selectedFiles().front();
+    }
+    guarded([&] { saveCurrentTo(path); });
+}
+
+void MainWindow::onSetupPrinter() {
+    QPrintDialog dialog(&printer_, this);
+    dialog.setWindowTitle(withoutMnemonic(uiText(ids::kSetupPrinter)));
+    dialog.exec();
+}
+
+void MainWindow::onSetupPage() {
+    QPageSetupDialog dialog(&printer_, this);
+    dialog.exec();
+}
+
+void MainWindow::onPrint() {
+    QPrintDialog dialog(&printer_, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    guarded([this] { printCurrent(printer_); });
+}
+
+void MainWindow::printCurrent(QPrinter& printer) {
+    switch (tabs_->currentKind()) {
+        case PageKind::Log:
+            log_->printTo(printer);
+            break;
+        case PageKind::MenuCode:
+            modePage()->view()->print(printer, true);
+            break;
+        case PageKind::Image:
+            break;
+    }
+}
+
+// ---- Edit ----
+
+void MainWindow::onEditCommand(const char* name) {
+    if (QLineEdit* edit = focusedLineEdit()) {
+        QMetaObject::invokeMethod(edit, name);
+    } else if (QPlainTextEdit* text = focusedTextEdit(); text && !text->isReadOnly()) {
+        QMetaObject::invokeMethod(text, name);
+    }
+}
+
+void MainWindow::copy() {
+    if (menucode::MenuCodePage* page = currentMenuPage()) {
+        page->view()->copyToClipboard();
+    } else if (QLineEdit* edit = focusedLineEdit()) {
+        edit->copy();
+    } else {
+        log_->copy();
+    }
+}
+
+void MainWindow::deleteSelection() {
+    if (QLineEdit* edit = focusedLineEdit()) {
+        edit->del();
+    } else if (menucode::MenuCodePage* page = currentMenuPage()) {
+        page->deleteSelected();
+    }
+}
+
+void MainWindow::onSelectAll() {
+    if (currentMenuPage())
+        return;
+    if (QLineEdit* edit = focusedLineEdit()) {
+        edit->selectAll();
+    } else {
+        log_->selectAll();
+    }
+}
+
+void MainWindow::onSend() {
+    if (QApplication::focusWidget() == selector_->list()) {
+        selector_->pickSelected();
+    } else {
+        commandBox_->submit();
+    }
+}
+
+void MainWindow::onBackToCommandBox() {
+    commandBox_->focusAndSelect();
+}
+
+// ---- Help ----
+
+void MainWindow::onHelp() {
+    const QString path =
+        QApplication::applicationDirPath() + QStringLiteral("/document/index.html");
+    if (!QFileInfo::exists(path) || !QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
+        gui::showMessage(this, QMessageBox::Information, uiText(ids::kProgram),
+                         uiText(ids::kHelpMissing).arg(path));
+    }
+}
+
+void MainWindow::onAbout() {
+    QMessageBox box(QMessageBox::NoIcon, uiText(ids::kAboutTitle),
+                    uiText(ids::kAboutText).arg(QApplication::applicationVersion()),
+                    QMessageBox::Ok, this);
+    box.setIconPixmap(gui::icon(IconId::Program).pixmap(48, 48));
+    box.exec();
+}
+
+void MainWindow::onWaveform() {
+    gui::showMessage(this, QMessageBox::Information, uiText(ids::kProgram),
+                     uiText(ids::kWaveformNotYet));
+}
+
+}  // namespace omni::app

@@ -1,0 +1,108 @@
+#include "commands/gui/command_selector.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "commands/gui/command_list.h"
+#include "commands/gui/command_tree.h"
+#include "commands/resolve.h"
+#include "commands/selector_model.h"
+#include "ui/gui/icons.h"
+#include "ui/gui/pane_splitter.h"
+#include "ui/gui/text.h"
+
+namespace omni::commands {
+namespace {
+
+constexpr std::uint32_t kIdPickTip = 20142;
+constexpr std::uint32_t kIdSend = 124;
+constexpr int kMinTree = 60;
+constexpr int kMinList = 60;
+
+}  // namespace
+
+CommandSelector::CommandSelector(EntryDialogs& dialogs, QWidget* parent)
+    : QWidget(parent), dialogs_(dialogs) {
+    setObjectName(QStringLiteral("commandSelector"));
+    pathLabel_ = new QLabel(this);
+    pathLabel_->setObjectName(QStringLiteral("selectorPath"));
+    pathLabel_->setTextFormat(Qt::PlainText);
+    pathLabel_->setWordWrap(true);
+    pathLabel_->setContentsMargins(4, 2, 4, 2);
+    pathLabel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+
+    auto* bar = new QToolBar(this);
+    bar->setIconSize(QSize(16, 16));
+    bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    send_ = bar->addAction(gui::icon(gui::IconId::Send), gui::uiText(kIdSend));
+    send_->setToolTip(gui::uiText(kIdPickTip));
+    send_->setObjectName(QStringLiteral("selectorSend"));
+    connect(send_, &QAction::triggered, this, &CommandSelector::pickSelected);
+
+    tree_ = new CommandTree(this);
+    list_ = new CommandList(this);
+    split_ = new gui::PaneSplitter(Qt::Vertical, this);
+    split_->addWidget(tree_);
+    split_->addWidget(list_);
+    split_->setPaneLimits(kMinTree, QWIDGETSIZE_MAX, kMinList);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(bar);
+    layout->addWidget(pathLabel_);
+    layout->addWidget(split_, 1);
+
+    connect(tree_, &CommandTree::groupSelected, this, &CommandSelector::showGroup);
+    connect(list_, &CommandList::entryActivated, this, &CommandSelector::pickSelected);
+    tree_->fill(mode2D_);
+}
+
+void CommandSelector::setMode2D(bool mode2D) {
+    mode2D_ = mode2D;
+    tree_->fill(mode2D_);
+    showGroup(nullptr);
+}
+
+int CommandSelector::treeHeight() const {
+    return split_->firstPaneSize();
+}
+
+void CommandSelector::setTreeHeight(int height) {
+    split_->setFirstPaneSize(height);
+}
+
+void CommandSelector::showGroup(const CatalogNode* group) {
+    group_ = group;
+    path_ = gui::toQString(groupPathText(group, mode2D_));
+    pathLabel_->setText(path_);
+    list_->showGroup(group);
+}
+
+bool CommandSelector::select(const CatalogNode* group, const CatalogEntry* entry) {
+    return tree_->selectGroup(group) && list_->selectEntry(entry);
+}
+
+void CommandSelector::pickSelected() {
+    const CatalogEntry* entry = list_->selectedEntry();
+    if (!entry || !group_)
+        return;
+    const std::u16string label = entryLabel(group_, *entry, mode2D_);
+    const ResolveResult result = resolveEntry(*entry, mode2D_, dialogs_);
+    switch (result.kind) {
+        case ResolveResult::Kind::Nothing:
+            return;
+        case ResolveResult::Kind::Waveform:
+            emit waveformRequested();
+            return;
+        case ResolveResult::Kind::Text:
+            break;
+    }
+    for (const PageItem& item : pageItemsFromString(result.text, label, mode2D_)) {
+        emit itemPicked(item);
+    }
+}
+
+}  // namespace omni::commands

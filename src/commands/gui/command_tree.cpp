@@ -1,0 +1,84 @@
+#include "commands/gui/command_tree.h"
+
+#include <QHeaderView>
+
+#include "commands/catalog.h"
+#include "commands/selector_model.h"
+#include "ui/gui/icons.h"
+#include "ui/gui/text.h"
+
+Q_DECLARE_METATYPE(const omni::CatalogNode*)
+
+namespace omni::commands {
+namespace {
+
+constexpr int kNodeRole = Qt::UserRole;
+
+void addGroups(QTreeWidgetItem* parent, QTreeWidget* tree, const CatalogNode* group, bool mode2D,
+               const QIcon& folder, const QIcon& leaf) {
+    for (const CatalogNode& node : childrenOf(group)) {
+        auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tree);
+        item->setText(0, gui::toQString(catalogCaption(node.labelId)));
+        item->setData(0, kNodeRole, QVariant::fromValue(&node));
+        const bool hasChildren = !childrenOf(&node).empty();
+        item->setIcon(0, hasChildren ? folder : leaf);
+        if (hasChildren)
+            addGroups(item, tree, &node, mode2D, folder, leaf);
+    }
+}
+
+}  // namespace
+
+CommandTree::CommandTree(QWidget* parent) : QTreeWidget(parent) {
+    setObjectName(QStringLiteral("commandTree"));
+    setHeaderHidden(true);
+    setColumnCount(1);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setUniformRowHeights(true);
+    setIconSize(QSize(16, 16));
+    connect(this, &QTreeWidget::itemSelectionChanged, this,
+            [this] { emit groupSelected(selectedGroup()); });
+    connect(this, &QTreeWidget::itemExpanded, this, &CommandTree::updateFolderIcon);
+    connect(this, &QTreeWidget::itemCollapsed, this, &CommandTree::updateFolderIcon);
+}
+
+void CommandTree::fill(bool mode2D) {
+    const QSignalBlocker block(this);
+    clear();
+    const QIcon folder = gui::icon(gui::IconId::FolderClosed);
+    const QIcon leaf = gui::icon(mode2D ? gui::IconId::Leaf2D : gui::IconId::Leaf1D);
+    // The root array is the children of an imaginary root node.
+    const CatalogNode root{1, catalogRoot(mode2D), nullptr};
+    addGroups(nullptr, this, &root, mode2D, folder, leaf);
+}
+
+void CommandTree::updateFolderIcon(QTreeWidgetItem* item) {
+    if (item->childCount() == 0)
+        return;
+    item->setIcon(
+        0, gui::icon(item->isExpanded() ? gui::IconId::FolderOpen : gui::IconId::FolderClosed));
+}
+
+const CatalogNode* CommandTree::groupOf(const QTreeWidgetItem* item) const {
+    return item ? item->data(0, kNodeRole).value<const CatalogNode*>() : nullptr;
+}
+
+const CatalogNode* CommandTree::selectedGroup() const {
+    const QList<QTreeWidgetItem*> items = selectedItems();
+    return items.isEmpty() ? nullptr : groupOf(items.front());
+}
+
+bool CommandTree::selectGroup(const CatalogNode* group) {
+    for (QTreeWidgetItemIterator it(this); *it; ++it) {
+        if (groupOf(*it) != group)
+            continue;
+        for (QTreeWidgetItem* up = (*it)->parent(); up; up = up->parent())
+            up->setExpanded(true);
+        setCurrentItem(*it);
+        scrollToItem(*it);
+        return true;
+    }
+    return false;
+}
+
+}  // namespace omni::commands

@@ -1,0 +1,164 @@
+#include "commands/gui/dialogs/buzzer_dialog.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "commands/compose/text_ids.h"
+#include "ui/gui/text.h"
+
+namespace omni::dialogs {
+namespace {
+
+using namespace omni::compose;
+
+template <typename Enum>
+std::optional<Enum> chosenAs(const ChoiceGroup& group) {
+    const int id = group.chosen();
+    return id < 0 ? std::nullopt : std::optional<Enum>(static_cast<Enum>(id));
+}
+
+template <typename Enum>
+int idOf(const std::optional<Enum>& value) {
+    return value ? static_cast<int>(*value) : -1;
+}
+
+// One Enable/Disable pair on a row of `grid`, captioned by a label in the first column.
+void addToggleRow(QGridLayout* grid, int row, std::uint32_t captionId, ChoiceGroup& group,
+                  QWidget* parent) {
+    grid->addWidget(new QLabel(gui::uiText(captionId), parent), row, 0);
+    grid->addWidget(group.add(kTextEnable, 1, parent), row, 1);
+    grid->addWidget(group.add(kTextDisable, 2, parent), row, 2);
+}
+
+}  // namespace
+
+BuzzerDialog::BuzzerDialog(std::string_view command, bool mode2D, QWidget* parent)
+    : ComposingDialog(kTextBuzzerCaption, true, parent), command_(command), mode2D_(mode2D) {
+    content()->addWidget(choiceRow(kTextVolume, volume_,
+                                   {{kTextVolumeSmall, int(BuzzerVolume::Small)},
+                                    {kTextVolumeNormal, int(BuzzerVolume::Normal)},
+                                    {kTextVolumeLoud, int(BuzzerVolume::Loud)},
+                                    {kTextVolumeMaximum, int(BuzzerVolume::Maximum)}},
+                                   this));
+
+    auto* goodRead = new QGroupBox(gui::uiText(kTextGoodReadBuzzer), this);
+    auto* goodReadLayout = new QVBoxLayout(goodRead);
+    auto* enableRow = new QHBoxLayout;
+    enableRow->addWidget(goodRead_.add(kTextEnable, 1, goodRead));
+    enableRow->addWidget(goodRead_.add(kTextDisable, 2, goodRead));
+    enableRow->addStretch(1);
+    goodReadLayout->addLayout(enableRow);
+    goodReadLayout->addWidget(choiceRow(kTextDuration, duration_,
+                                        {{kTextBuzzer50ms, int(BuzzerDuration::Ms50)},
+                                         {kTextBuzzer75ms, int(BuzzerDuration::Ms75)},
+                                         {kTextBuzzer100ms, int(BuzzerDuration::Ms100)},
+                                         {kTextBuzzer200ms, int(BuzzerDuration::Ms200)},
+                                         {kTextBuzzer400ms, int(BuzzerDuration::Ms400)}},
+                                        goodRead));
+
+    auto* tone = new QGroupBox(gui::uiText(kTextTone), goodRead);
+    auto* toneLayout = new QGridLayout(tone);
+    toneLayout->addWidget(tone_.add(kTextToneMiddle, int(BuzzerTone::Middle), tone), 0, 0);
+    toneLayout->addWidget(tone_.add(kTextToneHighToLow, int(BuzzerTone::HighToLow), tone), 0, 1);
+    toneLayout->addWidget(tone_.add(kTextToneLowToHigh, int(BuzzerTone::LowToHigh), tone), 0, 2);
+    toneLayout->addWidget(tone_.add(kTextToneCustom, int(BuzzerTone::CustomFrequency), tone), 1,
+                          0);
+    auto* frequencyRow = new QHBoxLayout;
+    frequency_ = new NumberBox(kFrequencyMin, kFrequencyMax, kFrequencyStart, tone);
+    frequencyUnit_ = new QLabel(gui::uiText(kTextFrequencyUnit), tone);
+    frequencyRow->addWidget(frequency_);
+    frequencyRow->addWidget(frequencyUnit_);
+    frequencyRow->addStretch(1);
+    toneLayout->addLayout(frequencyRow, 1, 1, 1, 2);
+    toneLayout->setColumnStretch(3, 1);
+    goodReadLayout->addWidget(tone);
+    content()->addWidget(goodRead);
+
+    auto* others = new QGroupBox(this);
+    auto* grid = new QGridLayout(others);
+    addToggleRow(grid, 0, kTextStartupBuzzer, startup_, others);
+    addToggleRow(grid, 1, kTextReadTimeoutBuzzer, readTimeout_, others);
+    grid->setColumnStretch(3, 1);
+    content()->addWidget(others);
+
+    // The intermediate buzzer: one pair for 2D readers, one per symbology for 1D readers.
+    auto* intermediate = new QGroupBox(gui::uiText(kTextIntermediateBuzzer), this);
+    auto* intermediateLayout = new QVBoxLayout(intermediate);
+    intermediate2D_ = new QWidget(intermediate);
+    auto* pair = new QHBoxLayout(intermediate2D_);
+    pair->setContentsMargins(0, 0, 0, 0);
+    pair->addWidget(intermediate_.add(kTextEnable, 1, intermediate2D_));
+    pair->addWidget(intermediate_.add(kTextDisable, 2, intermediate2D_));
+    pair->addStretch(1);
+    intermediate1D_ = new QWidget(intermediate);
+    auto* rows = new QGridLayout(intermediate1D_);
+    rows->setContentsMargins(0, 0, 0, 0);
+    addToggleRow(rows, 0, kTextGs1DataBar, dataBar_, intermediate1D_);
+    addToggleRow(rows, 1, kTextPdfMicroPdf417, pdf417_, intermediate1D_);
+    rows->setColumnStretch(3, 1);
+    intermediateLayout->addWidget(intermediate2D_);
+    intermediateLayout->addWidget(intermediate1D_);
+    content()->addWidget(intermediate);
+
+    for (ChoiceGroup* group : {&volume_, &goodRead_, &duration_, &tone_, &startup_, &readTimeout_,
+                               &intermediate_, &dataBar_, &pdf417_}) {
+        connect(group, &ChoiceGroup::changed, this, &BuzzerDialog::updateControls);
+    }
+    updateControls();
+}
+
+BuzzerChoices BuzzerDialog::choices() {
+    BuzzerChoices c;
+    c.volume = chosenAs<BuzzerVolume>(volume_);
+    c.goodRead = goodRead_.toggle();
+    c.duration = chosenAs<BuzzerDuration>(duration_);
+    c.tone = chosenAs<BuzzerTone>(tone_);
+    c.frequency = frequency_->enteredValue();
+    c.startup = startup_.toggle();
+    c.readTimeout = readTimeout_.toggle();
+    c.intermediate = intermediate_.toggle();
+    c.intermediateDataBar = dataBar_.toggle();
+    c.intermediatePdf417 = pdf417_.toggle();
+    return c;
+}
+
+void BuzzerDialog::showChoices(const BuzzerChoices& c) {
+    volume_.choose(idOf(c.volume));
+    goodRead_.setToggle(c.goodRead);
+    duration_.choose(idOf(c.duration));
+    tone_.choose(idOf(c.tone));
+    frequency_->setValue(c.frequency);
+    startup_.setToggle(c.startup);
+    readTimeout_.setToggle(c.readTimeout);
+    intermediate_.setToggle(c.intermediate);
+    dataBar_.setToggle(c.intermediateDataBar);
+    pdf417_.setToggle(c.intermediatePdf417);
+    updateControls();
+}
+
+void BuzzerDialog::updateControls() {
+    const BuzzerControls controls = buzzerControls(choices(), mode2D_);
+    volume_.setEnabled(controls.volumeEnabled);
+    duration_.setEnabled(controls.durationEnabled);
+    duration_.button(int(BuzzerDuration::Ms75))->setVisible(controls.duration75Visible);
+    tone_.setEnabled(controls.toneEnabled);
+    frequency_->setEnabled(controls.frequencyEnabled);
+    frequencyUnit_->setEnabled(controls.frequencyEnabled);
+    readTimeout_.setEnabled(controls.readTimeoutEnabled);
+    intermediate2D_->setVisible(controls.intermediateVisible);
+    intermediate1D_->setVisible(controls.intermediate1DVisible);
+}
+
+void BuzzerDialog::deselect() {
+    BuzzerChoices c = choices();
+    compose::deselect(c);
+    showChoices(c);
+}
+
+std::string BuzzerDialog::compose() { return composeBuzzer(command_, choices(), mode2D_); }
+
+}  // namespace omni::dialogs

@@ -1,0 +1,54 @@
+// The buzzer dialog: volume, the good read buzzer with its duration and tone, and the startup,
+// read timeout and intermediate buzzers.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "commands/compose/buzzer.h"
+#include "commands/gui/dialogs/dialog_widgets.h"
+
+class QGroupBox;
+class QLabel;
+
+namespace omni::dialogs {
+
+class BuzzerDialog : public ComposingDialog {
+    Q_OBJECT
+public:
+    BuzzerDialog(std::string_view command, bool mode2D, QWidget* parent = nullptr);
+
+    std::string compose() override;
+
+    // The controls as choices, and back.
+    compose::BuzzerChoices choices();
+    void showChoices(const compose::BuzzerChoices& choices);
+
+    ChoiceGroup& volume() { return volume_; }
+    ChoiceGroup& goodRead() { return goodRead_; }
+    ChoiceGroup& duration() { return duration_; }
+    ChoiceGroup& tone() { return tone_; }
+    NumberBox* frequency() const { return frequency_; }
+    ChoiceGroup& startup() { return startup_; }
+    ChoiceGroup& readTimeout() { return readTimeout_; }
+    ChoiceGroup& intermediate() { return intermediate_; }
+    ChoiceGroup& intermediateDataBar() { return dataBar_; }
+    ChoiceGroup& intermediatePdf417() { return pdf417_; }
+
+protected:
+    void deselect() override;
+
+private:
+    void updateControls();
+
+    std::string command_;
+    bool mode2D_;
+    ChoiceGroup volume_, goodRead_, duration_, tone_;
+    ChoiceGroup startup_, readTimeout_, intermediate_, dataBar_, pdf417_;
+    NumberBox* frequency_;
+    QLabel* frequencyUnit_;
+    QWidget* intermediate2D_;
+    QWidget* intermediate1D_;
+};
+
+}  // namespace omni::dialogs

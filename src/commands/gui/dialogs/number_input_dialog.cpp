@@ -1,0 +1,89 @@
+#include "commands/gui/dialogs/number_input_dialog.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "commands/compose/text_ids.h"
+#include "commands/gui/dialogs/dialog_widgets.h"
+#include "commands/gui/dialogs/dialogs_text_ids.h"
+#include "ui/gui/text.h"
+
+namespace omni::dialogs {
+namespace {
+
+constexpr std::uint32_t kTextOk = 25004;
+constexpr std::uint32_t kTextCancel = 25005;
+
+}  // namespace
+
+NumberInputDialog::NumberInputDialog(const CatalogEntry& entry, QWidget* parent)
+    : QDialog(parent), entry_(entry) {
+    setWindowTitle(gui::uiText(kTextInputNumberTitle));
+    const compose::NumberInputState start = compose::numberInputStart(entry);
+    const compose::NumberInputControls controls = compose::numberInputControls(entry, start);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(gui::uiText(compose::kTextInputNumberCaption), this));
+
+    auto* row = new QHBoxLayout;
+    number_ = new NumberBox(controls.minimum, controls.maximum, start.value, this);
+    number_->setMinimumWidth(number_->fontMetrics().horizontalAdvance(QStringLiteral("0")) * 10);
+    row->addWidget(number_, 1);
+    row->addWidget(new QLabel(withNumbers(gui::uiText(compose::kTextNumberRange),
+                                              {controls.minimum, controls.maximum}),
+                                  this));
+    layout->addLayout(row);
+
+    initialize_ = new QCheckBox(gui::uiText(compose::kTextInitialize), this);
+    inhibit_ = new QCheckBox(gui::uiText(compose::kTextInhibit), this);
+    initialize_->setVisible(controls.initializeVisible);
+    inhibit_->setVisible(controls.inhibitVisible);
+    auto* checks = new QHBoxLayout;
+    checks->addWidget(initialize_);
+    checks->addWidget(inhibit_);
+    checks->addStretch(1);
+    layout->addLayout(checks);
+    layout->addStretch(1);
+
+    auto* buttons = new QDialogButtonBox(this);
+    ok_ = buttons->addButton(gui::uiText(kTextOk), QDialogButtonBox::AcceptRole);
+    buttons->addButton(gui::uiText(kTextCancel), QDialogButtonBox::RejectRole);
+    ok_->setDefault(true);
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    // The two choices exclude each other; either one disables the number box.
+    connect(initialize_, &QCheckBox::toggled, this, [this](bool on) {
+        if (on) inhibit_->setChecked(false);
+        updateControls();
+    });
+    connect(inhibit_, &QCheckBox::toggled, this, [this](bool on) {
+        if (on) initialize_->setChecked(false);
+        updateControls();
+    });
+    number_->selectAll();
+    number_->setFocus();
+    setMinimumWidth(sizeHint().width() + 40);
+}
+
+compose::NumberInputState NumberInputDialog::state() {
+    return {number_->enteredValue(), initialize_->isChecked(), inhibit_->isChecked()};
+}
+
+void NumberInputDialog::updateControls() {
+    number_->setEnabled(compose::numberInputControls(entry_, state()).numberEnabled);
+}
+
+NumberChoice NumberInputDialog::choice() { return compose::numberChoice(entry_, state()); }
+
+std::optional<NumberChoice> NumberInputDialog::run() {
+    if (exec() != QDialog::Accepted) return std::nullopt;
+    return choice();
+}
+
+}  // namespace omni::dialogs

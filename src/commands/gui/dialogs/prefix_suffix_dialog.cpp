@@ -1,0 +1,161 @@
+#include "commands/gui/dialogs/prefix_suffix_dialog.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "commands/compose/text_ids.h"
+#include "commands/gui/dialogs/list_box_chars.h"
+#include "ui/gui/text.h"
+
+namespace omni::dialogs {
+namespace {
+
+using namespace omni::compose;
+
+constexpr std::uint32_t kTextInformation = 25007;
+
+bool askOkCancel(QWidget* parent, const QString& caption, const QString& text) {
+    return QMessageBox::information(parent, caption, text, QMessageBox::Ok | QMessageBox::Cancel,
+                                    QMessageBox::Ok) == QMessageBox::Ok;
+}
+
+int indexOf(KeyGroup group) { return static_cast<int>(group); }
+
+}  // namespace
+
+PrefixSuffixDialog::PrefixSuffixDialog(bool mode2D, bool hasCurrentPage, std::string_view model,
+                                       QWidget* parent)
+    : ComposingDialog(kTextPrefixSuffixCaption, false, parent),
+      state_(prefixSuffixStart(mode2D, hasCurrentPage, model)),
+      chooser_(&PrefixSuffixListDialog::choose),
+      confirm_(&askOkCancel) {
+    // A pair of slot lists, each under its caption and Reset button.
+    const auto addPair = [this](QGridLayout* grid, int row, KeyGroup first, KeyGroup second,
+                                std::size_t slotCount, QWidget* box) {
+        int column = 0;
+        for (KeyGroup group : {first, second}) {
+            auto* header = new QHBoxLayout;
+            header->addWidget(new QLabel(gui::uiText(groupCaptionId(group)), box));
+            header->addStretch(1);
+            auto* reset = new QPushButton(gui::uiText(kTextReset), box);
+            reset->setAutoDefault(false);
+            header->addWidget(reset);
+            grid->addLayout(header, row, column);
+            auto* list = new ListBoxChars(slotCount, box);
+            grid->addWidget(list, row + 1, column);
+            lists_[indexOf(group)] = list;
+            connect(reset, &QPushButton::clicked, this, [this, group] { resetGroup(group); });
+            connect(list, &ListBoxChars::slotActivated, this,
+                    [this, group](int slot) { chooseKey(group, slot); });
+            ++column;
+        }
+    };
+
+    connectionBox_ = choiceRow(kTextConnectionType, connection_,
+                               {{kTextConnectionHid, int(ConnectionType::Hid)},
+                                {kTextConnectionCom, int(ConnectionType::Com)}},
+                               this);
+    connection_.choose(int(state_.connection));
+    content()->addWidget(connectionBox_);
+
+    common_ = new QGroupBox(this);
+    auto* commonLayout = new QVBoxLayout(common_);
+    auto* commonNote = new QLabel(gui::uiText(kTextCommonNote), common_);
+    commonNote->setWordWrap(true);
+    commonLayout->addWidget(commonNote);
+    auto* commonGrid = new QGridLayout;
+    addPair(commonGrid, 0, KeyGroup::CommonPrefix, KeyGroup::CommonSuffix, kCommonKeySlots,
+            common_);
+    commonLayout->addLayout(commonGrid);
+    content()->addWidget(common_);
+
+    eachCode_ = new QGroupBox(gui::uiText(kTextEachCode), this);
+    eachCode_->setCheckable(true);
+    eachCode_->setChecked(state_.eachCode);
+    auto* eachLayout = new QVBoxLayout(eachCode_);
+    auto* eachNote = new QLabel(gui::uiText(kTextEachCodeNote), eachCode_);
+    eachNote->setWordWrap(true);
+    eachLayout->addWidget(eachNote);
+    auto* typeRow = new QHBoxLayout;
+    typeRow->addWidget(new QLabel(gui::uiText(kTextCodeType), eachCode_));
+    codeType_ = new CodeTypeCombo(mode2D, eachCode_);
+    typeRow->addWidget(codeType_, 1);
+    eachLayout->addLayout(typeRow);
+    auto* codeGrid = new QGridLayout;
+    addPair(codeGrid, 0, KeyGroup::CodePrefix, KeyGroup::CodeSuffix, kCodeKeySlots, eachCode_);
+    eachLayout->addLayout(codeGrid);
+    content()->addWidget(eachCode_);
+
+    auto* hint = new QLabel(gui::uiText(kTextSlotHint), this);
+    content()->addWidget(hint);
+
+    auto* previewBox = new QGroupBox(gui::uiText(kTextPreview), this);
+    auto* previewLayout = new QVBoxLayout(previewBox);
+    preview_ = new QLabel(previewBox);
+    preview_->setWordWrap(true);
+    preview_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    preview_->setMinimumHeight(preview_->fontMetrics().height() * 2);
+    preview_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    previewLayout->addWidget(preview_);
+    content()->addWidget(previewBox);
+
+    connect(eachCode_, &QGroupBox::toggled, this, [this](bool on) {
+        state_.eachCode = on;
+        refresh();
+    });
+    connect(codeType_, &CodeTypeCombo::codeTypeChanged, this, [this](std::size_t row) {
+        state_.codeType = row;
+        refresh();
+    });
+    connect(&connection_, &ChoiceGroup::changed, this, [this] {
+        if (connection_.chosen() < 0) return;
+        setConnection(state_, static_cast<ConnectionType>(connection_.chosen()));
+        refresh();
+    });
+    refresh();
+}
+
+ListBoxChars* PrefixSuffixDialog::slotList(KeyGroup group) const {
+    return lists_[indexOf(group)];
+}
+
+void PrefixSuffixDialog::chooseKey(KeyGroup group, int slot) {
+    const auto groupSlots = slots(state_, group);
+    if (slot < 0 || static_cast<std::size_t>(slot) >= groupSlots.size()) return;
+    const std::optional<std::size_t> row = chooser_(this, state_.mode2D, groupSlots[slot]);
+    if (!row) return;
+    setSlot(state_, group, static_cast<std::size_t>(slot), *row);
+    refresh();
+}
+
+void PrefixSuffixDialog::resetGroup(KeyGroup group) {
+    if (!confirm_(this, gui::uiText(kTextInformation), gui::toQString(resetQuestion(group)))) {
+        return;
+    }
+    compose::resetGroup(state_, group);
+    refresh();
+}
+
+void PrefixSuffixDialog::refresh() {
+    const PrefixSuffixControls controls = prefixSuffixControls(state_);
+    connectionBox_->setVisible(controls.connectionVisible);
+    common_->setEnabled(controls.commonGroupsEnabled);
+    if (eachCode_->isChecked() != controls.codeGroupsEnabled) {
+        eachCode_->setChecked(controls.codeGroupsEnabled);
+    }
+    for (KeyGroup group : {KeyGroup::CommonPrefix, KeyGroup::CommonSuffix, KeyGroup::CodePrefix,
+                           KeyGroup::CodeSuffix}) {
+        lists_[indexOf(group)]->showKeys(slots(state_, group), state_.mode2D);
+    }
+    preview_->setText(gui::toQString(previewText(state_)));
+}
+
+std::string PrefixSuffixDialog::compose() { return composePrefixSuffix(state_); }
+
+}  // namespace omni::dialogs

@@ -1,0 +1,126 @@
+#include "commands/gui/dialogs/status_led_dialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include "commands/compose/text_ids.h"
+#include "ui/gui/text.h"
+
+namespace omni::dialogs {
+namespace {
+
+using namespace omni::compose;
+
+constexpr std::uint32_t kStateCaptions[kLedStates] = {kTextGoodReadLed, kTextLedNG,
+                                                      kTextStandDetection};
+constexpr std::uint32_t kChannelCaptions[3] = {kTextRed, kTextGreen, kTextBlue};
+
+}  // namespace
+
+StatusLedDialog::StatusLedDialog(std::string_view command, bool mode2D, QWidget* parent)
+    : ComposingDialog(kTextStatusLedCaption, true, parent), command_(command), mode2D_(mode2D) {
+    content()->addWidget(choiceRow(kTextLedDuration, duration_,
+                                   {{kTextLedOff, int(LedDuration::Off)},
+                                    {kTextLed01s, int(LedDuration::S01)},
+                                    {kTextLed02s, int(LedDuration::S02)},
+                                    {kTextLed04s, int(LedDuration::S04)},
+                                    {kTextLed08s, int(LedDuration::S08)}},
+                                   this));
+    content()->addWidget(togglePair(kTextLedInversion, inversion_, this));
+
+    auto* colour = new QGroupBox(gui::uiText(kTextLedColor), this);
+    auto* colourLayout = new QVBoxLayout(colour);
+    configure_ = new QCheckBox(gui::uiText(kTextEnableConfiguration), colour);
+    colourLayout->addWidget(configure_);
+    auto* grid = new QGridLayout;
+    for (int channel = 0; channel < 3; ++channel) {
+        auto* caption = new QLabel(gui::uiText(kChannelCaptions[channel]), colour);
+        caption->setAlignment(Qt::AlignCenter);
+        grid->addWidget(caption, 0, channel + 1);
+    }
+    const int swatchSide = fontMetrics().height() + 6;
+    for (int state = 0; state < kLedStates; ++state) {
+        grid->addWidget(new QLabel(gui::uiText(kStateCaptions[state]), colour), state + 1, 0);
+        for (int channel = 0; channel < 3; ++channel) {
+            auto* combo = new QComboBox(colour);
+            for (const char* name : kLedLevelNames) combo->addItem(QString::fromLatin1(name));
+            grid->addWidget(combo, state + 1, channel + 1);
+            levels_[state][channel] = combo;
+            connect(combo, &QComboBox::currentIndexChanged, this,
+                    &StatusLedDialog::updateControls);
+        }
+        auto* swatch = new QFrame(colour);
+        swatch->setFrameShape(QFrame::Box);
+        swatch->setFixedSize(swatchSide * 2, swatchSide);
+        swatch->setAutoFillBackground(true);
+        grid->addWidget(swatch, state + 1, 4);
+        swatches_[state] = swatch;
+    }
+    grid->setColumnStretch(5, 1);
+    colourLayout->addLayout(grid);
+    content()->addWidget(colour);
+
+    connect(configure_, &QCheckBox::toggled, this, &StatusLedDialog::updateControls);
+    showChoices(StatusLedChoices{});
+}
+
+StatusLedChoices StatusLedDialog::choices() const {
+    StatusLedChoices c;
+    const int duration = duration_.chosen();
+    if (duration >= 0) c.duration = static_cast<LedDuration>(duration);
+    c.inversion = inversion_.toggle();
+    c.configureColours = configure_->isChecked();
+    for (int state = 0; state < kLedStates; ++state) {
+        c.colours[state] = {levels_[state][0]->currentIndex(), levels_[state][1]->currentIndex(),
+                            levels_[state][2]->currentIndex()};
+    }
+    return c;
+}
+
+void StatusLedDialog::showChoices(const StatusLedChoices& c) {
+    duration_.choose(c.duration ? static_cast<int>(*c.duration) : -1);
+    inversion_.setToggle(c.inversion);
+    configure_->setChecked(c.configureColours);
+    for (int state = 0; state < kLedStates; ++state) {
+        const LedColour& colour = c.colours[state];
+        levels_[state][0]->setCurrentIndex(colour.red);
+        levels_[state][1]->setCurrentIndex(colour.green);
+        levels_[state][2]->setCurrentIndex(colour.blue);
+    }
+    updateControls();
+}
+
+QComboBox* StatusLedDialog::level(LedState state, int channel) const {
+    return levels_[static_cast<int>(state)][channel];
+}
+
+QColor StatusLedDialog::swatch(LedState state) const {
+    return swatches_[static_cast<int>(state)]->palette().color(QPalette::Window);
+}
+
+void StatusLedDialog::updateControls() {
+    const StatusLedChoices c = choices();
+    const bool enabled = colourCombosEnabled(c);
+    for (int state = 0; state < kLedStates; ++state) {
+        for (QComboBox* combo : levels_[state]) combo->setEnabled(enabled);
+        const Rgb rgb = swatchColour(c.colours[state]);
+        QPalette palette = swatches_[state]->palette();
+        palette.setColor(QPalette::Window, QColor(rgb.red, rgb.green, rgb.blue));
+        swatches_[state]->setPalette(palette);
+    }
+}
+
+void StatusLedDialog::deselect() {
+    StatusLedChoices c = choices();
+    compose::deselect(c);
+    showChoices(c);
+}
+
+std::string StatusLedDialog::compose() { return composeStatusLed(command_, choices(), mode2D_); }
+
+}  // namespace omni::dialogs

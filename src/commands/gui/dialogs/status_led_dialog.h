@@ -1,0 +1,50 @@
+// The status LED dialog: LED duration, inversion of the good read LED, and the colours of the
+// good read, NG and stand detection LEDs with a swatch of each mixed colour.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "commands/compose/status_led.h"
+#include "commands/gui/dialogs/dialog_widgets.h"
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+
+namespace omni::dialogs {
+
+class StatusLedDialog : public ComposingDialog {
+    Q_OBJECT
+public:
+    StatusLedDialog(std::string_view command, bool mode2D, QWidget* parent = nullptr);
+
+    std::string compose() override;
+
+    compose::StatusLedChoices choices() const;
+    void showChoices(const compose::StatusLedChoices& choices);
+
+    ChoiceGroup& duration() { return duration_; }
+    ChoiceGroup& inversion() { return inversion_; }
+    QCheckBox* enableConfiguration() const { return configure_; }
+    // The R, G or B combo (channel 0, 1, 2) of an LED state's row.
+    QComboBox* level(compose::LedState state, int channel) const;
+    // The colour a row's swatch shows.
+    QColor swatch(compose::LedState state) const;
+
+protected:
+    void deselect() override;
+
+private:
+    void updateControls();
+
+    std::string command_;
+    bool mode2D_;
+    ChoiceGroup duration_, inversion_;
+    QCheckBox* configure_;
+    std::array<std::array<QComboBox*, 3>, compose::kLedStates> levels_{};
+    std::array<QFrame*, compose::kLedStates> swatches_{};
+};
+
+}  // namespace omni::dialogs

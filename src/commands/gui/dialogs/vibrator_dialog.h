@@ -1,0 +1,40 @@
+// The vibrator dialog: vibration intensity, the good read vibrator with its duration, and the
+// startup and intermediate vibrators.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "commands/compose/vibrator.h"
+#include "commands/gui/dialogs/dialog_widgets.h"
+
+namespace omni::dialogs {
+
+class VibratorDialog : public ComposingDialog {
+    Q_OBJECT
+public:
+    VibratorDialog(std::string_view command, bool mode2D, QWidget* parent = nullptr);
+
+    std::string compose() override;
+
+    compose::VibratorChoices choices() const;
+    void showChoices(const compose::VibratorChoices& choices);
+
+    ChoiceGroup& intensity() { return intensity_; }
+    ChoiceGroup& goodRead() { return goodRead_; }
+    ChoiceGroup& duration() { return duration_; }
+    ChoiceGroup& startup() { return startup_; }
+    ChoiceGroup& intermediate() { return intermediate_; }
+
+protected:
+    void deselect() override;
+
+private:
+    void updateControls();
+
+    std::string command_;
+    bool mode2D_;
+    ChoiceGroup intensity_, goodRead_, duration_, startup_, intermediate_;
+};
+
+}  // namespace omni::dialogs

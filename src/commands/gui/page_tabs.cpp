@@ -1,0 +1,90 @@
+#include "commands/gui/page_tabs.h"
+
+#include <map>
+
+#include "menucode/menu_qr_code_image.h"
+#include "ui/gui/icons.h"
+#include "ui/gui/text.h"
+
+namespace omni::commands {
+namespace {
+
+constexpr std::uint32_t kIdCommunicationLog = 123;
+
+int nextNumber(const QString& titleFormat) {
+    static std::map<QString, int> counters;
+    return ++counters[titleFormat];
+}
+
+}  // namespace
+
+PageTabs::PageTabs(QWidget* parent) : QTabBar(parent) {
+    setObjectName(QStringLiteral("pageTabs"));
+    setDocumentMode(true);
+    setExpanding(false);
+    setTabsClosable(true);
+    setMovable(false);
+    setElideMode(Qt::ElideNone);
+    tabs_.push_back(Tab{PageKind::Log, {}, nullptr});
+    addTab(gui::uiText(kIdCommunicationLog));
+    setTabButton(0, QTabBar::RightSide, nullptr);
+    setTabButton(0, QTabBar::LeftSide, nullptr);
+    connect(this, &QTabBar::tabCloseRequested, this, &PageTabs::removePage);
+}
+
+PageTabs::~PageTabs() = default;
+
+int PageTabs::addMenuCodePage(const QString& titleFormat) {
+    tabs_.insert(tabs_.begin() + 1,
+                 Tab{PageKind::MenuCode, {}, std::make_unique<MenuQRCodeImageWithHistory>()});
+    const int index =
+        insertTab(1, gui::icon(gui::IconId::Leaf2D), titleFormat.arg(nextNumber(titleFormat)));
+    setCurrentIndex(index);
+    return index;
+}
+
+void PageTabs::removePage(int index) {
+    if (index <= 0 || index >= static_cast<int>(tabs_.size()))
+        return;
+    emit pageClosing(index);
+    // Take the page out of the records first, so that the current-page signal of removeTab
+    // never sees a tab without its record.
+    Tab closing = std::move(tabs_[static_cast<std::size_t>(index)]);
+    tabs_.erase(tabs_.begin() + index);
+    removeTab(index);
+}
+
+void PageTabs::closeAllButLog() {
+    while (count() > 1)
+        removePage(count() - 1);
+    setCurrentIndex(0);
+}
+
+const PageTabs::Tab* PageTabs::tabAt(int index) const {
+    if (index < 0 || index >= static_cast<int>(tabs_.size()))
+        return nullptr;
+    return &tabs_[static_cast<std::size_t>(index)];
+}
+
+PageKind PageTabs::kindAt(int index) const {
+    const Tab* tab = tabAt(index);
+    return tab ? tab->kind : PageKind::Log;
+}
+
+MenuQRCodeImageWithHistory* PageTabs::historyAt(int index) const {
+    const Tab* tab = tabAt(index);
+    return tab ? tab->history.get() : nullptr;
+}
+
+QString PageTabs::fileName(int index) const {
+    const Tab* tab = tabAt(index);
+    return tab ? tab->fileName : QString();
+}
+
+void PageTabs::setFileName(int index, const QString& name) {
+    if (index >= 0 && index < static_cast<int>(tabs_.size())) {
+        tabs_[static_cast<std::size_t>(index)].fileName = name;
+    }
+}
+
+}  // namespace omni::commands

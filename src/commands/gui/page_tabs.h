@@ -1,0 +1,63 @@
+// The page tabs: the communication log first (never closed), then menu-code pages and image
+// pages, newest right after the log. Each tab keeps its kind, the file it was opened from or
+// saved to, and the page object it owns.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include <QTabBar>
+
+namespace omni {
+class MenuQRCodeImageWithHistory;
+}
+
+namespace omni::commands {
+
+enum class PageKind : std::uint32_t { Log = 0, Image = 1, MenuCode = 2 };
+
+class PageTabs : public QTabBar {
+    Q_OBJECT
+public:
+    // Title formats of new menu-code pages; each has its own counter, starting at 1.
+    static inline const QString kNewMenuCode = QStringLiteral("NewMenuCode %1");
+    static inline const QString kGs1EditMenuCode = QStringLiteral("GS1EditMenuCode %1");
+    static inline const QString kAutoTuningMenuCode = QStringLiteral("AutoTuningMenuCode %1");
+
+    explicit PageTabs(QWidget* parent = nullptr);
+    ~PageTabs() override;
+
+    // Inserts a menu-code page with an empty history right after the log page, makes it
+    // current and returns its index (1).
+    int addMenuCodePage(const QString& titleFormat = kNewMenuCode);
+
+    // Closes tab `index` and frees its page; the log page (0) is never closed.
+    void removePage(int index);
+    // Closes every tab but the log page and makes the log page current.
+    void closeAllButLog();
+
+    PageKind kindAt(int index) const;
+    PageKind currentKind() const { return kindAt(currentIndex()); }
+    MenuQRCodeImageWithHistory* historyAt(int index) const;
+    MenuQRCodeImageWithHistory* currentHistory() const { return historyAt(currentIndex()); }
+
+    QString fileName(int index) const;
+    void setFileName(int index, const QString& name);
+
+signals:
+    // A tab is about to close; its page is still valid.
+    void pageClosing(int index);
+
+private:
+    struct Tab {
+        PageKind kind;
+        QString fileName;
+        std::unique_ptr<MenuQRCodeImageWithHistory> history;  // menu-code pages
+    };
+    const Tab* tabAt(int index) const;
+
+    std::vector<Tab> tabs_;
+};
+
+}  // namespace omni::commands

@@ -1,0 +1,255 @@
+#include "menucode/gui/bluetooth/address_barcode_dialog.h"
+
+#include <cmath>
+
+#include <QAction>
+#include <QBuffer>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QPainter>
+#include <QPushButton>
+#include <QSlider>
+#include <QSvgGenerator>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+#include "commands/compose/bluetooth.h"
+#include "commands/compose/text_ids.h"
+#include "menucode/code39.h"
+#include "menucode/emf_writer.h"
+#include "menucode/gui/bluetooth/bluetooth_radios.h"
+#include "resources/strings.h"
+#include "ui/gui/text.h"
+
+namespace omni::bluetooth {
+namespace {
+
+using namespace omni::compose;
+
+constexpr std::uint32_t kTextOk = 25004;
+constexpr std::uint32_t kTextCopyMenuCode = 20100;
+constexpr std::uint32_t kTextShowCommandString = 20101;
+constexpr std::uint32_t kTextSetupPage = 20102;
+
+// The barcode face draws its bars over the upper part of the em and the readable text under
+// them, as a Code 39 font with human-readable characters does.
+constexpr double kBarShare = 0.72;
+constexpr double kGapShare = 0.04;
+constexpr double kTextShare = 0.24;
+// The "not found" message is drawn in a plain face of this height.
+constexpr double kMessageHeight = 24;
+// The copied picture is this much wider than the code.
+constexpr double kCopyMargin = 20;
+
+// The code with its bars and its readable text, the em's top at `top`.
+void drawCodeAt(page::Drawing& out, std::string_view text, double em, double left, double top) {
+    const double width = code39::codeWidth(text, em);
+    code39::drawCode(out, text, em, left, top, top + em * kBarShare);
+    // The face shows lower-case letters as the upper-case characters they encode.
+    std::u16string readable;
+    for (char c : text) {
+        readable += static_cast<char16_t>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    }
+    const double textTop = top + em * (kBarShare + kGapShare);
+    out.text({left, textTop, left + width, textTop + em * kTextShare}, readable,
+             page::Font{u"", em * kTextShare, true}, page::Align::Center);
+}
+
+QImage rasterOf(const page::Drawing& drawing) {
+    const int w = static_cast<int>(std::ceil(drawing.width));
+    const int h = static_cast<int>(std::ceil(drawing.height));
+    if (w <= 0 || h <= 0) return {};
+    QImage image(w, h, QImage::Format_RGB32);
+    page::paintTo(image, drawing);
+    return image;
+}
+
+QByteArray svgOf(const page::Drawing& drawing) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator svg;
+    svg.setOutputDevice(&buffer);
+    const QSize size(static_cast<int>(std::ceil(drawing.width)),
+                     static_cast<int>(std::ceil(drawing.height)));
+    svg.setSize(size);
+    svg.setViewBox(QRect(QPoint(0, 0), size));
+    {
+        QPainter painter(&svg);
+        painter.fillRect(QRectF(0, 0, drawing.width, drawing.height), Qt::white);
+        page::paint(painter, drawing);
+    }
+    return buffer.data();
+}
+
+}  // namespace
+
+// --- BarcodeArea ---
+
+BarcodeArea::BarcodeArea(AddressBarcodeDialog& dialog, QWidget* parent)
+    : QWidget(parent), dialog_(dialog) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+}
+
+QSize BarcodeArea::sizeHint() const {
+    // Room for an address code at the largest size.
+    const double width = code39::codeWidth(radioAddressText(0), kCodeSizeMax);
+    return {static_cast<int>(width) + 60, kCodeSizeMax * 2};
+}
+
+void BarcodeArea::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::white);
+    page::paint(painter, dialog_.areaDrawing(width(), height()));
+}
+
+void BarcodeArea::wheelEvent(QWheelEvent* event) {
+    const int delta = event->angleDelta().y();
+    if (delta == 0) {
+        event->ignore();
+        return;
+    }
+    dialog_.wheel(delta);
+    event->accept();
+}
+
+void BarcodeArea::contextMenuEvent(QContextMenuEvent* event) {
+    dialog_.popupMenu()->popup(event->globalPos());
+    event->accept();
+}
+
+// --- AddressBarcodeDialog ---
+
+AddressBarcodeDialog::AddressBarcodeDialog(std::string_view command, std::uint32_t mode,
+                                           std::vector<std::uint64_t> radios, QWidget* parent)
+    : QDialog(parent),
+      command_(command),
+      mode_(mode),
+      radios_(std::move(radios)),
+      codeSize_(kCodeSizeStart) {
+    setWindowTitle(gui::uiText(mode));
+    auto* layout = new QVBoxLayout(this);
+    area_ = new BarcodeArea(*this, this);
+    layout->addWidget(area_, 1);
+
+    auto* controls = new QGridLayout;
+    controls->addWidget(new QLabel(gui::uiText(kTextCodeSize), this), 0, 0);
+    slider_ = new QSlider(Qt::Horizontal, this);
+    slider_->setRange(kCodeSizeMin, kCodeSizeMax);
+    slider_->setValue(codeSize_);
+    slider_->setTickPosition(QSlider::TicksBelow);
+    slider_->setTickInterval(8);
+    controls->addWidget(slider_, 0, 1);
+    sizeLabel_ = new QLabel(QString::number(codeSize_), this);
+    sizeLabel_->setMinimumWidth(sizeLabel_->fontMetrics().horizontalAdvance(QStringLiteral("000")));
+    sizeLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    controls->addWidget(sizeLabel_, 0, 2);
+
+    // The date-time value, only in the time mode.
+    auto* valueCaption = new QLabel(gui::uiText(kTextValue), this);
+    value_ = new QLineEdit(this);
+    value_->setMaxLength(static_cast<int>(kDateTimeValueLength));
+    auto* hint = new QLabel(gui::uiText(kTextDateTimeHint), this);
+    controls->addWidget(valueCaption, 1, 0);
+    controls->addWidget(value_, 1, 1);
+    controls->addWidget(hint, 2, 1);
+    const bool valueShown = valueControlsVisible(mode);
+    for (QWidget* widget : {static_cast<QWidget*>(valueCaption), static_cast<QWidget*>(value_),
+                            static_cast<QWidget*>(hint)}) {
+        widget->setVisible(valueShown);
+    }
+    if (valueShown) value_->setText(QString::fromLatin1(dateTimeValue(localDateTime())));
+    controls->setColumnStretch(1, 1);
+    layout->addLayout(controls);
+
+    auto* buttons = new QDialogButtonBox(this);
+    QPushButton* ok = buttons->addButton(gui::uiText(kTextOk), QDialogButtonBox::AcceptRole);
+    buttons->addButton(gui::uiText(kTextClose), QDialogButtonBox::RejectRole);
+    ok->setDefault(true);
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    popup_ = new QMenu(this);
+    QAction* copy = popup_->addAction(gui::uiText(kTextCopyMenuCode));
+    popup_->addAction(gui::uiText(kTextShowCommandString))->setEnabled(false);
+    popup_->addAction(gui::uiText(kTextSetupPage))->setEnabled(false);
+    connect(copy, &QAction::triggered, this, &AddressBarcodeDialog::copyToClipboard);
+
+    connect(slider_, &QSlider::valueChanged, this, &AddressBarcodeDialog::setCodeSize);
+    connect(value_, &QLineEdit::textChanged, area_, qOverload<>(&QWidget::update));
+}
+
+void AddressBarcodeDialog::setCodeSize(int size) {
+    size = clampCodeSize(size);
+    if (slider_->value() != size) slider_->setValue(size);  // re-enters with the same size
+    if (size == codeSize_) return;
+    codeSize_ = size;
+    sizeLabel_->setText(QString::number(size));
+    area_->update();
+}
+
+void AddressBarcodeDialog::wheel(int delta) { setCodeSize(codeSizeAfterWheel(codeSize_, delta)); }
+
+std::optional<std::string> AddressBarcodeDialog::barcodeText() const {
+    return addressBarcodeText(mode_, command_, gui::toU16(value_->text()), radios_);
+}
+
+page::Drawing AddressBarcodeDialog::areaDrawing(double width, double height) const {
+    page::Drawing out;
+    out.width = width;
+    out.height = height;
+    if (const auto text = barcodeText()) {
+        const double em = codeSize_;
+        drawCodeAt(out, *text, em, (width - code39::codeWidth(*text, em)) / 2, (height - em) / 2);
+    } else if (mode_ == kModeAddress) {
+        out.text({0, (height - kMessageHeight) / 2, width, (height + kMessageHeight) / 2},
+                 res::loadString(kTextNoBluetoothDevice), page::Font{u"", kMessageHeight, false},
+                 page::Align::Center);
+    }
+    return out;
+}
+
+page::Drawing AddressBarcodeDialog::copyDrawing() const {
+    page::Drawing out;
+    const auto text = barcodeText();
+    if (!text) return out;
+    const double em = codeSize_;
+    out.width = std::ceil(code39::codeWidth(*text, em) + kCopyMargin);
+    out.height = em;
+    drawCodeAt(out, *text, em, kCopyMargin / 2, 0);
+    return out;
+}
+
+QMimeData* AddressBarcodeDialog::clipboardData() const {
+    auto* data = new QMimeData;
+    const page::Drawing drawing = copyDrawing();
+    if (drawing.items.empty()) return data;
+    data->setImageData(rasterOf(drawing));
+    data->setData(QStringLiteral("image/svg+xml"), svgOf(drawing));
+    const std::vector<std::uint8_t> emf = page::toEmf(drawing, DeviceGeometry::screen(), measure_);
+    data->setData(QStringLiteral("image/emf"),
+                  QByteArray(reinterpret_cast<const char*>(emf.data()),
+                             static_cast<qsizetype>(emf.size())));
+    return data;
+}
+
+void AddressBarcodeDialog::copyToClipboard() const {
+    QGuiApplication::clipboard()->setMimeData(clipboardData());
+}
+
+void showAddressBarcode(QWidget* parent, std::string_view command, std::uint32_t mode,
+                        const BluetoothRadios& radios) {
+    AddressBarcodeDialog dialog(command, mode, radios.addresses(), parent);
+    dialog.exec();
+}
+
+}  // namespace omni::bluetooth

@@ -1,0 +1,220 @@
+#include "menucode/gui/menu_code_view.h"
+
+#include <cmath>
+
+#include <QAction>
+#include <QBuffer>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMenu>
+#include <QMimeData>
+#include <QPageSetupDialog>
+#include <QPainter>
+#include <QPrinter>
+#include <QSvgGenerator>
+#include <QWheelEvent>
+
+#include "menucode/emf_writer.h"
+#include "menucode/menu_qr_code_image.h"
+#include "ui/exception.h"
+#include "ui/gui/text.h"
+
+namespace omni::menucode {
+namespace {
+
+constexpr std::uint32_t kIdCopyMenuCode = 20100;
+constexpr std::uint32_t kIdShowCommandString = 20101;
+constexpr std::uint32_t kIdSetupPage = 20102;
+constexpr std::uint32_t kIdPrinterNotReady = 20110;
+
+QImage rasterOf(const page::Drawing& drawing, double scale) {
+    const int w = static_cast<int>(std::ceil(drawing.width * scale));
+    const int h = static_cast<int>(std::ceil(drawing.height * scale));
+    if (w <= 0 || h <= 0)
+        return {};
+    QImage image(w, h, QImage::Format_RGB32);
+    page::paintTo(image, drawing, scale);
+    return image;
+}
+
+QByteArray svgOf(const page::Drawing& drawing) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator svg;
+    svg.setOutputDevice(&buffer);
+    const QSize size(static_cast<int>(std::ceil(drawing.width)),
+                     static_cast<int>(std::ceil(drawing.height)));
+    svg.setSize(size);
+    svg.setViewBox(QRect(QPoint(0, 0), size));
+    {
+        QPainter painter(&svg);
+        painter.fillRect(QRectF(0, 0, drawing.width, drawing.height), Qt::white);
+        page::paint(painter, drawing);
+    }
+    return buffer.data();
+}
+
+}  // namespace
+
+PictureFormat pictureFormatOf(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("png"))
+        return PictureFormat::Png;
+    if (suffix == QLatin1String("svg"))
+        return PictureFormat::Svg;
+    if (suffix == QLatin1String("pdf"))
+        return PictureFormat::Pdf;
+    return PictureFormat::Emf;
+}
+
+PrintSetup printSetupOf(const QPrinter& printer) {
+    const QPageLayout layout = printer.pageLayout();
+    const QRect pixels = layout.fullRectPixels(printer.resolution());
+    const QRectF mm = layout.fullRect(QPageLayout::Millimeter);
+    const QMarginsF margins = layout.margins(QPageLayout::Millimeter);
+    PrintSetup setup;
+    setup.device =
+        DeviceGeometry{pixels.width(), pixels.height(), static_cast<int>(std::lround(mm.width())),
+                       static_cast<int>(std::lround(mm.height()))};
+    setup.marginLeft = static_cast<int>(std::lround(margins.left() * 100));
+    setup.marginTop = static_cast<int>(std::lround(margins.top() * 100));
+    return setup;
+}
+
+MenuCodeView::MenuCodeView(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::ClickFocus);
+    setContextMenuPolicy(Qt::DefaultContextMenu);
+    popup_ = new QMenu(this);
+    copyAction_ = popup_->addAction(gui::uiText(kIdCopyMenuCode));
+    showStringAction_ = popup_->addAction(gui::uiText(kIdShowCommandString));
+    showStringAction_->setCheckable(true);
+    setupPageAction_ = popup_->addAction(gui::uiText(kIdSetupPage));
+    connect(copyAction_, &QAction::triggered, this, [this] { copyToClipboard(); });
+    connect(showStringAction_, &QAction::toggled, this, [this](bool on) {
+        setCommandStringShown(on);
+        refresh();
+    });
+    connect(setupPageAction_, &QAction::triggered, this, &MenuCodeView::setupPage);
+}
+
+MenuCodeView::~MenuCodeView() = default;
+
+void MenuCodeView::setHistory(MenuQRCodeImageWithHistory* history) {
+    history_ = history;
+    if (history_)
+        history_->setModulePixels(1);
+    refresh();
+}
+
+void MenuCodeView::refresh() {
+    const QSize size = history_ ? naturalSize() : QSize(0, 0);
+    if (minimumSize() != size)
+        setMinimumSize(size);
+    update();
+}
+
+QString MenuCodeView::documentName(bool withHistory) {
+    return withHistory ? QStringLiteral("MenuCodeWithHistory") : QStringLiteral("MenuCode");
+}
+
+DeviceGeometry MenuCodeView::referenceDevice() const {
+    return printer_ ? printSetupOf(*printer_).device : DeviceGeometry::a4Printer600();
+}
+
+void MenuCodeView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::white);
+    if (!history_)
+        return;
+    page::paint(painter, screenDrawing(width()));
+}
+
+void MenuCodeView::wheelEvent(QWheelEvent* event) {
+    const int delta = event->angleDelta().y();
+    if (delta == 0) {
+        event->ignore();
+        return;
+    }
+    zoom(delta > 0 ? 1 : -1);
+    refresh();
+    event->accept();
+}
+
+void MenuCodeView::mousePressEvent(QMouseEvent* event) {
+    setFocus(Qt::MouseFocusReason);
+    QWidget::mousePressEvent(event);
+}
+
+void MenuCodeView::contextMenuEvent(QContextMenuEvent* event) {
+    lastClick_ = event->pos();
+    showStringAction_->setEnabled(offersCommandString());
+    setupPageAction_->setEnabled(printer_ != nullptr);
+    popup_->popup(event->globalPos());
+    event->accept();
+}
+
+void MenuCodeView::setupPage() {
+    if (!printer_)
+        return;
+    QPageSetupDialog dialog(printer_, this);
+    dialog.exec();
+}
+
+void MenuCodeView::save(const QString& path) const {
+    const page::Drawing drawing = wholePicture();
+    const std::string file = path.toStdString();
+    switch (pictureFormatOf(path)) {
+        case PictureFormat::Emf:
+            page::writeEmf(drawing, referenceDevice(), measure_, file);
+            break;
+        case PictureFormat::Png:
+            page::writePng(drawing, file, pngScale());
+            break;
+        case PictureFormat::Svg:
+            page::writeSvg(drawing, file);
+            break;
+        case PictureFormat::Pdf:
+            page::writePdf({drawing}, file, unitsPerInch());
+            break;
+    }
+}
+
+QMimeData* MenuCodeView::clipboardData() const {
+    const page::Drawing drawing = copyPicture();
+    auto* data = new QMimeData;
+    const QImage image = rasterOf(drawing, pngScale());
+    if (!image.isNull())
+        data->setImageData(image);
+    data->setData(QStringLiteral("image/svg+xml"), svgOf(drawing));
+    return data;
+}
+
+void MenuCodeView::copyToClipboard() const {
+    if (!history_)
+        return;
+    QGuiApplication::clipboard()->setMimeData(clipboardData());
+}
+
+void MenuCodeView::print(QPrinter& printer, bool withHistory) const {
+    if (!history_)
+        return;
+    printer.setFullPage(true);
+    printer.setDocName(documentName(withHistory));
+    const std::vector<page::Drawing> pages = printPages(withHistory, printSetupOf(printer));
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        throw UserException(UserException::Refused, gui::toU16(gui::uiText(kIdPrinterNotReady)));
+    }
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        if (i > 0)
+            printer.newPage();
+        page::paint(painter, pages[i]);
+    }
+    painter.end();
+}
+
+}  // namespace omni::menucode

@@ -1,0 +1,37 @@
+#include "ui/gui/report.h"
+
+#include <utility>
+
+#include "ui/exception.h"
+#include "ui/gui/text.h"
+
+namespace omni::gui {
+namespace {
+
+MessageSink& sink() {
+    static MessageSink current;
+    return current;
+}
+
+}  // namespace
+
+MessageSink setMessageSink(MessageSink next) {
+    return std::exchange(sink(), std::move(next));
+}
+
+void showMessage(QWidget* owner, QMessageBox::Icon icon, const QString& caption,
+                 const QString& text) {
+    if (sink()) {
+        sink()(ShownMessage{icon, caption, text});
+        return;
+    }
+    QMessageBox box(icon, caption, text, QMessageBox::Ok, owner);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+void reportException(QWidget* owner, const Exception& error) {
+    showMessage(owner, QMessageBox::Warning, toQString(error.caption()), toQString(error.text()));
+}
+
+}  // namespace omni::gui

@@ -1,0 +1,24 @@
+// Texts of the string table as Qt strings.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include <QString>
+
+namespace omni::gui {
+
+// String `id` of the string table in the current language.
+QString uiText(std::uint32_t id);
+
+inline QString toQString(std::u16string_view text) {
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+inline std::u16string toU16(const QString& text) {
+    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()),
+                          static_cast<std::size_t>(text.size()));
+}
+
+}  // namespace omni::gui

@@ -1,0 +1,409 @@
+// The main window on the offscreen platform: picking and typing commands onto menu-code pages,
+// the two modes, history editing, the shell's records, files and messages.
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QWheelEvent>
+
+#include "app/gui/layout_records.h"
+#include "app/gui/log_page.h"
+#include "app/gui/main_window.h"
+#include "app/settings_store.h"
+#include "commands/gui/command_box.h"
+#include "commands/gui/command_selector.h"
+#include "commands/gui/command_tree.h"
+#include "commands/gui/page_tabs.h"
+#include "commands/selector_model.h"
+#include "gui/qr_decode.h"
+#include "menucode/gui/c39_menu_view.h"
+#include "menucode/gui/menu_code_page.h"
+#include "menucode/gui/qr_menu_view.h"
+#include "menucode/menu_qr_code_image.h"
+#include "resources/strings.h"
+#include "ui/exception.h"
+#include "ui/gui/pane_splitter.h"
+#include "ui/gui/report.h"
+#include "ui/gui/text.h"
+
+using omni::MenuQRCodeImageWithHistory;
+using omni::app::MainWindow;
+using omni::commands::PageKind;
+
+namespace {
+
+std::string keyFor(const char* name) {
+    return std::string("Software\\Kestrel\\GuiTest-") + name;
+}
+
+// Picks an entry by its English caption path, as the operator would by double-clicking it.
+void pick(MainWindow& window, const char* path) {
+    const omni::EntryPath found = omni::findEntryByPath(path, window.mode2D());
+    QVERIFY(window.selector()->select(found.group, found.entry));
+    window.selector()->pickSelected();
+}
+
+QStringList rows(const omni::menucode::MenuCodePage* page, int column) {
+    QStringList texts;
+    for (int i = 0; i < page->list()->topLevelItemCount(); ++i) {
+        texts << page->list()->topLevelItem(i)->text(column);
+    }
+    return texts;
+}
+
+QImage screenPicture(const omni::menucode::MenuCodePage* page) {
+    const omni::page::Drawing drawing = page->view()->screenDrawing(0);
+    QImage image(static_cast<int>(drawing.width * 2) + 1, static_cast<int>(drawing.height * 2) + 1,
+                 QImage::Format_RGB32);
+    omni::page::paintTo(image, drawing, 2.0);
+    return image;
+}
+
+// Collects the messages the window would show.
+struct Messages {
+    Messages() {
+        previous = omni::gui::setMessageSink(
+            [this](const omni::gui::ShownMessage& m) { shown.push_back(m); });
+    }
+    ~Messages() { omni::gui::setMessageSink(previous); }
+    std::vector<omni::gui::ShownMessage> shown;
+    omni::gui::MessageSink previous;
+};
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void shellHasTitleMenusAndBands();
+    void pickingIn2DModeAddsOneItemToANewPage();
+    void pickingIn1DModeSplitsTheCommand();
+    void loneZ2IsRefusedOnAPage();
+    void dialogEntriesSayTheDialogIsNotAvailable();
+    void typedCommandsGoToThePageAndTheHistory();
+    void switchingModesKeepsThePage();
+    void historyEditsKeepBothViewsAndTheSymbolInStep();
+    void wheelZoomStaysWithinBounds();
+    void newClosesPagesButKeepsTheLog();
+    void openReadsATextFileIntoTheLog();
+    void layoutAndHistoryAreWrittenOnExitAndRestored();
+    void exceptionsReportThemselves();
+};
+
+void MainWindowTest::shellHasTitleMenusAndBands() {
+    MainWindow window(keyFor("shell"));
+    window.show();
+    QCOMPARE(window.windowTitle(), QStringLiteral("OmniSetup"));
+    QCOMPARE(window.pageTabs()->count(), 1);
+    QCOMPARE(window.pageTabs()->tabText(0), QStringLiteral("Communication Log"));
+    QCOMPARE(window.pageTabs()->tabButton(0, QTabBar::RightSide), nullptr);
+    QCOMPARE(window.action("new")->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
+    QCOMPARE(window.action("makeMenuCode")->shortcut(), QKeySequence(QStringLiteral("Ctrl+M")));
+    QCOMPARE(window.action("backToCommandBox")->shortcut(), QKeySequence(Qt::Key_Escape));
+    QStringList bands;
+    for (QToolBar* bar : window.findChildren<QToolBar*>())
+        bands << bar->windowTitle();
+    QVERIFY(bands.contains(QStringLiteral("Character code")));
+    QVERIFY(bands.contains(QStringLiteral("Port")));
+    QVERIFY(bands.contains(QStringLiteral("Command")));
+    // The menus hold exactly the commands that work; menus without any are not shown.
+    const auto items = [&](const char* menu) {
+        QStringList names;
+        for (QAction* a : window.findChild<QMenu*>(QLatin1String(menu))->actions()) {
+            if (!a->isSeparator())
+                names << a->objectName();
+        }
+        return names;
+    };
+    QCOMPARE(items("fileMenu"), QStringList({"new", "open", "save", "saveAs", "setupPrinter",
+                                             "setupPage", "print", "exit"}));
+    QCOMPARE(items("editMenu"), QStringList({"cut", "copy", "paste", "delete", "selectAll", "send",
+                                             "backToCommandBox"}));
+    QCOMPARE(items("scannerMenu"), QStringList({"makeMenuCode", "switchMode"}));
+    QVERIFY(!window.findChild<QMenu*>("communicationMenu")->menuAction()->isVisible());
+}
+
+void MainWindowTest::pickingIn2DModeAddsOneItemToANewPage() {
+    MainWindow window(keyFor("pick2d"));
+    window.show();
+    pick(window, "Setting readable codes > 1D Code > Code39 > Enable");
+    QCOMPARE(window.pageTabs()->count(), 2);
+    QCOMPARE(window.pageTabs()->currentIndex(), 1);
+    QCOMPARE(window.pageTabs()->currentKind(), PageKind::MenuCode);
+    QVERIFY(window.pageTabs()->tabText(1).startsWith(QStringLiteral("NewMenuCode ")));
+    const MenuQRCodeImageWithHistory* history = window.pageTabs()->currentHistory();
+    QCOMPARE(history->size(), std::size_t{1});
+    QCOMPARE(history->entry(0).bytes, std::string("B2"));
+    QCOMPARE(history->entry(0).count, 1u);
+    QCOMPARE(omni::gui::toQString(history->entry(0).label),
+             QStringLiteral("Setting readable codes > 1D Code > Code39 > Enable"));
+    QCOMPARE(window.findChild<QStackedWidget*>()->currentWidget(), window.qrPage());
+    QCOMPARE(omni::test::decodeQr(screenPicture(window.qrPage())),
+             std::string("@MENU_KEST@ZZ@B2@ZZ@TSEK_UNEM@"));
+    // A second pick goes to the same page.
+    pick(window, "Setting readable codes > 1D Code > Code39 > Disable");
+    QCOMPARE(window.pageTabs()->count(), 2);
+    QCOMPARE(rows(window.qrPage(), 1).size(), 2);
+}
+
+void MainWindowTest::pickingIn1DModeSplitsTheCommand() {
+    MainWindow window(keyFor("pick1d"));
+    window.show();
+    window.setMode2D(false);
+    pick(window, "Switching the interface(Caution!!) > Switching to RS-232C(Caution!!)");
+    const MenuQRCodeImageWithHistory* history = window.pageTabs()->currentHistory();
+    QCOMPARE(history->size(), std::size_t{3});
+    QCOMPARE(history->entry(0).bytes, std::string("[X.Z"));
+    QCOMPARE(history->entry(1).bytes, std::string("U2"));
+    QCOMPARE(history->entry(2).bytes, std::string("[X.Z"));
+    const QString label = omni::gui::toQString(history->entry(0).label);
+    QCOMPARE(label, QStringLiteral(
+                        "Switching the interface(Caution!!) > Switching to RS-232C(Caution!!)"));
+    QVERIFY(omni::gui::toQString(history->entry(1).label).startsWith(label + " > "));
+    QCOMPARE(history->entry(1).count, 1u);
+    QCOMPARE(window.findChild<QStackedWidget*>()->currentWidget(), window.c39Page());
+    QCOMPARE(rows(window.c39Page(), 1), QStringList({"[X.Z", "U2", "[X.Z"}));
+}
+
+void MainWindowTest::loneZ2IsRefusedOnAPage() {
+    MainWindow window(keyFor("z2"));
+    Messages messages;
+    window.submitItem(omni::makePageItem("Z2", u"Save", 1));
+    QCOMPARE(window.pageTabs()->currentKind(), PageKind::MenuCode);
+    QVERIFY(window.pageTabs()->currentHistory()->empty());
+    QCOMPARE(messages.shown.size(), std::size_t{1});
+    QCOMPARE(messages.shown[0].icon, QMessageBox::Information);
+    QCOMPARE(messages.shown[0].caption, QStringLiteral("OmniSetup"));
+    QCOMPARE(messages.shown[0].text, omni::gui::uiText(555));
+    // Z2 among other tokens, and a typed Z2, are added.
+    window.submitItem(omni::makePageItem("Z2B2", u"Two", 2));
+    window.submitTyped(QStringLiteral("Z2"));
+    QCOMPARE(window.pageTabs()->currentHistory()->size(), std::size_t{2});
+    QCOMPARE(messages.shown.size(), std::size_t{1});
+}
+
+void MainWindowTest::dialogEntriesSayTheDialogIsNotAvailable() {
+    MainWindow window(keyFor("dialog"));
+    Messages messages;
+    pick(window, "Number of characters > 1D Code > Code39 > Fixed length");
+    QCOMPARE(messages.shown.size(), std::size_t{1});
+    QCOMPARE(messages.shown[0].text, omni::gui::uiText(20141));
+    QCOMPARE(window.pageTabs()->count(), 1);  // nothing was added, no page opened
+}
+
+void MainWindowTest::typedCommandsGoToThePageAndTheHistory() {
+    MainWindow window(keyFor("typed"));
+    window.show();
+    omni::commands::CommandBox* box = window.commandBox();
+    box->setText(QStringLiteral("[BCA"));
+    box->submit();
+    box->setText(QStringLiteral("[bca"));
+    box->submit();
+    const MenuQRCodeImageWithHistory* history = window.pageTabs()->currentHistory();
+    QCOMPARE(history->size(), std::size_t{2});
+    QCOMPARE(omni::gui::toQString(history->entry(0).label),
+             QStringLiteral("Input command by user"));
+    QCOMPARE(box->comboBox()->count(), 1);  // one history entry for both letter cases
+    QCOMPARE(box->comboBox()->itemText(0), QStringLiteral("[bca"));
+    QVERIFY(box->comboBox()->lineEdit()->hasSelectedText());
+
+    // Esc returns to the box with its text selected; the wheel never changes the selection.
+    box->setText(QStringLiteral("B2"));
+    box->submit();
+    window.qrPage()->list()->setFocus();
+    box->comboBox()->lineEdit()->deselect();
+    window.action("backToCommandBox")->trigger();
+    QCOMPARE(box->comboBox()->lineEdit()->selectedText(), QStringLiteral("B2"));
+    const int before = box->comboBox()->currentIndex();
+    QWheelEvent wheel(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(box->comboBox(), &wheel);
+    QCOMPARE(box->comboBox()->currentIndex(), before);
+}
+
+void MainWindowTest::switchingModesKeepsThePage() {
+    MainWindow window(keyFor("switch"));
+    window.show();
+    pick(window, "Setting readable codes > 1D Code > Code39 > Enable");
+    const int tabs = window.pageTabs()->count();
+    MenuQRCodeImageWithHistory* history = window.pageTabs()->currentHistory();
+    window.action("switchMode")->trigger();
+    QVERIFY(!window.mode2D());
+    QCOMPARE(window.pageTabs()->count(), tabs);
+    QCOMPARE(window.pageTabs()->currentHistory(), history);
+    QCOMPARE(window.findChild<QStackedWidget*>()->currentWidget(), window.c39Page());
+    QCOMPARE(window.c39Page()->history(), history);
+    QCOMPARE(rows(window.c39Page(), 1), QStringList({"B2"}));
+    // The tree now holds the 1D catalog: its top level has 13 groups.
+    QCOMPARE(window.selector()->tree()->topLevelItemCount(), 13);
+    pick(window, "Switching the interface(Caution!!) > Switching to RS-232C(Caution!!)");
+    window.switchMode();
+    QCOMPARE(window.selector()->tree()->topLevelItemCount(), 12);
+    QCOMPARE(window.findChild<QStackedWidget*>()->currentWidget(), window.qrPage());
+    QCOMPARE(rows(window.qrPage(), 1), QStringList({"B2", "[X.Z", "U2", "[X.Z"}));
+}
+
+void MainWindowTest::historyEditsKeepBothViewsAndTheSymbolInStep() {
+    MainWindow window(keyFor("edit"));
+    window.show();
+    for (const char* command : {"B2", "[BCA", "[DC1Q0Q0Q2Q5"})
+        window.submitTyped(command);
+    omni::menucode::MenuCodePage* qr = window.qrPage();
+    omni::menucode::MenuCodePage* c39 = window.c39Page();
+
+    qr->selectIndex(1);
+    qr->moveSelected(-1);
+    QCOMPARE(rows(qr, 1), QStringList({"[BCA", "B2", "[DC1Q0Q0Q2Q5"}));
+    QCOMPARE(rows(c39, 1), rows(qr, 1));
+    QCOMPARE(qr->selectedIndex(), 0);
+    qr->moveSelected(-1);  // at the top: nothing happens
+    QCOMPARE(rows(qr, 1).front(), QStringLiteral("[BCA"));
+    QCOMPARE(omni::test::decodeQr(screenPicture(qr)),
+             std::string("@MENU_KEST@ZZ@BCA@B2@DC1@Q0@Q0@Q2@Q5@ZZ@TSEK_UNEM@"));
+
+    // Delete (the toolbar, Ctrl+D and a double click do the same) from the 1D view.
+    window.setMode2D(false);
+    c39->selectIndex(2);
+    window.deleteSelection();
+    QCOMPARE(rows(c39, 1), QStringList({"[BCA", "B2"}));
+    QCOMPARE(c39->selectedIndex(), 1);  // the last entry went: the new last one is selected
+    QCOMPARE(rows(qr, 1), rows(c39, 1));
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QApplication::processEvents();
+    const QPoint row = c39->list()->visualItemRect(c39->list()->topLevelItem(0)).center();
+    QTest::mousePress(c39->list()->viewport(), Qt::LeftButton, {}, row);
+    QTest::mouseDClick(c39->list()->viewport(), Qt::LeftButton, {}, row);
+    QCOMPARE(rows(c39, 1), QStringList({"B2"}));
+    QCOMPARE(omni::test::decodeQr(screenPicture(qr)),
+             std::string("@MENU_KEST@ZZ@B2@ZZ@TSEK_UNEM@"));
+}
+
+void MainWindowTest::wheelZoomStaysWithinBounds() {
+    MainWindow window(keyFor("wheel"));
+    window.show();
+    window.submitTyped(QStringLiteral("B2"));
+    const auto spin = [](QWidget* view, int delta, int times) {
+        for (int i = 0; i < times; ++i) {
+            QWheelEvent wheel(QPointF(10, 10), view->mapToGlobal(QPointF(10, 10)), QPoint(),
+                              QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                              false);
+            QApplication::sendEvent(view, &wheel);
+        }
+    };
+    auto* qr = static_cast<omni::menucode::QrMenuView*>(window.qrPage()->view());
+    spin(qr, 120, 20);
+    QCOMPARE(qr->moduleSize(), 8);
+    spin(qr, -120, 20);
+    QCOMPARE(qr->moduleSize(), 2);
+    auto* c39 = static_cast<omni::menucode::C39MenuView*>(window.c39Page()->view());
+    spin(c39, 120, 30);
+    QCOMPARE(c39->labelHeight(), 48.0);
+    spin(c39, -120, 30);
+    QCOMPARE(c39->labelHeight(), 24.0);
+}
+
+void MainWindowTest::newClosesPagesButKeepsTheLog() {
+    MainWindow window(keyFor("new"));
+    window.makeMenuCode();
+    window.makeMenuCode();
+    window.submitTyped(QStringLiteral("B2"));
+    window.logPage()->setPlainText(QStringLiteral("text"));
+    window.commandBox()->setText(QStringLiteral("B2"));
+    // A new page goes right after the log.
+    QCOMPARE(window.pageTabs()->currentIndex(), 1);
+    window.pageTabs()->removePage(0);  // the log page is never closed
+    QCOMPARE(window.pageTabs()->count(), 3);
+    window.action("new")->trigger();
+    QCOMPARE(window.pageTabs()->count(), 1);
+    QCOMPARE(window.pageTabs()->currentKind(), PageKind::Log);
+    QVERIFY(window.logPage()->toPlainText().isEmpty());
+    QVERIFY(window.commandBox()->text().isEmpty());
+    QCOMPARE(window.qrPage()->history(), nullptr);
+}
+
+void MainWindowTest::openReadsATextFileIntoTheLog() {
+    MainWindow window(keyFor("open"));
+    QTemporaryDir dir;
+    // Longer than two chunks, with a multi-byte character across each chunk boundary.
+    QByteArray content;
+    while (content.size() < 3 * omni::app::LogPage::kChunkBytes)
+        content += "line ÄÖ 読み取り\n";
+    const QString path = dir.filePath(QStringLiteral("log.TXT"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+    file.close();
+    window.makeMenuCode();
+    window.openFile(path);
+    QCOMPARE(window.pageTabs()->currentKind(), PageKind::Log);
+    QCOMPARE(window.logPage()->toPlainText(), QString::fromUtf8(content));
+    QCOMPARE(window.pageTabs()->fileName(0), path);
+
+    const QString saved = dir.filePath(QStringLiteral("saved.txt"));
+    window.saveCurrentTo(saved);
+    QFile back(saved);
+    QVERIFY(back.open(QIODevice::ReadOnly));
+    QCOMPARE(back.readAll(), content);
+
+    QVERIFY_THROWS_EXCEPTION(omni::UserException, window.openFile(dir.filePath("picture.bmp")));
+    QVERIFY_THROWS_EXCEPTION(omni::SystemException, window.openFile(dir.filePath("missing.txt")));
+}
+
+void MainWindowTest::layoutAndHistoryAreWrittenOnExitAndRestored() {
+    const std::string key = keyFor("records");
+    {
+        MainWindow window(key);
+        window.show();
+        window.resize(900, 640);
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto* split = window.findChild<omni::gui::PaneSplitter*>(QStringLiteral("VerticalBorder"));
+        split->dragTo(5000);  // past the limit: stops where the pages keep their minimum
+        QVERIFY(split->firstPaneSize() < 900);
+        split->dragTo(300);
+        window.commandBox()->setText(QStringLiteral("[BCA"));
+        window.commandBox()->submit();
+        window.commandBox()->setText(QStringLiteral("B2"));
+        window.commandBox()->submit();
+        window.close();
+    }
+    omni::app::MainWindowRecord stored;
+    QVERIFY(omni::readSetting(key, "MainWindow", stored));
+    QCOMPARE(stored.width, 900);
+    QCOMPARE(stored.height, 640);
+    omni::app::MainWindowBorderRecord border;
+    QVERIFY(omni::readSetting(key, "MainWindowBorder", border));
+    QCOMPARE(border.sizes[0], 300);
+
+    MainWindow again(key);
+    again.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&again));
+    QCOMPARE(again.size(), QSize(900, 640));
+    QCOMPARE(again.findChild<omni::gui::PaneSplitter*>(QStringLiteral("VerticalBorder"))
+                 ->firstPaneSize(),
+             300);
+    QComboBox* combo = again.commandBox()->comboBox();
+    QCOMPARE(combo->count(), 2);
+    QCOMPARE(combo->itemText(0), QStringLiteral("B2"));
+    QCOMPARE(combo->itemText(1), QStringLiteral("[BCA"));
+}
+
+void MainWindowTest::exceptionsReportThemselves() {
+    Messages messages;
+    omni::gui::reportException(nullptr, omni::KesException(1));
+    omni::gui::reportException(nullptr, omni::UserException(0));
+    QCOMPARE(messages.shown.size(), std::size_t{2});
+    QCOMPARE(messages.shown[0].icon, QMessageBox::Warning);
+    QCOMPARE(messages.shown[0].caption, QStringLiteral("KesException"));
+    QVERIFY(!messages.shown[0].text.isEmpty());
+    QCOMPARE(messages.shown[1].caption, QStringLiteral("UserException"));
+    QCOMPARE(messages.shown[1].text, QStringLiteral("THREAD_END_TIMEOUT"));
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"

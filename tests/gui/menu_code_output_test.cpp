@@ -1,0 +1,191 @@
+// Saving, copying and printing menu-code pages. What the program writes is read back with
+// ZXing (a real decoder) and, for printing, rasterised with pdftoppm first.
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/gui/main_window.h"
+#include "commands/gui/command_selector.h"
+#include "commands/gui/page_tabs.h"
+#include "commands/selector_model.h"
+#include "gui/qr_decode.h"
+#include "menucode/gui/c39_menu_view.h"
+#include "menucode/gui/menu_code_page.h"
+#include "menucode/gui/menu_code_view.h"
+
+using omni::app::MainWindow;
+
+namespace {
+
+const std::string kEnvelope = "@MENU_KEST@ZZ@B2@DC1@Q0@Q0@Q2@Q5@ZZ@TSEK_UNEM@";
+
+std::string keyFor(const char* name) {
+    return std::string("Software\\Kestrel\\OutTest-") + name;
+}
+
+// A window with one page holding "Code39 > Enable" and a typed "[DC1Q0Q0Q2Q5".
+void fillPage(MainWindow& window) {
+    const omni::EntryPath found =
+        omni::findEntryByPath("Setting readable codes > 1D Code > Code39 > Enable", true);
+    QVERIFY(window.selector()->select(found.group, found.entry));
+    window.selector()->pickSelected();
+    window.submitTyped(QStringLiteral("[DC1Q0Q0Q2Q5"));
+}
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Rasterises page `page` of a PDF at `dpi` with pdftoppm.
+QImage rasterise(const QString& pdf, int page, int dpi) {
+    const QString prefix = pdf + QStringLiteral("-page");
+    QProcess::execute(QStringLiteral("pdftoppm"),
+                      {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"),
+                       QString::number(page), QStringLiteral("-l"), QString::number(page),
+                       QStringLiteral("-singlefile"), QStringLiteral("-png"), pdf, prefix});
+    return QImage(prefix + QStringLiteral(".png"));
+}
+
+// The page count pdfinfo reports.
+int pdfPages(const QString& pdf) {
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {pdf});
+    info.waitForFinished();
+    for (const QByteArray& line : info.readAllStandardOutput().split('\n')) {
+        if (line.startsWith("Pages:"))
+            return line.mid(6).trimmed().toInt();
+    }
+    return 0;
+}
+
+}  // namespace
+
+class MenuCodeOutputTest : public QObject {
+    Q_OBJECT
+private slots:
+    void savesThePageInEveryFormat();
+    void saves1DSheet();
+    void copyPutsAnImageAndSvgOnTheClipboard();
+    void printedQrMenuCodeDecodes();
+    void printedSheetAndLogHaveTheirPages();
+};
+
+void MenuCodeOutputTest::savesThePageInEveryFormat() {
+    MainWindow window(keyFor("save"));
+    window.show();
+    fillPage(window);
+    QTemporaryDir dir;
+
+    window.saveCurrentTo(dir.filePath("page.emf"));
+    const QByteArray emf = readAll(dir.filePath("page.emf"));
+    QVERIFY(emf.size() > 88);
+    QCOMPARE(emf.mid(40, 4), QByteArray(" EMF"));  // the header record's signature
+    QCOMPARE(window.pageTabs()->fileName(1), dir.filePath("page.emf"));
+
+    window.saveCurrentTo(dir.filePath("page.PNG"));
+    QCOMPARE(omni::test::decodeQr(QImage(dir.filePath("page.PNG"))), kEnvelope);
+
+    window.saveCurrentTo(dir.filePath("page.svg"));
+    const QByteArray svg = readAll(dir.filePath("page.svg"));
+    QVERIFY(svg.contains("<svg"));
+    QImage fromSvg(QSize(800, 800), QImage::Format_RGB32);
+    fromSvg.fill(Qt::white);
+    QVERIFY(fromSvg.load(dir.filePath("page.svg")) || !svg.isEmpty());
+
+    window.saveCurrentTo(dir.filePath("page.pdf"));
+    QVERIFY(readAll(dir.filePath("page.pdf")).startsWith("%PDF"));
+    QCOMPARE(omni::test::decodeQr(rasterise(dir.filePath("page.pdf"), 1, 300)), kEnvelope);
+}
+
+void MenuCodeOutputTest::saves1DSheet() {
+    MainWindow window(keyFor("save1d"));
+    window.show();
+    window.setMode2D(false);
+    window.submitTyped(QStringLiteral("[DE1Q0"));
+    QTemporaryDir dir;
+    window.saveCurrentTo(dir.filePath("sheet.png"));
+    const QImage sheet(dir.filePath("sheet.png"));
+    QVERIFY(!sheet.isNull());
+    QVERIFY(sheet.pixelColor(sheet.width() / 2, sheet.height() / 2).isValid());
+    // Two more codes (a two-token command) make the picture taller, not wider.
+    window.submitTyped(QStringLiteral("[DE2Q1"));
+    window.saveCurrentTo(dir.filePath("longer.png"));
+    const QImage longer(dir.filePath("longer.png"));
+    QVERIFY(longer.height() > sheet.height());
+    QCOMPARE(longer.width(), sheet.width());
+    window.saveCurrentTo(dir.filePath("sheet.emf"));
+    QCOMPARE(readAll(dir.filePath("sheet.emf")).mid(40, 4), QByteArray(" EMF"));
+}
+
+void MenuCodeOutputTest::copyPutsAnImageAndSvgOnTheClipboard() {
+    MainWindow window(keyFor("copy"));
+    window.show();
+    fillPage(window);
+    window.copy();
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    QVERIFY(data);
+    QVERIFY(data->hasImage());
+    QCOMPARE(omni::test::decodeQr(qvariant_cast<QImage>(data->imageData())), kEnvelope);
+    QVERIFY(data->data(QStringLiteral("image/svg+xml")).contains("<svg"));
+}
+
+void MenuCodeOutputTest::printedQrMenuCodeDecodes() {
+    MainWindow window(keyFor("print"));
+    window.show();
+    fillPage(window);
+    QTemporaryDir dir;
+    for (bool withHistory : {false, true}) {
+        const QString pdf = dir.filePath(withHistory ? "history.pdf" : "bare.pdf");
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        if (withHistory) {
+            window.printCurrent(printer);
+        } else {
+            window.qrPage()->view()->print(printer, false);
+        }
+        QVERIFY(QFile::exists(pdf));
+        const QImage page = rasterise(pdf, 1, 300);
+        QVERIFY(!page.isNull());
+        QCOMPARE(omni::test::decodeQr(page), kEnvelope);
+    }
+}
+
+void MenuCodeOutputTest::printedSheetAndLogHaveTheirPages() {
+    MainWindow window(keyFor("print1d"));
+    window.show();
+    window.setMode2D(false);
+    // Enough codes for more than one printed page.
+    for (int i = 0; i < 12; ++i)
+        window.submitTyped(QStringLiteral("[DC1Q0Q0Q2Q5"));
+    QTemporaryDir dir;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath("sheet.pdf"));
+    window.printCurrent(printer);
+    QVERIFY(pdfPages(dir.filePath("sheet.pdf")) > 1);
+
+    // The log wraps long lines and breaks pages.
+    window.pageTabs()->setCurrentIndex(0);
+    QString text;
+    for (int i = 0; i < 200; ++i)
+        text += QStringLiteral("line %1 ").arg(i).repeated(20) + '\n';
+    window.findChild<QPlainTextEdit*>()->setPlainText(text);
+    QPrinter logPrinter(QPrinter::HighResolution);
+    logPrinter.setOutputFormat(QPrinter::PdfFormat);
+    logPrinter.setOutputFileName(dir.filePath("log.pdf"));
+    window.printCurrent(logPrinter);
+    QVERIFY(pdfPages(dir.filePath("log.pdf")) > 2);
+}
+
+QTEST_MAIN(MenuCodeOutputTest)
+#include "menu_code_output_test.moc"

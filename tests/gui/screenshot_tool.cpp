@@ -1,0 +1,57 @@
+// Saves pictures of the main window for review: 2D and 1D mode, each with a menu-code page
+// holding a few settings. Usage: omnisetup_screenshots OUTPUT_PREFIX
+#include <QApplication>
+#include <QPixmap>
+#include <QTest>
+
+#include "app/gui/main_window.h"
+#include "commands/gui/command_box.h"
+#include "commands/gui/command_selector.h"
+#include "commands/selector_model.h"
+#include "ui/exception.h"
+
+namespace {
+
+void pick(omni::app::MainWindow& window, const char* path) {
+    const omni::EntryPath found = omni::findEntryByPath(path, window.mode2D());
+    window.selector()->select(found.group, found.entry);
+    window.selector()->pickSelected();
+}
+
+void save(omni::app::MainWindow& window, const QString& path) {
+    QApplication::processEvents();
+    QTest::qWait(50);
+    window.grab().save(path);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    if (argc < 2)
+        return 2;
+    const QString prefix = QString::fromLocal8Bit(argv[1]);
+    try {
+        omni::app::MainWindow window("Software\\Kestrel\\OmniSetupScreenshots");
+        window.resize(1280, 800);
+        window.show();
+        if (!QTest::qWaitForWindowExposed(&window)) return 1;
+
+        pick(window, "Setting readable codes > 1D Code > Code39 > Enable");
+        pick(window, "Code Specific Options > Code39 > Transmit CD");
+        pick(window,
+             "Read mode > Manual trigger > Single read / Multiple read > Multiple read "
+             "(duplication enable)");
+        window.commandBox()->setText(QStringLiteral("[DC1Q0Q0Q2Q5"));
+        window.commandBox()->submit();
+        save(window, prefix + QStringLiteral("-2d.png"));
+
+        window.switchMode();
+        pick(window, "Switching the interface(Caution!!) > Switching to RS-232C(Caution!!)");
+        save(window, prefix + QStringLiteral("-1d.png"));
+    } catch (const omni::Exception& error) {
+        qWarning("%s", error.what());
+        return 1;
+    }
+    return 0;
+}
