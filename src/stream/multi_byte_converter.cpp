@@ -61,6 +61,7 @@ MultiByteConverter::MultiByteConverter(std::uint32_t codePage) : codePage_(codeP
         if (n > 2)
             continue;  // not seen in practice; left to the library each time
         single_[b].count = static_cast<std::uint8_t>(n);
+        single_[b].known = true;
         std::copy_n(out, n, single_[b].units);
     }
 }
@@ -76,7 +77,7 @@ std::size_t MultiByteConverter::convert(const unsigned char* bytes, std::size_t 
         return 0;
     if (count <= 2) {
         const Short& s = count == 1 ? single_[bytes[0]] : rowFor(bytes[0])[bytes[1]];
-        if (s.count > 0 || count == 2) {
+        if (s.known) {
             std::copy_n(s.units, s.count, out);
             return s.count;
         }
@@ -94,8 +95,9 @@ const MultiByteConverter::Row& MultiByteConverter::rowFor(unsigned char lead) {
             char16_t out[kMaxOutput];
             std::size_t n = convertWithLibrary(pair, 2, out);
             if (n > 2)
-                n = 0;  // beyond what a pair makes in any table we know
+                continue;
             (*row)[b].count = static_cast<std::uint8_t>(n);
+            (*row)[b].known = true;
             std::copy_n(out, n, (*row)[b].units);
         }
     }

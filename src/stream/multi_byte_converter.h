@@ -47,6 +47,7 @@ private:
     // What one or two bytes convert to; `count` 0 means nothing.
     struct Short {
         std::uint8_t count = 0;
+        bool known = false;  // false: more than two units, asked of the library each time
         char16_t units[2] = {};
     };
     using Row = std::array<Short, 256>;
