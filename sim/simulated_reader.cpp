@@ -56,7 +56,8 @@ std::string model(std::string_view model, std::string_view version) {
 
 SimulatedReader::SimulatedReader() {
     char name[128] = {};
-    if (openpty(&master_, &slave_, name, nullptr, nullptr) != 0) {
+    int master = -1;
+    if (openpty(&master, &slave_, name, nullptr, nullptr) != 0) {
         throw std::system_error(errno, std::generic_category(), "openpty");
     }
     path_ = name;
@@ -65,8 +66,9 @@ SimulatedReader::SimulatedReader() {
     cfmakeraw(&raw);
     cfsetspeed(&raw, B9600);
     tcsetattr(slave_, TCSANOW, &raw);
-    fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
-    fcntl(master_, F_SETFD, FD_CLOEXEC);
+    fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+    fcntl(master, F_SETFD, FD_CLOEXEC);
+    master_.store(master);
     fcntl(slave_, F_SETFD, FD_CLOEXEC);
     wake_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
 
@@ -137,9 +139,9 @@ void SimulatedReader::setStalled(bool stalled) {
 
 void SimulatedReader::closeMaster() {
     std::lock_guard lock(writeMutex_);
-    if (master_ >= 0) {
-        ::close(master_);
-        master_ = -1;
+    int master = master_.exchange(-1);
+    if (master >= 0) {
+        ::close(master);
     }
 }
 
@@ -152,8 +154,9 @@ void SimulatedReader::hangUp() {
 void SimulatedReader::send(std::string_view bytes) {
     std::lock_guard lock(writeMutex_);
     std::size_t done = 0;
-    while (done < bytes.size() && master_ >= 0) {
-        ssize_t n = ::write(master_, bytes.data() + done, bytes.size() - done);
+    int master = master_.load();  // stays open while this lock is held
+    while (done < bytes.size() && master >= 0) {
+        ssize_t n = ::write(master, bytes.data() + done, bytes.size() - done);
         if (n > 0) {
             done += static_cast<std::size_t>(n);
             continue;
@@ -161,8 +164,8 @@ void SimulatedReader::send(std::string_view bytes) {
         if (n < 0 && errno != EAGAIN && errno != EINTR)
             return;
         // The program is not reading: wait a little for room, give up when the loop stops.
-        pollfd p{master_, POLLOUT, 0};
-        if (::poll(&p, 1, 100) == 0 && !running_.load())
+        pollfd p{master, POLLOUT, 0};
+        if (::poll(&p, 1, 100) == 0 && (!running_.load() || hungUp_.load()))
             return;
     }
 }
@@ -190,18 +193,20 @@ void SimulatedReader::clearTranscript() {
     std::lock_guard lock(mutex_);
     transcript_.clear();
     received_.clear();
+    handled_ = 0;
 }
 
 bool SimulatedReader::waitForCommands(std::size_t count, std::chrono::milliseconds timeout) const {
     std::unique_lock lock(mutex_);
-    return commandArrived_.wait_for(lock, timeout, [&] { return transcript_.size() >= count; });
+    return commandArrived_.wait_for(lock, timeout, [&] { return handled_ >= count; });
 }
 
 void SimulatedReader::loop() {
     char buffer[4096];
     while (running_.load()) {
         bool reading = !stalled_.load() && !hungUp_.load();
-        pollfd p[2] = {{wake_, POLLIN, 0}, {reading ? master_ : -1, POLLIN, 0}};
+        int master = master_.load();
+        pollfd p[2] = {{wake_, POLLIN, 0}, {reading ? master : -1, POLLIN, 0}};
         int n = ::poll(p, 2, -1);
         if (n < 0 && errno != EINTR)
             break;
@@ -212,7 +217,7 @@ void SimulatedReader::loop() {
         }
         if (!(p[1].revents & POLLIN))
             continue;
-        ssize_t got = ::read(master_, buffer, sizeof buffer);
+        ssize_t got = ::read(master, buffer, sizeof buffer);
         if (got > 0)
             take(buffer, static_cast<std::size_t>(got));
         // EIO while no program holds the slave side is normal for a pty; poll again.
@@ -240,12 +245,16 @@ void SimulatedReader::take(const char* data, std::size_t count) {
             }
         }
     }
-    if (!complete.empty())
-        commandArrived_.notify_all();
     for (const std::string& command : complete) {
         dispatch(command);
+        std::size_t handled;
+        {
+            std::lock_guard lock(mutex_);
+            handled = ++handled_;
+        }
+        commandArrived_.notify_all();
         std::size_t limit = hangUpAfter_.load();
-        if (limit != 0 && transcript().size() >= limit) {
+        if (limit != 0 && handled >= limit) {
             hangUp();
             return;
         }

@@ -81,7 +81,7 @@ public:
     void setStalled(bool stalled);
     // Closes the master side: the device vanishes as an unplugged USB reader does.
     void hangUp();
-    // Hangs up by itself once this many commands have arrived (0: never).
+    // Hangs up by itself once this many commands have been handled (0: never).
     void hangUpAfter(std::size_t commands) { hangUpAfter_.store(commands); }
     bool hungUp() const { return hungUp_.load(); }
 
@@ -94,7 +94,7 @@ public:
     std::vector<std::string> transcript() const;
     std::string received() const;  // every byte, framed or not
     void clearTranscript();
-    // Waits until at least `count` commands are in the transcript; false on time-out.
+    // Waits until at least `count` commands have been read and answered; false on time-out.
     bool waitForCommands(std::size_t count, std::chrono::milliseconds timeout) const;
 
 private:
@@ -103,7 +103,7 @@ private:
     void dispatch(const std::string& command);
     void closeMaster();
 
-    int master_ = -1;
+    std::atomic<int> master_{-1};
     int slave_ = -1;  // kept open so the device stays usable between connections
     int wake_ = -1;   // eventfd that ends or nudges the loop
     std::string path_;
@@ -122,6 +122,7 @@ private:
     std::string leading_;
     std::string configuration_;
     std::vector<std::string> transcript_;
+    std::size_t handled_ = 0;  // commands read and answered since the last clearTranscript()
     std::string received_;
     std::string frame_;
     bool inFrame_ = false;

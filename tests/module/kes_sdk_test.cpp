@@ -2,6 +2,7 @@
 // the command framing, against an in-memory serial port.
 #include <gtest/gtest.h>
 
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -38,12 +39,18 @@ thread_local std::uint32_t tFakeThread = 1;
 std::uint32_t fakeThreadId(void*) {
     return tFakeThread;
 }
-void noLock(void*) {}
+std::mutex gLock;
+void enter(void*) {
+    gLock.lock();
+}
+void leave(void*) {
+    gLock.unlock();
+}
 
 class StatusStore : public ::testing::Test {
 protected:
     void SetUp() override {
-        lock_ = KesCreateCriticalSection(nullptr, fakeThreadId, noLock, noLock);
+        lock_ = KesCreateCriticalSection(nullptr, fakeThreadId, enter, leave);
         KesUseCriticalSection(lock_);
     }
     void TearDown() override {
