@@ -60,7 +60,6 @@ private:
     void classify(const std::uint8_t* text, int length);
     void mergeNumericAlphanumeric(int group);
     void mergeIntoBytes(int group);
-    void removeSegment(int i);
     int segmentBits(int mode, int length, int group) const;
     bool writeSegments(const std::uint8_t* text, int group);
     bool putBits(std::uint32_t value, int count);

@@ -40,36 +40,128 @@ inline bool maskCondition(int mask, int x, int y) {
     }
 }
 
-// Penalties of one row or column of n modules, `step` apart: runs of 5 or more of one colour
-// (3 + the excess) and finder-like 1:1:3:1:1 patterns with a light margin (40 each).
-int linePenalty(const std::uint8_t* line, int step, int n) {
-    int score = 0;
-    int run = 0;
-    int previous = -1;
-    // The last 15 modules, newest in bit 0; modules beyond either edge count as light.
-    std::uint32_t window = 0;
-    for (int i = 0; i < n + 4; ++i) {
-        int dark = 0;
-        if (i < n) {
-            dark = darkOf(line[i * step]);
-            if (dark == previous) {
-                ++run;
-            } else {
-                if (run >= 5)
-                    score += run - 2;
-                run = 1;
-                previous = dark;
-            }
+// A row or column of up to 185 modules as bits (bit x of word x / 64 set for dark), so that the
+// penalty rules run on whole words. The functions take the number of words in use, W, as a
+// template argument: one word up to version 9, two up to version 25, three above.
+constexpr int kLineWords = 3;
+struct Line {
+    std::uint64_t w[kLineWords];
+};
+static_assert(CQR_Encode::kMaxSymbolSize + 8 <= 64 * kLineWords);
+
+inline int popcount64(std::uint64_t v) {
+    v = v - ((v >> 1) & 0x5555555555555555ull);
+    v = (v & 0x3333333333333333ull) + ((v >> 2) & 0x3333333333333333ull);
+    v = (v + (v >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+    return static_cast<int>((v * 0x0101010101010101ull) >> 56);
+}
+
+// Bit x of the result is bit x + k of `a` (-64 < k < 64); bits shifted in are 0.
+template <int W>
+inline Line shifted(const Line& a, int k) {
+    Line out;
+    if (k >= 0) {
+        for (int i = 0; i < W; ++i) {
+            out.w[i] = a.w[i] >> k;
+            if (k && i + 1 < W)
+                out.w[i] |= a.w[i + 1] << (64 - k);
         }
-        window = ((window << 1) | static_cast<std::uint32_t>(dark)) & 0x7FFF;
-        // Bits 11..3: light, dark, light, dark, dark, dark, light, dark, light; bits 14..12 or
-        // 2..0 light complete four light modules on one side.
-        if ((window & 0x1FF8) == 0x05D0 && ((window & 0x7000) == 0 || (window & 0x7) == 0)) {
-            score += 40;
+    } else {
+        for (int i = 0; i < W; ++i) {
+            out.w[i] = a.w[i] << -k;
+            if (i > 0)
+                out.w[i] |= a.w[i - 1] >> (64 + k);
         }
     }
-    if (run >= 5)
-        score += run - 2;
+    return out;
+}
+
+template <int W>
+inline Line lowBits(int n) {
+    Line m;
+    for (int i = 0; i < W; ++i) {
+        const int left = n - 64 * i;
+        m.w[i] = left >= 64 ? ~0ull : left <= 0 ? 0 : (1ull << left) - 1;
+    }
+    return m;
+}
+
+template <int W>
+inline int popcount(const Line& a) {
+    int n = 0;
+    for (int i = 0; i < W; ++i)
+        n += popcount64(a.w[i]);
+    return n;
+}
+
+// Runs of 5 or more modules of one colour in a line of n modules: 3 + (run - 5) each.
+template <int W>
+int runPenalty(const Line& a, int n) {
+    const Line valid = lowBits<W>(n - 1);
+    const Line next = shifted<W>(a, 1);
+    Line same;  // module x has the colour of module x + 1
+    for (int i = 0; i < W; ++i)
+        same.w[i] = ~(a.w[i] ^ next.w[i]) & valid.w[i];
+    const Line s1 = shifted<W>(same, 1), s2 = shifted<W>(same, 2), s3 = shifted<W>(same, 3);
+    const Line before = shifted<W>(same, -1);
+    Line five, starts;  // modules x..x+4 alike; and x starts its run
+    for (int i = 0; i < W; ++i) {
+        five.w[i] = same.w[i] & s1.w[i] & s2.w[i] & s3.w[i];
+        starts.w[i] = five.w[i] & ~before.w[i];
+    }
+    // A run of length L holds L - 4 windows of five; the rule adds 2 more per run.
+    return popcount<W>(five) + 2 * popcount<W>(starts);
+}
+
+// Finder-like patterns dark, light, dark, dark, dark, light, dark in a line, with a light module
+// (or the edge) on both sides and four on at least one side: 40 each.
+template <int W>
+int finderPenalty(const Line& a) {
+    const Line b = shifted<W>(a, -4);  // four light modules of margin beyond each edge
+    Line s[15];                        // s[k + 4]: bit x is module x + k
+    for (int k = -4; k <= 10; ++k)
+        s[k + 4] = shifted<W>(b, k);
+    int hits = 0;
+    for (int i = 0; i < W; ++i) {
+        const auto at = [&](int k) { return s[k + 4].w[i]; };
+        const std::uint64_t core =
+            at(0) & ~at(1) & at(2) & at(3) & at(4) & ~at(5) & at(6) & ~at(-1) & ~at(7);
+        if (core == 0)
+            continue;
+        const std::uint64_t left = ~(at(-4) | at(-3) | at(-2));
+        const std::uint64_t right = ~(at(8) | at(9) | at(10));
+        hits += popcount64(core & (left | right));
+    }
+    return 40 * hits;
+}
+
+// 2 × 2 blocks of one colour whose top row is `a` and bottom row `b`: 3 each.
+template <int W>
+int blockPenalty(const Line& a, const Line& b, int n) {
+    const Line valid = lowBits<W>(n - 1);
+    Line vertical;
+    for (int i = 0; i < W; ++i)
+        vertical.w[i] = ~(a.w[i] ^ b.w[i]);
+    const Line vNext = shifted<W>(vertical, 1), aNext = shifted<W>(a, 1);
+    int blocks = 0;
+    for (int i = 0; i < W; ++i) {
+        blocks += popcount64(vertical.w[i] & vNext.w[i] & ~(a.w[i] ^ aNext.w[i]) & valid.w[i]);
+    }
+    return 3 * blocks;
+}
+
+// Runs, finder-like patterns, 2 × 2 blocks and dark modules of the rows and columns.
+template <int W>
+int linePenalties(const Line* rows, const Line* columns, int n, int& dark) {
+    int score = 0;
+    dark = 0;
+    for (int i = 0; i < n; ++i) {
+        score += runPenalty<W>(rows[i], n) + runPenalty<W>(columns[i], n);
+        score += finderPenalty<W>(rows[i]) + finderPenalty<W>(columns[i]);
+        if (i + 1 < n)
+            score += blockPenalty<W>(rows[i], rows[i + 1], n);
+        dark += popcount<W>(rows[i]);
+    }
     return score;
 }
 
@@ -199,24 +291,28 @@ void CQR_Encode::applyMask(int mask) {
 // the dark proportion from one half.
 int CQR_Encode::penaltyScore() const {
     const int n = symbolSize_;
-    int score = 0;
-    for (int x = 0; x < n; ++x)
-        score += linePenalty(&modules_[x][0], 1, n);
-    for (int y = 0; y < n; ++y)
-        score += linePenalty(&modules_[0][y], kMaxSymbolSize, n);
-
-    int dark = 0;
+    Line rows[kMaxSymbolSize], columns[kMaxSymbolSize];
+    for (int i = 0; i < n; ++i)
+        rows[i] = columns[i] = Line{};
     for (int x = 0; x < n; ++x) {
         const std::uint8_t* column = modules_[x];
-        const std::uint8_t* next = x + 1 < n ? modules_[x + 1] : nullptr;
+        const std::uint64_t rowBit = 1ull << (x & 63);
+        const int rowWord = x >> 6;
         for (int y = 0; y < n; ++y) {
-            const int d = darkOf(column[y]);
-            dark += d;
-            if (next && y + 1 < n && d == darkOf(column[y + 1]) && d == darkOf(next[y]) &&
-                d == darkOf(next[y + 1])) {
-                score += 3;
-            }
+            if (!darkOf(column[y]))
+                continue;
+            rows[y].w[rowWord] |= rowBit;
+            columns[x].w[y >> 6] |= 1ull << (y & 63);
         }
+    }
+    int dark = 0;
+    int score;
+    if (n + 8 <= 64) {
+        score = linePenalties<1>(rows, columns, n, dark);
+    } else if (n + 8 <= 128) {
+        score = linePenalties<2>(rows, columns, n, dark);
+    } else {
+        score = linePenalties<3>(rows, columns, n, dark);
     }
     int deviation = 50 - dark * 100 / (n * n);
     if (deviation < 0)

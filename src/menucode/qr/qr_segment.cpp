@@ -110,100 +110,124 @@ int CQR_Encode::segmentBits(int mode, int length, int group) const {
     return 4 + kCountBits[mode][group] + data;
 }
 
-void CQR_Encode::removeSegment(int i) {
-    const int tail = blockCount_ - i - 1;
-    std::memmove(blockMode_ + i, blockMode_ + i + 1, static_cast<std::size_t>(tail));
-    std::memmove(blockLength_ + i, blockLength_ + i + 1,
-                 sizeof(int) * static_cast<std::size_t>(tail));
-    --blockCount_;
-}
+// Both passes rewrite the segment list in place in one sweep: segments [0, top) are the ones
+// already passed over, [next, blockCount_) the ones still ahead, and the pair under examination
+// is the last passed-over segment and the first one ahead. Merging only ever shrinks the list,
+// so top <= next holds throughout.
 
 // First pass: a numeric segment next to an alphanumeric one is joined into one alphanumeric
 // segment when that is shorter, unless handing one of them to a neighbouring 8-bit segment is
 // shorter still.
 void CQR_Encode::mergeNumericAlphanumeric(int group) {
-    int i = 0;
-    while (i + 1 < blockCount_) {
-        const int mi = blockMode_[i], mj = blockMode_[i + 1];
+    if (blockCount_ == 0)
+        return;
+    int top = 1, next = 1;
+    const auto pass = [&] {  // the first segment ahead joins the passed-over ones
+        blockMode_[top] = blockMode_[next];
+        blockLength_[top++] = blockLength_[next++];
+    };
+    while (next < blockCount_) {
+        const int i = top - 1;
+        const int mi = blockMode_[i], mj = blockMode_[next];
         const bool mixed =
             (mi == Numeric && mj == Alphanumeric) || (mi == Alphanumeric && mj == Numeric);
         if (!mixed) {
-            ++i;
+            pass();
             continue;
         }
-        const int li = blockLength_[i], lj = blockLength_[i + 1];
+        const int li = blockLength_[i], lj = blockLength_[next];
         const int joined = segmentBits(Alphanumeric, li + lj, group);
         const int si = segmentBits(mi, li, group);
         const int sj = segmentBits(mj, lj, group);
         if (si + sj <= joined) {
-            ++i;
+            pass();
             continue;
         }
+        const bool byteBefore = i > 0 && blockMode_[i - 1] == Byte;
+        const bool byteAfter = next + 1 < blockCount_ && blockMode_[next + 1] == Byte;
         bool haveLeft = false, haveRight = false;
         int left = 0, right = 0;
-        if (i > 0 && blockMode_[i - 1] == Byte) {
+        if (byteBefore) {
             const int lb = blockLength_[i - 1];
             left = sj + segmentBits(Byte, lb + li, group);
             haveLeft = left <= segmentBits(Byte, lb, group) + joined;
         }
-        if (i + 2 < blockCount_ && blockMode_[i + 2] == Byte) {
-            const int rb = blockLength_[i + 2];
+        if (byteAfter) {
+            const int rb = blockLength_[next + 1];
             right = si + segmentBits(Byte, lj + rb, group);
             haveRight = right <= segmentBits(Byte, rb, group) + joined;
         }
         if (haveRight && (!haveLeft || right <= left)) {
-            blockLength_[i + 2] += lj;
-            removeSegment(i + 1);
+            // The second of the pair goes into the 8-bit segment after it.
+            blockLength_[next + 1] += lj;
+            ++next;
         } else if (haveLeft) {
+            // The first of the pair goes into the 8-bit segment before it; the examination moves
+            // on to the next pair.
             blockLength_[i - 1] += li;
-            removeSegment(i);
+            --top;
+            pass();
         } else {
+            // One alphanumeric segment, absorbing alphanumeric neighbours on both sides.
             blockMode_[i] = Alphanumeric;
             blockLength_[i] += lj;
-            removeSegment(i + 1);
-            if (i + 1 < blockCount_ && blockMode_[i + 1] == Alphanumeric) {
-                blockLength_[i] += blockLength_[i + 1];
-                removeSegment(i + 1);
+            ++next;
+            if (next < blockCount_ && blockMode_[next] == Alphanumeric) {
+                blockLength_[i] += blockLength_[next++];
             }
             if (i > 0 && blockMode_[i - 1] == Alphanumeric) {
                 blockLength_[i - 1] += blockLength_[i];
-                removeSegment(i);
+                --top;
+                if (next < blockCount_)
+                    pass();
             }
         }
     }
+    blockCount_ = top;
 }
 
 // Second pass: any two neighbours become one 8-bit segment when that is shorter, counting the
-// headers saved by absorbing 8-bit segments on either side.
+// headers saved by absorbing 8-bit segments on either side; the examination then steps back to
+// the pair before the merged segment.
 void CQR_Encode::mergeIntoBytes(int group) {
+    if (blockCount_ == 0)
+        return;
     const int header = 4 + kCountBits[Byte][group];
-    int i = 0;
-    while (i + 1 < blockCount_) {
+    int top = 1, next = 1;
+    while (next < blockCount_) {
+        const int i = top - 1;
+        const bool byteBefore = i > 0 && blockMode_[i - 1] == Byte;
+        const bool byteAfter = next + 1 < blockCount_ && blockMode_[next + 1] == Byte;
         const int separate = segmentBits(blockMode_[i], blockLength_[i], group) +
-                             segmentBits(blockMode_[i + 1], blockLength_[i + 1], group);
-        int joined = segmentBits(Byte, blockLength_[i] + blockLength_[i + 1], group);
-        if (i > 0 && blockMode_[i - 1] == Byte)
+                             segmentBits(blockMode_[next], blockLength_[next], group);
+        int joined = segmentBits(Byte, blockLength_[i] + blockLength_[next], group);
+        if (byteBefore)
             joined -= header;
-        if (i + 2 < blockCount_ && blockMode_[i + 2] == Byte)
+        if (byteAfter)
             joined -= header;
         if (joined >= separate) {
-            ++i;
+            blockMode_[top] = blockMode_[next];
+            blockLength_[top++] = blockLength_[next++];
             continue;
         }
-        blockMode_[i] = Byte;
-        blockLength_[i] += blockLength_[i + 1];
-        removeSegment(i + 1);
-        if (i + 1 < blockCount_ && blockMode_[i + 1] == Byte) {
-            blockLength_[i] += blockLength_[i + 1];
-            removeSegment(i + 1);
+        int length = blockLength_[i] + blockLength_[next++];
+        --top;
+        if (byteAfter)
+            length += blockLength_[next++];
+        if (byteBefore)
+            length += blockLength_[--top];
+        // The merged segment becomes the first one ahead, unless nothing precedes it.
+        if (top == 0) {
+            blockMode_[0] = Byte;
+            blockLength_[0] = length;
+            top = 1;
+        } else {
+            --next;
+            blockMode_[next] = Byte;
+            blockLength_[next] = length;
         }
-        if (i > 0 && blockMode_[i - 1] == Byte) {
-            blockLength_[i - 1] += blockLength_[i];
-            removeSegment(i);
-            --i;
-        }
-        i = i > 0 ? i - 1 : 0;
     }
+    blockCount_ = top;
 }
 
 // Appends the low `count` bits of `value`, most significant first; marks the stream invalid
