@@ -2,6 +2,7 @@
 // the two modes, history editing, the shell's records, files and messages.
 #include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
@@ -17,6 +18,7 @@
 #include "app/gui/main_window.h"
 #include "app/settings_store.h"
 #include "commands/gui/command_box.h"
+#include "commands/gui/command_list.h"
 #include "commands/gui/command_selector.h"
 #include "commands/gui/command_tree.h"
 #include "commands/gui/page_tabs.h"
@@ -146,10 +148,16 @@ void MainWindowTest::pickingIn2DModeAddsOneItemToANewPage() {
     QCOMPARE(window.findChild<QStackedWidget*>()->currentWidget(), window.qrPage());
     QCOMPARE(omni::test::decodeQr(screenPicture(window.qrPage())),
              std::string("@MENU_KEST@ZZ@B2@ZZ@TSEK_UNEM@"));
-    // A second pick goes to the same page.
-    pick(window, "Setting readable codes > 1D Code > Code39 > Disable");
+    // A second pick, with Enter in the list, goes to the same page.
+    const omni::EntryPath disable =
+        omni::findEntryByPath("Setting readable codes > 1D Code > Code39 > Disable", true);
+    QVERIFY(window.selector()->select(disable.group, disable.entry));
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    window.selector()->list()->setFocus();
+    QTest::keyClick(window.selector()->list(), Qt::Key_Return);
     QCOMPARE(window.pageTabs()->count(), 2);
-    QCOMPARE(rows(window.qrPage(), 1).size(), 2);
+    QCOMPARE(rows(window.qrPage(), 1), QStringList({"B2", "VB"}));
 }
 
 void MainWindowTest::pickingIn1DModeSplitsTheCommand() {
@@ -301,6 +309,16 @@ void MainWindowTest::wheelZoomStaysWithinBounds() {
     QCOMPARE(qr->moduleSize(), 8);
     spin(qr, -120, 20);
     QCOMPARE(qr->moduleSize(), 2);
+    // "Show command string" puts the envelope under the symbol; the sheet does not offer it.
+    const double bare = qr->screenDrawing(0).height;
+    QAction* showString = qr->popupMenu()->actions().at(1);
+    showString->trigger();
+    QVERIFY(qr->commandStringShown());
+    QVERIFY(qr->screenDrawing(0).height > bare);
+    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5), QPoint(5, 5));
+    QApplication::sendEvent(window.c39Page()->view(), &click);
+    QVERIFY(!window.c39Page()->view()->popupMenu()->actions().at(1)->isEnabled());
+    window.c39Page()->view()->popupMenu()->close();
     auto* c39 = static_cast<omni::menucode::C39MenuView*>(window.c39Page()->view());
     spin(c39, 120, 30);
     QCOMPARE(c39->labelHeight(), 48.0);
@@ -330,10 +348,11 @@ void MainWindowTest::newClosesPagesButKeepsTheLog() {
 void MainWindowTest::openReadsATextFileIntoTheLog() {
     MainWindow window(keyFor("open"));
     QTemporaryDir dir;
-    // Longer than two chunks, with a multi-byte character across each chunk boundary.
-    QByteArray content;
-    while (content.size() < 3 * omni::app::LogPage::kChunkBytes)
-        content += "line ÄÖ 読み取り\n";
+    // Three chunks: a CR LF line end split by the first boundary, a two-byte character split by
+    // the second.
+    const int chunk = static_cast<int>(omni::app::LogPage::kChunkBytes);
+    QByteArray content = QByteArray(chunk - 1, 'x') + "\r\nline 2 読み取り ";
+    content += QByteArray(2 * chunk - 1 - content.size(), 'y') + "Ö\r\nend\r\n";
     const QString path = dir.filePath(QStringLiteral("log.TXT"));
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -342,14 +361,16 @@ void MainWindowTest::openReadsATextFileIntoTheLog() {
     window.makeMenuCode();
     window.openFile(path);
     QCOMPARE(window.pageTabs()->currentKind(), PageKind::Log);
-    QCOMPARE(window.logPage()->toPlainText(), QString::fromUtf8(content));
+    QString expected = QString::fromUtf8(content);
+    expected.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QCOMPARE(window.logPage()->toPlainText(), expected);
     QCOMPARE(window.pageTabs()->fileName(0), path);
 
     const QString saved = dir.filePath(QStringLiteral("saved.txt"));
     window.saveCurrentTo(saved);
     QFile back(saved);
     QVERIFY(back.open(QIODevice::ReadOnly));
-    QCOMPARE(back.readAll(), content);
+    QCOMPARE(QString::fromUtf8(back.readAll()), expected);
 
     QVERIFY_THROWS_EXCEPTION(omni::UserException, window.openFile(dir.filePath("picture.bmp")));
     QVERIFY_THROWS_EXCEPTION(omni::SystemException, window.openFile(dir.filePath("missing.txt")));

@@ -2,9 +2,11 @@
 // ZXing (a real decoder) and, for printing, rasterised with pdftoppm first.
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPrinter>
@@ -136,6 +138,22 @@ void MenuCodeOutputTest::copyPutsAnImageAndSvgOnTheClipboard() {
     QVERIFY(data->hasImage());
     QCOMPARE(omni::test::decodeQr(qvariant_cast<QImage>(data->imageData())), kEnvelope);
     QVERIFY(data->data(QStringLiteral("image/svg+xml")).contains("<svg"));
+
+    // On a Code 39 sheet, Copy takes the code of the row under the last right click.
+    window.setMode2D(false);
+    omni::menucode::MenuCodeView* sheet = window.c39Page()->view();
+    const auto copyAt = [&](int y) {
+        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(10, y), QPoint(10, y));
+        QApplication::sendEvent(sheet, &click);
+        sheet->popupMenu()->close();
+        sheet->popupMenu()->actions().at(0)->trigger();  // "Copy menu code"
+        return QApplication::clipboard()->mimeData();
+    };
+    const QMimeData* header = copyAt(8);
+    QVERIFY(header->hasImage());
+    const QImage code = qvariant_cast<QImage>(header->imageData());
+    QVERIFY(code.width() > code.height());  // one bar code, not the sheet
+    QVERIFY(!copyAt(20000)->hasImage());    // below the end row: nothing
 }
 
 void MenuCodeOutputTest::printedQrMenuCodeDecodes() {

@@ -35,7 +35,8 @@ int main(int argc, char** argv) {
         omni::app::MainWindow window("Software\\Kestrel\\OmniSetupScreenshots");
         window.resize(1280, 800);
         window.show();
-        if (!QTest::qWaitForWindowExposed(&window)) return 1;
+        if (!QTest::qWaitForWindowExposed(&window))
+            return 1;
 
         pick(window, "Setting readable codes > 1D Code > Code39 > Enable");
         pick(window, "Code Specific Options > Code39 > Transmit CD");

@@ -52,6 +52,8 @@ void LogPage::appendFile(const QString& path) {
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
     cursor.beginEditBlock();
+    QString pending;  // a carriage return at the end of a chunk, until the next one shows
+                      // whether a line feed follows
     for (;;) {
         const QByteArray chunk = file.read(kChunkBytes);
         if (chunk.isEmpty()) {
@@ -59,10 +61,17 @@ void LogPage::appendFile(const QString& path) {
                 fail(file, path);
             break;
         }
-        QString text = decode(chunk);
+        QString text = pending + decode(chunk);
+        pending.clear();
+        if (text.endsWith(QLatin1Char('\r'))) {
+            text.chop(1);
+            pending = QStringLiteral("\r");
+        }
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         cursor.insertText(text);
     }
+    if (!pending.isEmpty())
+        cursor.insertText(QStringLiteral("\n"));
     cursor.endEditBlock();
     moveCursor(QTextCursor::End);
 }
