@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <random>
 #include <string>
@@ -91,6 +92,65 @@ TEST(QrEncode, LengthZeroReadsUpToTheNul) {
     CQR_Encode code;
     ASSERT_TRUE(code.encode("HELLO\0IGNORED", 0));
     EXPECT_EQ(*decodeQr(code), "HELLO");
+}
+
+// The penalty rules written out plainly, module by module, on the final symbol.
+int plainPenalty(const CQR_Encode& code) {
+    const int n = code.symbolSize();
+    int score = 0, dark = 0;
+    for (int vertical = 0; vertical < 2; ++vertical) {
+        for (int i = 0; i < n; ++i) {
+            const auto at = [&](int j) {
+                if (j < 0 || j >= n)
+                    return false;  // beyond the edge counts as light
+                return vertical ? code.isDark(i, j) : code.isDark(j, i);
+            };
+            int run = 1;
+            for (int j = 1; j <= n; ++j) {
+                if (j < n && at(j) == at(j - 1)) {
+                    ++run;
+                } else {
+                    if (run >= 5)
+                        score += 3 + (run - 5);
+                    run = 1;
+                }
+            }
+            const bool pattern[] = {true, false, true, true, true, false, true};
+            for (int p = 0; p + 7 <= n; ++p) {
+                bool match = !at(p - 1) && !at(p + 7);
+                for (int k = 0; k < 7; ++k)
+                    match = match && at(p + k) == pattern[k];
+                const bool lightLeft = !at(p - 2) && !at(p - 3) && !at(p - 4);
+                const bool lightRight = !at(p + 8) && !at(p + 9) && !at(p + 10);
+                if (match && (lightLeft || lightRight))
+                    score += 40;
+            }
+        }
+    }
+    for (int x = 0; x < n; ++x) {
+        for (int y = 0; y < n; ++y) {
+            dark += code.isDark(x, y);
+            if (x + 1 < n && y + 1 < n) {
+                const bool d = code.isDark(x, y);
+                if (d == code.isDark(x + 1, y) && d == code.isDark(x, y + 1) &&
+                    d == code.isDark(x + 1, y + 1)) {
+                    score += 3;
+                }
+            }
+        }
+    }
+    return score + 10 * (std::abs(50 - dark * 100 / (n * n)) / 5);
+}
+
+TEST(QrEncode, PenaltyScoreFollowsTheRules) {
+    auto code = std::make_unique<CQR_Encode>();
+    for (int length : {1, 20, 100, 300, 700, 1200, 2000, 2900}) {
+        std::string text;
+        for (int i = 0; i < length; ++i)
+            text += static_cast<char>((i * 7919) % 251);
+        ASSERT_TRUE(code->encode(text));
+        EXPECT_EQ(code->penaltyScore(), plainPenalty(*code)) << "version " << code->version();
+    }
 }
 
 // Random texts of every character class and length, decoded by ZXing.

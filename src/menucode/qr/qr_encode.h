@@ -40,6 +40,9 @@ public:
     // Module at column x, row y (0..symbolSize-1, origin top left): true when dark.
     bool isDark(int x, int y) const { return modules_[x][y] != 0; }
 
+    // Penalty score of the symbol as it stands (the score its mask was chosen by).
+    int penaltyScore() const;
+
     // The data bit stream and segments of the last encode attempt.
     int dataBits() const { return dataBits_; }
     int segmentCount() const { return blockCount_; }
@@ -80,7 +83,6 @@ private:
     void placeFormatInfo(int mask);
     void placeCodewords();
     void applyMask(int mask);
-    int penaltyScore() const;
     void chooseMask();
     void collapseModules();
 
