@@ -1,0 +1,28 @@
+#!/bin/sh
+# omnisetup-cli menucode end to end: the PNG decodes with zbar to the envelope, the PDF carries
+# the same symbol, the metafile is a well-formed record sequence, and the 1D sheet is written.
+set -eu
+cli="$1"
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+entry="Setting readable codes > 1D Code > Code39 > Enable"
+expected="@MENU_KEST@ZZ@B2@DC1@Q0@Q0@Q2@Q5@ZZ@TSEK_UNEM@"
+for ext in png svg pdf emf; do
+    "$cli" menucode --entry "$entry" --command "[DC1Q0Q0Q2Q5" -o "$out/page.$ext" 2>/dev/null
+done
+test "$(zbarimg --raw -q "$out/page.png" 2>/dev/null)" = "$expected"
+if command -v pdftoppm >/dev/null; then
+    pdftoppm -r 300 -f 1 -l 1 -png -singlefile "$out/page.pdf" "$out/pdf"
+    test "$(zbarimg --raw -q "$out/pdf.png" 2>/dev/null)" = "$expected"
+fi
+grep -q "<svg" "$out/page.svg"
+# " EMF" at offset 40 of the header record; the last record is EMR_EOF (14) of 20 bytes.
+test "$(od -An -c -j40 -N4 "$out/page.emf" | tr -d ' \n')" = "EMF"
+size=$(wc -c < "$out/page.emf")
+test "$(od -An -tu4 -j$((size - 20)) -N4 "$out/page.emf" | tr -d ' ')" = "14"
+"$cli" menucode --1d --entry "Setting readable codes > Code39 > Enable" --command '[DE1\rQ0' \
+    -o "$out/sheet.png" 2>/dev/null
+test -s "$out/sheet.png"
+# A malformed command is refused with a message and a failure code.
+if "$cli" menucode --command "Q1Q" -o "$out/bad.png" 2>/dev/null; then exit 1; fi
+echo ok
