@@ -65,8 +65,7 @@ BuzzerDialog::BuzzerDialog(std::string_view command, bool mode2D, QWidget* paren
     toneLayout->addWidget(tone_.add(kTextToneMiddle, int(BuzzerTone::Middle), tone), 0, 0);
     toneLayout->addWidget(tone_.add(kTextToneHighToLow, int(BuzzerTone::HighToLow), tone), 0, 1);
     toneLayout->addWidget(tone_.add(kTextToneLowToHigh, int(BuzzerTone::LowToHigh), tone), 0, 2);
-    toneLayout->addWidget(tone_.add(kTextToneCustom, int(BuzzerTone::CustomFrequency), tone), 1,
-                          0);
+    toneLayout->addWidget(tone_.add(kTextToneCustom, int(BuzzerTone::CustomFrequency), tone), 1, 0);
     auto* frequencyRow = new QHBoxLayout;
     frequency_ = new NumberBox(kFrequencyMin, kFrequencyMax, kFrequencyStart, tone);
     frequencyUnit_ = new QLabel(gui::uiText(kTextFrequencyUnit), tone);
@@ -159,6 +158,8 @@ void BuzzerDialog::deselect() {
     showChoices(c);
 }
 
-std::string BuzzerDialog::compose() { return composeBuzzer(command_, choices(), mode2D_); }
+std::string BuzzerDialog::compose() {
+    return composeBuzzer(command_, choices(), mode2D_);
+}
 
 }  // namespace omni::dialogs

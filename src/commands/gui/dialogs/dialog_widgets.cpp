@@ -32,7 +32,8 @@ QString withNumbers(QString pattern, std::initializer_list<int> numbers) {
     qsizetype from = 0;
     for (int number : numbers) {
         const qsizetype at = pattern.indexOf(QLatin1String("%d"), from);
-        if (at < 0) break;
+        if (at < 0)
+            break;
         const QString digits = QString::number(number);
         pattern.replace(at, 2, digits);
         from = at + digits.size();
@@ -45,7 +46,8 @@ QString withNumbers(QString pattern, std::initializer_list<int> numbers) {
 ChoiceGroup::ChoiceGroup(QObject* parent) : QObject(parent), group_(new QButtonGroup(this)) {
     group_->setExclusive(true);
     connect(group_, &QButtonGroup::idToggled, this, [this](int, bool checked) {
-        if (checked) Q_EMIT changed();
+        if (checked)
+            Q_EMIT changed();
     });
 }
 
@@ -59,38 +61,53 @@ QRadioButton* ChoiceGroup::button(int id) const {
     return qobject_cast<QRadioButton*>(group_->button(id));
 }
 
-int ChoiceGroup::chosen() const { return group_->checkedId(); }
+int ChoiceGroup::chosen() const {
+    return group_->checkedId();
+}
 
 void ChoiceGroup::choose(int id) {
     if (id >= 0) {
-        if (QAbstractButton* button = group_->button(id)) button->setChecked(true);
+        if (QAbstractButton* button = group_->button(id))
+            button->setChecked(true);
         return;
     }
-    if (!group_->checkedButton()) return;
+    if (!group_->checkedButton())
+        return;
     // An exclusive group keeps one button checked; lift that while clearing.
     group_->setExclusive(false);
-    for (QAbstractButton* button : group_->buttons()) button->setChecked(false);
+    for (QAbstractButton* button : group_->buttons())
+        button->setChecked(false);
     group_->setExclusive(true);
     Q_EMIT changed();
 }
 
 void ChoiceGroup::setEnabled(bool enabled) {
-    for (QAbstractButton* button : group_->buttons()) button->setEnabled(enabled);
+    for (QAbstractButton* button : group_->buttons())
+        button->setEnabled(enabled);
 }
 
 compose::Toggle ChoiceGroup::toggle() const {
     switch (chosen()) {
-        case kEnableId: return compose::Toggle::Enable;
-        case kDisableId: return compose::Toggle::Disable;
-        default: return compose::Toggle::None;
+        case kEnableId:
+            return compose::Toggle::Enable;
+        case kDisableId:
+            return compose::Toggle::Disable;
+        default:
+            return compose::Toggle::None;
     }
 }
 
 void ChoiceGroup::setToggle(compose::Toggle toggle) {
     switch (toggle) {
-        case compose::Toggle::Enable: choose(kEnableId); break;
-        case compose::Toggle::Disable: choose(kDisableId); break;
-        case compose::Toggle::None: choose(-1); break;
+        case compose::Toggle::Enable:
+            choose(kEnableId);
+            break;
+        case compose::Toggle::Disable:
+            choose(kDisableId);
+            break;
+        case compose::Toggle::None:
+            choose(-1);
+            break;
     }
 }
 
@@ -99,7 +116,8 @@ QGroupBox* choiceRow(std::uint32_t captionId, ChoiceGroup& group,
                      QWidget* parent) {
     auto* box = new QGroupBox(gui::uiText(captionId), parent);
     auto* row = new QHBoxLayout(box);
-    for (const auto& [textId, id] : choices) row->addWidget(group.add(textId, id, box));
+    for (const auto& [textId, id] : choices)
+        row->addWidget(group.add(textId, id, box));
     row->addStretch(1);
     return box;
 }
@@ -125,9 +143,11 @@ QValidator::State NumberBox::validate(QString& text, int&) const {
         return QValidator::Intermediate;
     }
     const int sign = typed.startsWith(QLatin1Char('-')) && minimum() < 0 ? 1 : 0;
-    if (typed.size() - sign > kMaxTypedDigits) return QValidator::Invalid;
+    if (typed.size() - sign > kMaxTypedDigits)
+        return QValidator::Invalid;
     for (qsizetype i = sign; i < typed.size(); ++i) {
-        if (!typed[i].isDigit()) return QValidator::Invalid;
+        if (!typed[i].isDigit())
+            return QValidator::Invalid;
     }
     return QValidator::Acceptable;
 }
@@ -185,7 +205,8 @@ void ComposingDialog::setApplyHandler(ApplyHandler handler, bool hasCurrentPage)
 }
 
 std::optional<std::string> ComposingDialog::run() {
-    if (exec() != QDialog::Accepted) return std::nullopt;
+    if (exec() != QDialog::Accepted)
+        return std::nullopt;
     return result_;
 }
 
@@ -195,7 +216,8 @@ void ComposingDialog::accept() {
 }
 
 void ComposingDialog::applyNow() {
-    if (applyHandler_) applyHandler_(compose());
+    if (applyHandler_)
+        applyHandler_(compose());
 }
 
 }  // namespace omni::dialogs

@@ -58,8 +58,7 @@ QString withNumbers(QString pattern, std::initializer_list<int> numbers);
 QGroupBox* togglePair(std::uint32_t captionId, ChoiceGroup& group, QWidget* parent);
 // A group box holding the buttons of `group`, laid out in a row.
 QGroupBox* choiceRow(std::uint32_t captionId, ChoiceGroup& group,
-                     std::initializer_list<std::pair<std::uint32_t, int>> choices,
-                     QWidget* parent);
+                     std::initializer_list<std::pair<std::uint32_t, int>> choices, QWidget* parent);
 
 // A number box with up and down arrows over [minimum, maximum]. The operator may type any number;
 // it is clamped into the range when the value is read (or the box loses the focus), never

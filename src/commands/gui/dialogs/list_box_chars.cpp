@@ -33,7 +33,8 @@ ListBoxChars::ListBoxChars(std::size_t slotCount, QWidget* parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setUniformItemSizes(true);
-    for (std::size_t i = 0; i < slotCount; ++i) addItem(QString());
+    for (std::size_t i = 0; i < slotCount; ++i)
+        addItem(QString());
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     connect(this, &QListWidget::itemActivated, this,
             [this](QListWidgetItem* item) { Q_EMIT slotActivated(row(item)); });
@@ -85,10 +86,10 @@ PrefixSuffixListDialog::PrefixSuffixListDialog(bool mode2D, std::size_t current,
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(list_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
-        if (item->flags() & Qt::ItemIsSelectable) accept();
+        if (item->flags() & Qt::ItemIsSelectable)
+            accept();
     });
-    resize(fontMetrics().horizontalAdvance(QStringLiteral("M")) * 18,
-           fontMetrics().height() * 24);
+    resize(fontMetrics().horizontalAdvance(QStringLiteral("M")) * 18, fontMetrics().height() * 24);
 }
 
 std::size_t PrefixSuffixListDialog::chosenRow() const {
@@ -99,7 +100,8 @@ std::size_t PrefixSuffixListDialog::chosenRow() const {
 std::optional<std::size_t> PrefixSuffixListDialog::choose(QWidget* parent, bool mode2D,
                                                           std::size_t current) {
     PrefixSuffixListDialog dialog(mode2D, current, parent);
-    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
     return dialog.chosenRow();
 }
 
@@ -107,10 +109,12 @@ std::optional<std::size_t> PrefixSuffixListDialog::choose(QWidget* parent, bool 
 
 CodeTypeCombo::CodeTypeCombo(bool mode2D, QWidget* parent) : QComboBox(parent), mode2D_(mode2D) {
     const auto table = codeTypeTable(mode2D);
-    for (const CodeTypeRow& row : table) addItem(QString::fromUtf8(row.name));
+    for (const CodeTypeRow& row : table)
+        addItem(QString::fromUtf8(row.name));
     if (auto* items = qobject_cast<QStandardItemModel*>(model())) {
         for (std::size_t row = 0; row < table.size(); ++row) {
-            if (isSeparator(table[row])) items->item(static_cast<int>(row))->setEnabled(false);
+            if (isSeparator(table[row]))
+                items->item(static_cast<int>(row))->setEnabled(false);
         }
     }
     setMaxVisibleItems(20);
@@ -119,14 +123,16 @@ CodeTypeCombo::CodeTypeCombo(bool mode2D, QWidget* parent) : QComboBox(parent), 
 }
 
 void CodeTypeCombo::settle(int wanted) {
-    if (wanted < 0) return;
+    if (wanted < 0)
+        return;
     const auto row = static_cast<int>(compose::chooseCodeType(
         mode2D_, static_cast<std::size_t>(wanted), static_cast<std::size_t>(previous_)));
     if (row != wanted) {
         setCurrentIndex(row);  // re-enters with a choosable row
         return;
     }
-    if (row == previous_) return;
+    if (row == previous_)
+        return;
     previous_ = row;
     Q_EMIT codeTypeChanged(static_cast<std::size_t>(row));
 }

@@ -33,9 +33,9 @@ NumberInputDialog::NumberInputDialog(const CatalogEntry& entry, QWidget* parent)
     number_ = new NumberBox(controls.minimum, controls.maximum, start.value, this);
     number_->setMinimumWidth(number_->fontMetrics().horizontalAdvance(QStringLiteral("0")) * 10);
     row->addWidget(number_, 1);
-    row->addWidget(new QLabel(withNumbers(gui::uiText(compose::kTextNumberRange),
-                                              {controls.minimum, controls.maximum}),
-                                  this));
+    row->addWidget(new QLabel(
+        withNumbers(gui::uiText(compose::kTextNumberRange), {controls.minimum, controls.maximum}),
+        this));
     layout->addLayout(row);
 
     initialize_ = new QCheckBox(gui::uiText(compose::kTextInitialize), this);
@@ -59,11 +59,13 @@ NumberInputDialog::NumberInputDialog(const CatalogEntry& entry, QWidget* parent)
 
     // The two choices exclude each other; either one disables the number box.
     connect(initialize_, &QCheckBox::toggled, this, [this](bool on) {
-        if (on) inhibit_->setChecked(false);
+        if (on)
+            inhibit_->setChecked(false);
         updateControls();
     });
     connect(inhibit_, &QCheckBox::toggled, this, [this](bool on) {
-        if (on) initialize_->setChecked(false);
+        if (on)
+            initialize_->setChecked(false);
         updateControls();
     });
     number_->selectAll();
@@ -79,10 +81,13 @@ void NumberInputDialog::updateControls() {
     number_->setEnabled(compose::numberInputControls(entry_, state()).numberEnabled);
 }
 
-NumberChoice NumberInputDialog::choice() { return compose::numberChoice(entry_, state()); }
+NumberChoice NumberInputDialog::choice() {
+    return compose::numberChoice(entry_, state());
+}
 
 std::optional<NumberChoice> NumberInputDialog::run() {
-    if (exec() != QDialog::Accepted) return std::nullopt;
+    if (exec() != QDialog::Accepted)
+        return std::nullopt;
     return choice();
 }
 

@@ -25,7 +25,9 @@ bool askOkCancel(QWidget* parent, const QString& caption, const QString& text) {
                                     QMessageBox::Ok) == QMessageBox::Ok;
 }
 
-int indexOf(KeyGroup group) { return static_cast<int>(group); }
+int indexOf(KeyGroup group) {
+    return static_cast<int>(group);
+}
 
 }  // namespace
 
@@ -114,7 +116,8 @@ PrefixSuffixDialog::PrefixSuffixDialog(bool mode2D, bool hasCurrentPage, std::st
         refresh();
     });
     connect(&connection_, &ChoiceGroup::changed, this, [this] {
-        if (connection_.chosen() < 0) return;
+        if (connection_.chosen() < 0)
+            return;
         setConnection(state_, static_cast<ConnectionType>(connection_.chosen()));
         refresh();
     });
@@ -127,9 +130,11 @@ ListBoxChars* PrefixSuffixDialog::slotList(KeyGroup group) const {
 
 void PrefixSuffixDialog::chooseKey(KeyGroup group, int slot) {
     const auto groupSlots = slots(state_, group);
-    if (slot < 0 || static_cast<std::size_t>(slot) >= groupSlots.size()) return;
+    if (slot < 0 || static_cast<std::size_t>(slot) >= groupSlots.size())
+        return;
     const std::optional<std::size_t> row = chooser_(this, state_.mode2D, groupSlots[slot]);
-    if (!row) return;
+    if (!row)
+        return;
     setSlot(state_, group, static_cast<std::size_t>(slot), *row);
     refresh();
 }
@@ -156,6 +161,8 @@ void PrefixSuffixDialog::refresh() {
     preview_->setText(gui::toQString(previewText(state_)));
 }
 
-std::string PrefixSuffixDialog::compose() { return composePrefixSuffix(state_); }
+std::string PrefixSuffixDialog::compose() {
+    return composePrefixSuffix(state_);
+}
 
 }  // namespace omni::dialogs

@@ -17,7 +17,9 @@ QtEntryDialogs::QtEntryDialogs(QWidget* owner, DialogHost host)
 
 QtEntryDialogs::~QtEntryDialogs() = default;
 
-void QtEntryDialogs::setHost(DialogHost host) { host_ = std::move(host); }
+void QtEntryDialogs::setHost(DialogHost host) {
+    host_ = std::move(host);
+}
 
 bool QtEntryDialogs::hasCurrentPage() const {
     return host_.hasCurrentPage && host_.hasCurrentPage();
@@ -63,7 +65,8 @@ std::optional<std::string> QtEntryDialogs::vibrator(std::string_view command, bo
 std::optional<std::string> QtEntryDialogs::bluetoothBarcode(std::uint32_t captionId,
                                                             std::string_view command, bool) {
     std::shared_ptr<const bluetooth::BluetoothRadios> radios = host_.radios;
-    if (!radios) radios = bluetooth::systemBluetoothRadios();
+    if (!radios)
+        radios = bluetooth::systemBluetoothRadios();
     bluetooth::showAddressBarcode(owner_, command, captionId, *radios);
     return std::nullopt;
 }

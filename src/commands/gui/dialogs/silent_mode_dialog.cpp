@@ -77,6 +77,8 @@ void SilentModeDialog::deselect() {
     showChoices(c);
 }
 
-std::string SilentModeDialog::compose() { return composeSilentMode(choices(), mode2D_); }
+std::string SilentModeDialog::compose() {
+    return composeSilentMode(choices(), mode2D_);
+}
 
 }  // namespace omni::dialogs

@@ -48,11 +48,11 @@ StatusLedDialog::StatusLedDialog(std::string_view command, bool mode2D, QWidget*
         grid->addWidget(new QLabel(gui::uiText(kStateCaptions[state]), colour), state + 1, 0);
         for (int channel = 0; channel < 3; ++channel) {
             auto* combo = new QComboBox(colour);
-            for (const char* name : kLedLevelNames) combo->addItem(QString::fromLatin1(name));
+            for (const char* name : kLedLevelNames)
+                combo->addItem(QString::fromLatin1(name));
             grid->addWidget(combo, state + 1, channel + 1);
             levels_[state][channel] = combo;
-            connect(combo, &QComboBox::currentIndexChanged, this,
-                    &StatusLedDialog::updateControls);
+            connect(combo, &QComboBox::currentIndexChanged, this, &StatusLedDialog::updateControls);
         }
         auto* swatch = new QFrame(colour);
         swatch->setFrameShape(QFrame::Box);
@@ -72,7 +72,8 @@ StatusLedDialog::StatusLedDialog(std::string_view command, bool mode2D, QWidget*
 StatusLedChoices StatusLedDialog::choices() const {
     StatusLedChoices c;
     const int duration = duration_.chosen();
-    if (duration >= 0) c.duration = static_cast<LedDuration>(duration);
+    if (duration >= 0)
+        c.duration = static_cast<LedDuration>(duration);
     c.inversion = inversion_.toggle();
     c.configureColours = configure_->isChecked();
     for (int state = 0; state < kLedStates; ++state) {
@@ -107,7 +108,8 @@ void StatusLedDialog::updateControls() {
     const StatusLedChoices c = choices();
     const bool enabled = colourCombosEnabled(c);
     for (int state = 0; state < kLedStates; ++state) {
-        for (QComboBox* combo : levels_[state]) combo->setEnabled(enabled);
+        for (QComboBox* combo : levels_[state])
+            combo->setEnabled(enabled);
         const Rgb rgb = swatchColour(c.colours[state]);
         QPalette palette = swatches_[state]->palette();
         palette.setColor(QPalette::Window, QColor(rgb.red, rgb.green, rgb.blue));
@@ -121,6 +123,8 @@ void StatusLedDialog::deselect() {
     showChoices(c);
 }
 
-std::string StatusLedDialog::compose() { return composeStatusLed(command_, choices(), mode2D_); }
+std::string StatusLedDialog::compose() {
+    return composeStatusLed(command_, choices(), mode2D_);
+}
 
 }  // namespace omni::dialogs

@@ -43,9 +43,11 @@ VibratorDialog::VibratorDialog(std::string_view command, bool mode2D, QWidget* p
 
 VibratorChoices VibratorDialog::choices() const {
     VibratorChoices c;
-    if (intensity_.chosen() >= 0) c.intensity = VibrationIntensity(intensity_.chosen());
+    if (intensity_.chosen() >= 0)
+        c.intensity = VibrationIntensity(intensity_.chosen());
     c.goodRead = goodRead_.toggle();
-    if (duration_.chosen() >= 0) c.duration = VibrationDuration(duration_.chosen());
+    if (duration_.chosen() >= 0)
+        c.duration = VibrationDuration(duration_.chosen());
     c.startup = startup_.toggle();
     c.intermediate = intermediate_.toggle();
     return c;
@@ -72,6 +74,8 @@ void VibratorDialog::deselect() {
     showChoices(c);
 }
 
-std::string VibratorDialog::compose() { return composeVibrator(command_, choices(), mode2D_); }
+std::string VibratorDialog::compose() {
+    return composeVibrator(command_, choices(), mode2D_);
+}
 
 }  // namespace omni::dialogs

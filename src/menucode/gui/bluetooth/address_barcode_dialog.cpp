@@ -66,7 +66,8 @@ void drawCodeAt(page::Drawing& out, std::string_view text, double em, double lef
 QImage rasterOf(const page::Drawing& drawing) {
     const int w = static_cast<int>(std::ceil(drawing.width));
     const int h = static_cast<int>(std::ceil(drawing.height));
-    if (w <= 0 || h <= 0) return {};
+    if (w <= 0 || h <= 0)
+        return {};
     QImage image(w, h, QImage::Format_RGB32);
     page::paintTo(image, drawing);
     return image;
@@ -166,7 +167,8 @@ AddressBarcodeDialog::AddressBarcodeDialog(std::string_view command, std::uint32
                             static_cast<QWidget*>(hint)}) {
         widget->setVisible(valueShown);
     }
-    if (valueShown) value_->setText(QString::fromLatin1(dateTimeValue(localDateTime())));
+    if (valueShown)
+        value_->setText(QString::fromLatin1(dateTimeValue(localDateTime())));
     controls->setColumnStretch(1, 1);
     layout->addLayout(controls);
 
@@ -190,14 +192,18 @@ AddressBarcodeDialog::AddressBarcodeDialog(std::string_view command, std::uint32
 
 void AddressBarcodeDialog::setCodeSize(int size) {
     size = clampCodeSize(size);
-    if (slider_->value() != size) slider_->setValue(size);  // re-enters with the same size
-    if (size == codeSize_) return;
+    if (slider_->value() != size)
+        slider_->setValue(size);  // re-enters with the same size
+    if (size == codeSize_)
+        return;
     codeSize_ = size;
     sizeLabel_->setText(QString::number(size));
     area_->update();
 }
 
-void AddressBarcodeDialog::wheel(int delta) { setCodeSize(codeSizeAfterWheel(codeSize_, delta)); }
+void AddressBarcodeDialog::wheel(int delta) {
+    setCodeSize(codeSizeAfterWheel(codeSize_, delta));
+}
 
 std::optional<std::string> AddressBarcodeDialog::barcodeText() const {
     return addressBarcodeText(mode_, command_, gui::toU16(value_->text()), radios_);
@@ -221,7 +227,8 @@ page::Drawing AddressBarcodeDialog::areaDrawing(double width, double height) con
 page::Drawing AddressBarcodeDialog::copyDrawing() const {
     page::Drawing out;
     const auto text = barcodeText();
-    if (!text) return out;
+    if (!text)
+        return out;
     const double em = codeSize_;
     out.width = std::ceil(code39::codeWidth(*text, em) + kCopyMargin);
     out.height = em;
@@ -232,13 +239,13 @@ page::Drawing AddressBarcodeDialog::copyDrawing() const {
 QMimeData* AddressBarcodeDialog::clipboardData() const {
     auto* data = new QMimeData;
     const page::Drawing drawing = copyDrawing();
-    if (drawing.items.empty()) return data;
+    if (drawing.items.empty())
+        return data;
     data->setImageData(rasterOf(drawing));
     data->setData(QStringLiteral("image/svg+xml"), svgOf(drawing));
     const std::vector<std::uint8_t> emf = page::toEmf(drawing, DeviceGeometry::screen(), measure_);
-    data->setData(QStringLiteral("image/emf"),
-                  QByteArray(reinterpret_cast<const char*>(emf.data()),
-                             static_cast<qsizetype>(emf.size())));
+    data->setData(QStringLiteral("image/emf"), QByteArray(reinterpret_cast<const char*>(emf.data()),
+                                                          static_cast<qsizetype>(emf.size())));
     return data;
 }
 

@@ -39,7 +39,8 @@ SendCommandDialog::SendCommandDialog(bool mode2D, OutputStream<char>* port, std:
     clockFont.setPixelSize(kClockPixels);
     clock_->setFont(clockFont);
     clock_->setAlignment(Qt::AlignCenter);
-    clock_->setMinimumWidth(clock_->fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00 00:00:00")) + 40);
+    clock_->setMinimumWidth(
+        clock_->fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00 00:00:00")) + 40);
     grid->addWidget(clockCaption, 0, 0, 1, 2);
     grid->addWidget(clock_, 1, 0, 1, 2);
 
@@ -91,7 +92,8 @@ SendCommandDialog::SendCommandDialog(bool mode2D, OutputStream<char>* port, std:
 
 void SendCommandDialog::setClock(Clock clock) {
     clockSource_ = std::move(clock);
-    if (mode_ == kModeTime) tick();
+    if (mode_ == kModeTime)
+        tick();
 }
 
 void SendCommandDialog::tick() {
@@ -101,7 +103,8 @@ void SendCommandDialog::tick() {
 void SendCommandDialog::filterName() {
     const QString typed = name_->text();
     const QString kept = gui::toQString(filterDeviceName(gui::toU16(typed)));
-    if (kept != typed) name_->setText(kept);
+    if (kept != typed)
+        name_->setText(kept);
     name_->setCursorPosition(static_cast<int>(kept.size()));
 }
 
@@ -113,12 +116,14 @@ void SendCommandDialog::updateControls() {
 }
 
 void SendCommandDialog::send() {
-    if (!port_ || !send_->isEnabled()) return;
+    if (!port_ || !send_->isEnabled())
+        return;
     std::vector<std::string> writes;
     if (mode_ == kModeTime) {
         // The time sent is the one on the screen.
         const auto shown = parseClockText(clock_->text().toStdString());
-        if (!shown) return;
+        if (!shown)
+            return;
         writes = timeAdjustmentWrites(*shown, mode2D_);
     } else if (mode_ == kModeDeviceName) {
         writes = deviceNameWrites(gui::toU16(name_->text()), initialize_->isChecked(), mode2D_);
@@ -126,7 +131,8 @@ void SendCommandDialog::send() {
         return;
     }
     try {
-        for (const std::string& piece : writes) port_->write(piece.data(), piece.size());
+        for (const std::string& piece : writes)
+            port_->write(piece.data(), piece.size());
         port_->flush();
     } catch (const Exception& error) {
         gui::reportException(this, error);

@@ -1,0 +1,472 @@
+// The parameter dialogs driven as an operator would: their start values, enabling rules, the
+// strings OK and Apply compose, and every catalog entry of kinds 1 to 14 opening its dialog.
+#include <set>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+
+#include "commands/catalog.h"
+#include "commands/compose/text_ids.h"
+#include "commands/gui/dialogs/buzzer_dialog.h"
+#include "commands/gui/dialogs/dialogs_text_ids.h"
+#include "commands/gui/dialogs/list_box_chars.h"
+#include "commands/gui/dialogs/number_input_dialog.h"
+#include "commands/gui/dialogs/prefix_suffix_dialog.h"
+#include "commands/gui/dialogs/qt_entry_dialogs.h"
+#include "commands/gui/dialogs/silent_mode_dialog.h"
+#include "commands/gui/dialogs/status_led_dialog.h"
+#include "commands/gui/dialogs/vibrator_dialog.h"
+#include "commands/key_table.h"
+#include "commands/resolve.h"
+#include "dialogs/modal.h"
+#include "menucode/gui/bluetooth/bluetooth_radios.h"
+#include "ui/gui/text.h"
+
+using namespace omni;
+using namespace omni::dialogs;
+using omni::compose::KeyGroup;
+using omni::compose::LedState;
+
+namespace {
+
+constexpr CatalogEntry kDecimal{1, EntryKind::DecimalArgument,      "[DC1", 0, 8000, 25,
+                                4, kOfferInitialize | kOfferInhibit};
+constexpr CatalogEntry kByte{1, EntryKind::ByteArgument, "[XQL", 0, 255, 10, 2, 1};
+
+// A double-click on a row of an item view, as a press and release followed by the double-click.
+void doubleClick(QListWidget* list, QListWidgetItem* item) {
+    const QPoint at = list->visualItemRect(item).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+}
+
+// Replaces the number box's text as typed keys.
+void typeNumber(QSpinBox* box, const QString& text) {
+    box->selectAll();
+    QTest::keyClicks(box, text);
+}
+
+std::size_t keyRow(const char* name, bool mode2D) {
+    return static_cast<std::size_t>(findKeyByName(name, mode2D) - keyTable(mode2D).data());
+}
+
+QString slotText(PrefixSuffixDialog& dialog, KeyGroup group, int slot) {
+    return dialog.slotList(group)->item(slot)->text();
+}
+
+}  // namespace
+
+class ParameterDialogsTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void numberInputClampsAndOffersItsChoices();
+    void buzzerComposesAndFollowsItsEnablingRules();
+    void buzzerApplyHandsOverWithoutClosing();
+    void statusLedColoursAndConfiguration();
+    void vibratorAndSilentMode();
+    void prefixSuffixSlotsPreviewAndReset();
+    void prefixSuffixDefaultsAndCodeTypes();
+    void selectValueListSkipsHeadings();
+    void everyDialogEntryOpensItsDialog();
+    void entryDialogsComposeThroughResolve();
+    void screenshots();
+};
+
+void ParameterDialogsTest::numberInputClampsAndOffersItsChoices() {
+    NumberInputDialog dialog(kDecimal);
+    QCOMPARE(dialog.windowTitle(), gui::uiText(kTextInputNumberTitle));
+    QCOMPARE(dialog.numberBox()->value(), 25);
+    QVERIFY(!dialog.initializeBox()->isHidden());
+    QVERIFY(!dialog.inhibitBox()->isHidden());
+
+    typeNumber(dialog.numberBox(), QStringLiteral("9000"));
+    QCOMPARE(dialog.choice().value, 8000);  // typed past the range: clamped, not refused
+    QCOMPARE(composeDecimalArgument("[DC1", 0, 8000, 4, dialog.choice(), true), "[DC1Q8Q0Q0Q0");
+
+    dialog.initializeBox()->click();
+    QVERIFY(!dialog.numberBox()->isEnabled());
+    QCOMPARE(dialog.choice().kind, NumberChoice::Kind::Initialize);
+    dialog.inhibitBox()->click();  // the two exclude each other
+    QVERIFY(!dialog.initializeBox()->isChecked());
+    QCOMPARE(dialog.choice().kind, NumberChoice::Kind::Inhibit);
+    dialog.inhibitBox()->click();
+    QVERIFY(dialog.numberBox()->isEnabled());
+
+    NumberInputDialog byteDialog(kByte);
+    QVERIFY(byteDialog.initializeBox()->isHidden());
+    QVERIFY(byteDialog.inhibitBox()->isHidden());
+    typeNumber(byteDialog.numberBox(), QStringLiteral("-4x"));  // no sign, no letters
+    QCOMPARE(byteDialog.numberBox()->text(), QStringLiteral("4"));
+}
+
+void ParameterDialogsTest::buzzerComposesAndFollowsItsEnablingRules() {
+    BuzzerDialog dialog("[BAS", true);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Buzzer"));
+    QCOMPARE(dialog.compose(), "[BAS");  // nothing chosen
+    QVERIFY(!dialog.frequency()->isEnabled());
+    QCOMPARE(dialog.frequency()->value(), 3000);
+
+    dialog.goodRead().button(1)->click();
+    dialog.volume().button(int(compose::BuzzerVolume::Loud))->click();
+    dialog.duration().button(int(compose::BuzzerDuration::Ms100))->click();
+    dialog.tone().button(int(compose::BuzzerTone::CustomFrequency))->click();
+    QVERIFY(dialog.frequency()->isEnabled());
+    typeNumber(dialog.frequency(), QStringLiteral("2700"));
+    QCOMPARE(dialog.compose(), "[BASW8T1W4[DF0Q2Q7Q0Q0");
+    typeNumber(dialog.frequency(), QStringLiteral("5"));
+    QCOMPARE(dialog.compose(), "[BASW8T1W4[DF0Q0Q0Q0Q5");
+
+    // Disabling the good read buzzer disables what belongs to it; Deselect restores everything.
+    dialog.goodRead().button(2)->click();
+    QVERIFY(!dialog.volume().button(0)->isEnabled());
+    QVERIFY(!dialog.duration().button(0)->isEnabled());
+    QVERIFY(!dialog.tone().button(0)->isEnabled());
+    dialog.startup().button(1)->click();
+    QCOMPARE(dialog.compose(), "[BASW0GC");
+    dialog.deselectButton()->click();
+    QCOMPARE(dialog.compose(), "[BAS");
+    QVERIFY(dialog.volume().button(0)->isEnabled());
+    QVERIFY(dialog.tone().button(0)->isEnabled());
+    QCOMPARE(dialog.goodRead().chosen(), -1);
+
+    // 1D readers: no 75 ms, no read timeout buzzer, an intermediate row per symbology.
+    BuzzerDialog oneD("[BAS", false);
+    QVERIFY(dialog.duration().button(int(compose::BuzzerDuration::Ms75))->isVisibleTo(&dialog));
+    QVERIFY(!oneD.duration().button(int(compose::BuzzerDuration::Ms75))->isVisibleTo(&oneD));
+    QVERIFY(!oneD.readTimeout().button(1)->isEnabled());
+    QVERIFY(!oneD.intermediate().button(1)->isVisibleTo(&oneD));
+    QVERIFY(oneD.intermediateDataBar().button(1)->isVisibleTo(&oneD));
+    QVERIFY(!dialog.intermediateDataBar().button(1)->isVisibleTo(&dialog));
+    oneD.goodRead().button(2)->click();
+    oneD.intermediateDataBar().button(1)->click();
+    oneD.intermediatePdf417().button(2)->click();
+    QCOMPARE(oneD.compose(), "[BASW0\r[EB3\r[EB6\r");
+}
+
+void ParameterDialogsTest::buzzerApplyHandsOverWithoutClosing() {
+    std::vector<std::string> applied;
+    BuzzerDialog dialog("[BAS", true);
+    dialog.setApplyHandler([&](const std::string& text) { applied.push_back(text); }, false);
+    QVERIFY(!dialog.applyButton()->isEnabled());  // no current page
+
+    dialog.setApplyHandler([&](const std::string& text) { applied.push_back(text); }, true);
+    QVERIFY(dialog.applyButton()->isEnabled());
+    dialog.show();
+    dialog.startup().button(1)->click();
+    dialog.applyButton()->click();
+    dialog.startup().button(2)->click();
+    dialog.applyButton()->click();
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(applied, (std::vector<std::string>{"[BASGC", "[BASGD"}));
+
+    dialog.okButton()->click();
+    QCOMPARE(dialog.result(), "[BASGD");
+    QCOMPARE(dialog.result(), dialog.compose());
+    QVERIFY(!dialog.isVisible());
+}
+
+void ParameterDialogsTest::statusLedColoursAndConfiguration() {
+    StatusLedDialog dialog("[LED", true);
+    QCOMPARE(dialog.swatch(LedState::GoodRead), QColor(0, 153, 220));
+    QCOMPARE(dialog.swatch(LedState::NG), QColor(255, 0, 0));
+    QCOMPARE(dialog.swatch(LedState::StandDetection), QColor(0, 0, 153));
+    QVERIFY(!dialog.level(LedState::NG, 0)->isEnabled());
+
+    dialog.duration().button(int(compose::LedDuration::S01))->click();
+    dialog.inversion().button(1)->click();
+    QCOMPARE(dialog.compose(), "[LED[XT8[E6Z");  // colours not configured: no [EG2
+    dialog.enableConfiguration()->click();
+    QVERIFY(dialog.level(LedState::NG, 0)->isEnabled());
+    dialog.level(LedState::NG, 1)->setCurrentIndex(3);
+    QCOMPARE(dialog.swatch(LedState::NG), QColor(255, 255, 0));
+    QCOMPARE(dialog.compose(), "[LED[XT8[E6Z[EG2Q0Q0Q1Q2[EG2Q1Q3Q3Q0[EG2Q2Q0Q0Q1");
+
+    dialog.deselectButton()->click();
+    QCOMPARE(dialog.compose(), "[LED");
+    QVERIFY(!dialog.level(LedState::NG, 0)->isEnabled());
+}
+
+void ParameterDialogsTest::vibratorAndSilentMode() {
+    VibratorDialog vibrator("[VIB", true);
+    vibrator.intensity().button(int(compose::VibrationIntensity::Strong))->click();
+    vibrator.goodRead().button(1)->click();
+    vibrator.duration().button(int(compose::VibrationDuration::Ms50))->click();
+    vibrator.intermediate().button(2)->click();
+    QCOMPARE(vibrator.compose(), "[VIB[EBI[EBJ[EBO[ED6Q0");
+    vibrator.goodRead().button(2)->click();
+    QVERIFY(!vibrator.intensity().button(0)->isEnabled());
+    QCOMPARE(vibrator.compose(), "[VIB[EBH[ED6Q0");
+
+    SilentModeDialog silent(true);
+    QCOMPARE(silent.modeChange().toggle(), compose::Toggle::Enable);
+    QCOMPARE(silent.triggerCount()->value(), 10);
+    silent.buzzer(0)->click();
+    silent.vibrator(1)->click();
+    QCOMPARE(silent.compose(), "[EBZQ1Q0Q1Q2");
+    typeNumber(silent.triggerCount(), QStringLiteral("0"));
+    QCOMPARE(silent.compose(), "[EBZQ0Q1Q1Q2");
+    silent.modeChange().button(2)->click();
+    QVERIFY(!silent.triggerCount()->isEnabled());
+    QVERIFY(!silent.buzzer(0)->isEnabled());
+    QCOMPARE(silent.compose(), "[EBZ");
+
+    SilentModeDialog oneD(false);
+    QCOMPARE(oneD.compose(), "[EBZ\rQ1\rQ0\rQ0\rQ0\r");
+}
+
+void ParameterDialogsTest::prefixSuffixSlotsPreviewAndReset() {
+    PrefixSuffixDialog dialog(true, true, "");
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Prefix/Suffix Settings"));
+    QVERIFY(dialog.applyButton() != nullptr);
+    QVERIFY(dialog.deselectButton() == nullptr);
+    QCOMPARE(dialog.slotList(KeyGroup::CommonPrefix)->count(), 8);
+    QCOMPARE(dialog.slotList(KeyGroup::CodeSuffix)->count(), 4);
+    QCOMPARE(dialog.compose(), "MZPS");
+
+    // Double-clicking a slot asks for a key; the answer lands in that slot.
+    std::size_t offered = 99;
+    dialog.setKeyChooser([&](QWidget*, bool, std::size_t now) -> std::optional<std::size_t> {
+        offered = now;
+        return keyRow("^B(STX)", true);
+    });
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    ListBoxChars* prefix = dialog.slotList(KeyGroup::CommonPrefix);
+    QListWidgetItem* second = prefix->item(1);
+    doubleClick(prefix, second);
+    QCOMPARE(offered, compose::kEmptyKey);
+    QCOMPARE(slotText(dialog, KeyGroup::CommonPrefix, 1), QStringLiteral("^B(STX)"));
+    dialog.setKeyChooser([](QWidget*, bool, std::size_t) {
+        return std::optional<std::size_t>(keyRow("TAB", true));
+    });
+    dialog.chooseKey(KeyGroup::CommonSuffix, 0);
+    QCOMPARE(dialog.compose(), "MZ1BPS7H");
+    QCOMPARE(dialog.preview()->text(), QStringLiteral("[ ^B(STX) ]+<DATA>+[ TAB ]"));
+
+    // A cancelled choice changes nothing; Reset asks first and empties only on OK.
+    dialog.setKeyChooser([](QWidget*, bool, std::size_t) { return std::nullopt; });
+    dialog.chooseKey(KeyGroup::CommonSuffix, 0);
+    QString asked;
+    dialog.setConfirm([&](QWidget*, const QString& caption, const QString& text) {
+        asked = caption + QLatin1Char('|') + text;
+        return false;
+    });
+    dialog.resetGroup(KeyGroup::CommonPrefix);
+    QCOMPARE(asked, QStringLiteral("Information|Do you want to initialize Preamble?"));
+    QCOMPARE(dialog.compose(), "MZ1BPS7H");
+    dialog.setConfirm([](QWidget*, const QString&, const QString&) { return true; });
+    dialog.resetGroup(KeyGroup::CommonPrefix);
+    QCOMPARE(dialog.compose(), "MZPS7H");
+}
+
+void ParameterDialogsTest::prefixSuffixDefaultsAndCodeTypes() {
+    // With a page the default key is CR: in the code suffix, or the common suffix for "KVT".
+    PrefixSuffixDialog withPage(true, true, "");
+    QVERIFY(withPage.connectionBox()->isHidden());
+    QCOMPARE(slotText(withPage, KeyGroup::CodeSuffix, 0), QStringLiteral("^M(CR)"));
+    PrefixSuffixDialog kvt(true, true, "KVT");
+    QCOMPARE(slotText(kvt, KeyGroup::CommonSuffix, 0), QStringLiteral("^M(CR)"));
+    QCOMPARE(kvt.compose(), "MZPS1M");
+
+    // Without a page: the connection type shows, keyboard first.
+    PrefixSuffixDialog noPage(false, false, "");
+    QVERIFY(!noPage.connectionBox()->isHidden());
+    QCOMPARE(slotText(noPage, KeyGroup::CodeSuffix, 0), QStringLiteral("RETURN"));
+    noPage.connection().button(int(compose::ConnectionType::Com))->click();
+    QCOMPARE(slotText(noPage, KeyGroup::CodeSuffix, 0), QStringLiteral("^M(CR)"));
+
+    // "Each Code": the common groups are disabled and the code type's commands are used.
+    QVERIFY(!noPage.codeType()->isEnabled());
+    noPage.eachCode()->setChecked(true);
+    QVERIFY(noPage.codeType()->isEnabled());
+    QVERIFY(!noPage.slotList(KeyGroup::CommonPrefix)->isEnabled());
+    QCOMPARE(noPage.compose(), "RY\rRZ\r1M\r");
+    noPage.codeType()->setCurrentIndex(1);  // a heading: moves on to UPC-A
+    QCOMPARE(noPage.codeType()->currentText(), QStringLiteral("UPC-A"));
+    QCOMPARE(noPage.compose(), "N1\rN6\r1M\r");
+    noPage.codeType()->setCurrentIndex(0);
+    noPage.codeType()->setCurrentIndex(1);
+    QCOMPARE(noPage.codeType()->currentIndex(), 2);
+
+    PrefixSuffixDialog twoD(true, true, "");
+    const int heading = twoD.codeType()->findText(QStringLiteral("-----Postal Code-----"));
+    QVERIFY(heading > 0);
+    twoD.codeType()->setCurrentIndex(heading + 1);
+    twoD.codeType()->setCurrentIndex(heading);  // travelling up: lands above the heading
+    QCOMPARE(twoD.codeType()->currentIndex(), heading - 1);
+}
+
+void ParameterDialogsTest::selectValueListSkipsHeadings() {
+    PrefixSuffixListDialog dialog(true, keyRow("TAB", true));
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Select a value"));
+    QCOMPARE(dialog.list()->count(), 178);
+    QCOMPARE(dialog.chosenRow(), keyRow("TAB", true));
+    QVERIFY(dialog.list()->item(0)->flags() & Qt::ItemIsSelectable);  // the empty choice
+    QVERIFY(!(dialog.list()->item(1)->flags() & Qt::ItemIsSelectable));
+    QCOMPARE(PrefixSuffixListDialog(false, 0).list()->count(), 186);
+
+    // Run modally as the slot lists do: double-click a key.
+    test::onNextModal([](QWidget* modal) {
+        auto* list = modal->findChild<QListWidget*>();
+        QListWidgetItem* item = list->item(static_cast<int>(keyRow("ESC", true)));
+        list->scrollToItem(item);
+        QVERIFY(QTest::qWaitForWindowExposed(modal));
+        doubleClick(list, item);
+        if (modal->isVisible())
+            static_cast<QDialog*>(modal)->reject();  // the click missed
+    });
+    QCOMPARE(PrefixSuffixListDialog::choose(nullptr, true, 0), keyRow("ESC", true));
+}
+
+void ParameterDialogsTest::everyDialogEntryOpensItsDialog() {
+    const std::map<EntryKind, std::uint32_t> titles = {
+        {EntryKind::PrefixSuffix, compose::kTextPrefixSuffixCaption},
+        {EntryKind::DecimalArgument, kTextInputNumberTitle},
+        {EntryKind::SilentMode, compose::kTextSilentModeCaption},
+        {EntryKind::ByteArgument, kTextInputNumberTitle},
+        {EntryKind::Buzzer, compose::kTextBuzzerCaption},
+        {EntryKind::StatusLed, compose::kTextStatusLedCaption},
+        {EntryKind::Vibrator, compose::kTextVibratorCaption},
+        {EntryKind::BluetoothAddress, 771},
+        {EntryKind::BluetoothClearData, 818},
+        {EntryKind::BluetoothDisconnect, 819},
+        {EntryKind::BluetoothTime, 823},
+        {EntryKind::BluetoothTimeCode, 823},
+        {EntryKind::BluetoothDeviceName, 824},
+        {EntryKind::BluetoothDemoMode, 838},
+    };
+    QWidget owner;
+    DialogHost host;
+    host.radios = std::make_shared<bluetooth::FixedBluetoothRadios>(
+        std::vector<std::uint64_t>{0x0012'3456'789Aull});
+    QtEntryDialogs dialogs(&owner, host);
+
+    int opened = 0;
+    std::set<EntryKind> kinds;
+    for (bool mode2D : {true, false}) {
+        std::function<void(std::span<const CatalogNode>)> walk =
+            [&](std::span<const CatalogNode> nodes) {
+                for (const CatalogNode& node : nodes) {
+                    for (const CatalogEntry& entry : entriesOf(&node)) {
+                        const auto title = titles.find(entry.kind);
+                        if (title == titles.end())
+                            continue;
+                        QString shown;
+                        test::onNextModal([&](QWidget* modal) {
+                            shown = modal->windowTitle();
+                            static_cast<QDialog*>(modal)->reject();
+                        });
+                        const ResolveResult result = resolveEntry(entry, mode2D, dialogs);
+                        QCOMPARE(result.kind, ResolveResult::Kind::Nothing);
+                        QCOMPARE(shown, gui::uiText(title->second));
+                        kinds.insert(entry.kind);
+                        ++opened;
+                    }
+                    walk(childrenOf(&node));
+                }
+            };
+        walk(topLevelGroups(mode2D));
+    }
+    QVERIFY(opened > 20);
+    QVERIFY(kinds.size() >= 12);  // kind 12 is in neither catalog
+}
+
+void ParameterDialogsTest::entryDialogsComposeThroughResolve() {
+    QWidget owner;
+    std::vector<std::string> applied;
+    bool page = true;
+    DialogHost host;
+    host.hasCurrentPage = [&] { return page; };
+    host.apply = [&](const std::string& text) { applied.push_back(text); };
+    host.readerModel = [] { return std::string("KVT"); };
+    QtEntryDialogs dialogs(&owner, host);
+
+    // Kind 2: a typed value past the range, OK.
+    test::onNextModal([](QWidget* modal) {
+        auto* dialog = static_cast<NumberInputDialog*>(modal);
+        typeNumber(dialog->numberBox(), QStringLiteral("9000"));
+        dialog->okButton()->click();
+    });
+    QCOMPARE(resolveEntry(kDecimal, true, dialogs).text, "[DC1Q8Q0Q0Q0");
+    test::onNextModal([](QWidget* modal) {
+        auto* dialog = static_cast<NumberInputDialog*>(modal);
+        dialog->initializeBox()->click();
+        dialog->okButton()->click();
+    });
+    QCOMPARE(resolveEntry(kDecimal, false, dialogs).text, "[DC1");
+
+    // Buzzer: Apply twice, then OK; Apply reached the owner, OK the resolver.
+    const CatalogEntry buzzer{1, EntryKind::Buzzer, "[BAS", 0, 0, 0, 0, 0};
+    test::onNextModal([](QWidget* modal) {
+        auto* dialog = static_cast<BuzzerDialog*>(modal);
+        QVERIFY(dialog->applyButton()->isEnabled());
+        dialog->startup().button(1)->click();
+        dialog->applyButton()->click();
+        dialog->readTimeout().button(2)->click();
+        dialog->applyButton()->click();
+        dialog->okButton()->click();
+    });
+    QCOMPARE(resolveEntry(buzzer, true, dialogs).text, "[BASGC[EAP");
+    QCOMPARE(applied, (std::vector<std::string>{"[BASGC", "[BASGC[EAP"}));
+
+    // Without a current page Apply is disabled; Cancel gives nothing.
+    page = false;
+    bool applyEnabled = true;
+    test::onNextModal([&](QWidget* modal) {
+        auto* dialog = static_cast<PrefixSuffixDialog*>(modal);
+        applyEnabled = dialog->applyButton()->isEnabled();
+        dialog->cancelButton()->click();
+    });
+    const CatalogEntry prefix{1, EntryKind::PrefixSuffix, "", 0, 0, 0, 0, 0};
+    QCOMPARE(resolveEntry(prefix, true, dialogs).kind, ResolveResult::Kind::Nothing);
+    QVERIFY(!applyEnabled);
+
+    // The page's reader model moves the default key into the common suffix.
+    page = true;
+    test::onNextModal([](QWidget* modal) { static_cast<PrefixSuffixDialog*>(modal)->accept(); });
+    QCOMPARE(resolveEntry(prefix, true, dialogs).text, "MZPS1M");
+}
+
+void ParameterDialogsTest::screenshots() {
+    NumberInputDialog number(kDecimal);
+    if (!test::saveScreenshot(number, QStringLiteral("number-input"))) {
+        QSKIP("OMNI_SCREENSHOT_DIR not set");
+    }
+    NumberInputDialog byteNumber(kByte);
+    test::saveScreenshot(byteNumber, QStringLiteral("number-input-byte"));
+    BuzzerDialog buzzer2D("[BAS", true);
+    buzzer2D.setApplyHandler([](const std::string&) {}, true);
+    buzzer2D.goodRead().button(1)->click();
+    buzzer2D.tone().button(int(compose::BuzzerTone::CustomFrequency))->click();
+    test::saveScreenshot(buzzer2D, QStringLiteral("buzzer-2d"));
+    BuzzerDialog buzzer1D("[BAS", false);
+    test::saveScreenshot(buzzer1D, QStringLiteral("buzzer-1d"));
+    StatusLedDialog led("[LED", true);
+    led.enableConfiguration()->click();
+    test::saveScreenshot(led, QStringLiteral("status-led"));
+    VibratorDialog vibrator("[VIB", true);
+    test::saveScreenshot(vibrator, QStringLiteral("vibrator"));
+    SilentModeDialog silent(true);
+    test::saveScreenshot(silent, QStringLiteral("silent-mode"));
+    PrefixSuffixDialog prefix(true, false, "");
+    prefix.setKeyChooser([](QWidget*, bool, std::size_t) {
+        return std::optional<std::size_t>(keyRow("TAB", true));
+    });
+    prefix.chooseKey(KeyGroup::CommonPrefix, 0);
+    test::saveScreenshot(prefix, QStringLiteral("prefix-suffix"));
+    PrefixSuffixDialog prefixEach(true, true, "");
+    prefixEach.eachCode()->setChecked(true);
+    prefixEach.codeType()->setCurrentIndex(2);
+    test::saveScreenshot(prefixEach, QStringLiteral("prefix-suffix-each-code"));
+    PrefixSuffixListDialog list(true, keyRow("TAB", true));
+    test::saveScreenshot(list, QStringLiteral("select-a-value"));
+}
+
+QTEST_MAIN(ParameterDialogsTest)
+#include "parameter_dialogs_test.moc"
