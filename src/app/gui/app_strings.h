@@ -67,6 +67,5 @@ inline constexpr std::uint32_t kAboutText = 20060;
 inline constexpr std::uint32_t kHelpMissing = 20061;
 inline constexpr std::uint32_t kWaveformNotYet = 20062;
 inline constexpr std::uint32_t kAboutTitle = 20063;
-inline constexpr std::uint32_t kNothingToPrint = 20064;
 
 }  // namespace omni::app::ids

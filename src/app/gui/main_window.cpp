@@ -234,6 +234,7 @@ void MainWindow::showCurrentPage() {
 void MainWindow::setMode2D(bool mode2D) {
     mode2D_ = mode2D;
     selector_->setMode2D(mode2D);
+    tabs_->setMode2D(mode2D);
     showCurrentPage();
     if (menucode::MenuCodePage* page = currentMenuPage())
         page->view()->setFocus();
@@ -261,9 +262,8 @@ void MainWindow::ensureMenuPage() {
         makeMenuCode();
 }
 
-void MainWindow::addToPage(const PageItem& item) {
+void MainWindow::showAddResult(HistoryStatus status) {
     MenuQRCodeImageWithHistory* history = tabs_->currentHistory();
-    const HistoryStatus status = history->addEntry(item);
     refreshMenuViews();
     modePage()->selectIndex(static_cast<int>(history->size()) - 1);
     if (status != HistoryStatus::Ok) {
@@ -282,21 +282,15 @@ void MainWindow::submitItem(const PageItem& item) {
                          uiText(ids::kNoZ2OnMenuCode));
         return;
     }
-    addToPage(item);
+    showAddResult(tabs_->currentHistory()->addEntry(item));
 }
 
 void MainWindow::submitTyped(const QString& text) {
     ensureMenuPage();
     const QByteArray bytes = text.toLatin1();
-    MenuQRCodeImageWithHistory* history = tabs_->currentHistory();
-    const HistoryStatus status =
-        history->addTypedCommand(std::string_view(bytes.constData(), bytes.size()));
-    refreshMenuViews();
-    modePage()->selectIndex(static_cast<int>(history->size()) - 1);
-    if (status != HistoryStatus::Ok) {
-        gui::showMessage(this, QMessageBox::Information, uiText(ids::kProgram),
-                         gui::toQString(historyMessage(status)));
-    }
+    const HistoryStatus status = tabs_->currentHistory()->addTypedCommand(
+        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    showAddResult(status);
 }
 
 }  // namespace omni::app

@@ -19,6 +19,9 @@ class QLabel;
 class QStackedWidget;
 class QToolBar;
 
+namespace omni {
+enum class HistoryStatus;
+}
 namespace omni::gui {
 class PaneSplitter;
 }
@@ -99,7 +102,8 @@ private:
     void refreshMenuViews();
     menucode::MenuCodePage* currentMenuPage() const;
     void ensureMenuPage();
-    void addToPage(const PageItem& item);
+    // Redraws the page after an add and explains a refused or partial add.
+    void showAddResult(HistoryStatus status);
     void syncPictureHeight(int height);
 
     // Command handlers behind the actions.

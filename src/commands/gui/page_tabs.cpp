@@ -76,6 +76,15 @@ MenuQRCodeImageWithHistory* PageTabs::historyAt(int index) const {
     return tab ? tab->history.get() : nullptr;
 }
 
+void PageTabs::setMode2D(bool mode2D) {
+    mode2D_ = mode2D;
+    const QIcon icon = gui::icon(mode2D ? gui::IconId::Leaf2D : gui::IconId::Leaf1D);
+    for (int i = 0; i < count(); ++i) {
+        if (kindAt(i) == PageKind::MenuCode)
+            setTabIcon(i, icon);
+    }
+}
+
 QString PageTabs::fileName(int index) const {
     const Tab* tab = tabAt(index);
     return tab ? tab->fileName : QString();

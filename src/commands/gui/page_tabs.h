@@ -42,6 +42,9 @@ public:
     MenuQRCodeImageWithHistory* historyAt(int index) const;
     MenuQRCodeImageWithHistory* currentHistory() const { return historyAt(currentIndex()); }
 
+    // Menu-code tabs show a matrix symbol in 2D mode and a bar code in 1D mode.
+    void setMode2D(bool mode2D);
+
     QString fileName(int index) const;
     void setFileName(int index, const QString& name);
 
@@ -58,6 +61,7 @@ private:
     const Tab* tabAt(int index) const;
 
     std::vector<Tab> tabs_;
+    bool mode2D_ = true;
 };
 
 }  // namespace omni::commands
