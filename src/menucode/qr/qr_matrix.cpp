@@ -273,16 +273,53 @@ void CQR_Encode::placeCodewords() {
     }
 }
 
-void CQR_Encode::applyMask(int mask) {
-    for (int x = 0; x < symbolSize_; ++x) {
-        for (int y = 0; y < symbolSize_; ++y) {
-            std::uint8_t& m = modules_[x][y];
+namespace {
+
+// Sets the masked bit of every data module of an n × n matrix for one mask pattern; the pattern
+// is a template argument so that each loop compiles without a branch on it.
+template <int Mask>
+void maskModules(std::uint8_t (*modules)[CQR_Encode::kMaxSymbolSize], int n) {
+    for (int x = 0; x < n; ++x) {
+        std::uint8_t* column = modules[x];
+        for (int y = 0; y < n; ++y) {
+            const std::uint8_t m = column[y];
             if (m & kFunction)
                 continue;
             const bool data = (m & kDataBit) != 0;
-            m = static_cast<std::uint8_t>((m & ~kMaskedBit) |
-                                          ((data != maskCondition(mask, x, y)) ? kMaskedBit : 0));
+            column[y] = static_cast<std::uint8_t>(
+                (m & ~kMaskedBit) | (data != maskCondition(Mask, x, y) ? kMaskedBit : 0));
         }
+    }
+}
+
+}  // namespace
+
+void CQR_Encode::applyMask(int mask) {
+    switch (mask) {
+        case 0:
+            maskModules<0>(modules_, symbolSize_);
+            break;
+        case 1:
+            maskModules<1>(modules_, symbolSize_);
+            break;
+        case 2:
+            maskModules<2>(modules_, symbolSize_);
+            break;
+        case 3:
+            maskModules<3>(modules_, symbolSize_);
+            break;
+        case 4:
+            maskModules<4>(modules_, symbolSize_);
+            break;
+        case 5:
+            maskModules<5>(modules_, symbolSize_);
+            break;
+        case 6:
+            maskModules<6>(modules_, symbolSize_);
+            break;
+        default:
+            maskModules<7>(modules_, symbolSize_);
+            break;
     }
     placeFormatInfo(mask);
 }
