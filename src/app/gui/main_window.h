@@ -20,8 +20,9 @@ class QStackedWidget;
 class QToolBar;
 
 namespace omni {
+class EntryDialogs;
 enum class HistoryStatus;
-}
+}  // namespace omni
 namespace omni::gui {
 class PaneSplitter;
 }
@@ -29,7 +30,6 @@ namespace omni::commands {
 class CommandBox;
 class CommandSelector;
 class PageTabs;
-class PendingEntryDialogs;
 }  // namespace omni::commands
 namespace omni::menucode {
 class MenuCodePage;
@@ -129,7 +129,7 @@ private:
     int pictureHeight_ = 0;
     QPrinter printer_;
 
-    std::unique_ptr<commands::PendingEntryDialogs> dialogs_;
+    std::unique_ptr<EntryDialogs> dialogs_;  // what entries that need a dialog open
     commands::CommandSelector* selector_ = nullptr;
     commands::CommandBox* commandBox_ = nullptr;
     commands::PageTabs* tabs_ = nullptr;

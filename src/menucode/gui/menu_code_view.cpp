@@ -3,21 +3,19 @@
 #include <cmath>
 
 #include <QAction>
-#include <QBuffer>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QImage>
 #include <QMenu>
 #include <QMimeData>
 #include <QPageSetupDialog>
 #include <QPainter>
 #include <QPrinter>
-#include <QSvgGenerator>
 #include <QWheelEvent>
 
 #include "menucode/emf_writer.h"
+#include "menucode/gui/picture_data.h"
 #include "menucode/menu_qr_code_image.h"
 #include "ui/exception.h"
 #include "ui/gui/text.h"
@@ -29,33 +27,6 @@ constexpr std::uint32_t kIdCopyMenuCode = 20100;
 constexpr std::uint32_t kIdShowCommandString = 20101;
 constexpr std::uint32_t kIdSetupPage = 20102;
 constexpr std::uint32_t kIdPrinterNotReady = 20110;
-
-QImage rasterOf(const page::Drawing& drawing, double scale) {
-    const int w = static_cast<int>(std::ceil(drawing.width * scale));
-    const int h = static_cast<int>(std::ceil(drawing.height * scale));
-    if (w <= 0 || h <= 0)
-        return {};
-    QImage image(w, h, QImage::Format_RGB32);
-    page::paintTo(image, drawing, scale);
-    return image;
-}
-
-QByteArray svgOf(const page::Drawing& drawing) {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    QSvgGenerator svg;
-    svg.setOutputDevice(&buffer);
-    const QSize size(static_cast<int>(std::ceil(drawing.width)),
-                     static_cast<int>(std::ceil(drawing.height)));
-    svg.setSize(size);
-    svg.setViewBox(QRect(QPoint(0, 0), size));
-    {
-        QPainter painter(&svg);
-        painter.fillRect(QRectF(0, 0, drawing.width, drawing.height), Qt::white);
-        page::paint(painter, drawing);
-    }
-    return buffer.data();
-}
 
 }  // namespace
 
@@ -184,13 +155,7 @@ void MenuCodeView::save(const QString& path) const {
 }
 
 QMimeData* MenuCodeView::clipboardData() const {
-    const page::Drawing drawing = copyPicture();
-    auto* data = new QMimeData;
-    const QImage image = rasterOf(drawing, pngScale());
-    if (!image.isNull())
-        data->setImageData(image);
-    data->setData(QStringLiteral("image/svg+xml"), svgOf(drawing));
-    return data;
+    return pictureMimeData(copyPicture(), pngScale());
 }
 
 void MenuCodeView::copyToClipboard() const {
