@@ -145,6 +145,8 @@ void MainWindowTest::pickingIn2DModeAddsOneItemToANewPage() {
     QCOMPARE(history->entry(0).count, 1u);
     QCOMPARE(omni::gui::toQString(history->entry(0).label),
              QStringLiteral("Setting readable codes > 1D Code > Code39 > Enable"));
+    QCOMPARE(window.selector()->pathText(),
+             QStringLiteral("Setting readable codes > 1D Code > Code39 > "));
     QCOMPARE(window.findChild<QStackedWidget*>()->currentWidget(), window.qrPage());
     QCOMPARE(omni::test::decodeQr(screenPicture(window.qrPage())),
              std::string("@MENU_KEST@ZZ@B2@ZZ@TSEK_UNEM@"));
@@ -200,6 +202,8 @@ void MainWindowTest::dialogEntriesSayTheDialogIsNotAvailable() {
     MainWindow window(keyFor("dialog"));
     Messages messages;
     pick(window, "Number of characters > 1D Code > Code39 > Fixed length");
+    QCOMPARE(window.selector()->list()->selectedItems().front()->text(1),
+             QStringLiteral("[DC1..."));
     QCOMPARE(messages.shown.size(), std::size_t{1});
     QCOMPARE(messages.shown[0].text, omni::gui::uiText(20141));
     QCOMPARE(window.pageTabs()->count(), 1);  // nothing was added, no page opened
