@@ -27,11 +27,13 @@ int idOf(const std::optional<Enum>& value) {
 }
 
 // One Enable/Disable pair on a row of `grid`, captioned by a label in the first column.
-void addToggleRow(QGridLayout* grid, int row, std::uint32_t captionId, ChoiceGroup& group,
-                  QWidget* parent) {
-    grid->addWidget(new QLabel(gui::uiText(captionId), parent), row, 0);
+QLabel* addToggleRow(QGridLayout* grid, int row, std::uint32_t captionId, ChoiceGroup& group,
+                     QWidget* parent) {
+    auto* caption = new QLabel(gui::uiText(captionId), parent);
+    grid->addWidget(caption, row, 0);
     grid->addWidget(group.add(kTextEnable, 1, parent), row, 1);
     grid->addWidget(group.add(kTextDisable, 2, parent), row, 2);
+    return caption;
 }
 
 }  // namespace
@@ -80,7 +82,7 @@ BuzzerDialog::BuzzerDialog(std::string_view command, bool mode2D, QWidget* paren
     auto* others = new QGroupBox(this);
     auto* grid = new QGridLayout(others);
     addToggleRow(grid, 0, kTextStartupBuzzer, startup_, others);
-    addToggleRow(grid, 1, kTextReadTimeoutBuzzer, readTimeout_, others);
+    readTimeoutCaption_ = addToggleRow(grid, 1, kTextReadTimeoutBuzzer, readTimeout_, others);
     grid->setColumnStretch(3, 1);
     content()->addWidget(others);
 
@@ -148,6 +150,7 @@ void BuzzerDialog::updateControls() {
     frequency_->setEnabled(controls.frequencyEnabled);
     frequencyUnit_->setEnabled(controls.frequencyEnabled);
     readTimeout_.setEnabled(controls.readTimeoutEnabled);
+    readTimeoutCaption_->setEnabled(controls.readTimeoutEnabled);
     intermediate2D_->setVisible(controls.intermediateVisible);
     intermediate1D_->setVisible(controls.intermediate1DVisible);
 }

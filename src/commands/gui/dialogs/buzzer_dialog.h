@@ -47,6 +47,7 @@ private:
     ChoiceGroup startup_, readTimeout_, intermediate_, dataBar_, pdf417_;
     NumberBox* frequency_;
     QLabel* frequencyUnit_;
+    QLabel* readTimeoutCaption_;
     QWidget* intermediate2D_;
     QWidget* intermediate1D_;
 };

@@ -89,7 +89,15 @@ PrefixSuffixListDialog::PrefixSuffixListDialog(bool mode2D, std::size_t current,
         if (item->flags() & Qt::ItemIsSelectable)
             accept();
     });
-    resize(fontMetrics().horizontalAdvance(QStringLiteral("M")) * 18, fontMetrics().height() * 24);
+    list_->setMinimumSize(fontMetrics().horizontalAdvance(QLatin1Char('M')) * 16,
+                          fontMetrics().height() * 20);
+}
+
+void PrefixSuffixListDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (list_->currentItem()) {
+        list_->scrollToItem(list_->currentItem(), QAbstractItemView::PositionAtCenter);
+    }
 }
 
 std::size_t PrefixSuffixListDialog::chosenRow() const {

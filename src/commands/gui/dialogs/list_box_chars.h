@@ -46,6 +46,9 @@ public:
     // Runs the dialog modally: the chosen row, or nothing when cancelled.
     static std::optional<std::size_t> choose(QWidget* parent, bool mode2D, std::size_t current);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     QListWidget* list_;
 };

@@ -1,5 +1,7 @@
 #include "commands/gui/dialogs/number_input_dialog.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
@@ -70,7 +72,8 @@ NumberInputDialog::NumberInputDialog(const CatalogEntry& entry, QWidget* parent)
     });
     number_->selectAll();
     number_->setFocus();
-    setMinimumWidth(sizeHint().width() + 40);
+    setMinimumWidth(
+        std::max(sizeHint().width() + 40, fontMetrics().horizontalAdvance(QLatin1Char('M')) * 22));
 }
 
 compose::NumberInputState NumberInputDialog::state() {

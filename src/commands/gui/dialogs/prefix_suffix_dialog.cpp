@@ -121,6 +121,7 @@ PrefixSuffixDialog::PrefixSuffixDialog(bool mode2D, bool hasCurrentPage, std::st
         setConnection(state_, static_cast<ConnectionType>(connection_.chosen()));
         refresh();
     });
+    setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('M')) * 40);
     refresh();
 }
 

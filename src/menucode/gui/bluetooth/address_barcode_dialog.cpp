@@ -53,9 +53,14 @@ constexpr double kCopyMargin = 20;
 void drawCodeAt(page::Drawing& out, std::string_view text, double em, double left, double top) {
     const double width = code39::codeWidth(text, em);
     code39::drawCode(out, text, em, left, top, top + em * kBarShare);
-    // The face shows lower-case letters as the upper-case characters they encode.
+    // The readable line shows the framed characters, lower-case letters as the upper-case
+    // characters they encode.
     std::u16string readable;
-    for (char c : text) {
+    std::string_view inner = text;
+    if (inner.size() >= 2 && inner.front() == '_' && inner.back() == '_') {
+        inner = inner.substr(1, inner.size() - 2);
+    }
+    for (char c : inner) {
         readable += static_cast<char16_t>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
     }
     const double textTop = top + em * (kBarShare + kGapShare);

@@ -87,6 +87,7 @@ SendCommandDialog::SendCommandDialog(bool mode2D, OutputStream<char>* port, std:
         timer_->start(kClockRefreshMs);
         tick();
     }
+    setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('M')) * 26);
     updateControls();
 }
 

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Saves a picture of every parameter and Bluetooth dialog in English and Japanese, drawn on the
+# offscreen platform.
+#   scripts/dialog-screenshots.sh [OUTPUT_FOLDER] [BUILD_FOLDER]
+# Defaults: screenshots/dialogs and build/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+out="${1:-screenshots/dialogs}"
+build="${2:-build}"
+if [ ! -f "$build/CMakeCache.txt" ]; then
+    cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+fi
+cmake --build "$build" --target dialogs_parameter_test dialogs_bluetooth_test
+mkdir -p "$out"
+out="$(cd "$out" && pwd)"
+config="$(mktemp -d)"
+trap 'rm -rf "$config"' EXIT
+for lang in en ja; do
+    for test in dialogs_parameter_test dialogs_bluetooth_test; do
+        QT_QPA_PLATFORM=offscreen OMNISETUP_LANG="$lang" OMNI_SCREENSHOT_DIR="$out" \
+            XDG_CONFIG_HOME="$config" "$build/tests/dialogs/$test" screenshots >/dev/null
+    done
+done
+ls -1 "$out"/*.png
