@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDialog>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QWheelEvent>
@@ -22,6 +24,7 @@
 #include "commands/gui/command_selector.h"
 #include "commands/gui/command_tree.h"
 #include "commands/gui/page_tabs.h"
+#include "commands/menu_command.h"
 #include "commands/selector_model.h"
 #include "gui/qr_decode.h"
 #include "menucode/gui/c39_menu_view.h"
@@ -87,7 +90,7 @@ private slots:
     void pickingIn2DModeAddsOneItemToANewPage();
     void pickingIn1DModeSplitsTheCommand();
     void loneZ2IsRefusedOnAPage();
-    void dialogEntriesSayTheDialogIsNotAvailable();
+    void dialogEntriesComposeTheirCommand();
     void typedCommandsGoToThePageAndTheHistory();
     void switchingModesKeepsThePage();
     void historyEditsKeepBothViewsAndTheSymbolInStep();
@@ -198,15 +201,46 @@ void MainWindowTest::loneZ2IsRefusedOnAPage() {
     QCOMPARE(messages.shown.size(), std::size_t{1});
 }
 
-void MainWindowTest::dialogEntriesSayTheDialogIsNotAvailable() {
+void MainWindowTest::dialogEntriesComposeTheirCommand() {
     MainWindow window(keyFor("dialog"));
-    Messages messages;
-    pick(window, "Number of characters > 1D Code > Code39 > Fixed length");
+    window.show();
+    const char* path = "Number of characters > 1D Code > Code39 > Fixed length";
+    const omni::EntryPath found = omni::findEntryByPath(path, true);
+    QVERIFY(window.selector()->select(found.group, found.entry));
     QCOMPARE(window.selector()->list()->selectedItems().front()->text(1),
              QStringLiteral("[DC1..."));
-    QCOMPARE(messages.shown.size(), std::size_t{1});
-    QCOMPARE(messages.shown[0].text, omni::gui::uiText(20141));
-    QCOMPARE(window.pageTabs()->count(), 1);  // nothing was added, no page opened
+    // Cancelling the number input adds nothing; OK adds the composed command.
+    bool seen = false;
+    const auto answer = [&](bool accept) {
+        QTimer::singleShot(0, [&, accept] {
+            QDialog* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            seen = dialog != nullptr;
+            if (dialog && accept)
+                dialog->accept();
+            if (dialog && !accept)
+                dialog->reject();
+        });
+    };
+    answer(false);
+    window.selector()->pickSelected();
+    QVERIFY(seen);
+    QCOMPARE(window.pageTabs()->count(), 1);
+    answer(true);
+    window.selector()->pickSelected();
+    QVERIFY(seen);
+    const MenuQRCodeImageWithHistory* history = window.pageTabs()->currentHistory();
+    QVERIFY(history);
+    QCOMPARE(history->size(), std::size_t{1});
+    const std::string expected =
+        "[DC1" + omni::digitTokens(static_cast<unsigned>(found.entry->defaultValue),
+                                   found.entry->digits, true);
+    QCOMPARE(history->entry(0).bytes, expected);
+    QCOMPARE(omni::gui::toQString(history->entry(0).label), QString::fromLatin1(path));
+
+    // A string a dialog applies is added like the entry's own result.
+    window.selector()->addResolved("[DC1Q0Q0Q0Q9");
+    QCOMPARE(history->size(), std::size_t{2});
+    QCOMPARE(history->entry(1).label, history->entry(0).label);
 }
 
 void MainWindowTest::typedCommandsGoToThePageAndTheHistory() {

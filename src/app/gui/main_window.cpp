@@ -15,7 +15,7 @@
 #include "app/settings_store.h"
 #include "commands/gui/command_box.h"
 #include "commands/gui/command_selector.h"
-#include "commands/gui/entry_dialogs.h"
+#include "commands/gui/dialogs/qt_entry_dialogs.h"
 #include "commands/gui/page_tabs.h"
 #include "menucode/gui/c39_menu_view.h"
 #include "menucode/gui/menu_code_page.h"
@@ -72,7 +72,10 @@ MainWindow::MainWindow(std::string keyPath, QWidget* parent)
     const QScreen* screen = QGuiApplication::primaryScreen();
     layout_ = loadLayout(keyPath_, screen ? screen->geometry().height() : 768);
 
-    dialogs_ = std::make_unique<commands::PendingEntryDialogs>(this);
+    dialogs::DialogHost host;
+    host.hasCurrentPage = [] { return true; };  // the log page is always there
+    host.apply = [this](const std::string& text) { selector_->addResolved(text); };
+    dialogs_ = std::make_unique<dialogs::QtEntryDialogs>(this, std::move(host));
     buildActions();
     buildCentre();
     buildToolbars();

@@ -89,7 +89,7 @@ void CommandSelector::pickSelected() {
     const CatalogEntry* entry = list_->selectedEntry();
     if (!entry || !group_)
         return;
-    const std::u16string label = entryLabel(group_, *entry, mode2D_);
+    pickedLabel_ = entryLabel(group_, *entry, mode2D_);
     const ResolveResult result = resolveEntry(*entry, mode2D_, dialogs_);
     switch (result.kind) {
         case ResolveResult::Kind::Nothing:
@@ -98,9 +98,13 @@ void CommandSelector::pickSelected() {
             emit waveformRequested();
             return;
         case ResolveResult::Kind::Text:
-            break;
+            addResolved(result.text);
+            return;
     }
-    for (const PageItem& item : pageItemsFromString(result.text, label, mode2D_)) {
+}
+
+void CommandSelector::addResolved(std::string_view text) {
+    for (const PageItem& item : pageItemsFromString(text, pickedLabel_, mode2D_)) {
         emit itemPicked(item);
     }
 }

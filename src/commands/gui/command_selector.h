@@ -4,6 +4,9 @@
 // over one by one.
 #pragma once
 
+#include <string>
+#include <string_view>
+
 #include <QWidget>
 
 #include "commands/page_item.h"
@@ -43,6 +46,10 @@ public:
     // Picks the entry selected in the list; nothing happens without a selection.
     void pickSelected();
 
+    // Adds a string that the dialog of the entry being picked composed (its Apply button), as
+    // if the entry had resolved to it.
+    void addResolved(std::string_view text);
+
     // Selects a group and one of its entries, as the operator would by clicking.
     bool select(const CatalogNode* group, const CatalogEntry* entry);
 
@@ -62,6 +69,7 @@ private:
     bool mode2D_ = true;
     const CatalogNode* group_ = nullptr;
     QString path_;
+    std::u16string pickedLabel_;  // label of the entry picked last
     QLabel* pathLabel_;
     CommandTree* tree_;
     CommandList* list_;
