@@ -3,13 +3,11 @@
 #include <cmath>
 
 #include <QAction>
-#include <QBuffer>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGuiApplication>
-#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -17,7 +15,6 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSlider>
-#include <QSvgGenerator>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
@@ -26,6 +23,7 @@
 #include "menucode/code39.h"
 #include "menucode/emf_writer.h"
 #include "menucode/gui/bluetooth/bluetooth_radios.h"
+#include "menucode/gui/picture_data.h"
 #include "resources/strings.h"
 #include "ui/gui/text.h"
 
@@ -66,33 +64,6 @@ void drawCodeAt(page::Drawing& out, std::string_view text, double em, double lef
     const double textTop = top + em * (kBarShare + kGapShare);
     out.text({left, textTop, left + width, textTop + em * kTextShare}, readable,
              page::Font{u"", em * kTextShare, true}, page::Align::Center);
-}
-
-QImage rasterOf(const page::Drawing& drawing) {
-    const int w = static_cast<int>(std::ceil(drawing.width));
-    const int h = static_cast<int>(std::ceil(drawing.height));
-    if (w <= 0 || h <= 0)
-        return {};
-    QImage image(w, h, QImage::Format_RGB32);
-    page::paintTo(image, drawing);
-    return image;
-}
-
-QByteArray svgOf(const page::Drawing& drawing) {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    QSvgGenerator svg;
-    svg.setOutputDevice(&buffer);
-    const QSize size(static_cast<int>(std::ceil(drawing.width)),
-                     static_cast<int>(std::ceil(drawing.height)));
-    svg.setSize(size);
-    svg.setViewBox(QRect(QPoint(0, 0), size));
-    {
-        QPainter painter(&svg);
-        painter.fillRect(QRectF(0, 0, drawing.width, drawing.height), Qt::white);
-        page::paint(painter, drawing);
-    }
-    return buffer.data();
 }
 
 }  // namespace
@@ -242,12 +213,10 @@ page::Drawing AddressBarcodeDialog::copyDrawing() const {
 }
 
 QMimeData* AddressBarcodeDialog::clipboardData() const {
-    auto* data = new QMimeData;
     const page::Drawing drawing = copyDrawing();
     if (drawing.items.empty())
-        return data;
-    data->setImageData(rasterOf(drawing));
-    data->setData(QStringLiteral("image/svg+xml"), svgOf(drawing));
+        return new QMimeData;
+    QMimeData* data = menucode::pictureMimeData(drawing);
     const std::vector<std::uint8_t> emf = page::toEmf(drawing, DeviceGeometry::screen(), measure_);
     data->setData(QStringLiteral("image/emf"), QByteArray(reinterpret_cast<const char*>(emf.data()),
                                                           static_cast<qsizetype>(emf.size())));
