@@ -114,8 +114,8 @@ void BluetoothDialogsTest::noAdapterShowsTheMessage() {
 void BluetoothDialogsTest::commandAndDateTimeModes() {
     for (std::uint32_t mode :
          {compose::kModeClearData, compose::kModeDisconnect, compose::kModeDemo}) {
-        AddressBarcodeDialog dialog("[EBC", mode, {});
-        QCOMPARE(dialog.barcodeText(), std::optional<std::string>("_[EBC_"));
+        AddressBarcodeDialog dialog("+-MCLR-+", mode, {});
+        QCOMPARE(dialog.barcodeText(), std::optional<std::string>("_+-MCLR-+_"));
         QVERIFY(dialog.valueEdit()->isHidden());
     }
     AddressBarcodeDialog time("", compose::kModeTime, {});
@@ -252,7 +252,7 @@ void BluetoothDialogsTest::screenshots() {
     }
     AddressBarcodeDialog none("", compose::kModeAddress, {});
     test::saveScreenshot(none, QStringLiteral("bluetooth-address-none"));
-    AddressBarcodeDialog demo("[EBC", compose::kModeDemo, {});
+    AddressBarcodeDialog demo("+-DEMO-+", compose::kModeDemo, {});
     test::saveScreenshot(demo, QStringLiteral("bluetooth-demo-mode"));
     AddressBarcodeDialog time("", compose::kModeTime, {});
     test::saveScreenshot(time, QStringLiteral("bluetooth-time-code"));

@@ -73,7 +73,7 @@ NumberInputDialog::NumberInputDialog(const CatalogEntry& entry, QWidget* parent)
     number_->selectAll();
     number_->setFocus();
     setMinimumWidth(
-        std::max(sizeHint().width() + 40, fontMetrics().horizontalAdvance(QLatin1Char('M')) * 22));
+        std::max(sizeHint().width() + 40, fontMetrics().horizontalAdvance(QLatin1Char('M')) * 26));
 }
 
 compose::NumberInputState NumberInputDialog::state() {
