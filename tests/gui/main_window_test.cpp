@@ -450,6 +450,15 @@ void MainWindowTest::layoutAndHistoryAreWrittenOnExitAndRestored() {
     QCOMPARE(combo->count(), 2);
     QCOMPARE(combo->itemText(0), QStringLiteral("B2"));
     QCOMPARE(combo->itemText(1), QStringLiteral("[BCA"));
+
+    // Closed maximized: the flag is stored with the size to restore to.
+    again.showMaximized();
+    QTRY_VERIFY(again.isMaximized());
+    again.close();
+    QVERIFY(omni::readSetting(key, "MainWindow", stored));
+    QVERIFY(stored.isMaximized());
+    QCOMPARE(stored.width, 900);
+    QCOMPARE(stored.height, 640);
 }
 
 void MainWindowTest::exceptionsReportThemselves() {

@@ -192,9 +192,12 @@ void MainWindow::applyLayout(const LayoutRecords& records) {
 LayoutRecords MainWindow::currentLayout() const {
     LayoutRecords records = layout_;
     records.window.maximized = isMaximized() ? 1 : 0;
+    // A maximized window keeps the size it had (or will have) when restored.
     const QSize size = isMaximized() ? normalGeometry().size() : this->size();
-    records.window.width = size.width();
-    records.window.height = size.height();
+    if (size.isValid() && !size.isEmpty()) {
+        records.window.width = size.width();
+        records.window.height = size.height();
+    }
     records.border.sizes[kSelectorWidth] = split_->firstPaneSize();
     records.border.sizes[kCommandBoxWidth] = commandBox_->width();
     records.border.sizes[kTreeHeight] = selector_->treeHeight();
