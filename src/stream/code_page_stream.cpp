@@ -38,7 +38,7 @@ void CodePageCharToWCharStream::putMultiByte(unsigned char byte, CodePageSetting
     if (pendingCount_ == 0 && converter.isValid()) {
         // Most bytes stand for a character on their own.
         if (std::size_t n = converter.convertOne(byte, text); n > 0) {
-            emit(text, n);
+            emitUnits(text, n);
             return;
         }
     }
@@ -46,7 +46,7 @@ void CodePageCharToWCharStream::putMultiByte(unsigned char byte, CodePageSetting
     pending_[pendingCount_] = 0;
     std::size_t n = converter.convert(pending_, pendingCount_, text);
     if (n > 0) {
-        emit(text, n);
+        emitUnits(text, n);
         pendingCount_ = 0;
         pending_[0] = 0;
         return;
@@ -60,7 +60,7 @@ void CodePageCharToWCharStream::putMultiByte(unsigned char byte, CodePageSetting
     pendingCount_ = 0;
     pending_[0] = 0;
     const char16_t widened = widenBySignExtension(static_cast<char>(first));
-    emit(&widened, 1);
+    emitUnits(&widened, 1);
     for (unsigned char b : rest)
         putMultiByte(b, setting);
 }
@@ -72,7 +72,7 @@ void CodePageCharToWCharStream::putUtf16(unsigned char byte, bool bigEndian) {
     char16_t unit = bigEndian ? static_cast<char16_t>(pending_[0] << 8 | pending_[1])
                               : static_cast<char16_t>(pending_[1] << 8 | pending_[0]);
     pendingCount_ = 0;
-    emit(&unit, 1);
+    emitUnits(&unit, 1);
 }
 
 void CodePageCharToWCharStream::putHex(unsigned char byte) {
@@ -80,7 +80,7 @@ void CodePageCharToWCharStream::putHex(unsigned char byte) {
     ++hexColumn_;
     const char16_t text[3] = {kDigits[byte >> 4], kDigits[byte & 0x0F],
                               hexColumn_ % 16 == 0 ? u'\r' : u' '};
-    emit(text, 3);
+    emitUnits(text, 3);
 }
 
 void CodePageCharToWCharStream::openConverter(std::uint32_t codePage) {

@@ -42,7 +42,7 @@ private:
 
     void putByte(unsigned char byte, CodePageSetting setting);
     // Output collects in a batch that goes to the target in one write.
-    void emit(const char16_t* text, std::size_t count) {
+    void emitUnits(const char16_t* text, std::size_t count) {
         if (batchCount_ + count > kBatch)
             flushBatch();
         for (std::size_t i = 0; i < count; ++i)

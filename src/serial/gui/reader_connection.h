@@ -1,0 +1,119 @@
+// The connection to a reader as the desktop program holds it: the serial port, the module handle
+// identified on it, the command exchange, and the receive path into the communication log.
+//
+// connectTo() opens the port and identifies the engine on a worker thread (identification waits
+// up to a few seconds for a silent reader), so the user-interface thread keeps running; the
+// result arrives as connected() or connectFailed(). Once connected, everything the reader sends
+// goes from the port's receive thread into the log chain. A link that fails while connected
+// (the reader unplugged, the simulator hung up) ends in connectionLost() and the disconnected
+// state, never in a crash.
+//
+// A reader that gives no version text (it keeps quiet, sits in its boot loader, or names no
+// engine we know) stays connected: commands go straight to the port with the same framing, and
+// the family is left as it was.
+//
+// Threads: every public function belongs to the user-interface thread; the signals are emitted
+// there.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <thread>
+
+#include <QObject>
+#include <QString>
+
+#include "commands/exchange/command_exchange.h"
+#include "serial/gui/serial_log_box.h"
+#include "serial/module_host.h"
+#include "serial/serial_port.h"
+
+namespace omni::serial {
+
+class SimulatedReaders;
+
+// True when a firmware version names a 1D engine: it begins with "TC", "TM", "TS", "TF", "DA"
+// or "BFM".
+bool isOneDimensionalVersion(std::string_view version);
+
+// The message for a port that cannot be opened: which port, what is wrong and how to fix it.
+QString openFailureMessage(const QString& port, const Exception& error);
+
+class ReaderConnection : public QObject {
+    Q_OBJECT
+public:
+    enum class State { Disconnected, Connecting, Connected };
+
+    // `log` receives what the reader sends and the echoes; `simulated` supplies the built-in
+    // readers. Both outlive the connection.
+    ReaderConnection(std::string keyPath, LogChain& log, SimulatedReaders& simulated,
+                     QObject* parent = nullptr);
+    // Ends a connection attempt and closes the port.
+    ~ReaderConnection() override;
+
+    State state() const { return state_; }
+    bool isConnected() const { return state_ == State::Connected; }
+
+    // Starts connecting to `port` (a device or a simulated reader); `label` names it in
+    // messages. Does nothing unless disconnected.
+    void connectTo(const PortDescriptor& port, const QString& label);
+    // Closes the connection (or abandons an attempt) at the operator's request.
+    void disconnectFromReader();
+
+    // What identification found; empty firmware when the reader did not identify itself.
+    const std::string& firmware() const { return firmware_; }
+    bool identified() const { return !firmware_.empty(); }
+    bool twoD() const { return twoD_; }
+    const PortDescriptor& port() const { return target_; }
+    const QString& label() const { return label_; }
+
+    // Echoes ">" and the command in the log, then sends ESC, the command, CR. Throws
+    // KesException or SystemException when the link refuses or fails.
+    void send(std::string_view command);
+
+    // Writes a line of the program's own into the log, between lines of the conversation.
+    void logMessage(const QString& text);
+
+    // For exchanges that read the reply themselves: stop receiving into the log, and resume.
+    void pauseReceiving();
+    void resumeReceiving();
+
+    SerialPortForPosix& serialPort() { return port_; }
+    CommandExchange& exchange() { return exchange_; }
+    // Time limits of the port; tests shorten them. Takes effect at the next connection.
+    void setTiming(const SerialTiming& timing) { port_.setTiming(timing); }
+
+signals:
+    void stateChanged(omni::serial::ReaderConnection::State state);
+    void connected();
+    void connectFailed(const QString& message);
+    // The link failed while connected; the connection is closed already.
+    void connectionLost(const QString& reason);
+
+private:
+    struct Attempt;
+    void finishConnect(std::uint64_t generation, const QString& error);
+    void onReceiveError(std::uint64_t generation, const QString& reason);
+    void closeLink();
+    void setState(State state);
+
+    std::string keyPath_;
+    LogChain& log_;
+    SimulatedReaders& simulated_;
+    SerialPortForPosix port_;
+    ModuleHandle module_;
+    CommandExchange exchange_;
+    State state_ = State::Disconnected;
+    std::uint64_t generation_ = 0;  // one per attempt; late reports of an old one are ignored
+    std::atomic<bool> abandoned_{false};
+    std::thread worker_;
+    PortDescriptor target_;
+    QString label_;
+    std::string firmware_;
+    bool twoD_ = true;
+};
+
+}  // namespace omni::serial

@@ -1,0 +1,102 @@
+#include "serial/gui/simulated_readers.h"
+
+#include <cerrno>
+#include <system_error>
+
+#include "serial/gui/serial_gui_strings.h"
+#include "sim/simulated_reader.h"
+#include "ui/exception.h"
+#include "ui/gui/text.h"
+
+namespace omni::serial {
+namespace {
+
+constexpr std::string_view kDevice2D = "sim:2D";
+constexpr std::string_view kDevice1D = "sim:1D";
+
+std::size_t slot(SimulatedFamily family) {
+    return static_cast<std::size_t>(family);
+}
+
+}  // namespace
+
+SimulatedReaders::SimulatedReaders() = default;
+SimulatedReaders::~SimulatedReaders() = default;
+
+PortDescriptor SimulatedReaders::descriptor(SimulatedFamily family) {
+    if (family == SimulatedFamily::TwoD)
+        return {PortKind::Reader2D, std::string(kDevice2D)};
+    return {PortKind::Reader1D, std::string(kDevice1D)};
+}
+
+std::optional<SimulatedFamily> SimulatedReaders::familyOf(const PortDescriptor& port) {
+    if (port.device == kDevice2D)
+        return SimulatedFamily::TwoD;
+    if (port.device == kDevice1D)
+        return SimulatedFamily::OneD;
+    return std::nullopt;
+}
+
+QString SimulatedReaders::label(SimulatedFamily family) {
+    return gui::uiText(family == SimulatedFamily::TwoD ? ids::kSimulated2D : ids::kSimulated1D);
+}
+
+std::string SimulatedReaders::devicePath(SimulatedFamily family) {
+    if (!present(family) || !reader(family))
+        plug(family);
+    std::lock_guard lock(mutex_);
+    return readers_[slot(family)]->devicePath();
+}
+
+bool SimulatedReaders::present(SimulatedFamily family) const {
+    std::lock_guard lock(mutex_);
+    const auto& reader = readers_[slot(family)];
+    return !unplugged_[slot(family)] && !(reader && reader->hungUp());
+}
+
+std::vector<PortDescriptor> SimulatedReaders::presentPorts() const {
+    std::vector<PortDescriptor> ports;
+    for (SimulatedFamily family : {SimulatedFamily::TwoD, SimulatedFamily::OneD}) {
+        if (present(family))
+            ports.push_back(descriptor(family));
+    }
+    return ports;
+}
+
+void SimulatedReaders::unplug(SimulatedFamily family) {
+    std::lock_guard lock(mutex_);
+    unplugged_[slot(family)] = true;
+    if (auto& reader = readers_[slot(family)])
+        reader->hangUp();
+}
+
+void SimulatedReaders::plug(SimulatedFamily family) {
+    std::unique_ptr<sim::SimulatedReader> fresh;
+    try {
+        fresh = std::make_unique<sim::SimulatedReader>();
+    } catch (const std::system_error& e) {
+        throw SystemException(
+            e.code().value() ? e.code().value() : EIO,
+            gui::toU16(gui::uiText(ids::kSimulatorFailed).arg(QString::fromLocal8Bit(e.what()))));
+    }
+    if (family == SimulatedFamily::TwoD) {
+        fresh->setVersionReply(sim::replies::family(kVersion2D));
+    } else {
+        fresh->setVersionReply(sim::replies::versionLine("ENG:", kVersion1D));
+    }
+    fresh->start();
+    std::unique_ptr<sim::SimulatedReader> old;
+    {
+        std::lock_guard lock(mutex_);
+        old = std::exchange(readers_[slot(family)], std::move(fresh));
+        unplugged_[slot(family)] = false;
+    }
+    // `old` stops here, outside the lock.
+}
+
+sim::SimulatedReader* SimulatedReaders::reader(SimulatedFamily family) const {
+    std::lock_guard lock(mutex_);
+    return readers_[slot(family)].get();
+}
+
+}  // namespace omni::serial

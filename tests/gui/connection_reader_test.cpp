@@ -1,0 +1,317 @@
+// The connection to a reader against the simulator on a pty pair: identification and family,
+// the echo and the reply in the log, a reader that hangs up, a silent reader, abandoning an
+// attempt, the code page of received text, open failures in the user's words, the port settings
+// dialog, and how long the user-interface thread is held while a reader sends without pause.
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <thread>
+
+#include "serial/gui/code_page_combo_box.h"
+#include "serial/gui/port_settings_dialog.h"
+#include "serial/gui/reader_connection.h"
+#include "serial/gui/serial_log_box.h"
+#include "serial/gui/simulated_readers.h"
+#include "sim/simulated_reader.h"
+#include "ui/gui/report.h"
+
+using omni::PortDescriptor;
+using omni::serial::ReaderConnection;
+using omni::serial::SerialLogBox;
+using omni::serial::SimulatedFamily;
+using omni::serial::SimulatedReaders;
+using State = ReaderConnection::State;
+
+namespace {
+
+const std::string kKey = "Software\\Kestrel\\ReaderTest";
+
+omni::SerialTiming shortTiming() {
+    omni::SerialTiming timing;
+    timing.blockTimeoutMs = 300;
+    timing.perByteTimeoutMs = 300;
+    timing.waitLimitMs = 300;
+    timing.moduleModePauseMs = 10;
+    timing.recoveryWaitMs = 300;
+    timing.recoveryByteMs = 300;
+    return timing;
+}
+
+// A log pane, the simulated readers and a connection over them.
+struct Rig {
+    Rig() : log(kKey), connection(kKey, log.chain(), simulated) {}
+    bool connectTo(const PortDescriptor& port) {
+        connection.connectTo(port, QStringLiteral("test port"));
+        return QTest::qWaitFor([&] { return connection.state() != State::Connecting; }, 15000) &&
+               connection.isConnected();
+    }
+    bool connectSimulated(SimulatedFamily family) {
+        return connectTo(SimulatedReaders::descriptor(family));
+    }
+    omni::sim::SimulatedReader& reader(SimulatedFamily family) { return *simulated.reader(family); }
+
+    SerialLogBox log;
+    SimulatedReaders simulated;
+    ReaderConnection connection;
+};
+
+}  // namespace
+
+class ConnectionReaderTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { omni::setCurrentCodePageSetting({true, omni::kDefaultCodePage}); }
+    void versionRequestIsEchoedAndAnswered();
+    void oneDimensionalReaderIsRecognised();
+    void familyFollowsTheVersionText_data();
+    void familyFollowsTheVersionText();
+    void hangUpEndsTheConnectionAndPluggingBackAllowsAnother();
+    void silentReaderStaysConnectedWithoutIdentification();
+    void abandoningAnAttemptLeavesItDisconnected();
+    void japaneseReplyInCodePage932();
+    void openFailuresSayWhatToDo();
+    void portSettingsDialogStoresTheRecord();
+    void userInterfaceStaysResponsiveWhileTheReaderFloods();
+};
+
+void ConnectionReaderTest::versionRequestIsEchoedAndAnswered() {
+    Rig rig;
+    QSignalSpy connected(&rig.connection, &ReaderConnection::connected);
+    QVERIFY(rig.connectSimulated(SimulatedFamily::TwoD));
+    QCOMPARE(connected.count(), 1);
+    QCOMPARE(rig.connection.firmware(), std::string("BA12J13i"));
+    QVERIFY(rig.connection.twoD());
+    rig.reader(SimulatedFamily::TwoD).clearTranscript();
+
+    rig.connection.send("Z1");
+    QVERIFY(rig.reader(SimulatedFamily::TwoD).waitForCommands(1, std::chrono::seconds(3)));
+    QCOMPARE(rig.reader(SimulatedFamily::TwoD).received(), std::string("\x1bZ1\r"));
+    QTRY_COMPARE_WITH_TIMEOUT(rig.log.text(), QStringLiteral(">Z1\nBA12J13i\n"), 5000);
+
+    // A second command starts on a line of its own after the reply.
+    rig.connection.send("[BCA");
+    QTRY_COMPARE_WITH_TIMEOUT(rig.log.text(), QStringLiteral(">Z1\nBA12J13i\n>[BCA\n"), 5000);
+
+    rig.connection.disconnectFromReader();
+    QCOMPARE(rig.connection.state(), State::Disconnected);
+    QVERIFY(!rig.connection.serialPort().isOpen());
+    QVERIFY_THROWS_EXCEPTION(omni::KesException, rig.connection.send("Z1"));
+}
+
+void ConnectionReaderTest::oneDimensionalReaderIsRecognised() {
+    Rig rig;
+    QVERIFY(rig.connectSimulated(SimulatedFamily::OneD));
+    QCOMPARE(rig.connection.firmware(), std::string("TC12345"));
+    QVERIFY(!rig.connection.twoD());
+}
+
+void ConnectionReaderTest::familyFollowsTheVersionText_data() {
+    QTest::addColumn<QString>("version");
+    QTest::addColumn<bool>("oneD");
+    for (const char* v : {"TC12345", "TM1", "TS200", "TF9", "DA01", "BFM0102"})
+        QTest::newRow(v) << QString::fromLatin1(v) << true;
+    for (const char* v : {"BA12J13i", "BF0102", "BD49", "FL0100", "T", "BFX"})
+        QTest::newRow(v) << QString::fromLatin1(v) << false;
+}
+
+void ConnectionReaderTest::familyFollowsTheVersionText() {
+    QFETCH(QString, version);
+    QFETCH(bool, oneD);
+    QCOMPARE(omni::serial::isOneDimensionalVersion(version.toStdString()), oneD);
+}
+
+void ConnectionReaderTest::hangUpEndsTheConnectionAndPluggingBackAllowsAnother() {
+    Rig rig;
+    QVERIFY(rig.connectSimulated(SimulatedFamily::TwoD));
+    QSignalSpy lost(&rig.connection, &ReaderConnection::connectionLost);
+    rig.simulated.unplug(SimulatedFamily::TwoD);
+    QTRY_COMPARE_WITH_TIMEOUT(lost.count(), 1, 5000);
+    QCOMPARE(rig.connection.state(), State::Disconnected);
+    QVERIFY(!rig.connection.serialPort().isOpen());
+    QVERIFY(!rig.simulated.present(SimulatedFamily::TwoD));
+
+    // A reader that hangs up by itself in the middle of a conversation.
+    rig.simulated.plug(SimulatedFamily::TwoD);
+    QVERIFY(rig.simulated.present(SimulatedFamily::TwoD));
+    QVERIFY(rig.connectSimulated(SimulatedFamily::TwoD));
+    rig.reader(SimulatedFamily::TwoD).hangUpAfter(2);
+    rig.connection.send("Z1");
+    QTRY_COMPARE_WITH_TIMEOUT(lost.count(), 2, 5000);
+    QVERIFY(!rig.connection.isConnected());
+    QVERIFY_THROWS_EXCEPTION(omni::Exception, rig.connection.send("Z1"));
+}
+
+void ConnectionReaderTest::silentReaderStaysConnectedWithoutIdentification() {
+    Rig rig;
+    omni::sim::SimulatedReader reader;
+    reader.setSilent(true);
+    reader.start();
+    rig.connection.setTiming(shortTiming());
+    QVERIFY(rig.connectTo({omni::PortKind::Serial, reader.devicePath()}));
+    QVERIFY(!rig.connection.identified());
+    QVERIFY(rig.connection.twoD());  // the family stays as it was
+    reader.clearTranscript();
+    rig.connection.send("[BCA");
+    QVERIFY(reader.waitForCommands(1, std::chrono::seconds(3)));
+    QCOMPARE(reader.transcript(), std::vector<std::string>{"[BCA"});
+    reader.send("scanned\r");
+    QTRY_VERIFY_WITH_TIMEOUT(rig.log.text().endsWith(QStringLiteral("scanned\n")), 5000);
+}
+
+void ConnectionReaderTest::abandoningAnAttemptLeavesItDisconnected() {
+    Rig rig;
+    omni::sim::SimulatedReader reader;
+    reader.setSilent(true);
+    reader.start();
+    QSignalSpy failed(&rig.connection, &ReaderConnection::connectFailed);
+    rig.connection.connectTo({omni::PortKind::Serial, reader.devicePath()}, QStringLiteral("x"));
+    QCOMPARE(rig.connection.state(), State::Connecting);
+    QTest::qWait(100);
+    QElapsedTimer clock;
+    clock.start();
+    rig.connection.disconnectFromReader();
+    QTRY_COMPARE_WITH_TIMEOUT(rig.connection.state(), State::Disconnected, 10000);
+    const qint64 ended = clock.elapsed();
+    QVERIFY(!rig.connection.serialPort().isOpen());
+    QCOMPARE(failed.count(), 0);
+    qInfo("abandoned attempt ended after %lld ms", static_cast<long long>(ended));
+}
+
+void ConnectionReaderTest::japaneseReplyInCodePage932() {
+    Rig rig;
+    omni::serial::CodePageComboBox box;
+    box.setCurrentIndex(box.findData(QVariant::fromValue<quint32>(932)));
+    QVERIFY(rig.connectSimulated(SimulatedFamily::TwoD));
+    // "バーコード" in Shift JIS, its second character split between two reads.
+    rig.reader(SimulatedFamily::TwoD).send("\x83\x6f\x81");
+    QTest::qWait(50);
+    rig.reader(SimulatedFamily::TwoD).send("\x5b\x83\x52\x81\x5b\x83\x68\r");
+    QTRY_COMPARE_WITH_TIMEOUT(rig.log.text(), QStringLiteral("バーコード\n"), 5000);
+
+    // Bytes received after another choice are shown in that one.
+    box.setCurrentIndex(box.findData(QVariant::fromValue<quint32>(omni::kHexCodePage)));
+    rig.reader(SimulatedFamily::TwoD).send("\x83\x6f");
+    QTRY_VERIFY_WITH_TIMEOUT(rig.log.text().contains(QStringLiteral("83 6F")), 5000);
+    QVERIFY(rig.log.text().startsWith(QStringLiteral("バーコード\n")));
+}
+
+void ConnectionReaderTest::openFailuresSayWhatToDo() {
+    Rig rig;
+    QSignalSpy failed(&rig.connection, &ReaderConnection::connectFailed);
+    rig.connection.connectTo({omni::PortKind::Serial, "/dev/ttyOMNI-none"},
+                             QStringLiteral("/dev/ttyOMNI-none"));
+    QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 1, 5000);
+    QCOMPARE(rig.connection.state(), State::Disconnected);
+    QString text = failed.takeFirst().at(0).toString();
+    QVERIFY2(text.contains(QStringLiteral("/dev/ttyOMNI-none")) &&
+                 text.contains(QStringLiteral("does not exist")),
+             qPrintable(text));
+
+    // A file that is no terminal.
+    rig.connection.connectTo({omni::PortKind::Serial, "/dev/null"}, QStringLiteral("/dev/null"));
+    QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 1, 5000);
+    text = failed.takeFirst().at(0).toString();
+    QVERIFY2(text.contains(QStringLiteral("not a serial port")), qPrintable(text));
+    QVERIFY(!rig.connection.serialPort().isOpen());
+
+    // What the system says when the device is held by another program or not ours to open.
+    const QString port = QStringLiteral("/dev/ttyUSB0");
+    text = omni::serial::openFailureMessage(port, omni::SystemException(EACCES));
+    QVERIFY2(text.contains(port) && text.contains(QStringLiteral("\"dialout\" group")),
+             qPrintable(text));
+    text = omni::serial::openFailureMessage(port, omni::SystemException(EBUSY));
+    QVERIFY2(text.contains(port) && text.contains(QStringLiteral("in use")), qPrintable(text));
+}
+
+void ConnectionReaderTest::portSettingsDialogStoresTheRecord() {
+    const PortDescriptor port{omni::PortKind::Serial, "/dev/ttyS3"};
+    omni::storeLineSettings(kKey, port, omni::LineSettings{});
+    std::vector<omni::gui::ShownMessage> shown;
+    const auto previous =
+        omni::gui::setMessageSink([&](const omni::gui::ShownMessage& m) { shown.push_back(m); });
+    {
+        omni::serial::PortSettingsDialog dialog(kKey, port);
+        QCOMPARE(dialog.baudRate()->currentText(), QStringLiteral("9600"));
+        dialog.baudRate()->setEditText(QStringLiteral("fast"));
+        dialog.accept();
+        QCOMPARE(shown.size(), std::size_t(1));
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QCOMPARE(omni::loadLineSettings(kKey, port).baudRate, 9600u);
+
+        dialog.baudRate()->setEditText(QStringLiteral("115200"));
+        dialog.dataBits()->setCurrentIndex(dialog.dataBits()->findData(7));
+        dialog.parity()->setCurrentIndex(2);
+        dialog.stopBits()->setCurrentIndex(2);
+        dialog.flowControl()->setCurrentIndex(1);
+        dialog.accept();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    }
+    omni::gui::setMessageSink(previous);
+    const omni::LineSettings stored = omni::loadLineSettings(kKey, port);
+    QCOMPARE(stored.baudRate, 115200u);
+    QCOMPARE(int(stored.dataBits), 7);
+    QCOMPARE(stored.parity, omni::Parity::Even);
+    QCOMPARE(stored.stopBits, omni::StopBits::Two);
+    QCOMPARE(stored.flowControl, omni::FlowControl::Hardware);
+    omni::serial::PortSettingsDialog again(kKey, port);
+    QCOMPARE(again.baudRate()->currentText(), QStringLiteral("115200"));
+    QCOMPARE(again.parity()->currentIndex(), 2);
+}
+
+void ConnectionReaderTest::userInterfaceStaysResponsiveWhileTheReaderFloods() {
+    Rig rig;
+    rig.log.resize(800, 600);
+    rig.log.show();
+    QVERIFY(rig.connectSimulated(SimulatedFamily::TwoD));
+
+    constexpr std::size_t kBytes = 2 * 1024 * 1024;
+    constexpr std::size_t kLine = 64;  // 62 characters, CR LF
+    std::string flood;
+    flood.reserve(kBytes);
+    for (std::size_t row = 0; flood.size() + kLine <= kBytes; ++row) {
+        std::string line = "row " + std::to_string(row) + " ";
+        line.resize(kLine - 2, static_cast<char>('A' + row % 26));
+        flood += line + "\r\n";
+    }
+    const qsizetype rows = static_cast<qsizetype>(flood.size() / kLine);
+
+    // A timer on the user-interface thread; the longest gap between its ticks is how long the
+    // thread was held.
+    QElapsedTimer sinceTick;
+    qint64 longestGap = 0;
+    qint64 ticks = 0;
+    QTimer ticker;
+    ticker.setInterval(5);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        longestGap = std::max(longestGap, sinceTick.restart());
+        ++ticks;
+    });
+    QElapsedTimer clock;
+    clock.start();
+    sinceTick.start();
+    ticker.start();
+    std::thread sender([&] { rig.reader(SimulatedFamily::TwoD).send(flood); });
+    const bool complete =
+        QTest::qWaitFor([&] { return rig.log.visibleEdit()->blockCount() > rows; }, 120000);
+    const qint64 total = clock.elapsed();
+    ticker.stop();
+    sender.join();
+    QVERIFY(complete);
+    QVERIFY(rig.log.text().endsWith(
+        QString::fromLatin1(flood.data() + flood.size() - kLine, kLine - 2) + QLatin1Char('\n')));
+    qInfo(
+        "2 MB flood: %zu bytes shown in %lld ms (%.1f MB/s); UI timer ticks %lld, longest gap "
+        "%lld ms",
+        flood.size(), static_cast<long long>(total),
+        flood.size() / 1048576.0 / (static_cast<double>(total) / 1000.0),
+        static_cast<long long>(ticks), static_cast<long long>(longestGap));
+}
+
+QTEST_MAIN(ConnectionReaderTest)
+#include "connection_reader_test.moc"
