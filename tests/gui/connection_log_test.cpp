@@ -53,7 +53,7 @@ private slots:
     void invalidRecordGivesTheDefaults();
     void receivedTextArrivesInFewBatches();
     void printingWrapsLongLinesAndBreaksPages();
-    void savedLogHasTheChainsLineEnds();
+    void savedLogReadsBackTheSame();
     void codePageChoiceIsStoredAndAMissingOneFallsBack();
 };
 
@@ -196,7 +196,7 @@ void ConnectionLogTest::printingWrapsLongLinesAndBreaksPages() {
     }
 }
 
-void ConnectionLogTest::savedLogHasTheChainsLineEnds() {
+void ConnectionLogTest::savedLogReadsBackTheSame() {
     QTemporaryDir dir;
     SerialLogBox box(keyFor("save"));
     feed(box, "first\rsecond\n");
@@ -205,7 +205,7 @@ void ConnectionLogTest::savedLogHasTheChainsLineEnds() {
     box.saveTo(path);
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), QByteArray("first\r\nsecond\r\n"));
+    QCOMPARE(file.readAll(), QByteArray("first\nsecond\n"));
 
     SerialLogBox reopened(keyFor("save2"));
     reopened.appendFile(path);

@@ -264,9 +264,7 @@ void SerialLogBox::saveTo(const QString& path) const {
     errno = 0;
     if (!file.open(QIODevice::WriteOnly))
         fail(file, path);
-    QString content = text();
-    content.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    const QByteArray bytes = content.toUtf8();
+    const QByteArray bytes = text().toUtf8();
     if (file.write(bytes) != bytes.size() || !file.commit())
         fail(file, path);
 }

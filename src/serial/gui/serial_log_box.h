@@ -84,8 +84,8 @@ public:
     // Appends the UTF-8 text of the file at `path`, read in chunks of kChunkBytes. Throws
     // SystemException when the file cannot be opened or read.
     void appendFile(const QString& path);
-    // Writes the whole text as UTF-8 with the line ends the chain wrote (CR LF). Throws
-    // SystemException when the file cannot be written.
+    // Writes the whole text as UTF-8, lines ending in LF. Throws SystemException when the file
+    // cannot be written.
     void saveTo(const QString& path) const;
     // Prints the visible view's text as document "SerialLog": each line wrapped at the page
     // width in the log font 4 mm high, a line that would cross the bottom margin starting a new
