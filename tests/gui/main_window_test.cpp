@@ -1,5 +1,7 @@
 // The main window on the offscreen platform: picking and typing commands onto menu-code pages,
 // the two modes, history editing, the shell's records, files and messages.
+#include <filesystem>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -43,8 +45,11 @@ using omni::commands::PageKind;
 
 namespace {
 
+// A settings key of its own, emptied first so that no earlier run's records are read.
 std::string keyFor(const char* name) {
-    return std::string("Software\\Kestrel\\GuiTest-") + name;
+    std::string key = std::string("Software\\Kestrel\\GuiTest-") + name;
+    std::filesystem::remove_all(omni::settingsFolder(key));
+    return key;
 }
 
 // Picks an entry by its English caption path, as the operator would by double-clicking it.

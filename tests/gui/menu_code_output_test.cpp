@@ -1,5 +1,7 @@
 // Saving, copying and printing menu-code pages. What the program writes is read back with
 // ZXing (a real decoder) and, for printing, rasterised with pdftoppm first.
+#include <filesystem>
+
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -15,6 +17,7 @@
 #include <QTest>
 
 #include "app/gui/main_window.h"
+#include "app/settings_store.h"
 #include "commands/gui/command_selector.h"
 #include "commands/gui/page_tabs.h"
 #include "commands/selector_model.h"
@@ -29,8 +32,11 @@ namespace {
 
 const std::string kEnvelope = "@MENU_KEST@ZZ@B2@DC1@Q0@Q0@Q2@Q5@ZZ@TSEK_UNEM@";
 
+// A settings key of its own, emptied first so that no earlier run's records are read.
 std::string keyFor(const char* name) {
-    return std::string("Software\\Kestrel\\OutTest-") + name;
+    std::string key = std::string("Software\\Kestrel\\OutTest-") + name;
+    std::filesystem::remove_all(omni::settingsFolder(key));
+    return key;
 }
 
 // A window with one page holding "Code39 > Enable" and a typed "[DC1Q0Q0Q2Q5".
