@@ -1,7 +1,10 @@
 // omnisetup: the desktop program.
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include "app/gui/main_window.h"
+#include "resources/strings.h"
 #include "ui/exception.h"
 #include "ui/gui/report.h"
 
@@ -9,6 +12,13 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("OmniSetup"));
     QApplication::setApplicationVersion(QStringLiteral(OMNI_VERSION));
+    // Qt's own dialogs (files, printing, message box buttons) speak the program's language.
+    QTranslator qtTexts;
+    if (omni::res::currentLanguage() == omni::res::Language::Japanese &&
+        qtTexts.load(QStringLiteral("qtbase_ja"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtTexts);
+    }
     try {
         omni::app::MainWindow window;
         window.show();
