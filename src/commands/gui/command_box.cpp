@@ -30,7 +30,7 @@ CommandBox::CommandBox(std::string keyPath, QWidget* parent)
     QLineEdit* edit = combo_->lineEdit();
     edit->setMaxLength(static_cast<int>(CommandBoxHistory::kMaxText));
     // Commands are ASCII: keep an input method from composing in the box.
-    edit->setInputMethodHints(Qt::ImhPreferLatin | Qt::ImhNoPredictiveText);
+    edit->setInputMethodHints(Qt::ImhLatinOnly | Qt::ImhNoPredictiveText);
     combo_->installEventFilter(this);
     connect(edit, &QLineEdit::returnPressed, this, &CommandBox::submit);
 
