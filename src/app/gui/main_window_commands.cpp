@@ -33,7 +33,7 @@ using commands::PageKind;
 using gui::IconId;
 using gui::uiText;
 
-struct ActionSpec {
+struct ActionDef {
     const char* name;
     std::uint32_t textId;
     std::uint32_t toolTipId;  // 0: the menu text without its mnemonic
@@ -61,7 +61,7 @@ QPlainTextEdit* focusedTextEdit() {
 
 void MainWindow::buildActions() {
     const auto ic = [](IconId id) { return static_cast<int>(id); };
-    const ActionSpec specs[] = {
+    const ActionDef defs[] = {
         {"new", ids::kNew, ids::kToolNew, QKeySequence(Qt::CTRL | Qt::Key_N), ic(IconId::New)},
         {"open", ids::kOpen, ids::kToolOpen, QKeySequence(Qt::CTRL | Qt::Key_O), ic(IconId::Open)},
         {"save", ids::kSave, ids::kToolSave, QKeySequence(Qt::CTRL | Qt::Key_S), ic(IconId::Save)},
@@ -87,20 +87,20 @@ void MainWindow::buildActions() {
         {"help", ids::kHelp, 0, QKeySequence(Qt::Key_F1), -1},
         {"about", ids::kAbout, 0, QKeySequence(), -1},
     };
-    for (const ActionSpec& spec : specs) {
-        auto* a = new QAction(uiText(spec.textId), this);
-        a->setObjectName(QLatin1String(spec.name));
-        if (!spec.shortcut.isEmpty())
-            a->setShortcut(spec.shortcut);
+    for (const ActionDef& def : defs) {
+        auto* a = new QAction(uiText(def.textId), this);
+        a->setObjectName(QLatin1String(def.name));
+        if (!def.shortcut.isEmpty())
+            a->setShortcut(def.shortcut);
         a->setShortcutContext(Qt::WindowShortcut);
-        if (spec.icon >= 0)
-            a->setIcon(gui::icon(static_cast<IconId>(spec.icon)));
-        QString tip = spec.toolTipId ? uiText(spec.toolTipId) : withoutMnemonic(a->text());
-        if (!spec.shortcut.isEmpty()) {
-            tip += QStringLiteral(" (%1)").arg(spec.shortcut.toString(QKeySequence::NativeText));
+        if (def.icon >= 0)
+            a->setIcon(gui::icon(static_cast<IconId>(def.icon)));
+        QString tip = def.toolTipId ? uiText(def.toolTipId) : withoutMnemonic(a->text());
+        if (!def.shortcut.isEmpty()) {
+            tip += QStringLiteral(" (%1)").arg(def.shortcut.toString(QKeySequence::NativeText));
         }
         a->setToolTip(tip);
-        a->setIconText(spec.toolTipId ? uiText(spec.toolTipId) : withoutMnemonic(a->text()));
+        a->setIconText(def.toolTipId ? uiText(def.toolTipId) : withoutMnemonic(a->text()));
         addAction(a);
     }
     action("send")->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
