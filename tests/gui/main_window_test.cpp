@@ -18,7 +18,6 @@
 #include <QWheelEvent>
 
 #include "app/gui/layout_records.h"
-#include "app/gui/log_page.h"
 #include "app/gui/main_window.h"
 #include "app/settings_store.h"
 #include "commands/gui/command_box.h"
@@ -34,6 +33,7 @@
 #include "menucode/gui/qr_menu_view.h"
 #include "menucode/menu_qr_code_image.h"
 #include "resources/strings.h"
+#include "serial/gui/serial_log_box.h"
 #include "ui/exception.h"
 #include "ui/gui/pane_splitter.h"
 #include "ui/gui/report.h"
@@ -136,7 +136,8 @@ void MainWindowTest::shellHasTitleMenusAndBands() {
     QCOMPARE(items("editMenu"), QStringList({"cut", "copy", "paste", "delete", "selectAll", "send",
                                              "backToCommandBox"}));
     QCOMPARE(items("scannerMenu"), QStringList({"makeMenuCode", "switchMode"}));
-    QVERIFY(!window.findChild<QMenu*>("communicationMenu")->menuAction()->isVisible());
+    QCOMPARE(items("formatMenu"), QStringList({"wordWrap", "font"}));
+    QCOMPARE(items("communicationMenu"), QStringList({"connect", "property"}));
 }
 
 void MainWindowTest::pickingIn2DModeAddsOneItemToANewPage() {
@@ -374,7 +375,7 @@ void MainWindowTest::newClosesPagesButKeepsTheLog() {
     window.makeMenuCode();
     window.makeMenuCode();
     window.submitTyped(QStringLiteral("B2"));
-    window.logPage()->setPlainText(QStringLiteral("text"));
+    window.logPage()->appendText(QStringLiteral("text"));
     window.commandBox()->setText(QStringLiteral("B2"));
     // A new page goes right after the log.
     QCOMPARE(window.pageTabs()->currentIndex(), 1);
@@ -383,7 +384,7 @@ void MainWindowTest::newClosesPagesButKeepsTheLog() {
     window.action("new")->trigger();
     QCOMPARE(window.pageTabs()->count(), 1);
     QCOMPARE(window.pageTabs()->currentKind(), PageKind::Log);
-    QVERIFY(window.logPage()->toPlainText().isEmpty());
+    QVERIFY(window.logPage()->text().isEmpty());
     QVERIFY(window.commandBox()->text().isEmpty());
     QCOMPARE(window.qrPage()->history(), nullptr);
 }
@@ -393,7 +394,7 @@ void MainWindowTest::openReadsATextFileIntoTheLog() {
     QTemporaryDir dir;
     // Three chunks: a CR LF line end split by the first boundary, a two-byte character split by
     // the second.
-    const int chunk = static_cast<int>(omni::app::LogPage::kChunkBytes);
+    const int chunk = static_cast<int>(omni::serial::SerialLogBox::kChunkBytes);
     QByteArray content = QByteArray(chunk - 1, 'x') + "\r\nline 2 読み取り ";
     content += QByteArray(2 * chunk - 1 - content.size(), 'y') + "Ö\r\nend\r\n";
     const QString path = dir.filePath(QStringLiteral("log.TXT"));
@@ -406,7 +407,7 @@ void MainWindowTest::openReadsATextFileIntoTheLog() {
     QCOMPARE(window.pageTabs()->currentKind(), PageKind::Log);
     QString expected = QString::fromUtf8(content);
     expected.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    QCOMPARE(window.logPage()->toPlainText(), expected);
+    QCOMPARE(window.logPage()->text(), expected);
     QCOMPARE(window.pageTabs()->fileName(0), path);
 
     const QString saved = dir.filePath(QStringLiteral("saved.txt"));

@@ -25,6 +25,7 @@
 #include "menucode/gui/c39_menu_view.h"
 #include "menucode/gui/menu_code_page.h"
 #include "menucode/gui/menu_code_view.h"
+#include "serial/gui/serial_log_box.h"
 
 using omni::app::MainWindow;
 
@@ -203,7 +204,7 @@ void MenuCodeOutputTest::printedSheetAndLogHaveTheirPages() {
     QString text;
     for (int i = 0; i < 200; ++i)
         text += QStringLiteral("line %1 ").arg(i).repeated(20) + '\n';
-    window.findChild<QPlainTextEdit*>()->setPlainText(text);
+    window.logPage()->appendText(text);
     QPrinter logPrinter(QPrinter::HighResolution);
     logPrinter.setOutputFormat(QPrinter::PdfFormat);
     logPrinter.setOutputFileName(dir.filePath("log.pdf"));

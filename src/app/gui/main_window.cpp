@@ -11,7 +11,6 @@
 #include <QVBoxLayout>
 
 #include "app/gui/app_strings.h"
-#include "app/gui/log_page.h"
 #include "app/settings_store.h"
 #include "commands/gui/command_box.h"
 #include "commands/gui/command_selector.h"
@@ -21,6 +20,11 @@
 #include "menucode/gui/menu_code_page.h"
 #include "menucode/gui/qr_menu_view.h"
 #include "menucode/menu_qr_code_image.h"
+#include "serial/gui/code_page_combo_box.h"
+#include "serial/gui/com_port_combo_box.h"
+#include "serial/gui/reader_connection.h"
+#include "serial/gui/serial_log_box.h"
+#include "serial/gui/simulated_readers.h"
 #include "ui/exception.h"
 #include "ui/gui/icons.h"
 #include "ui/gui/pane_splitter.h"
@@ -80,11 +84,13 @@ MainWindow::MainWindow(std::string keyPath, QWidget* parent)
     buildCentre();
     buildToolbars();
     buildMenus();
+    buildConnection();
     applyLayout(layout_);
     showCurrentPage();
 }
 
 MainWindow::~MainWindow() {
+    closeConnection();
     // The views point into the pages' histories, which the tabs free.
     qrPage_->setHistory(nullptr);
     c39Page_->setHistory(nullptr);
@@ -97,7 +103,7 @@ void MainWindow::buildCentre() {
             &MainWindow::onWaveform);
 
     tabs_ = new commands::PageTabs(this);
-    log_ = new LogPage(this);
+    log_ = new serial::SerialLogBox(keyPath_, this);
     auto* qr = new menucode::QrMenuView;
     qr->setCommandFontHeight(16);
     qrPage_ = new menucode::MenuCodePage(qr, this);
@@ -146,19 +152,22 @@ void MainWindow::buildToolbars() {
     }
     addToolBar(Qt::TopToolBarArea, fileBar_);
 
-    // The code-page box and the port box join these bands with the connection features; until
-    // then the bands stay hidden.
     characterCodeBand_ = makeBand(this, uiText(ids::kCharacterCode), "characterCodeBand");
     portBand_ = makeBand(this, uiText(ids::kPortBand), "portBand");
     addToolBar(Qt::TopToolBarArea, characterCodeBand_);
     addToolBar(Qt::TopToolBarArea, portBand_);
-    characterCodeBand_->hide();
-    portBand_->hide();
+    buildPortBoxes();
 
+    // The bands do not fit one row beside the code-page and port boxes: like a rebar, the
+    // scanner toolbar and the command box go to a second row.
+    addToolBarBreak(Qt::TopToolBarArea);
     scannerBar_ = new QToolBar(uiText(ids::kScannerToolbar), this);
     scannerBar_->setObjectName(QStringLiteral("scannerToolbar"));
     scannerBar_->setMovable(false);
     scannerBar_->setIconSize(QSize(20, 20));
+    scannerBar_->addAction(action("connect"));
+    scannerBar_->addAction(action("property"));
+    scannerBar_->addSeparator();
     scannerBar_->addAction(action("makeMenuCode"));
     scannerBar_->addAction(action("switchMode"));
     addToolBar(Qt::TopToolBarArea, scannerBar_);
@@ -208,6 +217,9 @@ LayoutRecords MainWindow::currentLayout() const {
 void MainWindow::saveSettings() const {
     saveLayout(keyPath_, currentLayout());
     commandBox_->saveHistory();
+    log_->storeProperty();
+    codePageBox_->store();
+    portBox_->storeChoice();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -278,9 +290,9 @@ void MainWindow::showAddResult(HistoryStatus status) {
     }
 }
 
-// Without a reader connection every item goes to a menu-code page. (With a connection and the
-// log page current, the item will be sent to the reader instead.)
 void MainWindow::submitItem(const PageItem& item) {
+    if (sendToReader(item, false))
+        return;
     ensureMenuPage();
     // Scanning a menu code saves the settings by itself; "Z2" (save) on a page is pointless.
     if (item.count == 1 && item.bytes.starts_with("Z2")) {
@@ -292,8 +304,14 @@ void MainWindow::submitItem(const PageItem& item) {
 }
 
 void MainWindow::submitTyped(const QString& text) {
-    ensureMenuPage();
     const QByteArray bytes = text.toLatin1();
+    if (sendToReader(
+            makePageItem(
+                std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), {}, 1),
+            true)) {
+        return;
+    }
+    ensureMenuPage();
     const HistoryStatus status = tabs_->currentHistory()->addTypedCommand(
         std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     showAddResult(status);

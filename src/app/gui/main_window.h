@@ -13,9 +13,11 @@
 
 #include "app/gui/layout_records.h"
 #include "commands/page_item.h"
+#include "serial/port_descriptor.h"
 
 class QAction;
 class QLabel;
+class QProgressBar;
 class QStackedWidget;
 class QToolBar;
 
@@ -34,10 +36,15 @@ class PageTabs;
 namespace omni::menucode {
 class MenuCodePage;
 }
+namespace omni::serial {
+class CodePageComboBox;
+class ComPortComboBox;
+class ReaderConnection;
+class SerialLogBox;
+class SimulatedReaders;
+}  // namespace omni::serial
 
 namespace omni::app {
-
-class LogPage;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -49,19 +56,29 @@ public:
 
     // The layout records as they stand now (window size, pane sizes).
     LayoutRecords currentLayout() const;
-    // Writes the layout and the command box's history.
+    // Writes the layout, the command box's history, the log's properties, the code page and
+    // the chosen port.
     void saveSettings() const;
 
     bool mode2D() const { return mode2D_; }
     // Sets the mode: refills the tree from that catalog and shows the view of the mode.
     void setMode2D(bool mode2D);
 
-    // Submits a picked item: to the current menu-code page, opening one when the current tab
-    // is not a menu-code page. A lone "Z2" is refused with a message.
+    // Submits a picked item. With a reader connected and the log page current it is echoed in
+    // the log and sent (in 1D mode "H1", "HK", "HL" and "HM" are dropped). Otherwise it goes to
+    // the current menu-code page, opening one when the current tab is not a menu-code page; a
+    // lone "Z2" is refused with a message.
     void submitItem(const PageItem& item);
-    // Submits a typed command the same way, labelled "Input command by user", without the
-    // "Z2" refusal.
+    // Submits a typed command the same way, labelled "Input command by user", without the 1D
+    // drop and the "Z2" refusal.
     void submitTyped(const QString& text);
+
+    // Connect/Disconnect (F2): connects to the port chosen in the port box, in the background,
+    // or closes the connection.
+    void toggleConnection();
+    bool connected() const;
+    // Property (F3): the port settings of the chosen port.
+    void showPortSettings();
 
     // Commands (also reached through the menus, toolbars and shortcuts).
     void newDocument();
@@ -77,14 +94,18 @@ public:
     commands::PageTabs* pageTabs() const { return tabs_; }
     commands::CommandSelector* selector() const { return selector_; }
     commands::CommandBox* commandBox() const { return commandBox_; }
-    LogPage* logPage() const { return log_; }
+    serial::SerialLogBox* logPage() const { return log_; }
+    serial::CodePageComboBox* codePageBox() const { return codePageBox_; }
+    serial::ComPortComboBox* portBox() const { return portBox_; }
+    serial::ReaderConnection* connection() const { return connection_.get(); }
+    serial::SimulatedReaders& simulatedReaders() const { return *simulated_; }
     menucode::MenuCodePage* qrPage() const { return qrPage_; }
     menucode::MenuCodePage* c39Page() const { return c39Page_; }
     // The page view of the current mode, shown while a menu-code page is current.
     menucode::MenuCodePage* modePage() const { return mode2D_ ? qrPage_ : c39Page_; }
     QPrinter& printer() { return printer_; }
     QAction* action(const char* name) const;
-    // The empty bands for the code-page box and the port box.
+    // The bands of the code-page box and the port box.
     QToolBar* characterCodeBand() const { return characterCodeBand_; }
     QToolBar* portBand() const { return portBand_; }
 
@@ -97,6 +118,23 @@ private:
     void buildToolbars();
     void buildCentre();
     void applyLayout(const LayoutRecords& records);
+
+    // The connection to a reader (main_window_connection.cpp).
+    void buildConnectionActions();
+    void buildPortBoxes();
+    void buildConnection();
+    void closeConnection();
+    void connectToChosenPort(bool automatic);
+    void disconnectReader();
+    void applyConnectionState();
+    void setActionEnabled(const char* name, bool enabled);
+    QString portName(const PortDescriptor& port) const;
+    // Sends the item when a reader is connected and the log page is current; false otherwise.
+    bool sendToReader(const PageItem& item, bool typed);
+    void onConnected();
+    void onConnectFailed(const QString& message);
+    void onConnectionLost();
+    void onWatchNotification(bool present);
 
     void showCurrentPage();
     void refreshMenuViews();
@@ -134,7 +172,7 @@ private:
     commands::CommandBox* commandBox_ = nullptr;
     commands::PageTabs* tabs_ = nullptr;
     QStackedWidget* stack_ = nullptr;
-    LogPage* log_ = nullptr;
+    serial::SerialLogBox* log_ = nullptr;
     menucode::MenuCodePage* qrPage_ = nullptr;
     menucode::MenuCodePage* c39Page_ = nullptr;
     gui::PaneSplitter* split_ = nullptr;
@@ -143,6 +181,13 @@ private:
     QToolBar* portBand_ = nullptr;
     QToolBar* scannerBar_ = nullptr;
     QToolBar* commandBand_ = nullptr;
+
+    std::unique_ptr<serial::SimulatedReaders> simulated_;
+    serial::CodePageComboBox* codePageBox_ = nullptr;
+    serial::ComPortComboBox* portBox_ = nullptr;
+    std::unique_ptr<serial::ReaderConnection> connection_;
+    QProgressBar* busy_ = nullptr;
+    bool reconnecting_ = false;  // the attempt under way follows a reader that came back
 };
 
 }  // namespace omni::app

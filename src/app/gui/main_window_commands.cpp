@@ -13,7 +13,6 @@
 #include <QUrl>
 
 #include "app/gui/app_strings.h"
-#include "app/gui/log_page.h"
 #include "app/gui/main_window.h"
 #include "commands/gui/command_box.h"
 #include "commands/gui/command_list.h"
@@ -21,6 +20,7 @@
 #include "commands/gui/page_tabs.h"
 #include "menucode/gui/menu_code_page.h"
 #include "menucode/gui/menu_code_view.h"
+#include "serial/gui/serial_log_box.h"
 #include "ui/exception.h"
 #include "ui/gui/icons.h"
 #include "ui/gui/report.h"
@@ -124,6 +124,7 @@ void MainWindow::buildActions() {
     connect(action("switchMode"), &QAction::triggered, this, &MainWindow::switchMode);
     connect(action("help"), &QAction::triggered, this, &MainWindow::onHelp);
     connect(action("about"), &QAction::triggered, this, &MainWindow::onAbout);
+    buildConnectionActions();
 }
 
 void MainWindow::buildMenus() {
@@ -147,8 +148,8 @@ void MainWindow::buildMenus() {
         {"new", "open", "save", "saveAs", "", "setupPrinter", "setupPage", "print", "", "exit"});
     addMenu(ids::kMenuEdit, "editMenu",
             {"cut", "copy", "paste", "delete", "", "selectAll", "", "send", "backToCommandBox"});
-    addMenu(ids::kMenuFormat, "formatMenu", {});
-    addMenu(ids::kMenuCommunication, "communicationMenu", {});
+    addMenu(ids::kMenuFormat, "formatMenu", {"wordWrap", "font"});
+    addMenu(ids::kMenuCommunication, "communicationMenu", {"connect", "property"});
     addMenu(ids::kMenuScanner, "scannerMenu", {"makeMenuCode", "switchMode"});
     addMenu(ids::kMenuHelp, "helpMenu", {"help", "", "about"});
 }
@@ -281,6 +282,8 @@ void MainWindow::deleteSelection() {
         edit->del();
     } else if (menucode::MenuCodePage* page = currentMenuPage()) {
         page->deleteSelected();
+    } else if (tabs_->currentKind() == PageKind::Log) {
+        log_->deleteSelection();
     }
 }
 

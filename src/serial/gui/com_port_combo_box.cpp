@@ -182,6 +182,17 @@ void ComPortComboBox::setWatching(bool watching) {
     watch_.setWatching(watching);
 }
 
+void ComPortComboBox::rearm() {
+    {
+        std::lock_guard lock(mutex_);
+        const bool watching = watch_.watching();
+        watch_.setWatching(false);
+        watch_.refresh({});
+        watch_.setWatching(watching);
+    }
+    refreshNow();
+}
+
 bool ComPortComboBox::watching() const {
     std::lock_guard lock(mutex_);
     return watch_.watching();

@@ -92,6 +92,10 @@ public:
 
     void setWatching(bool watching);
     bool watching() const;
+    // Forgets the list last seen, so that the next poll reports the chosen port present or
+    // absent even when nothing changed in between: after a connection is lost, a reader that is
+    // back before the next poll is still reported.
+    void rearm();
 
     // The ports shown, in order.
     std::vector<PortDescriptor> ports() const { return shown_; }

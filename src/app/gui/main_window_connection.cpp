@@ -1,0 +1,273 @@
+// The main window's side of talking to a reader: the connection commands and their enabling
+// rules, the code-page and port boxes, submitting to a connected reader, and following a reader
+// that is unplugged and plugged back in.
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include "app/gui/app_strings.h"
+#include "app/gui/main_window.h"
+#include "commands/exchange/command_exchange.h"
+#include "commands/gui/page_tabs.h"
+#include "serial/gui/code_page_combo_box.h"
+#include "serial/gui/com_port_combo_box.h"
+#include "serial/gui/connection_icons.h"
+#include "serial/gui/port_settings_dialog.h"
+#include "serial/gui/reader_connection.h"
+#include "serial/gui/serial_gui_strings.h"
+#include "serial/gui/serial_log_box.h"
+#include "serial/gui/simulated_readers.h"
+#include "ui/gui/report.h"
+#include "ui/gui/text.h"
+
+namespace omni::app {
+namespace {
+
+using commands::PageKind;
+using gui::uiText;
+using State = serial::ReaderConnection::State;
+
+// The enabling rules by command name. Commands not built yet are skipped; a feature that adds
+// a command of one of these names follows its rule without further wiring.
+struct ConnectionRule {
+    const char* name;
+    bool whileDisconnected;  // enabled without a reader
+    bool twoDReaderOnly;     // with a reader: only when it has a 2D engine
+};
+constexpr ConnectionRule kRules[] = {
+    {"makeMenuCode", true, true},
+    {"download", false, false},
+    {"forcedDownload", false, false},
+    {"imageOutputProperty", false, true},
+    {"sendImageForDecodingTest", false, true},
+    {"autoShoot", false, true},
+    {"triggerShootDown", false, true},
+    {"triggerShootUp", false, true},
+    {"triggerShootTwice", false, true},
+};
+
+}  // namespace
+
+void MainWindow::buildConnectionActions() {
+    simulated_ = std::make_unique<serial::SimulatedReaders>();
+    const auto add = [this](const char* name, std::uint32_t textId, std::uint32_t tipId,
+                            QKeySequence key, const QIcon& icon) {
+        auto* a = new QAction(uiText(textId), this);
+        a->setObjectName(QLatin1String(name));
+        a->setShortcut(key);
+        a->setShortcutContext(Qt::WindowShortcut);
+        if (!icon.isNull())
+            a->setIcon(icon);
+        QString tip = tipId ? uiText(tipId) : a->text().remove(QLatin1Char('&'));
+        if (tip.endsWith(QLatin1String("...")))
+            tip.chop(3);
+        a->setIconText(tip);
+        if (!key.isEmpty())
+            tip += QStringLiteral(" (%1)").arg(key.toString(QKeySequence::NativeText));
+        a->setToolTip(tip);
+        addAction(a);
+        return a;
+    };
+    QAction* connection =
+        add("connect", serial::ids::kConnectDisconnect, serial::ids::kToolConnection,
+            QKeySequence(Qt::Key_F2), serial::connectionIcon());
+    connection->setCheckable(true);
+    connect(connection, &QAction::triggered, this, [this] { toggleConnection(); });
+    QAction* property = add("property", serial::ids::kProperty, serial::ids::kToolPortSettings,
+                            QKeySequence(Qt::Key_F3), serial::portSettingsIcon());
+    connect(property, &QAction::triggered, this, &MainWindow::showPortSettings);
+    QAction* wrap = add("wordWrap", serial::ids::kWordWrap, 0, QKeySequence(), QIcon());
+    wrap->setCheckable(true);
+    connect(wrap, &QAction::triggered, this, [this](bool on) { log_->setWrap(on); });
+    QAction* font = add("font", serial::ids::kFont, 0, QKeySequence(), QIcon());
+    connect(font, &QAction::triggered, this, [this] { log_->chooseFont(); });
+}
+
+void MainWindow::buildConnection() {
+    connection_ = std::make_unique<serial::ReaderConnection>(keyPath_, log_->chain(), *simulated_);
+    connect(connection_.get(), &serial::ReaderConnection::stateChanged, this,
+            &MainWindow::applyConnectionState);
+    connect(connection_.get(), &serial::ReaderConnection::connected, this,
+            &MainWindow::onConnected);
+    connect(connection_.get(), &serial::ReaderConnection::connectFailed, this,
+            &MainWindow::onConnectFailed);
+    connect(connection_.get(), &serial::ReaderConnection::connectionLost, this,
+            &MainWindow::onConnectionLost);
+    connect(portBox_, &serial::ComPortComboBox::watchNotification, this,
+            &MainWindow::onWatchNotification);
+
+    busy_ = new QProgressBar(this);
+    busy_->setRange(0, 0);
+    busy_->setMaximumWidth(120);
+    busy_->setMaximumHeight(14);
+    busy_->setTextVisible(false);
+    busy_->hide();
+    statusBar()->addPermanentWidget(busy_);
+    action("wordWrap")->setChecked(log_->wrap());
+    applyConnectionState();
+    // A reader that was connected when the program last closed is reconnected as soon as the
+    // port box finds it: the stored watch flag makes the box report it.
+}
+
+void MainWindow::buildPortBoxes() {
+    codePageBox_ = new serial::CodePageComboBox(characterCodeBand_);
+    characterCodeBand_->addWidget(codePageBox_);
+    serial::SimulatedReaders* simulated = simulated_.get();
+    portBox_ = new serial::ComPortComboBox(
+        keyPath_, [simulated] { return simulated->presentPorts(); }, portBand_);
+    portBand_->addWidget(portBox_);
+    characterCodeBand_->show();
+    portBand_->show();
+}
+
+void MainWindow::closeConnection() {
+    if (portBox_)
+        portBox_->stop();  // its poll thread asks the simulated readers, which go first
+    connection_.reset();
+}
+
+bool MainWindow::connected() const {
+    return connection_ && connection_->isConnected();
+}
+
+QString MainWindow::portName(const PortDescriptor& port) const {
+    if (serial::SimulatedReaders::familyOf(port))
+        return serial::portBoxLabel(port);
+    return QString::fromStdString(port.device);
+}
+
+void MainWindow::toggleConnection() {
+    if (connection_->state() == State::Disconnected) {
+        connectToChosenPort(false);
+    } else {
+        disconnectReader();
+    }
+}
+
+void MainWindow::connectToChosenPort(bool automatic) {
+    const PortDescriptor port = portBox_->selectedPort();
+    if (port.empty()) {
+        applyConnectionState();
+        gui::showMessage(this, QMessageBox::Information, uiText(ids::kProgram),
+                         uiText(serial::ids::kChoosePortFirst));
+        return;
+    }
+    reconnecting_ = automatic;
+    statusBar()->showMessage(uiText(serial::ids::kConnectingTo).arg(portName(port)));
+    connection_->connectTo(port, portName(port));
+}
+
+void MainWindow::disconnectReader() {
+    portBox_->setWatching(false);
+    const bool wasConnected = connected();
+    connection_->disconnectFromReader();
+    if (wasConnected)
+        statusBar()->showMessage(uiText(serial::ids::kDisconnected), 5000);
+    applyConnectionState();
+    setFocus();
+}
+
+void MainWindow::showPortSettings() {
+    const PortDescriptor port = portBox_->selectedPort();
+    if (port.empty()) {
+        gui::showMessage(this, QMessageBox::Information, uiText(ids::kProgram),
+                         uiText(serial::ids::kChoosePortFirst));
+        return;
+    }
+    serial::PortSettingsDialog dialog(keyPath_, port, this);
+    dialog.exec();
+}
+
+void MainWindow::onConnected() {
+    // From now on the port box tells us when this reader goes and comes back.
+    portBox_->setWatching(true);
+    const QString name = portName(connection_->port());
+    if (connection_->identified()) {
+        statusBar()->showMessage(uiText(serial::ids::kConnectedTo)
+                                     .arg(name, QString::fromStdString(connection_->firmware())));
+        if (connection_->twoD() != mode2D_)
+            setMode2D(connection_->twoD());
+    } else {
+        statusBar()->showMessage(uiText(serial::ids::kConnectedUnidentified).arg(name));
+        connection_->logMessage(uiText(serial::ids::kConnectedUnidentified).arg(name));
+    }
+    applyConnectionState();
+}
+
+void MainWindow::onConnectFailed(const QString& message) {
+    statusBar()->clearMessage();
+    applyConnectionState();
+    if (reconnecting_) {
+        // Nobody asked for this attempt: say it in the log rather than in a box.
+        connection_->logMessage(message);
+        return;
+    }
+    gui::showMessage(this, QMessageBox::Warning, uiText(ids::kProgram), message);
+}
+
+void MainWindow::onConnectionLost() {
+    // Lost without being asked: keep watching, so that the reader is reconnected when it returns.
+    portBox_->setWatching(true);
+    portBox_->rearm();
+    const QString name = portName(connection_->port());
+    const QString text = uiText(serial::ids::kUnpluggedWatching).arg(name);
+    connection_->logMessage(text);
+    statusBar()->showMessage(text);
+    applyConnectionState();
+}
+
+void MainWindow::onWatchNotification(bool present) {
+    if (present && connection_->state() == State::Disconnected) {
+        connection_->logMessage(
+            uiText(serial::ids::kBackReconnecting).arg(portName(portBox_->selectedPort())));
+        connectToChosenPort(true);
+    } else if (!present && connected()) {
+        connection_->disconnectFromReader();
+        onConnectionLost();
+    }
+}
+
+void MainWindow::setActionEnabled(const char* name, bool enabled) {
+    if (QAction* a = action(name))
+        a->setEnabled(enabled);
+}
+
+void MainWindow::applyConnectionState() {
+    const State state = connection_ ? connection_->state() : State::Disconnected;
+    const bool isConnected = state == State::Connected;
+    const bool busy = state == State::Connecting;
+    // A reader that did not identify itself is taken for one of the current mode.
+    const bool twoDReader =
+        connection_ && connection_->identified() ? connection_->twoD() : mode2D_;
+
+    action("connect")->setChecked(isConnected || busy);
+    setActionEnabled("property", !isConnected && !busy);
+    setActionEnabled("switchMode", !isConnected && !busy);
+    for (const ConnectionRule& rule : kRules) {
+        setActionEnabled(
+            rule.name, isConnected ? (!rule.twoDReaderOnly || twoDReader) : rule.whileDisconnected);
+    }
+    if (portBox_)
+        portBox_->setEnabled(!isConnected && !busy);
+    if (busy_)
+        busy_->setVisible(busy);
+    if (busy && !QApplication::overrideCursor()) {
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+    } else if (!busy && QApplication::overrideCursor()) {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+bool MainWindow::sendToReader(const PageItem& item, bool typed) {
+    if (!connected() || tabs_->currentKind() == PageKind::MenuCode)
+        return false;
+    const SubmitDecision decision = decideSubmit(item, {true, false, mode2D_, typed});
+    if (decision.action == SubmitAction::Send)
+        guarded([&] { connection_->send(item.bytes); });
+    return true;
+}
+
+}  // namespace omni::app
