@@ -79,6 +79,12 @@ MainWindow::MainWindow(std::string keyPath, QWidget* parent)
     dialogs::DialogHost host;
     host.hasCurrentPage = [] { return true; };  // the log page is always there
     host.apply = [this](const std::string& text) { selector_->addResolved(text); };
+    host.readerModel = [this]() -> std::string {
+        return connection_ && connection_->isConnected() ? connection_->model() : std::string();
+    };
+    host.openPort = [this]() -> OutputStream<char>* {
+        return connection_ && connection_->isConnected() ? &connection_->serialPort() : nullptr;
+    };
     dialogs_ = std::make_unique<dialogs::QtEntryDialogs>(this, std::move(host));
     buildActions();
     buildCentre();

@@ -83,6 +83,7 @@ void ReaderConnection::connectTo(const PortDescriptor& port, const QString& labe
     target_ = port;
     label_ = label;
     firmware_.clear();
+    model_.clear();
     PortDescriptor device = port;
     if (const auto family = SimulatedReaders::familyOf(port)) {
         try {
@@ -104,6 +105,7 @@ void ReaderConnection::connectTo(const PortDescriptor& port, const QString& labe
             try {
                 ModuleHandle module = openModule(port_.moduleHandle());
                 firmware_ = module.identity().firmware;
+                model_ = module.identity().model;
                 module_ = std::move(module);
             } catch (const KesException& e) {
                 // A reader that keeps quiet or names no engine we know is still a reader;

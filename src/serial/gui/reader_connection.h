@@ -66,6 +66,8 @@ public:
     // What identification found; empty firmware when the reader did not identify itself.
     const std::string& firmware() const { return firmware_; }
     bool identified() const { return !firmware_.empty(); }
+    // The model text the reader gave ("KVT", ...), empty when it named none.
+    const std::string& model() const { return model_; }
     bool twoD() const { return twoD_; }
     const PortDescriptor& port() const { return target_; }
     const QString& label() const { return label_; }
@@ -113,6 +115,7 @@ private:
     PortDescriptor target_;
     QString label_;
     std::string firmware_;
+    std::string model_;
     bool twoD_ = true;
 };
 
