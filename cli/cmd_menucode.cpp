@@ -3,6 +3,7 @@
 // Builds a menu-code page from catalog entries and typed commands, in the order given, and writes
 // it as FILE's extension says: .png, .svg, .pdf (the printed page) or .emf (the metafile).
 #include <QGuiApplication>
+#include <QString>
 #include <charconv>
 #include <cstdlib>
 #include <iostream>
@@ -32,6 +33,21 @@ struct Source {
     std::string text;
     std::optional<int> value;
 };
+
+// Qt reports on standard error when the environment names no usable runtime directory (a plain
+// terminal, a CI job, a container) and it falls back to one of its own. That is expected for a
+// headless tool and says nothing about the page, so only those notices are dropped.
+QtMessageHandler previousHandler = nullptr;
+
+void quietRuntimeDirNotice(QtMsgType type, const QMessageLogContext& context,
+                           const QString& message) {
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths: ")) &&
+        (message.contains(QLatin1String("XDG_RUNTIME_DIR")) ||
+         message.contains(QLatin1String("runtime directory"))))
+        return;
+    if (previousHandler)
+        previousHandler(type, context, message);
+}
 
 int failWith(std::u16string_view message) {
     return omni::cli::fail(omni::res::toUtf8(message));
@@ -197,6 +213,7 @@ int runMenucode(const omni::cli::Args& args) {
         !std::getenv("WAYLAND_DISPLAY")) {
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
     }
+    previousHandler = qInstallMessageHandler(quietRuntimeDirNotice);
     static int argc = 1;
     static char name[] = "omnisetup-cli";
     static char* argv[] = {name, nullptr};
