@@ -17,7 +17,8 @@ namespace omni {
 namespace {
 
 std::filesystem::path configHome() {
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/') return xdg;
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/')
+        return xdg;
     if (const char* home = std::getenv("HOME"); home && *home) {
         return std::filesystem::path(home) / ".config";
     }
@@ -42,8 +43,15 @@ std::string fileNameOf(std::string_view valueName) {
     return name.empty() ? std::string("%00") : name;
 }
 
-std::u16string contextOf(const char* operation, const std::filesystem::path& path) {
-    return res::fromUtf8(std::string(operation) + " " + path.string());
+constexpr std::uint32_t kIdCannotCreateFolder = 25010;  // "Cannot create the settings folder %1"
+constexpr std::uint32_t kIdCannotWriteSetting = 25011;  // "Cannot write the setting %1"
+
+// The message `id` in the user's language with the path in place of "%1".
+std::u16string contextOf(std::uint32_t id, const std::filesystem::path& path) {
+    std::u16string text(res::loadString(id));
+    if (auto at = text.find(u"%1"); at != std::u16string::npos)
+        text.replace(at, 2, res::fromUtf8(path.string()));
+    return text;
 }
 
 std::filesystem::path ensureFolder(std::string_view keyPath) {
@@ -52,7 +60,7 @@ std::filesystem::path ensureFolder(std::string_view keyPath) {
     std::filesystem::create_directories(folder, error);
     if (error || !std::filesystem::is_directory(folder)) {
         throw SystemException(error ? error.value() : ENOTDIR,
-                              contextOf("Cannot create the settings folder", folder));
+                              contextOf(kIdCannotCreateFolder, folder));
     }
     return folder;
 }
@@ -62,7 +70,8 @@ bool writeAll(int fd, const void* data, std::size_t size) {
     while (size > 0) {
         ssize_t n = ::write(fd, p, size);
         if (n < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             return false;
         }
         p += n;
@@ -75,11 +84,14 @@ bool writeAll(int fd, const void* data, std::size_t size) {
 
 std::filesystem::path settingsFolder(std::string_view keyPath) {
     std::string relative(keyPath);
-    if (relative.rfind(kSettingsKeyPrefix.substr(0, 9), 0) == 0) relative.erase(0, 9);  // "Software\\"
+    if (relative.rfind(kSettingsKeyPrefix.substr(0, 9), 0) == 0)
+        relative.erase(0, 9);  // "Software\\"
     for (char& c : relative) {
-        if (c == '\\') c = '/';
+        if (c == '\\')
+            c = '/';
     }
-    while (!relative.empty() && relative.front() == '/') relative.erase(0, 1);
+    while (!relative.empty() && relative.front() == '/')
+        relative.erase(0, 1);
     return configHome() / relative;
 }
 
@@ -92,17 +104,18 @@ void writeSetting(std::string_view keyPath, std::string_view valueName, const vo
         folder / (".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(serial++) + "-" +
                   fileNameOf(valueName));
     int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0) throw SystemException(errno, contextOf("Cannot write the setting", target));
+    if (fd < 0)
+        throw SystemException(errno, contextOf(kIdCannotWriteSetting, target));
     if (!writeAll(fd, data, size) || ::fsync(fd) != 0) {
         int error = errno;
         ::close(fd);
         ::unlink(temporary.c_str());
-        throw SystemException(error, contextOf("Cannot write the setting", target));
+        throw SystemException(error, contextOf(kIdCannotWriteSetting, target));
     }
     if (::close(fd) != 0 || ::rename(temporary.c_str(), target.c_str()) != 0) {
         int error = errno;
         ::unlink(temporary.c_str());
-        throw SystemException(error, contextOf("Cannot write the setting", target));
+        throw SystemException(error, contextOf(kIdCannotWriteSetting, target));
     }
 }
 
@@ -111,7 +124,8 @@ bool readSetting(std::string_view keyPath, std::string_view valueName, void* dat
     std::filesystem::path folder = ensureFolder(keyPath);
     std::filesystem::path path = folder / fileNameOf(valueName);
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
+    if (fd < 0)
+        return false;
     struct stat info {};
     bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
               static_cast<std::size_t>(info.st_size) == size;
@@ -120,12 +134,15 @@ bool readSetting(std::string_view keyPath, std::string_view valueName, void* dat
         std::size_t got = 0;
         while (got < size) {
             ssize_t n = ::read(fd, buffer.data() + got, size - got);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) break;
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
             got += static_cast<std::size_t>(n);
         }
         ok = got == size;
-        if (ok && size > 0) std::memcpy(data, buffer.data(), size);
+        if (ok && size > 0)
+            std::memcpy(data, buffer.data(), size);
     }
     ::close(fd);
     return ok;
