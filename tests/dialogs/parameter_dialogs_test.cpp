@@ -440,6 +440,9 @@ void ParameterDialogsTest::screenshots() {
     }
     NumberInputDialog byteNumber(kByte);
     test::saveScreenshot(byteNumber, QStringLiteral("number-input-byte"));
+    BuzzerDialog buzzerStart("[BAS", true);
+    buzzerStart.setApplyHandler([](const std::string&) {}, true);
+    test::saveScreenshot(buzzerStart, QStringLiteral("buzzer-2d-start"));
     BuzzerDialog buzzer2D("[BAS", true);
     buzzer2D.setApplyHandler([](const std::string&) {}, true);
     buzzer2D.goodRead().button(1)->click();
