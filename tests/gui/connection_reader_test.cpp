@@ -220,6 +220,20 @@ void ConnectionReaderTest::openFailuresSayWhatToDo() {
     QVERIFY2(text.contains(QStringLiteral("not a serial port")), qPrintable(text));
     QVERIFY(!rig.connection.serialPort().isOpen());
 
+    // A device that answers, but not as any reader: the attempt fails and the port is let go.
+    omni::sim::SimulatedReader other;
+    other.setVersionReply("OK\r");
+    other.start();
+    const QString path = QString::fromStdString(other.devicePath());
+    rig.connection.connectTo({omni::PortKind::Serial, other.devicePath()}, path);
+    QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 1, 10000);
+    text = failed.takeFirst().at(0).toString();
+    QVERIFY2(text.contains(path) && text.contains(QStringLiteral("not as a reader")),
+             qPrintable(text));
+    QCOMPARE(rig.connection.state(), State::Disconnected);
+    QVERIFY(!rig.connection.serialPort().isOpen());
+    QVERIFY(!rig.connection.identified());
+
     // What the system says when the device is held by another program or not ours to open.
     const QString port = QStringLiteral("/dev/ttyUSB0");
     text = omni::serial::openFailureMessage(port, omni::SystemException(EACCES));

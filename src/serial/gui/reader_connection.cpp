@@ -33,6 +33,10 @@ bool isOneDimensionalVersion(std::string_view version) {
 }
 
 QString openFailureMessage(const QString& port, const Exception& error) {
+    if (const auto* kes = dynamic_cast<const KesException*>(&error);
+        kes && kes->state() == KES_STATE_CREATE_HANDLE_FAILURE) {
+        return gui::uiText(ids::kNotAReader).arg(port);
+    }
     if (const auto* system = dynamic_cast<const SystemException*>(&error)) {
         switch (system->errorCode()) {
             case ENOENT:
@@ -99,18 +103,24 @@ void ReaderConnection::connectTo(const PortDescriptor& port, const QString& labe
     const std::uint64_t generation = ++generation_;
     setState(State::Connecting);
     worker_ = std::thread([this, device, generation] {
+        // The texts travel to the user-interface thread with the result; the members are only
+        // written there, so reading them while an attempt runs is safe.
         QString error;
+        std::string firmware;
+        std::string model;
         try {
             port_.open(device, keyPath_);
             try {
                 ModuleHandle module = openModule(port_.moduleHandle());
-                firmware_ = module.identity().firmware;
-                model_ = module.identity().model;
+                firmware = module.identity().firmware;
+                model = module.identity().model;
                 module_ = std::move(module);
             } catch (const KesException& e) {
-                // A reader that keeps quiet or names no engine we know is still a reader;
-                // only a cancelled attempt or a failing link ends here.
-                if (e.state() == KES_STATE_CANCELED || abandoned_)
+                // A reader that stalls in the middle of its answer is still a reader (a failing
+                // link shows itself as soon as receiving starts). An answer that fits no engine
+                // means another device is on the port, and a cancel ends the attempt.
+                if (e.state() == KES_STATE_CANCELED ||
+                    e.state() == KES_STATE_CREATE_HANDLE_FAILURE || abandoned_)
                     throw;
             }
         } catch (const Exception& e) {
@@ -124,16 +134,22 @@ void ReaderConnection::connectTo(const PortDescriptor& port, const QString& labe
             }
         }
         QMetaObject::invokeMethod(
-            this, [this, generation, error] { finishConnect(generation, error); },
+            this,
+            [this, generation, error, firmware = std::move(firmware), model = std::move(model)] {
+                finishConnect(generation, error, firmware, model);
+            },
             Qt::QueuedConnection);
     });
 }
 
-void ReaderConnection::finishConnect(std::uint64_t generation, const QString& error) {
+void ReaderConnection::finishConnect(std::uint64_t generation, const QString& error,
+                                     const std::string& firmware, const std::string& model) {
     if (worker_.joinable())
         worker_.join();
     if (generation != generation_)
         return;
+    firmware_ = firmware;
+    model_ = model;
     if (abandoned_) {
         closeLink();
         setState(State::Disconnected);

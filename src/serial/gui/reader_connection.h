@@ -8,9 +8,9 @@
 // (the reader unplugged, the simulator hung up) ends in connectionLost() and the disconnected
 // state, never in a crash.
 //
-// A reader that gives no version text (it keeps quiet, sits in its boot loader, or names no
-// engine we know) stays connected: commands go straight to the port with the same framing, and
-// the family is left as it was.
+// A reader that gives no version text (it keeps quiet or sits in its boot loader) stays
+// connected: commands go straight to the port with the same framing, and the family is left as
+// it was. A device whose answer fits no engine is not taken for a reader: the attempt fails.
 //
 // Threads: every public function belongs to the user-interface thread; the signals are emitted
 // there.
@@ -97,7 +97,8 @@ signals:
 
 private:
     struct Attempt;
-    void finishConnect(std::uint64_t generation, const QString& error);
+    void finishConnect(std::uint64_t generation, const QString& error, const std::string& firmware,
+                       const std::string& model);
     void onReceiveError(std::uint64_t generation, const QString& reason);
     void closeLink();
     void setState(State state);

@@ -46,6 +46,7 @@ inline constexpr std::uint32_t kSimulatorFailed = 20540;
 inline constexpr std::uint32_t kConnecting = 20541;
 inline constexpr std::uint32_t kCannotPrint = 20542;
 inline constexpr std::uint32_t kConnectionLost = 20543;
+inline constexpr std::uint32_t kNotAReader = 20544;
 
 // port.tsv
 inline constexpr std::uint32_t kCannotOpen = 23510;
