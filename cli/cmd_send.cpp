@@ -4,9 +4,9 @@
 // line ends) exactly as the log shows it.
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <iostream>
 #include <mutex>
-#include <optional>
 #include <thread>
 
 #include "commands/exchange/command_exchange.h"
@@ -108,13 +108,32 @@ int runSend(const Args& args) {
     BufferedDeSynchronizedEditBoxOutputStream<8192> log;
     log.setSink(&text);
     ReplyCollector replies(log);
+    // A failure of the link on the receive thread is reported here, after what the reader said
+    // before it went has been printed.
     std::mutex failureMutex;
-    std::optional<int> failureCode;
+    std::function<int()> failure;
     port.setErrorReporter([&](const Exception& e) {
         std::lock_guard lock(failureMutex);
-        if (!failureCode)
-            failureCode = failLink(e, device);
+        if (failure)
+            return;
+        if (const auto* system = dynamic_cast<const SystemException*>(&e)) {
+            failure = [&device, error = system->errorCode()] {
+                return failLink(SystemException(error), device);
+            };
+        } else if (const auto* kes = dynamic_cast<const KesException*>(&e)) {
+            failure = [&device, state = kes->state()] {
+                return failLink(KesException(state), device);
+            };
+        } else {
+            failure = [text = std::string(e.what())] { return fail(text); };
+        }
     });
+    const auto printReply = [&] {
+        log.endOfLine();
+        log.drain();
+        log.setSink(nullptr);
+        std::cout << res::toUtf8(text.text()) << std::flush;
+    };
     port.startReceiving(&replies);
 
     CommandExchange exchange(port);
@@ -130,10 +149,16 @@ int runSend(const Args& args) {
     auto started = Clock::now();
     for (;;) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::function<int()> failed;
         {
             std::lock_guard lock(failureMutex);
-            if (failureCode)
-                return *failureCode;
+            failed = failure;
+        }
+        if (failed) {
+            port.stop();
+            if (replies.received() != 0)
+                printReply();
+            return failed();
         }
         auto now = Clock::now();
         if (now - replies.last() >= std::chrono::milliseconds(quietMs))
@@ -148,10 +173,7 @@ int runSend(const Args& args) {
     }
     if (replies.received() == 0)
         return fail(message(kIdNoAnswer, {device}), 3);
-    log.endOfLine();
-    log.drain();
-    log.setSink(nullptr);
-    std::cout << res::toUtf8(text.text()) << std::flush;
+    printReply();
     return 0;
 }
 

@@ -67,6 +67,11 @@ inline int failLink(const Exception& error, const std::string& device) {
             return fail(message(kIdNoAnswer, {device}));
         if (kes->state() == KES_STATE_CREATE_HANDLE_FAILURE)
             return fail(message(kIdUnknownEngine));
+        // The module library's view of a device that went away while it was reading.
+        if (kes->state() == KES_STATE_COMMUNICATION_FAILURE ||
+            kes->state() == KES_STATE_SERIAL_PORT_IS_CLOSED) {
+            return fail(message(kIdLost, {device, std::generic_category().message(EIO)}));
+        }
     }
     return fail(error.what());
 }

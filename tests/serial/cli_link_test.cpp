@@ -86,6 +86,15 @@ TEST_F(Cli, FailuresEndWithOneLineAndANonZeroCode) {
     EXPECT_NE(lost.code, 0);
     EXPECT_NE(lost.out.find("Lost the connection"), std::string::npos) << lost.out;
 
+    // Gone while the engine is being identified.
+    sim::SimulatedReader vanishing;
+    vanishing.hangUpAfter(1);
+    vanishing.start();
+    CliRun gone = runCli("identify --port " + vanishing.devicePath());
+    EXPECT_NE(gone.code, 0);
+    EXPECT_NE(gone.out.find("Lost the connection"), std::string::npos) << gone.out;
+    EXPECT_EQ(gone.out.find('\n'), gone.out.size() - 1);
+
     CliRun missing = runCli("identify --port /dev/omni-no-such-port");
     EXPECT_NE(missing.code, 0);
     EXPECT_NE(missing.out.find("Cannot open the port /dev/omni-no-such-port"), std::string::npos);
