@@ -22,8 +22,13 @@
 
 namespace omni {
 
-// Our USB vendor id and the product ids of the readers.
-inline constexpr std::uint16_t kReaderVendorId = 0x1E5A;
+// Our USB vendor id (set by the build, OMNI_READER_VENDOR_ID) and the product ids of the readers.
+#ifndef OMNI_READER_VENDOR_ID
+#define OMNI_READER_VENDOR_ID 0x1E5A
+#endif
+static_assert(OMNI_READER_VENDOR_ID >= 0 && OMNI_READER_VENDOR_ID <= 0xFFFF,
+              "a USB vendor id has 16 bits");
+inline constexpr std::uint16_t kReaderVendorId = OMNI_READER_VENDOR_ID;
 inline constexpr std::uint16_t kProductReader2D = 0xA002;
 inline constexpr std::uint16_t kProductReader1D = 0x0009;
 // Readers in keyboard mode: counted, never listed as ports.
