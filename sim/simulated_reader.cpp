@@ -190,6 +190,7 @@ std::string SimulatedReader::received() const {
 }
 
 void SimulatedReader::clearTranscript() {
+    std::lock_guard taking(takeMutex_);
     std::lock_guard lock(mutex_);
     transcript_.clear();
     received_.clear();
@@ -227,6 +228,7 @@ void SimulatedReader::loop() {
 }
 
 void SimulatedReader::take(const char* data, std::size_t count) {
+    std::lock_guard taking(takeMutex_);
     std::vector<std::string> complete;
     {
         std::lock_guard lock(mutex_);

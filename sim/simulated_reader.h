@@ -115,6 +115,9 @@ private:
     std::atomic<bool> hungUp_{false};
     std::atomic<std::size_t> hangUpAfter_{0};
 
+    // Held while a block of received bytes is taken and its commands answered, so that
+    // clearTranscript() never lands between an answer and its count.
+    std::mutex takeMutex_;
     mutable std::mutex mutex_;  // guards everything below and writes to the master
     mutable std::condition_variable commandArrived_;
     std::vector<std::unique_ptr<Responder>> responders_;
