@@ -22,6 +22,7 @@
 #include "serial/gui/simulated_readers.h"
 #include "sim/simulated_reader.h"
 #include "ui/gui/report.h"
+#include "window_helpers.h"
 
 using omni::app::MainWindow;
 using omni::commands::PageKind;
@@ -30,18 +31,11 @@ using omni::serial::SimulatedReaders;
 
 namespace {
 
-// A settings key of its own, emptied first so that no earlier run's records are read.
 std::string keyFor(const char* name) {
-    std::string key = std::string("Software\\Kestrel\\ConnectTest-") + name;
-    std::filesystem::remove_all(omni::settingsFolder(key));
-    return key;
+    return omni::test::freshKey("ConnectTest", name);
 }
 
-void pick(MainWindow& window, const char* path) {
-    const omni::EntryPath found = omni::findEntryByPath(path, window.mode2D());
-    QVERIFY(window.selector()->select(found.group, found.entry));
-    window.selector()->pickSelected();
-}
+using omni::test::pick;
 
 bool waitConnected(MainWindow& window, bool connected = true, int ms = 15000) {
     return QTest::qWaitFor(

@@ -38,6 +38,7 @@
 #include "ui/gui/pane_splitter.h"
 #include "ui/gui/report.h"
 #include "ui/gui/text.h"
+#include "window_helpers.h"
 
 using omni::MenuQRCodeImageWithHistory;
 using omni::app::MainWindow;
@@ -45,19 +46,11 @@ using omni::commands::PageKind;
 
 namespace {
 
-// A settings key of its own, emptied first so that no earlier run's records are read.
 std::string keyFor(const char* name) {
-    std::string key = std::string("Software\\Kestrel\\GuiTest-") + name;
-    std::filesystem::remove_all(omni::settingsFolder(key));
-    return key;
+    return omni::test::freshKey("GuiTest", name);
 }
 
-// Picks an entry by its English caption path, as the operator would by double-clicking it.
-void pick(MainWindow& window, const char* path) {
-    const omni::EntryPath found = omni::findEntryByPath(path, window.mode2D());
-    QVERIFY(window.selector()->select(found.group, found.entry));
-    window.selector()->pickSelected();
-}
+using omni::test::pick;
 
 QStringList rows(const omni::menucode::MenuCodePage* page, int column) {
     QStringList texts;

@@ -1,0 +1,30 @@
+// Helpers shared by the main-window tests.
+#pragma once
+
+#include <QtTest/QtTest>
+
+#include <filesystem>
+#include <string>
+
+#include "app/gui/main_window.h"
+#include "app/settings_store.h"
+#include "commands/selector_model.h"
+
+namespace omni::test {
+
+// A settings key of its own under `prefix`, emptied first so that no earlier run's records are
+// read.
+inline std::string freshKey(const char* prefix, const char* name) {
+    std::string key = std::string("Software\\Kestrel\\") + prefix + "-" + name;
+    std::filesystem::remove_all(omni::settingsFolder(key));
+    return key;
+}
+
+// Picks an entry by its English caption path, as the operator would by double-clicking it.
+inline void pick(omni::app::MainWindow& window, const char* path) {
+    const omni::EntryPath found = omni::findEntryByPath(path, window.mode2D());
+    QVERIFY(window.selector()->select(found.group, found.entry));
+    window.selector()->pickSelected();
+}
+
+}  // namespace omni::test
