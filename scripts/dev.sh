@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 PACKAGES=(
-    build-essential cmake ninja-build pkg-config
+    build-essential cmake ninja-build pkg-config ccache
     qt6-base-dev qt6-svg-dev qt6-connectivity-dev qt6-l10n-tools qt6-qpa-plugins qt6-translations-l10n
     libgtest-dev libgmock-dev libbenchmark-dev
     libzxing-dev libqrencode-dev libjpeg62-turbo-dev

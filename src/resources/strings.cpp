@@ -129,4 +129,46 @@ std::u16string fromUtf8(std::string_view text) {
     return out;
 }
 
+namespace {
+
+// Fills %1..%9 of `pattern` from `args`; shared by both character widths.
+template <typename Char, typename View>
+std::basic_string<Char> fillPlaceholders(std::basic_string_view<Char> pattern,
+                                         std::initializer_list<View> args) {
+    std::basic_string<Char> out;
+    out.reserve(pattern.size());
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        Char c = pattern[i];
+        if (c == Char('%') && i + 1 < pattern.size()) {
+            Char next = pattern[i + 1];
+            if (next == Char('%')) {
+                out += c;
+                ++i;
+                continue;
+            }
+            if (next >= Char('1') && next <= Char('9')) {
+                auto index = static_cast<std::size_t>(next - Char('1'));
+                if (index < args.size()) {
+                    out += *(args.begin() + index);
+                    ++i;
+                    continue;
+                }
+            }
+        }
+        out += c;
+    }
+    return out;
+}
+
+}  // namespace
+
+std::u16string format(std::uint32_t id, std::initializer_list<std::u16string_view> args) {
+    return fillPlaceholders<char16_t>(loadString(id), args);
+}
+
+std::string formatUtf8(std::uint32_t id, std::initializer_list<std::string_view> args) {
+    std::string pattern = loadStringUtf8(id);
+    return fillPlaceholders<char>(std::string_view(pattern), args);
+}
+
 }  // namespace omni::res

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,11 @@ bool hasString(std::uint32_t id);
 
 // UTF-8 form of loadString, for the command-line tool and logs.
 std::string loadStringUtf8(std::uint32_t id);
+
+// The text of string `id` with %1 to %9 replaced by args[0] to args[8] ("%%" is a percent sign;
+// a placeholder without an argument is left as it stands).
+std::u16string format(std::uint32_t id, std::initializer_list<std::u16string_view> args);
+std::string formatUtf8(std::uint32_t id, std::initializer_list<std::string_view> args);
 
 // UTF-16 <-> UTF-8 helpers shared by the core libraries (invalid input becomes U+FFFD).
 std::string toUtf8(std::u16string_view text);

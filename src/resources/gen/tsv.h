@@ -1,9 +1,12 @@
-// Reader for the string-table files: one row per line, "id<TAB>English<TAB>Japanese".
+// Reader for the string-table files: one row per line, "id<TAB>name<TAB>English<TAB>Japanese".
+// The name is a C++ identifier that the generated header gives the id under, or "-" for a row
+// that code never names (catalog captions are found by their text).
 // Blank lines and lines starting with '#' are skipped. Inside a text, \n, \r, \t and \\ stand for
 // a line feed, a carriage return, a tab and a backslash. An empty Japanese text falls back to the
 // English one at run time. Used by the build-time generators only.
 #pragma once
 
+#include <cctype>
 #include <cstdint>
 #include <fstream>
 #include <stdexcept>
@@ -14,6 +17,7 @@ namespace omni::gen {
 
 struct StringRow {
     std::uint32_t id = 0;
+    std::string name;      // identifier, or empty for "-"
     std::string english;   // UTF-8, escapes resolved
     std::string japanese;  // UTF-8, escapes resolved; may be empty
     std::string file;
@@ -39,6 +43,13 @@ inline std::string unescape(const std::string& text) {
     return out;
 }
 
+inline bool isIdentifier(const std::string& name) {
+    if (name.empty() || std::isdigit(static_cast<unsigned char>(name[0]))) return false;
+    for (unsigned char c : name)
+        if (!std::isalnum(c) && c != '_') return false;
+    return true;
+}
+
 inline std::vector<StringRow> readStringFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw std::runtime_error("cannot open " + path);
@@ -49,21 +60,28 @@ inline std::vector<StringRow> readStringFile(const std::string& path) {
         ++number;
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty() || line[0] == '#') continue;
+        auto where = path + ":" + std::to_string(number) + ": ";
         auto tab1 = line.find('\t');
-        if (tab1 == std::string::npos)
-            throw std::runtime_error(path + ":" + std::to_string(number) + ": expected id<TAB>text");
-        auto tab2 = line.find('\t', tab1 + 1);
+        auto tab2 = tab1 == std::string::npos ? tab1 : line.find('\t', tab1 + 1);
+        if (tab2 == std::string::npos)
+            throw std::runtime_error(where + "expected id<TAB>name<TAB>English<TAB>Japanese");
+        auto tab3 = line.find('\t', tab2 + 1);
         StringRow row;
         row.file = path;
         row.line = number;
         try {
             row.id = static_cast<std::uint32_t>(std::stoul(line.substr(0, tab1)));
         } catch (const std::exception&) {
-            throw std::runtime_error(path + ":" + std::to_string(number) + ": bad id");
+            throw std::runtime_error(where + "bad id");
         }
-        row.english = unescape(line.substr(tab1 + 1, tab2 == std::string::npos ? std::string::npos
-                                                                                 : tab2 - tab1 - 1));
-        if (tab2 != std::string::npos) row.japanese = unescape(line.substr(tab2 + 1));
+        row.name = line.substr(tab1 + 1, tab2 - tab1 - 1);
+        if (row.name == "-")
+            row.name.clear();
+        else if (!isIdentifier(row.name))
+            throw std::runtime_error(where + "the name \"" + row.name + "\" is not an identifier");
+        row.english = unescape(line.substr(tab2 + 1, tab3 == std::string::npos ? std::string::npos
+                                                                                 : tab3 - tab2 - 1));
+        if (tab3 != std::string::npos) row.japanese = unescape(line.substr(tab3 + 1));
         rows.push_back(std::move(row));
     }
     return rows;
