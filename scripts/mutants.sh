@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Mutation check of the test suite: applies each patch of tests/mutants/ in turn (a small,
+# plausible bug), rebuilds incrementally, runs the tests the patch names with a time limit, and
+# reverts. A mutant is killed when a test fails or times out; it survives when they all pass.
+#
+#   scripts/mutants.sh [PATTERN]     run the patches whose file name contains PATTERN (default all)
+#
+# Each patch starts with header lines before its diff:
+#   # Mutant: what the bug is
+#   # Tests: a ctest -R regular expression for the tests that must catch it
+# Uses the default preset's build folder; the work tree must have no uncommitted changes to the
+# files a patch touches. Exit status 0 when every mutant was killed, 1 otherwise.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+
+BUILD=build
+PER_TEST_LIMIT=${MUTANT_TEST_TIMEOUT:-120}
+pattern="${1:-}"
+current=""
+
+revert() {
+    if [ -n "$current" ]; then
+        git apply -R "$current" 2>/dev/null
+        current=""
+    fi
+}
+trap 'revert; exit 130' INT TERM
+trap revert EXIT
+
+[ -d "$BUILD" ] || cmake --preset default >/dev/null
+cmake --build "$BUILD" -j "$(nproc)" >/dev/null || { echo "the unmutated tree does not build" >&2; exit 2; }
+
+killed=0
+survived=0
+invalid=0
+start=$(date +%s)
+for patch in tests/mutants/*.patch; do
+    case "$patch" in *"$pattern"*) ;; *) continue ;; esac
+    name=$(basename "$patch" .patch)
+    what=$(sed -n 's/^# Mutant: //p' "$patch" | head -1)
+    tests=$(sed -n 's/^# Tests: //p' "$patch" | head -1)
+    if [ -z "$tests" ] || ! git apply --check "$patch" 2>/dev/null; then
+        echo "INVALID   $name (no Tests line, or the patch no longer applies)"
+        invalid=$((invalid + 1))
+        continue
+    fi
+    git apply "$patch" && current="$patch"
+    if ! cmake --build "$BUILD" -j "$(nproc)" >/tmp/mutant-build.log 2>&1; then
+        echo "INVALID   $name (does not build: a mutant must compile)"
+        invalid=$((invalid + 1))
+        revert
+        continue
+    fi
+    if ctest --test-dir "$BUILD" -R "$tests" --timeout "$PER_TEST_LIMIT" -j "$(nproc)" \
+        >/tmp/mutant-test.log 2>&1; then
+        echo "SURVIVED  $name: $what"
+        survived=$((survived + 1))
+    else
+        failed=$(grep -E '^\s+[0-9]+ - ' /tmp/mutant-test.log | sed 's/^ *[0-9]* - //; s/ (.*//' | paste -sd, -)
+        echo "killed    $name by ${failed:-a failing test}"
+        killed=$((killed + 1))
+    fi
+    revert
+done
+# Leave the build matching the unmutated tree.
+cmake --build "$BUILD" -j "$(nproc)" >/dev/null
+
+total=$((killed + survived))
+elapsed=$(( $(date +%s) - start ))
+echo "score: $killed of $total killed, $survived survived, $invalid invalid, in ${elapsed}s"
+[ "$survived" -eq 0 ] && [ "$invalid" -eq 0 ]
