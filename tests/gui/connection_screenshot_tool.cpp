@@ -10,6 +10,7 @@
 #include "commands/gui/command_selector.h"
 #include "commands/gui/page_tabs.h"
 #include "commands/selector_model.h"
+#include "foundation/exception.h"
 #include "resources/strings.h"
 #include "serial/gui/code_page_combo_box.h"
 #include "serial/gui/com_port_combo_box.h"
@@ -17,7 +18,6 @@
 #include "serial/gui/serial_log_box.h"
 #include "serial/gui/simulated_readers.h"
 #include "sim/simulated_reader.h"
-#include "ui/exception.h"
 
 namespace {
 
@@ -76,7 +76,7 @@ int main(int argc, char** argv) {
         QTest::qWait(400);
         window.grab().save(QString::fromLocal8Bit(argv[1]));
         window.action("connect")->trigger();
-    } catch (const omni::Exception& error) {
+    } catch (const omni::foundation::Exception& error) {
         qWarning("%s", error.what());
         return 1;
     }

@@ -9,11 +9,11 @@
 #include <QTest>
 
 #include "app/gui/main_window.h"
-#include "app/settings_store.h"
 #include "commands/gui/command_box.h"
 #include "commands/gui/command_selector.h"
 #include "commands/gui/page_tabs.h"
 #include "commands/selector_model.h"
+#include "foundation/settings_store.h"
 #include "menucode/menu_qr_code_image.h"
 #include "serial/gui/code_page_combo_box.h"
 #include "serial/gui/com_port_combo_box.h"

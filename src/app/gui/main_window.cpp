@@ -11,11 +11,12 @@
 #include <QVBoxLayout>
 
 #include "app/gui/app_strings.h"
-#include "app/settings_store.h"
+#include "app/gui/entry_dialogs.h"
 #include "commands/gui/command_box.h"
 #include "commands/gui/command_selector.h"
-#include "commands/gui/dialogs/qt_entry_dialogs.h"
 #include "commands/gui/page_tabs.h"
+#include "foundation/exception.h"
+#include "foundation/settings_store.h"
 #include "menucode/gui/c39_menu_view.h"
 #include "menucode/gui/menu_code_page.h"
 #include "menucode/gui/qr_menu_view.h"
@@ -25,7 +26,6 @@
 #include "serial/gui/reader_connection.h"
 #include "serial/gui/serial_log_box.h"
 #include "serial/gui/simulated_readers.h"
-#include "ui/exception.h"
 #include "ui/gui/icons.h"
 #include "ui/gui/pane_splitter.h"
 #include "ui/gui/report.h"
@@ -58,14 +58,14 @@ QToolBar* makeBand(QMainWindow* window, const QString& label, const char* name) 
 void MainWindow::guarded(const std::function<void()>& command) {
     try {
         command();
-    } catch (const Exception& error) {
+    } catch (const foundation::Exception& error) {
         gui::reportException(this, error);
     }
 }
 
 MainWindow::MainWindow(std::string keyPath, QWidget* parent)
     : QMainWindow(parent),
-      keyPath_(keyPath.empty() ? std::string(kProgramSettingsKey) : std::move(keyPath)),
+      keyPath_(keyPath.empty() ? std::string(foundation::kProgramSettingsKey) : std::move(keyPath)),
       printer_(QPrinter::HighResolution) {
     setObjectName(QStringLiteral("OmniSetup"));
     setWindowTitle(QStringLiteral("OmniSetup"));
@@ -76,7 +76,7 @@ MainWindow::MainWindow(std::string keyPath, QWidget* parent)
     const QScreen* screen = QGuiApplication::primaryScreen();
     layout_ = loadLayout(keyPath_, screen ? screen->geometry().height() : 768);
 
-    dialogs::DialogHost host;
+    DialogHost host;
     host.hasCurrentPage = [] { return true; };  // the log page is always there
     host.apply = [this](const std::string& text) { selector_->addResolved(text); };
     host.readerModel = [this]() -> std::string {
@@ -85,7 +85,7 @@ MainWindow::MainWindow(std::string keyPath, QWidget* parent)
     host.openPort = [this]() -> OutputStream<char>* {
         return connection_ && connection_->isConnected() ? &connection_->serialPort() : nullptr;
     };
-    dialogs_ = std::make_unique<dialogs::QtEntryDialogs>(this, std::move(host));
+    dialogs_ = std::make_unique<QtEntryDialogs>(this, std::move(host));
     buildActions();
     buildCentre();
     buildToolbars();

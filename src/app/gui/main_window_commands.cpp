@@ -18,10 +18,10 @@
 #include "commands/gui/command_list.h"
 #include "commands/gui/command_selector.h"
 #include "commands/gui/page_tabs.h"
+#include "foundation/exception.h"
 #include "menucode/gui/menu_code_page.h"
 #include "menucode/gui/menu_code_view.h"
 #include "serial/gui/serial_log_box.h"
-#include "ui/exception.h"
 #include "ui/gui/icons.h"
 #include "ui/gui/report.h"
 #include "ui/gui/text.h"
@@ -173,7 +173,8 @@ void MainWindow::onOpen() {
 
 void MainWindow::openFile(const QString& path) {
     if (QFileInfo(path).suffix().compare(QLatin1String("txt"), Qt::CaseInsensitive) != 0) {
-        throw UserException(UserException::Refused, gui::toU16(uiText(ids::kOnlyTextFiles)));
+        throw foundation::UserException(foundation::UserException::Refused,
+                                        gui::toU16(uiText(ids::kOnlyTextFiles)));
     }
     tabs_->setCurrentIndex(0);
     log_->appendFile(path);

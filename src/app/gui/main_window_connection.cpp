@@ -10,8 +10,8 @@
 
 #include "app/gui/app_strings.h"
 #include "app/gui/main_window.h"
-#include "commands/exchange/command_exchange.h"
 #include "commands/gui/page_tabs.h"
+#include "reader/command_exchange.h"
 #include "serial/gui/code_page_combo_box.h"
 #include "serial/gui/com_port_combo_box.h"
 #include "serial/gui/connection_icons.h"
@@ -264,8 +264,9 @@ void MainWindow::applyConnectionState() {
 bool MainWindow::sendToReader(const PageItem& item, bool typed) {
     if (!connected() || tabs_->currentKind() == PageKind::MenuCode)
         return false;
-    const SubmitDecision decision = decideSubmit(item, {true, false, mode2D_, typed});
-    if (decision.action == SubmitAction::Send)
+    const reader::SubmitDecision decision =
+        reader::decideSubmit(item, {true, false, mode2D_, typed});
+    if (decision.action == reader::SubmitAction::Send)
         guarded([&] { connection_->send(item.bytes); });
     return true;
 }
