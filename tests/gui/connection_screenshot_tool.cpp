@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
             return 1;
         window.portBox()->choosePort(
             omni::serial::SimulatedReaders::descriptor(SimulatedFamily::TwoD));
-        window.action("connect")->trigger();
+        window.actions().connectReader->trigger();
         if (!QTest::qWaitFor([&] { return window.connection()->isConnected(); }, 15000))
             return 1;
         window.simulatedReaders()
@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
         }
         QTest::qWait(400);
         window.grab().save(QString::fromLocal8Bit(argv[1]));
-        window.action("connect")->trigger();
+        window.actions().connectReader->trigger();
     } catch (const omni::foundation::Exception& error) {
         qWarning("%s", error.what());
         return 1;

@@ -106,9 +106,9 @@ void MainWindowTest::shellHasTitleMenusAndBands() {
     QCOMPARE(window.pageTabs()->count(), 1);
     QCOMPARE(window.pageTabs()->tabText(0), QStringLiteral("Communication Log"));
     QCOMPARE(window.pageTabs()->tabButton(0, QTabBar::RightSide), nullptr);
-    QCOMPARE(window.action("new")->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
-    QCOMPARE(window.action("makeMenuCode")->shortcut(), QKeySequence(QStringLiteral("Ctrl+M")));
-    QCOMPARE(window.action("backToCommandBox")->shortcut(), QKeySequence(Qt::Key_Escape));
+    QCOMPARE(window.actions().newDocument->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
+    QCOMPARE(window.actions().makeMenuCode->shortcut(), QKeySequence(QStringLiteral("Ctrl+M")));
+    QCOMPARE(window.actions().backToCommandBox->shortcut(), QKeySequence(Qt::Key_Escape));
     QStringList bands;
     for (QToolBar* bar : window.findChildren<QToolBar*>())
         bands << bar->windowTitle();
@@ -263,7 +263,7 @@ void MainWindowTest::typedCommandsGoToThePageAndTheHistory() {
     box->submit();
     window.qrPage()->list()->setFocus();
     box->comboBox()->lineEdit()->deselect();
-    window.action("backToCommandBox")->trigger();
+    window.actions().backToCommandBox->trigger();
     QCOMPARE(box->comboBox()->lineEdit()->selectedText(), QStringLiteral("B2"));
     const int before = box->comboBox()->currentIndex();
     QWheelEvent wheel(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, -120), Qt::NoButton,
@@ -278,7 +278,7 @@ void MainWindowTest::switchingModesKeepsThePage() {
     pick(window, "Setting readable codes > 1D Code > Code39 > Enable");
     const int tabs = window.pageTabs()->count();
     MenuQRCodeImageWithHistory* history = window.pageTabs()->currentHistory();
-    window.action("switchMode")->trigger();
+    window.actions().switchMode->trigger();
     QVERIFY(!window.mode2D());
     QCOMPARE(window.pageTabs()->count(), tabs);
     QCOMPARE(window.pageTabs()->currentHistory(), history);
@@ -374,7 +374,7 @@ void MainWindowTest::newClosesPagesButKeepsTheLog() {
     QCOMPARE(window.pageTabs()->currentIndex(), 1);
     window.pageTabs()->removePage(0);  // the log page is never closed
     QCOMPARE(window.pageTabs()->count(), 3);
-    window.action("new")->trigger();
+    window.actions().newDocument->trigger();
     QCOMPARE(window.pageTabs()->count(), 1);
     QCOMPARE(window.pageTabs()->currentKind(), PageKind::Log);
     QVERIFY(window.logPage()->text().isEmpty());
