@@ -117,7 +117,7 @@ public:
     void copy();
     void deleteSelection();
 
-    // Parts, for the tests and for the features that plug in later.
+    // Parts, for the tests and for the features built on the window.
     commands::PageTabs* pageTabs() const { return tabs_; }
     commands::CommandSelector* selector() const { return selector_; }
     commands::CommandBox* commandBox() const { return commandBox_; }

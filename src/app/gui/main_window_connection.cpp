@@ -29,8 +29,6 @@ using commands::PageKind;
 using gui::uiText;
 using State = serial::ReaderConnection::State;
 
-// The enabling rules by command name. Commands not built yet are skipped; a feature that adds
-// a command of one of these names follows its rule without further wiring.
 // How the connection enables an action beyond the port's own actions.
 struct ConnectionRule {
     QAction* MainWindowActions::*member;
