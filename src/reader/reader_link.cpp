@@ -55,6 +55,14 @@ void closeQuietly(SerialPortForPosix& port) {
 
 }  // namespace
 
+bool isOneDimensionalVersion(std::string_view version) {
+    for (std::string_view prefix : {"TC", "TM", "TS", "TF", "DA", "BFM"}) {
+        if (version.starts_with(prefix))
+            return true;
+    }
+    return false;
+}
+
 std::string openReaderPort(SerialPortForPosix& port, const PortDescriptor& device,
                            std::string_view keyPath, std::string_view label) {
     try {

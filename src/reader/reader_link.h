@@ -35,6 +35,10 @@ struct Connection {
     bool ok() const { return failure.empty(); }
 };
 
+// True when a firmware version names a 1D engine: it begins with "TC", "TM", "TS", "TF", "DA"
+// or "BFM".
+bool isOneDimensionalVersion(std::string_view version);
+
 // Opens `device` (line settings stored under `keyPath`) and identifies the engine on it. `label`
 // names the port in the messages. A device whose answer fits no engine is no reader: that attempt
 // always fails, and so does one cancelled with the port's cancelWait().

@@ -69,8 +69,6 @@ private slots:
     void init() { omni::setCurrentCodePageSetting({true, omni::kDefaultCodePage}); }
     void versionRequestIsEchoedAndAnswered();
     void oneDimensionalReaderIsRecognised();
-    void familyFollowsTheVersionText_data();
-    void familyFollowsTheVersionText();
     void hangUpEndsTheConnectionAndPluggingBackAllowsAnother();
     void silentReaderStaysConnectedWithoutIdentification();
     void abandoningAnAttemptLeavesItDisconnected();
@@ -109,21 +107,6 @@ void ConnectionReaderTest::oneDimensionalReaderIsRecognised() {
     QVERIFY(rig.connectSimulated(SimulatedFamily::OneD));
     QCOMPARE(rig.connection.firmware(), std::string("TC12345"));
     QVERIFY(!rig.connection.twoD());
-}
-
-void ConnectionReaderTest::familyFollowsTheVersionText_data() {
-    QTest::addColumn<QString>("version");
-    QTest::addColumn<bool>("oneD");
-    for (const char* v : {"TC12345", "TM1", "TS200", "TF9", "DA01", "BFM0102"})
-        QTest::newRow(v) << QString::fromLatin1(v) << true;
-    for (const char* v : {"BA12J13i", "BF0102", "BD49", "FL0100", "T", "BFX"})
-        QTest::newRow(v) << QString::fromLatin1(v) << false;
-}
-
-void ConnectionReaderTest::familyFollowsTheVersionText() {
-    QFETCH(QString, version);
-    QFETCH(bool, oneD);
-    QCOMPARE(omni::serial::isOneDimensionalVersion(version.toStdString()), oneD);
 }
 
 void ConnectionReaderTest::hangUpEndsTheConnectionAndPluggingBackAllowsAnother() {

@@ -51,6 +51,13 @@ TEST_F(ReaderTest, ADeviceThatIsNoReaderIsNeverKept) {
     }
 }
 
+TEST(ReaderFamily, OneDimensionalEnginesAreNamedByTheirVersionPrefix) {
+    for (const char* version : {"TC12345", "TM1", "TS200", "TF9", "DA01", "BFM0102"})
+        EXPECT_TRUE(reader::isOneDimensionalVersion(version)) << version;
+    for (const char* version : {"BA12J13i", "BF0102", "BD49", "FL0100", "T", "BFX", ""})
+        EXPECT_FALSE(reader::isOneDimensionalVersion(version)) << version;
+}
+
 TEST(ReaderMessages, OpenFailuresSayWhatIsWrongAndHowToFixIt) {
     SerialPortForPosix port;
     reader::Connection missing = connect(port, "/dev/ttyOMNI-none", reader::Unidentified::Keep);

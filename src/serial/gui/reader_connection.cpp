@@ -7,14 +7,6 @@
 
 namespace omni::serial {
 
-bool isOneDimensionalVersion(std::string_view version) {
-    for (std::string_view prefix : {"TC", "TM", "TS", "TF", "DA", "BFM"}) {
-        if (version.starts_with(prefix))
-            return true;
-    }
-    return false;
-}
-
 ReaderConnection::ReaderConnection(std::string keyPath, LogChain& log, SimulatedReaders& simulated,
                                    QObject* parent)
     : QObject(parent),
@@ -92,7 +84,7 @@ void ReaderConnection::finishConnect(std::uint64_t generation, reader::Connectio
     // A reader without a version text (silent, or in its boot loader) keeps its module for the
     // tools that need one, but commands go to the port as they stand: such a module refuses them.
     if (!firmware_.empty())
-        twoD_ = !isOneDimensionalVersion(firmware_);
+        twoD_ = !reader::isOneDimensionalVersion(firmware_);
     exchange_.setModule(module_.valid() && !firmware_.empty() ? module_.get() : KES_INVALID_HANDLE);
     port_.setErrorReporter([this, generation,
                             label = label_.toStdString()](const foundation::Exception& e) {

@@ -36,10 +36,6 @@ namespace omni::serial {
 
 class SimulatedReaders;
 
-// True when a firmware version names a 1D engine: it begins with "TC", "TM", "TS", "TF", "DA"
-// or "BFM".
-bool isOneDimensionalVersion(std::string_view version);
-
 class ReaderConnection : public QObject {
     Q_OBJECT
 public:
