@@ -1,9 +1,10 @@
 // The connection to a reader as the desktop program holds it: the serial port, the module handle
 // identified on it, the command exchange, and the receive path into the communication log.
 //
-// connectTo() opens the port and identifies the engine on a worker thread (identification waits
-// up to a few seconds for a silent reader), so the user-interface thread keeps running; the
-// result arrives as connected() or connectFailed(). Once connected, everything the reader sends
+// connectTo() runs the reader layer's connectReader() (open, identify) on a worker thread
+// (identification waits up to a few seconds for a silent reader), so the user-interface thread
+// keeps running; the worker hands the module and the identity back to that thread, and the result
+// arrives as connected() or connectFailed() with the reader layer's message. Once connected, everything the reader sends
 // goes from the port's receive thread into the log chain. A link that fails while connected
 // (the reader unplugged, the simulator hung up) ends in connectionLost() and the disconnected
 // state, never in a crash.
