@@ -18,19 +18,20 @@ int runIdentify(const Args& args) {
     if (device.empty())
         return fail(message(kIdMissingPort), 2);
 
-    installModuleLock();
+    reader::installModuleLock();
     SerialPortForPosix port;
-    if (int code = openPort(port, device))
-        return code;
+    reader::Connection connection =
+        reader::connectReader(port, devicePort(device), foundation::kProgramSettingsKey, device,
+                              reader::Unidentified::Fail);
+    if (!connection.ok())
+        return fail(connection.failure);
+    std::cout << "family: " << connection.identity.family << "\n"
+              << "firmware: " << connection.identity.firmware << "\n"
+              << "model: " << connection.identity.model << "\n";
+    connection.module.reset();
     try {
-        ModuleHandle module = openModule(port.moduleHandle());
-        ModuleIdentity identity = module.identity();
-        std::cout << "family: " << identity.className << "\n"
-                  << "firmware: " << identity.firmware << "\n"
-                  << "model: " << identity.model << "\n";
-        module.reset();
         port.close();
-    } catch (const Exception& e) {
+    } catch (const foundation::Exception& e) {
         return failLink(e, device);
     }
     return 0;

@@ -13,13 +13,13 @@
 #include <vector>
 
 #include "command.h"
+#include "foundation/exception.h"
 #include "resources/strings.h"
 #include "serial/codepage.h"
 #include "stream/code_page_setting.h"
 #include "stream/code_page_table.h"
 #include "stream/log_chain.h"
 #include "stream/multi_byte_converter.h"
-#include "ui/exception.h"
 
 namespace omni::cli {
 namespace {
@@ -129,7 +129,7 @@ int runLog(const Args& args) {
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            throw SystemException(errno, u"read");
+            throw foundation::SystemException(errno, u"read");
         }
         chain.write(buffer, static_cast<std::size_t>(n));
         chain.flush();

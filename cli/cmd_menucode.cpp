@@ -13,11 +13,11 @@
 #include "command.h"
 #include "commands/resolve.h"
 #include "commands/selector_model.h"
+#include "foundation/exception.h"
 #include "menucode/emf_writer.h"
 #include "menucode/menu_page.h"
 #include "menucode/page_render.h"
 #include "resources/strings.h"
-#include "ui/exception.h"
 
 namespace {
 

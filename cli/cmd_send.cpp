@@ -4,13 +4,13 @@
 // line ends) exactly as the log shows it.
 #include <atomic>
 #include <chrono>
-#include <functional>
 #include <iostream>
 #include <mutex>
+#include <optional>
 #include <thread>
 
-#include "commands/exchange/command_exchange.h"
 #include "port_cli.h"
+#include "reader/command_exchange.h"
 #include "stream/log_chain.h"
 
 namespace omni::cli {
@@ -71,110 +71,140 @@ private:
     std::u16string text_;
 };
 
-int runSend(const Args& args) {
+struct SendOptions {
     std::string device;
     unsigned quietMs = kDefaultQuietMs;
     std::vector<std::string> commands;
+};
+
+// Reads the options and the commands; returns 0, or the exit code after printing what is wrong.
+int parseOptions(const Args& args, SendOptions& options) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--port" && i + 1 < args.size()) {
-            device = args[++i];
+            options.device = args[++i];
         } else if (args[i] == "--quiet" && i + 1 < args.size()) {
             try {
-                quietMs = static_cast<unsigned>(std::stoul(args[++i]));
+                options.quietMs = static_cast<unsigned>(std::stoul(args[++i]));
             } catch (const std::exception&) {
                 return fail(message(kIdUnknownOption, {args[i]}), 2);
             }
         } else if (args[i].rfind("--", 0) == 0) {
             return fail(message(kIdUnknownOption, {args[i]}), 2);
         } else {
-            commands.push_back(unescapeArgument(args[i]));
+            options.commands.push_back(unescapeArgument(args[i]));
         }
     }
-    if (device.empty())
+    if (options.device.empty())
         return fail(message(kIdMissingPort), 2);
-    if (commands.empty())
+    if (options.commands.empty())
         return fail(message(kIdNoCommand), 2);
-    for (const std::string& command : commands) {
-        if (command.size() > kMaxCommandLength)
-            return fail(KesException(KES_STATE_TOO_LONG_SEND_COMMAND).what(), 2);
+    for (const std::string& command : options.commands) {
+        if (command.size() > reader::kMaxCommandLength)
+            return fail(foundation::KesException(KES_STATE_TOO_LONG_SEND_COMMAND).what(), 2);
+    }
+    return 0;
+}
+
+// What the reader says after the commands, through the log's chain, and the first failure of
+// the link the receive thread reports.
+class ReplyListener {
+public:
+    ReplyListener(SerialPortForPosix& port, const std::string& device)
+        : port_(port), replies_(log_) {
+        log_.setSink(&text_);
+        port_.setErrorReporter([this, &device](const foundation::Exception& e) {
+            std::lock_guard lock(failureMutex_);
+            if (!failure_)
+                failure_ = reader::linkFailureMessage(device, e);
+        });
+        port_.startReceiving(&replies_);
+    }
+    ~ReplyListener() {
+        try {
+            port_.stop();
+        } catch (const foundation::Exception&) {
+            // The process is about to end with its own message.
+        }
+    }
+    ReplyListener(const ReplyListener&) = delete;
+    ReplyListener& operator=(const ReplyListener&) = delete;
+
+    // Waits until the line has been quiet for `quietMs` (or the longest listen is over) and
+    // prints the reply. Returns the exit code.
+    int awaitQuiet(unsigned quietMs, const std::string& device) {
+        replies_.touch();
+        const auto started = Clock::now();
+        for (;;) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            if (std::optional<std::string> failed = failure())
+                return failWithReply(*failed);
+            const auto now = Clock::now();
+            if (now - replies_.last() >= std::chrono::milliseconds(quietMs) ||
+                now - started >= std::chrono::milliseconds(kLongestListenMs))
+                break;
+        }
+        try {
+            port_.close();
+        } catch (const foundation::Exception& e) {
+            return failLink(e, device);
+        }
+        if (replies_.received() == 0)
+            return fail(reader::linkFailureMessage(
+                            device, foundation::KesException(KES_STATE_COMMUNICATION_TIMEOUT)),
+                        3);
+        printReply();
+        return 0;
     }
 
-    installModuleLock();
-    SerialPortForPosix port;
-    if (int code = openPort(port, device))
+private:
+    std::optional<std::string> failure() {
+        std::lock_guard lock(failureMutex_);
+        return failure_;
+    }
+    // A failure of the link is reported after what the reader said before it went.
+    int failWithReply(const std::string& failed) {
+        port_.stop();
+        if (replies_.received() != 0)
+            printReply();
+        return fail(failed);
+    }
+    void printReply() {
+        log_.endOfLine();
+        log_.drain();
+        log_.setSink(nullptr);
+        std::cout << res::toUtf8(text_.text()) << std::flush;
+    }
+
+    SerialPortForPosix& port_;
+    TextCollector text_;
+    BufferedDeSynchronizedEditBoxOutputStream<8192> log_;
+    ReplyCollector replies_;
+    std::mutex failureMutex_;
+    std::optional<std::string> failure_;
+};
+
+int runSend(const Args& args) {
+    SendOptions options;
+    if (int code = parseOptions(args, options))
         return code;
 
-    TextCollector text;
-    BufferedDeSynchronizedEditBoxOutputStream<8192> log;
-    log.setSink(&text);
-    ReplyCollector replies(log);
-    // A failure of the link on the receive thread is reported here, after what the reader said
-    // before it went has been printed.
-    std::mutex failureMutex;
-    std::function<int()> failure;
-    port.setErrorReporter([&](const Exception& e) {
-        std::lock_guard lock(failureMutex);
-        if (failure)
-            return;
-        if (const auto* system = dynamic_cast<const SystemException*>(&e)) {
-            failure = [&device, error = system->errorCode()] {
-                return failLink(SystemException(error), device);
-            };
-        } else if (const auto* kes = dynamic_cast<const KesException*>(&e)) {
-            failure = [&device, state = kes->state()] {
-                return failLink(KesException(state), device);
-            };
-        } else {
-            failure = [text = std::string(e.what())] { return fail(text); };
-        }
-    });
-    const auto printReply = [&] {
-        log.endOfLine();
-        log.drain();
-        log.setSink(nullptr);
-        std::cout << res::toUtf8(text.text()) << std::flush;
-    };
-    port.startReceiving(&replies);
+    reader::installModuleLock();
+    SerialPortForPosix port;
+    const std::string failure = reader::openReaderPort(
+        port, devicePort(options.device), foundation::kProgramSettingsKey, options.device);
+    if (!failure.empty())
+        return fail(failure);
 
-    CommandExchange exchange(port);
+    ReplyListener listener(port, options.device);
+    reader::CommandExchange exchange(port);
     try {
-        for (const std::string& command : commands)
+        for (const std::string& command : options.commands)
             exchange.sendCommand(command);
-    } catch (const Exception& e) {
+    } catch (const foundation::Exception& e) {
         port.stop();
-        return failLink(e, device);
+        return failLink(e, options.device);
     }
-
-    replies.touch();
-    auto started = Clock::now();
-    for (;;) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        std::function<int()> failed;
-        {
-            std::lock_guard lock(failureMutex);
-            failed = failure;
-        }
-        if (failed) {
-            port.stop();
-            if (replies.received() != 0)
-                printReply();
-            return failed();
-        }
-        auto now = Clock::now();
-        if (now - replies.last() >= std::chrono::milliseconds(quietMs))
-            break;
-        if (now - started >= std::chrono::milliseconds(kLongestListenMs))
-            break;
-    }
-    try {
-        port.close();
-    } catch (const Exception& e) {
-        return failLink(e, device);
-    }
-    if (replies.received() == 0)
-        return fail(message(kIdNoAnswer, {device}), 3);
-    printReply();
-    return 0;
+    return listener.awaitQuiet(options.quietMs, options.device);
 }
 
 const Registration reg{"send", "send --port PATH [--quiet MS] CMD...",

@@ -5,7 +5,7 @@
 #include <iostream>
 
 #include "command.h"
-#include "ui/exception.h"
+#include "foundation/exception.h"
 
 namespace omni::cli {
 
@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
         omni::cli::Args args(argv + 2, argv + argc);
         try {
             return command.run(args);
-        } catch (const omni::Exception& e) {
+        } catch (const omni::foundation::Exception& e) {
             return omni::cli::fail(e.what());
         } catch (const std::exception& e) {
             return omni::cli::fail(e.what());

@@ -1,31 +1,22 @@
-// Shared by the sub-commands that talk to a reader: option parsing for --port, opening the port
-// and turning the link's exceptions into one clear line.
+// Shared by the sub-commands that talk to a reader: option parsing messages, and the reader
+// layer's open and link failures printed as one line.
 #pragma once
 
-#include <cerrno>
 #include <string>
-#include <system_error>
 
-#include "app/settings_store.h"
 #include "command.h"
+#include "foundation/exception.h"
+#include "foundation/settings_store.h"
+#include "reader/reader_link.h"
 #include "resources/strings.h"
-#include "serial/module_host.h"
 #include "serial/port_discovery.h"
-#include "serial/serial_port.h"
-#include "ui/exception.h"
 
 namespace omni::cli {
 
-// String ids of the messages (port.tsv, module.tsv).
-inline constexpr std::uint32_t kIdCannotOpen = 23510;
-inline constexpr std::uint32_t kIdNoAnswer = 23511;
-inline constexpr std::uint32_t kIdLost = 23512;
-inline constexpr std::uint32_t kIdNoAccess = 23513;
-inline constexpr std::uint32_t kIdBusy = 23514;
+// String ids of the argument messages (port.tsv).
 inline constexpr std::uint32_t kIdMissingPort = 23515;
 inline constexpr std::uint32_t kIdUnknownOption = 23516;
 inline constexpr std::uint32_t kIdNoCommand = 23517;
-inline constexpr std::uint32_t kIdUnknownEngine = 24000;
 
 // The text of string `id` with each "%s" replaced by the next argument.
 inline std::string message(std::uint32_t id, std::initializer_list<std::string> args = {}) {
@@ -39,41 +30,14 @@ inline std::string message(std::uint32_t id, std::initializer_list<std::string> 
     return text;
 }
 
-// Opens the port at `device`, with the kind port discovery gives it. Returns 0, or the exit code
-// after printing why the port cannot be opened.
-inline int openPort(SerialPortForPosix& port, const std::string& device) {
-    try {
-        port.open({kindOfDevice(device), device}, kProgramSettingsKey);
-        return 0;
-    } catch (const SystemException& e) {
-        if (e.errorCode() == EACCES || e.errorCode() == EPERM) {
-            return fail(message(kIdNoAccess, {device}));
-        }
-        if (e.errorCode() == EBUSY)
-            return fail(message(kIdBusy, {device}));
-        return fail(
-            message(kIdCannotOpen, {device, std::generic_category().message(e.errorCode())}));
-    }
+// The port descriptor of a device path, with the kind port discovery gives it.
+inline PortDescriptor devicePort(const std::string& device) {
+    return {kindOfDevice(device), device};
 }
 
 // One line for a failure of the link once the port is open.
-inline int failLink(const Exception& error, const std::string& device) {
-    if (auto* system = dynamic_cast<const SystemException*>(&error)) {
-        return fail(
-            message(kIdLost, {device, std::generic_category().message(system->errorCode())}));
-    }
-    if (auto* kes = dynamic_cast<const KesException*>(&error)) {
-        if (kes->state() == KES_STATE_COMMUNICATION_TIMEOUT)
-            return fail(message(kIdNoAnswer, {device}));
-        if (kes->state() == KES_STATE_CREATE_HANDLE_FAILURE)
-            return fail(message(kIdUnknownEngine));
-        // The module library's view of a device that went away while it was reading.
-        if (kes->state() == KES_STATE_COMMUNICATION_FAILURE ||
-            kes->state() == KES_STATE_SERIAL_PORT_IS_CLOSED) {
-            return fail(message(kIdLost, {device, std::generic_category().message(EIO)}));
-        }
-    }
-    return fail(error.what());
+inline int failLink(const foundation::Exception& error, const std::string& device) {
+    return fail(reader::linkFailureMessage(device, error));
 }
 
 }  // namespace omni::cli

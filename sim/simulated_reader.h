@@ -4,8 +4,8 @@
 // the master side, splits the byte stream into command frames (ESC, command, CR), keeps a
 // transcript of them and hands each command to its responders in order until one answers. The
 // reader's behaviour is the list of responders plus a little shared state (the version reply,
-// ACK mode, the configuration text), so later features add a responder rather than change the
-// loop. Faults a real reader shows on a bad day can be injected: leading control bytes, garbage,
+// ACK mode, the configuration text), so a new behaviour is a responder rather than a change to
+// the loop. Faults a real reader shows on a bad day can be injected: leading control bytes, garbage,
 // silence, a reader that stops reading, a hang-up.
 //
 // Threads: the simulator runs its own thread between start() and stop(); every public function
@@ -59,7 +59,8 @@ public:
     void start();
     void stop();
 
-    // Responders added later are asked first, so a test can override a standard behaviour.
+    // The most recently added responders are asked first, so a test can override a standard
+    // behaviour.
     void addResponder(std::unique_ptr<Responder> responder);
 
     // --- Reader state used by the standard responders ---

@@ -2,8 +2,8 @@
 
 #include "commands/key_table.h"
 #include "commands/menu_command.h"
+#include "foundation/exception.h"
 #include "resources/strings.h"
-#include "ui/exception.h"
 
 namespace omni {
 
@@ -19,7 +19,8 @@ constexpr std::uint32_t kMsgPathEndsAtGroup = 21003;
 
 [[noreturn]] void badPath(std::uint32_t messageId,
                           std::initializer_list<std::u16string_view> args) {
-    throw UserException(UserException::BadInput, formatMessage(messageId, args));
+    throw foundation::UserException(foundation::UserException::BadInput,
+                                    formatMessage(messageId, args));
 }
 
 // Finds the node array element that holds `target` and returns its parent through `parent`.

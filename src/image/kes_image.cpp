@@ -2,7 +2,7 @@
 
 namespace omni {
 
-// Pictures without a JPEG encoder of their own have none yet.
+// The base picture has no JPEG encoder: it gives no JPEG and says so.
 bool KesImage::toJpeg(std::vector<std::uint8_t>& jpeg) const {
     jpeg.clear();
     return false;

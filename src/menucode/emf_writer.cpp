@@ -8,8 +8,8 @@
 #include <cstring>
 #include <fstream>
 
+#include "foundation/exception.h"
 #include "resources/strings.h"
-#include "ui/exception.h"
 
 namespace omni::page {
 
@@ -287,7 +287,7 @@ void writeEmf(const Drawing& drawing, const DeviceGeometry& reference, const Tex
         std::u16string message(res::loadString(22006));
         message += u' ';
         message += res::fromUtf8(path);
-        throw UserException(UserException::Refused, message);
+        throw foundation::UserException(foundation::UserException::Refused, message);
     }
 }
 

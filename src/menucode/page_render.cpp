@@ -10,8 +10,8 @@
 #include <QSvgGenerator>
 #include <cmath>
 
+#include "foundation/exception.h"
 #include "resources/strings.h"
-#include "ui/exception.h"
 
 namespace omni::page {
 
@@ -39,7 +39,7 @@ QFont qtFont(const Font& font) {
     std::u16string message(res::loadString(22006));
     message += u' ';
     message += res::fromUtf8(path);
-    throw UserException(UserException::Refused, message);
+    throw foundation::UserException(foundation::UserException::Refused, message);
 }
 
 QString qPath(const std::string& path) {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/settings_store.h"
+#include "foundation/settings_store.h"
 #include "resources/strings.h"
 #include "stream/code_page_table.h"
 #include "stream/multi_byte_converter.h"
@@ -25,7 +25,8 @@ CodePageEntry entry(std::uint32_t codePage, std::u16string_view text, bool multi
 
 CodePageProperty loadCodePageProperty() {
     CodePageProperty property;
-    if (!readSetting(kProgramSettingsKey, kCodePagePropertyName, property) ||
+    if (!foundation::readSetting(foundation::kProgramSettingsKey, kCodePagePropertyName,
+                                 property) ||
         property.marker != 0) {
         return {};
     }
@@ -33,7 +34,7 @@ CodePageProperty loadCodePageProperty() {
 }
 
 void storeCodePageProperty(const CodePageProperty& property) {
-    writeSetting(kProgramSettingsKey, kCodePagePropertyName, property);
+    foundation::writeSetting(foundation::kProgramSettingsKey, kCodePagePropertyName, property);
 }
 
 std::vector<SystemCodePage> installedCodePages() {

@@ -3,8 +3,8 @@
 #include <cerrno>
 #include <utility>
 
-#include "app/settings_store.h"
-#include "ui/exception.h"
+#include "foundation/exception.h"
+#include "foundation/settings_store.h"
 
 namespace omni {
 namespace {
@@ -24,7 +24,7 @@ constexpr std::pair<std::uint32_t, speed_t> kSpeeds[] = {
 
 LineSettings loadLineSettings(std::string_view settingsKey, const PortDescriptor& port) {
     LineSettings stored;
-    if (!readSetting(settingsKey, portSettingsName(port), stored) ||
+    if (!foundation::readSetting(settingsKey, portSettingsName(port), stored) ||
         stored.length != LineSettings::kMarker) {
         return LineSettings{};
     }
@@ -35,7 +35,7 @@ void storeLineSettings(std::string_view settingsKey, const PortDescriptor& port,
                        const LineSettings& settings) {
     LineSettings record = settings;
     record.length = LineSettings::kMarker;
-    writeSetting(settingsKey, portSettingsName(port), record);
+    foundation::writeSetting(settingsKey, portSettingsName(port), record);
 }
 
 termios toTermios(const LineSettings& settings, const termios& base) {
@@ -50,7 +50,7 @@ termios toTermios(const LineSettings& settings, const termios& base) {
         }
     }
     if (!found)
-        throw SystemException(EINVAL);
+        throw foundation::SystemException(EINVAL);
     cfsetispeed(&state, speed);
     cfsetospeed(&state, speed);
 
@@ -70,7 +70,7 @@ termios toTermios(const LineSettings& settings, const termios& base) {
             state.c_cflag |= CS8;
             break;
         default:
-            throw UserException(UserException::BadInput, u"data bits");
+            throw foundation::UserException(foundation::UserException::BadInput, u"data bits");
     }
     switch (settings.parity) {
         case Parity::None:

@@ -5,15 +5,15 @@
 #include <cerrno>
 #include <ctime>
 
+#include "foundation/exception.h"
 #include "resources/strings.h"
-#include "ui/exception.h"
 
 namespace omni {
 
 NamedLock::NamedLock(const std::string& name)
     : semaphore_(sem_open(("/" + name).c_str(), O_CREAT, 0600, 1)) {
     if (semaphore_ == SEM_FAILED)
-        throw SystemException(errno, res::fromUtf8(name));
+        throw foundation::SystemException(errno, res::fromUtf8(name));
 }
 
 NamedLock::~NamedLock() {

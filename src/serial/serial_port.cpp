@@ -37,7 +37,7 @@ template <typename F>
 auto guarded(F&& body, decltype(body()) failure) -> decltype(body()) {
     try {
         return body();
-    } catch (const KesException& e) {
+    } catch (const foundation::KesException& e) {
         KesSetLastStatus(e.state());
     } catch (...) {
         KesSetLastStatus(KES_STATE_COMMUNICATION_FAILURE);
@@ -112,7 +112,7 @@ void moduleRestoreSpeed(void* context) {
 SerialPortForPosix::SerialPortForPosix() : ThreadRunnable(Priority::Idle) {
     cancelFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (cancelFd_ < 0)
-        throw SystemException(errno);
+        throw foundation::SystemException(errno);
     moduleHandle_ =
         KesCreateSerialPort(this, moduleIsOpen, moduleRead, moduleWaitForData, moduleWrite,
                             moduleFlush, moduleSleep, moduleHighSpeed, moduleRestoreSpeed);
@@ -140,12 +140,12 @@ void SerialPortForPosix::open(const PortDescriptor& port, std::string_view setti
     const std::u16string context = res::fromUtf8(port.device);
     int fd = ::open(port.device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        throw SystemException(errno, context);
+        throw foundation::SystemException(errno, context);
     termios current{};
     if (tcgetattr(fd, &current) != 0) {
         int error = errno;
         ::close(fd);
-        throw SystemException(error, context);
+        throw foundation::SystemException(error, context);
     }
     ioctl(fd, TIOCEXCL);  // no second opener while we hold the port
 
@@ -163,7 +163,7 @@ void SerialPortForPosix::open(const PortDescriptor& port, std::string_view setti
     if (tcsetattr(fd, TCSANOW, &state) != 0) {
         int error = errno;
         ::close(fd);
-        throw SystemException(error, context);
+        throw foundation::SystemException(error, context);
     }
     if (!(state.c_cflag & CRTSCTS)) {
         int lines = TIOCM_DTR | TIOCM_RTS;
@@ -226,12 +226,12 @@ void SerialPortForPosix::close() {
     int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0 && errno != EINTR)
-        throw KesException(KES_STATE_SERIAL_PORT_IS_CLOSED);
+        throw foundation::KesException(KES_STATE_SERIAL_PORT_IS_CLOSED);
 }
 
 void SerialPortForPosix::requireOpen() const {
     if (!open_.load(std::memory_order_acquire))
-        throw KesException(KES_STATE_SERIAL_PORT_IS_CLOSED);
+        throw foundation::KesException(KES_STATE_SERIAL_PORT_IS_CLOSED);
 }
 
 void SerialPortForPosix::purgeInput() {
@@ -240,12 +240,12 @@ void SerialPortForPosix::purgeInput() {
 }
 
 void SerialPortForPosix::throwLost(int error) const {
-    throw SystemException(error ? error : EIO, res::fromUtf8(port_.device));
+    throw foundation::SystemException(error ? error : EIO, res::fromUtf8(port_.device));
 }
 
 void SerialPortForPosix::throwTimeout() {
     purgeInput();
-    throw KesException(KES_STATE_COMMUNICATION_TIMEOUT);
+    throw foundation::KesException(KES_STATE_COMMUNICATION_TIMEOUT);
 }
 
 bool SerialPortForPosix::waitReady(short events, unsigned timeoutMs) {
@@ -371,7 +371,7 @@ std::size_t SerialPortForPosix::waitForData(unsigned timeoutMs) {
             eventfd_t drained;
             eventfd_read(cancelFd_, &drained);
             purgeInput();
-            throw KesException(KES_STATE_CANCELED);
+            throw foundation::KesException(KES_STATE_CANCELED);
         }
         if (n == 0)
             throwTimeout();
@@ -444,7 +444,8 @@ void SerialPortForPosix::stop() {
     join(static_cast<int>(timing_.receiveStopMs));
 }
 
-void SerialPortForPosix::setErrorReporter(std::function<void(const Exception&)> reporter) {
+void SerialPortForPosix::setErrorReporter(
+    std::function<void(const foundation::Exception&)> reporter) {
     reporter_ = std::move(reporter);
 }
 
@@ -481,12 +482,12 @@ void SerialPortForPosix::run() {
             }
             capture(buffer, n);
         }
-    } catch (const KesException& e) {
+    } catch (const foundation::KesException& e) {
         if (e.state() == KES_STATE_CANCELED)
             return;  // stop(): a quiet end
         if (reporter_)
             reporter_(e);
-    } catch (const Exception& e) {
+    } catch (const foundation::Exception& e) {
         if (reporter_)
             reporter_(e);
     }

@@ -26,13 +26,13 @@
 #include <string>
 #include <string_view>
 
+#include "foundation/exception.h"
 #include "module/kes_sdk.h"
 #include "serial/line_settings.h"
 #include "serial/named_lock.h"
 #include "serial/port_descriptor.h"
 #include "stream/stream.h"
 #include "stream/thread_runnable.h"
-#include "ui/exception.h"
 
 namespace omni {
 
@@ -70,7 +70,7 @@ public:
     bool isReceiving() const { return isRunning(); }
     // Called on the receive thread when it ends on an error other than a cancel (the reader
     // vanished, the port failed). The desktop shows it; set before startReceiving.
-    void setErrorReporter(std::function<void(const Exception&)> reporter);
+    void setErrorReporter(std::function<void(const foundation::Exception&)> reporter);
 
     // A zero-terminated text buffer of `capacity` bytes (shared with another process) that also
     // receives everything read, guarded by `lock`. Null buffer: none. Not owned.
@@ -131,7 +131,7 @@ private:
     termios saved_{};  // the state to return to after the high-speed switch
     KesHandle moduleHandle_ = KES_INVALID_HANDLE;
     OutputStream<char>* listener_ = nullptr;
-    std::function<void(const Exception&)> reporter_;
+    std::function<void(const foundation::Exception&)> reporter_;
     char* captureBuffer_ = nullptr;
     std::size_t captureCapacity_ = 0;
     NamedLock* captureLock_ = nullptr;

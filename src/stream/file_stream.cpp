@@ -6,8 +6,8 @@
 
 #include <cerrno>
 
+#include "foundation/exception.h"
 #include "resources/strings.h"
-#include "ui/exception.h"
 
 namespace omni {
 namespace {
@@ -38,7 +38,7 @@ std::size_t FileInputStream<T>::read(T* buffer, std::size_t count) {
         if (n >= 0)
             return static_cast<std::size_t>(n);
         if (errno != EINTR)
-            throw SystemException(errno, contextOf("read"));
+            throw foundation::SystemException(errno, contextOf("read"));
     }
 }
 
@@ -70,7 +70,7 @@ void FileOutputStream<T>::write(const T* data, std::size_t count) {
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            throw SystemException(errno, contextOf("write"));
+            throw foundation::SystemException(errno, contextOf("write"));
         }
         data += n;
         count -= static_cast<std::size_t>(n);
@@ -80,7 +80,7 @@ void FileOutputStream<T>::write(const T* data, std::size_t count) {
 template <typename T>
 void FileOutputStream<T>::flush() {
     if (::fsync(fd_) != 0 && errno != EINVAL)
-        throw SystemException(errno, contextOf("fsync"));
+        throw foundation::SystemException(errno, contextOf("fsync"));
 }
 
 template class FileInputStream<char>;

@@ -8,7 +8,7 @@
 
 #include <chrono>
 
-#include "ui/exception.h"
+#include "foundation/exception.h"
 
 namespace omni {
 
@@ -58,7 +58,7 @@ void ThreadRunnable::join(int timeoutMs) {
         std::unique_lock lock(mutex_);
         if (!ended_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
                              [this] { return !isRunning(); })) {
-            throw UserException(UserException::ThreadEndTimeout);
+            throw foundation::UserException(foundation::UserException::ThreadEndTimeout);
         }
     }
     thread_.join();

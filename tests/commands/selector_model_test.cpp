@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "commands/resolve.h"
+#include "foundation/exception.h"
 #include "resources/strings.h"
-#include "ui/exception.h"
 
 namespace omni {
 namespace {
@@ -84,8 +84,8 @@ TEST(SelectorModel, ReportsTheFirstCaptionThatDoesNotMatch) {
     auto message = [](std::string_view path, bool mode2D) {
         try {
             findEntryByPath(path, mode2D);
-        } catch (const UserException& e) {
-            EXPECT_EQ(e.code(), UserException::BadInput);
+        } catch (const foundation::UserException& e) {
+            EXPECT_EQ(e.code(), foundation::UserException::BadInput);
             return utf8(e.text());
         }
         return std::string("no exception");

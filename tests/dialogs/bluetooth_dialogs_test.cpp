@@ -17,7 +17,7 @@
 #include "menucode/gui/bluetooth/address_barcode_dialog.h"
 #include "menucode/gui/bluetooth/bluetooth_radios.h"
 #include "menucode/gui/bluetooth/send_command_dialog.h"
-#include "serial/module_host.h"
+#include "reader/module_host.h"
 #include "serial/serial_port.h"
 #include "sim/simulated_reader.h"
 #include "ui/gui/report.h"
@@ -51,7 +51,7 @@ int barsOf(const page::Drawing& drawing) {
 // A simulated reader and an open port to it.
 struct Connection {
     Connection() {
-        installModuleLock();
+        reader::installModuleLock();
         reader.start();
         port.open({PortKind::Serial, reader.devicePath()}, kTestKey);
         reader.clearTranscript();

@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QtTest>
 
+#include "app/gui/entry_dialogs.h"
 #include "commands/catalog.h"
 #include "commands/compose/text_ids.h"
 #include "commands/gui/dialogs/buzzer_dialog.h"
@@ -18,7 +19,6 @@
 #include "commands/gui/dialogs/list_box_chars.h"
 #include "commands/gui/dialogs/number_input_dialog.h"
 #include "commands/gui/dialogs/prefix_suffix_dialog.h"
-#include "commands/gui/dialogs/qt_entry_dialogs.h"
 #include "commands/gui/dialogs/silent_mode_dialog.h"
 #include "commands/gui/dialogs/status_led_dialog.h"
 #include "commands/gui/dialogs/vibrator_dialog.h"
@@ -342,10 +342,10 @@ void ParameterDialogsTest::everyDialogEntryOpensItsDialog() {
         {EntryKind::BluetoothDemoMode, 838},
     };
     QWidget owner;
-    DialogHost host;
+    app::DialogHost host;
     host.radios = std::make_shared<bluetooth::FixedBluetoothRadios>(
         std::vector<std::uint64_t>{0x0012'3456'789Aull});
-    QtEntryDialogs dialogs(&owner, host);
+    app::QtEntryDialogs dialogs(&owner, host);
 
     int opened = 0;
     std::set<EntryKind> kinds;
@@ -381,11 +381,11 @@ void ParameterDialogsTest::entryDialogsComposeThroughResolve() {
     QWidget owner;
     std::vector<std::string> applied;
     bool page = true;
-    DialogHost host;
+    app::DialogHost host;
     host.hasCurrentPage = [&] { return page; };
     host.apply = [&](const std::string& text) { applied.push_back(text); };
     host.readerModel = [] { return std::string("KVT"); };
-    QtEntryDialogs dialogs(&owner, host);
+    app::QtEntryDialogs dialogs(&owner, host);
 
     // Kind 2: a typed value past the range, OK.
     test::onNextModal([](QWidget* modal) {

@@ -10,7 +10,7 @@
 
 #include <thread>
 
-#include "app/settings_store.h"
+#include "foundation/settings_store.h"
 #include "serial/gui/code_page_combo_box.h"
 #include "serial/gui/log_property.h"
 #include "serial/gui/serial_log_box.h"
@@ -113,7 +113,7 @@ void ConnectionLogTest::fontAndWrapSurviveARestart() {
         QCOMPARE(box.edit(true)->font().pixelSize(), 21);
     }
     SerialLogProperty stored;
-    QVERIFY(omni::readSetting(key, "SerialLogProperty", stored));
+    QVERIFY(omni::foundation::readSetting(key, "SerialLogProperty", stored));
     QCOMPARE(stored.marker, 0u);
     QCOMPARE(stored.wrap, 1u);
     QCOMPARE(stored.font.height, -21);
@@ -132,10 +132,10 @@ void ConnectionLogTest::invalidRecordGivesTheDefaults() {
     SerialLogProperty bad;
     bad.marker = 7;
     bad.wrap = 1;
-    omni::writeSetting(key, "SerialLogProperty", bad);
+    omni::foundation::writeSetting(key, "SerialLogProperty", bad);
     QVERIFY(!SerialLogBox(key).wrap());
     const char shortRecord[10] = {};
-    omni::writeSetting(key, "SerialLogProperty", shortRecord, sizeof shortRecord);
+    omni::foundation::writeSetting(key, "SerialLogProperty", shortRecord, sizeof shortRecord);
     QVERIFY(!SerialLogBox(key).wrap());
 }
 

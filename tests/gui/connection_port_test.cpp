@@ -12,7 +12,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/settings_store.h"
+#include "foundation/settings_store.h"
 #include "serial/gui/com_port_combo_box.h"
 #include "serial/gui/simulated_readers.h"
 
@@ -206,7 +206,7 @@ void ConnectionPortTest::choiceAndWatchFlagSurviveARestart() {
         box.setWatching(true);
     }
     omni::serial::SerialPortSelect record;
-    QVERIFY(omni::readSetting(key, "SerialPortSelect", record));
+    QVERIFY(omni::foundation::readSetting(key, "SerialPortSelect", record));
     QCOMPARE(record.marker, 0u);
     QCOMPARE(record.descriptor, (2u << 16) | 3u);
     QCOMPARE(record.watch, 1u);
@@ -222,7 +222,7 @@ void ConnectionPortTest::choiceAndWatchFlagSurviveARestart() {
     }
     // A record with a wrong marker means no choice.
     record.marker = 1;
-    omni::writeSetting(key, "SerialPortSelect", record);
+    omni::foundation::writeSetting(key, "SerialPortSelect", record);
     ComPortComboBox box(key, {}, nullptr, system.roots);
     QVERIFY(box.selectedPort().empty());
     QVERIFY(!box.watching());

@@ -69,8 +69,6 @@ private slots:
     void init() { omni::setCurrentCodePageSetting({true, omni::kDefaultCodePage}); }
     void versionRequestIsEchoedAndAnswered();
     void oneDimensionalReaderIsRecognised();
-    void familyFollowsTheVersionText_data();
-    void familyFollowsTheVersionText();
     void hangUpEndsTheConnectionAndPluggingBackAllowsAnother();
     void silentReaderStaysConnectedWithoutIdentification();
     void abandoningAnAttemptLeavesItDisconnected();
@@ -101,7 +99,7 @@ void ConnectionReaderTest::versionRequestIsEchoedAndAnswered() {
     rig.connection.disconnectFromReader();
     QCOMPARE(rig.connection.state(), State::Disconnected);
     QVERIFY(!rig.connection.serialPort().isOpen());
-    QVERIFY_THROWS_EXCEPTION(omni::KesException, rig.connection.send("Z1"));
+    QVERIFY_THROWS_EXCEPTION(omni::foundation::KesException, rig.connection.send("Z1"));
 }
 
 void ConnectionReaderTest::oneDimensionalReaderIsRecognised() {
@@ -109,21 +107,6 @@ void ConnectionReaderTest::oneDimensionalReaderIsRecognised() {
     QVERIFY(rig.connectSimulated(SimulatedFamily::OneD));
     QCOMPARE(rig.connection.firmware(), std::string("TC12345"));
     QVERIFY(!rig.connection.twoD());
-}
-
-void ConnectionReaderTest::familyFollowsTheVersionText_data() {
-    QTest::addColumn<QString>("version");
-    QTest::addColumn<bool>("oneD");
-    for (const char* v : {"TC12345", "TM1", "TS200", "TF9", "DA01", "BFM0102"})
-        QTest::newRow(v) << QString::fromLatin1(v) << true;
-    for (const char* v : {"BA12J13i", "BF0102", "BD49", "FL0100", "T", "BFX"})
-        QTest::newRow(v) << QString::fromLatin1(v) << false;
-}
-
-void ConnectionReaderTest::familyFollowsTheVersionText() {
-    QFETCH(QString, version);
-    QFETCH(bool, oneD);
-    QCOMPARE(omni::serial::isOneDimensionalVersion(version.toStdString()), oneD);
 }
 
 void ConnectionReaderTest::hangUpEndsTheConnectionAndPluggingBackAllowsAnother() {
@@ -144,7 +127,7 @@ void ConnectionReaderTest::hangUpEndsTheConnectionAndPluggingBackAllowsAnother()
     rig.connection.send("Z1");
     QTRY_COMPARE_WITH_TIMEOUT(lost.count(), 2, 5000);
     QVERIFY(!rig.connection.isConnected());
-    QVERIFY_THROWS_EXCEPTION(omni::Exception, rig.connection.send("Z1"));
+    QVERIFY_THROWS_EXCEPTION(omni::foundation::Exception, rig.connection.send("Z1"));
 }
 
 void ConnectionReaderTest::silentReaderStaysConnectedWithoutIdentification() {
@@ -233,14 +216,6 @@ void ConnectionReaderTest::openFailuresSayWhatToDo() {
     QCOMPARE(rig.connection.state(), State::Disconnected);
     QVERIFY(!rig.connection.serialPort().isOpen());
     QVERIFY(!rig.connection.identified());
-
-    // What the system says when the device is held by another program or not ours to open.
-    const QString port = QStringLiteral("/dev/ttyUSB0");
-    text = omni::serial::openFailureMessage(port, omni::SystemException(EACCES));
-    QVERIFY2(text.contains(port) && text.contains(QStringLiteral("\"dialout\" group")),
-             qPrintable(text));
-    text = omni::serial::openFailureMessage(port, omni::SystemException(EBUSY));
-    QVERIFY2(text.contains(port) && text.contains(QStringLiteral("in use")), qPrintable(text));
 }
 
 void ConnectionReaderTest::portSettingsDialogStoresTheRecord() {

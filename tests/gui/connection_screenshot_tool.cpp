@@ -10,6 +10,7 @@
 #include "commands/gui/command_selector.h"
 #include "commands/gui/page_tabs.h"
 #include "commands/selector_model.h"
+#include "foundation/exception.h"
 #include "resources/strings.h"
 #include "serial/gui/code_page_combo_box.h"
 #include "serial/gui/com_port_combo_box.h"
@@ -17,7 +18,6 @@
 #include "serial/gui/serial_log_box.h"
 #include "serial/gui/simulated_readers.h"
 #include "sim/simulated_reader.h"
-#include "ui/exception.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
             return 1;
         window.portBox()->choosePort(
             omni::serial::SimulatedReaders::descriptor(SimulatedFamily::TwoD));
-        window.action("connect")->trigger();
+        window.actions().connectReader->trigger();
         if (!QTest::qWaitFor([&] { return window.connection()->isConnected(); }, 15000))
             return 1;
         window.simulatedReaders()
@@ -75,8 +75,8 @@ int main(int argc, char** argv) {
         }
         QTest::qWait(400);
         window.grab().save(QString::fromLocal8Bit(argv[1]));
-        window.action("connect")->trigger();
-    } catch (const omni::Exception& error) {
+        window.actions().connectReader->trigger();
+    } catch (const omni::foundation::Exception& error) {
         qWarning("%s", error.what());
         return 1;
     }

@@ -9,11 +9,11 @@
 #include <QTest>
 
 #include "app/gui/main_window.h"
-#include "app/settings_store.h"
 #include "commands/gui/command_box.h"
 #include "commands/gui/command_selector.h"
 #include "commands/gui/page_tabs.h"
 #include "commands/selector_model.h"
+#include "foundation/settings_store.h"
 #include "menucode/menu_qr_code_image.h"
 #include "serial/gui/code_page_combo_box.h"
 #include "serial/gui/com_port_combo_box.h"
@@ -75,13 +75,13 @@ void ConnectionWindowTest::pickedVersionRequestGoesToTheReaderOrToThePage() {
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     window.portBox()->choosePort(SimulatedReaders::descriptor(SimulatedFamily::TwoD));
-    QVERIFY(window.action("property")->isEnabled());
+    QVERIFY(window.actions().property->isEnabled());
     QTest::keyClick(&window, Qt::Key_F2);
     QVERIFY(waitConnected(window));
-    QVERIFY(window.action("connect")->isChecked());
-    QVERIFY(!window.action("property")->isEnabled());
-    QVERIFY(!window.action("switchMode")->isEnabled());
-    QVERIFY(window.action("makeMenuCode")->isEnabled());
+    QVERIFY(window.actions().connectReader->isChecked());
+    QVERIFY(!window.actions().property->isEnabled());
+    QVERIFY(!window.actions().switchMode->isEnabled());
+    QVERIFY(window.actions().makeMenuCode->isEnabled());
     QVERIFY(!window.portBox()->isEnabled());
     QVERIFY(window.mode2D());
 
@@ -109,9 +109,9 @@ void ConnectionWindowTest::pickedVersionRequestGoesToTheReaderOrToThePage() {
 
     QTest::keyClick(&window, Qt::Key_F2);
     QVERIFY(waitConnected(window, false));
-    QVERIFY(!window.action("connect")->isChecked());
-    QVERIFY(window.action("property")->isEnabled());
-    QVERIFY(window.action("switchMode")->isEnabled());
+    QVERIFY(!window.actions().connectReader->isChecked());
+    QVERIFY(window.actions().property->isEnabled());
+    QVERIFY(window.actions().switchMode->isEnabled());
     QVERIFY(window.portBox()->isEnabled());
     QVERIFY(!window.portBox()->watching());
 }
@@ -119,12 +119,12 @@ void ConnectionWindowTest::pickedVersionRequestGoesToTheReaderOrToThePage() {
 void ConnectionWindowTest::oneDReaderSwitchesToOneDMode() {
     MainWindow window(keyFor("oneD"));
     window.portBox()->choosePort(SimulatedReaders::descriptor(SimulatedFamily::OneD));
-    window.action("connect")->trigger();
+    window.actions().connectReader->trigger();
     QVERIFY(waitConnected(window));
     QVERIFY(!window.mode2D());
     QVERIFY(!window.selector()->mode2D());
-    QVERIFY(!window.action("makeMenuCode")->isEnabled());
-    QVERIFY(!window.action("switchMode")->isEnabled());
+    QVERIFY(!window.actions().makeMenuCode->isEnabled());
+    QVERIFY(!window.actions().switchMode->isEnabled());
 
     // Settings that expect digit codes to be scanned are not sent to a 1D reader; typed, they are.
     omni::sim::SimulatedReader& reader = *window.simulatedReaders().reader(SimulatedFamily::OneD);
@@ -136,21 +136,21 @@ void ConnectionWindowTest::oneDReaderSwitchesToOneDMode() {
     QVERIFY(reader.waitForCommands(2, std::chrono::seconds(3)));
     QCOMPARE(reader.transcript(), (std::vector<std::string>{"B2", "HK"}));
 
-    window.action("connect")->trigger();
+    window.actions().connectReader->trigger();
     QVERIFY(waitConnected(window, false));
-    QVERIFY(window.action("makeMenuCode")->isEnabled());
+    QVERIFY(window.actions().makeMenuCode->isEnabled());
     QVERIFY(!window.mode2D());  // the mode stays with the last reader
 }
 
 void ConnectionWindowTest::unpluggedReaderIsReconnectedWhenItReturns() {
     MainWindow window(keyFor("replug"));
     window.portBox()->choosePort(SimulatedReaders::descriptor(SimulatedFamily::TwoD));
-    window.action("connect")->trigger();
+    window.actions().connectReader->trigger();
     QVERIFY(waitConnected(window));
 
     window.simulatedReaders().unplug(SimulatedFamily::TwoD);
     QVERIFY(waitConnected(window, false, 5000));
-    QVERIFY(!window.action("connect")->isChecked());
+    QVERIFY(!window.actions().connectReader->isChecked());
     QTRY_VERIFY_WITH_TIMEOUT(window.logPage()->text().contains(QStringLiteral("unplugged")), 5000);
     QVERIFY(window.portBox()->watching());
 
@@ -163,7 +163,7 @@ void ConnectionWindowTest::unpluggedReaderIsReconnectedWhenItReturns() {
     QTRY_COMPARE_WITH_TIMEOUT(window.logPage()->text(), QStringLiteral(">Z1\nBA12J13i\n"), 5000);
 
     // After the operator disconnects, a reader coming back is left alone.
-    window.action("connect")->trigger();
+    window.actions().connectReader->trigger();
     window.simulatedReaders().unplug(SimulatedFamily::TwoD);
     QTest::qWait(700);
     window.simulatedReaders().plug(SimulatedFamily::TwoD);
@@ -179,7 +179,7 @@ void ConnectionWindowTest::devicePathStandsInForACable() {
     window.portBox()->lineEdit()->setText(QString::fromStdString(reader.devicePath()));
     QTest::keyClick(window.portBox()->lineEdit(), Qt::Key_Return);
     QCOMPARE(window.portBox()->selectedPort().device, reader.devicePath());
-    window.action("connect")->trigger();
+    window.actions().connectReader->trigger();
     QVERIFY(waitConnected(window));
     reader.clearTranscript();
     pick(window, "Basic commands > Diagnostics > Transmit software version");
@@ -190,18 +190,18 @@ void ConnectionWindowTest::devicePathStandsInForACable() {
 void ConnectionWindowTest::portThatCannotBeOpenedLeavesTheWindowDisconnected() {
     Messages messages;
     MainWindow window(keyFor("missing"));
-    window.action("connect")->trigger();  // nothing chosen yet
+    window.actions().connectReader->trigger();  // nothing chosen yet
     QCOMPARE(messages.shown.size(), std::size_t(1));
-    QVERIFY(!window.action("connect")->isChecked());
+    QVERIFY(!window.actions().connectReader->isChecked());
 
     window.portBox()->chooseDevicePath(QStringLiteral("/dev/ttyOMNI-missing"));
-    window.action("connect")->trigger();
+    window.actions().connectReader->trigger();
     QTRY_COMPARE_WITH_TIMEOUT(messages.shown.size(), std::size_t(2), 5000);
     QVERIFY2(messages.shown.back().text.contains(QStringLiteral("/dev/ttyOMNI-missing")),
              qPrintable(messages.shown.back().text));
     QVERIFY(waitConnected(window, false));
-    QVERIFY(!window.action("connect")->isChecked());
-    QVERIFY(window.action("property")->isEnabled());
+    QVERIFY(!window.actions().connectReader->isChecked());
+    QVERIFY(window.actions().property->isEnabled());
     QVERIFY(window.portBox()->isEnabled());
 }
 
@@ -211,7 +211,7 @@ void ConnectionWindowTest::restartRestoresLogFontWrapCodePageAndPort() {
     font.setPixelSize(17);
     {
         MainWindow window(key);
-        window.action("wordWrap")->trigger();
+        window.actions().wordWrap->trigger();
         QVERIFY(window.logPage()->wrap());
         window.logPage()->setLogFont(font);
         window.codePageBox()->selectCodePage(932);
@@ -219,7 +219,7 @@ void ConnectionWindowTest::restartRestoresLogFontWrapCodePageAndPort() {
         window.close();
     }
     MainWindow window(key);
-    QVERIFY(window.action("wordWrap")->isChecked());
+    QVERIFY(window.actions().wordWrap->isChecked());
     QVERIFY(window.logPage()->wrap());
     QCOMPARE(window.logPage()->logFont().pixelSize(), 17);
     QCOMPARE(window.codePageBox()->currentData().toUInt(), 932u);

@@ -19,7 +19,6 @@
 
 #include "app/gui/layout_records.h"
 #include "app/gui/main_window.h"
-#include "app/settings_store.h"
 #include "commands/gui/command_box.h"
 #include "commands/gui/command_list.h"
 #include "commands/gui/command_selector.h"
@@ -27,6 +26,8 @@
 #include "commands/gui/page_tabs.h"
 #include "commands/menu_command.h"
 #include "commands/selector_model.h"
+#include "foundation/exception.h"
+#include "foundation/settings_store.h"
 #include "gui/qr_decode.h"
 #include "menucode/gui/c39_menu_view.h"
 #include "menucode/gui/menu_code_page.h"
@@ -34,7 +35,6 @@
 #include "menucode/menu_qr_code_image.h"
 #include "resources/strings.h"
 #include "serial/gui/serial_log_box.h"
-#include "ui/exception.h"
 #include "ui/gui/pane_splitter.h"
 #include "ui/gui/report.h"
 #include "ui/gui/text.h"
@@ -106,9 +106,9 @@ void MainWindowTest::shellHasTitleMenusAndBands() {
     QCOMPARE(window.pageTabs()->count(), 1);
     QCOMPARE(window.pageTabs()->tabText(0), QStringLiteral("Communication Log"));
     QCOMPARE(window.pageTabs()->tabButton(0, QTabBar::RightSide), nullptr);
-    QCOMPARE(window.action("new")->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
-    QCOMPARE(window.action("makeMenuCode")->shortcut(), QKeySequence(QStringLiteral("Ctrl+M")));
-    QCOMPARE(window.action("backToCommandBox")->shortcut(), QKeySequence(Qt::Key_Escape));
+    QCOMPARE(window.actions().newDocument->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
+    QCOMPARE(window.actions().makeMenuCode->shortcut(), QKeySequence(QStringLiteral("Ctrl+M")));
+    QCOMPARE(window.actions().backToCommandBox->shortcut(), QKeySequence(Qt::Key_Escape));
     QStringList bands;
     for (QToolBar* bar : window.findChildren<QToolBar*>())
         bands << bar->windowTitle();
@@ -263,7 +263,7 @@ void MainWindowTest::typedCommandsGoToThePageAndTheHistory() {
     box->submit();
     window.qrPage()->list()->setFocus();
     box->comboBox()->lineEdit()->deselect();
-    window.action("backToCommandBox")->trigger();
+    window.actions().backToCommandBox->trigger();
     QCOMPARE(box->comboBox()->lineEdit()->selectedText(), QStringLiteral("B2"));
     const int before = box->comboBox()->currentIndex();
     QWheelEvent wheel(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, -120), Qt::NoButton,
@@ -278,7 +278,7 @@ void MainWindowTest::switchingModesKeepsThePage() {
     pick(window, "Setting readable codes > 1D Code > Code39 > Enable");
     const int tabs = window.pageTabs()->count();
     MenuQRCodeImageWithHistory* history = window.pageTabs()->currentHistory();
-    window.action("switchMode")->trigger();
+    window.actions().switchMode->trigger();
     QVERIFY(!window.mode2D());
     QCOMPARE(window.pageTabs()->count(), tabs);
     QCOMPARE(window.pageTabs()->currentHistory(), history);
@@ -374,7 +374,7 @@ void MainWindowTest::newClosesPagesButKeepsTheLog() {
     QCOMPARE(window.pageTabs()->currentIndex(), 1);
     window.pageTabs()->removePage(0);  // the log page is never closed
     QCOMPARE(window.pageTabs()->count(), 3);
-    window.action("new")->trigger();
+    window.actions().newDocument->trigger();
     QCOMPARE(window.pageTabs()->count(), 1);
     QCOMPARE(window.pageTabs()->currentKind(), PageKind::Log);
     QVERIFY(window.logPage()->text().isEmpty());
@@ -409,8 +409,10 @@ void MainWindowTest::openReadsATextFileIntoTheLog() {
     QVERIFY(back.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromUtf8(back.readAll()), expected);
 
-    QVERIFY_THROWS_EXCEPTION(omni::UserException, window.openFile(dir.filePath("picture.bmp")));
-    QVERIFY_THROWS_EXCEPTION(omni::SystemException, window.openFile(dir.filePath("missing.txt")));
+    QVERIFY_THROWS_EXCEPTION(omni::foundation::UserException,
+                             window.openFile(dir.filePath("picture.bmp")));
+    QVERIFY_THROWS_EXCEPTION(omni::foundation::SystemException,
+                             window.openFile(dir.filePath("missing.txt")));
 }
 
 void MainWindowTest::layoutAndHistoryAreWrittenOnExitAndRestored() {
@@ -431,11 +433,11 @@ void MainWindowTest::layoutAndHistoryAreWrittenOnExitAndRestored() {
         window.close();
     }
     omni::app::MainWindowRecord stored;
-    QVERIFY(omni::readSetting(key, "MainWindow", stored));
+    QVERIFY(omni::foundation::readSetting(key, "MainWindow", stored));
     QCOMPARE(stored.width, 900);
     QCOMPARE(stored.height, 640);
     omni::app::MainWindowBorderRecord border;
-    QVERIFY(omni::readSetting(key, "MainWindowBorder", border));
+    QVERIFY(omni::foundation::readSetting(key, "MainWindowBorder", border));
     QCOMPARE(border.sizes[0], 300);
 
     MainWindow again(key);
@@ -454,7 +456,7 @@ void MainWindowTest::layoutAndHistoryAreWrittenOnExitAndRestored() {
     again.showMaximized();
     QTRY_VERIFY(again.isMaximized());
     again.close();
-    QVERIFY(omni::readSetting(key, "MainWindow", stored));
+    QVERIFY(omni::foundation::readSetting(key, "MainWindow", stored));
     QVERIFY(stored.isMaximized());
     QCOMPARE(stored.width, 900);
     QCOMPARE(stored.height, 640);
@@ -462,8 +464,8 @@ void MainWindowTest::layoutAndHistoryAreWrittenOnExitAndRestored() {
 
 void MainWindowTest::exceptionsReportThemselves() {
     Messages messages;
-    omni::gui::reportException(nullptr, omni::KesException(1));
-    omni::gui::reportException(nullptr, omni::UserException(0));
+    omni::gui::reportException(nullptr, omni::foundation::KesException(1));
+    omni::gui::reportException(nullptr, omni::foundation::UserException(0));
     QCOMPARE(messages.shown.size(), std::size_t{2});
     QCOMPARE(messages.shown[0].icon, QMessageBox::Warning);
     QCOMPARE(messages.shown[0].caption, QStringLiteral("KesException"));

@@ -17,10 +17,10 @@
 #include <QTest>
 
 #include "app/gui/main_window.h"
-#include "app/settings_store.h"
 #include "commands/gui/command_selector.h"
 #include "commands/gui/page_tabs.h"
 #include "commands/selector_model.h"
+#include "foundation/settings_store.h"
 #include "gui/qr_decode.h"
 #include "menucode/gui/c39_menu_view.h"
 #include "menucode/gui/menu_code_page.h"
@@ -36,7 +36,7 @@ const std::string kEnvelope = "@MENU_KEST@ZZ@B2@DC1@Q0@Q0@Q2@Q5@ZZ@TSEK_UNEM@";
 // A settings key of its own, emptied first so that no earlier run's records are read.
 std::string keyFor(const char* name) {
     std::string key = std::string("Software\\Kestrel\\OutTest-") + name;
-    std::filesystem::remove_all(omni::settingsFolder(key));
+    std::filesystem::remove_all(omni::foundation::settingsFolder(key));
     return key;
 }
 

@@ -8,7 +8,7 @@
 #include "commands/gui/command_box.h"
 #include "commands/gui/command_selector.h"
 #include "commands/selector_model.h"
-#include "ui/exception.h"
+#include "foundation/exception.h"
 
 namespace {
 
@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
         window.switchMode();
         pick(window, "Switching the interface(Caution!!) > Switching to RS-232C(Caution!!)");
         save(window, prefix + QStringLiteral("-1d.png"));
-    } catch (const omni::Exception& error) {
+    } catch (const omni::foundation::Exception& error) {
         qWarning("%s", error.what());
         return 1;
     }

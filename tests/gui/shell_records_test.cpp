@@ -8,8 +8,8 @@
 #include <gtest/gtest.h>
 
 #include "app/gui/layout_records.h"
-#include "app/settings_store.h"
 #include "commands/gui/command_box_history.h"
+#include "foundation/settings_store.h"
 
 namespace {
 
@@ -73,14 +73,15 @@ TEST(CommandBoxHistory, RoundTripsThroughTheSettingsStore) {
     history.add(u"[BCA");
     history.add(u"[DC1Q0Q0Q2Q5");
     history.save(key);
-    EXPECT_EQ(std::filesystem::file_size(omni::settingsFolder(key) / "CommandBox"), 32776u);
+    EXPECT_EQ(std::filesystem::file_size(omni::foundation::settingsFolder(key) / "CommandBox"),
+              32776u);
     const CommandBoxHistory loaded = CommandBoxHistory::load(key);
     EXPECT_EQ(loaded.entries(), history.entries());
 
     // A record with a wrong marker gives an empty history.
     auto record = std::make_unique<CommandBoxRecord>(history.record());
     record->marker = 1;
-    omni::writeSetting(key, "CommandBox", *record);
+    omni::foundation::writeSetting(key, "CommandBox", *record);
     EXPECT_TRUE(CommandBoxHistory::load(key).entries().empty());
 }
 
@@ -98,10 +99,10 @@ TEST(LayoutRecords, FirstRunGivesDefaultsAndThreeFifthsOfTheScreen) {
 TEST(LayoutRecords, InvalidRecordsAreIgnoredAndValidOnesKept) {
     const std::string key = keyFor("invalid");
     const std::int32_t twelve[3] = {0, 1, 500};
-    omni::writeSetting(key, "MainWindow", twelve, sizeof twelve);
+    omni::foundation::writeSetting(key, "MainWindow", twelve, sizeof twelve);
     omni::app::MainWindowBorderRecord border;
     border.marker = 1;
-    omni::writeSetting(key, "MainWindowBorder", border);
+    omni::foundation::writeSetting(key, "MainWindowBorder", border);
     auto records = omni::app::loadLayout(key, 1000);
     EXPECT_EQ(records.window.width, omni::app::kDefaultSize);
     EXPECT_EQ(records.border.sizes[0], 256);

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "app/gui/main_window.h"
-#include "app/settings_store.h"
 #include "commands/selector_model.h"
+#include "foundation/settings_store.h"
 
 namespace omni::test {
 
@@ -16,7 +16,7 @@ namespace omni::test {
 // read.
 inline std::string freshKey(const char* prefix, const char* name) {
     std::string key = std::string("Software\\Kestrel\\") + prefix + "-" + name;
-    std::filesystem::remove_all(omni::settingsFolder(key));
+    std::filesystem::remove_all(omni::foundation::settingsFolder(key));
     return key;
 }
 

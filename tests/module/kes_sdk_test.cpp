@@ -6,8 +6,8 @@
 #include <string>
 #include <thread>
 
+#include "foundation/exception.h"
 #include "module/kes_sdk.h"
-#include "ui/exception.h"
 
 namespace {
 
@@ -147,7 +147,7 @@ TEST_F(StatusStore, The257thThreadEvictsTheOldest) {
 
 TEST_F(StatusStore, KesExceptionClearsTheCallersStatus) {
     KesSetLastStatus(KES_STATE_COMMUNICATION_FAILURE);
-    omni::KesException error(KesGetLastStatus());
+    omni::foundation::KesException error(KesGetLastStatus());
     EXPECT_EQ(error.state(), KES_STATE_COMMUNICATION_FAILURE);
     EXPECT_EQ(KesGetLastStatus(), KES_STATE_SUCCESS);
 }

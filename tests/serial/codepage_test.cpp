@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "app/settings_store.h"
+#include "foundation/settings_store.h"
 #include "resources/strings.h"
 #include "serial/codepage.h"
 #include "stream/code_page_setting.h"
@@ -103,11 +103,11 @@ TEST_F(CodePageListTest, StoredChoiceRoundTripAndInvalidRecords) {
     EXPECT_EQ(reopened.selected().codePage, kUtf16BeCodePage);
 
     CodePageProperty marked{1, 932};
-    writeSetting(kProgramSettingsKey, kCodePagePropertyName, marked);
+    foundation::writeSetting(foundation::kProgramSettingsKey, kCodePagePropertyName, marked);
     EXPECT_EQ(loadCodePageProperty().codePage, kDefaultCodePage);
 
     std::uint32_t shortRecord = 932;
-    writeSetting(kProgramSettingsKey, kCodePagePropertyName, shortRecord);
+    foundation::writeSetting(foundation::kProgramSettingsKey, kCodePagePropertyName, shortRecord);
     EXPECT_EQ(loadCodePageProperty().codePage, kDefaultCodePage);
 }
 

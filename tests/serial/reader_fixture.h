@@ -7,7 +7,7 @@
 #include <mutex>
 #include <string>
 
-#include "serial/module_host.h"
+#include "reader/module_host.h"
 #include "serial/serial_port.h"
 #include "sim/simulated_reader.h"
 
@@ -49,7 +49,7 @@ private:
 class ReaderTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        installModuleLock();
+        reader::installModuleLock();
         reader.start();
         port.setTiming(shortTiming());
     }

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <thread>
 
-#include "app/settings_store.h"
+#include "foundation/settings_store.h"
 #include "resources/strings.h"
 #include "serial/reader_fixture.h"
 
@@ -20,7 +20,8 @@ using namespace std::chrono_literals;
 TEST_F(ReaderTest, OpensWithStoredSettingsOrTheDefaults) {
     PortDescriptor descriptor{PortKind::Serial, reader.devicePath()};
     const char zeros[28] = {};
-    writeSetting(kTestKey, portSettingsName(descriptor), zeros, sizeof zeros);  // bad marker
+    foundation::writeSetting(kTestKey, portSettingsName(descriptor), zeros,
+                             sizeof zeros);  // bad marker
     openPort();
     EXPECT_EQ(port.chunkSize(), 100u);  // 9600 baud
     port.close();
@@ -46,7 +47,7 @@ TEST_F(ReaderTest, MissingDeviceIsASystemError) {
     try {
         port.open({PortKind::Serial, "/dev/does-not-exist"}, kTestKey);
         FAIL();
-    } catch (const SystemException& e) {
+    } catch (const foundation::SystemException& e) {
         EXPECT_EQ(e.errorCode(), ENOENT);
     }
     EXPECT_FALSE(port.isOpen());
@@ -54,10 +55,10 @@ TEST_F(ReaderTest, MissingDeviceIsASystemError) {
     try {
         port.write(&byte, 1);
         FAIL();
-    } catch (const KesException& e) {
+    } catch (const foundation::KesException& e) {
         EXPECT_EQ(e.state(), KES_STATE_SERIAL_PORT_IS_CLOSED);
     }
-    EXPECT_THROW(port.waitForData(10), KesException);
+    EXPECT_THROW(port.waitForData(10), foundation::KesException);
 }
 
 TEST_F(ReaderTest, ModuleLeftInHighSpeedModeIsTakenOutOnce) {
@@ -111,10 +112,10 @@ TEST_F(ReaderTest, WaitReadAndTimeouts) {
     try {
         port.get(buffer);
         FAIL();
-    } catch (const KesException& e) {
+    } catch (const foundation::KesException& e) {
         EXPECT_EQ(e.state(), KES_STATE_COMMUNICATION_TIMEOUT);
     }
-    EXPECT_THROW(port.waitForData(50), KesException);
+    EXPECT_THROW(port.waitForData(50), foundation::KesException);
 }
 
 TEST_F(ReaderTest, WriteTimeoutPurgesTheInput) {
@@ -127,17 +128,17 @@ TEST_F(ReaderTest, WriteTimeoutPurgesTheInput) {
         for (int i = 0; i < 64; ++i)
             port.write(block.data(), block.size());
         FAIL() << "the write should time out";
-    } catch (const KesException& e) {
+    } catch (const foundation::KesException& e) {
         EXPECT_EQ(e.state(), KES_STATE_COMMUNICATION_TIMEOUT);
     }
-    EXPECT_THROW(port.waitForData(50), KesException);  // the stale reply is gone
+    EXPECT_THROW(port.waitForData(50), foundation::KesException);  // the stale reply is gone
 }
 
 TEST_F(ReaderTest, ReceiveThreadFeedsTheListenerAndStopsQuietly) {
     openPort();
     Collector log;
     std::atomic<int> reports{0};
-    port.setErrorReporter([&](const Exception&) { ++reports; });
+    port.setErrorReporter([&](const foundation::Exception&) { ++reports; });
     port.startReceiving(&log);
     // Longer than any finite time-out of the port: the receive thread waits without limit.
     std::this_thread::sleep_for(2 * std::chrono::milliseconds(shortTiming().blockTimeoutMs));
@@ -166,7 +167,7 @@ TEST_F(ReaderTest, UnplugWhileReceivingEndsTheThreadWithAReport) {
     std::atomic<int> reports{0};
     std::mutex mutex;
     std::u16string reported;
-    port.setErrorReporter([&](const Exception& e) {
+    port.setErrorReporter([&](const foundation::Exception& e) {
         std::lock_guard lock(mutex);
         reported = e.text();
         ++reports;
@@ -182,7 +183,7 @@ TEST_F(ReaderTest, UnplugWhileReceivingEndsTheThreadWithAReport) {
         EXPECT_NE(reported.find(res::fromUtf8(reader.devicePath())), std::u16string::npos);
     }
     char byte = 'x';
-    EXPECT_THROW(port.write(&byte, 1), Exception);
+    EXPECT_THROW(port.write(&byte, 1), foundation::Exception);
     port.close();
 }
 
@@ -205,7 +206,7 @@ TEST_F(ReaderTest, CaptureSinkCollectsUnderItsLock) {
 
 // Two threads use the library through two ports; each reads back its own failure.
 TEST(ModuleCallbacks, EachThreadReadsItsOwnStatus) {
-    installModuleLock();
+    reader::installModuleLock();
     sim::SimulatedReader cutOff;
     cutOff.setVersionReply("BA12");  // the line never ends
     cutOff.start();

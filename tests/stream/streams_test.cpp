@@ -8,13 +8,13 @@
 #include <vector>
 
 #include "collecting.h"
+#include "foundation/exception.h"
 #include "stream/bit_to_byte_stream.h"
 #include "stream/buffered_output_stream.h"
 #include "stream/file_stream.h"
 #include "stream/ring_buffer.h"
 #include "stream/text_streams.h"
 #include "stream/thread_runnable.h"
-#include "ui/exception.h"
 
 namespace omni {
 namespace {
@@ -196,7 +196,7 @@ TEST_F(FileStreams, FailuresAreReported) {
     FileInputStream<char> directory(dir_);  // opens, but reading a directory fails
     ASSERT_TRUE(directory.isOpen());
     char buffer[4];
-    EXPECT_THROW(directory.read(buffer, 4), SystemException);
+    EXPECT_THROW(directory.read(buffer, 4), foundation::SystemException);
 }
 
 // A worker that runs until released.
@@ -225,8 +225,8 @@ TEST(ThreadRunnable, JoinTimesOutWithUserExceptionThenEnds) {
     try {
         worker.join(50);
         FAIL() << "join returned while the thread was running";
-    } catch (const UserException& e) {
-        EXPECT_EQ(e.code(), UserException::ThreadEndTimeout);
+    } catch (const foundation::UserException& e) {
+        EXPECT_EQ(e.code(), foundation::UserException::ThreadEndTimeout);
     }
     EXPECT_TRUE(worker.isRunning());
     worker.stop();

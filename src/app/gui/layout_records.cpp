@@ -1,17 +1,17 @@
 #include "app/gui/layout_records.h"
 
-#include "app/settings_store.h"
+#include "foundation/settings_store.h"
 
 namespace omni::app {
 
 LayoutRecords loadLayout(std::string_view keyPath, int screenHeight) {
     LayoutRecords records;
     MainWindowRecord window;
-    if (readSetting(keyPath, kMainWindowValue, window) && window.marker == 0) {
+    if (foundation::readSetting(keyPath, kMainWindowValue, window) && window.marker == 0) {
         records.window = window;
     }
     MainWindowBorderRecord border;
-    if (readSetting(keyPath, kMainWindowBorderValue, border) && border.marker == 0) {
+    if (foundation::readSetting(keyPath, kMainWindowBorderValue, border) && border.marker == 0) {
         records.border = border;
     }
     if (records.border.sizes[kPictureHeight] == 0 && records.window.height == kDefaultSize) {
@@ -21,8 +21,8 @@ LayoutRecords loadLayout(std::string_view keyPath, int screenHeight) {
 }
 
 void saveLayout(std::string_view keyPath, const LayoutRecords& records) {
-    writeSetting(keyPath, kMainWindowValue, records.window);
-    writeSetting(keyPath, kMainWindowBorderValue, records.border);
+    foundation::writeSetting(keyPath, kMainWindowValue, records.window);
+    foundation::writeSetting(keyPath, kMainWindowBorderValue, records.border);
 }
 
 }  // namespace omni::app

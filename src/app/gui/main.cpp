@@ -4,8 +4,8 @@
 #include <QTranslator>
 
 #include "app/gui/main_window.h"
+#include "foundation/exception.h"
 #include "resources/strings.h"
-#include "ui/exception.h"
 #include "ui/gui/report.h"
 
 int main(int argc, char** argv) {
@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
         omni::app::MainWindow window;
         window.show();
         return app.exec();
-    } catch (const omni::Exception& error) {
+    } catch (const omni::foundation::Exception& error) {
         omni::gui::reportException(nullptr, error);
     }
     return 0;

@@ -11,21 +11,22 @@
 #include <QVBoxLayout>
 
 #include "app/gui/app_strings.h"
-#include "app/settings_store.h"
+#include "app/gui/entry_dialogs.h"
 #include "commands/gui/command_box.h"
 #include "commands/gui/command_selector.h"
-#include "commands/gui/dialogs/qt_entry_dialogs.h"
 #include "commands/gui/page_tabs.h"
+#include "foundation/exception.h"
+#include "foundation/settings_store.h"
 #include "menucode/gui/c39_menu_view.h"
 #include "menucode/gui/menu_code_page.h"
 #include "menucode/gui/qr_menu_view.h"
 #include "menucode/menu_qr_code_image.h"
+#include "reader/command_exchange.h"
 #include "serial/gui/code_page_combo_box.h"
 #include "serial/gui/com_port_combo_box.h"
 #include "serial/gui/reader_connection.h"
 #include "serial/gui/serial_log_box.h"
 #include "serial/gui/simulated_readers.h"
-#include "ui/exception.h"
 #include "ui/gui/icons.h"
 #include "ui/gui/pane_splitter.h"
 #include "ui/gui/report.h"
@@ -58,14 +59,14 @@ QToolBar* makeBand(QMainWindow* window, const QString& label, const char* name) 
 void MainWindow::guarded(const std::function<void()>& command) {
     try {
         command();
-    } catch (const Exception& error) {
+    } catch (const foundation::Exception& error) {
         gui::reportException(this, error);
     }
 }
 
 MainWindow::MainWindow(std::string keyPath, QWidget* parent)
     : QMainWindow(parent),
-      keyPath_(keyPath.empty() ? std::string(kProgramSettingsKey) : std::move(keyPath)),
+      keyPath_(keyPath.empty() ? std::string(foundation::kProgramSettingsKey) : std::move(keyPath)),
       printer_(QPrinter::HighResolution) {
     setObjectName(QStringLiteral("OmniSetup"));
     setWindowTitle(QStringLiteral("OmniSetup"));
@@ -76,7 +77,7 @@ MainWindow::MainWindow(std::string keyPath, QWidget* parent)
     const QScreen* screen = QGuiApplication::primaryScreen();
     layout_ = loadLayout(keyPath_, screen ? screen->geometry().height() : 768);
 
-    dialogs::DialogHost host;
+    DialogHost host;
     host.hasCurrentPage = [] { return true; };  // the log page is always there
     host.apply = [this](const std::string& text) { selector_->addResolved(text); };
     host.readerModel = [this]() -> std::string {
@@ -85,7 +86,7 @@ MainWindow::MainWindow(std::string keyPath, QWidget* parent)
     host.openPort = [this]() -> OutputStream<char>* {
         return connection_ && connection_->isConnected() ? &connection_->serialPort() : nullptr;
     };
-    dialogs_ = std::make_unique<dialogs::QtEntryDialogs>(this, std::move(host));
+    dialogs_ = std::make_unique<QtEntryDialogs>(this, std::move(host));
     buildActions();
     buildCentre();
     buildToolbars();
@@ -148,12 +149,14 @@ void MainWindow::buildToolbars() {
     fileBar_->setObjectName(QStringLiteral("fileToolbar"));
     fileBar_->setMovable(false);
     fileBar_->setIconSize(QSize(20, 20));
-    for (const char* name :
-         {"new", "open", "save", "", "print", "", "cut", "copy", "paste", "delete"}) {
-        if (*name == '\0') {
-            fileBar_->addSeparator();
+    const MainWindowActions& a = actions_;
+    for (QAction* item : {a.newDocument, a.open, a.save, static_cast<QAction*>(nullptr), a.print,
+                          static_cast<QAction*>(nullptr), a.cut, a.copy, a.paste,
+                          a.deleteSelection}) {
+        if (item) {
+            fileBar_->addAction(item);
         } else {
-            fileBar_->addAction(action(name));
+            fileBar_->addSeparator();
         }
     }
     addToolBar(Qt::TopToolBarArea, fileBar_);
@@ -171,11 +174,11 @@ void MainWindow::buildToolbars() {
     scannerBar_->setObjectName(QStringLiteral("scannerToolbar"));
     scannerBar_->setMovable(false);
     scannerBar_->setIconSize(QSize(20, 20));
-    scannerBar_->addAction(action("connect"));
-    scannerBar_->addAction(action("property"));
+    scannerBar_->addAction(actions_.connectReader);
+    scannerBar_->addAction(actions_.property);
     scannerBar_->addSeparator();
-    scannerBar_->addAction(action("makeMenuCode"));
-    scannerBar_->addAction(action("switchMode"));
+    scannerBar_->addAction(actions_.makeMenuCode);
+    scannerBar_->addAction(actions_.switchMode);
     addToolBar(Qt::TopToolBarArea, scannerBar_);
 
     commandBand_ = makeBand(this, uiText(ids::kCommandBand), "commandBand");
@@ -233,10 +236,6 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-QAction* MainWindow::action(const char* name) const {
-    return findChild<QAction*>(QLatin1String(name), Qt::FindDirectChildrenOnly);
-}
-
 // ---- pages and modes ----
 
 menucode::MenuCodePage* MainWindow::currentMenuPage() const {
@@ -281,11 +280,6 @@ int MainWindow::makeMenuCode() {
     return tabs_->addMenuCodePage();
 }
 
-void MainWindow::ensureMenuPage() {
-    if (tabs_->currentKind() != PageKind::MenuCode)
-        makeMenuCode();
-}
-
 void MainWindow::showAddResult(HistoryStatus status) {
     MenuQRCodeImageWithHistory* history = tabs_->currentHistory();
     refreshMenuViews();
@@ -297,30 +291,37 @@ void MainWindow::showAddResult(HistoryStatus status) {
 }
 
 void MainWindow::submitItem(const PageItem& item) {
-    if (sendToReader(item, false))
-        return;
-    ensureMenuPage();
-    // Scanning a menu code saves the settings by itself; "Z2" (save) on a page is pointless.
-    if (item.count == 1 && item.bytes.starts_with("Z2")) {
-        gui::showMessage(this, QMessageBox::Information, QStringLiteral("OmniSetup"),
-                         uiText(ids::kNoZ2OnMenuCode));
-        return;
-    }
-    showAddResult(tabs_->currentHistory()->addEntry(item));
+    submit(item, false, [&] { return tabs_->currentHistory()->addEntry(item); });
 }
 
 void MainWindow::submitTyped(const QString& text) {
     const QByteArray bytes = text.toLatin1();
-    if (sendToReader(
-            makePageItem(
-                std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), {}, 1),
-            true)) {
-        return;
+    const std::string_view command(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    submit(makePageItem(command, {}, 1), true,
+           [&] { return tabs_->currentHistory()->addTypedCommand(command); });
+}
+
+void MainWindow::submit(const PageItem& item, bool typed,
+                        const std::function<HistoryStatus()>& addToPage) {
+    const reader::SubmitContext context{connected(), tabs_->currentKind() == PageKind::MenuCode,
+                                        mode2D_, typed};
+    const reader::SubmitDecision decision = reader::decideSubmit(item, context);
+    if (decision.openPage)
+        makeMenuCode();
+    switch (decision.action) {
+        case reader::SubmitAction::Send:
+            guarded([&] { connection_->send(item.bytes); });
+            return;
+        case reader::SubmitAction::Drop:
+            return;
+        case reader::SubmitAction::Refuse:
+            gui::showMessage(this, QMessageBox::Information, QStringLiteral("OmniSetup"),
+                             uiText(decision.refusalMessageId));
+            return;
+        case reader::SubmitAction::AddToPage:
+            showAddResult(addToPage());
+            return;
     }
-    ensureMenuPage();
-    const HistoryStatus status = tabs_->currentHistory()->addTypedCommand(
-        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-    showAddResult(status);
 }
 
 }  // namespace omni::app

@@ -46,6 +46,33 @@ class SimulatedReaders;
 
 namespace omni::app {
 
+// The window's commands, one member per action (menus, toolbars and shortcuts share them).
+struct MainWindowActions {
+    QAction* newDocument = nullptr;
+    QAction* open = nullptr;
+    QAction* save = nullptr;
+    QAction* saveAs = nullptr;
+    QAction* setupPrinter = nullptr;
+    QAction* setupPage = nullptr;
+    QAction* print = nullptr;
+    QAction* exit = nullptr;
+    QAction* cut = nullptr;
+    QAction* copy = nullptr;
+    QAction* paste = nullptr;
+    QAction* deleteSelection = nullptr;
+    QAction* selectAll = nullptr;
+    QAction* send = nullptr;
+    QAction* backToCommandBox = nullptr;
+    QAction* makeMenuCode = nullptr;
+    QAction* switchMode = nullptr;
+    QAction* help = nullptr;
+    QAction* about = nullptr;
+    QAction* connectReader = nullptr;
+    QAction* property = nullptr;
+    QAction* wordWrap = nullptr;
+    QAction* font = nullptr;
+};
+
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -90,7 +117,7 @@ public:
     void copy();
     void deleteSelection();
 
-    // Parts, for the tests and for the features that plug in later.
+    // Parts, for the tests and for the features built on the window.
     commands::PageTabs* pageTabs() const { return tabs_; }
     commands::CommandSelector* selector() const { return selector_; }
     commands::CommandBox* commandBox() const { return commandBox_; }
@@ -104,7 +131,7 @@ public:
     // The page view of the current mode, shown while a menu-code page is current.
     menucode::MenuCodePage* modePage() const { return mode2D_ ? qrPage_ : c39Page_; }
     QPrinter& printer() { return printer_; }
-    QAction* action(const char* name) const;
+    const MainWindowActions& actions() const { return actions_; }
     // The bands of the code-page box and the port box.
     QToolBar* characterCodeBand() const { return characterCodeBand_; }
     QToolBar* portBand() const { return portBand_; }
@@ -127,10 +154,7 @@ private:
     void connectToChosenPort(bool automatic);
     void disconnectReader();
     void applyConnectionState();
-    void setActionEnabled(const char* name, bool enabled);
     QString portName(const PortDescriptor& port) const;
-    // Sends the item when a reader is connected and the log page is current; false otherwise.
-    bool sendToReader(const PageItem& item, bool typed);
     void onConnected();
     void onConnectFailed(const QString& message);
     void onConnectionLost();
@@ -139,7 +163,10 @@ private:
     void showCurrentPage();
     void refreshMenuViews();
     menucode::MenuCodePage* currentMenuPage() const;
-    void ensureMenuPage();
+    // The one path of a picked or typed item: the exchange's decision sends it, drops it,
+    // refuses it or (after opening a page when it says so) adds it with `addToPage`.
+    void submit(const PageItem& item, bool typed,
+                const std::function<HistoryStatus()>& addToPage);
     // Redraws the page after an add and explains a refused or partial add.
     void showAddResult(HistoryStatus status);
     void syncPictureHeight(int height);
@@ -167,6 +194,7 @@ private:
     int pictureHeight_ = 0;
     QPrinter printer_;
 
+    MainWindowActions actions_;
     std::unique_ptr<EntryDialogs> dialogs_;  // what entries that need a dialog open
     commands::CommandSelector* selector_ = nullptr;
     commands::CommandBox* commandBox_ = nullptr;

@@ -18,10 +18,10 @@
 #include "commands/gui/command_list.h"
 #include "commands/gui/command_selector.h"
 #include "commands/gui/page_tabs.h"
+#include "foundation/exception.h"
 #include "menucode/gui/menu_code_page.h"
 #include "menucode/gui/menu_code_view.h"
 #include "serial/gui/serial_log_box.h"
-#include "ui/exception.h"
 #include "ui/gui/icons.h"
 #include "ui/gui/report.h"
 #include "ui/gui/text.h"
@@ -34,7 +34,8 @@ using gui::IconId;
 using gui::uiText;
 
 struct ActionDef {
-    const char* name;
+    QAction* MainWindowActions::*member;
+    const char* name;  // the action's object name
     std::uint32_t textId;
     std::uint32_t toolTipId;  // 0: the menu text without its mnemonic
     QKeySequence shortcut;
@@ -62,30 +63,30 @@ QPlainTextEdit* focusedTextEdit() {
 void MainWindow::buildActions() {
     const auto ic = [](IconId id) { return static_cast<int>(id); };
     const ActionDef defs[] = {
-        {"new", ids::kNew, ids::kToolNew, QKeySequence(Qt::CTRL | Qt::Key_N), ic(IconId::New)},
-        {"open", ids::kOpen, ids::kToolOpen, QKeySequence(Qt::CTRL | Qt::Key_O), ic(IconId::Open)},
-        {"save", ids::kSave, ids::kToolSave, QKeySequence(Qt::CTRL | Qt::Key_S), ic(IconId::Save)},
-        {"saveAs", ids::kSaveAs, 0, QKeySequence(), -1},
-        {"setupPrinter", ids::kSetupPrinter, 0, QKeySequence(), -1},
-        {"setupPage", ids::kSetupPage, 0, QKeySequence(), -1},
-        {"print", ids::kPrint, ids::kToolPrint, QKeySequence(Qt::CTRL | Qt::Key_P),
+        {&MainWindowActions::newDocument, "new", ids::kNew, ids::kToolNew, QKeySequence(Qt::CTRL | Qt::Key_N), ic(IconId::New)},
+        {&MainWindowActions::open, "open", ids::kOpen, ids::kToolOpen, QKeySequence(Qt::CTRL | Qt::Key_O), ic(IconId::Open)},
+        {&MainWindowActions::save, "save", ids::kSave, ids::kToolSave, QKeySequence(Qt::CTRL | Qt::Key_S), ic(IconId::Save)},
+        {&MainWindowActions::saveAs, "saveAs", ids::kSaveAs, 0, QKeySequence(), -1},
+        {&MainWindowActions::setupPrinter, "setupPrinter", ids::kSetupPrinter, 0, QKeySequence(), -1},
+        {&MainWindowActions::setupPage, "setupPage", ids::kSetupPage, 0, QKeySequence(), -1},
+        {&MainWindowActions::print, "print", ids::kPrint, ids::kToolPrint, QKeySequence(Qt::CTRL | Qt::Key_P),
          ic(IconId::Print)},
-        {"exit", ids::kExit, 0, QKeySequence(), -1},
-        {"cut", ids::kCut, ids::kToolCut, QKeySequence(Qt::CTRL | Qt::Key_X), ic(IconId::Cut)},
-        {"copy", ids::kCopy, ids::kToolCopy, QKeySequence(Qt::CTRL | Qt::Key_C), ic(IconId::Copy)},
-        {"paste", ids::kPaste, ids::kToolPaste, QKeySequence(Qt::CTRL | Qt::Key_V),
+        {&MainWindowActions::exit, "exit", ids::kExit, 0, QKeySequence(), -1},
+        {&MainWindowActions::cut, "cut", ids::kCut, ids::kToolCut, QKeySequence(Qt::CTRL | Qt::Key_X), ic(IconId::Cut)},
+        {&MainWindowActions::copy, "copy", ids::kCopy, ids::kToolCopy, QKeySequence(Qt::CTRL | Qt::Key_C), ic(IconId::Copy)},
+        {&MainWindowActions::paste, "paste", ids::kPaste, ids::kToolPaste, QKeySequence(Qt::CTRL | Qt::Key_V),
          ic(IconId::Paste)},
-        {"delete", ids::kDelete, ids::kToolDelete, QKeySequence(Qt::CTRL | Qt::Key_D),
+        {&MainWindowActions::deleteSelection, "delete", ids::kDelete, ids::kToolDelete, QKeySequence(Qt::CTRL | Qt::Key_D),
          ic(IconId::Delete)},
-        {"selectAll", ids::kSelectAll, 0, QKeySequence(Qt::CTRL | Qt::Key_A), -1},
-        {"send", ids::kSend, 0, QKeySequence(Qt::Key_Return), -1},
-        {"backToCommandBox", ids::kBackToCommandBox, 0, QKeySequence(Qt::Key_Escape), -1},
-        {"makeMenuCode", ids::kMakeMenuCode, ids::kToolNewMenu, QKeySequence(Qt::CTRL | Qt::Key_M),
+        {&MainWindowActions::selectAll, "selectAll", ids::kSelectAll, 0, QKeySequence(Qt::CTRL | Qt::Key_A), -1},
+        {&MainWindowActions::send, "send", ids::kSend, 0, QKeySequence(Qt::Key_Return), -1},
+        {&MainWindowActions::backToCommandBox, "backToCommandBox", ids::kBackToCommandBox, 0, QKeySequence(Qt::Key_Escape), -1},
+        {&MainWindowActions::makeMenuCode, "makeMenuCode", ids::kMakeMenuCode, ids::kToolNewMenu, QKeySequence(Qt::CTRL | Qt::Key_M),
          ic(IconId::NewMenuCode)},
-        {"switchMode", ids::kSwitchMode, ids::kToolSwitchMode, QKeySequence(),
+        {&MainWindowActions::switchMode, "switchMode", ids::kSwitchMode, ids::kToolSwitchMode, QKeySequence(),
          ic(IconId::SwitchMode)},
-        {"help", ids::kHelp, 0, QKeySequence(Qt::Key_F1), -1},
-        {"about", ids::kAbout, 0, QKeySequence(), -1},
+        {&MainWindowActions::help, "help", ids::kHelp, 0, QKeySequence(Qt::Key_F1), -1},
+        {&MainWindowActions::about, "about", ids::kAbout, 0, QKeySequence(), -1},
     };
     for (const ActionDef& def : defs) {
         auto* a = new QAction(uiText(def.textId), this);
@@ -102,56 +103,58 @@ void MainWindow::buildActions() {
         a->setToolTip(tip);
         a->setIconText(def.toolTipId ? uiText(def.toolTipId) : withoutMnemonic(a->text()));
         addAction(a);
+        actions_.*def.member = a;
     }
-    action("send")->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+    actions_.send->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
 
-    connect(action("new"), &QAction::triggered, this, &MainWindow::newDocument);
-    connect(action("open"), &QAction::triggered, this, &MainWindow::onOpen);
-    connect(action("save"), &QAction::triggered, this, [this] { onSave(false); });
-    connect(action("saveAs"), &QAction::triggered, this, [this] { onSave(true); });
-    connect(action("setupPrinter"), &QAction::triggered, this, &MainWindow::onSetupPrinter);
-    connect(action("setupPage"), &QAction::triggered, this, &MainWindow::onSetupPage);
-    connect(action("print"), &QAction::triggered, this, &MainWindow::onPrint);
-    connect(action("exit"), &QAction::triggered, this, &QWidget::close);
-    connect(action("cut"), &QAction::triggered, this, [this] { onEditCommand("cut"); });
-    connect(action("copy"), &QAction::triggered, this, &MainWindow::copy);
-    connect(action("paste"), &QAction::triggered, this, [this] { onEditCommand("paste"); });
-    connect(action("delete"), &QAction::triggered, this, &MainWindow::deleteSelection);
-    connect(action("selectAll"), &QAction::triggered, this, &MainWindow::onSelectAll);
-    connect(action("send"), &QAction::triggered, this, &MainWindow::onSend);
-    connect(action("backToCommandBox"), &QAction::triggered, this, &MainWindow::onBackToCommandBox);
-    connect(action("makeMenuCode"), &QAction::triggered, this, &MainWindow::makeMenuCode);
-    connect(action("switchMode"), &QAction::triggered, this, &MainWindow::switchMode);
-    connect(action("help"), &QAction::triggered, this, &MainWindow::onHelp);
-    connect(action("about"), &QAction::triggered, this, &MainWindow::onAbout);
+    connect(actions_.newDocument, &QAction::triggered, this, &MainWindow::newDocument);
+    connect(actions_.open, &QAction::triggered, this, &MainWindow::onOpen);
+    connect(actions_.save, &QAction::triggered, this, [this] { onSave(false); });
+    connect(actions_.saveAs, &QAction::triggered, this, [this] { onSave(true); });
+    connect(actions_.setupPrinter, &QAction::triggered, this, &MainWindow::onSetupPrinter);
+    connect(actions_.setupPage, &QAction::triggered, this, &MainWindow::onSetupPage);
+    connect(actions_.print, &QAction::triggered, this, &MainWindow::onPrint);
+    connect(actions_.exit, &QAction::triggered, this, &QWidget::close);
+    connect(actions_.cut, &QAction::triggered, this, [this] { onEditCommand("cut"); });
+    connect(actions_.copy, &QAction::triggered, this, &MainWindow::copy);
+    connect(actions_.paste, &QAction::triggered, this, [this] { onEditCommand("paste"); });
+    connect(actions_.deleteSelection, &QAction::triggered, this, &MainWindow::deleteSelection);
+    connect(actions_.selectAll, &QAction::triggered, this, &MainWindow::onSelectAll);
+    connect(actions_.send, &QAction::triggered, this, &MainWindow::onSend);
+    connect(actions_.backToCommandBox, &QAction::triggered, this, &MainWindow::onBackToCommandBox);
+    connect(actions_.makeMenuCode, &QAction::triggered, this, &MainWindow::makeMenuCode);
+    connect(actions_.switchMode, &QAction::triggered, this, &MainWindow::switchMode);
+    connect(actions_.help, &QAction::triggered, this, &MainWindow::onHelp);
+    connect(actions_.about, &QAction::triggered, this, &MainWindow::onAbout);
     buildConnectionActions();
 }
 
 void MainWindow::buildMenus() {
+    // A null item is a separator.
     const auto addMenu = [this](std::uint32_t title, const char* name,
-                                std::initializer_list<const char*> items) {
+                                std::initializer_list<QAction*> items) {
         QMenu* menu = menuBar()->addMenu(uiText(title));
         menu->setObjectName(QLatin1String(name));
-        for (const char* item : items) {
-            if (*item == '\0') {
-                menu->addSeparator();
+        for (QAction* item : items) {
+            if (item) {
+                menu->addAction(item);
             } else {
-                menu->addAction(action(item));
+                menu->addSeparator();
             }
         }
-        // A menu whose commands have not arrived yet stays out of the menu bar.
-        menu->menuAction()->setVisible(!menu->actions().isEmpty());
         return menu;
     };
-    addMenu(
-        ids::kMenuFile, "fileMenu",
-        {"new", "open", "save", "saveAs", "", "setupPrinter", "setupPage", "print", "", "exit"});
+    const MainWindowActions& a = actions_;
+    addMenu(ids::kMenuFile, "fileMenu",
+            {a.newDocument, a.open, a.save, a.saveAs, nullptr, a.setupPrinter, a.setupPage, a.print,
+             nullptr, a.exit});
     addMenu(ids::kMenuEdit, "editMenu",
-            {"cut", "copy", "paste", "delete", "", "selectAll", "", "send", "backToCommandBox"});
-    addMenu(ids::kMenuFormat, "formatMenu", {"wordWrap", "font"});
-    addMenu(ids::kMenuCommunication, "communicationMenu", {"connect", "property"});
-    addMenu(ids::kMenuScanner, "scannerMenu", {"makeMenuCode", "switchMode"});
-    addMenu(ids::kMenuHelp, "helpMenu", {"help", "", "about"});
+            {a.cut, a.copy, a.paste, a.deleteSelection, nullptr, a.selectAll, nullptr, a.send,
+             a.backToCommandBox});
+    addMenu(ids::kMenuFormat, "formatMenu", {a.wordWrap, a.font});
+    addMenu(ids::kMenuCommunication, "communicationMenu", {a.connectReader, a.property});
+    addMenu(ids::kMenuScanner, "scannerMenu", {a.makeMenuCode, a.switchMode});
+    addMenu(ids::kMenuHelp, "helpMenu", {a.help, nullptr, a.about});
 }
 
 // ---- File ----
@@ -173,7 +176,8 @@ void MainWindow::onOpen() {
 
 void MainWindow::openFile(const QString& path) {
     if (QFileInfo(path).suffix().compare(QLatin1String("txt"), Qt::CaseInsensitive) != 0) {
-        throw UserException(UserException::Refused, gui::toU16(uiText(ids::kOnlyTextFiles)));
+        throw foundation::UserException(foundation::UserException::Refused,
+                                        gui::toU16(uiText(ids::kOnlyTextFiles)));
     }
     tabs_->setCurrentIndex(0);
     log_->appendFile(path);

@@ -10,7 +10,6 @@
 
 #include "app/gui/app_strings.h"
 #include "app/gui/main_window.h"
-#include "commands/exchange/command_exchange.h"
 #include "commands/gui/page_tabs.h"
 #include "serial/gui/code_page_combo_box.h"
 #include "serial/gui/com_port_combo_box.h"
@@ -30,23 +29,14 @@ using commands::PageKind;
 using gui::uiText;
 using State = serial::ReaderConnection::State;
 
-// The enabling rules by command name. Commands not built yet are skipped; a feature that adds
-// a command of one of these names follows its rule without further wiring.
+// How the connection enables an action beyond the port's own actions.
 struct ConnectionRule {
-    const char* name;
+    QAction* MainWindowActions::*member;
     bool whileDisconnected;  // enabled without a reader
     bool twoDReaderOnly;     // with a reader: only when it has a 2D engine
 };
 constexpr ConnectionRule kRules[] = {
-    {"makeMenuCode", true, true},
-    {"download", false, false},
-    {"forcedDownload", false, false},
-    {"imageOutputProperty", false, true},
-    {"sendImageForDecodingTest", false, true},
-    {"autoShoot", false, true},
-    {"triggerShootDown", false, true},
-    {"triggerShootUp", false, true},
-    {"triggerShootTwice", false, true},
+    {&MainWindowActions::makeMenuCode, true, true},
 };
 
 }  // namespace
@@ -71,18 +61,18 @@ void MainWindow::buildConnectionActions() {
         addAction(a);
         return a;
     };
-    QAction* connection =
+    QAction* connection = actions_.connectReader =
         add("connect", serial::ids::kConnectDisconnect, serial::ids::kToolConnection,
             QKeySequence(Qt::Key_F2), serial::connectionIcon());
     connection->setCheckable(true);
     connect(connection, &QAction::triggered, this, [this] { toggleConnection(); });
-    QAction* property = add("property", serial::ids::kProperty, serial::ids::kToolPortSettings,
+    QAction* property = actions_.property = add("property", serial::ids::kProperty, serial::ids::kToolPortSettings,
                             QKeySequence(Qt::Key_F3), serial::portSettingsIcon());
     connect(property, &QAction::triggered, this, &MainWindow::showPortSettings);
-    QAction* wrap = add("wordWrap", serial::ids::kWordWrap, 0, QKeySequence(), QIcon());
+    QAction* wrap = actions_.wordWrap = add("wordWrap", serial::ids::kWordWrap, 0, QKeySequence(), QIcon());
     wrap->setCheckable(true);
     connect(wrap, &QAction::triggered, this, [this](bool on) { log_->setWrap(on); });
-    QAction* font = add("font", serial::ids::kFont, 0, QKeySequence(), QIcon());
+    QAction* font = actions_.font = add("font", serial::ids::kFont, 0, QKeySequence(), QIcon());
     connect(font, &QAction::triggered, this, [this] { log_->chooseFont(); });
 }
 
@@ -106,7 +96,7 @@ void MainWindow::buildConnection() {
     busy_->setTextVisible(false);
     busy_->hide();
     statusBar()->addPermanentWidget(busy_);
-    action("wordWrap")->setChecked(log_->wrap());
+    actions_.wordWrap->setChecked(log_->wrap());
     applyConnectionState();
     // A reader that was connected when the program last closed is reconnected as soon as the
     // port box finds it: the stored watch flag makes the box report it.
@@ -230,11 +220,6 @@ void MainWindow::onWatchNotification(bool present) {
     }
 }
 
-void MainWindow::setActionEnabled(const char* name, bool enabled) {
-    if (QAction* a = action(name))
-        a->setEnabled(enabled);
-}
-
 void MainWindow::applyConnectionState() {
     const State state = connection_ ? connection_->state() : State::Disconnected;
     const bool isConnected = state == State::Connected;
@@ -243,12 +228,13 @@ void MainWindow::applyConnectionState() {
     const bool twoDReader =
         connection_ && connection_->identified() ? connection_->twoD() : mode2D_;
 
-    action("connect")->setChecked(isConnected || busy);
-    setActionEnabled("property", !isConnected && !busy);
-    setActionEnabled("switchMode", !isConnected && !busy);
+    actions_.connectReader->setChecked(isConnected || busy);
+    actions_.property->setEnabled(!isConnected && !busy);
+    actions_.switchMode->setEnabled(!isConnected && !busy);
     for (const ConnectionRule& rule : kRules) {
-        setActionEnabled(
-            rule.name, isConnected ? (!rule.twoDReaderOnly || twoDReader) : rule.whileDisconnected);
+        (actions_.*rule.member)
+            ->setEnabled(isConnected ? (!rule.twoDReaderOnly || twoDReader)
+                                     : rule.whileDisconnected);
     }
     if (portBox_)
         portBox_->setEnabled(!isConnected && !busy);
@@ -259,15 +245,6 @@ void MainWindow::applyConnectionState() {
     } else if (!busy && QApplication::overrideCursor()) {
         QApplication::restoreOverrideCursor();
     }
-}
-
-bool MainWindow::sendToReader(const PageItem& item, bool typed) {
-    if (!connected() || tabs_->currentKind() == PageKind::MenuCode)
-        return false;
-    const SubmitDecision decision = decideSubmit(item, {true, false, mode2D_, typed});
-    if (decision.action == SubmitAction::Send)
-        guarded([&] { connection_->send(item.bytes); });
-    return true;
 }
 
 }  // namespace omni::app

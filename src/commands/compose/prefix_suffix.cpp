@@ -29,7 +29,7 @@ std::size_t defaultKeyRow(bool mode2D, ConnectionType connection) {
 std::vector<std::string_view> bodies(const PrefixSuffixState& state, KeyGroup group) {
     const auto table = keyTable(state.mode2D);
     std::vector<std::string_view> out;
-    for (std::size_t row : slots(state, group)) {
+    for (std::size_t row : keyRowsOf(state, group)) {
         out.emplace_back(row < table.size() && table[row].body ? table[row].body : "");
     }
     return out;
@@ -44,7 +44,7 @@ PrefixSuffixState prefixSuffixStart(bool mode2D, bool hasCurrentPage, std::strin
     state.connection = hasCurrentPage ? ConnectionType::Com : ConnectionType::Hid;
     state.defaultGroup =
         model == kCommonSuffixModel ? KeyGroup::CommonSuffix : KeyGroup::CodeSuffix;
-    slots(state, state.defaultGroup)[0] = defaultKeyRow(state);
+    keyRowsOf(state, state.defaultGroup)[0] = defaultKeyRow(state);
     return state;
 }
 
@@ -57,14 +57,14 @@ std::size_t defaultKeyRow(const PrefixSuffixState& state) {
 }
 
 void setConnection(PrefixSuffixState& state, ConnectionType connection) {
-    std::size_t& first = slots(state, state.defaultGroup)[0];
+    std::size_t& first = keyRowsOf(state, state.defaultGroup)[0];
     if (first == defaultKeyRow(state)) {
         first = defaultKeyRow(state.mode2D, connection);
     }
     state.connection = connection;
 }
 
-std::span<std::size_t> slots(PrefixSuffixState& state, KeyGroup group) {
+std::span<std::size_t> keyRowsOf(PrefixSuffixState& state, KeyGroup group) {
     switch (group) {
         case KeyGroup::CommonPrefix:
             return state.commonPrefix;
@@ -78,12 +78,12 @@ std::span<std::size_t> slots(PrefixSuffixState& state, KeyGroup group) {
     return {};
 }
 
-std::span<const std::size_t> slots(const PrefixSuffixState& state, KeyGroup group) {
-    return slots(const_cast<PrefixSuffixState&>(state), group);
+std::span<const std::size_t> keyRowsOf(const PrefixSuffixState& state, KeyGroup group) {
+    return keyRowsOf(const_cast<PrefixSuffixState&>(state), group);
 }
 
 void setSlot(PrefixSuffixState& state, KeyGroup group, std::size_t slot, std::size_t keyRow) {
-    const auto groupSlots = slots(state, group);
+    const auto groupSlots = keyRowsOf(state, group);
     if (slot >= groupSlots.size()) {
         return;
     }
@@ -93,7 +93,7 @@ void setSlot(PrefixSuffixState& state, KeyGroup group, std::size_t slot, std::si
 }
 
 void resetGroup(PrefixSuffixState& state, KeyGroup group) {
-    const auto groupSlots = slots(state, group);
+    const auto groupSlots = keyRowsOf(state, group);
     std::fill(groupSlots.begin(), groupSlots.end(), kEmptyKey);
     if (group == state.defaultGroup) {
         groupSlots[0] = defaultKeyRow(state);
@@ -149,13 +149,13 @@ std::u16string previewText(const PrefixSuffixState& state) {
     const KeyGroup suffix = state.eachCode ? KeyGroup::CodeSuffix : KeyGroup::CommonSuffix;
 
     std::u16string text;
-    for (std::size_t row : slots(state, prefix)) {
+    for (std::size_t row : keyRowsOf(state, prefix)) {
         if (const auto key = name(row); !key.empty()) {
             text += u"[ " + key + u" ]+";
         }
     }
     text += res::loadString(kTextPreviewData);
-    for (std::size_t row : slots(state, suffix)) {
+    for (std::size_t row : keyRowsOf(state, suffix)) {
         if (const auto key = name(row); !key.empty()) {
             text += u"+[ " + key + u" ]";
         }

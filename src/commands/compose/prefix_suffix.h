@@ -60,8 +60,8 @@ std::size_t defaultKeyRow(const PrefixSuffixState& state);
 // Switches the connection type; the default slot follows when it still holds the old default.
 void setConnection(PrefixSuffixState& state, ConnectionType connection);
 
-std::span<std::size_t> slots(PrefixSuffixState& state, KeyGroup group);
-std::span<const std::size_t> slots(const PrefixSuffixState& state, KeyGroup group);
+std::span<std::size_t> keyRowsOf(PrefixSuffixState& state, KeyGroup group);
+std::span<const std::size_t> keyRowsOf(const PrefixSuffixState& state, KeyGroup group);
 
 // Puts a key-table row into a slot. A heading row (or a row past the table) empties the slot;
 // a slot number past the group is ignored.

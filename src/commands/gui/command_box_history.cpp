@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "app/settings_store.h"
+#include "foundation/settings_store.h"
 
 namespace omni::commands {
 namespace {
@@ -87,13 +87,13 @@ std::vector<std::u16string> CommandBoxHistory::entries() const {
 
 CommandBoxHistory CommandBoxHistory::load(std::string_view keyPath) {
     auto record = std::make_unique<CommandBoxRecord>();
-    if (!readSetting(keyPath, kCommandBoxValue, *record))
+    if (!foundation::readSetting(keyPath, kCommandBoxValue, *record))
         return CommandBoxHistory();
     return CommandBoxHistory(*record);
 }
 
 void CommandBoxHistory::save(std::string_view keyPath) const {
-    writeSetting(keyPath, kCommandBoxValue, record_);
+    foundation::writeSetting(keyPath, kCommandBoxValue, record_);
 }
 
 }  // namespace omni::commands

@@ -14,10 +14,10 @@
 #include <QPrinter>
 #include <QWheelEvent>
 
+#include "foundation/exception.h"
 #include "menucode/emf_writer.h"
 #include "menucode/gui/picture_data.h"
 #include "menucode/menu_qr_code_image.h"
-#include "ui/exception.h"
 #include "ui/gui/text.h"
 
 namespace omni::menucode {
@@ -172,7 +172,8 @@ void MenuCodeView::print(QPrinter& printer, bool withHistory) const {
     const std::vector<page::Drawing> pages = printPages(withHistory, printSetupOf(printer));
     QPainter painter;
     if (!painter.begin(&printer)) {
-        throw UserException(UserException::Refused, gui::toU16(gui::uiText(kIdPrinterNotReady)));
+        throw foundation::UserException(foundation::UserException::Refused,
+                                        gui::toU16(gui::uiText(kIdPrinterNotReady)));
     }
     for (std::size_t i = 0; i < pages.size(); ++i) {
         if (i > 0)

@@ -2,7 +2,7 @@
 
 #include <QWheelEvent>
 
-#include "ui/exception.h"
+#include "foundation/exception.h"
 #include "ui/gui/text.h"
 
 namespace omni::serial {
@@ -25,7 +25,7 @@ CodePageComboBox::CodePageComboBox(CodePageList list, QWidget* parent)
 CodePageComboBox::~CodePageComboBox() {
     try {
         store();
-    } catch (const Exception&) {
+    } catch (const foundation::Exception&) {
         // Nothing to report to once the box is going; the next run starts from the default.
     }
 }

@@ -10,10 +10,10 @@
 #include <QTimer>
 #include <QWheelEvent>
 
-#include "app/settings_store.h"
+#include "foundation/exception.h"
+#include "foundation/settings_store.h"
 #include "serial/gui/serial_gui_strings.h"
 #include "serial/gui/simulated_readers.h"
-#include "ui/exception.h"
 #include "ui/gui/text.h"
 
 namespace omni::serial {
@@ -46,9 +46,9 @@ StoredPortChoice loadPortChoice(std::string_view keyPath) {
     StoredPortChoice choice;
     SerialPortSelect record;
     SerialPortSelectDevice device;
-    if (!readSetting(keyPath, kSerialPortSelectName, record) || record.marker != 0)
+    if (!foundation::readSetting(keyPath, kSerialPortSelectName, record) || record.marker != 0)
         return choice;
-    if (!readSetting(keyPath, kSerialPortSelectDeviceName, device) ||
+    if (!foundation::readSetting(keyPath, kSerialPortSelectDeviceName, device) ||
         device.length != SerialPortSelectDevice::kMarker) {
         return choice;
     }
@@ -67,8 +67,8 @@ void storePortChoice(std::string_view keyPath, const StoredPortChoice& choice) {
         record.watch = choice.watching ? 1 : 0;
         std::memcpy(device.path, choice.port.device.data(), choice.port.device.size());
     }
-    writeSetting(keyPath, kSerialPortSelectDeviceName, device);
-    writeSetting(keyPath, kSerialPortSelectName, record);
+    foundation::writeSetting(keyPath, kSerialPortSelectDeviceName, device);
+    foundation::writeSetting(keyPath, kSerialPortSelectName, record);
 }
 
 QString portBoxLabel(const PortDescriptor& port) {
@@ -112,12 +112,12 @@ ComPortComboBox::~ComPortComboBox() {
     timer_->stop();
     try {
         stop();
-    } catch (const Exception&) {
+    } catch (const foundation::Exception&) {
         // An enumeration that does not end in time is left to the process's end.
     }
     try {
         storeChoice();
-    } catch (const Exception&) {
+    } catch (const foundation::Exception&) {
         // Nothing to report to once the box is going; the next run starts without a choice.
     }
 }

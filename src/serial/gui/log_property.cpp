@@ -6,7 +6,7 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 
-#include "app/settings_store.h"
+#include "foundation/settings_store.h"
 
 namespace omni::serial {
 namespace {
@@ -30,8 +30,8 @@ int pixelSizeOf(std::int32_t height) {
 
 SerialLogProperty loadSerialLogProperty(std::string_view keyPath) {
     SerialLogProperty property;
-    if (!readSetting(keyPath, kSerialLogPropertyName, property) || property.marker != 0 ||
-        property.wrap > 1) {
+    if (!foundation::readSetting(keyPath, kSerialLogPropertyName, property) ||
+        property.marker != 0 || property.wrap > 1) {
         return SerialLogProperty{};
     }
     property.font.faceName[31] = u'\0';
@@ -39,7 +39,7 @@ SerialLogProperty loadSerialLogProperty(std::string_view keyPath) {
 }
 
 void storeSerialLogProperty(std::string_view keyPath, const SerialLogProperty& property) {
-    writeSetting(keyPath, kSerialLogPropertyName, property);
+    foundation::writeSetting(keyPath, kSerialLogPropertyName, property);
 }
 
 QFont fontFromRecord(const LogFontRecord& record) {

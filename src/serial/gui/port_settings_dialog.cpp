@@ -7,9 +7,9 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include "foundation/exception.h"
 #include "serial/gui/com_port_combo_box.h"
 #include "serial/gui/serial_gui_strings.h"
-#include "ui/exception.h"
 #include "ui/gui/report.h"
 #include "ui/gui/text.h"
 
@@ -108,13 +108,13 @@ LineSettings PortSettingsDialog::settings() const {
     if (supported) {
         try {
             toTermios(settings, termios{});
-        } catch (const Exception&) {
+        } catch (const foundation::Exception&) {
             supported = false;
         }
     }
     if (!supported) {
-        throw UserException(UserException::BadInput,
-                            gui::toU16(uiText(ids::kBadBaudRate).arg(text)));
+        throw foundation::UserException(foundation::UserException::BadInput,
+                                        gui::toU16(uiText(ids::kBadBaudRate).arg(text)));
     }
     return settings;
 }
@@ -122,7 +122,7 @@ LineSettings PortSettingsDialog::settings() const {
 void PortSettingsDialog::accept() {
     try {
         storeLineSettings(keyPath_, port_, settings());
-    } catch (const Exception& error) {
+    } catch (const foundation::Exception& error) {
         gui::reportException(this, error);
         baud_->setFocus();
         return;

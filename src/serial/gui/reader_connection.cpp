@@ -1,62 +1,11 @@
 #include "serial/gui/reader_connection.h"
 
-#include <cerrno>
-#include <initializer_list>
+#include <memory>
 
-#include "serial/gui/serial_gui_strings.h"
 #include "serial/gui/simulated_readers.h"
 #include "ui/gui/text.h"
 
 namespace omni::serial {
-namespace {
-
-// A text of the port messages, whose places are "%s", filled in order.
-QString withArgs(std::uint32_t id, std::initializer_list<QString> args) {
-    QString text = gui::uiText(id);
-    for (const QString& arg : args) {
-        const qsizetype at = text.indexOf(QLatin1String("%s"));
-        if (at < 0)
-            break;
-        text.replace(at, 2, arg);
-    }
-    return text;
-}
-
-}  // namespace
-
-bool isOneDimensionalVersion(std::string_view version) {
-    for (std::string_view prefix : {"TC", "TM", "TS", "TF", "DA", "BFM"}) {
-        if (version.starts_with(prefix))
-            return true;
-    }
-    return false;
-}
-
-QString openFailureMessage(const QString& port, const Exception& error) {
-    if (const auto* kes = dynamic_cast<const KesException*>(&error);
-        kes && kes->state() == KES_STATE_CREATE_HANDLE_FAILURE) {
-        return gui::uiText(ids::kNotAReader).arg(port);
-    }
-    if (const auto* system = dynamic_cast<const SystemException*>(&error)) {
-        switch (system->errorCode()) {
-            case ENOENT:
-            case ENODEV:
-            case ENXIO:
-                return gui::uiText(ids::kPortMissing).arg(port);
-            case EACCES:
-            case EPERM:
-                return withArgs(ids::kNoAccess, {port});
-            case EBUSY:
-                return withArgs(ids::kBusy, {port});
-            case ENOTTY:
-            case EINVAL:
-                return gui::uiText(ids::kNotASerialPort).arg(port);
-            default:
-                break;
-        }
-    }
-    return withArgs(ids::kCannotOpen, {port, gui::toQString(error.text())});
-}
 
 ReaderConnection::ReaderConnection(std::string keyPath, LogChain& log, SimulatedReaders& simulated,
                                    QObject* parent)
@@ -92,7 +41,7 @@ void ReaderConnection::connectTo(const PortDescriptor& port, const QString& labe
     if (const auto family = SimulatedReaders::familyOf(port)) {
         try {
             device.device = simulated_.devicePath(*family);
-        } catch (const Exception& error) {
+        } catch (const foundation::Exception& error) {
             emit connectFailed(gui::toQString(error.text()));
             return;
         }
@@ -102,71 +51,44 @@ void ReaderConnection::connectTo(const PortDescriptor& port, const QString& labe
     abandoned_ = false;
     const std::uint64_t generation = ++generation_;
     setState(State::Connecting);
-    worker_ = std::thread([this, device, generation] {
-        // The texts travel to the user-interface thread with the result; the members are only
-        // written there, so reading them while an attempt runs is safe.
-        QString error;
-        std::string firmware;
-        std::string model;
-        try {
-            port_.open(device, keyPath_);
-            try {
-                ModuleHandle module = openModule(port_.moduleHandle());
-                firmware = module.identity().firmware;
-                model = module.identity().model;
-                module_ = std::move(module);
-            } catch (const KesException& e) {
-                // A reader that stalls in the middle of its answer is still a reader (a failing
-                // link shows itself as soon as receiving starts). An answer that fits no engine
-                // means another device is on the port, and a cancel ends the attempt.
-                if (e.state() == KES_STATE_CANCELED ||
-                    e.state() == KES_STATE_CREATE_HANDLE_FAILURE || abandoned_)
-                    throw;
-            }
-        } catch (const Exception& e) {
-            if (!abandoned_)
-                error = openFailureMessage(label_, e);
-            module_.reset();
-            try {
-                port_.close();
-            } catch (const Exception&) {
-                // The port is unusable either way; the message above says why.
-            }
-        }
+    worker_ = std::thread([this, device, generation, label = label_.toStdString()] {
+        // The outcome travels to the user-interface thread, which alone writes the members.
+        auto connection = std::make_shared<reader::Connection>(
+            reader::connectReader(port_, device, keyPath_, label, reader::Unidentified::Keep));
         QMetaObject::invokeMethod(
             this,
-            [this, generation, error, firmware = std::move(firmware), model = std::move(model)] {
-                finishConnect(generation, error, firmware, model);
-            },
+            [this, generation, connection] { finishConnect(generation, std::move(*connection)); },
             Qt::QueuedConnection);
     });
 }
 
-void ReaderConnection::finishConnect(std::uint64_t generation, const QString& error,
-                                     const std::string& firmware, const std::string& model) {
+void ReaderConnection::finishConnect(std::uint64_t generation, reader::Connection connection) {
     if (worker_.joinable())
         worker_.join();
     if (generation != generation_)
         return;
-    firmware_ = firmware;
-    model_ = model;
+    firmware_ = connection.identity.firmware;
+    model_ = connection.identity.model;
+    module_ = std::move(connection.module);
     if (abandoned_) {
         closeLink();
         setState(State::Disconnected);
         return;
     }
-    if (!error.isEmpty() || !port_.isOpen()) {
+    if (!connection.ok() || !port_.isOpen()) {
+        module_.reset();
         setState(State::Disconnected);
-        emit connectFailed(error);
+        emit connectFailed(QString::fromStdString(connection.failure));
         return;
     }
     // A reader without a version text (silent, or in its boot loader) keeps its module for the
     // tools that need one, but commands go to the port as they stand: such a module refuses them.
     if (!firmware_.empty())
-        twoD_ = !isOneDimensionalVersion(firmware_);
+        twoD_ = !reader::isOneDimensionalVersion(firmware_);
     exchange_.setModule(module_.valid() && !firmware_.empty() ? module_.get() : KES_INVALID_HANDLE);
-    port_.setErrorReporter([this, generation](const Exception& e) {
-        const QString reason = gui::toQString(e.text());
+    port_.setErrorReporter([this, generation,
+                            label = label_.toStdString()](const foundation::Exception& e) {
+        const QString reason = QString::fromStdString(reader::linkFailureMessage(label, e));
         QMetaObject::invokeMethod(
             this, [this, generation, reason] { onReceiveError(generation, reason); },
             Qt::QueuedConnection);
@@ -189,7 +111,7 @@ void ReaderConnection::closeLink() {
     module_.reset();
     try {
         port_.close();
-    } catch (const Exception&) {
+    } catch (const foundation::Exception&) {
         // Closing a device that has gone can fail; it is closed for us either way.
     }
 }
@@ -211,8 +133,8 @@ void ReaderConnection::disconnectFromReader() {
 
 void ReaderConnection::send(std::string_view command) {
     if (state_ != State::Connected)
-        throw KesException(KES_STATE_SERIAL_PORT_IS_CLOSED);
-    echoCommand(log_, command);
+        throw foundation::KesException(KES_STATE_SERIAL_PORT_IS_CLOSED);
+    reader::echoCommand(log_, command);
     exchange_.sendCommand(command);
 }
 

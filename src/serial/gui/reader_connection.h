@@ -1,9 +1,10 @@
 // The connection to a reader as the desktop program holds it: the serial port, the module handle
 // identified on it, the command exchange, and the receive path into the communication log.
 //
-// connectTo() opens the port and identifies the engine on a worker thread (identification waits
-// up to a few seconds for a silent reader), so the user-interface thread keeps running; the
-// result arrives as connected() or connectFailed(). Once connected, everything the reader sends
+// connectTo() runs the reader layer's connectReader() (open, identify) on a worker thread
+// (identification waits up to a few seconds for a silent reader), so the user-interface thread
+// keeps running; the worker hands the module and the identity back to that thread, and the result
+// arrives as connected() or connectFailed() with the reader layer's message. Once connected, everything the reader sends
 // goes from the port's receive thread into the log chain. A link that fails while connected
 // (the reader unplugged, the simulator hung up) ends in connectionLost() and the disconnected
 // state, never in a crash.
@@ -26,21 +27,15 @@
 #include <QObject>
 #include <QString>
 
-#include "commands/exchange/command_exchange.h"
+#include "reader/command_exchange.h"
+#include "reader/module_host.h"
+#include "reader/reader_link.h"
 #include "serial/gui/serial_log_box.h"
-#include "serial/module_host.h"
 #include "serial/serial_port.h"
 
 namespace omni::serial {
 
 class SimulatedReaders;
-
-// True when a firmware version names a 1D engine: it begins with "TC", "TM", "TS", "TF", "DA"
-// or "BFM".
-bool isOneDimensionalVersion(std::string_view version);
-
-// The message for a port that cannot be opened: which port, what is wrong and how to fix it.
-QString openFailureMessage(const QString& port, const Exception& error);
 
 class ReaderConnection : public QObject {
     Q_OBJECT
@@ -84,7 +79,7 @@ public:
     void resumeReceiving();
 
     SerialPortForPosix& serialPort() { return port_; }
-    CommandExchange& exchange() { return exchange_; }
+    reader::CommandExchange& exchange() { return exchange_; }
     // Time limits of the port; tests shorten them. Takes effect at the next connection.
     void setTiming(const SerialTiming& timing) { port_.setTiming(timing); }
 
@@ -97,8 +92,7 @@ signals:
 
 private:
     struct Attempt;
-    void finishConnect(std::uint64_t generation, const QString& error, const std::string& firmware,
-                       const std::string& model);
+    void finishConnect(std::uint64_t generation, reader::Connection connection);
     void onReceiveError(std::uint64_t generation, const QString& reason);
     void closeLink();
     void setState(State state);
@@ -107,8 +101,8 @@ private:
     LogChain& log_;
     SimulatedReaders& simulated_;
     SerialPortForPosix port_;
-    ModuleHandle module_;
-    CommandExchange exchange_;
+    reader::ModuleHandle module_;
+    reader::CommandExchange exchange_;
     State state_ = State::Disconnected;
     std::uint64_t generation_ = 0;  // one per attempt; late reports of an old one are ignored
     std::atomic<bool> abandoned_{false};

@@ -13,8 +13,8 @@
 #include <QTextLayout>
 #include <QTimer>
 
+#include "foundation/exception.h"
 #include "serial/gui/serial_gui_strings.h"
-#include "ui/exception.h"
 #include "ui/gui/text.h"
 
 namespace omni::serial {
@@ -34,7 +34,7 @@ int errnoOf(const QFileDevice& file) {
 }
 
 [[noreturn]] void fail(const QFileDevice& file, const QString& name) {
-    throw SystemException(errnoOf(file), gui::toU16(name));
+    throw foundation::SystemException(errnoOf(file), gui::toU16(name));
 }
 
 }  // namespace
@@ -116,7 +116,7 @@ SerialLogBox::~SerialLogBox() {
     chain_->setSink(nullptr);
     try {
         storeProperty();
-    } catch (const Exception&) {
+    } catch (const foundation::Exception&) {
         // Nothing to report to once the pane is going; the next run starts from the defaults.
     }
 }
@@ -273,7 +273,8 @@ void SerialLogBox::printTo(QPrinter& printer) const {
     printer.setDocName(QStringLiteral("SerialLog"));
     QPainter painter;
     if (!painter.begin(&printer)) {
-        throw UserException(UserException::Refused, gui::toU16(gui::uiText(ids::kCannotPrint)));
+        throw foundation::UserException(foundation::UserException::Refused,
+                                        gui::toU16(gui::uiText(ids::kCannotPrint)));
     }
     // The painter's origin is the top left corner inside the page margins.
     const QRectF area = printer.pageLayout().paintRectPixels(printer.resolution());

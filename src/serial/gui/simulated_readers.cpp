@@ -3,9 +3,9 @@
 #include <cerrno>
 #include <system_error>
 
+#include "foundation/exception.h"
 #include "serial/gui/serial_gui_strings.h"
 #include "sim/simulated_reader.h"
-#include "ui/exception.h"
 #include "ui/gui/text.h"
 
 namespace omni::serial {
@@ -75,7 +75,7 @@ void SimulatedReaders::plug(SimulatedFamily family) {
     try {
         fresh = std::make_unique<sim::SimulatedReader>();
     } catch (const std::system_error& e) {
-        throw SystemException(
+        throw foundation::SystemException(
             e.code().value() ? e.code().value() : EIO,
             gui::toU16(gui::uiText(ids::kSimulatorFailed).arg(QString::fromLocal8Bit(e.what()))));
     }

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "ui/exception.h"
+#include "foundation/exception.h"
 #include "ui/gui/text.h"
 
 namespace omni::gui {
@@ -30,7 +30,7 @@ void showMessage(QWidget* owner, QMessageBox::Icon icon, const QString& caption,
     box.exec();
 }
 
-void reportException(QWidget* owner, const Exception& error) {
+void reportException(QWidget* owner, const foundation::Exception& error) {
     showMessage(owner, QMessageBox::Warning, toQString(error.caption()), toQString(error.text()));
 }
 

@@ -9,7 +9,7 @@
 #include <QMessageBox>
 #include <QString>
 
-namespace omni {
+namespace omni::foundation {
 class Exception;
 }
 
@@ -26,7 +26,7 @@ void showMessage(QWidget* owner, QMessageBox::Icon icon, const QString& caption,
                  const QString& text);
 
 // Reports `error` in a warning message box captioned with the exception's own caption.
-void reportException(QWidget* owner, const Exception& error);
+void reportException(QWidget* owner, const foundation::Exception& error);
 
 // While a sink is set, messages go to it instead of the screen. Pass an empty function to
 // restore the message boxes. Returns the previous sink.

@@ -130,7 +130,7 @@ ListBoxChars* PrefixSuffixDialog::slotList(KeyGroup group) const {
 }
 
 void PrefixSuffixDialog::chooseKey(KeyGroup group, int slot) {
-    const auto groupSlots = slots(state_, group);
+    const auto groupSlots = keyRowsOf(state_, group);
     if (slot < 0 || static_cast<std::size_t>(slot) >= groupSlots.size())
         return;
     const std::optional<std::size_t> row = chooser_(this, state_.mode2D, groupSlots[slot]);
@@ -157,7 +157,7 @@ void PrefixSuffixDialog::refresh() {
     }
     for (KeyGroup group : {KeyGroup::CommonPrefix, KeyGroup::CommonSuffix, KeyGroup::CodePrefix,
                            KeyGroup::CodeSuffix}) {
-        lists_[indexOf(group)]->showKeys(slots(state_, group), state_.mode2D);
+        lists_[indexOf(group)]->showKeys(keyRowsOf(state_, group), state_.mode2D);
     }
     preview_->setText(gui::toQString(previewText(state_)));
 }

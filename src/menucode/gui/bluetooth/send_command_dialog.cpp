@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 
 #include "commands/compose/text_ids.h"
-#include "ui/exception.h"
+#include "foundation/exception.h"
 #include "ui/gui/report.h"
 #include "ui/gui/text.h"
 
@@ -135,7 +135,7 @@ void SendCommandDialog::send() {
         for (const std::string& piece : writes)
             port_->write(piece.data(), piece.size());
         port_->flush();
-    } catch (const Exception& error) {
+    } catch (const foundation::Exception& error) {
         gui::reportException(this, error);
         return;
     }

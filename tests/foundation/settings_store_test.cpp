@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/settings_store.h"
-#include "ui/exception.h"
+#include "foundation/exception.h"
+#include "foundation/settings_store.h"
 
 namespace fs = std::filesystem;
 using namespace omni;
@@ -42,32 +42,34 @@ protected:
 
 TEST_F(SettingsStore, FirstReadCreatesTheKeyAndFindsNothing) {
     LayoutRecord record{7, 7, 7, 7};
-    EXPECT_FALSE(readSetting(kProgramSettingsKey, "MainWindow", record));
+    EXPECT_FALSE(foundation::readSetting(foundation::kProgramSettingsKey, "MainWindow", record));
     EXPECT_EQ(record.marker, 7);  // untouched
     EXPECT_TRUE(fs::is_directory(home_ / "Kestrel" / "OmniSetup"));
 }
 
 TEST_F(SettingsStore, RecordRoundTripsOnlyAtItsExactSize) {
     LayoutRecord written{0, 1, 800, 600};
-    writeSetting(kProgramSettingsKey, "MainWindow", written);
+    foundation::writeSetting(foundation::kProgramSettingsKey, "MainWindow", written);
     LayoutRecord read{};
-    ASSERT_TRUE(readSetting(kProgramSettingsKey, "MainWindow", read));
+    ASSERT_TRUE(foundation::readSetting(foundation::kProgramSettingsKey, "MainWindow", read));
     EXPECT_EQ(read.width, 800);
     EXPECT_EQ(read.height, 600);
 
     char twelve[12] = {};
-    EXPECT_FALSE(readSetting(kProgramSettingsKey, "MainWindow", twelve, sizeof twelve));
+    EXPECT_FALSE(foundation::readSetting(foundation::kProgramSettingsKey, "MainWindow", twelve,
+                                         sizeof twelve));
     char twenty[20] = {};
-    EXPECT_FALSE(readSetting(kProgramSettingsKey, "MainWindow", twenty, sizeof twenty));
+    EXPECT_FALSE(foundation::readSetting(foundation::kProgramSettingsKey, "MainWindow", twenty,
+                                         sizeof twenty));
 }
 
 TEST_F(SettingsStore, ReplaceIsAtomicAndLeavesNoTemporaryFiles) {
     for (int i = 0; i < 50; ++i) {
         LayoutRecord r{0, 0, i, i};
-        writeSetting(kProgramSettingsKey, "MainWindow", r);
+        foundation::writeSetting(foundation::kProgramSettingsKey, "MainWindow", r);
     }
     LayoutRecord last{};
-    ASSERT_TRUE(readSetting(kProgramSettingsKey, "MainWindow", last));
+    ASSERT_TRUE(foundation::readSetting(foundation::kProgramSettingsKey, "MainWindow", last));
     EXPECT_EQ(last.width, 49);
     int files = 0;
     for (const auto& entry : fs::directory_iterator(home_ / "Kestrel" / "OmniSetup")) {
@@ -79,11 +81,14 @@ TEST_F(SettingsStore, ReplaceIsAtomicAndLeavesNoTemporaryFiles) {
 
 TEST_F(SettingsStore, PortNamesWithSlashesStayInsideTheKey) {
     char record[28] = {28};
-    writeSetting(kProgramSettingsKey, "/dev/ttyUSB0", record, sizeof record);
+    foundation::writeSetting(foundation::kProgramSettingsKey, "/dev/ttyUSB0", record,
+                             sizeof record);
     char back[28] = {};
-    ASSERT_TRUE(readSetting(kProgramSettingsKey, "/dev/ttyUSB0", back, sizeof back));
+    ASSERT_TRUE(foundation::readSetting(foundation::kProgramSettingsKey, "/dev/ttyUSB0", back,
+                                        sizeof back));
     EXPECT_EQ(back[0], 28);
-    EXPECT_FALSE(readSetting(kProgramSettingsKey, "/dev/ttyUSB1", back, sizeof back));
+    EXPECT_FALSE(foundation::readSetting(foundation::kProgramSettingsKey, "/dev/ttyUSB1", back,
+                                         sizeof back));
     for (const auto& entry : fs::directory_iterator(home_ / "Kestrel" / "OmniSetup"))
         EXPECT_EQ(entry.path().filename().string().find('/'), std::string::npos);
 }
@@ -99,13 +104,15 @@ TEST_F(SettingsStore, UncreatableKeyRaisesSystemExceptionWithTheOsError) {
     }
     char record[4] = {};
     try {
-        writeSetting(kProgramSettingsKey, "MainWindow", record, sizeof record);
-        FAIL() << "expected SystemException";
-    } catch (const SystemException& e) {
+        foundation::writeSetting(foundation::kProgramSettingsKey, "MainWindow", record,
+                                 sizeof record);
+        FAIL() << "expected foundation::SystemException";
+    } catch (const foundation::SystemException& e) {
         EXPECT_NE(e.errorCode(), 0);
         EXPECT_EQ(e.caption(), u"SystemException");
         EXPECT_FALSE(e.text().empty());
     }
-    EXPECT_THROW(readSetting(kProgramSettingsKey, "MainWindow", record, sizeof record),
-                 SystemException);
+    EXPECT_THROW(foundation::readSetting(foundation::kProgramSettingsKey, "MainWindow", record,
+                                         sizeof record),
+                 foundation::SystemException);
 }

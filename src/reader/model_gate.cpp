@@ -1,9 +1,9 @@
-#include "commands/exchange/model_gate.h"
+#include "reader/model_gate.h"
 
 #include <cstdio>
 #include <string>
 
-namespace omni {
+namespace omni::reader {
 namespace {
 
 constexpr std::size_t kVersionCopy = 32;  // bytes of the version text the gate looks at
@@ -49,4 +49,4 @@ GateRoute routeForVersion(std::string_view version) {
     return baVersionSupported(version) ? GateRoute::CheckConfiguration : GateRoute::NotSupported;
 }
 
-}  // namespace omni
+}  // namespace omni::reader

@@ -1,7 +1,7 @@
 // The command exchange and the model gate: routing of picked items, frames on the wire, ACK/NAK
 // switching and the tuning-tool gate against the simulated reader.
-#include "commands/exchange/command_exchange.h"
-#include "commands/exchange/model_gate.h"
+#include "reader/command_exchange.h"
+#include "reader/model_gate.h"
 #include "resources/strings.h"
 #include "serial/reader_fixture.h"
 
@@ -11,54 +11,62 @@ namespace {
 using namespace std::chrono_literals;
 
 TEST(SubmitDecision, ConnectedLogPageSendsAndDropsDigitSettingsIn1D) {
-    SubmitContext connected2D{true, false, true, false};
-    SubmitContext connected1D{true, false, false, false};
-    EXPECT_EQ(decideSubmit(makePageItem("Z1", u"", 1), connected2D).action, SubmitAction::Send);
-    EXPECT_EQ(decideSubmit(makePageItem("HK", u"", 1), connected2D).action, SubmitAction::Send);
-    EXPECT_EQ(decideSubmit(makePageItem("HK", u"", 1), connected1D).action, SubmitAction::Drop);
-    EXPECT_EQ(decideSubmit(makePageItem("HKQ1", u"", 2), connected1D).action, SubmitAction::Send);
-    EXPECT_EQ(decideSubmit(makePageItem("Z2", u"", 1), connected1D).action, SubmitAction::Send);
+    reader::SubmitContext connected2D{true, false, true, false};
+    reader::SubmitContext connected1D{true, false, false, false};
+    EXPECT_EQ(reader::decideSubmit(makePageItem("Z1", u"", 1), connected2D).action,
+              reader::SubmitAction::Send);
+    EXPECT_EQ(reader::decideSubmit(makePageItem("HK", u"", 1), connected2D).action,
+              reader::SubmitAction::Send);
+    EXPECT_EQ(reader::decideSubmit(makePageItem("HK", u"", 1), connected1D).action,
+              reader::SubmitAction::Drop);
+    EXPECT_EQ(reader::decideSubmit(makePageItem("HKQ1", u"", 2), connected1D).action,
+              reader::SubmitAction::Send);
+    EXPECT_EQ(reader::decideSubmit(makePageItem("Z2", u"", 1), connected1D).action,
+              reader::SubmitAction::Send);
     connected1D.fromCommandBox = true;
-    EXPECT_EQ(decideSubmit(makePageItem("H1", u"", 1), connected1D).action, SubmitAction::Send);
+    EXPECT_EQ(reader::decideSubmit(makePageItem("H1", u"", 1), connected1D).action,
+              reader::SubmitAction::Send);
 }
 
 TEST(SubmitDecision, OtherwiseThePageTakesItExceptALoneZ2) {
-    SubmitContext offline{false, false, true, false};
-    SubmitDecision d = decideSubmit(makePageItem("B2", u"", 1), offline);
-    EXPECT_EQ(d.action, SubmitAction::AddToPage);
+    reader::SubmitContext offline{false, false, true, false};
+    reader::SubmitDecision d = reader::decideSubmit(makePageItem("B2", u"", 1), offline);
+    EXPECT_EQ(d.action, reader::SubmitAction::AddToPage);
     EXPECT_TRUE(d.openPage);
 
-    SubmitContext onPage{true, true, true, false};
-    d = decideSubmit(makePageItem("Z2", u"", 1), onPage);
-    EXPECT_EQ(d.action, SubmitAction::Refuse);
+    reader::SubmitContext onPage{true, true, true, false};
+    d = reader::decideSubmit(makePageItem("Z2", u"", 1), onPage);
+    EXPECT_EQ(d.action, reader::SubmitAction::Refuse);
     EXPECT_EQ(d.refusalMessageId, 555u);
     EXPECT_FALSE(d.openPage);
-    EXPECT_EQ(decideSubmit(makePageItem("Z2B2", u"", 2), onPage).action, SubmitAction::AddToPage);
+    EXPECT_EQ(reader::decideSubmit(makePageItem("Z2B2", u"", 2), onPage).action,
+              reader::SubmitAction::AddToPage);
     onPage.fromCommandBox = true;
-    EXPECT_EQ(decideSubmit(makePageItem("Z2", u"", 1), onPage).action, SubmitAction::AddToPage);
+    EXPECT_EQ(reader::decideSubmit(makePageItem("Z2", u"", 1), onPage).action,
+              reader::SubmitAction::AddToPage);
 }
 
 TEST(ModelGate, VersionTable) {
-    EXPECT_FALSE(baVersionSupported("BA01J13h"));
-    EXPECT_TRUE(baVersionSupported("BA01J13i"));
-    EXPECT_TRUE(baVersionSupported("BA01J14a"));
-    EXPECT_FALSE(baVersionSupported("BA01J15"));  // without a suffix major 1 needs minor 16
-    EXPECT_TRUE(baVersionSupported("BA01J16"));
-    EXPECT_FALSE(baVersionSupported("BA02J02a"));
-    EXPECT_TRUE(baVersionSupported("BA02J02i"));
-    EXPECT_TRUE(baVersionSupported("BA02J03"));
-    EXPECT_FALSE(baVersionSupported("BA02J02"));
-    EXPECT_TRUE(baVersionSupported("BA03J00"));
-    EXPECT_FALSE(baVersionSupported("BAxx"));
+    EXPECT_FALSE(reader::baVersionSupported("BA01J13h"));
+    EXPECT_TRUE(reader::baVersionSupported("BA01J13i"));
+    EXPECT_TRUE(reader::baVersionSupported("BA01J14a"));
+    EXPECT_FALSE(reader::baVersionSupported("BA01J15"));  // without a suffix major 1 needs minor 16
+    EXPECT_TRUE(reader::baVersionSupported("BA01J16"));
+    EXPECT_FALSE(reader::baVersionSupported("BA02J02a"));
+    EXPECT_TRUE(reader::baVersionSupported("BA02J02i"));
+    EXPECT_TRUE(reader::baVersionSupported("BA02J03"));
+    EXPECT_FALSE(reader::baVersionSupported("BA02J02"));
+    EXPECT_TRUE(reader::baVersionSupported("BA03J00"));
+    EXPECT_FALSE(reader::baVersionSupported("BAxx"));
 
-    EXPECT_EQ(routeForVersion("Q-40 V1.00"), GateRoute::ReadingVerification);
-    EXPECT_EQ(routeForVersion("TXR-5000"), GateRoute::ReadingVerification);
-    EXPECT_EQ(routeForVersion("BD49"), GateRoute::Ignore);
-    EXPECT_EQ(routeForVersion("BA12J13i"), GateRoute::CheckConfiguration);
-    EXPECT_EQ(routeForVersion("BA01J13h"), GateRoute::NotSupported);
+    EXPECT_EQ(reader::routeForVersion("Q-40 V1.00"), reader::GateRoute::ReadingVerification);
+    EXPECT_EQ(reader::routeForVersion("TXR-5000"), reader::GateRoute::ReadingVerification);
+    EXPECT_EQ(reader::routeForVersion("BD49"), reader::GateRoute::Ignore);
+    EXPECT_EQ(reader::routeForVersion("BA12J13i"), reader::GateRoute::CheckConfiguration);
+    EXPECT_EQ(reader::routeForVersion("BA01J13h"), reader::GateRoute::NotSupported);
 }
 
-struct RecordingHost : TuningToolHost {
+struct RecordingHost : reader::TuningToolHost {
     std::vector<std::string> calls;
     void autoTuning(bool open) override { calls.push_back(open ? "tuning open" : "tuning close"); }
     void readingVerification(bool open) override {
@@ -75,34 +83,34 @@ protected:
     void connect(std::string versionReply) {
         reader.setVersionReply(replies(std::move(versionReply)));
         openPort();
-        module = openModule(port.moduleHandle());
+        module = reader::openModule(port.moduleHandle());
         exchange.setModule(module.get());
         reader.clearTranscript();
     }
     static std::string replies(std::string text) { return sim::replies::family(text); }
 
-    ModuleHandle module;
-    CommandExchange exchange{port};
+    reader::ModuleHandle module;
+    reader::CommandExchange exchange{port};
 };
 
 TEST_F(Exchange, FramesWithOrWithoutAModule) {
     openPort();
     exchange.sendCommand("B2");  // no module: straight to the port
     std::string tooLong(1023, 'A');
-    EXPECT_THROW(exchange.sendCommand(tooLong), KesException);
-    module = openModule(port.moduleHandle());
+    EXPECT_THROW(exchange.sendCommand(tooLong), foundation::KesException);
+    module = reader::openModule(port.moduleHandle());
     exchange.setModule(module.get());
     exchange.sendCommand("Z2");
     try {
         exchange.sendCommand(tooLong);
         FAIL();
-    } catch (const KesException& e) {
+    } catch (const foundation::KesException& e) {
         EXPECT_EQ(e.state(), KES_STATE_TOO_LONG_SEND_COMMAND);
     }
-    exchange.directControl(CommandExchange::DirectRequest::First, 2);
-    exchange.directControl(CommandExchange::DirectRequest::First, 3);  // nothing
-    exchange.directControl(CommandExchange::DirectRequest::Second, 0);
-    exchange.directControl(CommandExchange::DirectRequest::Third, 1);
+    exchange.directControl(reader::CommandExchange::DirectRequest::First, 2);
+    exchange.directControl(reader::CommandExchange::DirectRequest::First, 3);  // nothing
+    exchange.directControl(reader::CommandExchange::DirectRequest::Second, 0);
+    exchange.directControl(reader::CommandExchange::DirectRequest::Third, 1);
     ASSERT_TRUE(reader.waitForCommands(6, 2s));
     EXPECT_EQ(reader.received(),
               "\x1B"
@@ -111,7 +119,7 @@ TEST_F(Exchange, FramesWithOrWithoutAModule) {
 
 TEST_F(Exchange, AckNakCountersNestAndTheReaderLeavesAckModeOff) {
     connect("BA12J13i");
-    using Tool = CommandExchange::Tool;
+    using Tool = reader::CommandExchange::Tool;
     exchange.setAckNak(Tool::ReadingTest, true);
     exchange.setAckNak(Tool::ReadingTest, true);
     exchange.setAckNak(Tool::AutoTuning, true);
@@ -132,8 +140,9 @@ TEST_F(Exchange, GateAcceptsSupportedConfigurations) {
         exchange.gateTuningTool(true, host);
         EXPECT_EQ(host.calls, std::vector<std::string>{"tuning open"});
         EXPECT_EQ(reader.transcript().front(), "[X.Z[F3G[X.Z");
-        EXPECT_FALSE(reader.ackMode());                    // the probe leaves ACK mode off
-        EXPECT_THROW(port.waitForData(50), KesException);  // the reply's rest was swallowed
+        EXPECT_FALSE(reader.ackMode());  // the probe leaves ACK mode off
+        EXPECT_THROW(port.waitForData(50),
+                     foundation::KesException);  // the reply's rest was swallowed
         port.close();
     }
 }
@@ -158,7 +167,7 @@ TEST_F(Exchange, GateRefusesOtherReadersWithTheMessage) {
 TEST_F(Exchange, GateSendsOneDimensionalVerifiersToTheirDialogWithoutAQuery) {
     reader.setVersionReply(sim::replies::model("Q-40", "Q-40V100"));
     openPort();
-    module = openModule(port.moduleHandle());
+    module = reader::openModule(port.moduleHandle());
     exchange.setModule(module.get());
     reader.clearTranscript();
     RecordingHost host;

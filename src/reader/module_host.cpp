@@ -1,13 +1,13 @@
-#include "serial/module_host.h"
+#include "reader/module_host.h"
 
 #include <sys/syscall.h>
 #include <unistd.h>
 
 #include <mutex>
 
-#include "ui/exception.h"
+#include "foundation/exception.h"
 
-namespace omni {
+namespace omni::reader {
 namespace {
 
 std::uint32_t currentThreadId(void*) {
@@ -38,7 +38,7 @@ void installModuleLock() {
 void throwIfModuleFailed() {
     KesState state = KesGetLastStatus();
     if (state != KES_STATE_SUCCESS)
-        throw KesException(state);
+        throw foundation::KesException(state);
 }
 
 ModuleHandle& ModuleHandle::operator=(ModuleHandle&& other) noexcept {
@@ -76,8 +76,8 @@ ModuleHandle openModule(KesHandle serialPort) {
     KesHandle handle = KesOpenModule(serialPort);
     throwIfModuleFailed();
     if (handle == KES_INVALID_HANDLE)
-        throw KesException(KES_STATE_CREATE_HANDLE_FAILURE);
+        throw foundation::KesException(KES_STATE_CREATE_HANDLE_FAILURE);
     return ModuleHandle(handle);
 }
 
-}  // namespace omni
+}  // namespace omni::reader

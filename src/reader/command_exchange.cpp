@@ -1,13 +1,13 @@
-#include "commands/exchange/command_exchange.h"
+#include "reader/command_exchange.h"
 
 #include <cstring>
 
-#include "commands/exchange/model_gate.h"
+#include "foundation/exception.h"
+#include "reader/model_gate.h"
+#include "reader/module_host.h"
 #include "resources/strings.h"
-#include "serial/module_host.h"
-#include "ui/exception.h"
 
-namespace omni {
+namespace omni::reader {
 namespace {
 
 constexpr char kEsc = 0x1B;
@@ -31,7 +31,7 @@ bool expectsScannedDigits(std::string_view bytes) {
 
 std::string frameCommand(std::string_view command) {
     if (command.size() > kMaxCommandLength)
-        throw KesException(KES_STATE_TOO_LONG_SEND_COMMAND);
+        throw foundation::KesException(KES_STATE_TOO_LONG_SEND_COMMAND);
     std::string frame;
     frame.reserve(command.size() + 2);
     frame += kEsc;
@@ -61,14 +61,14 @@ SubmitDecision decideSubmit(const PageItem& item, const SubmitContext& context) 
 
 void CommandExchange::sendCommand(std::string_view command) {
     if (command.size() > kMaxCommandLength)
-        throw KesException(KES_STATE_TOO_LONG_SEND_COMMAND);
+        throw foundation::KesException(KES_STATE_TOO_LONG_SEND_COMMAND);
     if (module_ != KES_INVALID_HANDLE && module_ != 0) {
         KesSendCommand(module_, command.data(), static_cast<std::uint32_t>(command.size()));
         throwIfModuleFailed();
         return;
     }
     if (!port_.isOpen())
-        throw KesException(KES_STATE_SERIAL_PORT_IS_CLOSED);
+        throw foundation::KesException(KES_STATE_SERIAL_PORT_IS_CLOSED);
     std::string frame = frameCommand(command);
     port_.write(frame.data(), frame.size());
 }
@@ -97,10 +97,10 @@ bool CommandExchange::probeAck() {
             if (++acknowledged == kProbeAcknowledgedWd)
                 return true;
         }
-    } catch (const Exception&) {
+    } catch (const foundation::Exception&) {
         try {
             sendCommand("WD");
-        } catch (const Exception&) {
+        } catch (const foundation::Exception&) {
             // The reader is gone or stalled; the probe has failed either way.
         }
         return false;
@@ -155,7 +155,7 @@ void CommandExchange::gateTuningTool(bool open, TuningToolHost& host) {
         try {
             sendCommand(kConfigurationQuery);
             port_.read(reply, kConfigurationLength);
-        } catch (const Exception&) {
+        } catch (const foundation::Exception&) {
             // A short or missing reply: the reader does not count as supported.
         }
         probeAck();
@@ -172,4 +172,4 @@ void CommandExchange::gateTuningTool(bool open, TuningToolHost& host) {
     host.autoTuning(open);
 }
 
-}  // namespace omni
+}  // namespace omni::reader

@@ -1,4 +1,4 @@
-#include "ui/exception.h"
+#include "foundation/exception.h"
 
 #include <cerrno>
 #include <system_error>
@@ -6,7 +6,7 @@
 #include "module/kes_sdk.h"
 #include "resources/strings.h"
 
-namespace omni {
+namespace omni::foundation {
 namespace {
 
 constexpr std::uint32_t kIdSystemException = 25000;
@@ -74,4 +74,4 @@ std::u16string UserException::text() const {
     return {};
 }
 
-}  // namespace omni
+}  // namespace omni::foundation

@@ -1,4 +1,4 @@
-#include "app/settings_store.h"
+#include "foundation/settings_store.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,10 +10,10 @@
 #include <cstring>
 #include <system_error>
 
+#include "foundation/exception.h"
 #include "resources/strings.h"
-#include "ui/exception.h"
 
-namespace omni {
+namespace omni::foundation {
 namespace {
 
 std::filesystem::path configHome() {
@@ -148,4 +148,4 @@ bool readSetting(std::string_view keyPath, std::string_view valueName, void* dat
     return ok;
 }
 
-}  // namespace omni
+}  // namespace omni::foundation

@@ -63,7 +63,7 @@ TEST_F(ReaderTest, UnknownReplyFailsWithCreateHandleFailure) {
     openPort();
     EXPECT_EQ(KesOpenModule(port.moduleHandle()), KES_INVALID_HANDLE);
     EXPECT_EQ(KesGetLastStatus(), KES_STATE_CREATE_HANDLE_FAILURE);
-    EXPECT_THROW(openModule(port.moduleHandle()), KesException);
+    EXPECT_THROW(reader::openModule(port.moduleHandle()), foundation::KesException);
 }
 
 TEST_F(ReaderTest, ModelThatFitsNoFamilyIsAFailureWithStatusZero) {
@@ -72,9 +72,9 @@ TEST_F(ReaderTest, ModelThatFitsNoFamilyIsAFailureWithStatusZero) {
     EXPECT_EQ(KesOpenModule(port.moduleHandle()), KES_INVALID_HANDLE);
     EXPECT_EQ(KesGetLastStatus(), KES_STATE_SUCCESS);
     try {
-        openModule(port.moduleHandle());
+        reader::openModule(port.moduleHandle());
         FAIL() << "no module expected";
-    } catch (const KesException& e) {
+    } catch (const foundation::KesException& e) {
         EXPECT_EQ(e.state(), KES_STATE_CREATE_HANDLE_FAILURE);
     }
 }
@@ -82,7 +82,7 @@ TEST_F(ReaderTest, ModelThatFitsNoFamilyIsAFailureWithStatusZero) {
 TEST_F(ReaderTest, SilentReaderIsTakenForABootLoader) {
     reader.setSilent(true);
     openPort();
-    ModuleHandle module = openModule(port.moduleHandle());
+    reader::ModuleHandle module = reader::openModule(port.moduleHandle());
     EXPECT_STREQ(module.identity().className, "EngineAInvalid");
     EXPECT_STREQ(module.identity().firmware, "");
 }
@@ -98,7 +98,7 @@ TEST_F(ReaderTest, ReplyCutOffBeforeItsEndIsATimeout) {
 TEST_F(ReaderTest, EngineLRefusesCaptureWithoutSendingAnything) {
     reader.setVersionReply(replies::family("BFM0102"));
     openPort();
-    ModuleHandle module = openModule(port.moduleHandle());
+    reader::ModuleHandle module = reader::openModule(port.moduleHandle());
     reader.clearTranscript();
     EXPECT_EQ(KesShoot(module.get(), 0), KES_INVALID_HANDLE);
     EXPECT_EQ(KesGetLastStatus(), KES_STATE_NOT_SUPPORTED_BY_THIS_HANDLE);
@@ -109,7 +109,7 @@ TEST_F(ReaderTest, EngineLRefusesCaptureWithoutSendingAnything) {
 
 TEST_F(ReaderTest, CommandFramingAndLengthLimit) {
     openPort();
-    ModuleHandle module = openModule(port.moduleHandle());
+    reader::ModuleHandle module = reader::openModule(port.moduleHandle());
     reader.clearTranscript();
     std::string longest(1022, 'A');
     std::string tooLong(1023, 'B');

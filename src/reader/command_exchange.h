@@ -14,7 +14,7 @@
 #include "module/kes_sdk.h"
 #include "stream/stream.h"
 
-namespace omni {
+namespace omni::reader {
 
 // Longest command text a frame carries; 1023 bytes or more are refused with
 // KES_STATE_TOO_LONG_SEND_COMMAND.
@@ -113,4 +113,4 @@ private:
     unsigned ackNak_[3] = {0, 0, 0};
 };
 
-}  // namespace omni
+}  // namespace omni::reader

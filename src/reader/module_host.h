@@ -4,7 +4,7 @@
 
 #include "module/kes_sdk.h"
 
-namespace omni {
+namespace omni::reader {
 
 // Creates the process-wide lock and installs it in the module library, so that every thread has
 // its own last status. Call once at start-up, before a second thread uses the library; later
@@ -47,4 +47,4 @@ private:
 // that no family fits. The caller stops the port's receive thread first.
 ModuleHandle openModule(KesHandle serialPort);
 
-}  // namespace omni
+}  // namespace omni::reader

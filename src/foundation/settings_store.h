@@ -16,7 +16,7 @@
 #include <string>
 #include <string_view>
 
-namespace omni {
+namespace omni::foundation {
 
 // The process-wide key prefix and the program's own key.
 inline constexpr std::string_view kSettingsKeyPrefix = "Software\\Kestrel\\";
@@ -46,4 +46,4 @@ bool readSetting(std::string_view keyPath, std::string_view valueName, Record& r
     return readSetting(keyPath, valueName, &record, sizeof(Record));
 }
 
-}  // namespace omni
+}  // namespace omni::foundation

@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-namespace omni {
+namespace omni::reader {
 
 enum class GateRoute {
     Ignore,               // not a "BA" engine and no 1D verification reader: nothing happens
@@ -24,4 +24,4 @@ inline constexpr std::size_t kConfigurationLength = 23;
 static_assert(kSupportedConfigurations[0].size() == kConfigurationLength);
 static_assert(kSupportedConfigurations[1].size() == kConfigurationLength);
 
-}  // namespace omni
+}  // namespace omni::reader

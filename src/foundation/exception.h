@@ -8,7 +8,7 @@
 
 #include "module/kes_state.h"
 
-namespace omni {
+namespace omni::foundation {
 
 class Exception : public std::exception {
 public:
@@ -72,4 +72,4 @@ private:
     std::u16string message_;
 };
 
-}  // namespace omni
+}  // namespace omni::foundation

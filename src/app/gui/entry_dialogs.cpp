@@ -1,4 +1,4 @@
-#include "commands/gui/dialogs/qt_entry_dialogs.h"
+#include "app/gui/entry_dialogs.h"
 
 #include "commands/gui/dialogs/buzzer_dialog.h"
 #include "commands/gui/dialogs/number_input_dialog.h"
@@ -10,7 +10,7 @@
 #include "menucode/gui/bluetooth/bluetooth_radios.h"
 #include "menucode/gui/bluetooth/send_command_dialog.h"
 
-namespace omni::dialogs {
+namespace omni::app {
 
 QtEntryDialogs::QtEntryDialogs(QWidget* owner, DialogHost host)
     : owner_(owner), host_(std::move(host)) {}
@@ -32,33 +32,33 @@ std::optional<std::string> QtEntryDialogs::runComposing(Dialog& dialog) {
 }
 
 std::optional<NumberChoice> QtEntryDialogs::numberInput(const CatalogEntry& entry, bool) {
-    NumberInputDialog dialog(entry, owner_);
+    dialogs::NumberInputDialog dialog(entry, owner_);
     return dialog.run();
 }
 
 std::optional<std::string> QtEntryDialogs::prefixSuffix(std::string_view, bool mode2D) {
     const std::string model = host_.readerModel ? host_.readerModel() : std::string();
-    PrefixSuffixDialog dialog(mode2D, hasCurrentPage(), model, owner_);
+    dialogs::PrefixSuffixDialog dialog(mode2D, hasCurrentPage(), model, owner_);
     return runComposing(dialog);
 }
 
 std::optional<std::string> QtEntryDialogs::silentMode(std::string_view, bool mode2D) {
-    SilentModeDialog dialog(mode2D, owner_);
+    dialogs::SilentModeDialog dialog(mode2D, owner_);
     return runComposing(dialog);
 }
 
 std::optional<std::string> QtEntryDialogs::buzzer(std::string_view command, bool mode2D) {
-    BuzzerDialog dialog(command, mode2D, owner_);
+    dialogs::BuzzerDialog dialog(command, mode2D, owner_);
     return runComposing(dialog);
 }
 
 std::optional<std::string> QtEntryDialogs::statusLed(std::string_view command, bool mode2D) {
-    StatusLedDialog dialog(command, mode2D, owner_);
+    dialogs::StatusLedDialog dialog(command, mode2D, owner_);
     return runComposing(dialog);
 }
 
 std::optional<std::string> QtEntryDialogs::vibrator(std::string_view command, bool mode2D) {
-    VibratorDialog dialog(command, mode2D, owner_);
+    dialogs::VibratorDialog dialog(command, mode2D, owner_);
     return runComposing(dialog);
 }
 
@@ -78,4 +78,4 @@ std::optional<std::string> QtEntryDialogs::bluetoothSend(std::uint32_t captionId
     return std::nullopt;
 }
 
-}  // namespace omni::dialogs
+}  // namespace omni::app

@@ -19,7 +19,7 @@ namespace omni::bluetooth {
 class BluetoothRadios;
 }
 
-namespace omni::dialogs {
+namespace omni::app {
 
 struct DialogHost {
     // True while the owner has a current page. Unset: never.
@@ -64,4 +64,4 @@ private:
     DialogHost host_;
 };
 
-}  // namespace omni::dialogs
+}  // namespace omni::app

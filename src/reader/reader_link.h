@@ -1,0 +1,60 @@
+// Opening a port for a reader and identifying the engine on it, and the messages that say why
+// either failed. The command-line tool and the desktop program both connect through here, so a
+// reader failure reads the same in both.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "foundation/exception.h"
+#include "reader/module_host.h"
+#include "serial/port_descriptor.h"
+#include "serial/serial_port.h"
+
+namespace omni::reader {
+
+// What the engine said about itself; empty texts when it did not identify itself.
+struct Identity {
+    std::string family;    // the module family's class name
+    std::string firmware;  // the firmware version text
+    std::string model;     // the model text ("KVT", ...), often empty
+};
+
+// What to do with a reader that opens but gives no usable identification answer (it keeps quiet,
+// sits in its boot loader, or stalls in the middle of its answer).
+enum class Unidentified {
+    Fail,  // the attempt fails with the link-failure message
+    Keep,  // the reader stays connected without a module; commands go straight to the port
+};
+
+// The outcome of connectReader(). On failure the port is closed and `failure` says why.
+struct Connection {
+    ModuleHandle module;
+    Identity identity;
+    std::string failure;  // UTF-8, empty on success
+    bool ok() const { return failure.empty(); }
+};
+
+// True when a firmware version names a 1D engine: it begins with "TC", "TM", "TS", "TF", "DA"
+// or "BFM".
+bool isOneDimensionalVersion(std::string_view version);
+
+// Opens `device` (line settings stored under `keyPath`) and identifies the engine on it. `label`
+// names the port in the messages. A device whose answer fits no engine is no reader: that attempt
+// always fails, and so does one cancelled with the port's cancelWait().
+Connection connectReader(SerialPortForPosix& port, const PortDescriptor& device,
+                         std::string_view keyPath, std::string_view label,
+                         Unidentified unidentified);
+
+// Opens `device` without identifying it. Returns the open-failure message, empty on success.
+std::string openReaderPort(SerialPortForPosix& port, const PortDescriptor& device,
+                           std::string_view keyPath, std::string_view label);
+
+// Why the port `label` could not be opened: which port, what is wrong and how to fix it.
+std::string openFailureMessage(std::string_view label, const foundation::Exception& error);
+
+// Why the link to the reader on `label` failed once the port was open: it went away, it did not
+// answer, or what answered is no reader.
+std::string linkFailureMessage(std::string_view label, const foundation::Exception& error);
+
+}  // namespace omni::reader
