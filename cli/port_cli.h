@@ -53,6 +53,8 @@ inline int openPort(SerialPortForPosix& port, const std::string& device) {
             return fail(message(kIdBusy, {device}));
         return fail(
             message(kIdCannotOpen, {device, std::generic_category().message(e.errorCode())}));
+    } catch (const UserException& e) {
+        return fail(e.what(), 2);  // a line setting the port does not take
     }
 }
 

@@ -4,6 +4,8 @@
 #include <utility>
 
 #include "app/settings_store.h"
+#include "resources/string_ids.h"
+#include "resources/strings.h"
 #include "ui/exception.h"
 
 namespace omni {
@@ -22,10 +24,45 @@ constexpr std::pair<std::uint32_t, speed_t> kSpeeds[] = {
 
 }  // namespace
 
+bool inRange(const LineSettings& settings) {
+    return settings.baudRate != 0 && settings.dataBits >= 5 && settings.dataBits <= 8 &&
+           static_cast<unsigned>(settings.parity) <= static_cast<unsigned>(Parity::Space) &&
+           static_cast<unsigned>(settings.stopBits) <= static_cast<unsigned>(StopBits::Two) &&
+           static_cast<unsigned>(settings.flowControl) <=
+               static_cast<unsigned>(FlowControl::Software);
+}
+
+UserException lineSettingRefused(LineSetting which, const LineSettings& settings) {
+    std::string value;
+    std::uint32_t id = res::ids::BaudRateRefused;
+    switch (which) {
+        case LineSetting::BaudRate:
+            value = std::to_string(settings.baudRate);
+            break;
+        case LineSetting::DataBits:
+            id = res::ids::DataBitsRefused;
+            value = std::to_string(settings.dataBits);
+            break;
+        case LineSetting::Parity:
+            id = res::ids::ParityRefused;
+            value = std::to_string(static_cast<unsigned>(settings.parity));
+            break;
+        case LineSetting::StopBits:
+            id = res::ids::StopBitsRefused;
+            value = std::to_string(static_cast<unsigned>(settings.stopBits));
+            break;
+        case LineSetting::FlowControl:
+            id = res::ids::FlowControlRefused;
+            value = std::to_string(static_cast<unsigned>(settings.flowControl));
+            break;
+    }
+    return UserException(UserException::BadInput, res::format(id, {res::fromUtf8(value)}));
+}
+
 LineSettings loadLineSettings(std::string_view settingsKey, const PortDescriptor& port) {
     LineSettings stored;
     if (!readSetting(settingsKey, portSettingsName(port), stored) ||
-        stored.length != LineSettings::kMarker) {
+        stored.length != LineSettings::kMarker || !inRange(stored)) {
         return LineSettings{};
     }
     return stored;
@@ -50,7 +87,7 @@ termios toTermios(const LineSettings& settings, const termios& base) {
         }
     }
     if (!found)
-        throw SystemException(EINVAL);
+        throw lineSettingRefused(LineSetting::BaudRate, settings);
     cfsetispeed(&state, speed);
     cfsetospeed(&state, speed);
 
@@ -70,7 +107,7 @@ termios toTermios(const LineSettings& settings, const termios& base) {
             state.c_cflag |= CS8;
             break;
         default:
-            throw UserException(UserException::BadInput, u"data bits");
+            throw lineSettingRefused(LineSetting::DataBits, settings);
     }
     switch (settings.parity) {
         case Parity::None:
