@@ -83,16 +83,25 @@ int openTwiceAsNobody(const std::string& device) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -3;
 }
 
+// Every case starts from the default line settings, whatever an earlier run left stored.
+class HandOverTest : public ReaderTest {
+protected:
+    void SetUp() override {
+        ReaderTest::SetUp();
+        storeLineSettings(kTestKey, {PortKind::Serial, reader.devicePath()}, LineSettings{});
+    }
+};
+
 // Runs only as the child of the test below (skipped otherwise).
 TEST(PortHandOverAsUser, OpensTwiceWhileAnotherHoldsTheDevice) {
     const char* device = std::getenv(kDeviceVariable);
     if (!device)
-        GTEST_SKIP() << "run by ReopenAsPlainUserWhileAnotherHoldsTheDevice";
+        GTEST_SKIP() << "run by HandOverTest.ReopenAsPlainUserWhileAnotherHoldsTheDevice";
     openTwice(device);
     EXPECT_EQ(exclusiveFlag(device), 0);
 }
 
-TEST_F(ReaderTest, ReopenAsPlainUserWhileAnotherHoldsTheDevice) {
+TEST_F(HandOverTest, ReopenAsPlainUserWhileAnotherHoldsTheDevice) {
     // The simulator keeps its end open, as a terminal or a modem manager would.
     openPort();
     port.close();
@@ -105,7 +114,7 @@ TEST_F(ReaderTest, ReopenAsPlainUserWhileAnotherHoldsTheDevice) {
     }
 }
 
-TEST_F(ReaderTest, SecondOpenerIsRefusedWhileOpenAndAdmittedAfter) {
+TEST_F(HandOverTest, SecondOpenerIsRefusedWhileOpenAndAdmittedAfter) {
     openPort();
     SerialPortForPosix second;
     try {
@@ -121,7 +130,7 @@ TEST_F(ReaderTest, SecondOpenerIsRefusedWhileOpenAndAdmittedAfter) {
     EXPECT_NO_THROW(second.open({PortKind::Serial, reader.devicePath()}, kTestKey));
 }
 
-TEST_F(ReaderTest, CloseRestoresTheStateTheDeviceWasFoundIn) {
+TEST_F(HandOverTest, CloseRestoresTheStateTheDeviceWasFoundIn) {
     int fd = ::open(reader.devicePath().c_str(), O_RDWR | O_NOCTTY);
     ASSERT_GE(fd, 0);
     termios before{};
@@ -147,7 +156,7 @@ TEST_F(ReaderTest, CloseRestoresTheStateTheDeviceWasFoundIn) {
     ::close(fd);
 }
 
-TEST_F(ReaderTest, RefusedLineSettingIsNamedAndLeavesTheDeviceFree) {
+TEST_F(HandOverTest, RefusedLineSettingIsNamedAndLeavesTheDeviceFree) {
     PortDescriptor descriptor{PortKind::Serial, reader.devicePath()};
     LineSettings odd;
     odd.baudRate = 12345;  // no speed the system knows
@@ -170,7 +179,6 @@ TEST_F(ReaderTest, RefusedLineSettingIsNamedAndLeavesTheDeviceFree) {
     EXPECT_EQ(loadLineSettings(kTestKey, descriptor), LineSettings{});
     EXPECT_NO_THROW(openPort());
     EXPECT_EQ(port.chunkSize(), 100u);
-    storeLineSettings(kTestKey, descriptor, LineSettings{});
 }
 
 }  // namespace
