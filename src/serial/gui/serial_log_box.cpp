@@ -6,7 +6,6 @@
 #include <QFontDialog>
 #include <QPainter>
 #include <QPrinter>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QStackedLayout>
 #include <QStringDecoder>
@@ -14,6 +13,7 @@
 #include <QTimer>
 
 #include "serial/gui/serial_gui_strings.h"
+#include "stream/atomic_file.h"
 #include "ui/exception.h"
 #include "ui/gui/text.h"
 
@@ -260,13 +260,9 @@ void SerialLogBox::appendFile(const QString& path) {
 }
 
 void SerialLogBox::saveTo(const QString& path) const {
-    QSaveFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly))
-        fail(file, path);
     const QByteArray bytes = text().toUtf8();
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        fail(file, path);
+    stream::writeFileAtomically(path.toStdString(),
+                                std::string_view(bytes.constData(), bytes.size()));
 }
 
 void SerialLogBox::printTo(QPrinter& printer) const {
