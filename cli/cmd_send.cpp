@@ -3,6 +3,7 @@
 // through the communication log's chain (current code page, visible control characters, CR LF
 // line ends) exactly as the log shows it.
 #include <atomic>
+#include <charconv>
 #include <chrono>
 #include <functional>
 #include <iostream>
@@ -11,6 +12,7 @@
 
 #include "commands/exchange/command_exchange.h"
 #include "port_cli.h"
+#include "resources/string_ids.h"
 #include "stream/log_chain.h"
 
 namespace omni::cli {
@@ -79,11 +81,10 @@ int runSend(const Args& args) {
         if (args[i] == "--port" && i + 1 < args.size()) {
             device = args[++i];
         } else if (args[i] == "--quiet" && i + 1 < args.size()) {
-            try {
-                quietMs = static_cast<unsigned>(std::stoul(args[++i]));
-            } catch (const std::exception&) {
-                return fail(message(kIdUnknownOption, {args[i]}), 2);
-            }
+            const std::string& value = args[++i];
+            auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), quietMs);
+            if (error != std::errc() || end != value.data() + value.size())
+                return fail(message(kIdUnknownOption, {value}), 2);
         } else if (args[i].rfind("--", 0) == 0) {
             return fail(message(kIdUnknownOption, {args[i]}), 2);
         } else {
@@ -96,7 +97,9 @@ int runSend(const Args& args) {
         return fail(message(kIdNoCommand), 2);
     for (const std::string& command : commands) {
         if (command.size() > kMaxCommandLength)
-            return fail(KesException(KES_STATE_TOO_LONG_SEND_COMMAND).what(), 2);
+            return fail(res::formatUtf8(res::ids::CommandTooLong,
+                                        {std::to_string(kMaxCommandLength)}),
+                        2);
     }
 
     installModuleLock();
@@ -129,7 +132,7 @@ int runSend(const Args& args) {
         }
     });
     const auto printReply = [&] {
-        log.endOfLine();
+        log.endOfInput();
         log.drain();
         log.setSink(nullptr);
         std::cout << res::toUtf8(text.text()) << std::flush;
@@ -163,8 +166,11 @@ int runSend(const Args& args) {
         auto now = Clock::now();
         if (now - replies.last() >= std::chrono::milliseconds(quietMs))
             break;
-        if (now - started >= std::chrono::milliseconds(kLongestListenMs))
+        if (now - started >= std::chrono::milliseconds(kLongestListenMs)) {
+            fail(res::formatUtf8(res::ids::ReaderNeverQuiet,
+                                 {std::to_string(kLongestListenMs / 1000)}));
             break;
+        }
     }
     try {
         port.close();
