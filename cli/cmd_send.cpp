@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "commands/exchange/command_exchange.h"
+#include "line_options.h"
 #include "port_cli.h"
 #include "resources/string_ids.h"
 #include "stream/log_chain.h"
@@ -77,6 +78,7 @@ int runSend(const Args& args) {
     std::string device;
     unsigned quietMs = kDefaultQuietMs;
     std::vector<std::string> commands;
+    LineOptions line;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--port" && i + 1 < args.size()) {
             device = args[++i];
@@ -85,6 +87,10 @@ int runSend(const Args& args) {
             auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), quietMs);
             if (error != std::errc() || end != value.data() + value.size())
                 return fail(message(kIdUnknownOption, {value}), 2);
+        } else if (auto taken = takeLineOption(args, i, line);
+                   taken != LineOptionResult::NotMine) {
+            if (taken == LineOptionResult::Bad)
+                return 2;
         } else if (args[i].rfind("--", 0) == 0) {
             return fail(message(kIdUnknownOption, {args[i]}), 2);
         } else {
@@ -104,6 +110,10 @@ int runSend(const Args& args) {
 
     installModuleLock();
     SerialPortForPosix port;
+    if (line.any()) {
+        const PortDescriptor descriptor{kindOfDevice(device), device};
+        port.setLineOverride(line.over(loadLineSettings(kProgramSettingsKey, descriptor)));
+    }
     if (int code = openPort(port, device))
         return code;
 
@@ -183,7 +193,7 @@ int runSend(const Args& args) {
     return 0;
 }
 
-const Registration reg{"send", "send --port PATH [--quiet MS] CMD...",
+const Registration reg{"send", "send --port PATH [--quiet MS] [LINE OPTIONS] CMD...",
                        "send each command framed (ESC, command, CR) and print the reader's answer "
                        "as the log shows it",
                        &runSend};

@@ -22,7 +22,61 @@ constexpr std::pair<std::uint32_t, speed_t> kSpeeds[] = {
     {3500000, B3500000}, {4000000, B4000000},
 };
 
+template <typename Value>
+struct Name {
+    std::string_view text;
+    Value value;
+};
+
+constexpr Name<Parity> kParityNames[] = {{"none", Parity::None},
+                                         {"odd", Parity::Odd},
+                                         {"even", Parity::Even},
+                                         {"mark", Parity::Mark},
+                                         {"space", Parity::Space}};
+constexpr Name<StopBits> kStopBitsNames[] = {
+    {"1", StopBits::One}, {"1.5", StopBits::OneAndHalf}, {"2", StopBits::Two}};
+constexpr Name<FlowControl> kFlowNames[] = {{"none", FlowControl::None},
+                                            {"hardware", FlowControl::Hardware},
+                                            {"software", FlowControl::Software}};
+
+template <typename Value, std::size_t N>
+std::optional<Value> valueNamed(const Name<Value> (&names)[N], std::string_view text) {
+    for (const auto& name : names) {
+        if (name.text == text)
+            return name.value;
+    }
+    return std::nullopt;
+}
+
+template <typename Value, std::size_t N>
+std::string_view nameIn(const Name<Value> (&names)[N], Value value) {
+    for (const auto& name : names) {
+        if (name.value == value)
+            return name.text;
+    }
+    return "?";
+}
+
 }  // namespace
+
+std::string_view nameOf(Parity parity) {
+    return nameIn(kParityNames, parity);
+}
+std::string_view nameOf(StopBits stopBits) {
+    return nameIn(kStopBitsNames, stopBits);
+}
+std::string_view nameOf(FlowControl flow) {
+    return nameIn(kFlowNames, flow);
+}
+std::optional<Parity> parityNamed(std::string_view name) {
+    return valueNamed(kParityNames, name);
+}
+std::optional<StopBits> stopBitsNamed(std::string_view name) {
+    return valueNamed(kStopBitsNames, name);
+}
+std::optional<FlowControl> flowNamed(std::string_view name) {
+    return valueNamed(kFlowNames, name);
+}
 
 bool inRange(const LineSettings& settings) {
     return settings.baudRate != 0 && settings.dataBits >= 5 && settings.dataBits <= 8 &&
@@ -45,15 +99,15 @@ UserException lineSettingRefused(LineSetting which, const LineSettings& settings
             break;
         case LineSetting::Parity:
             id = res::ids::ParityRefused;
-            value = std::to_string(static_cast<unsigned>(settings.parity));
+            value = nameOf(settings.parity);
             break;
         case LineSetting::StopBits:
             id = res::ids::StopBitsRefused;
-            value = std::to_string(static_cast<unsigned>(settings.stopBits));
+            value = nameOf(settings.stopBits);
             break;
         case LineSetting::FlowControl:
             id = res::ids::FlowControlRefused;
-            value = std::to_string(static_cast<unsigned>(settings.flowControl));
+            value = nameOf(settings.flowControl);
             break;
     }
     return UserException(UserException::BadInput, res::format(id, {res::fromUtf8(value)}));

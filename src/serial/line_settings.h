@@ -5,6 +5,7 @@
 #include <termios.h>
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "serial/port_descriptor.h"
@@ -46,6 +47,15 @@ static_assert(sizeof(LineSettings) == 28, "the stored record is 28 bytes");
 LineSettings loadLineSettings(std::string_view settingsKey, const PortDescriptor& port);
 void storeLineSettings(std::string_view settingsKey, const PortDescriptor& port,
                        const LineSettings& settings);
+
+// The values by name, as messages and the command line spell them: "none" "odd" "even" "mark"
+// "space"; "1" "1.5" "2"; "none" "hardware" "software". Unknown names give nothing.
+std::string_view nameOf(Parity parity);
+std::string_view nameOf(StopBits stopBits);
+std::string_view nameOf(FlowControl flow);
+std::optional<Parity> parityNamed(std::string_view name);
+std::optional<StopBits> stopBitsNamed(std::string_view name);
+std::optional<FlowControl> flowNamed(std::string_view name);
 
 // The settings a port may refuse, for messages that name them.
 enum class LineSetting { BaudRate, DataBits, Parity, StopBits, FlowControl };
