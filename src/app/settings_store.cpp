@@ -97,10 +97,10 @@ void writeSetting(std::string_view keyPath, std::string_view valueName, const vo
     std::filesystem::path folder = ensureFolder(keyPath);
     tidyFolderOnce(folder);
     std::filesystem::path target = folder / fileNameOf(valueName);
-    // A record is a plain file of ours: whatever else sits under its name (a folder, a pipe, a
-    // link) is not written through.
+    // A record is a plain file (or a link to one): whatever else sits under its name (a folder,
+    // a pipe, a device, a link loop) is neither written through nor replaced.
     struct stat info {};
-    if (::lstat(target.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+    if (::stat(target.c_str(), &info) == 0 ? !S_ISREG(info.st_mode) : errno == ELOOP)
         throw SystemException(EEXIST, contextOf(kIdCannotWriteSetting, target));
     try {
         stream::writeFileAtomically(target,

@@ -56,9 +56,13 @@ pid_t ownerOf(std::string_view name) {
 AtomicFile::AtomicFile(const std::filesystem::path& target) : target_(resolveLinks(target)) {
     struct stat info {};
     if (::stat(target_.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
-        // A device or a pipe: written in place, without O_TRUNC games on a regular file.
-        fd_ = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+        // A device or a pipe: written in place. The open must not wait for a reader of a named
+        // pipe (none gives ENXIO); the writes then block as usual.
+        fd_ = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
         if (fd_ < 0)
+            fail(errno);
+        int flags = ::fcntl(fd_, F_GETFL);
+        if (flags < 0 || ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) != 0)
             fail(errno);
         return;
     }

@@ -138,6 +138,15 @@ TEST_F(SettingsStore, HostileEntriesInPlaceOfARecordNeitherBlockNorMislead) {
     }
     EXPECT_FALSE(readSetting(kProgramSettingsKey, "CodePageProperty", record));
     EXPECT_EQ(record.marker, 7);
+
+    // A link to a real file (a shared dotfile folder) is a record like any other and stays a link.
+    std::ofstream(home_ / "shared-record") << "0123456789abcdef";
+    fs::create_symlink(home_ / "shared-record", folder / "Linked");
+    ASSERT_TRUE(readSetting(kProgramSettingsKey, "Linked", record));
+    writeSetting(kProgramSettingsKey, "Linked", LayoutRecord{0, 0, 640, 480});
+    EXPECT_TRUE(fs::is_symlink(folder / "Linked"));
+    ASSERT_TRUE(readSetting(kProgramSettingsKey, "Linked", record));
+    EXPECT_EQ(record.width, 640);
 }
 
 TEST_F(SettingsStore, TemporaryRecordsOfACrashedRunAreRemovedAtFirstUse) {

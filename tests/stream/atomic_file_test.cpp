@@ -90,7 +90,16 @@ TEST_F(AtomicFileTest, LinksAreFollowedAndDevicesWrittenInPlace) {
         EXPECT_EQ(e.errorCode(), ENOSPC);
     }
     EXPECT_TRUE(fs::is_symlink(folder_ / "full.pdf"));
-    EXPECT_EQ(entries(), 3u);  // real.svg and the two links: nothing left over
+
+    // A named pipe nobody reads: refused at once rather than waited on.
+    ASSERT_EQ(::mkfifo((folder_ / "pipe.emf").c_str(), 0600), 0);
+    try {
+        writeFileAtomically(folder_ / "pipe.emf", "anything");
+        FAIL() << "a pipe without a reader was written";
+    } catch (const SystemException& e) {
+        EXPECT_EQ(e.errorCode(), ENXIO);
+    }
+    EXPECT_EQ(entries(), 4u);  // real.svg, the two links, the pipe: nothing left over
 }
 
 }  // namespace
