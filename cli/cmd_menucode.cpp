@@ -176,12 +176,14 @@ void writePage(const omni::MenuQRCodeImageWithHistory& page, bool mode2D, int mo
         options.moduleSize = std::max(moduleSize, 4);  // a PNG gets at least 4 pixels per module
         drawing = drawQrScreen(page, options, 0, measure);
     } else {
+        // A long sheet is tall: the module size asked for is used as it is, so a smaller one
+        // can always bring the picture under the limit.
         drawing = drawCode39Screen(page, {}, kSheetClientWidth, measure);
-        scale = std::max(moduleSize, 4);
+        scale = moduleSize;
     }
     if (ext == ".png" && pixelsOf(drawing, scale) > page::kMaxPicturePixels) {
         // The largest module size whose picture fits.
-        int fits = std::max(moduleSize, 4);
+        int fits = mode2D ? options.moduleSize : moduleSize;
         while (fits > 1) {
             --fits;
             if (!mode2D && pixelsOf(drawing, fits) <= page::kMaxPicturePixels)

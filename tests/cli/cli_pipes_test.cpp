@@ -139,6 +139,22 @@ TEST(CliPipes, SendRefusesBadArgumentsInWords) {
     EXPECT_NE(tooLong.err.find("too long"), std::string::npos) << tooLong.err;
 }
 
+TEST(CliPipes, OversizedSheetIsRefusedNamingAModuleSizeThatFits) {
+    std::vector<std::string> args{"menucode", "--1d", "--module-size", "64"};
+    for (int i = 0; i < 250; ++i) {
+        args.push_back("--command");
+        args.push_back("Z" + std::to_string(i % 10));
+    }
+    const std::string path = "/tmp/omni-cli-pipes-sheet-" + std::to_string(getpid()) + ".png";
+    args.push_back("-o");
+    args.push_back(path);
+    const Outcome huge = cli(args);  // 63 gigapixels if it were drawn
+    EXPECT_EQ(huge.status, 1);
+    EXPECT_NE(huge.err.find("--module-size 2 "), std::string::npos) << huge.err;
+    EXPECT_EQ(huge.err.find("QImage"), std::string::npos) << huge.err;
+    EXPECT_NE(access(path.c_str(), F_OK), 0);
+}
+
 TEST(SimulatorSteering, BadLinesAreReportedAndTheEndOfInputEndsTheRun) {
     const Outcome sim = run(OMNI_SIM_PATH, {"--quiet"}, "garbage abc\nsend \\xZZ\ngarbage 4\n");
     EXPECT_EQ(sim.status, 0);  // ended by the end of its input, not killed or aborted
