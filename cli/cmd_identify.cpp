@@ -1,6 +1,7 @@
-// omnisetup-cli identify --port PATH: asks the reader who it is.
+// omnisetup-cli identify --port PATH [LINE OPTIONS]: asks the reader who it is.
 #include <iostream>
 
+#include "line_options.h"
 #include "port_cli.h"
 
 namespace omni::cli {
@@ -8,9 +9,14 @@ namespace {
 
 int runIdentify(const Args& args) {
     std::string device;
+    LineOptions line;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--port" && i + 1 < args.size()) {
             device = args[++i];
+        } else if (auto taken = takeLineOption(args, i, line);
+                   taken != LineOptionResult::NotMine) {
+            if (taken == LineOptionResult::Bad)
+                return 2;
         } else {
             return fail(message(kIdUnknownOption, {args[i]}), 2);
         }
@@ -20,11 +26,16 @@ int runIdentify(const Args& args) {
 
     reader::installModuleLock();
     SerialPortForPosix port;
+    if (line.any()) {
+        const PortDescriptor descriptor = devicePort(device);
+        port.setLineOverride(
+            line.over(loadLineSettings(foundation::kProgramSettingsKey, descriptor)));
+    }
     reader::Connection connection =
         reader::connectReader(port, devicePort(device), foundation::kProgramSettingsKey, device,
                               reader::Unidentified::Fail);
     if (!connection.ok())
-        return fail(connection.failure);
+        return fail(connection.failure, connection.lineSettingsRefused ? 2 : 1);
     std::cout << "family: " << connection.identity.family << "\n"
               << "firmware: " << connection.identity.firmware << "\n"
               << "model: " << connection.identity.model << "\n";
@@ -37,7 +48,9 @@ int runIdentify(const Args& args) {
     return 0;
 }
 
-const Registration reg{"identify", "identify --port PATH",
+const Registration reg{"identify",
+                       "identify --port PATH [--baud N] [--data-bits 5-8] [--parity P] "
+                       "[--stop-bits S] [--flow F]",
                        "identify the reader's engine: family, firmware version, model",
                        &runIdentify};
 

@@ -1,8 +1,9 @@
 // omnisetup-cli log: shows a byte stream the way the communication log shows received data.
 //
 // Standard input is fed through the log chain in the blocks it arrives in, each followed by a
-// flush, as the serial receive thread does; at the end the line is ended. The text goes to
-// standard output as UTF-8 with CR LF line ends.
+// flush, as the serial receive thread does; at the end the bytes of an unfinished character are
+// shown as they are and the line is ended. The text goes to standard output as UTF-8 with CR LF
+// line ends, every byte of it however slowly standard output is read.
 #include <unistd.h>
 
 #include <cerrno>
@@ -121,6 +122,7 @@ int runLog(const Args& args) {
     StdoutSink sink;
     BufferedDeSynchronizedEditBoxOutputStream<8192> chain;
     chain.setSink(&sink);
+    chain.setWaitForWriter(true);  // a slow reader of standard output slows us, never loses text
     char buffer[65536];
     for (;;) {
         ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
@@ -134,7 +136,7 @@ int runLog(const Args& args) {
         chain.write(buffer, static_cast<std::size_t>(n));
         chain.flush();
     }
-    chain.endOfLine();
+    chain.endOfInput();
     chain.drain();
     chain.setSink(nullptr);
     sink.finish();

@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QString>
 #include <charconv>
+#include <cmath>
 #include <cstdlib>
 #include <iostream>
 #include <optional>
@@ -17,6 +18,7 @@
 #include "menucode/emf_writer.h"
 #include "menucode/menu_page.h"
 #include "menucode/page_render.h"
+#include "resources/string_ids.h"
 #include "resources/strings.h"
 
 namespace {
@@ -34,19 +36,36 @@ struct Source {
     std::optional<int> value;
 };
 
-// Qt reports on standard error when the environment names no usable runtime directory (a plain
-// terminal, a CI job, a container) and it falls back to one of its own. That is expected for a
-// headless tool and says nothing about the page, so only those notices are dropped.
+// Qt's own notices (a missing runtime directory on a plain terminal, a font fallback, an image
+// it could not allocate) are library noise for a headless tool: every failure that matters is
+// reported in our own words, so only fatal messages go through.
 QtMessageHandler previousHandler = nullptr;
 
-void quietRuntimeDirNotice(QtMsgType type, const QMessageLogContext& context,
-                           const QString& message) {
-    if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths: ")) &&
-        (message.contains(QLatin1String("XDG_RUNTIME_DIR")) ||
-         message.contains(QLatin1String("runtime directory"))))
+void quietQtNotices(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type != QtFatalMsg)
         return;
     if (previousHandler)
         previousHandler(type, context, message);
+}
+
+// Pixels of a picture drawn `scale` times its page size.
+long long pixelsOf(const omni::page::Drawing& drawing, double scale) {
+    return static_cast<long long>(std::ceil(drawing.width * scale)) *
+           static_cast<long long>(std::ceil(drawing.height * scale));
+}
+
+// Refuses a PNG beyond the picture limit, naming the largest module size that fits.
+void checkPngSize(const omni::page::Drawing& drawing, double scale, int suggestedModuleSize) {
+    if (pixelsOf(drawing, scale) <= omni::page::kMaxPicturePixels)
+        return;
+    auto text = [](long long n) { return omni::res::fromUtf8(std::to_string(n)); };
+    throw omni::foundation::UserException(
+        omni::foundation::UserException::Refused,
+        omni::res::format(omni::res::ids::PictureTooLargeModule,
+                          {text(static_cast<long long>(std::ceil(drawing.width * scale))),
+                           text(static_cast<long long>(std::ceil(drawing.height * scale))),
+                           text(omni::page::kMaxPicturePixels / 1000000),
+                           text(std::max(suggestedModuleSize, 1))}));
 }
 
 int failWith(std::u16string_view message) {
@@ -151,14 +170,30 @@ void writePage(const omni::MenuQRCodeImageWithHistory& page, bool mode2D, int mo
     }
     page::Drawing drawing;
     double scale = 1;
+    QrViewOptions options;
+    options.showCommandString = showCommand;
     if (mode2D) {
-        QrViewOptions options;
         options.moduleSize = std::max(moduleSize, 4);  // a PNG gets at least 4 pixels per module
-        options.showCommandString = showCommand;
         drawing = drawQrScreen(page, options, 0, measure);
     } else {
+        // A long sheet is tall: the module size asked for is used as it is, so a smaller one
+        // can always bring the picture under the limit.
         drawing = drawCode39Screen(page, {}, kSheetClientWidth, measure);
-        scale = std::max(moduleSize, 4);
+        scale = moduleSize;
+    }
+    if (ext == ".png" && pixelsOf(drawing, scale) > page::kMaxPicturePixels) {
+        // The largest module size whose picture fits.
+        int fits = mode2D ? options.moduleSize : moduleSize;
+        while (fits > 1) {
+            --fits;
+            if (!mode2D && pixelsOf(drawing, fits) <= page::kMaxPicturePixels)
+                break;
+            options.moduleSize = fits;
+            if (mode2D && pixelsOf(drawQrScreen(page, options, 0, measure), 1) <=
+                              page::kMaxPicturePixels)
+                break;
+        }
+        checkPngSize(drawing, scale, fits);
     }
     if (ext == ".png") {
         page::writePng(drawing, path, scale);
@@ -213,7 +248,7 @@ int runMenucode(const omni::cli::Args& args) {
         !std::getenv("WAYLAND_DISPLAY")) {
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
     }
-    previousHandler = qInstallMessageHandler(quietRuntimeDirNotice);
+    previousHandler = qInstallMessageHandler(quietQtNotices);
     static int argc = 1;
     static char name[] = "omnisetup-cli";
     static char* argv[] = {name, nullptr};

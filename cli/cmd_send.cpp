@@ -3,14 +3,17 @@
 // through the communication log's chain (current code page, visible control characters, CR LF
 // line ends) exactly as the log shows it.
 #include <atomic>
+#include <charconv>
 #include <chrono>
 #include <iostream>
 #include <mutex>
 #include <optional>
 #include <thread>
 
+#include "line_options.h"
 #include "port_cli.h"
 #include "reader/command_exchange.h"
+#include "resources/string_ids.h"
 #include "stream/log_chain.h"
 
 namespace omni::cli {
@@ -75,6 +78,7 @@ struct SendOptions {
     std::string device;
     unsigned quietMs = kDefaultQuietMs;
     std::vector<std::string> commands;
+    LineOptions line;
 };
 
 // Reads the options and the commands; returns 0, or the exit code after printing what is wrong.
@@ -83,11 +87,15 @@ int parseOptions(const Args& args, SendOptions& options) {
         if (args[i] == "--port" && i + 1 < args.size()) {
             options.device = args[++i];
         } else if (args[i] == "--quiet" && i + 1 < args.size()) {
-            try {
-                options.quietMs = static_cast<unsigned>(std::stoul(args[++i]));
-            } catch (const std::exception&) {
-                return fail(message(kIdUnknownOption, {args[i]}), 2);
-            }
+            const std::string& value = args[++i];
+            auto [end, error] =
+                std::from_chars(value.data(), value.data() + value.size(), options.quietMs);
+            if (error != std::errc() || end != value.data() + value.size())
+                return fail(message(kIdUnknownOption, {value}), 2);
+        } else if (auto taken = takeLineOption(args, i, options.line);
+                   taken != LineOptionResult::NotMine) {
+            if (taken == LineOptionResult::Bad)
+                return 2;
         } else if (args[i].rfind("--", 0) == 0) {
             return fail(message(kIdUnknownOption, {args[i]}), 2);
         } else {
@@ -100,7 +108,9 @@ int parseOptions(const Args& args, SendOptions& options) {
         return fail(message(kIdNoCommand), 2);
     for (const std::string& command : options.commands) {
         if (command.size() > reader::kMaxCommandLength)
-            return fail(foundation::KesException(KES_STATE_TOO_LONG_SEND_COMMAND).what(), 2);
+            return fail(res::formatUtf8(res::ids::CommandTooLong,
+                                        {std::to_string(reader::kMaxCommandLength)}),
+                        2);
     }
     return 0;
 }
@@ -139,9 +149,13 @@ public:
             if (std::optional<std::string> failed = failure())
                 return failWithReply(*failed);
             const auto now = Clock::now();
-            if (now - replies_.last() >= std::chrono::milliseconds(quietMs) ||
-                now - started >= std::chrono::milliseconds(kLongestListenMs))
+            if (now - replies_.last() >= std::chrono::milliseconds(quietMs))
                 break;
+            if (now - started >= std::chrono::milliseconds(kLongestListenMs)) {
+                fail(res::formatUtf8(res::ids::ReaderNeverQuiet,
+                                     {std::to_string(kLongestListenMs / 1000)}));
+                break;
+            }
         }
         try {
             port_.close();
@@ -169,7 +183,7 @@ private:
         return fail(failed);
     }
     void printReply() {
-        log_.endOfLine();
+        log_.endOfInput();
         log_.drain();
         log_.setSink(nullptr);
         std::cout << res::toUtf8(text_.text()) << std::flush;
@@ -190,10 +204,17 @@ int runSend(const Args& args) {
 
     reader::installModuleLock();
     SerialPortForPosix port;
-    const std::string failure = reader::openReaderPort(
-        port, devicePort(options.device), foundation::kProgramSettingsKey, options.device);
+    if (options.line.any()) {
+        const PortDescriptor descriptor = devicePort(options.device);
+        port.setLineOverride(
+            options.line.over(loadLineSettings(foundation::kProgramSettingsKey, descriptor)));
+    }
+    bool lineSettingsRefused = false;
+    const std::string failure =
+        reader::openReaderPort(port, devicePort(options.device), foundation::kProgramSettingsKey,
+                               options.device, &lineSettingsRefused);
     if (!failure.empty())
-        return fail(failure);
+        return fail(failure, lineSettingsRefused ? 2 : 1);
 
     ReplyListener listener(port, options.device);
     reader::CommandExchange exchange(port);

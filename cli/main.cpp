@@ -1,11 +1,15 @@
 // omnisetup-cli: the headless tool. Dispatches to the registered sub-commands.
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cctype>
 #include <cstring>
 #include <iostream>
 
 #include "command.h"
 #include "foundation/exception.h"
+#include "resources/string_ids.h"
+#include "resources/strings.h"
 
 namespace omni::cli {
 
@@ -62,6 +66,25 @@ static void printUsage(std::ostream& out) {
     for (const auto& c : list) out << "  " << c.usage << "\n      " << c.summary << "\n";
 }
 
+// Everything printed must have reached standard output: a full disk or a closed pipe behind it
+// turns a finished command into a failure.
+static int checkStandardOutput(int code) {
+    // A failed write leaves its error in errno; stdio keeps only a flag, so the error of the
+    // last failed write is taken when it is one a write can give.
+    const int earlier = errno;
+    std::cout.flush();
+    const bool flushed = std::fflush(stdout) == 0;
+    int error = flushed ? earlier : errno;
+    if (flushed && !std::ferror(stdout) && std::cout.good())
+        return code;
+    if (error != ENOSPC && error != EPIPE && error != EFBIG && error != EDQUOT && error != EBADF)
+        error = EIO;
+    omni::cli::fail(omni::foundation::SystemException(error,
+                                          omni::res::format(omni::res::ids::StdoutNotWritten, {}))
+                        .what());
+    return code == 0 ? 1 : code;
+}
+
 int main(int argc, char** argv) {
     if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
         printUsage(argc < 2 ? std::cerr : std::cout);
@@ -71,7 +94,7 @@ int main(int argc, char** argv) {
         if (std::strcmp(command.name, argv[1]) != 0) continue;
         omni::cli::Args args(argv + 2, argv + argc);
         try {
-            return command.run(args);
+            return checkStandardOutput(command.run(args));
         } catch (const omni::foundation::Exception& e) {
             return omni::cli::fail(e.what());
         } catch (const std::exception& e) {

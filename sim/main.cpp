@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <csignal>
 #include <cstring>
 #include <iostream>
@@ -56,6 +57,9 @@ std::string unescape(const std::string& text) {
         else if (next == 'n')
             out += '\n';
         else if (next == 'x' && i + 2 < text.size()) {
+            if (!std::isxdigit(static_cast<unsigned char>(text[i + 1])) ||
+                !std::isxdigit(static_cast<unsigned char>(text[i + 2])))
+                throw std::invalid_argument(text);
             out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
             i += 2;
         } else
@@ -72,6 +76,9 @@ std::string fromHex(const std::string& hex) {
     return bytes;
 }
 
+// Throws std::invalid_argument for a line it cannot use.
+bool steerOrThrow(SimulatedReader& reader, const std::string& line);
+
 std::string printable(const std::string& command) {
     std::string out;
     for (unsigned char c : command) {
@@ -86,8 +93,18 @@ std::string printable(const std::string& command) {
     return out;
 }
 
-// One line from standard input; false at its end.
+// One line from standard input; false for "quit". A line it cannot make sense of is reported and
+// skipped.
 bool steer(SimulatedReader& reader, const std::string& line) {
+    try {
+        return steerOrThrow(reader, line);
+    } catch (const std::exception&) {
+        std::cerr << "omnisetup-sim: cannot use the input \"" << printable(line) << "\"\n";
+        return true;
+    }
+}
+
+bool steerOrThrow(SimulatedReader& reader, const std::string& line) {
     std::istringstream in(line);
     std::string verb, rest;
     in >> verb;
@@ -97,11 +114,14 @@ bool steer(SimulatedReader& reader, const std::string& line) {
     if (verb == "send")
         reader.send(unescape(rest));
     else if (verb == "garbage") {
+        std::size_t used = 0;
+        const int n = rest.empty() ? 64 : std::stoi(rest, &used);
+        if ((!rest.empty() && used != rest.size()) || n < 0 || n > 1 << 20)
+            throw std::invalid_argument(rest);
         std::mt19937 random(7);
         std::string noise;
-        for (int i = 0, n = rest.empty() ? 64 : std::stoi(rest); i < n; ++i) {
+        for (int i = 0; i < n; ++i)
             noise += static_cast<char>(random() & 0xFF);
-        }
         reader.send(noise);
     } else if (verb == "silent")
         reader.setSilent(rest != "off");
@@ -180,15 +200,16 @@ int main(int argc, char** argv) {
 
     std::size_t shown = 0;
     std::string pending;
-    bool input = true;
     while (!gStop) {
         pollfd p{STDIN_FILENO, POLLIN, 0};
-        int ready = ::poll(&p, input ? 1 : 0, 100);
+        int ready = ::poll(&p, 1, 100);
         if (ready > 0) {
             char buffer[256];
             ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
             if (n <= 0) {
-                input = false;  // no more steering; keep serving until stopped
+                if (!pending.empty())
+                    steer(reader, pending);  // a last line without its line end
+                gStop = 1;  // the end of the steering input ends the run
             } else {
                 pending.append(buffer, static_cast<std::size_t>(n));
                 std::size_t end;

@@ -4,7 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
+#include <mutex>
+#include <set>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -12,6 +13,7 @@
 
 #include "foundation/exception.h"
 #include "resources/strings.h"
+#include "foundation/atomic_file.h"
 
 namespace omni::foundation {
 namespace {
@@ -65,19 +67,14 @@ std::filesystem::path ensureFolder(std::string_view keyPath) {
     return folder;
 }
 
-bool writeAll(int fd, const void* data, std::size_t size) {
-    const char* p = static_cast<const char*>(data);
-    while (size > 0) {
-        ssize_t n = ::write(fd, p, size);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        p += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
+// Once per folder and process: temporary records left by a run that crashed between writing
+// and renaming are removed.
+void tidyFolderOnce(const std::filesystem::path& folder) {
+    static std::mutex mutex;
+    static std::set<std::string> tidied;
+    std::lock_guard lock(mutex);
+    if (tidied.insert(folder.string()).second)
+        foundation::removeLeftoverTemporaries(folder);
 }
 
 }  // namespace
@@ -97,42 +94,45 @@ std::filesystem::path settingsFolder(std::string_view keyPath) {
 
 void writeSetting(std::string_view keyPath, std::string_view valueName, const void* data,
                   std::size_t size) {
-    static std::atomic<unsigned> serial{0};
     std::filesystem::path folder = ensureFolder(keyPath);
+    tidyFolderOnce(folder);
     std::filesystem::path target = folder / fileNameOf(valueName);
-    std::filesystem::path temporary =
-        folder / (".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(serial++) + "-" +
-                  fileNameOf(valueName));
-    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0)
-        throw SystemException(errno, contextOf(kIdCannotWriteSetting, target));
-    if (!writeAll(fd, data, size) || ::fsync(fd) != 0) {
-        int error = errno;
-        ::close(fd);
-        ::unlink(temporary.c_str());
-        throw SystemException(error, contextOf(kIdCannotWriteSetting, target));
-    }
-    if (::close(fd) != 0 || ::rename(temporary.c_str(), target.c_str()) != 0) {
-        int error = errno;
-        ::unlink(temporary.c_str());
-        throw SystemException(error, contextOf(kIdCannotWriteSetting, target));
+    // A record is a plain file (or a link to one): whatever else sits under its name (a folder,
+    // a pipe, a device, a link loop) is neither written through nor replaced.
+    struct stat info {};
+    if (::stat(target.c_str(), &info) == 0 ? !S_ISREG(info.st_mode) : errno == ELOOP)
+        throw SystemException(EEXIST, contextOf(kIdCannotWriteSetting, target));
+    try {
+        foundation::writeFileAtomically(target,
+                                    std::string_view(static_cast<const char*>(data), size));
+    } catch (const SystemException& e) {
+        throw SystemException(e.errorCode(), contextOf(kIdCannotWriteSetting, target));
     }
 }
 
 bool readSetting(std::string_view keyPath, std::string_view valueName, void* data,
                  std::size_t size) {
-    std::filesystem::path folder = ensureFolder(keyPath);
+    // Reading never creates anything: a missing folder is a first run, and defaults apply.
+    std::filesystem::path folder = settingsFolder(keyPath);
+    tidyFolderOnce(folder);
     std::filesystem::path path = folder / fileNameOf(valueName);
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Only a regular file of exactly the record's size is read. A pipe, a device or a folder
+    // under the record's name would block or mislead, so it is never opened for reading; the
+    // open itself does not block (O_NONBLOCK) in case the file was swapped in between.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        static_cast<std::size_t>(info.st_size) != size) {
+        return false;
+    }
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return false;
-    struct stat info {};
     bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
               static_cast<std::size_t>(info.st_size) == size;
     if (ok) {
         std::string buffer(size, '\0');
         std::size_t got = 0;
-        while (got < size) {
+        while (got < size) {  // never more than the record's size
             ssize_t n = ::read(fd, buffer.data() + got, size - got);
             if (n < 0 && errno == EINTR)
                 continue;

@@ -6,9 +6,12 @@
 // that cannot stand in a file name, such as '/', are written as %XX). A record is valid only when
 // its stored size equals the expected size; the caller checks the record's marker.
 //
-// Writes are atomic: the record goes to a temporary file that is flushed and renamed over the old
-// one, so a crash or a full disk leaves either the old record or the new one, never a torn one.
-// Thread-safe for different value names; concurrent writes of one name end with one of them.
+// Writes are atomic: the record goes to a temporary file that is synced and renamed over the old
+// one, and the folder is synced, so a crash or a full disk leaves either the old record or the
+// new one, never a torn one. Temporary records that a crashed run left are removed the first time
+// a folder is used. Reads never block and never create anything: only a regular file of the
+// record's exact size is opened. Thread-safe for different value names; concurrent writes of one
+// name end with one of them.
 #pragma once
 
 #include <cstddef>
@@ -30,9 +33,9 @@ std::filesystem::path settingsFolder(std::string_view keyPath);
 void writeSetting(std::string_view keyPath, std::string_view valueName, const void* data,
                   std::size_t size);
 
-// Reads the value into `data`. True only when the value exists and holds exactly `size` bytes;
-// otherwise `data` is left as it was. Creates the key's folder when it is missing, and throws
-// SystemException when that fails.
+// Reads the value into `data`. True only when the value is a regular file of exactly `size`
+// bytes; otherwise (missing, a pipe, a folder, a device, another size, unreadable) `data` is left
+// as it was. Never throws for a missing or unusable folder: the caller keeps its defaults.
 bool readSetting(std::string_view keyPath, std::string_view valueName, void* data,
                  std::size_t size);
 

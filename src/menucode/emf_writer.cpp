@@ -10,6 +10,7 @@
 
 #include "foundation/exception.h"
 #include "resources/strings.h"
+#include "foundation/atomic_file.h"
 
 namespace omni::page {
 
@@ -279,16 +280,8 @@ std::vector<std::uint8_t> toEmf(const Drawing& drawing, const DeviceGeometry& re
 void writeEmf(const Drawing& drawing, const DeviceGeometry& reference, const TextMeasure& measure,
               const std::string& path) {
     const auto bytes = toEmf(drawing, reference, measure);
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (file)
-        file.write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<std::streamsize>(bytes.size()));
-    if (!file) {
-        std::u16string message(res::loadString(22006));
-        message += u' ';
-        message += res::fromUtf8(path);
-        throw foundation::UserException(foundation::UserException::Refused, message);
-    }
+    foundation::writeFileAtomically(
+        path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 }  // namespace omni::page

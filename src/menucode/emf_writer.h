@@ -15,7 +15,7 @@ namespace omni::page {
 std::vector<std::uint8_t> toEmf(const Drawing& drawing, const DeviceGeometry& reference,
                                 const TextMeasure& measure);
 
-// Throws UserException naming the file when it cannot be written.
+// Writes the file whole or not at all; throws SystemException with the OS error on failure.
 void writeEmf(const Drawing& drawing, const DeviceGeometry& reference, const TextMeasure& measure,
               const std::string& path);
 

@@ -1,6 +1,6 @@
 #include "menucode/page_render.h"
 
-#include <QFile>
+#include <QBuffer>
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QImage>
@@ -10,7 +10,9 @@
 #include <QSvgGenerator>
 #include <cmath>
 
+#include "foundation/atomic_file.h"
 #include "foundation/exception.h"
+#include "resources/string_ids.h"
 #include "resources/strings.h"
 
 namespace omni::page {
@@ -42,8 +44,35 @@ QFont qtFont(const Font& font) {
     throw foundation::UserException(foundation::UserException::Refused, message);
 }
 
-QString qPath(const std::string& path) {
-    return QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size()));
+void renderPdf(const std::vector<Drawing>& pages, QIODevice& device, double unitsPerInch,
+               const std::string& path) {
+    QPdfWriter pdf(&device);
+    pdf.setResolution(1200);
+    pdf.setTitle(QStringLiteral("Menu code"));
+    auto pageSize = [&](const Drawing& d) {
+        return QPageSize(QSizeF(std::max(d.width, 1.0) * 72 / unitsPerInch,
+                                std::max(d.height, 1.0) * 72 / unitsPerInch),
+                         QPageSize::Point, QString(), QPageSize::ExactMatch);
+    };
+    if (pages.empty())
+        return;
+    pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+    pdf.setPageSize(pageSize(pages.front()));
+    QPainter painter(&pdf);
+    const double scale = 1200.0 / unitsPerInch;
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        if (i > 0) {
+            pdf.setPageSize(pageSize(pages[i]));
+            pdf.newPage();
+        }
+        painter.save();
+        painter.scale(scale, scale);
+        painter.fillRect(QRectF(0, 0, pages[i].width, pages[i].height), Qt::white);
+        paint(painter, pages[i]);
+        painter.restore();
+    }
+    if (!painter.end())
+        cannotWrite(path);
 }
 
 }  // namespace
@@ -93,62 +122,55 @@ void paintTo(QPaintDevice& device, const Drawing& drawing, double scale) {
     paint(painter, drawing);
 }
 
+void checkPictureSize(long long width, long long height) {
+    if (width * height <= kMaxPicturePixels)
+        return;
+    throw foundation::UserException(foundation::UserException::Refused,
+                        res::format(res::ids::PictureTooLarge,
+                                    {res::fromUtf8(std::to_string(width)),
+                                     res::fromUtf8(std::to_string(height)),
+                                     res::fromUtf8(std::to_string(kMaxPicturePixels / 1000000))}));
+}
+
 void writePng(const Drawing& drawing, const std::string& path, double scale) {
-    const int w = static_cast<int>(std::ceil(drawing.width * scale));
-    const int h = static_cast<int>(std::ceil(drawing.height * scale));
-    QImage image(std::max(w, 1), std::max(h, 1), QImage::Format_RGB32);
+    const long long w = std::max<long long>(1, std::llround(std::ceil(drawing.width * scale)));
+    const long long h = std::max<long long>(1, std::llround(std::ceil(drawing.height * scale)));
+    checkPictureSize(w, h);  // before anything is allocated
+    QImage image(static_cast<int>(w), static_cast<int>(h), QImage::Format_RGB32);
+    if (image.isNull())
+        cannotWrite(path);
     image.fill(Qt::white);
     paintTo(image, drawing, scale);
-    if (!image.save(qPath(path), "PNG"))
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG"))
         cannotWrite(path);
+    foundation::writeFileAtomically(path, std::string_view(bytes.constData(), bytes.size()));
 }
 
 void writeSvg(const Drawing& drawing, const std::string& path, double scale) {
-    QFile probe(qPath(path));
-    if (!probe.open(QIODevice::WriteOnly))
-        cannotWrite(path);
-    probe.close();
-    QSvgGenerator svg;
-    svg.setFileName(qPath(path));
-    const QSizeF size(drawing.width * scale, drawing.height * scale);
-    svg.setSize(size.toSize());
-    svg.setViewBox(QRectF(QPointF(0, 0), size));
-    svg.setTitle(QStringLiteral("Menu code"));
-    paintTo(svg, drawing, scale);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QSvgGenerator svg;
+        svg.setOutputDevice(&buffer);
+        const QSizeF size(drawing.width * scale, drawing.height * scale);
+        svg.setSize(size.toSize());
+        svg.setViewBox(QRectF(QPointF(0, 0), size));
+        svg.setTitle(QStringLiteral("Menu code"));
+        paintTo(svg, drawing, scale);
+    }
+    foundation::writeFileAtomically(path, std::string_view(bytes.constData(), bytes.size()));
 }
 
 void writePdf(const std::vector<Drawing>& pages, const std::string& path, double unitsPerInch) {
-    QFile probe(qPath(path));
-    if (!probe.open(QIODevice::WriteOnly))
-        cannotWrite(path);
-    probe.close();
-    QPdfWriter pdf(qPath(path));
-    pdf.setResolution(1200);
-    pdf.setTitle(QStringLiteral("Menu code"));
-    auto pageSize = [&](const Drawing& d) {
-        return QPageSize(QSizeF(std::max(d.width, 1.0) * 72 / unitsPerInch,
-                                std::max(d.height, 1.0) * 72 / unitsPerInch),
-                         QPageSize::Point, QString(), QPageSize::ExactMatch);
-    };
-    if (pages.empty())
-        return;
-    pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-    pdf.setPageSize(pageSize(pages.front()));
-    QPainter painter(&pdf);
-    const double scale = 1200.0 / unitsPerInch;
-    for (std::size_t i = 0; i < pages.size(); ++i) {
-        if (i > 0) {
-            pdf.setPageSize(pageSize(pages[i]));
-            pdf.newPage();
-        }
-        painter.save();
-        painter.scale(scale, scale);
-        painter.fillRect(QRectF(0, 0, pages[i].width, pages[i].height), Qt::white);
-        paint(painter, pages[i]);
-        painter.restore();
-    }
-    if (!painter.end())
-        cannotWrite(path);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    renderPdf(pages, buffer, unitsPerInch, path);
+    foundation::writeFileAtomically(path, std::string_view(bytes.constData(), bytes.size()));
 }
 
 }  // namespace omni::page

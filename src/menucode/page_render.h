@@ -23,7 +23,15 @@ void paint(QPainter& painter, const Drawing& drawing);
 // Paints onto a device, page units scaled by `scale`, after filling the page white.
 void paintTo(QPaintDevice& device, const Drawing& drawing, double scale = 1.0);
 
-// File writers; each throws UserException naming the file when it cannot be written.
+// The largest raster picture written, in pixels; a larger one is refused before anything is
+// allocated (at 4 bytes a pixel this is 400 MB).
+inline constexpr long long kMaxPicturePixels = 100'000'000;
+// Throws UserException (Refused, with the size and the limit) beyond kMaxPicturePixels.
+void checkPictureSize(long long width, long long height);
+
+// File writers. Each file is written whole or not at all: a failure leaves an earlier file as it
+// was and throws SystemException with the OS error (UserException when the picture itself cannot
+// be made).
 // PNG: ceil(width × scale) × ceil(height × scale) pixels, crisp module edges.
 void writePng(const Drawing& drawing, const std::string& path, double scale = 1.0);
 // SVG: user units equal page units × scale.

@@ -64,10 +64,19 @@ bool isOneDimensionalVersion(std::string_view version) {
 }
 
 std::string openReaderPort(SerialPortForPosix& port, const PortDescriptor& device,
-                           std::string_view keyPath, std::string_view label) {
+                           std::string_view keyPath, std::string_view label,
+                           bool* lineSettingsRefused) {
+    if (lineSettingsRefused)
+        *lineSettingsRefused = false;
     try {
         port.open(device, keyPath);
         return {};
+    } catch (const foundation::UserException& e) {
+        // Opening refuses only line settings the port does not take.
+        closeQuietly(port);
+        if (lineSettingsRefused)
+            *lineSettingsRefused = true;
+        return openFailureMessage(label, e);
     } catch (const foundation::Exception& e) {
         closeQuietly(port);
         return openFailureMessage(label, e);
@@ -78,7 +87,8 @@ Connection connectReader(SerialPortForPosix& port, const PortDescriptor& device,
                          std::string_view keyPath, std::string_view label,
                          Unidentified unidentified) {
     Connection connection;
-    connection.failure = openReaderPort(port, device, keyPath, label);
+    connection.failure =
+        openReaderPort(port, device, keyPath, label, &connection.lineSettingsRefused);
     if (!connection.ok())
         return connection;
     try {

@@ -32,6 +32,7 @@ struct Connection {
     ModuleHandle module;
     Identity identity;
     std::string failure;  // UTF-8, empty on success
+    bool lineSettingsRefused = false;  // the port refused its line settings: the user's input
     bool ok() const { return failure.empty(); }
 };
 
@@ -47,8 +48,10 @@ Connection connectReader(SerialPortForPosix& port, const PortDescriptor& device,
                          Unidentified unidentified);
 
 // Opens `device` without identifying it. Returns the open-failure message, empty on success.
+// `lineSettingsRefused`, when given, tells whether the failure was a line setting the port refused.
 std::string openReaderPort(SerialPortForPosix& port, const PortDescriptor& device,
-                           std::string_view keyPath, std::string_view label);
+                           std::string_view keyPath, std::string_view label,
+                           bool* lineSettingsRefused = nullptr);
 
 // Why the port `label` could not be opened: which port, what is wrong and how to fix it.
 std::string openFailureMessage(std::string_view label, const foundation::Exception& error);

@@ -30,6 +30,11 @@ CodePageProperty loadCodePageProperty() {
         property.marker != 0) {
         return {};
     }
+    // A code page this program does not know is not kept.
+    if (property.codePage != kHexCodePage && property.codePage != kUtf16LeCodePage &&
+        property.codePage != kUtf16BeCodePage && findCodePage(property.codePage) == nullptr) {
+        return {};
+    }
     return property;
 }
 

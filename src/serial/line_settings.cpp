@@ -5,6 +5,8 @@
 
 #include "foundation/exception.h"
 #include "foundation/settings_store.h"
+#include "resources/string_ids.h"
+#include "resources/strings.h"
 
 namespace omni {
 namespace {
@@ -20,12 +22,101 @@ constexpr std::pair<std::uint32_t, speed_t> kSpeeds[] = {
     {3500000, B3500000}, {4000000, B4000000},
 };
 
+template <typename Value>
+struct Name {
+    std::string_view text;
+    Value value;
+};
+
+constexpr Name<Parity> kParityNames[] = {{"none", Parity::None},
+                                         {"odd", Parity::Odd},
+                                         {"even", Parity::Even},
+                                         {"mark", Parity::Mark},
+                                         {"space", Parity::Space}};
+constexpr Name<StopBits> kStopBitsNames[] = {
+    {"1", StopBits::One}, {"1.5", StopBits::OneAndHalf}, {"2", StopBits::Two}};
+constexpr Name<FlowControl> kFlowNames[] = {{"none", FlowControl::None},
+                                            {"hardware", FlowControl::Hardware},
+                                            {"software", FlowControl::Software}};
+
+template <typename Value, std::size_t N>
+std::optional<Value> valueNamed(const Name<Value> (&names)[N], std::string_view text) {
+    for (const auto& name : names) {
+        if (name.text == text)
+            return name.value;
+    }
+    return std::nullopt;
+}
+
+template <typename Value, std::size_t N>
+std::string_view nameIn(const Name<Value> (&names)[N], Value value) {
+    for (const auto& name : names) {
+        if (name.value == value)
+            return name.text;
+    }
+    return "?";
+}
+
 }  // namespace
+
+std::string_view nameOf(Parity parity) {
+    return nameIn(kParityNames, parity);
+}
+std::string_view nameOf(StopBits stopBits) {
+    return nameIn(kStopBitsNames, stopBits);
+}
+std::string_view nameOf(FlowControl flow) {
+    return nameIn(kFlowNames, flow);
+}
+std::optional<Parity> parityNamed(std::string_view name) {
+    return valueNamed(kParityNames, name);
+}
+std::optional<StopBits> stopBitsNamed(std::string_view name) {
+    return valueNamed(kStopBitsNames, name);
+}
+std::optional<FlowControl> flowNamed(std::string_view name) {
+    return valueNamed(kFlowNames, name);
+}
+
+bool inRange(const LineSettings& settings) {
+    return settings.baudRate != 0 && settings.dataBits >= 5 && settings.dataBits <= 8 &&
+           static_cast<unsigned>(settings.parity) <= static_cast<unsigned>(Parity::Space) &&
+           static_cast<unsigned>(settings.stopBits) <= static_cast<unsigned>(StopBits::Two) &&
+           static_cast<unsigned>(settings.flowControl) <=
+               static_cast<unsigned>(FlowControl::Software);
+}
+
+foundation::UserException lineSettingRefused(LineSetting which, const LineSettings& settings) {
+    std::string value;
+    std::uint32_t id = res::ids::BaudRateRefused;
+    switch (which) {
+        case LineSetting::BaudRate:
+            value = std::to_string(settings.baudRate);
+            break;
+        case LineSetting::DataBits:
+            id = res::ids::DataBitsRefused;
+            value = std::to_string(settings.dataBits);
+            break;
+        case LineSetting::Parity:
+            id = res::ids::ParityRefused;
+            value = nameOf(settings.parity);
+            break;
+        case LineSetting::StopBits:
+            id = res::ids::StopBitsRefused;
+            value = nameOf(settings.stopBits);
+            break;
+        case LineSetting::FlowControl:
+            id = res::ids::FlowControlRefused;
+            value = nameOf(settings.flowControl);
+            break;
+    }
+    return foundation::UserException(foundation::UserException::BadInput, res::format(id, {res::fromUtf8(value)}));
+}
 
 LineSettings loadLineSettings(std::string_view settingsKey, const PortDescriptor& port) {
     LineSettings stored;
     if (!foundation::readSetting(settingsKey, portSettingsName(port), stored) ||
-        stored.length != LineSettings::kMarker) {
+        stored.length != LineSettings::kMarker || !inRange(stored)) {
         return LineSettings{};
     }
     return stored;
@@ -50,7 +141,7 @@ termios toTermios(const LineSettings& settings, const termios& base) {
         }
     }
     if (!found)
-        throw foundation::SystemException(EINVAL);
+        throw lineSettingRefused(LineSetting::BaudRate, settings);
     cfsetispeed(&state, speed);
     cfsetospeed(&state, speed);
 
@@ -70,7 +161,7 @@ termios toTermios(const LineSettings& settings, const termios& base) {
             state.c_cflag |= CS8;
             break;
         default:
-            throw foundation::UserException(foundation::UserException::BadInput, u"data bits");
+            throw lineSettingRefused(LineSetting::DataBits, settings);
     }
     switch (settings.parity) {
         case Parity::None:

@@ -5,9 +5,11 @@
 #include <termios.h>
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "serial/port_descriptor.h"
+#include "foundation/exception.h"
 
 namespace omni {
 
@@ -39,14 +41,33 @@ struct LineSettings {
 static_assert(sizeof(LineSettings) == 28, "the stored record is 28 bytes");
 
 // The stored settings of the port, or the defaults (9600 baud, 8N1, no flow control) when the
-// record is missing or its marker is not 28.
+// record is missing, its marker is not 28 or a value is outside its range (baud rate 0, data bits
+// other than 5 to 8, an unknown parity, stop-bit or flow-control code). A baud rate the system
+// has no speed for is kept: opening names it (lineSettingRefused).
 LineSettings loadLineSettings(std::string_view settingsKey, const PortDescriptor& port);
 void storeLineSettings(std::string_view settingsKey, const PortDescriptor& port,
                        const LineSettings& settings);
 
+// The values by name, as messages and the command line spell them: "none" "odd" "even" "mark"
+// "space"; "1" "1.5" "2"; "none" "hardware" "software". Unknown names give nothing.
+std::string_view nameOf(Parity parity);
+std::string_view nameOf(StopBits stopBits);
+std::string_view nameOf(FlowControl flow);
+std::optional<Parity> parityNamed(std::string_view name);
+std::optional<StopBits> stopBitsNamed(std::string_view name);
+std::optional<FlowControl> flowNamed(std::string_view name);
+
+// The settings a port may refuse, for messages that name them.
+enum class LineSetting { BaudRate, DataBits, Parity, StopBits, FlowControl };
+// UserException (BadInput) saying that the port does not take `which` at its value in `settings`.
+foundation::UserException lineSettingRefused(LineSetting which, const LineSettings& settings);
+
+// True when every value is within its range (see loadLineSettings).
+bool inRange(const LineSettings& settings);
+
 // Raw termios for the settings: no echo, no line editing, no translation, reads that never block.
-// Throws SystemException(EINVAL) for a baud rate the system has no speed for, UserException for
-// other values out of range.
+// Throws lineSettingRefused() for a baud rate the system has no speed for or another value out of
+// range.
 termios toTermios(const LineSettings& settings, const termios& base);
 
 // The baud rate of a termios state (0 when it is not a standard speed).

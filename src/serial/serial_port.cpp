@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include <chrono>
 #include <cstring>
 #include <thread>
+#include <utility>
 
 #include "resources/strings.h"
 
@@ -44,6 +46,101 @@ auto guarded(F&& body, decltype(body()) failure) -> decltype(body()) {
     }
     return failure;
 }
+
+// Modem-line requests on a device that has no modem lines (a pseudo-terminal, some USB
+// adapters) fail with one of these; that is not an error of the port.
+bool noModemLines(int error) {
+    return error == EINVAL || error == ENOTTY || error == ENOTSUP || error == ENOSYS;
+}
+
+void setModemLines(int fd, unsigned long request, int lines, const std::string& device) {
+    if (ioctl(fd, request, &lines) != 0 && !noModemLines(errno))
+        throw foundation::SystemException(errno, res::fromUtf8(device));
+}
+
+// Restores what open() changed. Best effort: the device may already be gone.
+void handBack(int fd, const termios& original, int originalLines) {
+    tcflush(fd, TCIOFLUSH);
+    tcsetattr(fd, TCSANOW, &original);
+    if (originalLines >= 0) {
+        int lines = originalLines & (TIOCM_DTR | TIOCM_RTS);
+        int clear = ~originalLines & (TIOCM_DTR | TIOCM_RTS);
+        ioctl(fd, TIOCMBIS, &lines);
+        ioctl(fd, TIOCMBIC, &clear);
+    }
+    ioctl(fd, TIOCNXCL);
+    flock(fd, LOCK_UN);
+}
+
+// Applies `state` and reads it back: a setting the device did not take is named in the error.
+void applyChecked(int fd, const termios& state, const LineSettings& settings,
+                  const std::string& device) {
+    if (tcsetattr(fd, TCSANOW, &state) != 0)
+        throw foundation::SystemException(errno, res::fromUtf8(device));
+    termios now{};
+    if (tcgetattr(fd, &now) != 0)
+        throw foundation::SystemException(errno, res::fromUtf8(device));
+    if (cfgetospeed(&now) != cfgetospeed(&state) || cfgetispeed(&now) != cfgetispeed(&state))
+        throw lineSettingRefused(LineSetting::BaudRate, settings);
+    if ((now.c_cflag & CSIZE) != (state.c_cflag & CSIZE))
+        throw lineSettingRefused(LineSetting::DataBits, settings);
+    if ((now.c_cflag & (PARENB | PARODD | CMSPAR)) != (state.c_cflag & (PARENB | PARODD | CMSPAR)))
+        throw lineSettingRefused(LineSetting::Parity, settings);
+    if ((now.c_cflag & CSTOPB) != (state.c_cflag & CSTOPB))
+        throw lineSettingRefused(LineSetting::StopBits, settings);
+    if ((now.c_cflag & CRTSCTS) != (state.c_cflag & CRTSCTS))
+        throw lineSettingRefused(LineSetting::FlowControl, settings);
+}
+
+// The device while open() sets it up: locked against a second copy of this program (flock) and
+// against other openers (the exclusive flag), with the state it was found in. Handed back
+// unless release() takes it over.
+class DeviceClaim {
+public:
+    explicit DeviceClaim(const std::string& device) : device_(device) {
+        fd_ = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (fd_ < 0)
+            throw foundation::SystemException(errno, res::fromUtf8(device));
+        if (flock(fd_, LOCK_EX | LOCK_NB) != 0)
+            fail(errno == EWOULDBLOCK ? EBUSY : errno);
+        if (tcgetattr(fd_, &original_) != 0)
+            fail(errno);
+        if (ioctl(fd_, TIOCMGET, &originalLines_) != 0) {
+            if (!noModemLines(errno))
+                fail(errno);
+            originalLines_ = -1;
+        }
+        if (ioctl(fd_, TIOCEXCL) != 0)
+            fail(errno);
+        claimed_ = true;
+    }
+    ~DeviceClaim() {
+        if (fd_ < 0)
+            return;
+        if (claimed_)
+            handBack(fd_, original_, originalLines_);
+        ::close(fd_);
+    }
+    DeviceClaim(const DeviceClaim&) = delete;
+    DeviceClaim& operator=(const DeviceClaim&) = delete;
+
+    int fd() const { return fd_; }
+    const termios& original() const { return original_; }
+    int originalLines() const { return originalLines_; }
+    int release() { return std::exchange(fd_, -1); }
+
+private:
+    [[noreturn]] void fail(int error) {
+        ::close(std::exchange(fd_, -1));
+        throw foundation::SystemException(error, res::fromUtf8(device_));
+    }
+
+    std::string device_;
+    int fd_ = -1;
+    termios original_{};
+    int originalLines_ = -1;  // -1: the device has no modem lines
+    bool claimed_ = false;
+};
 
 SerialPortForPosix& self(void* context) {
     return *static_cast<SerialPortForPosix*>(context);
@@ -137,48 +234,30 @@ void SerialPortForPosix::open(const PortDescriptor& port, std::string_view setti
         ::close(fd_);
         fd_ = -1;
     }
-    const std::u16string context = res::fromUtf8(port.device);
-    int fd = ::open(port.device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        throw foundation::SystemException(errno, context);
-    termios current{};
-    if (tcgetattr(fd, &current) != 0) {
-        int error = errno;
-        ::close(fd);
-        throw foundation::SystemException(error, context);
-    }
-    ioctl(fd, TIOCEXCL);  // no second opener while we hold the port
-
-    bool moduleMode = isModuleHighSpeedState(current);
+    const LineSettings settings =
+        lineOverride_ ? *lineOverride_ : loadLineSettings(settingsKey, port);
+    DeviceClaim claim(port.device);
+    bool moduleMode = isModuleHighSpeedState(claim.original());
     if (moduleMode)
         sleepMs(timing_.moduleModePauseMs);
 
-    termios state{};
-    try {
-        state = toTermios(loadLineSettings(settingsKey, port), current);
-    } catch (...) {
-        ::close(fd);
-        throw;
-    }
-    if (tcsetattr(fd, TCSANOW, &state) != 0) {
-        int error = errno;
-        ::close(fd);
-        throw foundation::SystemException(error, context);
-    }
+    termios state = toTermios(settings, claim.original());
+    applyChecked(claim.fd(), state, settings, port.device);
     if (!(state.c_cflag & CRTSCTS)) {
-        int lines = TIOCM_DTR | TIOCM_RTS;
-        ioctl(fd, TIOCMBIS, &lines);  // not every device has modem lines (a pty has none)
+        setModemLines(claim.fd(), TIOCMBIS, TIOCM_DTR | TIOCM_RTS, port.device);
     } else {
         int lines = 0;
-        if (ioctl(fd, TIOCMGET, &lines) == 0 && !(lines & TIOCM_CTS)) {
+        if (ioctl(claim.fd(), TIOCMGET, &lines) == 0 && !(lines & TIOCM_CTS)) {
             // CTS holds transmission: give the device a moment, then send without handshake.
             sleepMs(timing_.ctsPauseMs);
             state.c_cflag &= ~CRTSCTS;
-            tcsetattr(fd, TCSANOW, &state);
+            applyChecked(claim.fd(), state, settings, port.device);
         }
     }
 
-    fd_ = fd;
+    original_ = claim.original();
+    originalLines_ = claim.originalLines();
+    fd_ = claim.release();
     port_ = port;
     saved_ = state;
     setTimingFromBaud(baudRateOf(state));
@@ -225,6 +304,9 @@ void SerialPortForPosix::close() {
     open_.store(false, std::memory_order_release);
     int fd = fd_;
     fd_ = -1;
+    // The device goes back as it was found: line settings, modem lines, no exclusive flag (with
+    // it left set, nobody but root could open a device that another program still holds).
+    handBack(fd, original_, originalLines_);
     if (::close(fd) != 0 && errno != EINTR)
         throw foundation::KesException(KES_STATE_SERIAL_PORT_IS_CLOSED);
 }

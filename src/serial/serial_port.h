@@ -23,6 +23,7 @@
 #include <cstddef>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -58,7 +59,14 @@ public:
 
     // Opens the port with its stored line settings (or 9600 8N1). Does nothing when already open.
     // A port found in the module's high-speed mode is taken out of it (ESC "Z1" CR).
+    // While open, the device is held exclusively (the terminal's exclusive flag, and an advisory
+    // lock that also keeps out a second copy of this program: EBUSY). Every setting is read back;
+    // one the device does not take throws UserException naming it.
+    // close() hands the device back as it was found: line settings, DTR and RTS, no exclusive
+    // flag.
     void open(const PortDescriptor& port, std::string_view settingsKey);
+    // Line settings used by the following opens instead of the stored ones (none: stored).
+    void setLineOverride(std::optional<LineSettings> settings) { lineOverride_ = settings; }
     // Stops the receive thread, purges the input and closes the device. Harmless when closed.
     void close();
 
@@ -128,7 +136,9 @@ private:
     PortDescriptor port_;
     std::size_t chunk_ = 100;
     unsigned perByteMs_ = 333;
-    termios saved_{};  // the state to return to after the high-speed switch
+    termios saved_{};     // the state to return to after the high-speed switch
+    termios original_{};  // the state the device was found in, restored by close()
+    int originalLines_ = -1;  // its DTR and RTS lines then; -1: it has none
     KesHandle moduleHandle_ = KES_INVALID_HANDLE;
     OutputStream<char>* listener_ = nullptr;
     std::function<void(const foundation::Exception&)> reporter_;
@@ -136,6 +146,7 @@ private:
     std::size_t captureCapacity_ = 0;
     NamedLock* captureLock_ = nullptr;
     SerialTiming timing_;
+    std::optional<LineSettings> lineOverride_;
 };
 
 }  // namespace omni

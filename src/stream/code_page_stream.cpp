@@ -21,6 +21,16 @@ void CodePageCharToWCharStream::put(const char* item) {
     flushBatch();
 }
 
+void CodePageCharToWCharStream::flushPending() {
+    for (std::size_t i = 0; i < pendingCount_; ++i) {
+        const char16_t widened = widenBySignExtension(static_cast<char>(pending_[i]));
+        emitUnits(&widened, 1);
+    }
+    pendingCount_ = 0;
+    pending_[0] = 0;
+    flushBatch();
+}
+
 void CodePageCharToWCharStream::putByte(unsigned char byte, CodePageSetting setting) {
     if (setting.multiByte) {
         putMultiByte(byte, setting);

@@ -33,6 +33,9 @@ public:
     void put(const char* item) override;
     void flush() override { target_->flush(); }
 
+    // The end of the input: bytes still waiting to complete a character are shown one by one as
+    // undecodable bytes are (widened by sign extension), so nothing received goes unseen.
+    void flushPending();
     // Starts the next hexadecimal block at a fresh row of 16.
     void resetHexColumn() { hexColumn_ = 0; }
     std::size_t pendingCount() const { return pendingCount_; }

@@ -8,7 +8,8 @@
 //
 // Back-pressure: while the ring holds N - 1 elements or more, the producer waits up to 1000 ms
 // per element for the writer to free space, then stores the element regardless; a writer that
-// has fallen a full ring behind loses its oldest undrained elements.
+// has fallen a full ring behind loses its oldest undrained elements. With setWaitForWriter(true)
+// the producer waits as long as the writer needs instead, and nothing is ever dropped.
 #pragma once
 
 #include <chrono>
@@ -69,6 +70,12 @@ public:
     void flush() override {
         std::lock_guard lock(mutex_);
         signalDataReady();
+    }
+
+    // Whether a producer facing a full ring waits without limit (true) or drops after kSpaceWait.
+    void setWaitForWriter(bool wait) {
+        std::lock_guard lock(mutex_);
+        waitForWriter_ = wait;
     }
 
     // Asks the writer thread to end and joins it. What is still queued is not written.
@@ -156,8 +163,12 @@ private:
     }
     void waitForSpace(std::unique_lock<std::mutex>& lock) {
         producerWaiting_ = true;
-        spaceFreed_.wait_for(lock, kSpaceWait,
-                             [this] { return ring_.count() < N - 1 || quit_ || writerEnded_; });
+        auto roomOrEnd = [this] { return ring_.count() < N - 1 || quit_ || writerEnded_; };
+        if (waitForWriter_) {
+            spaceFreed_.wait(lock, roomOrEnd);
+        } else {
+            spaceFreed_.wait_for(lock, kSpaceWait, roomOrEnd);
+        }
         producerWaiting_ = false;
     }
 
@@ -171,6 +182,7 @@ private:
     bool quit_ = false;
     bool producerWaiting_ = false;
     bool writerEnded_ = false;
+    bool waitForWriter_ = false;
     std::uint64_t queued_ = 0;       // elements ever stored
     std::uint64_t taken_ = 0;        // elements ever taken out (or dropped)
     std::uint64_t flushedUpTo_ = 0;  // taken_ at the last flush on an empty ring

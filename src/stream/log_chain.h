@@ -10,7 +10,8 @@
 //  - Producers (the serial receive thread, the user-interface thread echoing commands) call
 //    feed(), write(), put(), flush(), endOfLine(), writeText() and asciiStream(). The front holds
 //    one short lock per call, so two producers never interleave inside a call; a producer waits
-//    only when the writer thread is a whole ring behind, and then at most 1000 ms per character.
+//    only when the writer thread is a whole ring behind, and then at most 1000 ms per character
+//    (without limit after setWaitForWriter(true)).
 //  - The sink is called only on the writer thread, in order: append() with runs of 1 to N
 //    UTF-16 units, then flush() each time everything queued so far has been handed over.
 //    A sink must not wait for the user-interface thread (post or queue instead): that thread
@@ -118,6 +119,21 @@ public:
         lineEnds_.flush();
         resetHexColumn();
     }
+
+    // The end of a byte stream (standard input ran out, the reader was disconnected): bytes of
+    // an unfinished character are shown as they are, then the line is ended as endOfLine() does.
+    void endOfInput() {
+        {
+            std::lock_guard lock(front_);
+            flushPending();
+        }
+        endOfLine();
+    }
+
+    // The producer waits for the writer thread however long it takes instead of dropping the
+    // oldest text after a second: for a consumer that must see every byte (a pipe), not for a
+    // window that must never hold up the port.
+    void setWaitForWriter(bool wait) { ring_.setWaitForWriter(wait); }
 
     // Text that is already UTF-16 (messages in the user's language). Line ends are normalised
     // and control characters made visible, as for received text; it is not flushed.

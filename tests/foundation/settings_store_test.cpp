@@ -40,11 +40,11 @@ protected:
 
 }  // namespace
 
-TEST_F(SettingsStore, FirstReadCreatesTheKeyAndFindsNothing) {
+TEST_F(SettingsStore, FirstReadFindsNothingAndCreatesNothing) {
     LayoutRecord record{7, 7, 7, 7};
     EXPECT_FALSE(foundation::readSetting(foundation::kProgramSettingsKey, "MainWindow", record));
     EXPECT_EQ(record.marker, 7);  // untouched
-    EXPECT_TRUE(fs::is_directory(home_ / "Kestrel" / "OmniSetup"));
+    EXPECT_FALSE(fs::exists(home_));
 }
 
 TEST_F(SettingsStore, RecordRoundTripsOnlyAtItsExactSize) {
@@ -110,9 +110,61 @@ TEST_F(SettingsStore, UncreatableKeyRaisesSystemExceptionWithTheOsError) {
     } catch (const foundation::SystemException& e) {
         EXPECT_NE(e.errorCode(), 0);
         EXPECT_EQ(e.caption(), u"SystemException");
-        EXPECT_FALSE(e.text().empty());
+        EXPECT_NE(e.text().find(u"Kestrel"), std::u16string::npos);  // names the folder
     }
-    EXPECT_THROW(foundation::readSetting(foundation::kProgramSettingsKey, "MainWindow", record,
-                                         sizeof record),
-                 foundation::SystemException);
+    // Reading is not a failure: the owner keeps its defaults.
+    EXPECT_FALSE(foundation::readSetting(foundation::kProgramSettingsKey, "MainWindow", record, sizeof record));
+}
+
+// What sits under a record's name may be anything but the record: none of it blocks a read or
+// is taken for a record, and a write never goes through it.
+TEST_F(SettingsStore, HostileEntriesInPlaceOfARecordNeitherBlockNorMislead) {
+    const fs::path folder = home_ / "Kestrel" / "OmniSetup";
+    fs::create_directories(folder);
+    LayoutRecord record{7, 7, 7, 7};
+
+    ASSERT_EQ(::mkfifo((folder / "MainWindow").c_str(), 0600), 0);  // no writer: open() would block
+    EXPECT_FALSE(foundation::readSetting(foundation::kProgramSettingsKey, "MainWindow", record));
+    EXPECT_THROW(foundation::writeSetting(foundation::kProgramSettingsKey, "MainWindow", record), foundation::SystemException);
+    EXPECT_TRUE(fs::is_fifo(folder / "MainWindow"));
+
+    fs::create_directory(folder / "MainWindowBorder");
+    EXPECT_FALSE(foundation::readSetting(foundation::kProgramSettingsKey, "MainWindowBorder", record));
+
+    fs::create_symlink("CommandBox", folder / "CommandBox");  // a loop
+    EXPECT_FALSE(foundation::readSetting(foundation::kProgramSettingsKey, "CommandBox", record));
+
+    fs::create_symlink("/dev/zero", folder / "SerialLogProperty");  // endless
+    EXPECT_FALSE(foundation::readSetting(foundation::kProgramSettingsKey, "SerialLogProperty", record));
+
+    {
+        std::ofstream huge(folder / "CodePageProperty", std::ios::binary);
+        huge.seekp(1 << 30);
+        huge.put('x');  // a sparse gigabyte
+    }
+    EXPECT_FALSE(foundation::readSetting(foundation::kProgramSettingsKey, "CodePageProperty", record));
+    EXPECT_EQ(record.marker, 7);
+
+    // A link to a real file (a shared dotfile folder) is a record like any other and stays a link.
+    std::ofstream(home_ / "shared-record") << "0123456789abcdef";
+    fs::create_symlink(home_ / "shared-record", folder / "Linked");
+    ASSERT_TRUE(foundation::readSetting(foundation::kProgramSettingsKey, "Linked", record));
+    foundation::writeSetting(foundation::kProgramSettingsKey, "Linked", LayoutRecord{0, 0, 640, 480});
+    EXPECT_TRUE(fs::is_symlink(folder / "Linked"));
+    ASSERT_TRUE(foundation::readSetting(foundation::kProgramSettingsKey, "Linked", record));
+    EXPECT_EQ(record.width, 640);
+}
+
+TEST_F(SettingsStore, TemporaryRecordsOfACrashedRunAreRemovedAtFirstUse) {
+    const fs::path folder = home_ / "Kestrel" / "OmniSetup";
+    fs::create_directories(folder);
+    // pid 0x7FFFFFF0 is beyond any real pid, so no running process owns this file.
+    const fs::path leftover = folder / ".omni-tmp-2147483632-0-MainWindow";
+    std::ofstream(leftover) << "half a record";
+    const fs::path mine = folder / (".omni-tmp-" + std::to_string(::getpid()) + "-99-MainWindow");
+    std::ofstream(mine) << "being written";
+    LayoutRecord record{};
+    foundation::readSetting(foundation::kProgramSettingsKey, "MainWindow", record);
+    EXPECT_FALSE(fs::exists(leftover));
+    EXPECT_TRUE(fs::exists(mine));  // a running writer's file is left alone
 }

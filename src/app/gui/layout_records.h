@@ -10,6 +10,11 @@ namespace omni::app {
 // Width or height not stored yet: the window takes the platform's default size.
 inline constexpr std::int32_t kDefaultSize = static_cast<std::int32_t>(0x80000000u);
 
+// Stored sizes outside these bounds (a damaged or hand-edited record) are not used; the record's
+// defaults apply instead.
+inline constexpr std::int32_t kMinWindowSize = 64;
+inline constexpr std::int32_t kMaxWindowSize = 16384;
+
 struct MainWindowRecord {
     std::int32_t marker = 0;
     std::int32_t maximized = 0;  // only the low 16 bits count
@@ -42,10 +47,10 @@ struct LayoutRecords {
 inline constexpr std::string_view kMainWindowValue = "MainWindow";
 inline constexpr std::string_view kMainWindowBorderValue = "MainWindowBorder";
 
-// Reads both records under `keyPath`; a missing record, one of the wrong size or one whose
-// marker is not 0 is replaced by its defaults. A picture height of 0 with a window height never
-// stored becomes three fifths of `screenHeight`. Throws SystemException when the key cannot be
-// created.
+// Reads both records under `keyPath`; a missing record, one of the wrong size, one whose marker is
+// not 0 or one holding a size beyond kMaxWindowSize (a window below kMinWindowSize) is replaced by
+// its defaults. A picture height of 0 with a window height never stored becomes three fifths of
+// `screenHeight`. Never throws: without a usable settings folder the defaults apply.
 LayoutRecords loadLayout(std::string_view keyPath, int screenHeight);
 
 // Writes both records. Throws SystemException when they cannot be written.

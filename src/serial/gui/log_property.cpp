@@ -30,8 +30,11 @@ int pixelSizeOf(std::int32_t height) {
 
 SerialLogProperty loadSerialLogProperty(std::string_view keyPath) {
     SerialLogProperty property;
-    if (!foundation::readSetting(keyPath, kSerialLogPropertyName, property) ||
-        property.marker != 0 || property.wrap > 1) {
+    // A font height beyond any screen (a damaged record) would overflow the size arithmetic.
+    constexpr std::int32_t kMaxFontHeight = 1000;
+    if (!foundation::readSetting(keyPath, kSerialLogPropertyName, property) || property.marker != 0 ||
+        property.wrap > 1 || property.font.height < -kMaxFontHeight ||
+        property.font.height > kMaxFontHeight) {
         return SerialLogProperty{};
     }
     property.font.faceName[31] = u'\0';

@@ -6,7 +6,6 @@
 #include <QFontDialog>
 #include <QPainter>
 #include <QPrinter>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QStackedLayout>
 #include <QStringDecoder>
@@ -15,6 +14,7 @@
 
 #include "foundation/exception.h"
 #include "serial/gui/serial_gui_strings.h"
+#include "foundation/atomic_file.h"
 #include "ui/gui/text.h"
 
 namespace omni::serial {
@@ -260,13 +260,9 @@ void SerialLogBox::appendFile(const QString& path) {
 }
 
 void SerialLogBox::saveTo(const QString& path) const {
-    QSaveFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly))
-        fail(file, path);
     const QByteArray bytes = text().toUtf8();
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        fail(file, path);
+    foundation::writeFileAtomically(path.toStdString(),
+                                std::string_view(bytes.constData(), bytes.size()));
 }
 
 void SerialLogBox::printTo(QPrinter& printer) const {

@@ -1,0 +1,78 @@
+// omnisetup-cli port-settings --port PATH [--reset | LINE OPTIONS]: shows the line settings
+// stored for a port, puts them back to the defaults (--reset) or stores the ones given.
+#include <iostream>
+
+#include "line_options.h"
+#include "port_cli.h"
+#include "resources/string_ids.h"
+
+namespace omni::cli {
+namespace {
+
+void show(const LineSettings& settings) {
+    std::cout << "baud: " << settings.baudRate << "\n"
+              << "data bits: " << static_cast<unsigned>(settings.dataBits) << "\n"
+              << "parity: " << nameOf(settings.parity) << "\n"
+              << "stop bits: " << nameOf(settings.stopBits) << "\n"
+              << "flow: " << nameOf(settings.flowControl) << "\n";
+}
+
+int runPortSettings(const Args& args) {
+    std::string device;
+    bool reset = false;
+    LineOptions options;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--port" && i + 1 < args.size()) {
+            device = args[++i];
+        } else if (args[i] == "--reset") {
+            reset = true;
+        } else if (auto taken = takeLineOption(args, i, options);
+                   taken != LineOptionResult::NotMine) {
+            if (taken == LineOptionResult::Bad)
+                return 2;
+        } else {
+            return fail(message(kIdUnknownOption, {args[i]}), 2);
+        }
+    }
+    if (device.empty())
+        return fail(message(kIdMissingPort), 2);
+    if (reset && options.any())
+        return fail(message(kIdUnknownOption, {"--reset"}), 2);
+
+    const PortDescriptor port{kindOfDevice(device), device};
+    if (reset) {
+        storeLineSettings(foundation::kProgramSettingsKey, port, LineSettings{});
+        std::cout << res::formatUtf8(res::ids::PortSettingsReset, {device}) << "\n";
+        return 0;
+    }
+    LineSettings stored;
+    const bool isStored = foundation::readSetting(foundation::kProgramSettingsKey, portSettingsName(port), stored) &&
+                          stored.length == LineSettings::kMarker && inRange(stored);
+    const LineSettings current = loadLineSettings(foundation::kProgramSettingsKey, port);
+    if (options.any()) {
+        const LineSettings wanted = options.over(current);
+        toTermios(wanted, termios{});  // a value the system has no setting for is refused here
+        storeLineSettings(foundation::kProgramSettingsKey, port, wanted);
+        std::cout << res::formatUtf8(res::ids::PortSettingsSaved, {device}) << "\n";
+        show(wanted);
+        return 0;
+    }
+    std::cout << res::formatUtf8(res::ids::PortSettingsHeading, {device, portSettingsName(port)})
+              << "\n";
+    show(current);
+    std::cout << res::loadStringUtf8(isStored ? res::ids::PortSettingsStored
+                                              : res::ids::PortSettingsDefaults)
+              << "\n";
+    return 0;
+}
+
+const Registration reg{"port-settings",
+                       "port-settings --port PATH [--reset | [--baud N] [--data-bits 5-8] "
+                       "[--parity none|odd|even|mark|space] [--stop-bits 1|1.5|2] "
+                       "[--flow none|hardware|software]]",
+                       "show the line settings stored for a port, reset them to 9600 8N1, or "
+                       "store the ones given",
+                       &runPortSettings};
+
+}  // namespace
+}  // namespace omni::cli

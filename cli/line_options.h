@@ -1,0 +1,39 @@
+// The line-setting options shared by the sub-commands that open a port:
+//
+//   --baud N  --data-bits 5|6|7|8  --parity none|odd|even|mark|space  --stop-bits 1|1.5|2
+//   --flow none|hardware|software
+//
+// Given on identify or send they override the port's stored settings for that run only; given
+// on port-settings they are stored.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "command.h"
+#include "serial/line_settings.h"
+
+namespace omni::cli {
+
+struct LineOptions {
+    std::optional<std::uint32_t> baudRate;
+    std::optional<std::uint8_t> dataBits;
+    std::optional<Parity> parity;
+    std::optional<StopBits> stopBits;
+    std::optional<FlowControl> flowControl;
+
+    bool any() const { return baudRate || dataBits || parity || stopBits || flowControl; }
+    // `base` with every given option in place of its value.
+    LineSettings over(LineSettings base) const;
+};
+
+enum class LineOptionResult { NotMine, Taken, Bad };
+
+// When args[i] is one of the options, takes it and its value (moving i to the value) into
+// `options`. Bad: the value is missing or not one the option takes; the message is printed and
+// the caller returns exit code 2.
+LineOptionResult takeLineOption(const Args& args, std::size_t& i, LineOptions& options);
+
+}  // namespace omni::cli
