@@ -1,11 +1,15 @@
 #include "image/kes_image.h"
 
-namespace omni {
+#include "image/jpeg_codec.h"
 
-// Pictures without a JPEG encoder of their own have none yet.
+namespace omni::image {
+
 bool KesImage::toJpeg(std::vector<std::uint8_t>& jpeg) const {
     jpeg.clear();
-    return false;
+    DibContainer dib;
+    if (!toDib(dib))
+        return false;
+    return compressJpeg(dib, jpeg);
 }
 
-}  // namespace omni
+}  // namespace omni::image
