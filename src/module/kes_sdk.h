@@ -225,8 +225,9 @@ std::int32_t KesGetMaximumHeight(KesHandle property);
 // The decoding test on a picture: sends it (KesSendImage with request 0; rows of
 // ((bits + 7) / 8) × width bytes, top first), starts reading on it ("[DEDQ3Q0Q0Q0", "Z") and,
 // 100 ms later, ends the test ("[DEDQ0Q0Q0Q0"). What the engine decoded arrives as its usual
-// output on the serial line.
-void KesDecodingTest(KesHandle module, const void* data, std::int32_t width, std::int32_t lines,
+// output on the serial line. Returns 1 when done, 0 when the sending was cancelled, -1 on
+// failure (status set).
+std::int32_t KesDecodingTest(KesHandle module, const void* data, std::int32_t width, std::int32_t lines,
                      std::int32_t bitsPerPixel, KesHandle shootProgress);
 
 }  // extern "C"

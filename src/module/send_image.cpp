@@ -139,22 +139,25 @@ using namespace kes;
 
 extern "C" {
 
-void KesDecodingTest(KesHandle module, const void* data, std::int32_t width, std::int32_t lines,
-                     std::int32_t bitsPerPixel, KesHandle shootProgress) {
-    if (KesSendImage(module, data, 0, 0, width, lines, bitsPerPixel, shootProgress) != 1)
-        return;  // failed (status set) or cancelled
+std::int32_t KesDecodingTest(KesHandle module, const void* data, std::int32_t width,
+                             std::int32_t lines, std::int32_t bitsPerPixel,
+                             KesHandle shootProgress) {
+    const KesHandle sent = KesSendImage(module, data, 0, 0, width, lines, bitsPerPixel,
+                                        shootProgress);
+    if (sent != 1)
+        return KesGetLastStatus() == KES_STATE_SUCCESS && sent == 0 ? 0 : -1;
     char start[32];
     std::snprintf(start, sizeof start, "[DEDQ3Q0Q0Q%01d", 0);
     KesSendCommand(module, start, static_cast<std::uint32_t>(std::strlen(start)));
+    if (KesGetLastStatus() == KES_STATE_SUCCESS)
+        KesSendCommand(module, "Z", 1);
     if (KesGetLastStatus() != KES_STATE_SUCCESS)
-        return;
-    KesSendCommand(module, "Z", 1);
-    if (KesGetLastStatus() != KES_STATE_SUCCESS)
-        return;
-    auto* object = lookUp(module);
-    if (auto* port = object && object->asModule() ? object->asModule()->serialPort() : nullptr)
-        port->sleep(kDecodePauseMs);
+        return -1;
+    KesObject* object = lookUp(module);
+    if (Kes2DTwoDimensionModule* m = object ? object->asModule() : nullptr)
+        m->serialPort()->sleep(kDecodePauseMs);
     KesSendCommand(module, "[DEDQ0Q0Q0Q0", 12);
+    return KesGetLastStatus() == KES_STATE_SUCCESS ? 1 : -1;
 }
 
 }  // extern "C"
