@@ -1,5 +1,6 @@
 #include "sim/capture_responder.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <thread>
 
@@ -147,10 +148,11 @@ bool CaptureResponder::sendPaced(SimulatedReader& reader, const std::string& byt
         reader.send(bytes);
         return !reader.hungUp();
     }
-    constexpr std::size_t kPiece = 64;
-    for (std::size_t at = 0; at < bytes.size() && !reader.hungUp(); at += kPiece) {
-        reader.send(std::string_view(bytes).substr(at, kPiece));
-        std::this_thread::sleep_for(std::chrono::microseconds(kPiece * 1000000 / rate));
+    // Bursts of about a millisecond's worth (at least 64 bytes), as a USB reader delivers them.
+    const std::size_t piece = std::max<std::size_t>(64, rate / 1000);
+    for (std::size_t at = 0; at < bytes.size() && !reader.hungUp(); at += piece) {
+        reader.send(std::string_view(bytes).substr(at, piece));
+        std::this_thread::sleep_for(std::chrono::microseconds(piece * 1000000 / rate));
     }
     return !reader.hungUp();
 }
