@@ -86,7 +86,9 @@ inline bool runWorker(reader::CaptureWorker& worker) {
 }
 
 // One line for a failure of a shot, a settings exchange or a sent picture, and its exit status.
-inline int failCapture(const Exception& error, const std::string& device) {
+// `failedId` is the message that names what failed ("%1": the status).
+inline int failCapture(const Exception& error, const std::string& device,
+                       std::uint32_t failedId = res::ids::CaptureFailed) {
     if (auto* kes = dynamic_cast<const KesException*>(&error)) {
         switch (kes->state()) {
             case KES_STATE_COMMUNICATION_TIMEOUT:
@@ -97,9 +99,7 @@ inline int failCapture(const Exception& error, const std::string& device) {
             case KES_STATE_NOT_SUPPORTED_BY_THIS_HANDLE:
                 return fail(res::loadStringUtf8(res::ids::CaptureNotSupported), kExitFailed);
             default:
-                return fail(res::formatUtf8(res::ids::CaptureFailed,
-                                            {KesStateName(kes->state())}),
-                            kExitFailed);
+                return fail(res::formatUtf8(failedId, {KesStateName(kes->state())}), kExitFailed);
         }
     }
     if (auto* user = dynamic_cast<const UserException*>(&error)) {

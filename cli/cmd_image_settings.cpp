@@ -153,7 +153,7 @@ int runImageSettings(const Args& args) {
             module.writeOutputSettings(settings);
         printSettings(settings);
     } catch (const Exception& e) {
-        return failCapture(e, device);
+        return failCapture(e, device, res::ids::SettingsFailed);
     }
     return 0;
 }

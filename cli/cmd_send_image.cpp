@@ -90,7 +90,7 @@ int runSendImage(const Args& args) {
             return fail(res::loadStringUtf8(res::ids::SendImageNoReply), kExitNoAnswer);
         printReport(report);
     } catch (const Exception& e) {
-        return failCapture(e, device);
+        return failCapture(e, device, res::ids::SendImageFailed);
     }
     return 0;
 }

@@ -2,7 +2,9 @@
 // settings reply and the "[DE7" command, and headers and blocks that claim more than they may.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
+#include <utility>
 
 #include "module/capture.h"
 #include "module/image_info.h"
@@ -96,6 +98,26 @@ protected:
     KesHandle serial_ = 0;
     KesHandle module_ = 0;
 };
+
+TEST_F(ScriptedShot, RequestTable) {
+    const std::pair<int, const char*> requests[] = {
+        {0, "[DE1"}, {1, "[DE1Q0"}, {8, "[DE1Q7"}, {9, "[DE1Q1Q0"}, {14, "[DE1Q0Q0Q0"},
+        {15, "[DE1Q0Q0Q0Q0"}, {16, nullptr}, {-1, nullptr}};
+    for (const auto& [request, command] : requests) {
+        shoot("");  // identifies and leaves the settings reply and "OK" unread
+        port_.at = port_.input.find(';');
+        port_.written.clear();
+        EXPECT_EQ(KesShootWithCommand(module_, request, 0), KES_INVALID_HANDLE);
+        if (command) {
+            EXPECT_EQ(port_.written.substr(0, 8 + std::strlen(command)),
+                      std::string("\x1B[DE6\r\x1B") + command + "\r") << request;
+        } else {
+            EXPECT_EQ(KesGetLastStatus(), KES_STATE_NO_IMAGE);
+            EXPECT_EQ(port_.written, "\x1B[DE6\r") << request;  // the request itself: nothing
+        }
+        TearDown();
+    }
+}
 
 TEST(Checksum, PositionWeightedSum) {
     const std::uint8_t abc[] = {'A', 'B', 'C'};

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 
 #include "image/jpeg_codec.h"
 #include "reader/capture/capture_worker.h"
@@ -255,6 +257,21 @@ TEST_F(Capture, DecodingTestSendsThePictureLineByLine) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_NE(log.text().find("SIMULATED DECODE OK"), std::string::npos);
     EXPECT_EQ(reader.transcript().back(), "[DEDQ0Q0Q0Q0");
+}
+
+TEST_F(Capture, BackgroundShotHandsThePictureOver) {
+    connect();
+    std::mutex mutex;
+    std::condition_variable arrived;
+    std::uint32_t width = 0;
+    module.shootInBackground([&](std::unique_ptr<image::ShotedImage> picture) {
+        std::lock_guard lock(mutex);
+        width = picture->width();
+        arrived.notify_all();
+    });
+    std::unique_lock lock(mutex);
+    EXPECT_TRUE(arrived.wait_for(lock, std::chrono::seconds(5), [&] { return width != 0; }));
+    EXPECT_EQ(width, 64u);
 }
 
 TEST_F(Capture, FamiliesWithoutCaptureRefuseWithoutSending) {
