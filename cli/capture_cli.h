@@ -59,8 +59,7 @@ public:
         if (!shown_)
             return;
         std::fprintf(stderr, "\r%s   ",
-                     res::formatUtf8(res::ids::CaptureWaiting, {std::to_string(position)})
-                         .c_str());
+                     res::formatUtf8(res::ids::CaptureWaiting, {std::to_string(position)}).c_str());
         drawn_ = true;
     }
     // Ends the bar's line.

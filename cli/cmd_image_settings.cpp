@@ -18,13 +18,18 @@ struct Field {
 };
 
 constexpr Field kFields[] = {
-    {"trim-left", KesSetTrimLeft},         {"trim-top", KesSetTrimTop},
-    {"trim-right", KesSetTrimRight},       {"trim-bottom", KesSetTrimBottom},
-    {"subsampling-x", KesSetSubSamplingX}, {"subsampling-y", KesSetSubSamplingY},
-    {"bits", KesSetBitsPerPixel},          {"jpeg-quality", KesSetJpegQuality},
+    {"trim-left", KesSetTrimLeft},
+    {"trim-top", KesSetTrimTop},
+    {"trim-right", KesSetTrimRight},
+    {"trim-bottom", KesSetTrimBottom},
+    {"subsampling-x", KesSetSubSamplingX},
+    {"subsampling-y", KesSetSubSamplingY},
+    {"bits", KesSetBitsPerPixel},
+    {"jpeg-quality", KesSetJpegQuality},
     {"format", KesSetImageFormat, Field::Kind::Format},
     {"transfer", KesSetWholeTransfer, Field::Kind::Transfer},
-    {"flip1", KesSetFlip1},                {"flip2", KesSetFlip2},
+    {"flip1", KesSetFlip1},
+    {"flip2", KesSetFlip2},
     {"reverse", KesSetReverse},
 };
 static_assert(std::size(kFields) == 13);

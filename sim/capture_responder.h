@@ -52,10 +52,10 @@ public:
 
     // --- What happened ---
     struct Outcome {
-        std::size_t shots = 0;      // requests answered
-        std::size_t naks = 0;       // in the last shot
+        std::size_t shots = 0;       // requests answered
+        std::size_t naks = 0;        // in the last shot
         std::size_t blocksSent = 0;  // in the last shot, resent blocks included
-        std::string ended;  // "complete", "cancelled" (CAN), "etb", "no answer", "hung up"
+        std::string ended;           // "complete", "cancelled" (CAN), "etb", "no answer", "hung up"
     };
     Outcome outcome() const;
     // Waits until `shots` shots have ended; false on time-out.

@@ -57,8 +57,8 @@ void PictureResponder::receive(SimulatedReader& reader) {
         if (got.size() != lineBytes + 10)
             return;  // the sender gave up
         const auto* b = reinterpret_cast<const std::uint8_t*>(got.data());
-        bool refuse = got[0] != '!' || weightedSum(b + 7, lineBytes) !=
-                                           (b[7 + lineBytes] << 8 | b[8 + lineBytes]);
+        bool refuse = got[0] != '!' ||
+                      weightedSum(b + 7, lineBytes) != (b[7 + lineBytes] << 8 | b[8 + lineBytes]);
         {
             std::lock_guard lock(mutex_);
             auto it = refuse_.find(line);

@@ -1,6 +1,7 @@
 #include "sim/test_picture.h"
 
 #include <cstdio>
+
 #include <jpeglib.h>
 
 namespace omni::sim {
@@ -18,7 +19,8 @@ std::uint8_t testPixel(int x, int y) {
 }
 
 std::uint32_t engineBytesPerLine(int width, int bits) {
-    std::uint32_t raw = bits == 10 ? 2u * width : (static_cast<std::uint32_t>(width) * bits + 7) / 8;
+    std::uint32_t raw =
+        bits == 10 ? 2u * width : (static_cast<std::uint32_t>(width) * bits + 7) / 8;
     return (raw + 3) / 4 * 4;
 }
 
@@ -34,12 +36,16 @@ std::vector<std::uint8_t> testPictureRows(int width, int height, int bits) {
                     if (v >= 128)
                         row[x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
                     break;
-                case 4: row[x / 2] |= static_cast<std::uint8_t>((v / 17) << (x % 2 ? 0 : 4)); break;
+                case 4:
+                    row[x / 2] |= static_cast<std::uint8_t>((v / 17) << (x % 2 ? 0 : 4));
+                    break;
                 case 10:
                     row[2 * x] = static_cast<std::uint8_t>((x + y) % 4);
                     row[2 * x + 1] = v;
                     break;
-                default: row[x] = v; break;
+                default:
+                    row[x] = v;
+                    break;
             }
         }
     }

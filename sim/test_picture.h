@@ -32,7 +32,6 @@ std::uint16_t weightedSum(const std::uint8_t* data, std::size_t count);
 
 // One block: type, 16-bit block field, 32-bit length, payload, checksum, CR. With `corrupt` the
 // checksum is wrong.
-std::string block(char type, std::uint16_t field, const std::string& payload,
-                  bool corrupt = false);
+std::string block(char type, std::uint16_t field, const std::string& payload, bool corrupt = false);
 
 }  // namespace omni::sim

@@ -73,4 +73,8 @@ void captureBlockMode(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(captureBlockMode)->Arg(0)->Iterations(10)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(captureBlockMode)->Arg(1000000)->Iterations(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(captureBlockMode)
+    ->Arg(1000000)
+    ->Iterations(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();

@@ -52,10 +52,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     port.input.append(reinterpret_cast<const char*>(data + 1), size - 1);
 
     KesSetLastStatus(KES_STATE_SUCCESS);
-    const KesHandle serial =
-        KesCreateSerialPort(&port, BufferPort::isOpen, BufferPort::read, BufferPort::wait,
-                            BufferPort::write, BufferPort::flush, BufferPort::sleep, nullptr,
-                            nullptr);
+    const KesHandle serial = KesCreateSerialPort(
+        &port, BufferPort::isOpen, BufferPort::read, BufferPort::wait, BufferPort::write,
+        BufferPort::flush, BufferPort::sleep, nullptr, nullptr);
     const KesHandle module = KesOpenModule(serial);
     const KesHandle image = KesShoot(module, 0);
     if (image != KES_INVALID_HANDLE && image != 0) {

@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     omni::image::DibContainer dib;
     if (omni::image::decompressJpeg(bytes.data(), bytes.size(), dib) ==
         omni::image::JpegResult::Ok) {
-        if (dib.pixels.size() != dib.planeSize() || dib.pixels.size() > omni::image::kMaxDecodedBytes)
+        if (dib.pixels.size() != dib.planeSize() ||
+            dib.pixels.size() > omni::image::kMaxDecodedBytes)
             std::abort();
         std::vector<std::uint8_t> again;
         omni::image::compressJpeg(dib, again);

@@ -75,8 +75,8 @@ BitmapResult readBitmap(InputStream<unsigned char>& in, DibContainer& dib) {
     BitmapInfoHeader info = BitmapInfoHeader::readFrom(header.data());
     const std::uint32_t infoSize = header[0] | header[1] << 8 | header[2] << 16 | header[3] << 24;
     const std::uint16_t bits = info.bitCount;
-    const bool depthKnown = bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 ||
-                            bits == 32;
+    const bool depthKnown =
+        bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
     if (infoSize != BitmapInfoHeader::kSize || info.compression != 0 || !depthKnown ||
         info.planes != 1 || info.height <= 0 || info.width <= 0)
         return BitmapResult::Unsupported;

@@ -3,12 +3,16 @@
 // dropped so that decoding carries on to the synthetic end of image.
 #include "image/jpeg_codec.h"
 
+// libjpeg's headers need FILE declared first.
+#include <cstdio>
+
+#include <jerror.h>
+#include <jpeglib.h>
+
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <utility>
-#include <jpeglib.h>
-#include <jerror.h>
 
 namespace omni::image {
 namespace {
@@ -60,8 +64,8 @@ bool usableForJpeg(const DibContainer& dib, BitmapInfoHeader& info) {
     if (dib.header.size() < BitmapInfoHeader::kSize)
         return false;
     info = dib.info();
-    const bool depth = info.bitCount == 1 || info.bitCount == 4 || info.bitCount == 8 ||
-                       info.bitCount == 24;
+    const bool depth =
+        info.bitCount == 1 || info.bitCount == 4 || info.bitCount == 8 || info.bitCount == 24;
     return depth && info.width > 0 && info.height > 0 && info.width <= JPEG_MAX_DIMENSION &&
            info.height <= JPEG_MAX_DIMENSION && dib.pixels.size() >= dib.planeSize();
 }

@@ -119,11 +119,16 @@ std::unique_ptr<KesImage> decodePicture(std::span<const std::uint8_t> bytes,
         MemoryInput input(bytes);
         DibContainer dib;
         switch (readBitmap(input, dib)) {
-            case BitmapResult::Ok: return std::make_unique<BitmapFileImage>(std::move(dib));
-            case BitmapResult::Truncated: refuse(res::ids::ImageTruncated, name);
-            case BitmapResult::TooLarge: refuse(res::ids::ImageTooLarge, name);
-            case BitmapResult::Unsupported: refuse(res::ids::ImageUnsupported, name);
-            case BitmapResult::NotBitmap: break;
+            case BitmapResult::Ok:
+                return std::make_unique<BitmapFileImage>(std::move(dib));
+            case BitmapResult::Truncated:
+                refuse(res::ids::ImageTruncated, name);
+            case BitmapResult::TooLarge:
+                refuse(res::ids::ImageTooLarge, name);
+            case BitmapResult::Unsupported:
+                refuse(res::ids::ImageUnsupported, name);
+            case BitmapResult::NotBitmap:
+                break;
         }
         refuse(res::ids::ImageNotPicture, name);
     }
@@ -132,11 +137,15 @@ std::unique_ptr<KesImage> decodePicture(std::span<const std::uint8_t> bytes,
         case JpegResult::Ok:
             return std::make_unique<JpegFileImage>(
                 std::move(dib), std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
-        case JpegResult::NotJpeg: refuse(res::ids::ImageNotPicture, name);
-        case JpegResult::Unsupported: refuse(res::ids::ImageUnsupported, name);
+        case JpegResult::NotJpeg:
+            refuse(res::ids::ImageNotPicture, name);
+        case JpegResult::Unsupported:
+            refuse(res::ids::ImageUnsupported, name);
         case JpegResult::TooLarge:
-        case JpegResult::OutOfMemory: refuse(res::ids::ImageTooLarge, name);
-        case JpegResult::Corrupt: break;
+        case JpegResult::OutOfMemory:
+            refuse(res::ids::ImageTooLarge, name);
+        case JpegResult::Corrupt:
+            break;
     }
     refuse(res::ids::ImageCorruptJpeg, name);
 }

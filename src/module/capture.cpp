@@ -16,8 +16,8 @@ namespace {
 
 constexpr std::uint8_t kDataBlock = '!';
 constexpr std::uint8_t kErrorReport = '?';
-constexpr std::uint32_t kHeadSize = 7;   // type, block field (2), length (4)
-constexpr std::uint32_t kTailSize = 3;   // checksum (2), trailer
+constexpr std::uint32_t kHeadSize = 7;  // type, block field (2), length (4)
+constexpr std::uint32_t kTailSize = 3;  // checksum (2), trailer
 constexpr std::uint32_t kMaxReport = ImageHeader::kSize;
 
 std::uint32_t be32(const std::uint8_t* p) {
@@ -142,11 +142,16 @@ KesState ImageReceiver::reportedState(const std::uint8_t* payload, std::uint32_t
     if (length < 2)
         return KES_STATE_SUCCESS;
     switch (payload[1]) {
-        case 0: return KES_STATE_NO_IMAGE;
-        case 1: return KES_STATE_BROKEN_IMAGE;
-        case 2: return KES_STATE_USING_IMAGE;
-        case 16: return KES_STATE_CAMERA_EXCEPTION;
-        default: return KES_STATE_SUCCESS;
+        case 0:
+            return KES_STATE_NO_IMAGE;
+        case 1:
+            return KES_STATE_BROKEN_IMAGE;
+        case 2:
+            return KES_STATE_USING_IMAGE;
+        case 16:
+            return KES_STATE_CAMERA_EXCEPTION;
+        default:
+            return KES_STATE_SUCCESS;
     }
 }
 
@@ -206,9 +211,13 @@ ImageInfomation* ImageReceiver::cancel(ImageInfomation* image) {
 bool ImageReceiver::readHeaderBlock(ImageInfomation& image) {
     Block block;
     switch (readWithRetries(image.header().bytes, ImageHeader::kSize, block)) {
-        case Outcome::Ok: break;
-        case Outcome::Cancelled: cancelled_ = true; return false;
-        default: return false;
+        case Outcome::Ok:
+            break;
+        case Outcome::Cancelled:
+            cancelled_ = true;
+            return false;
+        default:
+            return false;
     }
     if (block.type == kErrorReport) {
         port_.put(kAck);
@@ -234,9 +243,13 @@ bool ImageReceiver::readDataBlocks(ImageInfomation& image) {
     while (received < size) {
         Block block;
         switch (readWithRetries(image.data() + received, size - received, block)) {
-            case Outcome::Ok: break;
-            case Outcome::Cancelled: cancelled_ = true; return false;
-            default: return false;
+            case Outcome::Ok:
+                break;
+            case Outcome::Cancelled:
+                cancelled_ = true;
+                return false;
+            default:
+                return false;
         }
         if (block.type == kErrorReport) {
             port_.put(kAck);
@@ -318,10 +331,14 @@ ImageInfomation* ImageReceiver::receiveWhole() {
         return fail(nullptr, KES_STATE_CREATE_HANDLE_FAILURE);
     Block block;
     switch (waitAndReadHead(block)) {
-        case Outcome::Ok: break;
-        case Outcome::Retry: return fail(image, KES_STATE_COMMUNICATION_TIMEOUT);
-        case Outcome::Cancelled: return cancel(image);
-        default: return fail(image, status());
+        case Outcome::Ok:
+            break;
+        case Outcome::Retry:
+            return fail(image, KES_STATE_COMMUNICATION_TIMEOUT);
+        case Outcome::Cancelled:
+            return cancel(image);
+        default:
+            return fail(image, status());
     }
     if (block.type == kErrorReport) {
         std::uint8_t report[kMaxReport];

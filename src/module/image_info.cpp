@@ -22,8 +22,8 @@ void swapToHost16(std::uint8_t* p) {
 }
 
 void swapToHost32(std::uint8_t* p) {
-    const std::uint32_t value = std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 |
-                                std::uint32_t{p[2]} << 8 | p[3];
+    const std::uint32_t value =
+        std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3];
     std::memcpy(p, &value, 4);
 }
 
@@ -48,11 +48,16 @@ void setIf(bool ok, T& field, std::int32_t value) {
 // The "[DE7" code of a bit depth, or -1 for a depth the engine has no code for.
 int bitsCode(std::uint8_t bits) {
     switch (bits) {
-        case 8: return 0;
-        case 4: return 1;
-        case 1: return 2;
-        case 10: return 3;
-        default: return -1;
+        case 8:
+            return 0;
+        case 4:
+            return 1;
+        case 1:
+            return 2;
+        case 10:
+            return 3;
+        default:
+            return -1;
     }
 }
 
@@ -162,8 +167,8 @@ bool parseOutputSettings(const char* reply, ImageOutputProperty::Fields& fields)
     char formatWord[64] = {};
     char transferWord[64] = {};
     const int found = std::sscanf(
-        from, ";Trim(%d,%d,%d,%d) Sub(%d,%d) Bp%d Jq%d%63s%63s Fl(%d,%d) Re%d", &v[0], &v[1],
-        &v[2], &v[3], &v[4], &v[5], &v[6], &v[7], formatWord, transferWord, &v[8], &v[9], &v[10]);
+        from, ";Trim(%d,%d,%d,%d) Sub(%d,%d) Bp%d Jq%d%63s%63s Fl(%d,%d) Re%d", &v[0], &v[1], &v[2],
+        &v[3], &v[4], &v[5], &v[6], &v[7], formatWord, transferWord, &v[8], &v[9], &v[10]);
     if (found < 13)
         return false;
     for (int i = 0; i < 4; ++i)

@@ -11,11 +11,11 @@
 namespace kes {
 namespace {
 
-constexpr std::uint32_t kAnswerWaitMs = 200;   // the ACK to the request and to the header
-constexpr std::uint32_t kLineWaitMs = 5000;    // the answer to one line block
+constexpr std::uint32_t kAnswerWaitMs = 200;  // the ACK to the request and to the header
+constexpr std::uint32_t kLineWaitMs = 5000;   // the answer to one line block
 constexpr std::uint32_t kDecodePauseMs = 100;
 constexpr std::size_t kHeaderSize = 256;
-constexpr std::size_t kHeaderSumAt = 253;      // big-endian checksum of bytes 1 to 252
+constexpr std::size_t kHeaderSumAt = 253;  // big-endian checksum of bytes 1 to 252
 
 // Waits a short while for one answer byte; 0 when none came (the status is cleared).
 std::uint8_t answer(SerialPortForModule& port, std::uint32_t waitMs) {
@@ -142,8 +142,8 @@ extern "C" {
 std::int32_t KesDecodingTest(KesHandle module, const void* data, std::int32_t width,
                              std::int32_t lines, std::int32_t bitsPerPixel,
                              KesHandle shootProgress) {
-    const KesHandle sent = KesSendImage(module, data, 0, 0, width, lines, bitsPerPixel,
-                                        shootProgress);
+    const KesHandle sent =
+        KesSendImage(module, data, 0, 0, width, lines, bitsPerPixel, shootProgress);
     if (sent != 1)
         return KesGetLastStatus() == KES_STATE_SUCCESS && sent == 0 ? 0 : -1;
     char start[32];

@@ -2,6 +2,8 @@
 // user runs them: the files written, the exit statuses, and Ctrl+C during a transfer.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <jpeglib.h>
 #include <signal.h>
 #include <spawn.h>
@@ -182,11 +184,10 @@ TEST_F(CliCapture, InterruptCancelsTheTransferAndLeavesNoFile) {
     engine->setLineRate(40000);  // about two seconds for the picture
     const std::string output = out("cancelled.bmp");
     const std::string device = reader.devicePath();
-    const char* argv[] = {OMNI_CLI_PATH, "shoot", "--port", device.c_str(), "-o", output.c_str(),
-                          nullptr};
+    const char* argv[] = {OMNI_CLI_PATH, "shoot",        "--port", device.c_str(),
+                          "-o",          output.c_str(), nullptr};
     pid_t pid = 0;
-    ASSERT_EQ(posix_spawn(&pid, OMNI_CLI_PATH, nullptr, nullptr, const_cast<char**>(argv),
-                          environ),
+    ASSERT_EQ(posix_spawn(&pid, OMNI_CLI_PATH, nullptr, nullptr, const_cast<char**>(argv), environ),
               0);
     for (int i = 0; i < 1000 && engine->outcome().blocksSent < 10; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));

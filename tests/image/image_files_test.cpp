@@ -2,6 +2,8 @@
 // decoding, and files that lie about themselves.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <jpeglib.h>
 #include <unistd.h>
 
@@ -114,10 +116,10 @@ TEST(BitmapFile, HostileFilesEndWithAClearError) {
         return bytes;
     };
     EXPECT_TRUE(refused(patched(14 + 4, 0x7FFFFFFF)));  // width
-    EXPECT_TRUE(refused(patched(14 + 8, 60000)));       // height: 60000 rows of 16 that are not there
-    EXPECT_TRUE(refused(patched(14 + 8, 0xFFFFFFF0)));  // top-down
-    EXPECT_TRUE(refused(patched(14 + 16, 1)));          // run-length compressed
-    EXPECT_TRUE(refused(patched(14, 124)));             // a later header version
+    EXPECT_TRUE(refused(patched(14 + 8, 60000)));  // height: 60000 rows of 16 that are not there
+    EXPECT_TRUE(refused(patched(14 + 8, 0xFFFFFFF0)));        // top-down
+    EXPECT_TRUE(refused(patched(14 + 16, 1)));                // run-length compressed
+    EXPECT_TRUE(refused(patched(14, 124)));                   // a later header version
     EXPECT_TRUE(refused({good.begin(), good.begin() + 60}));  // cut in the palette
     EXPECT_TRUE(refused({good.begin(), good.end() - 1}));     // cut in the pixels
     EXPECT_TRUE(refused({'B', 'M'}));
@@ -189,7 +191,7 @@ TEST(JpegCodec, DamagedStreamsDecodeOrFailCleanly) {
     std::vector<std::uint8_t> huge = jpeg;
     for (std::size_t i = 0; i + 8 < huge.size(); ++i) {
         if (huge[i] == 0xFF && huge[i + 1] == 0xC0) {  // frame header: height, width at +5
-            huge[i + 5] = huge[i + 7] = 0x80;  // 32768 × 32768
+            huge[i + 5] = huge[i + 7] = 0x80;          // 32768 × 32768
             huge[i + 6] = huge[i + 8] = 0x00;
             break;
         }

@@ -78,8 +78,8 @@ protected:
         port_ = {};
         port_.input = std::string("BA12J13i\r") + kSettings + "OK\r" + engine;
         serial_ = KesCreateSerialPort(&port_, ScriptedPort::isOpen, ScriptedPort::read,
-                                      ScriptedPort::wait, ScriptedPort::write,
-                                      ScriptedPort::flush, ScriptedPort::sleep, nullptr, nullptr);
+                                      ScriptedPort::wait, ScriptedPort::write, ScriptedPort::flush,
+                                      ScriptedPort::sleep, nullptr, nullptr);
         module_ = KesOpenModule(serial_);
         port_.written.clear();
         return KesShoot(module_, 0);
@@ -101,8 +101,8 @@ protected:
 
 TEST_F(ScriptedShot, RequestTable) {
     const std::pair<int, const char*> requests[] = {
-        {0, "[DE1"}, {1, "[DE1Q0"}, {8, "[DE1Q7"}, {9, "[DE1Q1Q0"}, {14, "[DE1Q0Q0Q0"},
-        {15, "[DE1Q0Q0Q0Q0"}, {16, nullptr}, {-1, nullptr}};
+        {0, "[DE1"},        {1, "[DE1Q0"},        {8, "[DE1Q7"}, {9, "[DE1Q1Q0"},
+        {14, "[DE1Q0Q0Q0"}, {15, "[DE1Q0Q0Q0Q0"}, {16, nullptr}, {-1, nullptr}};
     for (const auto& [request, command] : requests) {
         shoot("");  // identifies and leaves the settings reply and "OK" unread
         port_.at = port_.input.find(';');
@@ -110,7 +110,8 @@ TEST_F(ScriptedShot, RequestTable) {
         EXPECT_EQ(KesShootWithCommand(module_, request, 0), KES_INVALID_HANDLE);
         if (command) {
             EXPECT_EQ(port_.written.substr(0, 8 + std::strlen(command)),
-                      std::string("\x1B[DE6\r\x1B") + command + "\r") << request;
+                      std::string("\x1B[DE6\r\x1B") + command + "\r")
+                << request;
         } else {
             EXPECT_EQ(KesGetLastStatus(), KES_STATE_NO_IMAGE);
             EXPECT_EQ(port_.written, "\x1B[DE6\r") << request;  // the request itself: nothing
@@ -155,15 +156,17 @@ TEST(OutputSettings, ReplyParsedFromItsFirstSemicolon) {
     EXPECT_EQ(f.wholeTransfer, 1);
     EXPECT_EQ(f.flip[0], 1);
     EXPECT_EQ(f.reverse, 2);
-    ASSERT_TRUE(kes::parseOutputSettings(";Trim(0,0,0,0) Sub(1,1) Bp8 Jq80 FfPNG TrPART "
-                                         "Fl(0,0) Re0\r",
-                                         f));
+    ASSERT_TRUE(
+        kes::parseOutputSettings(";Trim(0,0,0,0) Sub(1,1) Bp8 Jq80 FfPNG TrPART "
+                                 "Fl(0,0) Re0\r",
+                                 f));
     EXPECT_EQ(f.format, kes::kFormatOther);
     EXPECT_EQ(f.wholeTransfer, 0);
     EXPECT_FALSE(kes::parseOutputSettings(";Trim(0,0,0,0) Sub(1,1) Bp8 Jq80\r", f));
-    EXPECT_FALSE(kes::parseOutputSettings("Trim(0,0,0,0) Sub(1,1) Bp8 Jq80 FfBMP TrPART "
-                                          "Fl(0,0) Re0\r",
-                                          f));  // parsed from the first character: no ";"
+    EXPECT_FALSE(
+        kes::parseOutputSettings("Trim(0,0,0,0) Sub(1,1) Bp8 Jq80 FfBMP TrPART "
+                                 "Fl(0,0) Re0\r",
+                                 f));  // parsed from the first character: no ";"
 }
 
 TEST(OutputSettings, SettersKeepTheirFieldOnRefusalAndMaximaFollowTheClass) {
@@ -180,11 +183,11 @@ TEST(OutputSettings, SettersKeepTheirFieldOnRefusalAndMaximaFollowTheClass) {
     EXPECT_EQ(c.trimLeft(), 752);
     using Setter = void (*)(kes::ImageOutputProperty&);
     for (Setter refused : {+[](kes::ImageOutputProperty& p) { p.setSubSampling(0, 3); },
-                         +[](kes::ImageOutputProperty& p) { p.setBitsPerPixel(2); },
-                         +[](kes::ImageOutputProperty& p) { p.setJpegQuality(4); },
-                         +[](kes::ImageOutputProperty& p) { p.setFormat(2); },
-                         +[](kes::ImageOutputProperty& p) { p.setReverse(3); },
-                         +[](kes::ImageOutputProperty& p) { p.setTrim(1, -1); }}) {
+                           +[](kes::ImageOutputProperty& p) { p.setBitsPerPixel(2); },
+                           +[](kes::ImageOutputProperty& p) { p.setJpegQuality(4); },
+                           +[](kes::ImageOutputProperty& p) { p.setFormat(2); },
+                           +[](kes::ImageOutputProperty& p) { p.setReverse(3); },
+                           +[](kes::ImageOutputProperty& p) { p.setTrim(1, -1); }}) {
         KesSetLastStatus(KES_STATE_SUCCESS);
         refused(a);
         EXPECT_EQ(KesGetLastStatus(), KES_STATE_INVALID_PARAMETER);
@@ -206,9 +209,8 @@ TEST(OutputSettings, WriteCommandCodesEveryField) {
 
 TEST_F(ScriptedShot, PictureInBlocksIsAcknowledgedAndEndedWithEtb) {
     const std::string rows = std::string(8, 'a') + std::string(8, 'b');
-    KesHandle image =
-        shoot(block('!', header(16, 8, 2, 8)) + block('!', rows.substr(0, 8)) +
-              block('!', rows.substr(8)));
+    KesHandle image = shoot(block('!', header(16, 8, 2, 8)) + block('!', rows.substr(0, 8)) +
+                            block('!', rows.substr(8)));
     ASSERT_NE(image, KES_INVALID_HANDLE);
     EXPECT_EQ(KesGetLastStatus(), KES_STATE_SUCCESS);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(KesGetImageData(image)), 16), rows);
@@ -220,10 +222,10 @@ TEST_F(ScriptedShot, PictureInBlocksIsAcknowledgedAndEndedWithEtb) {
 TEST_F(ScriptedShot, ClaimsBeyondTheEngineAreRefusedAsBroken) {
     const std::string data(16, 'x');
     const std::string cases[] = {
-        block('!', header(752 * 480 * 2 + 1, 752, 480, 8)),  // more than the class can make
-        block('!', header(0xFFFFFFFF, 8, 2, 8, 1)),           // a JPEG as large
-        block('!', header(16, 8, 2, 8) + "extra"),           // header block of 261 bytes
-        block('!', header(8, 8, 2, 8)),                      // two rows do not fit in 8 bytes
+        block('!', header(752 * 480 * 2 + 1, 752, 480, 8)),        // more than the class can make
+        block('!', header(0xFFFFFFFF, 8, 2, 8, 1)),                // a JPEG as large
+        block('!', header(16, 8, 2, 8) + "extra"),                 // header block of 261 bytes
+        block('!', header(8, 8, 2, 8)),                            // two rows do not fit in 8 bytes
         block('!', header(16, 8, 2, 8)) + block('!', data + "!"),  // past the data size
     };
     for (const std::string& engine : cases) {

@@ -143,17 +143,16 @@ std::unique_ptr<image::ShotedImage> TwoDimensionModule::shoot(ShootProgress* pro
     return finishShot(KesShoot(handle_, sinkHandle.get()));
 }
 
-std::unique_ptr<image::ShotedImage> TwoDimensionModule::shootWithMode(TriggerKind kind,
-                                                                      int seconds,
+std::unique_ptr<image::ShotedImage> TwoDimensionModule::shootWithMode(TriggerKind kind, int seconds,
                                                                       ShootProgress* progress) {
     ReceivePause pause(port_, listener_);
     ProgressHandle sinkHandle(progress);
-    return finishShot(KesShootWithMode(handle_, static_cast<std::int32_t>(kind), seconds,
-                                       sinkHandle.get()));
+    return finishShot(
+        KesShootWithMode(handle_, static_cast<std::int32_t>(kind), seconds, sinkHandle.get()));
 }
 
-std::unique_ptr<image::ShotedImage> TwoDimensionModule::shootWithCommand(
-    int request, ShootProgress* progress) {
+std::unique_ptr<image::ShotedImage> TwoDimensionModule::shootWithCommand(int request,
+                                                                         ShootProgress* progress) {
     ReceivePause pause(port_, listener_);
     ProgressHandle sinkHandle(progress);
     return finishShot(KesShootWithCommand(handle_, request, sinkHandle.get()));
