@@ -10,7 +10,6 @@
 #include <jpeglib.h>
 
 #include <csetjmp>
-#include <cstdio>
 #include <cstdlib>
 #include <utility>
 
