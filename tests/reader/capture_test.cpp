@@ -28,6 +28,8 @@ protected:
         pictures = added.picture;
         engine->setPictureSize(64, 20);
     }
+    // The receive thread feeds `log`, which goes before the port does.
+    void TearDown() override { port.stop(); }
     void connect(const std::string& family = "BA12J13i") {
         reader.setVersionReply(sim::replies::family(family));
         openPort();
