@@ -99,6 +99,9 @@ private:
     KesHandle capture(ShootProgressInterface* progress);
     bool sendRequest();
     bool waitForTrigger(ShootProgressInterface* progress);
+    bool announcePicture(std::int32_t request, std::uint32_t lineBytes, std::int32_t lines,
+                         std::int32_t bitsPerPixel);
+    int sendLine(const std::uint8_t* block, std::uint32_t blockBytes);
 };
 
 class EngineAD : public EngineA {

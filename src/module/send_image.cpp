@@ -59,6 +59,54 @@ void buildLineBlock(std::uint8_t* block, std::int32_t line, const std::uint8_t* 
 
 }  // namespace
 
+// Tells the engine a picture comes: "[DE0" with 10 + the request in two digits, then the
+// picture header; each must be answered with ACK, else the engine cannot take pictures (17).
+bool EngineA::announcePicture(std::int32_t request, std::uint32_t lineBytes, std::int32_t lines,
+                              std::int32_t bitsPerPixel) {
+    std::string command = "[DE0";
+    for (char digit : std::to_string(100 + (request + 10) % 100).substr(1))
+        command += std::string("Q") + digit;
+    sendCommand(command.data(), static_cast<std::uint32_t>(command.size()));
+    if (status() != KES_STATE_SUCCESS)
+        return false;
+    if (answer(*port_, kAnswerWaitMs) != kAck) {
+        notSupported();
+        return false;
+    }
+    std::uint8_t header[kHeaderSize];
+    buildPictureHeader(header, static_cast<std::int32_t>(lineBytes), lines, bitsPerPixel);
+    if (!port_->write(header, kHeaderSize))
+        return false;
+    if (answer(*port_, kAnswerWaitMs) != kAck) {
+        notSupported();
+        return false;
+    }
+    return true;
+}
+
+// One line block, sent again until the engine takes it: 1 taken, 2 the engine has seen enough
+// (ETB), 0 cancelled (CAN sent), -1 failed.
+int EngineA::sendLine(const std::uint8_t* block, std::uint32_t blockBytes) {
+    for (int attempt = 1;; ++attempt) {
+        if (cancelRequests_.load() != cancelSeen_) {
+            port_->put(kCan);
+            setStatus(KES_STATE_SUCCESS);
+            return 0;
+        }
+        if (!port_->write(block, blockBytes))
+            return -1;
+        const std::uint8_t reply = answer(*port_, kLineWaitMs);
+        if (reply == kAck)
+            return 1;
+        if (reply == kEtb)
+            return 2;
+        if (attempt == ImageReceiver::kAttempts) {
+            setStatus(KES_STATE_TOO_MANY_RETRY);
+            return -1;
+        }
+    }
+}
+
 KesHandle EngineA::sendImage(const void* data, std::int32_t request, std::int32_t width,
                              std::int32_t lines, std::int32_t bitsPerPixel,
                              ShootProgressInterface* progress) {
@@ -74,26 +122,8 @@ KesHandle EngineA::sendImage(const void* data, std::int32_t request, std::int32_
     }
     const auto length = static_cast<std::uint32_t>(lineBytes);
     cancelSeen_ = cancelRequests_.load();
-
-    std::string command = "[DE0";
-    const std::string number = std::to_string(100 + (request + 10) % 100).substr(1);
-    for (char digit : number)
-        command += std::string("Q") + digit;
-    sendCommand(command.data(), static_cast<std::uint32_t>(command.size()));
-    if (status() != KES_STATE_SUCCESS)
+    if (!announcePicture(request, length, lines, bitsPerPixel))
         return KES_INVALID_HANDLE;
-    if (answer(*port_, kAnswerWaitMs) != kAck) {
-        notSupported();
-        return KES_INVALID_HANDLE;
-    }
-    std::uint8_t header[kHeaderSize];
-    buildPictureHeader(header, static_cast<std::int32_t>(length), lines, bitsPerPixel);
-    if (!port_->write(header, kHeaderSize))
-        return KES_INVALID_HANDLE;
-    if (answer(*port_, kAnswerWaitMs) != kAck) {
-        notSupported();
-        return KES_INVALID_HANDLE;
-    }
 
     const auto& cb = progress ? progress->callbacks() : ShootProgressInterface::Callbacks{};
     if (progress) {
@@ -109,24 +139,11 @@ KesHandle EngineA::sendImage(const void* data, std::int32_t request, std::int32_
     const auto* pixels = static_cast<const std::uint8_t*>(data);
     for (std::int32_t line = 0; line < lines; ++line) {
         buildLineBlock(block.get(), line, pixels + std::size_t{length} * line, length);
-        for (int attempt = 1;; ++attempt) {
-            if (cancelRequests_.load() != cancelSeen_) {
-                port_->put(kCan);
-                setStatus(KES_STATE_SUCCESS);
-                return 0;
-            }
-            if (!port_->write(block.get(), length + 10))
-                return KES_INVALID_HANDLE;
-            const std::uint8_t reply = answer(*port_, kLineWaitMs);
-            if (reply == kAck)
-                break;
-            if (reply == kEtb)
-                return 1;  // the engine has seen enough
-            if (attempt == ImageReceiver::kAttempts) {
-                setStatus(KES_STATE_TOO_MANY_RETRY);
-                return KES_INVALID_HANDLE;
-            }
-        }
+        const int sent = sendLine(block.get(), length + 10);
+        if (sent <= 0)
+            return sent == 0 ? 0 : KES_INVALID_HANDLE;
+        if (sent == 2)
+            break;  // the engine has seen enough
         if (progress)
             cb.setTransferPosition(cb.context, line + 1);
     }
