@@ -259,6 +259,14 @@ TEST_F(Capture, DecodingTestSendsThePictureLineByLine) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_NE(log.text().find("SIMULATED DECODE OK"), std::string::npos);
     EXPECT_EQ(reader.transcript().back(), "[DEDQ0Q0Q0Q0");
+
+    pictures->refuseLine(5, 4);  // the fourth refusal of one line ends the sending
+    try {
+        module.decodingTest(*shot, nullptr);
+        ADD_FAILURE();
+    } catch (const KesException& e) {
+        EXPECT_EQ(e.state(), KES_STATE_TOO_MANY_RETRY);
+    }
 }
 
 TEST_F(Capture, BackgroundShotHandsThePictureOver) {
