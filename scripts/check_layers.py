@@ -22,7 +22,7 @@ CORE = {
     "stream": ["foundation"],
     "commands": ["foundation"],
     "commands/compose": ["commands"],
-    "image": ["foundation"],  # the picture model, below capture
+    "image": ["stream"],  # the picture model and its files, below capture
     "menucode": ["commands", "image"],
     "serial": ["stream", "module", "foundation"],
     "reader": ["serial", "commands", "image"],  # reader/capture and reader/download are parts

@@ -15,6 +15,7 @@
 #include <sstream>
 #include <string>
 
+#include "sim/capture_responder.h"
 #include "sim/simulated_reader.h"
 
 using omni::sim::SimulatedReader;
@@ -42,6 +43,13 @@ const char kUsage[] =
     "  --lead HEX           control bytes sent before every reply (e.g. 17 for ETB)\n"
     "  --config TEXT        answer to the configuration query (default Configuration: KVR-5210)\n"
     "  --hangup-after N     hang up after N commands\n"
+    "Imaging (captures and output settings):\n"
+    "  --picture WxH        size of the test picture (default 640x480)\n"
+    "  --bits N             1, 4, 8 or 10 bits per pixel (default 8)\n"
+    "  --jpeg               send pictures as JPEG\n"
+    "  --whole              send a picture as one block\n"
+    "  --corrupt-block I:N  block I (0: header) gets a bad checksum its first N times\n"
+    "  --line-rate N        bytes per second on the line during a transfer\n"
     "  --quiet              do not print received commands\n";
 
 std::string unescape(const std::string& text) {
@@ -138,6 +146,8 @@ bool steerOrThrow(SimulatedReader& reader, const std::string& line) {
 
 int main(int argc, char** argv) {
     SimulatedReader reader;
+    omni::sim::CaptureResponder& capture = *omni::sim::addImagingResponders(reader).capture;
+    omni::sim::OutputSettings imaging;
     bool quiet = false;
     bool wide = false, bigEndian = false;
     std::string familyText = "BA12J13i";
@@ -181,6 +191,26 @@ int main(int argc, char** argv) {
                 reader.hangUpAfter(std::stoul(value()));
             else if (option == "--quiet")
                 quiet = true;
+            else if (option == "--picture") {
+                std::string v = value();
+                std::size_t x = v.find('x');
+                if (x == std::string::npos)
+                    throw std::invalid_argument("--picture WxH");
+                capture.setPictureSize(std::stoi(v.substr(0, x)), std::stoi(v.substr(x + 1)));
+            } else if (option == "--bits")
+                imaging.bits = std::stoi(value());
+            else if (option == "--jpeg")
+                imaging.format = 1;
+            else if (option == "--whole")
+                imaging.whole = true;
+            else if (option == "--corrupt-block") {
+                std::string v = value();
+                std::size_t colon = v.find(':');
+                if (colon == std::string::npos)
+                    throw std::invalid_argument("--corrupt-block I:N");
+                capture.corruptBlock(std::stoul(v.substr(0, colon)), std::stoi(v.substr(colon + 1)));
+            } else if (option == "--line-rate")
+                capture.setLineRate(std::stoul(value()));
             else
                 throw std::invalid_argument("unknown option " + option);
         }
@@ -192,6 +222,7 @@ int main(int argc, char** argv) {
         reply = wide ? replies::utf16(familyText + "\r", bigEndian) : replies::family(familyText);
     }
     reader.setVersionReply(reply);
+    capture.setSettings(imaging);
 
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);

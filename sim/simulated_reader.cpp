@@ -7,6 +7,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <system_error>
 
@@ -177,6 +178,27 @@ void SimulatedReader::reply(std::string_view bytes) {
         leading = leading_;
     }
     send(leading + std::string(bytes));
+}
+
+std::string SimulatedReader::readRaw(std::size_t count, std::chrono::milliseconds timeout) {
+    std::string bytes;
+    char buffer[4096];
+    while (bytes.size() < count && running_.load() && !hungUp_.load()) {
+        pollfd p[2] = {{wake_, POLLIN, 0}, {master_.load(), POLLIN, 0}};
+        int n = ::poll(p, 2, static_cast<int>(timeout.count()));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0 || !(p[1].revents & POLLIN))
+            break;  // time-out, stop() or hang-up (the wake-up is left for the loop)
+        std::size_t want = std::min(sizeof buffer, count - bytes.size());
+        ssize_t got = ::read(p[1].fd, buffer, want);
+        if (got <= 0)
+            break;
+        bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+    std::lock_guard lock(mutex_);
+    received_ += bytes;
+    return bytes;
 }
 
 std::vector<std::string> SimulatedReader::transcript() const {

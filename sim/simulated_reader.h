@@ -90,6 +90,10 @@ public:
     // responders go through reply(), which adds the leading bytes.
     void send(std::string_view bytes);
     void reply(std::string_view bytes);
+    // For responders that hold a dialogue (image transfers): reads up to `count` bytes straight
+    // from the line, waiting at most `timeout` for the next byte each time. Only from handle(),
+    // on the simulator's thread. Fewer bytes on a time-out, a hang-up or stop().
+    std::string readRaw(std::size_t count, std::chrono::milliseconds timeout);
 
     // --- What the reader saw ---
     std::vector<std::string> transcript() const;

@@ -1,6 +1,6 @@
 #include "image/dib.h"
 
-namespace omni {
+namespace omni::image {
 
 namespace {
 
@@ -66,4 +66,12 @@ std::uint32_t DibContainer::paletteEntry(std::size_t i) const {
     return std::uint32_t{header[at + 2]} << 16 | std::uint32_t{header[at + 1]} << 8 | header[at];
 }
 
-}  // namespace omni
+std::size_t DibContainer::planeSize() const {
+    if (header.size() < BitmapInfoHeader::kSize)
+        return 0;
+    const BitmapInfoHeader h = info();
+    const auto height = static_cast<std::size_t>(h.height < 0 ? -std::int64_t{h.height} : h.height);
+    return std::size_t{dibStride(static_cast<std::uint32_t>(h.width), h.bitCount)} * height;
+}
+
+}  // namespace omni::image

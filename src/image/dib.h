@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace omni {
+namespace omni::image {
 
 // The fields of a BITMAPINFOHEADER, read from or written to its 40-byte little-endian form.
 struct BitmapInfoHeader {
@@ -44,6 +44,19 @@ struct DibContainer {
     BitmapInfoHeader info() const { return BitmapInfoHeader::readFrom(header.data()); }
     // Palette entry i as 0x00RRGGBB (the file stores blue, green, red, reserved).
     std::uint32_t paletteEntry(std::size_t i) const;
+    // The second plane of a 10-bit capture (the low bits), when the pixel block holds one.
+    bool hasSecondPlane() const {
+        return planeSize() != 0 && pixels.size() >= 2 * planeSize();
+    }
+    // Bytes of one plane: stride × height from the header.
+    std::size_t planeSize() const;
 };
 
+}  // namespace omni::image
+
+// Pictures were first kept directly in omni; their users still name them so.
+namespace omni {
+using image::BitmapInfoHeader;
+using image::DibContainer;
+using image::dibStride;
 }  // namespace omni

@@ -1,11 +1,15 @@
 #include "image/kes_image.h"
 
-namespace omni {
+#include "image/jpeg_codec.h"
 
-// The base picture has no JPEG encoder: it gives no JPEG and says so.
+namespace omni::image {
+
 bool KesImage::toJpeg(std::vector<std::uint8_t>& jpeg) const {
     jpeg.clear();
-    return false;
+    DibContainer dib;
+    if (!toDib(dib))
+        return false;
+    return compressJpeg(dib, jpeg);
 }
 
-}  // namespace omni
+}  // namespace omni::image

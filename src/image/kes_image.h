@@ -7,7 +7,7 @@
 
 #include "image/dib.h"
 
-namespace omni {
+namespace omni::image {
 
 class KesImage {
 public:
@@ -22,10 +22,15 @@ public:
 
     // Fills `dib` with the picture; false when the picture cannot be produced.
     virtual bool toDib(DibContainer& dib) const = 0;
-    // Fills `jpeg` with a JPEG file image of the picture; false on failure.
+    // Fills `jpeg` with a JPEG file image of the picture; false on failure. By default the DIB
+    // is compressed (quality 80; grey for 8 bits per pixel or fewer).
     virtual bool toJpeg(std::vector<std::uint8_t>& jpeg) const;
     // True when the picture's native form is JPEG.
     virtual bool isJpeg() const = 0;
 };
 
+}  // namespace omni::image
+
+namespace omni {
+using image::KesImage;
 }  // namespace omni

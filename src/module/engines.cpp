@@ -25,8 +25,8 @@ Kes2DTwoDimensionModule::Kes2DTwoDimensionModule(SerialPortForModule* port,
     copyText(model_, kModelSize, model);
 }
 
-// Image capture, output settings, image sending and firmware download join the families with the
-// image protocol; until then every family answers "not supported" without touching the port.
+// What a family does not override it cannot do: it answers "not supported" without touching the
+// port. The capturing families override these in shoot.cpp and send_image.cpp.
 KesHandle Kes2DTwoDimensionModule::readOutputProperty() {
     notSupported();
     return KES_INVALID_HANDLE;

@@ -33,6 +33,7 @@ public:
 
     const char* firmwareVersion() const { return version_; }
     const char* modelName() const { return model_; }
+    SerialPortForModule* serialPort() const { return port_; }
     virtual const char* className() const = 0;
 
     // Reads the engine's image output settings into a new property object.
@@ -65,34 +66,78 @@ private:
     char model_[kModelSize] = {};
 };
 
+class ImageInfomation;
+class ImageOutputProperty;
+
+// The family that captures: image capture, output settings and image sending (capture.cpp,
+// shoot.cpp, send_image.cpp). Subclasses change the output-settings class (and so the largest
+// picture) or refuse capture altogether.
 class EngineA : public Kes2DTwoDimensionModule {
 public:
+    using ImageInfomation = kes::ImageInfomation;
     using Kes2DTwoDimensionModule::Kes2DTwoDimensionModule;
     const char* className() const override { return "EngineA"; }
+
+    KesHandle readOutputProperty() override;
+    KesHandle shoot(ShootProgressInterface* progress) override;
+    KesHandle shootWithMode(std::int32_t kind, std::int32_t seconds,
+                            ShootProgressInterface* progress) override;
+    KesHandle sendImage(const void* data, std::int32_t request, std::int32_t width,
+                        std::int32_t lines, std::int32_t bitsPerPixel,
+                        ShootProgressInterface* progress) override;
+    void writeOutputProperty(KesObject* property) override;
+    KesHandle shootWithCommand(std::int32_t request, ShootProgressInterface* progress) override;
+
+protected:
+    // A new, empty output-settings object of this family's class.
+    virtual ImageOutputProperty* newOutputProperty() const;
+    // False for families whose engine neither captures nor takes pictures.
+    virtual bool capturesImages() const { return true; }
+
+private:
+    ImageOutputProperty* readOutputSettings();
+    KesHandle capture(ShootProgressInterface* progress);
+    bool sendRequest();
+    bool waitForTrigger(ShootProgressInterface* progress);
+    bool announcePicture(std::int32_t request, std::uint32_t lineBytes, std::int32_t lines,
+                         std::int32_t bitsPerPixel);
+    int sendLine(const std::uint8_t* block, std::uint32_t blockBytes);
 };
 
 class EngineAD : public EngineA {
 public:
     using EngineA::EngineA;
     const char* className() const override { return "EngineAD"; }
+
+protected:
+    bool capturesImages() const override { return false; }
 };
 
 class EngineB : public EngineA {
 public:
     using EngineA::EngineA;
     const char* className() const override { return "EngineB"; }
+
+protected:
+    ImageOutputProperty* newOutputProperty() const override;
 };
 
 class EngineC : public EngineB {
 public:
     using EngineB::EngineB;
     const char* className() const override { return "EngineC"; }
+
+protected:
+    ImageOutputProperty* newOutputProperty() const override;
 };
 
 class EngineL : public EngineA {
 public:
     using EngineA::EngineA;
     const char* className() const override { return "EngineL"; }
+
+protected:
+    bool capturesImages() const override { return false; }
 };
 
 // An engine that did not answer identification; assumed to sit in its boot loader.

@@ -150,3 +150,84 @@ void KesDownload(KesHandle module, KesHandle inputStream, std::uint32_t fileSize
                  std::int32_t bootLoader, KesHandle downloadProgress);
 
 }  // extern "C"
+
+// ============================================================================================
+// Images and image output settings
+// ============================================================================================
+//
+// A shot returns a new image handle (closed by the caller with KesCloseHandle), 0 when the shot
+// was cancelled (KesCancel; status 0), or -1 with the reason in the last status. An image is the
+// engine's 256-byte header (converted to host order) and data of exactly the header's data size:
+// pixel rows of KesGetImageBytesPerLine bytes each, top row first, or a JPEG stream when the
+// format is KES_IMAGE_FORMAT_JPEG. At 10 bits per pixel each pixel is two bytes: the low bits
+// first, then the 8 high bits.
+//
+// KesSendImage returns 1 when the picture was sent (or the engine stopped it early with ETB), 0
+// when it was cancelled, -1 on failure.
+//
+// KesGetImageOutputProperty reads the engine's output settings ("[DE6") into a new property
+// object; its setters check their values (a refused value leaves the field and sets
+// KES_STATE_INVALID_PARAMETER) and KesSetImageOutputProperty writes every field ("[DE7").
+
+extern "C" {
+
+#define KES_IMAGE_FORMAT_JPEG 1
+#define KES_IMAGE_FORMAT_BMP 3
+#define KES_IMAGE_FORMAT_OTHER 255
+#define KES_IMAGE_HEADER_SIZE 256
+
+// Image getters (an image handle; 0 for a bad handle).
+std::int32_t KesGetImageWidth(KesHandle image);
+std::int32_t KesGetImageHeight(KesHandle image);
+std::int32_t KesGetImageBytesPerLine(KesHandle image);
+std::uint32_t KesGetImageDataSize(KesHandle image);
+const std::uint8_t* KesGetImageData(KesHandle image);
+const std::uint8_t* KesGetImageHeader(KesHandle image);  // KES_IMAGE_HEADER_SIZE bytes
+std::int32_t KesGetImageHeaderSize(KesHandle image);
+std::int32_t KesIsJpegImage(KesHandle image);  // 1 when the data is a JPEG stream
+
+// Getters of an image or an output-settings object (-1 for a bad handle).
+std::int32_t KesGetTrimLeft(KesHandle imageOrProperty);
+std::int32_t KesGetTrimTop(KesHandle imageOrProperty);
+std::int32_t KesGetTrimRight(KesHandle imageOrProperty);
+std::int32_t KesGetTrimBottom(KesHandle imageOrProperty);
+std::int32_t KesGetSubSamplingX(KesHandle imageOrProperty);
+std::int32_t KesGetSubSamplingY(KesHandle imageOrProperty);
+std::int32_t KesGetBitsPerPixel(KesHandle imageOrProperty);
+std::int32_t KesGetImageFormat(KesHandle imageOrProperty);
+
+// Output-settings fields (-1 from a getter for a bad handle). Accepted values: trims 0 to the
+// maximum width (left, right) or height (top, bottom) minus 1; sub-sampling 1, 2 or 4; bits 1,
+// 4, 8 or 10; JPEG quality 5 to 100; format 1 (JPEG) or 3 (BMP); whole transfer 0 (block by
+// block) or 1; flips any (sent as 0 or 1); reverse 0, 1 or 2.
+void KesSetTrimLeft(KesHandle property, std::int32_t value);
+void KesSetTrimTop(KesHandle property, std::int32_t value);
+void KesSetTrimRight(KesHandle property, std::int32_t value);
+void KesSetTrimBottom(KesHandle property, std::int32_t value);
+void KesSetSubSamplingX(KesHandle property, std::int32_t value);
+void KesSetSubSamplingY(KesHandle property, std::int32_t value);
+void KesSetBitsPerPixel(KesHandle property, std::int32_t value);
+std::int32_t KesGetJpegQuality(KesHandle property);
+void KesSetJpegQuality(KesHandle property, std::int32_t value);
+void KesSetImageFormat(KesHandle property, std::int32_t value);
+std::int32_t KesGetWholeTransfer(KesHandle property);
+void KesSetWholeTransfer(KesHandle property, std::int32_t value);
+std::int32_t KesGetReverse(KesHandle property);
+std::int32_t KesGetFlip1(KesHandle property);
+void KesSetFlip1(KesHandle property, std::int32_t value);
+std::int32_t KesGetFlip2(KesHandle property);
+void KesSetFlip2(KesHandle property, std::int32_t value);
+void KesSetReverse(KesHandle property, std::int32_t value);
+// The largest picture of the engine class the settings belong to.
+std::int32_t KesGetMaximumWidth(KesHandle property);
+std::int32_t KesGetMaximumHeight(KesHandle property);
+
+// The decoding test on a picture: sends it (KesSendImage with request 0; rows of
+// ((bits + 7) / 8) × width bytes, top first), starts reading on it ("[DEDQ3Q0Q0Q0", "Z") and,
+// 100 ms later, ends the test ("[DEDQ0Q0Q0Q0"). What the engine decoded arrives as its usual
+// output on the serial line. Returns 1 when done, 0 when the sending was cancelled, -1 on
+// failure (status set).
+std::int32_t KesDecodingTest(KesHandle module, const void* data, std::int32_t width, std::int32_t lines,
+                     std::int32_t bitsPerPixel, KesHandle shootProgress);
+
+}  // extern "C"

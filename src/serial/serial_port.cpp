@@ -60,7 +60,7 @@ void setModemLines(int fd, unsigned long request, int lines, const std::string& 
 
 // Restores what open() changed. Best effort: the device may already be gone.
 void handBack(int fd, const termios& original, int originalLines) {
-    tcflush(fd, TCIOFLUSH);
+    tcflush(fd, TCIFLUSH);  // output already written still goes out
     tcsetattr(fd, TCSANOW, &original);
     if (originalLines >= 0) {
         int lines = originalLines & (TIOCM_DTR | TIOCM_RTS);

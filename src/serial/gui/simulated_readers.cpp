@@ -5,6 +5,7 @@
 
 #include "foundation/exception.h"
 #include "serial/gui/serial_gui_strings.h"
+#include "sim/capture_responder.h"
 #include "sim/simulated_reader.h"
 #include "ui/gui/text.h"
 
@@ -81,6 +82,7 @@ void SimulatedReaders::plug(SimulatedFamily family) {
     }
     if (family == SimulatedFamily::TwoD) {
         fresh->setVersionReply(sim::replies::family(kVersion2D));
+        sim::addImagingResponders(*fresh);  // the 2D reader's engine can take pictures
     } else {
         fresh->setVersionReply(sim::replies::versionLine("ENG:", kVersion1D));
     }

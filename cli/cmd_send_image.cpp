@@ -1,0 +1,104 @@
+// omnisetup-cli send-image --port PATH FILE: sends a picture (.bmp, .jpg) to the imaging engine
+// for the decoding test and prints what the reader reports for it.
+#include <iostream>
+
+#include "capture_cli.h"
+#include "image/picture_files.h"
+
+namespace omni::cli {
+namespace {
+
+constexpr unsigned kReportWaitMs = 3000;  // for the first byte of the report
+constexpr unsigned kQuietMs = 300;        // the report has ended
+
+// Reads what the reader sends until the line has been quiet; empty when nothing came.
+std::string readReport(SerialPortForPosix& port) {
+    std::string report;
+    unsigned wait = kReportWaitMs;
+    for (;;) {
+        std::size_t queued = 0;
+        try {
+            queued = port.waitForData(wait);
+        } catch (const foundation::KesException& e) {
+            if (e.state() == KES_STATE_COMMUNICATION_TIMEOUT)
+                break;
+            throw;
+        }
+        std::string bytes(queued, '\0');
+        bytes.resize(port.read(bytes.data(), queued));
+        report += bytes;
+        wait = kQuietMs;
+    }
+    return report;
+}
+
+// The report's lines, without control bytes.
+void printReport(const std::string& report) {
+    std::string line;
+    for (char c : report) {
+        if (c == '\r' || c == '\n') {
+            if (!line.empty())
+                std::cout << line << "\n";
+            line.clear();
+        } else if (static_cast<unsigned char>(c) >= 32) {
+            line += c;
+        }
+    }
+    if (!line.empty())
+        std::cout << line << "\n";
+}
+
+int runSendImage(const Args& args) {
+    std::string device, file;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--port" && i + 1 < args.size())
+            device = args[++i];
+        else if (file.empty() && args[i].rfind("--", 0) != 0)
+            file = args[i];
+        else
+            return fail(message(kIdUnknownOption, {args[i]}), kExitBadInput);
+    }
+    if (device.empty())
+        return fail(message(kIdMissingPort), kExitBadInput);
+    if (file.empty())
+        return fail(res::loadStringUtf8(res::ids::SendImageMissingFile), kExitBadInput);
+    std::unique_ptr<KesImage> picture;
+    try {
+        picture = image::loadPicture(file);
+    } catch (const foundation::UserException& e) {
+        return fail(res::toUtf8(e.text()), kExitBadInput);
+    } catch (const foundation::Exception& e) {
+        return fail(e.what(), kExitBadInput);
+    }
+
+    SerialPortForPosix port;
+    reader::TwoDimensionModule module(port);
+    if (int code = connectModule(port, module, device))
+        return code;
+    catchInterrupt();
+    try {
+        ProgressBar bar;
+        reader::CaptureWorker worker(module);
+        worker.startDecodingTest(*picture, &bar);
+        const bool cancelled = runWorker(worker);
+        worker.finish();
+        bar.done();
+        if (cancelled)
+            return fail(res::loadStringUtf8(res::ids::CaptureCancelled), kExitCancelled);
+        const std::string report = readReport(port);
+        if (report.empty())
+            return fail(res::loadStringUtf8(res::ids::SendImageNoReply), kExitNoAnswer);
+        printReport(report);
+    } catch (const foundation::Exception& e) {
+        return failCapture(e, device, res::ids::SendImageFailed);
+    }
+    return 0;
+}
+
+const Registration reg{"send-image", "send-image --port PATH FILE",
+                       "send a picture (.bmp, .jpg) to the imaging engine for a decoding test "
+                       "and print what the reader reports",
+                       &runSendImage};
+
+}  // namespace
+}  // namespace omni::cli
