@@ -1,7 +1,8 @@
-// omnisetup-cli menucode [--1d] [--entry PATH [--value N]]... [--command TEXT]...
-//                        [--module-size N] [--show-command] -o FILE
-// Builds a menu-code page from catalog entries and typed commands, in the order given, and writes
-// it as FILE's extension says: .png, .svg, .pdf (the printed page) or .emf (the metafile).
+// omnisetup-cli menucode [--1d] [--page FILE]... [--entry PATH [--value N]]... [--command TEXT]...
+//                        [--module-size N] [--show-command] [-o FILE] [--save-page FILE]
+// Builds a menu-code page from page files, catalog entries and typed commands, in the order given,
+// and writes it as FILE's extension says: .png, .svg, .pdf (the printed page) or .emf (the
+// metafile), and/or as a page file.
 #include <QGuiApplication>
 #include <QString>
 #include <charconv>
@@ -15,15 +16,17 @@
 #include "commands/selector_model.h"
 #include "menucode/emf_writer.h"
 #include "menucode/menu_page.h"
+#include "menucode/page_file.h"
 #include "menucode/page_render.h"
+#include "resources/string_ids.h"
 #include "resources/strings.h"
 #include "ui/exception.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: omnisetup-cli menucode [--1d] [--entry PATH [--value N]]... [--command TEXT]... "
-    "[--module-size N] [--show-command] -o FILE";
+    "usage: omnisetup-cli menucode [--1d] [--page FILE]... [--entry PATH [--value N]]... "
+    "[--command TEXT]... [--module-size N] [--show-command] [-o FILE] [--save-page FILE]";
 
 // Width of the sheet window the 1D layouts assume, and the PNG pixels per layout unit.
 constexpr double kSheetClientWidth = 640;
@@ -32,6 +35,7 @@ struct Source {
     bool isEntry;
     std::string text;
     std::optional<int> value;
+    std::optional<omni::menucode::PageFile> page;  // set for --page
 };
 
 // Qt reports on standard error when the environment names no usable runtime directory (a plain
@@ -167,10 +171,48 @@ void writePage(const omni::MenuQRCodeImageWithHistory& page, bool mode2D, int mo
     }
 }
 
+// ---- Page files (--page, --save-page) ----
+
+// Reads a page file; each damaged line is reported on standard error and the rest kept.
+omni::menucode::PageFile loadPageFile(const std::string& path) {
+    auto contents = omni::menucode::readPageFile(path);
+    for (const auto& problem : contents.problems)
+        std::cerr << "omnisetup-cli: " << path << ": "
+                  << omni::res::toUtf8(omni::menucode::describe(problem)) << "\n";
+    return std::move(contents.page);
+}
+
+// The mode a page file asks for must be the page's: --1d when given, else the first file's.
+std::optional<std::u16string> checkPageModes(const std::vector<Source>& sources, bool forced1D,
+                                             bool& mode2D) {
+    namespace ids = omni::res::ids;
+    bool decided = forced1D;
+    for (const Source& source : sources) {
+        if (!source.page)
+            continue;
+        if (!decided)
+            mode2D = source.page->mode2D, decided = true;
+        if (source.page->mode2D != mode2D)
+            return omni::res::format(ids::PageFileModeMismatch,
+                                     {source.page->mode2D ? u"2D" : u"1D", mode2D ? u"2D" : u"1D"});
+    }
+    return std::nullopt;
+}
+
+std::optional<std::u16string> addPageItems(omni::MenuQRCodeImageWithHistory& page,
+                                           const omni::menucode::PageFile& file) {
+    for (const omni::PageItem& item : file.items) {
+        const auto status = page.addEntry(item);
+        if (status != omni::HistoryStatus::Ok)
+            return omni::historyMessage(status);
+    }
+    return std::nullopt;
+}
+
 int runMenucode(const omni::cli::Args& args) {
     bool mode2D = true, showCommand = false;
     int moduleSize = 0;
-    std::string output;
+    std::string output, savePage;
     std::vector<Source> sources;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -179,8 +221,12 @@ int runMenucode(const omni::cli::Args& args) {
             mode2D = false;
         } else if (arg == "--show-command") {
             showCommand = true;
+        } else if (arg == "--page" && hasNext) {
+            sources.push_back({false, args[++i], std::nullopt, loadPageFile(args[i])});
+        } else if (arg == "--save-page" && hasNext) {
+            savePage = args[++i];
         } else if ((arg == "--entry" || arg == "--command") && hasNext) {
-            sources.push_back({arg == "--entry", args[++i], std::nullopt});
+            sources.push_back({arg == "--entry", args[++i], std::nullopt, std::nullopt});
             if (arg == "--command")
                 sources.back().text = omni::cli::unescapeArgument(args[i]);
         } else if (arg == "--value" && hasNext && !sources.empty() && sources.back().isEntry) {
@@ -200,10 +246,12 @@ int runMenucode(const omni::cli::Args& args) {
             return omni::cli::fail(kUsage, 2);
         }
     }
-    if (output.empty())
+    if (output.empty() && savePage.empty())
         return omni::cli::fail(kUsage, 2);
+    if (const auto error = checkPageModes(sources, !mode2D, mode2D))
+        return omni::cli::fail(omni::res::toUtf8(*error), 2);
     const std::string ext = extensionOf(output);
-    if (ext != ".png" && ext != ".svg" && ext != ".pdf" && ext != ".emf")
+    if (!output.empty() && ext != ".png" && ext != ".svg" && ext != ".pdf" && ext != ".emf")
         return failWith(omni::res::loadString(22007));
     if (moduleSize == 0)
         moduleSize = ext == ".emf" || ext == ".pdf" ? 3 : 4;
@@ -221,19 +269,25 @@ int runMenucode(const omni::cli::Args& args) {
 
     omni::MenuQRCodeImageWithHistory page;
     for (const Source& source : sources) {
-        const auto error =
-            source.isEntry ? addEntry(page, source, mode2D) : addCommand(page, source.text, mode2D);
+        const auto error = source.page        ? addPageItems(page, *source.page)
+                           : source.isEntry ? addEntry(page, source, mode2D)
+                                            : addCommand(page, source.text, mode2D);
         if (error)
             return failWith(*error);
     }
-    writePage(page, mode2D, moduleSize, showCommand, output, ext);
+    if (!savePage.empty())
+        omni::menucode::writePageFile({mode2D, page.entries()}, savePage);
+    if (!output.empty())
+        writePage(page, mode2D, moduleSize, showCommand, output, ext);
     return 0;
 }
 
 const omni::cli::Registration reg{
     "menucode",
-    "menucode [--1d] [--entry PATH [--value N]]... [--command TEXT]... [--module-size N] "
-    "[--show-command] -o FILE",
-    "draw a menu-code page (QR, or Code 39 with --1d) as .png, .svg, .pdf or .emf", &runMenucode};
+    "menucode [--1d] [--page FILE]... [--entry PATH [--value N]]... [--command TEXT]... "
+    "[--module-size N] [--show-command] [-o FILE] [--save-page FILE]",
+    "draw a menu-code page (QR, or Code 39 with --1d) as .png, .svg, .pdf or .emf, or save it "
+    "as a page file (.omnipage)",
+    &runMenucode};
 
 }  // namespace
