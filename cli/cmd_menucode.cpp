@@ -18,6 +18,7 @@
 #include "menucode/menu_page.h"
 #include "menucode/page_file.h"
 #include "menucode/page_render.h"
+#include "menucode/print_check.h"
 #include "resources/string_ids.h"
 #include "resources/strings.h"
 #include "ui/exception.h"
@@ -171,6 +172,54 @@ void writePage(const omni::MenuQRCodeImageWithHistory& page, bool mode2D, int mo
     }
 }
 
+// ---- Print-readability check of the written file ----
+
+// Warns on standard error when the codes of the file just written may not scan: for a PDF at the
+// printer the page is laid out for, for a metafile at its reference device, for PNG and SVG at
+// the files' 96 pixels per inch. A QR page gets the module size that would fix it.
+void warnIfUnreadable(const omni::MenuQRCodeImageWithHistory& page, bool mode2D, int moduleSize,
+                      bool showCommand, const std::string& ext) {
+    using namespace omni;
+    const page::QtTextMeasure measure;
+    const PrintSetup print;
+    const DeviceGeometry reference = DeviceGeometry::a4Printer600();
+    constexpr double kFileDotsPerMm = 3780 / 1000.0;
+    auto geometryAt = [&](int m) {
+        QrViewOptions options;
+        options.moduleSize = m;
+        options.showCommandString = showCommand;
+        if (ext == ".pdf") {
+            return mode2D ? menucode::printGeometry(printQrPages(page, options, false, print, measure),
+                                                    true, print)
+                          : menucode::printGeometry(printCode39Pages(page, 36, print, measure),
+                                                    false, print);
+        }
+        if (ext == ".emf") {
+            const double dotsPerMm = static_cast<double>(reference.horzRes) / reference.horzSizeMm;
+            if (mode2D)
+                return menucode::geometryOf({drawQrMetafile(page, options, reference, measure)},
+                                            true, 1, dotsPerMm);
+            SheetExtent extent;
+            drawCode39Screen(page, {}, kSheetClientWidth, measure, &extent);
+            return menucode::geometryOf({drawCode39Metafile(page, {}, extent, measure)}, false, 1,
+                                        dotsPerMm);
+        }
+        if (mode2D) {
+            options.moduleSize = std::max(m, 4);
+            return menucode::geometryOf({drawQrScreen(page, options, 0, measure)}, true, 1,
+                                        kFileDotsPerMm);
+        }
+        return menucode::geometryOf({drawCode39Screen(page, {}, kSheetClientWidth, measure)}, false,
+                                    std::max(m, 4), kFileDotsPerMm);
+    };
+    auto check = menucode::checkPrint(geometryAt(moduleSize));
+    if (check.ok())
+        return;
+    if (mode2D)
+        menucode::suggestModuleSize(check, moduleSize, 64, geometryAt);
+    std::cerr << "omnisetup-cli: " << res::toUtf8(menucode::describe(check, mode2D)) << "\n";
+}
+
 // ---- Page files (--page, --save-page) ----
 
 // Reads a page file; each damaged line is reported on standard error and the rest kept.
@@ -277,8 +326,10 @@ int runMenucode(const omni::cli::Args& args) {
     }
     if (!savePage.empty())
         omni::menucode::writePageFile({mode2D, page.entries()}, savePage);
-    if (!output.empty())
+    if (!output.empty()) {
         writePage(page, mode2D, moduleSize, showCommand, output, ext);
+        warnIfUnreadable(page, mode2D, moduleSize, showCommand, ext);
+    }
     return 0;
 }
 

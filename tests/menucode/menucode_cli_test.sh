@@ -40,6 +40,13 @@ status=0
 "$cli" menucode --page "$out/v9.omnipage" -o "$out/v9.png" 2>"$out/stderr" || status=$?
 test "$status" -ne 0
 grep -q "version 9" "$out/stderr"
+# A page printed with modules below the reliable minimum is written, with a warning that says
+# how to fix it.
+"$cli" menucode --command "[BCA" --module-size 1 -o "$out/small.pdf" 2>"$out/stderr"
+test -s "$out/small.pdf"
+grep -q "Set the module size to 2 or more" "$out/stderr"
+"$cli" menucode --command "[BCA" --module-size 2 -o "$out/fine.pdf" 2>"$out/stderr"
+test ! -s "$out/stderr"
 # A malformed command is refused with a message and a failure code.
 if "$cli" menucode --command "Q1Q" -o "$out/bad.png" 2>/dev/null; then exit 1; fi
 echo ok
