@@ -25,6 +25,10 @@ int runIdentify(const Args& args) {
     try {
         ModuleHandle module = openModule(port.moduleHandle());
         ModuleIdentity identity = module.identity();
+        // The library still names a family when the version request went unanswered; without a
+        // firmware version the reader did not answer.
+        if (!identity.firmware || !*identity.firmware)
+            return fail(message(kIdNoAnswer, {device}), ExitNoAnswer);
         std::cout << "family: " << identity.className << "\n"
                   << "firmware: " << identity.firmware << "\n"
                   << "model: " << identity.model << "\n";

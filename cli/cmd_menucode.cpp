@@ -54,8 +54,9 @@ void quietRuntimeDirNotice(QtMsgType type, const QMessageLogContext& context,
         previousHandler(type, context, message);
 }
 
+// Every refusal here is about the arguments or the commands given.
 int failWith(std::u16string_view message) {
-    return omni::cli::fail(omni::res::toUtf8(message));
+    return omni::cli::fail(omni::res::toUtf8(message), 2);
 }
 
 std::optional<int> parseInt(const std::string& text) {

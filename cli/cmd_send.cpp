@@ -172,7 +172,7 @@ int runSend(const Args& args) {
         return failLink(e, device);
     }
     if (replies.received() == 0)
-        return fail(message(kIdNoAnswer, {device}), 3);
+        return fail(message(kIdNoAnswer, {device}), ExitNoAnswer);
     printReply();
     return 0;
 }

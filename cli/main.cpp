@@ -1,10 +1,14 @@
 // omnisetup-cli: the headless tool. Dispatches to the registered sub-commands.
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
+#include <csignal>
 #include <cstring>
 #include <iostream>
 
 #include "command.h"
+#include "exit_status.h"
 #include "ui/exception.h"
 
 namespace omni::cli {
@@ -60,23 +64,50 @@ static void printUsage(std::ostream& out) {
     std::sort(list.begin(), list.end(),
               [](const auto& a, const auto& b) { return std::strcmp(a.name, b.name) < 0; });
     for (const auto& c : list) out << "  " << c.usage << "\n      " << c.summary << "\n";
+    out << "\nexit statuses:\n";
+    for (const auto& row : omni::cli::kExitStatusTable)
+        out << "  " << row.status << (row.status < 10 ? "    " : "  ") << row.meaning << "\n";
+}
+
+// Ctrl+C ends the run at once with its own status; files are written through temporaries, so
+// nothing half-written is left under a real name.
+static void onInterrupt(int) {
+    ::_exit(omni::cli::ExitCancelled);
+}
+
+// The status of an error that reached the top: input the user can correct is 2, a reader that
+// stayed silent 3, anything else 1.
+static int statusOf(const omni::Exception& e) {
+    if (const auto* user = dynamic_cast<const omni::UserException*>(&e)) {
+        if (user->code() == omni::UserException::BadInput)
+            return omni::cli::ExitBadInput;
+        if (user->code() == omni::UserException::Cancelled)
+            return omni::cli::ExitCancelled;
+    }
+    if (const auto* kes = dynamic_cast<const omni::KesException*>(&e)) {
+        if (kes->state() == KES_STATE_COMMUNICATION_TIMEOUT)
+            return omni::cli::ExitNoAnswer;
+    }
+    return omni::cli::ExitReaderFailed;
 }
 
 int main(int argc, char** argv) {
     if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
         printUsage(argc < 2 ? std::cerr : std::cout);
-        return argc < 2 ? 2 : 0;
+        return argc < 2 ? omni::cli::ExitBadInput : omni::cli::ExitDone;
     }
+    std::signal(SIGINT, onInterrupt);
     for (const auto& command : omni::cli::commands()) {
         if (std::strcmp(command.name, argv[1]) != 0) continue;
         omni::cli::Args args(argv + 2, argv + argc);
         try {
             return command.run(args);
         } catch (const omni::Exception& e) {
-            return omni::cli::fail(e.what());
+            return omni::cli::fail(e.what(), statusOf(e));
         } catch (const std::exception& e) {
             return omni::cli::fail(e.what());
         }
     }
-    return omni::cli::fail(std::string("unknown command \"") + argv[1] + "\" (see --help)", 2);
+    return omni::cli::fail(std::string("unknown command \"") + argv[1] + "\" (see --help)",
+                             omni::cli::ExitBadInput);
 }

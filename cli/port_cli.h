@@ -8,6 +8,7 @@
 
 #include "app/settings_store.h"
 #include "command.h"
+#include "exit_status.h"
 #include "resources/strings.h"
 #include "serial/module_host.h"
 #include "serial/port_discovery.h"
@@ -51,8 +52,10 @@ inline int openPort(SerialPortForPosix& port, const std::string& device) {
         }
         if (e.errorCode() == EBUSY)
             return fail(message(kIdBusy, {device}));
+        // A path that names nothing is a bad argument; any other refusal is the port's.
         return fail(
-            message(kIdCannotOpen, {device, std::generic_category().message(e.errorCode())}));
+            message(kIdCannotOpen, {device, std::generic_category().message(e.errorCode())}),
+            e.errorCode() == ENOENT ? ExitBadInput : ExitReaderFailed);
     }
 }
 
@@ -64,7 +67,7 @@ inline int failLink(const Exception& error, const std::string& device) {
     }
     if (auto* kes = dynamic_cast<const KesException*>(&error)) {
         if (kes->state() == KES_STATE_COMMUNICATION_TIMEOUT)
-            return fail(message(kIdNoAnswer, {device}));
+            return fail(message(kIdNoAnswer, {device}), ExitNoAnswer);
         if (kes->state() == KES_STATE_CREATE_HANDLE_FAILURE)
             return fail(message(kIdUnknownEngine));
         // The module library's view of a device that went away while it was reading.
