@@ -11,7 +11,7 @@ PACKAGES=(
     qt6-base-dev qt6-svg-dev qt6-connectivity-dev qt6-l10n-tools qt6-qpa-plugins qt6-translations-l10n
     libgtest-dev libgmock-dev libbenchmark-dev
     libzxing-dev libqrencode-dev libjpeg62-turbo-dev
-    zbar-tools poppler-utils xvfb xauth
+    zbar-tools poppler-utils xvfb xauth desktop-file-utils groff-base
     fonts-dejavu-core fonts-noto-cjk
 )
 
