@@ -5,11 +5,11 @@
 namespace omni::cli {
 
 enum ExitStatus : int {
-    ExitDone = 0,            // everything asked for was done
-    ExitReaderFailed = 1,    // the reader, the port or the system failed the request
-    ExitBadInput = 2,        // bad arguments or input (options, files, commands, port paths)
-    ExitNoAnswer = 3,        // the reader did not answer where an answer is required
-    ExitCancelled = 130,     // cancelled by Ctrl+C (128 + SIGINT, as shells report it)
+    ExitDone = 0,          // everything asked for was done
+    ExitReaderFailed = 1,  // the reader, the port or the system failed the request
+    ExitBadInput = 2,      // bad arguments or input (options, files, commands, port paths)
+    ExitNoAnswer = 3,      // the reader did not answer where an answer is required
+    ExitCancelled = 130,   // cancelled by Ctrl+C (128 + SIGINT, as shells report it)
 };
 
 struct ExitStatusRow {

@@ -1,8 +1,9 @@
 // Arbitrary bytes as a command line: the first byte picks a sub-command that only prints (tokens,
 // resolve, catalog, --help), the rest split at NUL bytes are its arguments. Sub-commands that
-// open ports or write files are never reached: the fuzzer does not choose the sub-command's name. Whatever they are,
-// the tool ends with a status from its table and never crashes. The same arguments as typed
-// port paths go through port discovery's lookups against a small fake /sys and /dev.
+// open ports or write files are never reached: the fuzzer does not choose the sub-command's name.
+// Whatever they are, the tool ends with a status from its table and never crashes. The same
+// arguments as typed port paths go through port discovery's lookups against a small fake /sys and
+// /dev.
 #include <unistd.h>
 
 #include <cstdint>
@@ -26,7 +27,8 @@ omni::DiscoveryRoots fakeRoots;
 
 // A reader on ttyACM0 under a USB device with our vendor id, and a plain ttyS0.
 void makeFakeTree() {
-    const fs::path root = fs::temp_directory_path() / ("fuzz_cli_args-" + std::to_string(::getpid()));
+    const fs::path root =
+        fs::temp_directory_path() / ("fuzz_cli_args-" + std::to_string(::getpid()));
     const fs::path usb = root / "sys/devices/usb1/1-1";
     fs::create_directories(usb / "1-1:1.0/tty/ttyACM0");
     std::ofstream(usb / "idVendor") << "1e5a\n";
@@ -34,7 +36,8 @@ void makeFakeTree() {
     fs::create_directories(root / "sys/class/tty");
     fs::create_directories(root / "dev");
     std::error_code error;
-    fs::create_directory_symlink(usb / "1-1:1.0/tty/ttyACM0", root / "sys/class/tty/ttyACM0", error);
+    fs::create_directory_symlink(usb / "1-1:1.0/tty/ttyACM0", root / "sys/class/tty/ttyACM0",
+                                 error);
     fs::create_directory_symlink(usb / "1-1:1.0", usb / "1-1:1.0/tty/ttyACM0/device", error);
     std::ofstream(root / "dev/ttyACM0");
     fakeRoots = {root / "sys", root / "dev"};

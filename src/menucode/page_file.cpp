@@ -31,11 +31,16 @@ void appendHexEscape(std::string& out, unsigned value) {
 // The short escape of a character, or 0 when it has none.
 char shortEscape(char32_t c) {
     switch (c) {
-        case '\\': return '\\';
-        case '\t': return 't';
-        case '\r': return 'r';
-        case '\n': return 'n';
-        default: return 0;
+        case '\\':
+            return '\\';
+        case '\t':
+            return 't';
+        case '\r':
+            return 'r';
+        case '\n':
+            return 'n';
+        default:
+            return 0;
     }
 }
 
@@ -61,10 +66,22 @@ std::optional<std::string> unescape(std::string_view field, std::string& bad) {
         }
         const char next = i + 1 < field.size() ? field[i + 1] : '\0';
         switch (next) {
-            case '\\': out += '\\'; ++i; continue;
-            case 't': out += '\t'; ++i; continue;
-            case 'r': out += '\r'; ++i; continue;
-            case 'n': out += '\n'; ++i; continue;
+            case '\\':
+                out += '\\';
+                ++i;
+                continue;
+            case 't':
+                out += '\t';
+                ++i;
+                continue;
+            case 'r':
+                out += '\r';
+                ++i;
+                continue;
+            case 'n':
+                out += '\n';
+                ++i;
+                continue;
             case 'x': {
                 const int high = i + 2 < field.size() ? hexValue(field[i + 2]) : -1;
                 const int low = i + 3 < field.size() ? hexValue(field[i + 3]) : -1;
@@ -148,8 +165,8 @@ bool readHeader(std::string_view line) {
     if (words.size() < 3 || words[0] != kPageFileMagic)
         refuse(res::format(ids::PageFileNotPageFile, {}));
     int version = 0;
-    const auto [end, error] = std::from_chars(words[1].data(), words[1].data() + words[1].size(),
-                                              version);
+    const auto [end, error] =
+        std::from_chars(words[1].data(), words[1].data() + words[1].size(), version);
     if (error != std::errc{} || end != words[1].data() + words[1].size() || version < 0)
         refuse(res::format(ids::PageFileNotPageFile, {}));
     if (version != kPageFileVersion)
@@ -316,7 +333,8 @@ PageFileContents readPageFile(const std::filesystem::path& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         const int error = errno;
-        refuse(res::format(ids::PageFileCannotRead, {res::fromUtf8(path.string()), errnoText(error)}));
+        refuse(
+            res::format(ids::PageFileCannotRead, {res::fromUtf8(path.string()), errnoText(error)}));
     }
     std::string text;
     char buffer[8192];
@@ -336,7 +354,8 @@ PageFileContents readPageFile(const std::filesystem::path& path) {
             continue;
         const int error = errno;
         ::close(fd);
-        refuse(res::format(ids::PageFileCannotRead, {res::fromUtf8(path.string()), errnoText(error)}));
+        refuse(
+            res::format(ids::PageFileCannotRead, {res::fromUtf8(path.string()), errnoText(error)}));
     }
     ::close(fd);
     return parsePageFile(text);

@@ -62,8 +62,8 @@ void findCode39Symbols(const page::Drawing& drawing, std::size_t pageIndex,
     auto finish = [&] {
         if (!run)
             return;
-        const double nominal = (run->widest - run->narrowest) * code39::kNarrow /
-                               (code39::kWide - code39::kNarrow);
+        const double nominal =
+            (run->widest - run->narrowest) * code39::kNarrow / (code39::kWide - code39::kNarrow);
         out.push_back({SymbolKind::Code39, pageIndex, run->box, nominal});
         run.reset();
     };
@@ -74,8 +74,8 @@ void findCode39Symbols(const page::Drawing& drawing, std::size_t pageIndex,
             continue;
         }
         const Box& b = rect->box;
-        const bool sameRow = run && b.top == run->box.top && b.bottom == run->box.bottom &&
-                             b.left >= run->box.right;
+        const bool sameRow =
+            run && b.top == run->box.top && b.bottom == run->box.bottom && b.left >= run->box.right;
         if (!sameRow)
             finish();
         if (!run) {
@@ -97,8 +97,8 @@ bool inside(const Box& inner, const Box& outer) {
 
 Box withQuietZone(const PrintedSymbol& symbol) {
     Box b = symbol.box;
-    const double h = symbol.module *
-                     (symbol.kind == SymbolKind::QrCode ? kQrQuietModules : kCode39QuietNarrow);
+    const double h =
+        symbol.module * (symbol.kind == SymbolKind::QrCode ? kQrQuietModules : kCode39QuietNarrow);
     const double v = symbol.kind == SymbolKind::QrCode ? h : 0;
     return {b.left - h, b.top - v, b.right + h, b.bottom + v};
 }
@@ -161,8 +161,8 @@ PrintGeometry geometryOf(const std::vector<page::Drawing>& pages, bool mode2D, d
     geometry.dotsPerMm = dotsPerMm;
     std::vector<PrintedSymbol> found;
     for (std::size_t i = 0; i < pages.size(); ++i) {
-        const Box area = i < printable.size() ? printable[i]
-                                              : Box{0, 0, pages[i].width, pages[i].height};
+        const Box area =
+            i < printable.size() ? printable[i] : Box{0, 0, pages[i].width, pages[i].height};
         geometry.printable.push_back(scaled(area, dotsPerUnit));
         if (mode2D)
             findQrSymbol(pages[i], i, found);

@@ -50,8 +50,8 @@ struct PrintedSymbol {
 
 // The codes of a page as a device receives them.
 struct PrintGeometry {
-    double dotsPerMm = 0;                // the device's (or the file's) resolution
-    std::vector<page::Box> printable;    // per page: the area the codes must stay in, in dots
+    double dotsPerMm = 0;              // the device's (or the file's) resolution
+    std::vector<page::Box> printable;  // per page: the area the codes must stay in, in dots
     std::vector<PrintedSymbol> symbols;
 };
 
@@ -69,12 +69,12 @@ PrintGeometry printGeometry(const std::vector<page::Drawing>& pages, bool mode2D
 
 struct PrintFinding {
     enum class Kind {
-        QrModuleDots,    // value: dots per module
-        QrModuleMm,      // value: millimetres per module
-        NarrowBarDots,   // value: dots per narrow element
-        NarrowBarMm,     // value: millimetres per narrow element
-        QuietZoneCut,    // the quiet zone reaches past the printable area
-        SymbolCut,       // the code itself reaches past the printable area
+        QrModuleDots,   // value: dots per module
+        QrModuleMm,     // value: millimetres per module
+        NarrowBarDots,  // value: dots per narrow element
+        NarrowBarMm,    // value: millimetres per narrow element
+        QuietZoneCut,   // the quiet zone reaches past the printable area
+        SymbolCut,      // the code itself reaches past the printable area
     };
     Kind kind;
     std::size_t page = 0;

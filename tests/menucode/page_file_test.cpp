@@ -61,7 +61,8 @@ TEST(PageFile, RoundTripKeepsBytesLabelsOrderAndTheMenuCode) {
     EXPECT_TRUE(text.starts_with("OMNIPAGE 1 2D\n"));
     // One line per entry: nothing the escaping lets through may break a line.
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 4);
-    EXPECT_NE(text.find("\\x23'A\\\\B''C'[DC1Q0\\rQ\\t\\n\\x7F\\x80\\xFF\\x01\t"), std::string::npos);
+    EXPECT_NE(text.find("\\x23'A\\\\B''C'[DC1Q0\\rQ\\t\\n\\x7F\\x80\\xFF\\x01\t"),
+              std::string::npos);
 
     const PageFileContents back = parsePageFile(text);
     EXPECT_TRUE(back.problems.empty()) << omni::res::toUtf8(problemsText(back));
@@ -96,14 +97,17 @@ TEST(PageFile, DamagedLinesAreReportedByNumberAndTheRestKept) {
         "[BCA\tfirst\r\n"
         "\r\n"
         "# a comment\n"
-        "[BCB no tab\n"           // 5
-        "[BC\\qA\tbad escape\n"   // 6
-        "[BCC\\x4\tshort hex\n"   // 7
-        "\tno command\n"          // 8
+        "[BCB no tab\n"               // 5
+        "[BC\\qA\tbad escape\n"       // 6
+        "[BCC\\x4\tshort hex\n"       // 7
+        "\tno command\n"              // 8
         "[BCD\t\xC3\x28 bad UTF-8\n"  // 9
-        "Q1Q\tno tokens\n"        // 10
-        + std::string(1024, 'A') + "\ttoo long\n"  // 11
-        "[BCE\t" + std::string(260, 'x') + "\n"    // 12
+        "Q1Q\tno tokens\n"            // 10
+        + std::string(1024, 'A') +
+        "\ttoo long\n"  // 11
+        "[BCE\t" +
+        std::string(260, 'x') +
+        "\n"  // 12
         "[BCF\tlast";
     const PageFileContents contents = parsePageFile(text);
     ASSERT_EQ(contents.page.items.size(), 2u);

@@ -26,8 +26,9 @@ test::GreyImage printed(const page::Drawing& drawing, const page::Box& box, doub
     crop.height = box.height() + 2 * margin;
     for (const auto& item : drawing.items) {
         const auto* r = std::get_if<page::FillRect>(&item);
-        if (!r || !r->dark || r->box.right < box.left - margin || r->box.left > box.right + margin ||
-            r->box.bottom < box.top - margin || r->box.top > box.bottom + margin)
+        if (!r || !r->dark || r->box.right < box.left - margin ||
+            r->box.left > box.right + margin || r->box.bottom < box.top - margin ||
+            r->box.top > box.bottom + margin)
             continue;
         const double dx = margin - box.left, dy = margin - box.top;
         crop.rect({r->box.left + dx - 0.5, r->box.top + dy - 0.5, r->box.right + dx + 0.5,
@@ -42,7 +43,8 @@ test::GreyImage printed(const page::Drawing& drawing, const page::Box& box, doub
 // thinner and spaces wider), and every 9 elements plus a gap make a character. The code must be
 // framed by the space pattern at both ends, as the sheet draws it; returns what is between.
 std::optional<std::string> readCode39(const test::GreyImage& image) {
-    const std::uint8_t* row = &image.pixels[static_cast<std::size_t>(image.height / 2) * image.width];
+    const std::uint8_t* row =
+        &image.pixels[static_cast<std::size_t>(image.height / 2) * image.width];
     std::vector<int> runs;  // starting with a bar
     int x = 0;
     while (x < image.width && row[x] >= 128)
@@ -139,8 +141,8 @@ TEST(PrintCheck, QrAtTheLimitDecodesAndJustBelowIsReportedWithTheFix) {
 
     // A file of 3 pixels per module at 12 pixels per millimetre is 0.25 mm but only 3 dots.
     options.moduleSize = 3;
-    const auto file = menucode::geometryOf({drawQrScreen(history, options, 0, measure)}, true, 1,
-                                           12);
+    const auto file =
+        menucode::geometryOf({drawQrScreen(history, options, 0, measure)}, true, 1, 12);
     const auto fileCheck = menucode::checkPrint(file);
     ASSERT_EQ(fileCheck.findings.size(), 1u);
     EXPECT_EQ(fileCheck.findings[0].kind, K::QrModuleDots);
@@ -222,7 +224,8 @@ TEST(PrintCheck, CodesAndQuietZonesCutByTheMarginsAreReported) {
         return g;
     });
     EXPECT_TRUE(tiny.noSizeFits);
-    EXPECT_NE(res::toUtf8(menucode::describe(tiny, true)).find("No module size"), std::string::npos);
+    EXPECT_NE(res::toUtf8(menucode::describe(tiny, true)).find("No module size"),
+              std::string::npos);
 }
 
 }  // namespace
