@@ -13,7 +13,7 @@
 //   dot of rounding against each leaves a ratio of (3n - 1) / (n + 1), which reaches the 2:1
 //   that Code 39 allows at the least only from n = 3 on.
 // - Code 39 narrow element at least 0.19 mm (7.5 mil): the smallest X dimension that
-//   general-purpose 1D readers are specified for.
+//   general-purpose 1D readers are built to read.
 // - Quiet zones: 4 modules around a QR Code, 10 narrow elements left and right of a Code 39 code.
 //
 // The narrow element is the nominal one (20/1000 em of the barcode face); the face draws its bars
