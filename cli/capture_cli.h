@@ -16,10 +16,6 @@
 namespace omni::cli {
 
 // Exit statuses of the tool.
-inline constexpr int kExitFailed = 1;
-inline constexpr int kExitBadInput = 2;
-inline constexpr int kExitNoAnswer = 3;
-inline constexpr int kExitCancelled = 130;
 
 inline volatile sig_atomic_t gInterrupted = 0;
 
@@ -91,19 +87,19 @@ inline int failCapture(const foundation::Exception& error, const std::string& de
     if (auto* kes = dynamic_cast<const foundation::KesException*>(&error)) {
         switch (kes->state()) {
             case KES_STATE_COMMUNICATION_TIMEOUT:
-                return fail(reader::linkFailureMessage(device, error), kExitNoAnswer);
+                return fail(reader::linkFailureMessage(device, error), ExitNoAnswer);
             case KES_STATE_CREATE_HANDLE_FAILURE:
             case KES_STATE_SERIAL_PORT_IS_CLOSED:
                 return failLink(error, device);
             case KES_STATE_NOT_SUPPORTED_BY_THIS_HANDLE:
-                return fail(res::loadStringUtf8(res::ids::CaptureNotSupported), kExitFailed);
+                return fail(res::loadStringUtf8(res::ids::CaptureNotSupported), ExitReaderFailed);
             default:
-                return fail(res::formatUtf8(failedId, {KesStateName(kes->state())}), kExitFailed);
+                return fail(res::formatUtf8(failedId, {KesStateName(kes->state())}), ExitReaderFailed);
         }
     }
     if (auto* user = dynamic_cast<const foundation::UserException*>(&error)) {
         if (user->code() == foundation::UserException::BadInput)
-            return fail(res::toUtf8(user->text()), kExitBadInput);
+            return fail(res::toUtf8(user->text()), ExitBadInput);
     }
     return failLink(error, device);
 }
@@ -112,11 +108,11 @@ inline int failCapture(const foundation::Exception& error, const std::string& de
 inline int connectModule(SerialPortForPosix& port, reader::TwoDimensionModule& module,
                          const std::string& device) {
     reader::installModuleLock();
-    bool lineSettingsRefused = false;
+    reader::FailureKind kind{};
     const std::string failure = reader::openReaderPort(
-        port, devicePort(device), foundation::kProgramSettingsKey, device, &lineSettingsRefused);
+        port, devicePort(device), foundation::kProgramSettingsKey, device, &kind);
     if (!failure.empty())
-        return fail(failure, lineSettingsRefused ? kExitBadInput : kExitFailed);
+        return fail(failure, exitStatusOf(kind));
     try {
         module.connect();
     } catch (const foundation::Exception& e) {

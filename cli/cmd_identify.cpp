@@ -35,15 +35,23 @@ int runIdentify(const Args& args) {
         reader::connectReader(port, devicePort(device), foundation::kProgramSettingsKey, device,
                               reader::Unidentified::Fail);
     if (!connection.ok())
-        return fail(connection.failure, connection.lineSettingsRefused ? 2 : 1);
+        return fail(connection.failure, exitStatusOf(connection.failureKind));
     std::cout << "family: " << connection.identity.family << "\n"
               << "firmware: " << connection.identity.firmware << "\n"
               << "model: " << connection.identity.model << "\n";
     connection.module.reset();
+    const bool answered = !connection.identity.firmware.empty();
     try {
         port.close();
     } catch (const foundation::Exception& e) {
         return failLink(e, device);
+    }
+    // Without a firmware version the reader did not answer: it sits in its boot loader, or
+    // something silent is on the port.
+    if (!answered) {
+        return fail(reader::linkFailureMessage(
+                        device, foundation::KesException(KES_STATE_COMMUNICATION_TIMEOUT)),
+                    ExitNoAnswer);
     }
     return 0;
 }

@@ -94,7 +94,7 @@ void printSettings(KesHandle s) {
 int applyAssignment(const std::string& assignment, KesHandle settings) {
     const std::size_t equals = assignment.find('=');
     if (equals == std::string::npos)
-        return fail(res::formatUtf8(res::ids::SettingsBadAssignment, {assignment}), kExitBadInput);
+        return fail(res::formatUtf8(res::ids::SettingsBadAssignment, {assignment}), ExitBadInput);
     const std::string name = assignment.substr(0, equals);
     const std::string text = assignment.substr(equals + 1);
     const Field* field = nullptr;
@@ -105,7 +105,7 @@ int applyAssignment(const std::string& assignment, KesHandle settings) {
             field = &f;
     }
     if (!field)
-        return fail(res::formatUtf8(res::ids::SettingsUnknownField, {name, names}), kExitBadInput);
+        return fail(res::formatUtf8(res::ids::SettingsUnknownField, {name, names}), ExitBadInput);
     std::int32_t value = 0;
     KesSetLastStatus(KES_STATE_SUCCESS);
     if (valueOf(*field, text, value))
@@ -114,7 +114,7 @@ int applyAssignment(const std::string& assignment, KesHandle settings) {
         KesSetLastStatus(KES_STATE_SUCCESS);
         return fail(res::formatUtf8(res::ids::SettingsRejected,
                                     {field->name, text, acceptedValues(*field, settings)}),
-                    kExitBadInput);
+                    ExitBadInput);
     }
     return 0;
 }
@@ -132,13 +132,13 @@ int runImageSettings(const Args& args) {
         } else if (setting && args[i].rfind("--", 0) != 0) {
             assignments.push_back(args[i]);
         } else {
-            return fail(message(kIdUnknownOption, {args[i]}), kExitBadInput);
+            return fail(message(kIdUnknownOption, {args[i]}), ExitBadInput);
         }
     }
     if (device.empty())
-        return fail(message(kIdMissingPort), kExitBadInput);
+        return fail(message(kIdMissingPort), ExitBadInput);
     if (setting && assignments.empty())
-        return fail(res::formatUtf8(res::ids::SettingsBadAssignment, {""}), kExitBadInput);
+        return fail(res::formatUtf8(res::ids::SettingsBadAssignment, {""}), ExitBadInput);
 
     SerialPortForPosix port;
     reader::TwoDimensionModule module(port);

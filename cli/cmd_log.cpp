@@ -116,7 +116,7 @@ int runLog(const Args& args) {
     std::vector<CodePageEntry> list = buildCodePageList(system);
     std::size_t index = findCodePageEntry(list, wanted);
     if (list[index].codePage != wanted)
-        return fail(message(kIdCodePageMissing, std::to_string(wanted)));
+        return fail(message(kIdCodePageMissing, std::to_string(wanted)), 2);
     setCurrentCodePageSetting(list[index].setting());
 
     StdoutSink sink;

@@ -1,7 +1,8 @@
-// omnisetup-cli menucode [--1d] [--entry PATH [--value N]]... [--command TEXT]...
-//                        [--module-size N] [--show-command] -o FILE
-// Builds a menu-code page from catalog entries and typed commands, in the order given, and writes
-// it as FILE's extension says: .png, .svg, .pdf (the printed page) or .emf (the metafile).
+// omnisetup-cli menucode [--1d] [--page FILE]... [--entry PATH [--value N]]... [--command TEXT]...
+//                        [--module-size N] [--show-command] [-o FILE] [--save-page FILE]
+// Builds a menu-code page from page files, catalog entries and typed commands, in the order given,
+// and writes it as FILE's extension says: .png, .svg, .pdf (the printed page) or .emf (the
+// metafile), and/or as a page file.
 #include <QGuiApplication>
 #include <QString>
 #include <charconv>
@@ -17,15 +18,17 @@
 #include "foundation/exception.h"
 #include "menucode/emf_writer.h"
 #include "menucode/menu_page.h"
+#include "menucode/page_file.h"
 #include "menucode/page_render.h"
+#include "menucode/print_check.h"
 #include "resources/string_ids.h"
 #include "resources/strings.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: omnisetup-cli menucode [--1d] [--entry PATH [--value N]]... [--command TEXT]... "
-    "[--module-size N] [--show-command] -o FILE";
+    "usage: omnisetup-cli menucode [--1d] [--page FILE]... [--entry PATH [--value N]]... "
+    "[--command TEXT]... [--module-size N] [--show-command] [-o FILE] [--save-page FILE]";
 
 // Width of the sheet window the 1D layouts assume, and the PNG pixels per layout unit.
 constexpr double kSheetClientWidth = 640;
@@ -34,6 +37,7 @@ struct Source {
     bool isEntry;
     std::string text;
     std::optional<int> value;
+    std::optional<omni::menucode::PageFile> page;  // set for --page
 };
 
 // Qt's own notices (a missing runtime directory on a plain terminal, a font fallback, an image
@@ -68,8 +72,9 @@ void checkPngSize(const omni::page::Drawing& drawing, double scale, int suggeste
                            text(std::max(suggestedModuleSize, 1))}));
 }
 
+// Every refusal here is about the arguments or the commands given.
 int failWith(std::u16string_view message) {
-    return omni::cli::fail(omni::res::toUtf8(message));
+    return omni::cli::fail(omni::res::toUtf8(message), 2);
 }
 
 std::optional<int> parseInt(const std::string& text) {
@@ -202,10 +207,96 @@ void writePage(const omni::MenuQRCodeImageWithHistory& page, bool mode2D, int mo
     }
 }
 
+// ---- Print-readability check of the written file ----
+
+// Warns on standard error when the codes of the file just written may not scan: for a PDF at the
+// printer the page is laid out for, for a metafile at its reference device, for PNG and SVG at
+// the files' 96 pixels per inch. A QR page gets the module size that would fix it.
+void warnIfUnreadable(const omni::MenuQRCodeImageWithHistory& page, bool mode2D, int moduleSize,
+                      bool showCommand, const std::string& ext) {
+    using namespace omni;
+    const page::QtTextMeasure measure;
+    const PrintSetup print;
+    const DeviceGeometry reference = DeviceGeometry::a4Printer600();
+    constexpr double kFileDotsPerMm = 3780 / 1000.0;
+    auto geometryAt = [&](int m) {
+        QrViewOptions options;
+        options.moduleSize = m;
+        options.showCommandString = showCommand;
+        if (ext == ".pdf") {
+            return mode2D ? menucode::printGeometry(printQrPages(page, options, false, print, measure),
+                                                    true, print)
+                          : menucode::printGeometry(printCode39Pages(page, 36, print, measure),
+                                                    false, print);
+        }
+        if (ext == ".emf") {
+            const double dotsPerMm = static_cast<double>(reference.horzRes) / reference.horzSizeMm;
+            if (mode2D)
+                return menucode::geometryOf({drawQrMetafile(page, options, reference, measure)},
+                                            true, 1, dotsPerMm);
+            SheetExtent extent;
+            drawCode39Screen(page, {}, kSheetClientWidth, measure, &extent);
+            return menucode::geometryOf({drawCode39Metafile(page, {}, extent, measure)}, false, 1,
+                                        dotsPerMm);
+        }
+        if (mode2D) {
+            options.moduleSize = std::max(m, 4);
+            return menucode::geometryOf({drawQrScreen(page, options, 0, measure)}, true, 1,
+                                        kFileDotsPerMm);
+        }
+        return menucode::geometryOf({drawCode39Screen(page, {}, kSheetClientWidth, measure)}, false,
+                                    std::max(m, 4), kFileDotsPerMm);
+    };
+    auto check = menucode::checkPrint(geometryAt(moduleSize));
+    if (check.ok())
+        return;
+    if (mode2D)
+        menucode::suggestModuleSize(check, moduleSize, 64, geometryAt);
+    std::cerr << "omnisetup-cli: " << res::toUtf8(menucode::describe(check, mode2D)) << "\n";
+}
+
+// ---- Page files (--page, --save-page) ----
+
+// Reads a page file; each damaged line is reported on standard error and the rest kept.
+omni::menucode::PageFile loadPageFile(const std::string& path) {
+    auto contents = omni::menucode::readPageFile(path);
+    for (const auto& problem : contents.problems)
+        std::cerr << "omnisetup-cli: " << path << ": "
+                  << omni::res::toUtf8(omni::menucode::describe(problem)) << "\n";
+    return std::move(contents.page);
+}
+
+// The mode a page file asks for must be the page's: --1d when given, else the first file's.
+std::optional<std::u16string> checkPageModes(const std::vector<Source>& sources, bool forced1D,
+                                             bool& mode2D) {
+    namespace ids = omni::res::ids;
+    bool decided = forced1D;
+    for (const Source& source : sources) {
+        if (!source.page)
+            continue;
+        if (!decided)
+            mode2D = source.page->mode2D, decided = true;
+        if (source.page->mode2D != mode2D)
+            return omni::res::format(ids::PageFileModeMismatch,
+                                     {source.page->mode2D ? u"2D" : u"1D", mode2D ? u"2D" : u"1D"});
+    }
+    return std::nullopt;
+}
+
+std::optional<std::u16string> addPageItems(omni::MenuQRCodeImageWithHistory& page,
+                                           const omni::menucode::PageFile& file) {
+    for (const omni::PageItem& item : file.items) {
+        const auto status = page.addEntry(item);
+        if (status != omni::HistoryStatus::Ok)
+            return omni::historyMessage(status);
+    }
+    return std::nullopt;
+}
+
 int runMenucode(const omni::cli::Args& args) {
     bool mode2D = true, showCommand = false;
     int moduleSize = 0;
-    std::string output;
+    std::string output, savePage;
     std::vector<Source> sources;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -214,8 +305,12 @@ int runMenucode(const omni::cli::Args& args) {
             mode2D = false;
         } else if (arg == "--show-command") {
             showCommand = true;
+        } else if (arg == "--page" && hasNext) {
+            sources.push_back({false, args[++i], std::nullopt, loadPageFile(args[i])});
+        } else if (arg == "--save-page" && hasNext) {
+            savePage = args[++i];
         } else if ((arg == "--entry" || arg == "--command") && hasNext) {
-            sources.push_back({arg == "--entry", args[++i], std::nullopt});
+            sources.push_back({arg == "--entry", args[++i], std::nullopt, std::nullopt});
             if (arg == "--command")
                 sources.back().text = omni::cli::unescapeArgument(args[i]);
         } else if (arg == "--value" && hasNext && !sources.empty() && sources.back().isEntry) {
@@ -235,10 +330,12 @@ int runMenucode(const omni::cli::Args& args) {
             return omni::cli::fail(kUsage, 2);
         }
     }
-    if (output.empty())
+    if (output.empty() && savePage.empty())
         return omni::cli::fail(kUsage, 2);
+    if (const auto error = checkPageModes(sources, !mode2D, mode2D))
+        return omni::cli::fail(omni::res::toUtf8(*error), 2);
     const std::string ext = extensionOf(output);
-    if (ext != ".png" && ext != ".svg" && ext != ".pdf" && ext != ".emf")
+    if (!output.empty() && ext != ".png" && ext != ".svg" && ext != ".pdf" && ext != ".emf")
         return failWith(omni::res::loadString(22007));
     if (moduleSize == 0)
         moduleSize = ext == ".emf" || ext == ".pdf" ? 3 : 4;
@@ -256,19 +353,27 @@ int runMenucode(const omni::cli::Args& args) {
 
     omni::MenuQRCodeImageWithHistory page;
     for (const Source& source : sources) {
-        const auto error =
-            source.isEntry ? addEntry(page, source, mode2D) : addCommand(page, source.text, mode2D);
+        const auto error = source.page        ? addPageItems(page, *source.page)
+                           : source.isEntry ? addEntry(page, source, mode2D)
+                                            : addCommand(page, source.text, mode2D);
         if (error)
             return failWith(*error);
     }
-    writePage(page, mode2D, moduleSize, showCommand, output, ext);
+    if (!savePage.empty())
+        omni::menucode::writePageFile({mode2D, page.entries()}, savePage);
+    if (!output.empty()) {
+        writePage(page, mode2D, moduleSize, showCommand, output, ext);
+        warnIfUnreadable(page, mode2D, moduleSize, showCommand, ext);
+    }
     return 0;
 }
 
 const omni::cli::Registration reg{
     "menucode",
-    "menucode [--1d] [--entry PATH [--value N]]... [--command TEXT]... [--module-size N] "
-    "[--show-command] -o FILE",
-    "draw a menu-code page (QR, or Code 39 with --1d) as .png, .svg, .pdf or .emf", &runMenucode};
+    "menucode [--1d] [--page FILE]... [--entry PATH [--value N]]... [--command TEXT]... "
+    "[--module-size N] [--show-command] [-o FILE] [--save-page FILE]",
+    "draw a menu-code page (QR, or Code 39 with --1d) as .png, .svg, .pdf or .emf, or save it "
+    "as a page file (.omnipage)",
+    &runMenucode};
 
 }  // namespace

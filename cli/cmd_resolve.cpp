@@ -15,8 +15,9 @@ namespace {
 constexpr const char* kUsage =
     "usage: omnisetup-cli resolve [--1d] PATH [--value N | --initialize | --inhibit]";
 
+// Every refusal here is about the arguments given.
 int failWith(const std::u16string& message) {
-    return omni::cli::fail(omni::res::toUtf8(message));
+    return omni::cli::fail(omni::res::toUtf8(message), 2);
 }
 
 int runResolve(const omni::cli::Args& args) {

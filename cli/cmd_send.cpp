@@ -209,12 +209,12 @@ int runSend(const Args& args) {
         port.setLineOverride(
             options.line.over(loadLineSettings(foundation::kProgramSettingsKey, descriptor)));
     }
-    bool lineSettingsRefused = false;
+    reader::FailureKind kind{};
     const std::string failure =
         reader::openReaderPort(port, devicePort(options.device), foundation::kProgramSettingsKey,
-                               options.device, &lineSettingsRefused);
+                               options.device, &kind);
     if (!failure.empty())
-        return fail(failure, lineSettingsRefused ? 2 : 1);
+        return fail(failure, exitStatusOf(kind));
 
     ReplyListener listener(port, options.device);
     reader::CommandExchange exchange(port);

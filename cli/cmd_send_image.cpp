@@ -56,19 +56,19 @@ int runSendImage(const Args& args) {
         else if (file.empty() && args[i].rfind("--", 0) != 0)
             file = args[i];
         else
-            return fail(message(kIdUnknownOption, {args[i]}), kExitBadInput);
+            return fail(message(kIdUnknownOption, {args[i]}), ExitBadInput);
     }
     if (device.empty())
-        return fail(message(kIdMissingPort), kExitBadInput);
+        return fail(message(kIdMissingPort), ExitBadInput);
     if (file.empty())
-        return fail(res::loadStringUtf8(res::ids::SendImageMissingFile), kExitBadInput);
+        return fail(res::loadStringUtf8(res::ids::SendImageMissingFile), ExitBadInput);
     std::unique_ptr<KesImage> picture;
     try {
         picture = image::loadPicture(file);
     } catch (const foundation::UserException& e) {
-        return fail(res::toUtf8(e.text()), kExitBadInput);
+        return fail(res::toUtf8(e.text()), ExitBadInput);
     } catch (const foundation::Exception& e) {
-        return fail(e.what(), kExitBadInput);
+        return fail(e.what(), ExitBadInput);
     }
 
     SerialPortForPosix port;
@@ -84,10 +84,10 @@ int runSendImage(const Args& args) {
         worker.finish();
         bar.done();
         if (cancelled)
-            return fail(res::loadStringUtf8(res::ids::CaptureCancelled), kExitCancelled);
+            return fail(res::loadStringUtf8(res::ids::CaptureCancelled), ExitCancelled);
         const std::string report = readReport(port);
         if (report.empty())
-            return fail(res::loadStringUtf8(res::ids::SendImageNoReply), kExitNoAnswer);
+            return fail(res::loadStringUtf8(res::ids::SendImageNoReply), ExitNoAnswer);
         printReport(report);
     } catch (const foundation::Exception& e) {
         return failCapture(e, device, res::ids::SendImageFailed);

@@ -34,23 +34,23 @@ int parseShoot(const Args& args, ShootOptions& options) {
             else if (kind == "twice")
                 options.kind = reader::TriggerKind::Twice;
             else
-                return fail(res::formatUtf8(res::ids::CaptureBadTrigger, {kind}), kExitBadInput);
+                return fail(res::formatUtf8(res::ids::CaptureBadTrigger, {kind}), ExitBadInput);
         } else if (a == "--wait" && hasValue) {
             const std::string& text = args[++i];
             char* end = nullptr;
             const long seconds = std::strtol(text.c_str(), &end, 10);
             if (text.empty() || *end != 0 || seconds < 1 || seconds > 999)
-                return fail(res::formatUtf8(res::ids::CaptureBadWait, {text}), kExitBadInput);
+                return fail(res::formatUtf8(res::ids::CaptureBadWait, {text}), ExitBadInput);
             options.seconds = static_cast<int>(seconds);
         } else {
-            return fail(message(kIdUnknownOption, {a}), kExitBadInput);
+            return fail(message(kIdUnknownOption, {a}), ExitBadInput);
         }
     }
     if (options.device.empty())
-        return fail(message(kIdMissingPort), kExitBadInput);
+        return fail(message(kIdMissingPort), ExitBadInput);
     image::PictureKind kind;
     if (options.output.empty() || !image::pictureKindOf(options.output, kind))
-        return fail(res::loadStringUtf8(res::ids::CaptureMissingOutput), kExitBadInput);
+        return fail(res::loadStringUtf8(res::ids::CaptureMissingOutput), ExitBadInput);
     return 0;
 }
 
@@ -74,8 +74,8 @@ int runShoot(const Args& args) {
         bar.done();
         if (cancelled || !picture) {
             if (cancelled)
-                return fail(res::loadStringUtf8(res::ids::CaptureCancelled), kExitCancelled);
-            return fail(res::loadStringUtf8(res::ids::CaptureNoImage), kExitFailed);
+                return fail(res::loadStringUtf8(res::ids::CaptureCancelled), ExitCancelled);
+            return fail(res::loadStringUtf8(res::ids::CaptureNoImage), ExitReaderFailed);
         }
         image::savePicture(*picture, options.output);
     } catch (const foundation::Exception& e) {

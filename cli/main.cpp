@@ -1,8 +1,11 @@
 // omnisetup-cli: the headless tool. Dispatches to the registered sub-commands.
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cctype>
+#include <csignal>
 #include <cstring>
 #include <iostream>
 
@@ -10,6 +13,7 @@
 #include "foundation/exception.h"
 #include "resources/string_ids.h"
 #include "resources/strings.h"
+#include "exit_status.h"
 
 namespace omni::cli {
 
@@ -64,8 +68,19 @@ static void printUsage(std::ostream& out) {
     std::sort(list.begin(), list.end(),
               [](const auto& a, const auto& b) { return std::strcmp(a.name, b.name) < 0; });
     for (const auto& c : list) out << "  " << c.usage << "\n      " << c.summary << "\n";
+    out << "\nexit statuses:\n";
+    for (const auto& row : omni::cli::kExitStatusTable)
+        out << "  " << row.status << (row.status < 10 ? "    " : "  ") << row.meaning << "\n";
 }
 
+// Ctrl+C ends the run at once with its own status; files are written through temporaries, so
+// nothing half-written is left under a real name.
+static void onInterrupt(int) {
+    ::_exit(omni::cli::ExitCancelled);
+}
+
+// The status of an error that reached the top: input the user can correct is 2, a reader that
+// stayed silent 3, anything else 1.
 // Everything printed must have reached standard output: a full disk or a closed pipe behind it
 // turns a finished command into a failure.
 static int checkStandardOutput(int code) {
@@ -88,18 +103,20 @@ static int checkStandardOutput(int code) {
 int main(int argc, char** argv) {
     if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
         printUsage(argc < 2 ? std::cerr : std::cout);
-        return argc < 2 ? 2 : 0;
+        return argc < 2 ? omni::cli::ExitBadInput : omni::cli::ExitDone;
     }
+    std::signal(SIGINT, onInterrupt);
     for (const auto& command : omni::cli::commands()) {
         if (std::strcmp(command.name, argv[1]) != 0) continue;
         omni::cli::Args args(argv + 2, argv + argc);
         try {
             return checkStandardOutput(command.run(args));
         } catch (const omni::foundation::Exception& e) {
-            return omni::cli::fail(e.what());
+            return omni::cli::fail(e.what(), omni::cli::exitStatusOf(e));
         } catch (const std::exception& e) {
             return omni::cli::fail(e.what());
         }
     }
-    return omni::cli::fail(std::string("unknown command \"") + argv[1] + "\" (see --help)", 2);
+    return omni::cli::fail(std::string("unknown command \"") + argv[1] + "\" (see --help)",
+                             omni::cli::ExitBadInput);
 }

@@ -8,6 +8,7 @@
 #include "foundation/exception.h"
 #include "foundation/settings_store.h"
 #include "reader/reader_link.h"
+#include "exit_status.h"
 #include "resources/strings.h"
 #include "serial/port_discovery.h"
 
@@ -37,7 +38,7 @@ inline PortDescriptor devicePort(const std::string& device) {
 
 // One line for a failure of the link once the port is open.
 inline int failLink(const foundation::Exception& error, const std::string& device) {
-    return fail(reader::linkFailureMessage(device, error));
+    return fail(reader::linkFailureMessage(device, error), exitStatusOf(error));
 }
 
 }  // namespace omni::cli

@@ -4,6 +4,12 @@ if(OMNI_TSAN)
     add_compile_options(-fsanitize=thread -g)
     add_link_options(-fsanitize=thread)
 endif()
+# Fuzz builds: coverage feedback for libFuzzer and both sanitizers in every target, so the code
+# under test is instrumented as well as the fuzz targets (which add -fsanitize=fuzzer).
+if(OMNI_BUILD_FUZZ)
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -g)
+    add_link_options(-fsanitize=address,undefined)
+endif()
 if(OMNI_ASAN)
     add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -g)
     add_link_options(-fsanitize=address,undefined)

@@ -64,31 +64,40 @@ bool isOneDimensionalVersion(std::string_view version) {
 }
 
 std::string openReaderPort(SerialPortForPosix& port, const PortDescriptor& device,
-                           std::string_view keyPath, std::string_view label,
-                           bool* lineSettingsRefused) {
-    if (lineSettingsRefused)
-        *lineSettingsRefused = false;
+                           std::string_view keyPath, std::string_view label, FailureKind* kind) {
+    if (kind)
+        *kind = FailureKind::None;
     try {
         port.open(device, keyPath);
         return {};
-    } catch (const foundation::UserException& e) {
-        // Opening refuses only line settings the port does not take.
-        closeQuietly(port);
-        if (lineSettingsRefused)
-            *lineSettingsRefused = true;
-        return openFailureMessage(label, e);
     } catch (const foundation::Exception& e) {
         closeQuietly(port);
+        if (kind)
+            *kind = failureKindOf(e, true);
         return openFailureMessage(label, e);
     }
+}
+
+FailureKind failureKindOf(const foundation::Exception& error, bool opening) {
+    // Opening refuses with a user exception only line settings the port does not take.
+    if (dynamic_cast<const foundation::UserException*>(&error))
+        return opening ? FailureKind::LineSettings : FailureKind::Link;
+    if (const auto* system = dynamic_cast<const foundation::SystemException*>(&error);
+        system && opening) {
+        const int code = system->errorCode();
+        return code == ENOENT ? FailureKind::NoSuchPort : FailureKind::Port;
+    }
+    if (const auto* kes = dynamic_cast<const foundation::KesException*>(&error);
+        kes && kes->state() == KES_STATE_COMMUNICATION_TIMEOUT)
+        return FailureKind::NoAnswer;
+    return opening ? FailureKind::Port : FailureKind::Link;
 }
 
 Connection connectReader(SerialPortForPosix& port, const PortDescriptor& device,
                          std::string_view keyPath, std::string_view label,
                          Unidentified unidentified) {
     Connection connection;
-    connection.failure =
-        openReaderPort(port, device, keyPath, label, &connection.lineSettingsRefused);
+    connection.failure = openReaderPort(port, device, keyPath, label, &connection.failureKind);
     if (!connection.ok())
         return connection;
     try {
@@ -97,6 +106,7 @@ Connection connectReader(SerialPortForPosix& port, const PortDescriptor& device,
         connection.module.reset();
         connection.identity = {};
         connection.failure = linkFailureMessage(label, e);
+        connection.failureKind = failureKindOf(e, false);
         closeQuietly(port);
     }
     return connection;

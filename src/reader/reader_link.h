@@ -27,12 +27,26 @@ enum class Unidentified {
     Keep,  // the reader stays connected without a module; commands go straight to the port
 };
 
+// What kind of failure ended an attempt, for callers that answer differently (the CLI's exit
+// statuses).
+enum class FailureKind {
+    None,
+    LineSettings,  // the port refused the line settings asked for
+    NoSuchPort,    // nothing is at the path
+    Port,          // the port could not be opened
+    NoAnswer,      // the reader did not answer in time
+    Link,          // the link failed, or what answered is no reader
+};
+
+// The kind of failure an exception of opening (`opening`) or of the link stands for.
+FailureKind failureKindOf(const foundation::Exception& error, bool opening);
+
 // The outcome of connectReader(). On failure the port is closed and `failure` says why.
 struct Connection {
     ModuleHandle module;
     Identity identity;
     std::string failure;  // UTF-8, empty on success
-    bool lineSettingsRefused = false;  // the port refused its line settings: the user's input
+    FailureKind failureKind = FailureKind::None;
     bool ok() const { return failure.empty(); }
 };
 
@@ -48,10 +62,10 @@ Connection connectReader(SerialPortForPosix& port, const PortDescriptor& device,
                          Unidentified unidentified);
 
 // Opens `device` without identifying it. Returns the open-failure message, empty on success.
-// `lineSettingsRefused`, when given, tells whether the failure was a line setting the port refused.
+// `kind`, when given, receives the kind of failure (None on success).
 std::string openReaderPort(SerialPortForPosix& port, const PortDescriptor& device,
                            std::string_view keyPath, std::string_view label,
-                           bool* lineSettingsRefused = nullptr);
+                           FailureKind* kind = nullptr);
 
 // Why the port `label` could not be opened: which port, what is wrong and how to fix it.
 std::string openFailureMessage(std::string_view label, const foundation::Exception& error);

@@ -78,7 +78,7 @@ TEST(CliLog, LargeInputArrivesWhole) {
 }
 
 TEST(CliLog, BadArguments) {
-    EXPECT_EQ(log("x", "--codepage 4242").status, 1);
+    EXPECT_EQ(log("x", "--codepage 4242").status, 2);
     EXPECT_EQ(log("x", "--codepage abc").status, 2);
     EXPECT_EQ(log("x", "--hex --utf16le").status, 2);
     EXPECT_EQ(log("x", "--bogus").status, 2);

@@ -98,11 +98,18 @@ TEST_F(Cli, FailuresEndWithOneLineAndANonZeroCode) {
     EXPECT_EQ(gone.out.find('\n'), gone.out.size() - 1);
 
     CliRun missing = runCli("identify --port /dev/omni-no-such-port");
-    EXPECT_NE(missing.code, 0);
+    EXPECT_EQ(missing.code, 2);  // a bad argument
     EXPECT_NE(missing.out.find("The port /dev/omni-no-such-port does not exist"), std::string::npos)
         << missing.out;
-    EXPECT_NE(runCli("send --port /dev/null").code, 0);  // no command
-    EXPECT_NE(runCli("identify --bogus").code, 0);
+    EXPECT_EQ(runCli("send --port /dev/null").code, 2);  // no command
+    EXPECT_EQ(runCli("identify --bogus").code, 2);
+
+    // A reader that never answers the identification: status 3.
+    sim::SimulatedReader silent;
+    silent.setSilent(true);
+    silent.start();
+    CliRun quiet = runCli("identify --port " + silent.devicePath());
+    EXPECT_EQ(quiet.code, 3) << quiet.out;
 }
 
 }  // namespace

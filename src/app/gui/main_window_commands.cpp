@@ -316,8 +316,11 @@ void MainWindow::onBackToCommandBox() {
 // ---- Help ----
 
 void MainWindow::onHelp() {
-    const QString path =
-        QApplication::applicationDirPath() + QStringLiteral("/document/index.html");
+    // Beside the program in a build; under share/omnisetup when installed.
+    QString path = QApplication::applicationDirPath() + QStringLiteral("/document/index.html");
+    if (!QFileInfo::exists(path))
+        path = QApplication::applicationDirPath() +
+               QStringLiteral("/../share/omnisetup/document/index.html");
     if (!QFileInfo::exists(path) || !QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
         gui::showMessage(this, QMessageBox::Information, uiText(ids::kProgram),
                          uiText(ids::kHelpMissing).arg(path));
