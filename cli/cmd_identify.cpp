@@ -2,6 +2,7 @@
 #include <iostream>
 
 #include "port_cli.h"
+#include "resources/string_ids.h"
 
 namespace omni::cli {
 namespace {
@@ -12,11 +13,11 @@ int runIdentify(const Args& args) {
         if (args[i] == "--port" && i + 1 < args.size()) {
             device = args[++i];
         } else {
-            return fail(message(kIdUnknownOption, {args[i]}), 2);
+            return fail(res::formatUtf8(res::ids::UnknownOption, {args[i]}), 2);
         }
     }
     if (device.empty())
-        return fail(message(kIdMissingPort), 2);
+        return fail(res::loadStringUtf8(res::ids::MissingPort), 2);
 
     installModuleLock();
     SerialPortForPosix port;

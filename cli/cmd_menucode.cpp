@@ -16,6 +16,7 @@
 #include "menucode/emf_writer.h"
 #include "menucode/menu_page.h"
 #include "menucode/page_render.h"
+#include "resources/string_ids.h"
 #include "resources/strings.h"
 #include "ui/exception.h"
 
@@ -84,7 +85,7 @@ std::optional<std::u16string> addEntry(omni::MenuQRCodeImageWithHistory& page, c
     omni::cli::CliDialogs dialogs(number, caption);
     const omni::ResolveResult result = omni::resolveEntry(entry, mode2D, dialogs);
     if (result.kind == omni::ResolveResult::Kind::Waveform)
-        return omni::cli::CliDialogs::format(21014, {caption});
+        return omni::res::format(omni::res::ids::NeedsWaveformViewer, {caption});
     if (result.kind == omni::ResolveResult::Kind::Nothing) {
         if (!dialogs.message().empty())
             return dialogs.message();
@@ -107,7 +108,7 @@ std::optional<std::u16string> addCommand(omni::MenuQRCodeImageWithHistory& page,
         return std::nullopt;
     }
     const auto items = omni::pageItemsFromString(
-        text, omni::res::loadString(omni::MenuQRCodeImageWithHistory::kTypedCommandLabel), false);
+        text, omni::res::loadString(omni::res::ids::TypedCommandLabel), false);
     if (items.empty())
         return omni::historyMessage(omni::HistoryStatus::NoTokens);
     for (const omni::PageItem& item : items) {
@@ -186,8 +187,8 @@ int runMenucode(const omni::cli::Args& args) {
         } else if (arg == "--value" && hasNext && !sources.empty() && sources.back().isEntry) {
             const auto value = parseInt(args[++i]);
             if (!value)
-                return failWith(
-                    omni::cli::CliDialogs::format(21017, {omni::res::fromUtf8(args[i])}));
+                return failWith(omni::res::format(omni::res::ids::NotAWholeNumber,
+                                                  {omni::res::fromUtf8(args[i])}));
             sources.back().value = value;
         } else if (arg == "--module-size" && hasNext) {
             const auto value = parseInt(args[++i]);
@@ -204,7 +205,7 @@ int runMenucode(const omni::cli::Args& args) {
         return omni::cli::fail(kUsage, 2);
     const std::string ext = extensionOf(output);
     if (ext != ".png" && ext != ".svg" && ext != ".pdf" && ext != ".emf")
-        return failWith(omni::res::loadString(22007));
+        return failWith(omni::res::loadString(omni::res::ids::UnknownFileType));
     if (moduleSize == 0)
         moduleSize = ext == ".emf" || ext == ".pdf" ? 3 : 4;
 

@@ -11,6 +11,7 @@
 
 #include "commands/exchange/command_exchange.h"
 #include "port_cli.h"
+#include "resources/string_ids.h"
 #include "stream/log_chain.h"
 
 namespace omni::cli {
@@ -82,18 +83,18 @@ int runSend(const Args& args) {
             try {
                 quietMs = static_cast<unsigned>(std::stoul(args[++i]));
             } catch (const std::exception&) {
-                return fail(message(kIdUnknownOption, {args[i]}), 2);
+                return fail(res::formatUtf8(res::ids::UnknownOption, {args[i]}), 2);
             }
         } else if (args[i].rfind("--", 0) == 0) {
-            return fail(message(kIdUnknownOption, {args[i]}), 2);
+            return fail(res::formatUtf8(res::ids::UnknownOption, {args[i]}), 2);
         } else {
             commands.push_back(unescapeArgument(args[i]));
         }
     }
     if (device.empty())
-        return fail(message(kIdMissingPort), 2);
+        return fail(res::loadStringUtf8(res::ids::MissingPort), 2);
     if (commands.empty())
-        return fail(message(kIdNoCommand), 2);
+        return fail(res::loadStringUtf8(res::ids::NoCommand), 2);
     for (const std::string& command : commands) {
         if (command.size() > kMaxCommandLength)
             return fail(KesException(KES_STATE_TOO_LONG_SEND_COMMAND).what(), 2);
@@ -172,7 +173,7 @@ int runSend(const Args& args) {
         return failLink(e, device);
     }
     if (replies.received() == 0)
-        return fail(message(kIdNoAnswer, {device}), 3);
+        return fail(res::formatUtf8(res::ids::ReaderNoAnswer, {device}), 3);
     printReply();
     return 0;
 }

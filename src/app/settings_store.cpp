@@ -10,6 +10,7 @@
 #include <cstring>
 #include <system_error>
 
+#include "resources/string_ids.h"
 #include "resources/strings.h"
 #include "ui/exception.h"
 
@@ -43,9 +44,6 @@ std::string fileNameOf(std::string_view valueName) {
     return name.empty() ? std::string("%00") : name;
 }
 
-constexpr std::uint32_t kIdCannotCreateFolder = 25010;  // "Cannot create the settings folder %1"
-constexpr std::uint32_t kIdCannotWriteSetting = 25011;  // "Cannot write the setting %1"
-
 // The message `id` in the user's language with the path in place of "%1".
 std::u16string contextOf(std::uint32_t id, const std::filesystem::path& path) {
     std::u16string text(res::loadString(id));
@@ -60,7 +58,7 @@ std::filesystem::path ensureFolder(std::string_view keyPath) {
     std::filesystem::create_directories(folder, error);
     if (error || !std::filesystem::is_directory(folder)) {
         throw SystemException(error ? error.value() : ENOTDIR,
-                              contextOf(kIdCannotCreateFolder, folder));
+                              contextOf(res::ids::CannotCreateFolder, folder));
     }
     return folder;
 }
@@ -105,17 +103,17 @@ void writeSetting(std::string_view keyPath, std::string_view valueName, const vo
                   fileNameOf(valueName));
     int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0)
-        throw SystemException(errno, contextOf(kIdCannotWriteSetting, target));
+        throw SystemException(errno, contextOf(res::ids::CannotWriteSetting, target));
     if (!writeAll(fd, data, size) || ::fsync(fd) != 0) {
         int error = errno;
         ::close(fd);
         ::unlink(temporary.c_str());
-        throw SystemException(error, contextOf(kIdCannotWriteSetting, target));
+        throw SystemException(error, contextOf(res::ids::CannotWriteSetting, target));
     }
     if (::close(fd) != 0 || ::rename(temporary.c_str(), target.c_str()) != 0) {
         int error = errno;
         ::unlink(temporary.c_str());
-        throw SystemException(error, contextOf(kIdCannotWriteSetting, target));
+        throw SystemException(error, contextOf(res::ids::CannotWriteSetting, target));
     }
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "resources/string_ids.h"
 #include "resources/strings.h"
 
 namespace omni {
@@ -114,8 +115,6 @@ constexpr std::array kCodeTypes1D = std::to_array<CodeTypeRow>({
 static_assert(kCodeTypes2D.size() == 60);
 static_assert(kCodeTypes1D.size() == 32);
 
-constexpr std::uint32_t kAllCodesCaption = 850;  // "All Code (Excluding some *)"
-
 // A copy of `rows` whose first row is named from the string table.
 template <std::size_t N>
 std::array<CodeTypeRow, N> withAllCodesName(const std::array<CodeTypeRow, N>& rows,
@@ -126,7 +125,7 @@ std::array<CodeTypeRow, N> withAllCodesName(const std::array<CodeTypeRow, N>& ro
 }
 
 const std::string& allCodesName() {
-    static const std::string name = res::loadStringUtf8(kAllCodesCaption);
+    static const std::string name = res::loadStringUtf8(res::ids::AllCodesCaption);
     return name;
 }
 

@@ -1,4 +1,5 @@
 #include "commands/resolve.h"
+#include "resources/string_ids.h"
 
 namespace omni {
 
@@ -46,20 +47,21 @@ ResolveResult resolveEntry(const CatalogEntry& entry, bool mode2D, EntryDialogs&
         case EntryKind::Vibrator:
             return fromDialog(dialogs.vibrator(command, mode2D));
         case EntryKind::BluetoothAddress:
-            return fromDialog(dialogs.bluetoothBarcode(kCaptionBluetoothAddress, command, mode2D));
+            return fromDialog(
+                dialogs.bluetoothBarcode(res::ids::BluetoothAddress, command, mode2D));
         case EntryKind::BluetoothClearData:
-            return fromDialog(dialogs.bluetoothBarcode(kCaptionClearStoredData, command, mode2D));
+            return fromDialog(dialogs.bluetoothBarcode(res::ids::ClearStoredData, command, mode2D));
         case EntryKind::BluetoothDisconnect:
             return fromDialog(
-                dialogs.bluetoothBarcode(kCaptionWirelessDisconnect, command, mode2D));
+                dialogs.bluetoothBarcode(res::ids::WirelessDisconnect, command, mode2D));
         case EntryKind::BluetoothTime:
-            return fromDialog(dialogs.bluetoothSend(kCaptionTimeAdjustment, command, mode2D));
+            return fromDialog(dialogs.bluetoothSend(res::ids::TimeAdjustment, command, mode2D));
         case EntryKind::BluetoothTimeCode:
-            return fromDialog(dialogs.bluetoothBarcode(kCaptionTimeAdjustment, command, mode2D));
+            return fromDialog(dialogs.bluetoothBarcode(res::ids::TimeAdjustment, command, mode2D));
         case EntryKind::BluetoothDeviceName:
-            return fromDialog(dialogs.bluetoothSend(kCaptionDeviceName, command, mode2D));
+            return fromDialog(dialogs.bluetoothSend(res::ids::DeviceName, command, mode2D));
         case EntryKind::BluetoothDemoMode:
-            return fromDialog(dialogs.bluetoothBarcode(kCaptionDemoMode, command, mode2D));
+            return fromDialog(dialogs.bluetoothBarcode(res::ids::DemoMode, command, mode2D));
         case EntryKind::Waveform:
             return ResolveResult::waveform();
     }

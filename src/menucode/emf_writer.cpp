@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "resources/string_ids.h"
 #include "resources/strings.h"
 #include "ui/exception.h"
 
@@ -284,7 +285,7 @@ void writeEmf(const Drawing& drawing, const DeviceGeometry& reference, const Tex
         file.write(reinterpret_cast<const char*>(bytes.data()),
                    static_cast<std::streamsize>(bytes.size()));
     if (!file) {
-        std::u16string message(res::loadString(22006));
+        std::u16string message(res::loadString(res::ids::FileNotWritten));
         message += u' ';
         message += res::fromUtf8(path);
         throw UserException(UserException::Refused, message);

@@ -1,6 +1,7 @@
 #include "menucode/menu_qr_code_image.h"
 
 #include "commands/menu_command.h"
+#include "resources/string_ids.h"
 #include "resources/strings.h"
 
 namespace omni {
@@ -85,22 +86,22 @@ std::u16string historyMessage(HistoryStatus status) {
         case HistoryStatus::Ok:
             return {};
         case HistoryStatus::NoTokens:
-            id = 22000;
+            id = res::ids::HistoryNoTokens;
             break;
         case HistoryStatus::Full:
-            id = 22001;
+            id = res::ids::HistoryFull;
             break;
         case HistoryStatus::TooLong:
-            id = 22002;
+            id = res::ids::HistoryTooLong;
             break;
         case HistoryStatus::Malformed:
-            id = 22003;
+            id = res::ids::HistoryMalformed;
             break;
         case HistoryStatus::TooLarge:
-            id = 22004;
+            id = res::ids::HistoryTooLarge;
             break;
         case HistoryStatus::NoSuchEntry:
-            id = 22005;
+            id = res::ids::HistoryNoSuchEntry;
             break;
     }
     return std::u16string(res::loadString(id));
@@ -134,7 +135,7 @@ HistoryStatus MenuQRCodeImageWithHistory::addEntry(const PageItem& item) {
 
 HistoryStatus MenuQRCodeImageWithHistory::addTypedCommand(std::string_view command) {
     return addEntry(
-        makePageItem(command, res::loadString(kTypedCommandLabel), countTokens(command)));
+        makePageItem(command, res::loadString(res::ids::TypedCommandLabel), countTokens(command)));
 }
 
 HistoryStatus MenuQRCodeImageWithHistory::removeEntry(std::size_t index) {

@@ -14,6 +14,7 @@
 
 #include "commands/page_item.h"
 #include "menucode/qr_code_image.h"
+#include "resources/string_ids.h"
 
 namespace omni {
 
@@ -66,7 +67,6 @@ std::u16string historyMessage(HistoryStatus status);
 class MenuQRCodeImageWithHistory : public MenuQRCodeImage {
 public:
     static constexpr std::size_t kMaxEntries = 256;
-    static constexpr std::uint32_t kTypedCommandLabel = 464;  // "Input command by user"
 
     // Holds the empty envelope, modulePixels 3.
     MenuQRCodeImageWithHistory();

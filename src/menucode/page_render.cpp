@@ -10,6 +10,7 @@
 #include <QSvgGenerator>
 #include <cmath>
 
+#include "resources/string_ids.h"
 #include "resources/strings.h"
 #include "ui/exception.h"
 
@@ -36,7 +37,7 @@ QFont qtFont(const Font& font) {
 }
 
 [[noreturn]] void cannotWrite(const std::string& path) {
-    std::u16string message(res::loadString(22006));
+    std::u16string message(res::loadString(res::ids::FileNotWritten));
     message += u' ';
     message += res::fromUtf8(path);
     throw UserException(UserException::Refused, message);

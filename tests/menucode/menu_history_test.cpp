@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "resources/string_ids.h"
 #include "resources/strings.h"
 #include "zxing_decode.h"
 
@@ -135,7 +136,7 @@ TEST(MenuHistory, RemoveAndSwapRebuildInOrder) {
     EXPECT_EQ(page.swapEntries(0, 2), HistoryStatus::NoSuchEntry);
 
     EXPECT_EQ(page.addTypedCommand("[DC1Q0Q0Q2Q5"), HistoryStatus::Ok);
-    EXPECT_EQ(page.entries().back().label, res::loadString(464));
+    EXPECT_EQ(page.entries().back().label, res::loadString(res::ids::TypedCommandLabel));
     EXPECT_EQ(page.entries().back().count, 5u);
 }
 

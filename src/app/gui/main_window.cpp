@@ -10,7 +10,6 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include "app/gui/app_strings.h"
 #include "app/settings_store.h"
 #include "commands/gui/command_box.h"
 #include "commands/gui/command_selector.h"
@@ -20,6 +19,7 @@
 #include "menucode/gui/menu_code_page.h"
 #include "menucode/gui/qr_menu_view.h"
 #include "menucode/menu_qr_code_image.h"
+#include "resources/string_ids.h"
 #include "serial/gui/code_page_combo_box.h"
 #include "serial/gui/com_port_combo_box.h"
 #include "serial/gui/reader_connection.h"
@@ -144,7 +144,7 @@ void MainWindow::buildCentre() {
 }
 
 void MainWindow::buildToolbars() {
-    fileBar_ = new QToolBar(uiText(ids::kFileToolbar), this);
+    fileBar_ = new QToolBar(uiText(res::ids::FileToolbar), this);
     fileBar_->setObjectName(QStringLiteral("fileToolbar"));
     fileBar_->setMovable(false);
     fileBar_->setIconSize(QSize(20, 20));
@@ -158,8 +158,8 @@ void MainWindow::buildToolbars() {
     }
     addToolBar(Qt::TopToolBarArea, fileBar_);
 
-    characterCodeBand_ = makeBand(this, uiText(ids::kCharacterCode), "characterCodeBand");
-    portBand_ = makeBand(this, uiText(ids::kPortBand), "portBand");
+    characterCodeBand_ = makeBand(this, uiText(res::ids::CharacterCode), "characterCodeBand");
+    portBand_ = makeBand(this, uiText(res::ids::PortBand), "portBand");
     addToolBar(Qt::TopToolBarArea, characterCodeBand_);
     addToolBar(Qt::TopToolBarArea, portBand_);
     buildPortBoxes();
@@ -167,7 +167,7 @@ void MainWindow::buildToolbars() {
     // The bands do not fit one row beside the code-page and port boxes: like a rebar, the
     // scanner toolbar and the command box go to a second row.
     addToolBarBreak(Qt::TopToolBarArea);
-    scannerBar_ = new QToolBar(uiText(ids::kScannerToolbar), this);
+    scannerBar_ = new QToolBar(uiText(res::ids::ScannerToolbar), this);
     scannerBar_->setObjectName(QStringLiteral("scannerToolbar"));
     scannerBar_->setMovable(false);
     scannerBar_->setIconSize(QSize(20, 20));
@@ -178,7 +178,7 @@ void MainWindow::buildToolbars() {
     scannerBar_->addAction(action("switchMode"));
     addToolBar(Qt::TopToolBarArea, scannerBar_);
 
-    commandBand_ = makeBand(this, uiText(ids::kCommandBand), "commandBand");
+    commandBand_ = makeBand(this, uiText(res::ids::CommandBand), "commandBand");
     commandBox_ = new commands::CommandBox(keyPath_, commandBand_);
     commandBand_->addWidget(commandBox_);
     connect(commandBox_, &commands::CommandBox::submitted, this, &MainWindow::submitTyped);
@@ -291,7 +291,7 @@ void MainWindow::showAddResult(HistoryStatus status) {
     refreshMenuViews();
     modePage()->selectIndex(static_cast<int>(history->size()) - 1);
     if (status != HistoryStatus::Ok) {
-        gui::showMessage(this, QMessageBox::Information, uiText(ids::kProgram),
+        gui::showMessage(this, QMessageBox::Information, uiText(res::ids::Program),
                          gui::toQString(historyMessage(status)));
     }
 }
@@ -303,7 +303,7 @@ void MainWindow::submitItem(const PageItem& item) {
     // Scanning a menu code saves the settings by itself; "Z2" (save) on a page is pointless.
     if (item.count == 1 && item.bytes.starts_with("Z2")) {
         gui::showMessage(this, QMessageBox::Information, QStringLiteral("OmniSetup"),
-                         uiText(ids::kNoZ2OnMenuCode));
+                         uiText(res::ids::NoZ2OnMenuCode));
         return;
     }
     showAddResult(tabs_->currentHistory()->addEntry(item));

@@ -12,7 +12,6 @@
 #include <QRegularExpression>
 #include <QUrl>
 
-#include "app/gui/app_strings.h"
 #include "app/gui/main_window.h"
 #include "commands/gui/command_box.h"
 #include "commands/gui/command_list.h"
@@ -20,6 +19,7 @@
 #include "commands/gui/page_tabs.h"
 #include "menucode/gui/menu_code_page.h"
 #include "menucode/gui/menu_code_view.h"
+#include "resources/string_ids.h"
 #include "serial/gui/serial_log_box.h"
 #include "ui/exception.h"
 #include "ui/gui/icons.h"
@@ -62,30 +62,35 @@ QPlainTextEdit* focusedTextEdit() {
 void MainWindow::buildActions() {
     const auto ic = [](IconId id) { return static_cast<int>(id); };
     const ActionDef defs[] = {
-        {"new", ids::kNew, ids::kToolNew, QKeySequence(Qt::CTRL | Qt::Key_N), ic(IconId::New)},
-        {"open", ids::kOpen, ids::kToolOpen, QKeySequence(Qt::CTRL | Qt::Key_O), ic(IconId::Open)},
-        {"save", ids::kSave, ids::kToolSave, QKeySequence(Qt::CTRL | Qt::Key_S), ic(IconId::Save)},
-        {"saveAs", ids::kSaveAs, 0, QKeySequence(), -1},
-        {"setupPrinter", ids::kSetupPrinter, 0, QKeySequence(), -1},
-        {"setupPage", ids::kSetupPage, 0, QKeySequence(), -1},
-        {"print", ids::kPrint, ids::kToolPrint, QKeySequence(Qt::CTRL | Qt::Key_P),
+        {"new", res::ids::New, res::ids::ToolNew, QKeySequence(Qt::CTRL | Qt::Key_N),
+         ic(IconId::New)},
+        {"open", res::ids::Open, res::ids::ToolOpen, QKeySequence(Qt::CTRL | Qt::Key_O),
+         ic(IconId::Open)},
+        {"save", res::ids::Save, res::ids::ToolSave, QKeySequence(Qt::CTRL | Qt::Key_S),
+         ic(IconId::Save)},
+        {"saveAs", res::ids::SaveAs, 0, QKeySequence(), -1},
+        {"setupPrinter", res::ids::SetupPrinter, 0, QKeySequence(), -1},
+        {"setupPage", res::ids::MenuSetupPage, 0, QKeySequence(), -1},
+        {"print", res::ids::Print, res::ids::ToolPrint, QKeySequence(Qt::CTRL | Qt::Key_P),
          ic(IconId::Print)},
-        {"exit", ids::kExit, 0, QKeySequence(), -1},
-        {"cut", ids::kCut, ids::kToolCut, QKeySequence(Qt::CTRL | Qt::Key_X), ic(IconId::Cut)},
-        {"copy", ids::kCopy, ids::kToolCopy, QKeySequence(Qt::CTRL | Qt::Key_C), ic(IconId::Copy)},
-        {"paste", ids::kPaste, ids::kToolPaste, QKeySequence(Qt::CTRL | Qt::Key_V),
+        {"exit", res::ids::Exit, 0, QKeySequence(), -1},
+        {"cut", res::ids::Cut, res::ids::ToolCut, QKeySequence(Qt::CTRL | Qt::Key_X),
+         ic(IconId::Cut)},
+        {"copy", res::ids::Copy, res::ids::ToolCopy, QKeySequence(Qt::CTRL | Qt::Key_C),
+         ic(IconId::Copy)},
+        {"paste", res::ids::Paste, res::ids::ToolPaste, QKeySequence(Qt::CTRL | Qt::Key_V),
          ic(IconId::Paste)},
-        {"delete", ids::kDelete, ids::kToolDelete, QKeySequence(Qt::CTRL | Qt::Key_D),
+        {"delete", res::ids::Delete, res::ids::ToolDelete, QKeySequence(Qt::CTRL | Qt::Key_D),
          ic(IconId::Delete)},
-        {"selectAll", ids::kSelectAll, 0, QKeySequence(Qt::CTRL | Qt::Key_A), -1},
-        {"send", ids::kSend, 0, QKeySequence(Qt::Key_Return), -1},
-        {"backToCommandBox", ids::kBackToCommandBox, 0, QKeySequence(Qt::Key_Escape), -1},
-        {"makeMenuCode", ids::kMakeMenuCode, ids::kToolNewMenu, QKeySequence(Qt::CTRL | Qt::Key_M),
-         ic(IconId::NewMenuCode)},
-        {"switchMode", ids::kSwitchMode, ids::kToolSwitchMode, QKeySequence(),
+        {"selectAll", res::ids::SelectAll, 0, QKeySequence(Qt::CTRL | Qt::Key_A), -1},
+        {"send", res::ids::MenuSend, 0, QKeySequence(Qt::Key_Return), -1},
+        {"backToCommandBox", res::ids::BackToCommandBox, 0, QKeySequence(Qt::Key_Escape), -1},
+        {"makeMenuCode", res::ids::MakeMenuCode, res::ids::ToolNewMenu,
+         QKeySequence(Qt::CTRL | Qt::Key_M), ic(IconId::NewMenuCode)},
+        {"switchMode", res::ids::SwitchMode, res::ids::ToolSwitchMode, QKeySequence(),
          ic(IconId::SwitchMode)},
-        {"help", ids::kHelp, 0, QKeySequence(Qt::Key_F1), -1},
-        {"about", ids::kAbout, 0, QKeySequence(), -1},
+        {"help", res::ids::Help, 0, QKeySequence(Qt::Key_F1), -1},
+        {"about", res::ids::About, 0, QKeySequence(), -1},
     };
     for (const ActionDef& def : defs) {
         auto* a = new QAction(uiText(def.textId), this);
@@ -144,14 +149,14 @@ void MainWindow::buildMenus() {
         return menu;
     };
     addMenu(
-        ids::kMenuFile, "fileMenu",
+        res::ids::MenuFile, "fileMenu",
         {"new", "open", "save", "saveAs", "", "setupPrinter", "setupPage", "print", "", "exit"});
-    addMenu(ids::kMenuEdit, "editMenu",
+    addMenu(res::ids::MenuEdit, "editMenu",
             {"cut", "copy", "paste", "delete", "", "selectAll", "", "send", "backToCommandBox"});
-    addMenu(ids::kMenuFormat, "formatMenu", {"wordWrap", "font"});
-    addMenu(ids::kMenuCommunication, "communicationMenu", {"connect", "property"});
-    addMenu(ids::kMenuScanner, "scannerMenu", {"makeMenuCode", "switchMode"});
-    addMenu(ids::kMenuHelp, "helpMenu", {"help", "", "about"});
+    addMenu(res::ids::MenuFormat, "formatMenu", {"wordWrap", "font"});
+    addMenu(res::ids::MenuCommunication, "communicationMenu", {"connect", "property"});
+    addMenu(res::ids::MenuScanner, "scannerMenu", {"makeMenuCode", "switchMode"});
+    addMenu(res::ids::MenuHelp, "helpMenu", {"help", "", "about"});
 }
 
 // ---- File ----
@@ -165,15 +170,15 @@ void MainWindow::newDocument() {
 }
 
 void MainWindow::onOpen() {
-    const QString path = QFileDialog::getOpenFileName(this, uiText(ids::kOpenTitle), QString(),
-                                                      uiText(ids::kTextFilter));
+    const QString path = QFileDialog::getOpenFileName(this, uiText(res::ids::OpenTitle), QString(),
+                                                      uiText(res::ids::Filter));
     if (!path.isEmpty())
         guarded([&] { openFile(path); });
 }
 
 void MainWindow::openFile(const QString& path) {
     if (QFileInfo(path).suffix().compare(QLatin1String("txt"), Qt::CaseInsensitive) != 0) {
-        throw UserException(UserException::Refused, gui::toU16(uiText(ids::kOnlyTextFiles)));
+        throw UserException(UserException::Refused, gui::toU16(uiText(res::ids::OnlyTextFiles)));
     }
     tabs_->setCurrentIndex(0);
     log_->appendFile(path);
@@ -201,14 +206,14 @@ void MainWindow::onSave(bool askName) {
         QStringList filters;
         QString suffix;
         if (tabs_->currentKind() == PageKind::MenuCode) {
-            filters = {uiText(ids::kEmfFilter), uiText(ids::kPngFilter), uiText(ids::kSvgFilter),
-                       uiText(ids::kPdfFilter)};
+            filters = {uiText(res::ids::EmfFilter), uiText(res::ids::PngFilter),
+                       uiText(res::ids::SvgFilter), uiText(res::ids::PdfFilter)};
             suffix = QStringLiteral("emf");
         } else {
-            filters = {uiText(ids::kTextFilter)};
+            filters = {uiText(res::ids::Filter)};
             suffix = QStringLiteral("txt");
         }
-        QFileDialog dialog(this, uiText(ids::kSaveTitle));
+        QFileDialog dialog(this, uiText(res::ids::SaveTitle));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setNameFilters(filters);
         dialog.setDefaultSuffix(suffix);
@@ -228,7 +233,7 @@ void MainWindow::onSave(bool askName) {
 
 void MainWindow::onSetupPrinter() {
     QPrintDialog dialog(&printer_, this);
-    dialog.setWindowTitle(withoutMnemonic(uiText(ids::kSetupPrinter)));
+    dialog.setWindowTitle(withoutMnemonic(uiText(res::ids::SetupPrinter)));
     dialog.exec();
 }
 
@@ -315,22 +320,22 @@ void MainWindow::onHelp() {
     const QString path =
         QApplication::applicationDirPath() + QStringLiteral("/document/index.html");
     if (!QFileInfo::exists(path) || !QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
-        gui::showMessage(this, QMessageBox::Information, uiText(ids::kProgram),
-                         uiText(ids::kHelpMissing).arg(path));
+        gui::showMessage(this, QMessageBox::Information, uiText(res::ids::Program),
+                         uiText(res::ids::HelpMissing).arg(path));
     }
 }
 
 void MainWindow::onAbout() {
-    QMessageBox box(QMessageBox::NoIcon, uiText(ids::kAboutTitle),
-                    uiText(ids::kAboutText).arg(QApplication::applicationVersion()),
+    QMessageBox box(QMessageBox::NoIcon, uiText(res::ids::AboutTitle),
+                    uiText(res::ids::AboutText).arg(QApplication::applicationVersion()),
                     QMessageBox::Ok, this);
     box.setIconPixmap(gui::icon(IconId::Program).pixmap(48, 48));
     box.exec();
 }
 
 void MainWindow::onWaveform() {
-    gui::showMessage(this, QMessageBox::Information, uiText(ids::kProgram),
-                     uiText(ids::kWaveformNotYet));
+    gui::showMessage(this, QMessageBox::Information, uiText(res::ids::Program),
+                     uiText(res::ids::WaveformNotYet));
 }
 
 }  // namespace omni::app

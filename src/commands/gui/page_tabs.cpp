@@ -3,13 +3,12 @@
 #include <map>
 
 #include "menucode/menu_qr_code_image.h"
+#include "resources/string_ids.h"
 #include "ui/gui/icons.h"
 #include "ui/gui/text.h"
 
 namespace omni::commands {
 namespace {
-
-constexpr std::uint32_t kIdCommunicationLog = 123;
 
 int nextNumber(const QString& titleFormat) {
     static std::map<QString, int> counters;
@@ -26,7 +25,7 @@ PageTabs::PageTabs(QWidget* parent) : QTabBar(parent) {
     setMovable(false);
     setElideMode(Qt::ElideNone);
     tabs_.push_back(Tab{PageKind::Log, {}, nullptr});
-    addTab(gui::uiText(kIdCommunicationLog));
+    addTab(gui::uiText(res::ids::CommunicationLog));
     setTabButton(0, QTabBar::RightSide, nullptr);
     setTabButton(0, QTabBar::LeftSide, nullptr);
     connect(this, &QTabBar::tabCloseRequested, this, &PageTabs::removePage);

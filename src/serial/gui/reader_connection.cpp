@@ -3,27 +3,11 @@
 #include <cerrno>
 #include <initializer_list>
 
-#include "serial/gui/serial_gui_strings.h"
+#include "resources/string_ids.h"
 #include "serial/gui/simulated_readers.h"
 #include "ui/gui/text.h"
 
 namespace omni::serial {
-namespace {
-
-// A text of the port messages, whose places are "%s", filled in order.
-QString withArgs(std::uint32_t id, std::initializer_list<QString> args) {
-    QString text = gui::uiText(id);
-    for (const QString& arg : args) {
-        const qsizetype at = text.indexOf(QLatin1String("%s"));
-        if (at < 0)
-            break;
-        text.replace(at, 2, arg);
-    }
-    return text;
-}
-
-}  // namespace
-
 bool isOneDimensionalVersion(std::string_view version) {
     for (std::string_view prefix : {"TC", "TM", "TS", "TF", "DA", "BFM"}) {
         if (version.starts_with(prefix))
@@ -35,27 +19,27 @@ bool isOneDimensionalVersion(std::string_view version) {
 QString openFailureMessage(const QString& port, const Exception& error) {
     if (const auto* kes = dynamic_cast<const KesException*>(&error);
         kes && kes->state() == KES_STATE_CREATE_HANDLE_FAILURE) {
-        return gui::uiText(ids::kNotAReader).arg(port);
+        return gui::uiText(res::ids::NotAReader).arg(port);
     }
     if (const auto* system = dynamic_cast<const SystemException*>(&error)) {
         switch (system->errorCode()) {
             case ENOENT:
             case ENODEV:
             case ENXIO:
-                return gui::uiText(ids::kPortMissing).arg(port);
+                return gui::uiText(res::ids::PortMissing).arg(port);
             case EACCES:
             case EPERM:
-                return withArgs(ids::kNoAccess, {port});
+                return gui::uiFormat(res::ids::PortNoAccess, {port});
             case EBUSY:
-                return withArgs(ids::kBusy, {port});
+                return gui::uiFormat(res::ids::PortBusy, {port});
             case ENOTTY:
             case EINVAL:
-                return gui::uiText(ids::kNotASerialPort).arg(port);
+                return gui::uiText(res::ids::NotASerialPort).arg(port);
             default:
                 break;
         }
     }
-    return withArgs(ids::kCannotOpen, {port, gui::toQString(error.text())});
+    return gui::uiFormat(res::ids::CannotOpenPort, {port, gui::toQString(error.text())});
 }
 
 ReaderConnection::ReaderConnection(std::string keyPath, LogChain& log, SimulatedReaders& simulated,

@@ -13,7 +13,7 @@
 #include <QTextLayout>
 #include <QTimer>
 
-#include "serial/gui/serial_gui_strings.h"
+#include "resources/string_ids.h"
 #include "ui/exception.h"
 #include "ui/gui/text.h"
 
@@ -273,7 +273,7 @@ void SerialLogBox::printTo(QPrinter& printer) const {
     printer.setDocName(QStringLiteral("SerialLog"));
     QPainter painter;
     if (!painter.begin(&printer)) {
-        throw UserException(UserException::Refused, gui::toU16(gui::uiText(ids::kCannotPrint)));
+        throw UserException(UserException::Refused, gui::toU16(gui::uiText(res::ids::CannotPrint)));
     }
     // The painter's origin is the top left corner inside the page margins.
     const QRectF area = printer.pageLayout().paintRectPixels(printer.resolution());

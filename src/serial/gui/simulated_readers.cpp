@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <system_error>
 
-#include "serial/gui/serial_gui_strings.h"
+#include "resources/string_ids.h"
 #include "sim/simulated_reader.h"
 #include "ui/exception.h"
 #include "ui/gui/text.h"
@@ -38,7 +38,8 @@ std::optional<SimulatedFamily> SimulatedReaders::familyOf(const PortDescriptor& 
 }
 
 QString SimulatedReaders::label(SimulatedFamily family) {
-    return gui::uiText(family == SimulatedFamily::TwoD ? ids::kSimulated2D : ids::kSimulated1D);
+    return gui::uiText(family == SimulatedFamily::TwoD ? res::ids::Simulated2D
+                                                       : res::ids::Simulated1D);
 }
 
 std::string SimulatedReaders::devicePath(SimulatedFamily family) {
@@ -77,7 +78,8 @@ void SimulatedReaders::plug(SimulatedFamily family) {
     } catch (const std::system_error& e) {
         throw SystemException(
             e.code().value() ? e.code().value() : EIO,
-            gui::toU16(gui::uiText(ids::kSimulatorFailed).arg(QString::fromLocal8Bit(e.what()))));
+            gui::toU16(
+                gui::uiText(res::ids::SimulatorFailed).arg(QString::fromLocal8Bit(e.what()))));
     }
     if (family == SimulatedFamily::TwoD) {
         fresh->setVersionReply(sim::replies::family(kVersion2D));

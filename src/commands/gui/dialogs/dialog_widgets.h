@@ -51,9 +51,6 @@ private:
     QButtonGroup* group_;
 };
 
-// `pattern` with each "%d" replaced by the next of `numbers`.
-QString withNumbers(QString pattern, std::initializer_list<int> numbers);
-
 // A group box holding an Enable/Disable pair side by side.
 QGroupBox* togglePair(std::uint32_t captionId, ChoiceGroup& group, QWidget* parent);
 // A group box holding the buttons of `group`, laid out in a row.
