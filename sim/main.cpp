@@ -15,6 +15,7 @@
 #include <string>
 
 #include "sim/simulated_reader.h"
+#include "stream/escapes.h"
 
 using omni::sim::SimulatedReader;
 namespace replies = omni::sim::replies;
@@ -42,27 +43,6 @@ const char kUsage[] =
     "  --config TEXT        answer to the configuration query (default Configuration: KVR-5210)\n"
     "  --hangup-after N     hang up after N commands\n"
     "  --quiet              do not print received commands\n";
-
-std::string unescape(const std::string& text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\' || i + 1 >= text.size()) {
-            out += text[i];
-            continue;
-        }
-        char next = text[++i];
-        if (next == 'r')
-            out += '\r';
-        else if (next == 'n')
-            out += '\n';
-        else if (next == 'x' && i + 2 < text.size()) {
-            out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
-            i += 2;
-        } else
-            out += next;
-    }
-    return out;
-}
 
 std::string fromHex(const std::string& hex) {
     std::string bytes;
@@ -95,7 +75,7 @@ bool steer(SimulatedReader& reader, const std::string& line) {
     if (verb == "quit")
         return false;
     if (verb == "send")
-        reader.send(unescape(rest));
+        reader.send(omni::stream::unescape(rest));
     else if (verb == "garbage") {
         std::mt19937 random(7);
         std::string noise;
@@ -114,92 +94,95 @@ bool steer(SimulatedReader& reader, const std::string& line) {
     return true;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    SimulatedReader reader;
+// What the command line asks for; reader-side options are applied to the reader directly.
+struct Options {
+    bool help = false;
     bool quiet = false;
-    bool wide = false, bigEndian = false;
+    bool wide = false;
+    bool bigEndian = false;
     std::string familyText = "BA12J13i";
-    std::string reply;
-    try {
-        for (int i = 1; i < argc; ++i) {
-            std::string option = argv[i];
-            auto value = [&]() -> std::string {
-                if (i + 1 >= argc)
-                    throw std::invalid_argument(option + " needs a value");
-                return argv[++i];
-            };
-            if (option == "--help" || option == "-h") {
-                std::cout << kUsage;
-                return 0;
-            } else if (option == "--family")
-                familyText = value();
-            else if (option == "--bd")
-                familyText = "BD" + value();
-            else if (option == "--ver-eng")
-                reply = replies::versionLine("ENG:", value());
-            else if (option == "--ver-ap")
-                reply = replies::versionLine("AP:", value());
-            else if (option == "--model") {
-                std::string v = value();
-                std::size_t colon = v.find(':');
-                if (colon == std::string::npos)
-                    throw std::invalid_argument("--model NAME:VERSION");
-                reply = replies::model(v.substr(0, colon), v.substr(colon + 1));
-            } else if (option == "--utf16le")
-                wide = true;
-            else if (option == "--utf16be")
-                wide = bigEndian = true;
-            else if (option == "--silent")
-                reader.setSilent(true);
-            else if (option == "--lead")
-                reader.setLeadingBytes(fromHex(value()));
-            else if (option == "--config")
-                reader.setConfigurationText(value());
-            else if (option == "--hangup-after")
-                reader.hangUpAfter(std::stoul(value()));
-            else if (option == "--quiet")
-                quiet = true;
-            else
-                throw std::invalid_argument("unknown option " + option);
-        }
-    } catch (const std::exception& e) {
-        std::cerr << "omnisetup-sim: " << e.what() << " (see --help)\n";
-        return 2;
-    }
-    if (reply.empty()) {
-        reply = wide ? replies::utf16(familyText + "\r", bigEndian) : replies::family(familyText);
-    }
-    reader.setVersionReply(reply);
+    std::string reply;  // the answer to the version request, when not a family code
+};
 
-    std::signal(SIGINT, onSignal);
-    std::signal(SIGTERM, onSignal);
-    reader.start();
-    std::cout << reader.devicePath() << std::endl;
+// Reads the options into `options` and `reader`; throws std::invalid_argument on a bad one.
+void parseOptions(int argc, char** argv, Options& options, SimulatedReader& reader) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= argc)
+                throw std::invalid_argument(option + " needs a value");
+            return argv[++i];
+        };
+        if (option == "--help" || option == "-h") {
+            options.help = true;
+            return;
+        } else if (option == "--family")
+            options.familyText = value();
+        else if (option == "--bd")
+            options.familyText = "BD" + value();
+        else if (option == "--ver-eng")
+            options.reply = replies::versionLine("ENG:", value());
+        else if (option == "--ver-ap")
+            options.reply = replies::versionLine("AP:", value());
+        else if (option == "--model") {
+            const std::string v = value();
+            const std::size_t colon = v.find(':');
+            if (colon == std::string::npos)
+                throw std::invalid_argument("--model NAME:VERSION");
+            options.reply = replies::model(v.substr(0, colon), v.substr(colon + 1));
+        } else if (option == "--utf16le")
+            options.wide = true;
+        else if (option == "--utf16be")
+            options.wide = options.bigEndian = true;
+        else if (option == "--silent")
+            reader.setSilent(true);
+        else if (option == "--lead")
+            reader.setLeadingBytes(fromHex(value()));
+        else if (option == "--config")
+            reader.setConfigurationText(value());
+        else if (option == "--hangup-after")
+            reader.hangUpAfter(std::stoul(value()));
+        else if (option == "--quiet")
+            options.quiet = true;
+        else
+            throw std::invalid_argument("unknown option " + option);
+    }
+}
 
+std::string versionReply(const Options& options) {
+    if (!options.reply.empty())
+        return options.reply;
+    return options.wide ? replies::utf16(options.familyText + "\r", options.bigEndian)
+                        : replies::family(options.familyText);
+}
+
+// Reads what standard input has and steers the reader with each complete line. False once
+// standard input has ended (the reader keeps serving until stopped).
+bool readSteering(SimulatedReader& reader, std::string& pending) {
+    char buffer[256];
+    const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+    if (n <= 0)
+        return false;
+    pending.append(buffer, static_cast<std::size_t>(n));
+    std::size_t end;
+    while ((end = pending.find('\n')) != std::string::npos) {
+        if (!steer(reader, pending.substr(0, end)))
+            gStop = 1;
+        pending.erase(0, end + 1);
+    }
+    return true;
+}
+
+// Serves until a signal or "quit", printing each command received once.
+void serve(SimulatedReader& reader, bool quiet) {
     std::size_t shown = 0;
     std::string pending;
     bool input = true;
     while (!gStop) {
         pollfd p{STDIN_FILENO, POLLIN, 0};
-        int ready = ::poll(&p, input ? 1 : 0, 100);
-        if (ready > 0) {
-            char buffer[256];
-            ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-            if (n <= 0) {
-                input = false;  // no more steering; keep serving until stopped
-            } else {
-                pending.append(buffer, static_cast<std::size_t>(n));
-                std::size_t end;
-                while ((end = pending.find('\n')) != std::string::npos) {
-                    if (!steer(reader, pending.substr(0, end)))
-                        gStop = 1;
-                    pending.erase(0, end + 1);
-                }
-            }
-        }
-        auto transcript = reader.transcript();
+        if (::poll(&p, input ? 1 : 0, 100) > 0)
+            input = readSteering(reader, pending);
+        const auto transcript = reader.transcript();
         for (; shown < transcript.size(); ++shown) {
             if (!quiet)
                 std::cout << "> " << printable(transcript[shown]) << std::endl;
@@ -209,6 +192,30 @@ int main(int argc, char** argv) {
             quiet = true;
         }
     }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    SimulatedReader reader;
+    Options options;
+    try {
+        parseOptions(argc, argv, options, reader);
+    } catch (const std::exception& e) {
+        std::cerr << "omnisetup-sim: " << e.what() << " (see --help)\n";
+        return 2;
+    }
+    if (options.help) {
+        std::cout << kUsage;
+        return 0;
+    }
+    reader.setVersionReply(versionReply(options));
+
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+    reader.start();
+    std::cout << reader.devicePath() << std::endl;
+    serve(reader, options.quiet);
     reader.stop();
     return 0;
 }
