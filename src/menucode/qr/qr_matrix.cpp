@@ -94,7 +94,16 @@ inline int popcount(const Line& a) {
     return n;
 }
 
-// Runs of 5 or more modules of one colour in a line of n modules: 3 + (run - 5) each.
+// The mask penalty weights: a run of five alike, each 2 × 2 block alike, each finder-like
+// pattern, and each 5 % step of the dark proportion away from one half.
+constexpr int kRunWeight = 3;
+constexpr int kBlockWeight = 3;
+constexpr int kFinderWeight = 40;
+constexpr int kBalanceWeight = 10;
+constexpr int kShortestRun = 5;
+
+// Runs of kShortestRun or more modules of one colour in a line of n modules: kRunWeight +
+// (run - kShortestRun) each.
 template <int W>
 int runPenalty(const Line& a, int n) {
     const Line valid = lowBits<W>(n - 1);
@@ -109,12 +118,13 @@ int runPenalty(const Line& a, int n) {
         five.w[i] = same.w[i] & s1.w[i] & s2.w[i] & s3.w[i];
         starts.w[i] = five.w[i] & ~before.w[i];
     }
-    // A run of length L holds L - 4 windows of five; the rule adds 2 more per run.
-    return popcount<W>(five) + 2 * popcount<W>(starts);
+    // A run of length L holds L - 4 windows of five; the rule adds kRunWeight - 1 more per run.
+    static_assert(kShortestRun == 5, "the windows above are five modules wide");
+    return popcount<W>(five) + (kRunWeight - 1) * popcount<W>(starts);
 }
 
 // Finder-like patterns dark, light, dark, dark, dark, light, dark in a line, with a light module
-// (or the edge) on both sides and four on at least one side: 40 each.
+// (or the edge) on both sides and four on at least one side: kFinderWeight each.
 template <int W>
 int finderPenalty(const Line& a) {
     const Line b = shifted<W>(a, -4);  // four light modules of margin beyond each edge
@@ -132,10 +142,10 @@ int finderPenalty(const Line& a) {
         const std::uint64_t right = ~(at(8) | at(9) | at(10));
         hits += popcount64(core & (left | right));
     }
-    return 40 * hits;
+    return kFinderWeight * hits;
 }
 
-// 2 × 2 blocks of one colour whose top row is `a` and bottom row `b`: 3 each.
+// 2 × 2 blocks of one colour whose top row is `a` and bottom row `b`: kBlockWeight each.
 template <int W>
 int blockPenalty(const Line& a, const Line& b, int n) {
     const Line valid = lowBits<W>(n - 1);
@@ -147,7 +157,7 @@ int blockPenalty(const Line& a, const Line& b, int n) {
     for (int i = 0; i < W; ++i) {
         blocks += popcount64(vertical.w[i] & vNext.w[i] & ~(a.w[i] ^ aNext.w[i]) & valid.w[i]);
     }
-    return 3 * blocks;
+    return kBlockWeight * blocks;
 }
 
 // Runs, finder-like patterns, 2 × 2 blocks and dark modules of the rows and columns.
@@ -354,7 +364,7 @@ int CQR_Encode::penaltyScore() const {
     int deviation = 50 - dark * 100 / (n * n);
     if (deviation < 0)
         deviation = -deviation;
-    return score + 10 * (deviation / 5);
+    return score + kBalanceWeight * (deviation / 5);
 }
 
 // Tries all eight masks and keeps the lowest score (the lower number on a tie).

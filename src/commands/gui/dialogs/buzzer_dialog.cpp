@@ -47,21 +47,13 @@ BuzzerDialog::BuzzerDialog(std::string_view command, bool mode2D, QWidget* paren
                                     {res::ids::VolumeMaximum, int(BuzzerVolume::Maximum)}},
                                    this));
 
-    auto* goodRead = new QGroupBox(gui::uiText(res::ids::GoodReadBuzzer), this);
-    auto* goodReadLayout = new QVBoxLayout(goodRead);
-    auto* enableRow = new QHBoxLayout;
-    enableRow->addWidget(goodRead_.add(res::ids::Enable, 1, goodRead));
-    enableRow->addWidget(goodRead_.add(res::ids::Disable, 2, goodRead));
-    enableRow->addStretch(1);
-    goodReadLayout->addLayout(enableRow);
-    goodReadLayout->addWidget(choiceRow(res::ids::Duration, duration_,
-                                        {{res::ids::Buzzer50ms, int(BuzzerDuration::Ms50)},
-                                         {res::ids::Buzzer75ms, int(BuzzerDuration::Ms75)},
-                                         {res::ids::Buzzer100ms, int(BuzzerDuration::Ms100)},
-                                         {res::ids::Buzzer200ms, int(BuzzerDuration::Ms200)},
-                                         {res::ids::Buzzer400ms, int(BuzzerDuration::Ms400)}},
-                                        goodRead));
-
+    auto* goodRead = goodReadGroup(res::ids::GoodReadBuzzer, goodRead_, duration_,
+                                   {{res::ids::Buzzer50ms, int(BuzzerDuration::Ms50)},
+                                    {res::ids::Buzzer75ms, int(BuzzerDuration::Ms75)},
+                                    {res::ids::Buzzer100ms, int(BuzzerDuration::Ms100)},
+                                    {res::ids::Buzzer200ms, int(BuzzerDuration::Ms200)},
+                                    {res::ids::Buzzer400ms, int(BuzzerDuration::Ms400)}},
+                                   this);
     auto* tone = new QGroupBox(gui::uiText(res::ids::Tone), goodRead);
     auto* toneLayout = new QGridLayout(tone);
     toneLayout->addWidget(tone_.add(res::ids::ToneMiddle, int(BuzzerTone::Middle), tone), 0, 0);
@@ -79,7 +71,7 @@ BuzzerDialog::BuzzerDialog(std::string_view command, bool mode2D, QWidget* paren
     frequencyRow->addStretch(1);
     toneLayout->addLayout(frequencyRow, 1, 1, 1, 2);
     toneLayout->setColumnStretch(3, 1);
-    goodReadLayout->addWidget(tone);
+    goodRead->layout()->addWidget(tone);
     content()->addWidget(goodRead);
 
     auto* others = new QGroupBox(this);

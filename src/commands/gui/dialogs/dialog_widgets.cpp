@@ -110,6 +110,20 @@ QGroupBox* togglePair(std::uint32_t captionId, ChoiceGroup& group, QWidget* pare
                      {{res::ids::Enable, kEnableId}, {res::ids::Disable, kDisableId}}, parent);
 }
 
+QGroupBox* goodReadGroup(std::uint32_t captionId, ChoiceGroup& toggle, ChoiceGroup& duration,
+                         std::initializer_list<std::pair<std::uint32_t, int>> durations,
+                         QWidget* parent) {
+    auto* box = new QGroupBox(gui::uiText(captionId), parent);
+    auto* layout = new QVBoxLayout(box);
+    auto* enableRow = new QHBoxLayout;
+    enableRow->addWidget(toggle.add(res::ids::Enable, kEnableId, box));
+    enableRow->addWidget(toggle.add(res::ids::Disable, kDisableId, box));
+    enableRow->addStretch(1);
+    layout->addLayout(enableRow);
+    layout->addWidget(choiceRow(res::ids::Duration, duration, durations, box));
+    return box;
+}
+
 // --- NumberBox ---
 
 NumberBox::NumberBox(int minimum, int maximum, int start, QWidget* parent) : QSpinBox(parent) {

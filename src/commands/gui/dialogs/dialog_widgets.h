@@ -56,6 +56,11 @@ QGroupBox* togglePair(std::uint32_t captionId, ChoiceGroup& group, QWidget* pare
 // A group box holding the buttons of `group`, laid out in a row.
 QGroupBox* choiceRow(std::uint32_t captionId, ChoiceGroup& group,
                      std::initializer_list<std::pair<std::uint32_t, int>> choices, QWidget* parent);
+// The "good read" group box of the indicator dialogs: the Enable/Disable pair of `toggle` in a
+// row, and under it the row of `durations`. Further rows go into its QVBoxLayout.
+QGroupBox* goodReadGroup(std::uint32_t captionId, ChoiceGroup& toggle, ChoiceGroup& duration,
+                         std::initializer_list<std::pair<std::uint32_t, int>> durations,
+                         QWidget* parent);
 
 // A number box with up and down arrows over [minimum, maximum]. The operator may type any number;
 // it is clamped into the range when the value is read (or the box loses the focus), never

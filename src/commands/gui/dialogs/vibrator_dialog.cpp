@@ -20,18 +20,10 @@ VibratorDialog::VibratorDialog(std::string_view command, bool mode2D, QWidget* p
                                     {res::ids::IntensityWeak, int(VibrationIntensity::Weak)}},
                                    this));
 
-    auto* goodRead = new QGroupBox(gui::uiText(res::ids::GoodReadVibrator), this);
-    auto* goodReadLayout = new QVBoxLayout(goodRead);
-    auto* enableRow = new QHBoxLayout;
-    enableRow->addWidget(goodRead_.add(res::ids::Enable, 1, goodRead));
-    enableRow->addWidget(goodRead_.add(res::ids::Disable, 2, goodRead));
-    enableRow->addStretch(1);
-    goodReadLayout->addLayout(enableRow);
-    goodReadLayout->addWidget(choiceRow(res::ids::Duration, duration_,
-                                        {{res::ids::Vibrator50ms, int(VibrationDuration::Ms50)},
-                                         {res::ids::Vibrator100ms, int(VibrationDuration::Ms100)}},
-                                        goodRead));
-    content()->addWidget(goodRead);
+    content()->addWidget(goodReadGroup(res::ids::GoodReadVibrator, goodRead_, duration_,
+                                       {{res::ids::Vibrator50ms, int(VibrationDuration::Ms50)},
+                                        {res::ids::Vibrator100ms, int(VibrationDuration::Ms100)}},
+                                       this));
     content()->addWidget(togglePair(res::ids::StartupVibrator, startup_, this));
     content()->addWidget(togglePair(res::ids::IntermediateVibrator, intermediate_, this));
 
