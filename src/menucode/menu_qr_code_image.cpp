@@ -10,11 +10,6 @@ namespace {
 
 constexpr std::string_view kEmptyEnvelope = "@MENU_KEST@ZZ@ZZ@TSEK_UNEM@";
 
-// A lone character at the end of a command may stand as a token of its own.
-constexpr bool isSingleCharacterToken(char c) {
-    return c == 'B' || c == 'E' || c == 'L' || c == 'Y' || c == 'Z';
-}
-
 }  // namespace
 
 bool MenuQRCodeImage::appendTokens(std::string_view command) {
@@ -22,49 +17,25 @@ bool MenuQRCodeImage::appendTokens(std::string_view command) {
         lastTokenError_ = TokenError::TooLong;
         return false;
     }
-    const std::size_t n = command.size();
     std::size_t i = 0;
-    while (i < n) {
-        std::size_t start = i, length = 0;
-        const char c = command[i];
-        if (c == '\'') {
-            // A quoted literal runs to the next single apostrophe; '' inside stands for one.
-            std::size_t j = i + 1;
-            for (;;) {
-                if (j >= n) {
-                    lastTokenError_ = TokenError::Unterminated;
-                    return false;
-                }
-                if (command[j] == '\'') {
-                    if (j + 1 < n && command[j + 1] == '\'') {
-                        j += 2;
-                        continue;
-                    }
-                    break;
-                }
-                ++j;
-            }
-            length = j + 1 - i;
-        } else if (c == '[' || c == ']' || c == '{') {
-            start = i + 1;
-            length = c == '[' ? 3 : c == ']' ? 4 : 5;
-            if (start >= n) {
+    while (i < command.size()) {
+        Token token;
+        switch (readToken(command, i, kQrEnvelopeRules, token)) {
+            case TokenFault::None:
+                break;
+            case TokenFault::Unterminated:
+                lastTokenError_ = TokenError::Unterminated;
+                return false;
+            case TokenFault::BracketAtEnd:
                 lastTokenError_ = TokenError::BracketAtEnd;
                 return false;
-            }
-        } else {
-            length = 2;
-        }
-        if (start + length > n) {
-            if (!isSingleCharacterToken(command[start])) {
+            case TokenFault::Truncated:
                 lastTokenError_ = TokenError::TrailingCharacter;
                 return false;
-            }
-            length = 1;
         }
-        tokenText_.append(command.substr(start, length));
+        tokenText_.append(command.substr(token.bodyBegin, token.end - token.bodyBegin));
         tokenText_ += '@';
-        i = start + length;
+        i = token.end;
     }
     lastTokenError_ = TokenError::None;
     return true;
