@@ -74,7 +74,7 @@ std::string extensionOf(const std::string& path) {
 }
 
 // Resolves one catalog entry as the selector does; returns a message on failure.
-std::optional<std::u16string> addEntry(omni::MenuQRCodeImageWithHistory& page, const Source& source,
+std::optional<std::u16string> addEntry(omni::MenuCodeHistory& page, const Source& source,
                                        bool mode2D) {
     const omni::EntryPath found = omni::findEntryByPath(source.text, mode2D);
     const omni::CatalogEntry& entry = *found.entry;
@@ -99,7 +99,7 @@ std::optional<std::u16string> addEntry(omni::MenuQRCodeImageWithHistory& page, c
     return std::nullopt;
 }
 
-std::optional<std::u16string> addCommand(omni::MenuQRCodeImageWithHistory& page,
+std::optional<std::u16string> addCommand(omni::MenuCodeHistory& page,
                                          const std::string& text, bool mode2D) {
     if (mode2D) {
         const auto status = page.addTypedCommand(text);
@@ -119,7 +119,7 @@ std::optional<std::u16string> addCommand(omni::MenuQRCodeImageWithHistory& page,
     return std::nullopt;
 }
 
-void writePage(const omni::MenuQRCodeImageWithHistory& page, bool mode2D, int moduleSize,
+void writePage(const omni::MenuCodeHistory& page, bool mode2D, int moduleSize,
                bool showCommand, const std::string& path, const std::string& ext) {
     using namespace omni;
     const page::QtTextMeasure measure;
@@ -220,7 +220,7 @@ int runMenucode(const omni::cli::Args& args) {
     static char* argv[] = {name, nullptr};
     QGuiApplication app(argc, argv);
 
-    omni::MenuQRCodeImageWithHistory page;
+    omni::MenuCodeHistory page;
     for (const Source& source : sources) {
         const auto error =
             source.isEntry ? addEntry(page, source, mode2D) : addCommand(page, source.text, mode2D);

@@ -25,9 +25,8 @@ std::u16string widen(std::string_view bytes) {
 
 // The symbol with its quiet zone, modules mx × my, top left at (left, top): one white square,
 // then one rectangle per horizontal run of dark modules.
-void drawSymbol(Drawing& out, const QRCodeImage& code, double left, double top, double mx,
-                double my) {
-    const int n = code.sideModules();
+void drawSymbol(Drawing& out, const QrSymbol& code, double left, double top, double mx, double my) {
+    const int n = QRCodeImage::sideModules(code);
     out.rect({left, top, left + n * mx, top + n * my}, false);
     const int size = code.symbolSize();
     const double x0 = left + QRCodeImage::kQuietZone * mx;
@@ -60,7 +59,7 @@ double integerHalf(double h) {
 
 // ---- QR menu code ----
 
-Drawing drawQrScreen(const MenuQRCodeImageWithHistory& history, const QrViewOptions& options,
+Drawing drawQrScreen(const MenuCodeHistory& history, const QrViewOptions& options,
                      double clientWidth, const page::TextMeasure& measure) {
     Drawing out;
     const int m = options.moduleSize;
@@ -70,7 +69,7 @@ Drawing drawQrScreen(const MenuQRCodeImageWithHistory& history, const QrViewOpti
         x = 0;
     out.width = std::max(clientWidth, symbol);
     out.height = symbol;
-    drawSymbol(out, history, x, 0, m, m);
+    drawSymbol(out, history.symbol(), x, 0, m, m);
     if (options.showCommandString) {
         const std::u16string text = widen(history.envelope());
         const double w = measure.width(text, options.commandFont);
@@ -83,7 +82,7 @@ Drawing drawQrScreen(const MenuQRCodeImageWithHistory& history, const QrViewOpti
     return out;
 }
 
-Drawing drawQrMetafile(const MenuQRCodeImageWithHistory& history, const QrViewOptions& options,
+Drawing drawQrMetafile(const MenuCodeHistory& history, const QrViewOptions& options,
                        const DeviceGeometry& reference, const page::TextMeasure& measure) {
     Drawing out;
     auto atLeastOne = [](int v) { return v < 2 ? 1 : v; };
@@ -100,7 +99,7 @@ Drawing drawQrMetafile(const MenuQRCodeImageWithHistory& history, const QrViewOp
     }
     out.width = std::max<double>(n * mx, textWidth);
     out.height = n * my;
-    drawSymbol(out, history, std::floor((out.width - n * mx) / 2), 0, mx, my);
+    drawSymbol(out, history.symbol(), std::floor((out.width - n * mx) / 2), 0, mx, my);
     if (options.showCommandString) {
         out.text({0, out.height, out.width, out.height + font.height}, text, font, Align::Center);
         out.height += font.height;
@@ -108,9 +107,9 @@ Drawing drawQrMetafile(const MenuQRCodeImageWithHistory& history, const QrViewOp
     return out;
 }
 
-std::vector<Drawing> printQrPages(const MenuQRCodeImageWithHistory& history,
-                                  const QrViewOptions& options, bool withHistory,
-                                  const PrintSetup& setup, const page::TextMeasure& measure) {
+std::vector<Drawing> printQrPages(const MenuCodeHistory& history, const QrViewOptions& options,
+                                  bool withHistory, const PrintSetup& setup,
+                                  const page::TextMeasure& measure) {
     const DeviceGeometry& device = setup.device;
     const int ppmX = device.ppmX(), ppmY = device.ppmY();
     const int mx = scaledModule(options.moduleSize, ppmX);
@@ -143,8 +142,8 @@ std::vector<Drawing> printQrPages(const MenuQRCodeImageWithHistory& history,
         textWidth = measure.width(text, font);
     }
     const double pictureWidth = std::max<double>(n * mx, textWidth);
-    drawSymbol(*pageOut, history, marginLeft + std::floor((pictureWidth - n * mx) / 2), marginTop,
-               mx, my);
+    drawSymbol(*pageOut, history.symbol(), marginLeft + std::floor((pictureWidth - n * mx) / 2),
+               marginTop, mx, my);
     double y = marginTop + n * my;
     if (options.showCommandString) {
         pageOut->text({marginLeft, y, marginLeft + pictureWidth, y + h}, text, font, Align::Center);
@@ -223,9 +222,9 @@ ScreenGeometry screenGeometry(double clientWidth, const SheetFonts& fonts,
 
 }  // namespace
 
-Drawing drawCode39Screen(const MenuQRCodeImageWithHistory& history,
-                         const Code39ViewOptions& options, double clientWidth,
-                         const page::TextMeasure& measure, SheetExtent* extent) {
+Drawing drawCode39Screen(const MenuCodeHistory& history, const Code39ViewOptions& options,
+                         double clientWidth, const page::TextMeasure& measure,
+                         SheetExtent* extent) {
     Drawing out;
     const SheetFonts fonts(options.labelHeight);
     const double h = options.labelHeight;
@@ -260,9 +259,8 @@ Drawing drawCode39Screen(const MenuQRCodeImageWithHistory& history,
     return out;
 }
 
-Drawing drawCode39Metafile(const MenuQRCodeImageWithHistory& history,
-                           const Code39ViewOptions& options, const SheetExtent& screenExtent,
-                           const page::TextMeasure& measure) {
+Drawing drawCode39Metafile(const MenuCodeHistory& history, const Code39ViewOptions& options,
+                           const SheetExtent& screenExtent, const page::TextMeasure& measure) {
     Drawing out;
     const SheetFonts fonts(options.labelHeight);
     const double h = options.labelHeight;
@@ -294,9 +292,8 @@ Drawing drawCode39Metafile(const MenuQRCodeImageWithHistory& history,
     return out;
 }
 
-Drawing drawCode39CodeAt(const MenuQRCodeImageWithHistory& history,
-                         const Code39ViewOptions& options, double clientWidth, double clickY,
-                         const page::TextMeasure& measure) {
+Drawing drawCode39CodeAt(const MenuCodeHistory& history, const Code39ViewOptions& options,
+                         double clientWidth, double clickY, const page::TextMeasure& measure) {
     Drawing out;
     const SheetFonts fonts(options.labelHeight);
     const double h = options.labelHeight;
@@ -330,7 +327,7 @@ Drawing drawCode39CodeAt(const MenuQRCodeImageWithHistory& history,
     return out;
 }
 
-std::vector<Drawing> printCode39Pages(const MenuQRCodeImageWithHistory& history, double labelHeight,
+std::vector<Drawing> printCode39Pages(const MenuCodeHistory& history, double labelHeight,
                                       const PrintSetup& setup, const page::TextMeasure& measure) {
     const DeviceGeometry& device = setup.device;
     const int ppmX = device.ppmX(), ppmY = device.ppmY();

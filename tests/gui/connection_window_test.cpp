@@ -14,7 +14,7 @@
 #include "commands/gui/command_selector.h"
 #include "commands/gui/page_tabs.h"
 #include "commands/selector_model.h"
-#include "menucode/menu_qr_code_image.h"
+#include "menucode/menu_code_history.h"
 #include "serial/gui/code_page_combo_box.h"
 #include "serial/gui/com_port_combo_box.h"
 #include "serial/gui/reader_connection.h"

@@ -18,7 +18,7 @@
 #include "menucode/gui/c39_menu_view.h"
 #include "menucode/gui/menu_code_page.h"
 #include "menucode/gui/qr_menu_view.h"
-#include "menucode/menu_qr_code_image.h"
+#include "menucode/menu_code_history.h"
 #include "resources/string_ids.h"
 #include "serial/gui/code_page_combo_box.h"
 #include "serial/gui/com_port_combo_box.h"
@@ -244,7 +244,7 @@ menucode::MenuCodePage* MainWindow::currentMenuPage() const {
 }
 
 void MainWindow::showCurrentPage() {
-    MenuQRCodeImageWithHistory* history = tabs_->currentHistory();
+    MenuCodeHistory* history = tabs_->currentHistory();
     // Both views follow the current page so that either shows it the moment the mode changes.
     qrPage_->setHistory(history);
     c39Page_->setHistory(history);
@@ -287,7 +287,7 @@ void MainWindow::ensureMenuPage() {
 }
 
 void MainWindow::showAddResult(HistoryStatus status) {
-    MenuQRCodeImageWithHistory* history = tabs_->currentHistory();
+    MenuCodeHistory* history = tabs_->currentHistory();
     refreshMenuViews();
     modePage()->selectIndex(static_cast<int>(history->size()) - 1);
     if (status != HistoryStatus::Ok) {

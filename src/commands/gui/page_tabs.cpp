@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "menucode/menu_qr_code_image.h"
+#include "menucode/menu_code_history.h"
 #include "resources/string_ids.h"
 #include "ui/gui/icons.h"
 #include "ui/gui/text.h"
@@ -35,7 +35,7 @@ PageTabs::~PageTabs() = default;
 
 int PageTabs::addMenuCodePage(const QString& titleFormat) {
     tabs_.insert(tabs_.begin() + 1,
-                 Tab{PageKind::MenuCode, {}, std::make_unique<MenuQRCodeImageWithHistory>()});
+                 Tab{PageKind::MenuCode, {}, std::make_unique<MenuCodeHistory>()});
     const int index =
         insertTab(1, gui::icon(gui::IconId::Leaf2D), titleFormat.arg(nextNumber(titleFormat)));
     setCurrentIndex(index);
@@ -70,7 +70,7 @@ PageKind PageTabs::kindAt(int index) const {
     return tab ? tab->kind : PageKind::Log;
 }
 
-MenuQRCodeImageWithHistory* PageTabs::historyAt(int index) const {
+MenuCodeHistory* PageTabs::historyAt(int index) const {
     const Tab* tab = tabAt(index);
     return tab ? tab->history.get() : nullptr;
 }

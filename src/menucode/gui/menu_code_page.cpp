@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 
 #include "menucode/gui/menu_code_view.h"
-#include "menucode/menu_qr_code_image.h"
+#include "menucode/menu_code_history.h"
 #include "resources/string_ids.h"
 #include "ui/gui/icons.h"
 #include "ui/gui/pane_splitter.h"
@@ -79,7 +79,7 @@ MenuCodePage::MenuCodePage(MenuCodeView* view, QWidget* parent) : QWidget(parent
     updateButtons();
 }
 
-void MenuCodePage::setHistory(MenuQRCodeImageWithHistory* history) {
+void MenuCodePage::setHistory(MenuCodeHistory* history) {
     history_ = history;
     view_->setHistory(history);
     refillList();

@@ -16,7 +16,7 @@
 
 #include "menucode/emf_writer.h"
 #include "menucode/gui/picture_data.h"
-#include "menucode/menu_qr_code_image.h"
+#include "menucode/menu_code_history.h"
 #include "resources/string_ids.h"
 #include "ui/exception.h"
 #include "ui/gui/text.h"
@@ -68,7 +68,7 @@ MenuCodeView::MenuCodeView(QWidget* parent) : QWidget(parent) {
 
 MenuCodeView::~MenuCodeView() = default;
 
-void MenuCodeView::setHistory(MenuQRCodeImageWithHistory* history) {
+void MenuCodeView::setHistory(MenuCodeHistory* history) {
     history_ = history;
     if (history_)
         history_->setModulePixels(1);

@@ -47,7 +47,7 @@ constexpr int kLineWords = 3;
 struct Line {
     std::uint64_t w[kLineWords];
 };
-static_assert(CQR_Encode::kMaxSymbolSize + 8 <= 64 * kLineWords);
+static_assert(QrEncoder::kMaxSymbolSize + 8 <= 64 * kLineWords);
 
 inline int popcount64(std::uint64_t v) {
     v = v - ((v >> 1) & 0x5555555555555555ull);
@@ -177,12 +177,12 @@ int linePenalties(const Line* rows, const Line* columns, int n, int& dark) {
 
 }  // namespace
 
-void CQR_Encode::setFunction(int x, int y, bool dark) {
+void QrEncoder::setFunction(int x, int y, bool dark) {
     modules_[x][y] = kFunction | (dark ? kFunctionDark : 0);
 }
 
 // A 7 × 7 finder pattern centred at (cx, cy) with its light separator.
-void CQR_Encode::placeFinder(int cx, int cy) {
+void QrEncoder::placeFinder(int cx, int cy) {
     for (int dy = -4; dy <= 4; ++dy) {
         for (int dx = -4; dx <= 4; ++dx) {
             const int x = cx + dx, y = cy + dy;
@@ -194,7 +194,7 @@ void CQR_Encode::placeFinder(int cx, int cy) {
     }
 }
 
-void CQR_Encode::placeAlignment(int cx, int cy) {
+void QrEncoder::placeAlignment(int cx, int cy) {
     for (int dy = -2; dy <= 2; ++dy) {
         for (int dx = -2; dx <= 2; ++dx) {
             const int ring = dx * dx > dy * dy ? (dx < 0 ? -dx : dx) : (dy < 0 ? -dy : dy);
@@ -205,7 +205,7 @@ void CQR_Encode::placeAlignment(int cx, int cy) {
 
 // Version information (versions 7 and up): two 6 × 3 blocks beside the upper-right and
 // lower-left finders.
-void CQR_Encode::placeVersionInfo(int version) {
+void QrEncoder::placeVersionInfo(int version) {
     if (version < 7)
         return;
     const std::uint32_t bits = qr::versionBitsOf(version);
@@ -218,7 +218,7 @@ void CQR_Encode::placeVersionInfo(int version) {
 }
 
 // Format information for level L and `mask`, both copies, and the dark module.
-void CQR_Encode::placeFormatInfo(int mask) {
+void QrEncoder::placeFormatInfo(int mask) {
     const int bits = qr::formatBitsOf(mask);
     const auto bit = [bits](int i) { return ((bits >> i) & 1) != 0; };
     for (int i = 0; i <= 5; ++i)
@@ -235,7 +235,7 @@ void CQR_Encode::placeFormatInfo(int mask) {
     setFunction(8, symbolSize_ - 8, true);
 }
 
-void CQR_Encode::placeFunctionPatterns(int version) {
+void QrEncoder::placeFunctionPatterns(int version) {
     for (int i = 0; i < symbolSize_; ++i) {
         setFunction(6, i, i % 2 == 0);
         setFunction(i, 6, i % 2 == 0);
@@ -259,7 +259,7 @@ void CQR_Encode::placeFunctionPatterns(int version) {
 
 // Codeword bits in the zig-zag order: two columns at a time from the right, upward first,
 // skipping function modules and the vertical timing column.
-void CQR_Encode::placeCodewords() {
+void QrEncoder::placeCodewords() {
     const int totalBits = allCodewordCount_ * 8;
     int i = 0;
     for (int right = symbolSize_ - 1; right >= 1; right -= 2) {
@@ -288,7 +288,7 @@ namespace {
 // Sets the masked bit of every data module of an n × n matrix for one mask pattern; the pattern
 // is a template argument so that each loop compiles without a branch on it.
 template <int Mask>
-void maskModules(std::uint8_t (*modules)[CQR_Encode::kMaxSymbolSize], int n) {
+void maskModules(std::uint8_t (*modules)[QrEncoder::kMaxSymbolSize], int n) {
     for (int x = 0; x < n; ++x) {
         std::uint8_t* column = modules[x];
         for (int y = 0; y < n; ++y) {
@@ -304,7 +304,7 @@ void maskModules(std::uint8_t (*modules)[CQR_Encode::kMaxSymbolSize], int n) {
 
 }  // namespace
 
-void CQR_Encode::applyMask(int mask) {
+void QrEncoder::applyMask(int mask) {
     switch (mask) {
         case 0:
             maskModules<0>(modules_, symbolSize_);
@@ -336,7 +336,7 @@ void CQR_Encode::applyMask(int mask) {
 
 // Penalty of the matrix as masked: runs, 2 × 2 blocks, finder-like patterns and the distance of
 // the dark proportion from one half.
-int CQR_Encode::penaltyScore() const {
+int QrEncoder::penaltyScore() const {
     const int n = symbolSize_;
     Line rows[kMaxSymbolSize], columns[kMaxSymbolSize];
     for (int i = 0; i < n; ++i)
@@ -368,7 +368,7 @@ int CQR_Encode::penaltyScore() const {
 }
 
 // Tries all eight masks and keeps the lowest score (the lower number on a tie).
-void CQR_Encode::chooseMask() {
+void QrEncoder::chooseMask() {
     int best = 0;
     int bestScore = 0;
     for (int mask = 0; mask < 8; ++mask) {
@@ -381,16 +381,17 @@ void CQR_Encode::chooseMask() {
     }
     applyMask(best);
     maskNumber_ = best;
+    penalty_ = bestScore;
 }
 
-void CQR_Encode::collapseModules() {
+void QrEncoder::collapseModules() {
     for (int x = 0; x < symbolSize_; ++x) {
         for (int y = 0; y < symbolSize_; ++y)
             modules_[x][y] = darkOf(modules_[x][y]) ? 1 : 0;
     }
 }
 
-void CQR_Encode::buildMatrix(int version) {
+void QrEncoder::buildMatrix(int version) {
     symbolSize_ = qr::symbolSizeOf(version);
     std::memset(modules_, 0, sizeof modules_);
     placeFunctionPatterns(version);

@@ -1,4 +1,4 @@
-#include "menucode/menu_qr_code_image.h"
+#include "menucode/menu_code_history.h"
 
 #include "commands/menu_command.h"
 #include "resources/string_ids.h"
@@ -6,17 +6,9 @@
 
 namespace omni {
 
-namespace {
-
-constexpr std::string_view kEmptyEnvelope = "@MENU_KEST@ZZ@ZZ@TSEK_UNEM@";
-
-}  // namespace
-
-bool MenuQRCodeImage::appendTokens(std::string_view command) {
-    if (tokenText_.size() + command.size() > kMaxTokenText) {
-        lastTokenError_ = TokenError::TooLong;
-        return false;
-    }
+TokenError appendQrTokens(std::string& tokenText, std::string_view command) {
+    if (tokenText.size() + command.size() > kMaxTokenText)
+        return TokenError::TooLong;
     std::size_t i = 0;
     while (i < command.size()) {
         Token token;
@@ -24,29 +16,27 @@ bool MenuQRCodeImage::appendTokens(std::string_view command) {
             case TokenFault::None:
                 break;
             case TokenFault::Unterminated:
-                lastTokenError_ = TokenError::Unterminated;
-                return false;
+                return TokenError::Unterminated;
             case TokenFault::BracketAtEnd:
-                lastTokenError_ = TokenError::BracketAtEnd;
-                return false;
+                return TokenError::BracketAtEnd;
             case TokenFault::Truncated:
-                lastTokenError_ = TokenError::TrailingCharacter;
-                return false;
+                return TokenError::TrailingCharacter;
         }
-        tokenText_.append(command.substr(token.bodyBegin, token.end - token.bodyBegin));
-        tokenText_ += '@';
+        tokenText.append(command.substr(token.bodyBegin, token.end - token.bodyBegin));
+        tokenText += '@';
         i = token.end;
     }
-    lastTokenError_ = TokenError::None;
-    return true;
+    return TokenError::None;
 }
 
-bool MenuQRCodeImage::rebuild() {
+bool MenuCodeHistory::rebuild() {
     std::string text;
     text.reserve(kMenuEnvelopeStart.size() + tokenText_.size() + kMenuEnvelopeEnd.size());
     text.append(kMenuEnvelopeStart).append(tokenText_).append(kMenuEnvelopeEnd);
-    if (!encode(text))
+    auto symbol = encoder_.encode(text);
+    if (!symbol)
         return false;
+    symbol_ = std::move(*symbol);
     envelope_ = std::move(text);
     return true;
 }
@@ -78,23 +68,21 @@ std::u16string historyMessage(HistoryStatus status) {
     return std::u16string(res::loadString(id));
 }
 
-MenuQRCodeImageWithHistory::MenuQRCodeImageWithHistory() {
+MenuCodeHistory::MenuCodeHistory() {
     entries_.reserve(kMaxEntries);
-    setModulePixels(3);
-    encode(kEmptyEnvelope);
     rebuild();
 }
 
-HistoryStatus MenuQRCodeImageWithHistory::addEntry(const PageItem& item) {
+HistoryStatus MenuCodeHistory::addEntry(const PageItem& item) {
     if (item.count == 0)
         return HistoryStatus::NoTokens;
     if (entries_.size() >= kMaxEntries)
         return HistoryStatus::Full;
     entries_.push_back(item);
-    if (!appendTokens(item.bytes)) {
+    if (const TokenError error = appendQrTokens(tokenText_, item.bytes);
+        error != TokenError::None) {
         symbolCurrent_ = false;
-        return lastTokenError() == TokenError::TooLong ? HistoryStatus::TooLong
-                                                       : HistoryStatus::Malformed;
+        return error == TokenError::TooLong ? HistoryStatus::TooLong : HistoryStatus::Malformed;
     }
     if (!rebuild()) {
         symbolCurrent_ = false;
@@ -104,35 +92,35 @@ HistoryStatus MenuQRCodeImageWithHistory::addEntry(const PageItem& item) {
     return HistoryStatus::Ok;
 }
 
-HistoryStatus MenuQRCodeImageWithHistory::addTypedCommand(std::string_view command) {
+HistoryStatus MenuCodeHistory::addTypedCommand(std::string_view command) {
     return addEntry(
         makePageItem(command, res::loadString(res::ids::TypedCommandLabel), countTokens(command)));
 }
 
-HistoryStatus MenuQRCodeImageWithHistory::removeEntry(std::size_t index) {
+HistoryStatus MenuCodeHistory::removeEntry(std::size_t index) {
     if (index >= entries_.size())
         return HistoryStatus::NoSuchEntry;
     entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(index));
     return rebuildAll();
 }
 
-HistoryStatus MenuQRCodeImageWithHistory::swapEntries(std::size_t i, std::size_t j) {
+HistoryStatus MenuCodeHistory::swapEntries(std::size_t i, std::size_t j) {
     if (i >= entries_.size() || j >= entries_.size())
         return HistoryStatus::NoSuchEntry;
     std::swap(entries_[i], entries_[j]);
     return rebuildAll();
 }
 
-void MenuQRCodeImageWithHistory::clear() {
+void MenuCodeHistory::clear() {
     entries_.clear();
     rebuildAll();
 }
 
 // Re-tokenizes every entry in order (refusals leave what was appended) and re-encodes.
-HistoryStatus MenuQRCodeImageWithHistory::rebuildAll() {
-    clearTokens();
+HistoryStatus MenuCodeHistory::rebuildAll() {
+    tokenText_.clear();
     for (const PageItem& item : entries_)
-        appendTokens(item.bytes);
+        appendQrTokens(tokenText_, item.bytes);
     symbolCurrent_ = rebuild();
     return symbolCurrent_ ? HistoryStatus::Ok : HistoryStatus::TooLarge;
 }
