@@ -1,5 +1,7 @@
 #include "menucode/menu_code_history.h"
 
+#include <iterator>
+
 #include "commands/menu_command.h"
 #include "resources/string_ids.h"
 #include "resources/strings.h"
@@ -42,30 +44,20 @@ bool MenuCodeHistory::rebuild() {
 }
 
 std::u16string historyMessage(HistoryStatus status) {
-    std::uint32_t id = 0;
-    switch (status) {
-        case HistoryStatus::Ok:
-            return {};
-        case HistoryStatus::NoTokens:
-            id = res::ids::HistoryNoTokens;
-            break;
-        case HistoryStatus::Full:
-            id = res::ids::HistoryFull;
-            break;
-        case HistoryStatus::TooLong:
-            id = res::ids::HistoryTooLong;
-            break;
-        case HistoryStatus::Malformed:
-            id = res::ids::HistoryMalformed;
-            break;
-        case HistoryStatus::TooLarge:
-            id = res::ids::HistoryTooLarge;
-            break;
-        case HistoryStatus::NoSuchEntry:
-            id = res::ids::HistoryNoSuchEntry;
-            break;
-    }
-    return std::u16string(res::loadString(id));
+    // By HistoryStatus, in its order.
+    static constexpr std::uint32_t kMessages[] = {
+        0,
+        res::ids::HistoryNoTokens,
+        res::ids::HistoryFull,
+        res::ids::HistoryTooLong,
+        res::ids::HistoryMalformed,
+        res::ids::HistoryTooLarge,
+        res::ids::HistoryNoSuchEntry,
+    };
+    static_assert(std::size(kMessages) == static_cast<std::size_t>(HistoryStatus::NoSuchEntry) + 1);
+    if (status == HistoryStatus::Ok)
+        return {};
+    return std::u16string(res::loadString(kMessages[static_cast<std::size_t>(status)]));
 }
 
 MenuCodeHistory::MenuCodeHistory() {

@@ -51,6 +51,22 @@ int scaledModule(int m, int ppm) {
     return (m * ppm * 125 + 500) / 1000;
 }
 
+// The envelope as text under the symbol, when it is shown, and its width.
+struct CommandLine {
+    std::u16string text;
+    double width = 0;
+};
+
+CommandLine commandLine(const MenuCodeHistory& history, const QrViewOptions& options,
+                        const Font& font, const page::TextMeasure& measure) {
+    CommandLine line;
+    if (options.showCommandString) {
+        line.text = widen(history.envelope());
+        line.width = measure.width(line.text, font);
+    }
+    return line;
+}
+
 double integerHalf(double h) {
     return static_cast<double>(static_cast<int>(h) / 2);
 }
@@ -91,13 +107,9 @@ Drawing drawQrMetafile(const MenuCodeHistory& history, const QrViewOptions& opti
     Font font = options.commandFont;
     font.height *= atLeastOne(scaledModule(1, reference.ppmY()));
     const int n = history.sideModules();
-    std::u16string text;
-    double textWidth = 0;
-    if (options.showCommandString) {
-        text = widen(history.envelope());
-        textWidth = measure.width(text, font);
-    }
-    out.width = std::max<double>(n * mx, textWidth);
+    const CommandLine line = commandLine(history, options, font, measure);
+    const std::u16string& text = line.text;
+    out.width = std::max<double>(n * mx, line.width);
     out.height = n * my;
     drawSymbol(out, history.symbol(), std::floor((out.width - n * mx) / 2), 0, mx, my);
     if (options.showCommandString) {
@@ -135,13 +147,9 @@ std::vector<Drawing> printQrPages(const MenuCodeHistory& history, const QrViewOp
 
     // The symbol centred within the picture width, shifted right by the left margin.
     const int n = history.sideModules();
-    std::u16string text;
-    double textWidth = 0;
-    if (options.showCommandString) {
-        text = widen(history.envelope());
-        textWidth = measure.width(text, font);
-    }
-    const double pictureWidth = std::max<double>(n * mx, textWidth);
+    const CommandLine line = commandLine(history, options, font, measure);
+    const std::u16string& text = line.text;
+    const double pictureWidth = std::max<double>(n * mx, line.width);
     drawSymbol(*pageOut, history.symbol(), marginLeft + std::floor((pictureWidth - n * mx) / 2),
                marginTop, mx, my);
     double y = marginTop + n * my;

@@ -305,32 +305,11 @@ void maskModules(std::uint8_t (*modules)[QrEncoder::kMaxSymbolSize], int n) {
 }  // namespace
 
 void QrEncoder::applyMask(int mask) {
-    switch (mask) {
-        case 0:
-            maskModules<0>(modules_, symbolSize_);
-            break;
-        case 1:
-            maskModules<1>(modules_, symbolSize_);
-            break;
-        case 2:
-            maskModules<2>(modules_, symbolSize_);
-            break;
-        case 3:
-            maskModules<3>(modules_, symbolSize_);
-            break;
-        case 4:
-            maskModules<4>(modules_, symbolSize_);
-            break;
-        case 5:
-            maskModules<5>(modules_, symbolSize_);
-            break;
-        case 6:
-            maskModules<6>(modules_, symbolSize_);
-            break;
-        default:
-            maskModules<7>(modules_, symbolSize_);
-            break;
-    }
+    using MaskFunction = void (*)(std::uint8_t(*)[kMaxSymbolSize], int);
+    static constexpr MaskFunction kMasks[8] = {maskModules<0>, maskModules<1>, maskModules<2>,
+                                               maskModules<3>, maskModules<4>, maskModules<5>,
+                                               maskModules<6>, maskModules<7>};
+    kMasks[mask & 7](modules_, symbolSize_);
     placeFormatInfo(mask);
 }
 
