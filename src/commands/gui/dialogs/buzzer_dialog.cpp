@@ -39,7 +39,7 @@ QLabel* addToggleRow(QGridLayout* grid, int row, std::uint32_t captionId, Choice
 }  // namespace
 
 BuzzerDialog::BuzzerDialog(std::string_view command, bool mode2D, QWidget* parent)
-    : ComposingDialog(res::ids::BuzzerCaption, true, parent), command_(command), mode2D_(mode2D) {
+    : IndicatorDialog(res::ids::BuzzerCaption, command, mode2D, parent) {
     content()->addWidget(choiceRow(res::ids::Volume, volume_,
                                    {{res::ids::VolumeSmall, int(BuzzerVolume::Small)},
                                     {res::ids::VolumeNormal, int(BuzzerVolume::Normal)},
@@ -148,12 +148,6 @@ void BuzzerDialog::updateControls() {
     readTimeoutCaption_->setEnabled(controls.readTimeoutEnabled);
     intermediate2D_->setVisible(controls.intermediateVisible);
     intermediate1D_->setVisible(controls.intermediate1DVisible);
-}
-
-void BuzzerDialog::deselect() {
-    BuzzerChoices c = choices();
-    compose::deselect(c);
-    showChoices(c);
 }
 
 std::string BuzzerDialog::compose() {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include <QDialog>
 #include <QSpinBox>
@@ -122,6 +123,34 @@ private:
     QPushButton* apply_;
     ApplyHandler applyHandler_;
     std::string result_;
+};
+
+namespace detail {
+// Found by argument-dependent lookup next to each choices type.
+template <typename Choices>
+void deselectChoices(Choices& choices) {
+    deselect(choices);
+}
+}  // namespace detail
+
+// The indicator dialogs (buzzer, vibrator, status LED): a base command composed with the choices
+// the controls show. `Dialog` supplies choices() and showChoices(); Deselect clears the choices
+// the way the composition defines.
+template <typename Dialog, typename Choices>
+class IndicatorDialog : public ComposingDialog {
+protected:
+    IndicatorDialog(std::uint32_t titleId, std::string_view command, bool mode2D, QWidget* parent)
+        : ComposingDialog(titleId, true, parent), command_(command), mode2D_(mode2D) {}
+
+    void deselect() override {
+        Dialog& dialog = static_cast<Dialog&>(*this);
+        Choices choices = dialog.choices();
+        detail::deselectChoices(choices);
+        dialog.showChoices(choices);
+    }
+
+    const std::string command_;
+    const bool mode2D_;
 };
 
 }  // namespace omni::dialogs

@@ -23,9 +23,7 @@ constexpr std::uint32_t kChannelCaptions[3] = {res::ids::Red, res::ids::Green, r
 }  // namespace
 
 StatusLedDialog::StatusLedDialog(std::string_view command, bool mode2D, QWidget* parent)
-    : ComposingDialog(res::ids::StatusLedCaption, true, parent),
-      command_(command),
-      mode2D_(mode2D) {
+    : IndicatorDialog(res::ids::StatusLedCaption, command, mode2D, parent) {
     content()->addWidget(choiceRow(res::ids::LedDuration, duration_,
                                    {{res::ids::LedOff, int(LedDuration::Off)},
                                     {res::ids::Led01s, int(LedDuration::S01)},
@@ -117,12 +115,6 @@ void StatusLedDialog::updateControls() {
         palette.setColor(QPalette::Window, QColor(rgb.red, rgb.green, rgb.blue));
         swatches_[state]->setPalette(palette);
     }
-}
-
-void StatusLedDialog::deselect() {
-    StatusLedChoices c = choices();
-    compose::deselect(c);
-    showChoices(c);
 }
 
 std::string StatusLedDialog::compose() {

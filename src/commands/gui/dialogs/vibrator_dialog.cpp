@@ -13,7 +13,7 @@ namespace omni::dialogs {
 using namespace omni::compose;
 
 VibratorDialog::VibratorDialog(std::string_view command, bool mode2D, QWidget* parent)
-    : ComposingDialog(res::ids::VibratorCaption, true, parent), command_(command), mode2D_(mode2D) {
+    : IndicatorDialog(res::ids::VibratorCaption, command, mode2D, parent) {
     content()->addWidget(choiceRow(res::ids::VibrationIntensity, intensity_,
                                    {{res::ids::IntensityStrong, int(VibrationIntensity::Strong)},
                                     {res::ids::IntensityNormal, int(VibrationIntensity::Normal)},
@@ -58,12 +58,6 @@ void VibratorDialog::updateControls() {
     const VibratorControls controls = vibratorControls(choices());
     intensity_.setEnabled(controls.intensityEnabled);
     duration_.setEnabled(controls.durationEnabled);
-}
-
-void VibratorDialog::deselect() {
-    VibratorChoices c = choices();
-    compose::deselect(c);
-    showChoices(c);
 }
 
 std::string VibratorDialog::compose() {
