@@ -16,8 +16,8 @@
 namespace omni::dialogs {
 namespace {
 
-constexpr int kEnableId = 1;
-constexpr int kDisableId = 2;
+// Button ids of an Enable/Disable pair.
+enum ToggleButton : int { kEnableId = 1, kDisableId = 2 };
 
 // Typed numbers longer than this are refused outright; anything shorter is clamped.
 constexpr int kMaxTypedDigits = 6;
