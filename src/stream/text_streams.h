@@ -25,7 +25,7 @@ protected:
 template <typename In>
 class TextStage : public OutputStream<In> {
 public:
-    explicit TextStage(OutputStream<char16_t>* target) : target_(target) {}
+    explicit TextStage(OutputStream<char16_t>* target = nullptr) : target_(target) {}
     void setTarget(OutputStream<char16_t>* target) { target_ = target; }
     void flush() override { target_->flush(); }
 
@@ -42,8 +42,7 @@ constexpr char16_t widenBySignExtension(char byte) {
 // For text known to be ASCII: each byte is widened by sign extension.
 class CharToWCharStreamOnlyASCII : public TextStage<char> {
 public:
-    explicit CharToWCharStreamOnlyASCII(OutputStream<char16_t>* target = nullptr)
-        : TextStage(target) {}
+    using TextStage::TextStage;
 
     void write(const char* data, std::size_t count) override;
     void put(const char* item) override;
@@ -53,7 +52,7 @@ public:
 // as "[NP]" and TAB as "[HT]"; DEL as "[DEL]". Everything else passes unchanged.
 class VisibleASCIIStream : public TextStage<char16_t> {
 public:
-    explicit VisibleASCIIStream(OutputStream<char16_t>* target = nullptr) : TextStage(target) {}
+    using TextStage::TextStage;
 
     void write(const char16_t* data, std::size_t count) override;
     void put(const char16_t* item) override;
@@ -66,8 +65,7 @@ public:
 // Makes every line end CR LF: CR, LF and CR LF each become one CR LF; CR CR gives two.
 class CrOrLfToCrLfOutputStreamW : public TextStage<char16_t> {
 public:
-    explicit CrOrLfToCrLfOutputStreamW(OutputStream<char16_t>* target = nullptr)
-        : TextStage(target) {}
+    using TextStage::TextStage;
 
     void write(const char16_t* data, std::size_t count) override;
     void put(const char16_t* item) override;
