@@ -99,8 +99,8 @@ std::optional<std::u16string> addEntry(omni::MenuCodeHistory& page, const Source
     return std::nullopt;
 }
 
-std::optional<std::u16string> addCommand(omni::MenuCodeHistory& page,
-                                         const std::string& text, bool mode2D) {
+std::optional<std::u16string> addCommand(omni::MenuCodeHistory& page, const std::string& text,
+                                         bool mode2D) {
     if (mode2D) {
         const auto status = page.addTypedCommand(text);
         if (status != omni::HistoryStatus::Ok)
@@ -119,8 +119,8 @@ std::optional<std::u16string> addCommand(omni::MenuCodeHistory& page,
     return std::nullopt;
 }
 
-void writePage(const omni::MenuCodeHistory& page, bool mode2D, int moduleSize,
-               bool showCommand, const std::string& path, const std::string& ext) {
+void writePage(const omni::MenuCodeHistory& page, bool mode2D, int moduleSize, bool showCommand,
+               const std::string& path, const std::string& ext) {
     using namespace omni;
     const page::QtTextMeasure measure;
     const PrintSetup print;

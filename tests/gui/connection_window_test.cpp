@@ -47,15 +47,7 @@ bool waitConnected(MainWindow& window, bool connected = true, int ms = 15000) {
         ms);
 }
 
-struct Messages {
-    Messages() {
-        previous = omni::gui::setMessageSink(
-            [this](const omni::gui::ShownMessage& m) { shown.push_back(m); });
-    }
-    ~Messages() { omni::gui::setMessageSink(previous); }
-    std::vector<omni::gui::ShownMessage> shown;
-    omni::gui::MessageSink previous;
-};
+using omni::test::Messages;
 
 }  // namespace
 

@@ -68,16 +68,7 @@ QImage screenPicture(const omni::menucode::MenuCodePage* page) {
     return image;
 }
 
-// Collects the messages the window would show.
-struct Messages {
-    Messages() {
-        previous = omni::gui::setMessageSink(
-            [this](const omni::gui::ShownMessage& m) { shown.push_back(m); });
-    }
-    ~Messages() { omni::gui::setMessageSink(previous); }
-    std::vector<omni::gui::ShownMessage> shown;
-    omni::gui::MessageSink previous;
-};
+using omni::test::Messages;
 
 }  // namespace
 
