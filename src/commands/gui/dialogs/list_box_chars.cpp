@@ -10,6 +10,7 @@
 #include "commands/compose/prefix_suffix.h"
 #include "commands/key_table.h"
 #include "resources/string_ids.h"
+#include "ui/gui/dialog_buttons.h"
 #include "ui/gui/text.h"
 
 namespace omni::dialogs {
@@ -75,13 +76,9 @@ PrefixSuffixListDialog::PrefixSuffixListDialog(bool mode2D, std::size_t current,
     list_->scrollToItem(list_->currentItem(), QAbstractItemView::PositionAtCenter);
     layout->addWidget(list_);
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(gui::uiText(res::ids::Ok), QDialogButtonBox::AcceptRole);
-    buttons->addButton(gui::uiText(res::ids::Cancel), QDialogButtonBox::RejectRole);
-    ok->setDefault(true);
-    layout->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    const gui::DialogButtons buttons =
+        gui::addDialogButtons(this, layout, res::ids::Ok, res::ids::Cancel);
+    connect(buttons.box, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(list_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
         if (item->flags() & Qt::ItemIsSelectable)
             accept();

@@ -11,6 +11,7 @@
 
 #include "commands/gui/dialogs/dialog_widgets.h"
 #include "resources/string_ids.h"
+#include "ui/gui/dialog_buttons.h"
 #include "ui/gui/text.h"
 
 namespace omni::dialogs {
@@ -46,13 +47,10 @@ NumberInputDialog::NumberInputDialog(const CatalogEntry& entry, QWidget* parent)
     layout->addLayout(checks);
     layout->addStretch(1);
 
-    auto* buttons = new QDialogButtonBox(this);
-    ok_ = buttons->addButton(gui::uiText(res::ids::Ok), QDialogButtonBox::AcceptRole);
-    buttons->addButton(gui::uiText(res::ids::Cancel), QDialogButtonBox::RejectRole);
-    ok_->setDefault(true);
-    layout->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    const gui::DialogButtons buttons =
+        gui::addDialogButtons(this, layout, res::ids::Ok, res::ids::Cancel);
+    ok_ = buttons.accept;
+    connect(buttons.box, &QDialogButtonBox::accepted, this, &QDialog::accept);
 
     // The two choices exclude each other; either one disables the number box.
     connect(initialize_, &QCheckBox::toggled, this, [this](bool on) {

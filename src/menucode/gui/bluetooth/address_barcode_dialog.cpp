@@ -25,6 +25,7 @@
 #include "menucode/gui/picture_data.h"
 #include "resources/string_ids.h"
 #include "resources/strings.h"
+#include "ui/gui/dialog_buttons.h"
 #include "ui/gui/text.h"
 
 namespace omni::bluetooth {
@@ -143,13 +144,9 @@ AddressBarcodeDialog::AddressBarcodeDialog(std::string_view command, std::uint32
     controls->setColumnStretch(1, 1);
     layout->addLayout(controls);
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(gui::uiText(res::ids::Ok), QDialogButtonBox::AcceptRole);
-    buttons->addButton(gui::uiText(res::ids::Close), QDialogButtonBox::RejectRole);
-    ok->setDefault(true);
-    layout->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    const gui::DialogButtons buttons =
+        gui::addDialogButtons(this, layout, res::ids::Ok, res::ids::Close);
+    connect(buttons.box, &QDialogButtonBox::accepted, this, &QDialog::accept);
 
     popup_ = new QMenu(this);
     QAction* copy = popup_->addAction(gui::uiText(res::ids::CopyMenuCode));

@@ -11,6 +11,7 @@
 
 #include "resources/string_ids.h"
 #include "ui/exception.h"
+#include "ui/gui/dialog_buttons.h"
 #include "ui/gui/report.h"
 #include "ui/gui/text.h"
 
@@ -58,13 +59,10 @@ SendCommandDialog::SendCommandDialog(bool mode2D, OutputStream<char>* port, std:
     layout->addLayout(grid);
     layout->addStretch(1);
 
-    auto* buttons = new QDialogButtonBox(this);
-    send_ = buttons->addButton(gui::uiText(res::ids::BluetoothSend), QDialogButtonBox::AcceptRole);
-    buttons->addButton(gui::uiText(res::ids::Cancel), QDialogButtonBox::RejectRole);
-    send_->setDefault(true);
-    layout->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, &SendCommandDialog::send);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    const gui::DialogButtons buttons =
+        gui::addDialogButtons(this, layout, res::ids::BluetoothSend, res::ids::Cancel);
+    send_ = buttons.accept;
+    connect(buttons.box, &QDialogButtonBox::accepted, this, &SendCommandDialog::send);
 
     const SendCommandControls controls = sendCommandControls(mode, false, port != nullptr);
     for (QWidget* widget : {static_cast<QWidget*>(clockCaption), static_cast<QWidget*>(clock_)}) {
