@@ -7,6 +7,7 @@
 
 #include "commands/resolve.h"
 #include "commands/selector_model.h"
+#include "resources/string_ids.h"
 #include "resources/strings.h"
 
 namespace omni::cli {
@@ -27,15 +28,16 @@ public:
         const std::uint16_t offered =
             entry.kind == EntryKind::DecimalArgument ? entry.flags : std::uint16_t{0};
         if (!number_) {
-            setMessage(21010, {caption_, number(entry.minValue), number(entry.maxValue)});
+            setMessage(res::ids::NeedsValue,
+                       {caption_, number(entry.minValue), number(entry.maxValue)});
             return std::nullopt;
         }
         if (number_->kind == NumberChoice::Kind::Initialize && !(offered & kOfferInitialize)) {
-            setMessage(21011, {caption_});
+            setMessage(res::ids::NoInitializeOffered, {caption_});
             return std::nullopt;
         }
         if (number_->kind == NumberChoice::Kind::Inhibit && !(offered & kOfferInhibit)) {
-            setMessage(21012, {caption_});
+            setMessage(res::ids::NoInhibitOffered, {caption_});
             return std::nullopt;
         }
         return number_;
@@ -53,21 +55,15 @@ public:
         return needsGui();
     }
 
-    // String `id` with each "%s" replaced by the next argument.
-    static std::u16string format(std::uint32_t id,
-                                 std::initializer_list<std::u16string_view> args) {
-        return formatMessage(id, args);
-    }
-
 private:
     static std::u16string number(int value) { return res::fromUtf8(std::to_string(value)); }
 
     void setMessage(std::uint32_t id, std::initializer_list<std::u16string_view> args) {
-        message_ = formatMessage(id, args);
+        message_ = res::format(id, args);
     }
 
     std::optional<std::string> needsGui() {
-        setMessage(21013, {caption_});
+        setMessage(res::ids::NeedsDesktopDialog, {caption_});
         return std::nullopt;
     }
 

@@ -3,6 +3,7 @@
 
 #include "line_options.h"
 #include "port_cli.h"
+#include "resources/string_ids.h"
 
 namespace omni::cli {
 namespace {
@@ -18,11 +19,11 @@ int runIdentify(const Args& args) {
             if (taken == LineOptionResult::Bad)
                 return 2;
         } else {
-            return fail(message(kIdUnknownOption, {args[i]}), 2);
+            return fail(res::formatUtf8(res::ids::UnknownOption, {args[i]}), 2);
         }
     }
     if (device.empty())
-        return fail(message(kIdMissingPort), 2);
+        return fail(res::loadStringUtf8(res::ids::MissingPort), 2);
 
     reader::installModuleLock();
     SerialPortForPosix port;

@@ -132,11 +132,11 @@ int runImageSettings(const Args& args) {
         } else if (setting && args[i].rfind("--", 0) != 0) {
             assignments.push_back(args[i]);
         } else {
-            return fail(message(kIdUnknownOption, {args[i]}), ExitBadInput);
+            return fail(res::formatUtf8(res::ids::UnknownOption, {args[i]}), ExitBadInput);
         }
     }
     if (device.empty())
-        return fail(message(kIdMissingPort), ExitBadInput);
+        return fail(res::loadStringUtf8(res::ids::MissingPort), ExitBadInput);
     if (setting && assignments.empty())
         return fail(res::formatUtf8(res::ids::SettingsBadAssignment, {""}), ExitBadInput);
 

@@ -15,6 +15,7 @@
 
 #include "command.h"
 #include "foundation/exception.h"
+#include "resources/string_ids.h"
 #include "resources/strings.h"
 #include "serial/codepage.h"
 #include "stream/code_page_setting.h"
@@ -24,17 +25,6 @@
 
 namespace omni::cli {
 namespace {
-
-constexpr std::uint32_t kIdCodePageMissing = 23000;
-constexpr std::uint32_t kIdOneCodePageOption = 23001;
-constexpr std::uint32_t kIdNotACodePage = 23002;
-
-std::string message(std::uint32_t id, const std::string& argument = {}) {
-    std::string text = res::loadStringUtf8(id);
-    if (auto at = text.find("%1"); at != std::string::npos)
-        text.replace(at, 2, argument);
-    return text;
-}
 
 // Writes the log's text to standard output as UTF-8. A surrogate pair split between two runs
 // is held back until its second half arrives.
@@ -94,7 +84,7 @@ int runLog(const Args& args) {
             if (error != std::errc() || end != number.data() + number.size()) {
                 // "-1" names the hexadecimal display, as the stored setting does.
                 if (number != "-1")
-                    return fail(message(kIdNotACodePage, number), 2);
+                    return fail(res::formatUtf8(res::ids::NotACodePage, {number}), 2);
                 value = kHexCodePage;
             }
             codePage = value;
@@ -105,7 +95,7 @@ int runLog(const Args& args) {
         }
     }
     if (choices > 1)
-        return fail(message(kIdOneCodePageOption), 2);
+        return fail(res::loadStringUtf8(res::ids::OneCodePageOption), 2);
 
     // The list's entry for the wanted code page, without opening every converter there is.
     std::uint32_t wanted = codePage.value_or(kDefaultCodePage);
@@ -116,7 +106,7 @@ int runLog(const Args& args) {
     std::vector<CodePageEntry> list = buildCodePageList(system);
     std::size_t index = findCodePageEntry(list, wanted);
     if (list[index].codePage != wanted)
-        return fail(message(kIdCodePageMissing, std::to_string(wanted)), 2);
+        return fail(res::formatUtf8(res::ids::CodePageMissing, {std::to_string(wanted)}), 2);
     setCurrentCodePageSetting(list[index].setting());
 
     StdoutSink sink;

@@ -97,7 +97,7 @@ std::string extensionOf(const std::string& path) {
 }
 
 // Resolves one catalog entry as the selector does; returns a message on failure.
-std::optional<std::u16string> addEntry(omni::MenuQRCodeImageWithHistory& page, const Source& source,
+std::optional<std::u16string> addEntry(omni::MenuCodeHistory& page, const Source& source,
                                        bool mode2D) {
     const omni::EntryPath found = omni::findEntryByPath(source.text, mode2D);
     const omni::CatalogEntry& entry = *found.entry;
@@ -108,7 +108,7 @@ std::optional<std::u16string> addEntry(omni::MenuQRCodeImageWithHistory& page, c
     omni::cli::CliDialogs dialogs(number, caption);
     const omni::ResolveResult result = omni::resolveEntry(entry, mode2D, dialogs);
     if (result.kind == omni::ResolveResult::Kind::Waveform)
-        return omni::cli::CliDialogs::format(21014, {caption});
+        return omni::res::format(omni::res::ids::NeedsWaveformViewer, {caption});
     if (result.kind == omni::ResolveResult::Kind::Nothing) {
         if (!dialogs.message().empty())
             return dialogs.message();
@@ -122,8 +122,8 @@ std::optional<std::u16string> addEntry(omni::MenuQRCodeImageWithHistory& page, c
     return std::nullopt;
 }
 
-std::optional<std::u16string> addCommand(omni::MenuQRCodeImageWithHistory& page,
-                                         const std::string& text, bool mode2D) {
+std::optional<std::u16string> addCommand(omni::MenuCodeHistory& page, const std::string& text,
+                                         bool mode2D) {
     if (mode2D) {
         const auto status = page.addTypedCommand(text);
         if (status != omni::HistoryStatus::Ok)
@@ -131,7 +131,7 @@ std::optional<std::u16string> addCommand(omni::MenuQRCodeImageWithHistory& page,
         return std::nullopt;
     }
     const auto items = omni::pageItemsFromString(
-        text, omni::res::loadString(omni::MenuQRCodeImageWithHistory::kTypedCommandLabel), false);
+        text, omni::res::loadString(omni::res::ids::TypedCommandLabel), false);
     if (items.empty())
         return omni::historyMessage(omni::HistoryStatus::NoTokens);
     for (const omni::PageItem& item : items) {
@@ -142,8 +142,8 @@ std::optional<std::u16string> addCommand(omni::MenuQRCodeImageWithHistory& page,
     return std::nullopt;
 }
 
-void writePage(const omni::MenuQRCodeImageWithHistory& page, bool mode2D, int moduleSize,
-               bool showCommand, const std::string& path, const std::string& ext) {
+void writePage(const omni::MenuCodeHistory& page, bool mode2D, int moduleSize, bool showCommand,
+               const std::string& path, const std::string& ext) {
     using namespace omni;
     const page::QtTextMeasure measure;
     const PrintSetup print;
@@ -194,8 +194,8 @@ void writePage(const omni::MenuQRCodeImageWithHistory& page, bool mode2D, int mo
             if (!mode2D && pixelsOf(drawing, fits) <= page::kMaxPicturePixels)
                 break;
             options.moduleSize = fits;
-            if (mode2D && pixelsOf(drawQrScreen(page, options, 0, measure), 1) <=
-                              page::kMaxPicturePixels)
+            if (mode2D &&
+                pixelsOf(drawQrScreen(page, options, 0, measure), 1) <= page::kMaxPicturePixels)
                 break;
         }
         checkPngSize(drawing, scale, fits);
@@ -212,7 +212,7 @@ void writePage(const omni::MenuQRCodeImageWithHistory& page, bool mode2D, int mo
 // Warns on standard error when the codes of the file just written may not scan: for a PDF at the
 // printer the page is laid out for, for a metafile at its reference device, for PNG and SVG at
 // the files' 96 pixels per inch. A QR page gets the module size that would fix it.
-void warnIfUnreadable(const omni::MenuQRCodeImageWithHistory& page, bool mode2D, int moduleSize,
+void warnIfUnreadable(const omni::MenuCodeHistory& page, bool mode2D, int moduleSize,
                       bool showCommand, const std::string& ext) {
     using namespace omni;
     const page::QtTextMeasure measure;
@@ -224,8 +224,8 @@ void warnIfUnreadable(const omni::MenuQRCodeImageWithHistory& page, bool mode2D,
         options.moduleSize = m;
         options.showCommandString = showCommand;
         if (ext == ".pdf") {
-            return mode2D ? menucode::printGeometry(printQrPages(page, options, false, print, measure),
-                                                    true, print)
+            return mode2D ? menucode::printGeometry(
+                                printQrPages(page, options, false, print, measure), true, print)
                           : menucode::printGeometry(printCode39Pages(page, 36, print, measure),
                                                     false, print);
         }
@@ -283,7 +283,7 @@ std::optional<std::u16string> checkPageModes(const std::vector<Source>& sources,
     return std::nullopt;
 }
 
-std::optional<std::u16string> addPageItems(omni::MenuQRCodeImageWithHistory& page,
+std::optional<std::u16string> addPageItems(omni::MenuCodeHistory& page,
                                            const omni::menucode::PageFile& file) {
     for (const omni::PageItem& item : file.items) {
         const auto status = page.addEntry(item);
@@ -316,8 +316,8 @@ int runMenucode(const omni::cli::Args& args) {
         } else if (arg == "--value" && hasNext && !sources.empty() && sources.back().isEntry) {
             const auto value = parseInt(args[++i]);
             if (!value)
-                return failWith(
-                    omni::cli::CliDialogs::format(21017, {omni::res::fromUtf8(args[i])}));
+                return failWith(omni::res::format(omni::res::ids::NotAWholeNumber,
+                                                  {omni::res::fromUtf8(args[i])}));
             sources.back().value = value;
         } else if (arg == "--module-size" && hasNext) {
             const auto value = parseInt(args[++i]);
@@ -336,7 +336,7 @@ int runMenucode(const omni::cli::Args& args) {
         return omni::cli::fail(omni::res::toUtf8(*error), 2);
     const std::string ext = extensionOf(output);
     if (!output.empty() && ext != ".png" && ext != ".svg" && ext != ".pdf" && ext != ".emf")
-        return failWith(omni::res::loadString(22007));
+        return failWith(omni::res::loadString(omni::res::ids::UnknownFileType));
     if (moduleSize == 0)
         moduleSize = ext == ".emf" || ext == ".pdf" ? 3 : 4;
 
@@ -351,9 +351,9 @@ int runMenucode(const omni::cli::Args& args) {
     static char* argv[] = {name, nullptr};
     QGuiApplication app(argc, argv);
 
-    omni::MenuQRCodeImageWithHistory page;
+    omni::MenuCodeHistory page;
     for (const Source& source : sources) {
-        const auto error = source.page        ? addPageItems(page, *source.page)
+        const auto error = source.page      ? addPageItems(page, *source.page)
                            : source.isEntry ? addEntry(page, source, mode2D)
                                             : addCommand(page, source.text, mode2D);
         if (error)

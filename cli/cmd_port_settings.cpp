@@ -31,13 +31,13 @@ int runPortSettings(const Args& args) {
             if (taken == LineOptionResult::Bad)
                 return 2;
         } else {
-            return fail(message(kIdUnknownOption, {args[i]}), 2);
+            return fail(res::formatUtf8(res::ids::UnknownOption, {args[i]}), 2);
         }
     }
     if (device.empty())
-        return fail(message(kIdMissingPort), 2);
+        return fail(res::loadStringUtf8(res::ids::MissingPort), 2);
     if (reset && options.any())
-        return fail(message(kIdUnknownOption, {"--reset"}), 2);
+        return fail(res::formatUtf8(res::ids::UnknownOption, {"--reset"}), 2);
 
     const PortDescriptor port{kindOfDevice(device), device};
     if (reset) {

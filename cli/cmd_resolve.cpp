@@ -8,6 +8,7 @@
 #include "command.h"
 #include "commands/resolve.h"
 #include "commands/selector_model.h"
+#include "resources/string_ids.h"
 #include "resources/strings.h"
 
 namespace {
@@ -41,7 +42,8 @@ int runResolve(const omni::cli::Args& args) {
             int value = 0;
             auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
             if (error != std::errc{} || end != text.data() + text.size())
-                return failWith(omni::formatMessage(21017, {omni::res::fromUtf8(text)}));
+                return failWith(omni::res::format(omni::res::ids::NotAWholeNumber,
+                                                  {omni::res::fromUtf8(text)}));
             ++numberOptions;
             number = NumberChoice{NumberChoice::Kind::Value, value};
         } else if (!path && !(arg.size() > 1 && arg.starts_with("--"))) {
@@ -53,7 +55,7 @@ int runResolve(const omni::cli::Args& args) {
     if (!path)
         return omni::cli::fail(kUsage, 2);
     if (numberOptions > 1)
-        return failWith(omni::formatMessage(21016, {}));
+        return failWith(omni::res::format(omni::res::ids::OneValueOption, {}));
 
     const omni::EntryPath found = omni::findEntryByPath(*path, mode2D);
     const omni::CatalogEntry& entry = *found.entry;
@@ -61,12 +63,12 @@ int runResolve(const omni::cli::Args& args) {
     const bool takesNumber = entry.kind == omni::EntryKind::DecimalArgument ||
                              entry.kind == omni::EntryKind::ByteArgument;
     if (number && !takesNumber)
-        return failWith(omni::formatMessage(21015, {caption}));
+        return failWith(omni::res::format(omni::res::ids::TakesNoNumber, {caption}));
 
     omni::cli::CliDialogs dialogs(number, caption);
     const omni::ResolveResult result = omni::resolveEntry(entry, mode2D, dialogs);
     if (result.kind == omni::ResolveResult::Kind::Waveform)
-        return failWith(omni::formatMessage(21014, {caption}));
+        return failWith(omni::res::format(omni::res::ids::NeedsWaveformViewer, {caption}));
     if (result.kind == omni::ResolveResult::Kind::Nothing && !dialogs.message().empty())
         return failWith(dialogs.message());
     for (const omni::PageItem& item : omni::pageItemsFromString(result.text, found.label, mode2D))

@@ -91,21 +91,21 @@ int parseOptions(const Args& args, SendOptions& options) {
             auto [end, error] =
                 std::from_chars(value.data(), value.data() + value.size(), options.quietMs);
             if (error != std::errc() || end != value.data() + value.size())
-                return fail(message(kIdUnknownOption, {value}), 2);
+                return fail(res::formatUtf8(res::ids::UnknownOption, {value}), 2);
         } else if (auto taken = takeLineOption(args, i, options.line);
                    taken != LineOptionResult::NotMine) {
             if (taken == LineOptionResult::Bad)
                 return 2;
         } else if (args[i].rfind("--", 0) == 0) {
-            return fail(message(kIdUnknownOption, {args[i]}), 2);
+            return fail(res::formatUtf8(res::ids::UnknownOption, {args[i]}), 2);
         } else {
             options.commands.push_back(unescapeArgument(args[i]));
         }
     }
     if (options.device.empty())
-        return fail(message(kIdMissingPort), 2);
+        return fail(res::loadStringUtf8(res::ids::MissingPort), 2);
     if (options.commands.empty())
-        return fail(message(kIdNoCommand), 2);
+        return fail(res::loadStringUtf8(res::ids::NoCommand), 2);
     for (const std::string& command : options.commands) {
         if (command.size() > reader::kMaxCommandLength)
             return fail(res::formatUtf8(res::ids::CommandTooLong,

@@ -56,10 +56,10 @@ int runSendImage(const Args& args) {
         else if (file.empty() && args[i].rfind("--", 0) != 0)
             file = args[i];
         else
-            return fail(message(kIdUnknownOption, {args[i]}), ExitBadInput);
+            return fail(res::formatUtf8(res::ids::UnknownOption, {args[i]}), ExitBadInput);
     }
     if (device.empty())
-        return fail(message(kIdMissingPort), ExitBadInput);
+        return fail(res::loadStringUtf8(res::ids::MissingPort), ExitBadInput);
     if (file.empty())
         return fail(res::loadStringUtf8(res::ids::SendImageMissingFile), ExitBadInput);
     std::unique_ptr<KesImage> picture;

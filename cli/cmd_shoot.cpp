@@ -43,11 +43,11 @@ int parseShoot(const Args& args, ShootOptions& options) {
                 return fail(res::formatUtf8(res::ids::CaptureBadWait, {text}), ExitBadInput);
             options.seconds = static_cast<int>(seconds);
         } else {
-            return fail(message(kIdUnknownOption, {a}), ExitBadInput);
+            return fail(res::formatUtf8(res::ids::UnknownOption, {a}), ExitBadInput);
         }
     }
     if (options.device.empty())
-        return fail(message(kIdMissingPort), ExitBadInput);
+        return fail(res::loadStringUtf8(res::ids::MissingPort), ExitBadInput);
     image::PictureKind kind;
     if (options.output.empty() || !image::pictureKindOf(options.output, kind))
         return fail(res::loadStringUtf8(res::ids::CaptureMissingOutput), ExitBadInput);

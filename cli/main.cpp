@@ -10,10 +10,11 @@
 #include <iostream>
 
 #include "command.h"
+#include "exit_status.h"
 #include "foundation/exception.h"
 #include "resources/string_ids.h"
 #include "resources/strings.h"
-#include "exit_status.h"
+#include "stream/escapes.h"
 
 namespace omni::cli {
 
@@ -26,7 +27,9 @@ Registration::Registration(const char* name, const char* usage, const char* summ
     registry().push_back({name, usage, summary, run});
 }
 
-const std::vector<Command>& commands() { return registry(); }
+const std::vector<Command>& commands() {
+    return registry();
+}
 
 int fail(const std::string& message, int code) {
     std::cerr << "omnisetup-cli: " << message << "\n";
@@ -34,30 +37,7 @@ int fail(const std::string& message, int code) {
 }
 
 std::string unescapeArgument(const std::string& text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\' || i + 1 >= text.size()) {
-            out += text[i];
-            continue;
-        }
-        char next = text[++i];
-        switch (next) {
-            case 'r': out += '\r'; break;
-            case 'n': out += '\n'; break;
-            case 't': out += '\t'; break;
-            case '\\': out += '\\'; break;
-            case 'x':
-                if (i + 2 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 1])) &&
-                    std::isxdigit(static_cast<unsigned char>(text[i + 2]))) {
-                    out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
-                    i += 2;
-                    break;
-                }
-                [[fallthrough]];
-            default: out += '\\'; out += next; break;
-        }
-    }
-    return out;
+    return stream::unescape(text);
 }
 
 }  // namespace omni::cli
@@ -67,7 +47,8 @@ static void printUsage(std::ostream& out) {
     auto list = omni::cli::commands();
     std::sort(list.begin(), list.end(),
               [](const auto& a, const auto& b) { return std::strcmp(a.name, b.name) < 0; });
-    for (const auto& c : list) out << "  " << c.usage << "\n      " << c.summary << "\n";
+    for (const auto& c : list)
+        out << "  " << c.usage << "\n      " << c.summary << "\n";
     out << "\nexit statuses:\n";
     for (const auto& row : omni::cli::kExitStatusTable)
         out << "  " << row.status << (row.status < 10 ? "    " : "  ") << row.meaning << "\n";
@@ -107,7 +88,8 @@ int main(int argc, char** argv) {
     }
     std::signal(SIGINT, onInterrupt);
     for (const auto& command : omni::cli::commands()) {
-        if (std::strcmp(command.name, argv[1]) != 0) continue;
+        if (std::strcmp(command.name, argv[1]) != 0)
+            continue;
         omni::cli::Args args(argv + 2, argv + argc);
         try {
             return checkStandardOutput(command.run(args));

@@ -7,10 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 out="${1:-screenshots/dialogs}"
 build="${2:-build}"
-if [ ! -f "$build/CMakeCache.txt" ]; then
-    cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-fi
-cmake --build "$build" --target dialogs_parameter_test dialogs_bluetooth_test
+source scripts/build-targets.sh
+build_targets "$build" dialogs_parameter_test dialogs_bluetooth_test
 mkdir -p "$out"
 out="$(cd "$out" && pwd)"
 config="$(mktemp -d)"

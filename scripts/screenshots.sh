@@ -7,10 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 out="${1:-/work/screenshots}"
 build="${2:-build}"
-if [ ! -f "$build/CMakeCache.txt" ]; then
-    cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-fi
-cmake --build "$build" --target omnisetup_screenshots
+source scripts/build-targets.sh
+build_targets "$build" omnisetup_screenshots
 mkdir -p "$out"
 config="$(mktemp -d)"
 trap 'rm -rf "$config"' EXIT

@@ -2,8 +2,8 @@
 //
 // Prints the device to connect to on the first line, then one line per command received
 // ("> Z1"). Runs until stopped (Ctrl-C, end of standard input, or "quit"). Lines typed on
-// standard input steer it: "send TEXT" (\r, \n, \xHH escapes), "garbage N", "silent on|off",
-// "stall on|off", "hangup", "quit".
+// standard input steer it: "send TEXT" (\r, \n, \t, \\, \xHH escapes), "garbage N", "silent
+// on|off", "stall on|off", "hangup", "quit".
 #include <poll.h>
 #include <unistd.h>
 
@@ -52,6 +52,8 @@ const char kUsage[] =
     "  --line-rate N        bytes per second on the line during a transfer\n"
     "  --quiet              do not print received commands\n";
 
+// The steering escapes \r, \n, \t, \\ and \xHH. The simulator stands apart from the program's
+// libraries, so it reads them itself; a "\x" without two hex digits makes the line unusable.
 std::string unescape(const std::string& text) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -59,13 +61,15 @@ std::string unescape(const std::string& text) {
             out += text[i];
             continue;
         }
-        char next = text[++i];
+        const char next = text[++i];
         if (next == 'r')
             out += '\r';
         else if (next == 'n')
             out += '\n';
-        else if (next == 'x' && i + 2 < text.size()) {
-            if (!std::isxdigit(static_cast<unsigned char>(text[i + 1])) ||
+        else if (next == 't')
+            out += '\t';
+        else if (next == 'x') {
+            if (i + 2 >= text.size() || !std::isxdigit(static_cast<unsigned char>(text[i + 1])) ||
                 !std::isxdigit(static_cast<unsigned char>(text[i + 2])))
                 throw std::invalid_argument(text);
             out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
@@ -142,116 +146,119 @@ bool steerOrThrow(SimulatedReader& reader, const std::string& line) {
     return true;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    SimulatedReader reader;
-    omni::sim::CaptureResponder& capture = *omni::sim::addImagingResponders(reader).capture;
-    omni::sim::OutputSettings imaging;
+// What the command line asks for; reader-side options are applied to the reader directly.
+struct Options {
+    bool help = false;
     bool quiet = false;
-    bool wide = false, bigEndian = false;
+    bool wide = false;
+    bool bigEndian = false;
     std::string familyText = "BA12J13i";
-    std::string reply;
-    try {
-        for (int i = 1; i < argc; ++i) {
-            std::string option = argv[i];
-            auto value = [&]() -> std::string {
-                if (i + 1 >= argc)
-                    throw std::invalid_argument(option + " needs a value");
-                return argv[++i];
-            };
-            if (option == "--help" || option == "-h") {
-                std::cout << kUsage;
-                return 0;
-            } else if (option == "--family")
-                familyText = value();
-            else if (option == "--bd")
-                familyText = "BD" + value();
-            else if (option == "--ver-eng")
-                reply = replies::versionLine("ENG:", value());
-            else if (option == "--ver-ap")
-                reply = replies::versionLine("AP:", value());
-            else if (option == "--model") {
-                std::string v = value();
-                std::size_t colon = v.find(':');
-                if (colon == std::string::npos)
-                    throw std::invalid_argument("--model NAME:VERSION");
-                reply = replies::model(v.substr(0, colon), v.substr(colon + 1));
-            } else if (option == "--utf16le")
-                wide = true;
-            else if (option == "--utf16be")
-                wide = bigEndian = true;
-            else if (option == "--silent")
-                reader.setSilent(true);
-            else if (option == "--lead")
-                reader.setLeadingBytes(fromHex(value()));
-            else if (option == "--config")
-                reader.setConfigurationText(value());
-            else if (option == "--hangup-after")
-                reader.hangUpAfter(std::stoul(value()));
-            else if (option == "--quiet")
-                quiet = true;
-            else if (option == "--picture") {
-                std::string v = value();
-                std::size_t x = v.find('x');
-                if (x == std::string::npos)
-                    throw std::invalid_argument("--picture WxH");
-                capture.setPictureSize(std::stoi(v.substr(0, x)), std::stoi(v.substr(x + 1)));
-            } else if (option == "--bits")
-                imaging.bits = std::stoi(value());
-            else if (option == "--jpeg")
-                imaging.format = 1;
-            else if (option == "--whole")
-                imaging.whole = true;
-            else if (option == "--corrupt-block") {
-                std::string v = value();
-                std::size_t colon = v.find(':');
-                if (colon == std::string::npos)
-                    throw std::invalid_argument("--corrupt-block I:N");
-                capture.corruptBlock(std::stoul(v.substr(0, colon)), std::stoi(v.substr(colon + 1)));
-            } else if (option == "--line-rate")
-                capture.setLineRate(std::stoul(value()));
-            else
-                throw std::invalid_argument("unknown option " + option);
-        }
-    } catch (const std::exception& e) {
-        std::cerr << "omnisetup-sim: " << e.what() << " (see --help)\n";
-        return 2;
-    }
-    if (reply.empty()) {
-        reply = wide ? replies::utf16(familyText + "\r", bigEndian) : replies::family(familyText);
-    }
-    reader.setVersionReply(reply);
-    capture.setSettings(imaging);
+    std::string reply;  // the answer to the version request, when not a family code
+    omni::sim::OutputSettings imaging;
+};
 
-    std::signal(SIGINT, onSignal);
-    std::signal(SIGTERM, onSignal);
-    reader.start();
-    std::cout << reader.devicePath() << std::endl;
+// Reads the options into `options` and `reader`; throws std::invalid_argument on a bad one.
+void parseOptions(int argc, char** argv, Options& options, SimulatedReader& reader,
+                  omni::sim::CaptureResponder& capture) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= argc)
+                throw std::invalid_argument(option + " needs a value");
+            return argv[++i];
+        };
+        if (option == "--help" || option == "-h") {
+            options.help = true;
+            return;
+        } else if (option == "--family")
+            options.familyText = value();
+        else if (option == "--bd")
+            options.familyText = "BD" + value();
+        else if (option == "--ver-eng")
+            options.reply = replies::versionLine("ENG:", value());
+        else if (option == "--ver-ap")
+            options.reply = replies::versionLine("AP:", value());
+        else if (option == "--model") {
+            const std::string v = value();
+            const std::size_t colon = v.find(':');
+            if (colon == std::string::npos)
+                throw std::invalid_argument("--model NAME:VERSION");
+            options.reply = replies::model(v.substr(0, colon), v.substr(colon + 1));
+        } else if (option == "--utf16le")
+            options.wide = true;
+        else if (option == "--utf16be")
+            options.wide = options.bigEndian = true;
+        else if (option == "--silent")
+            reader.setSilent(true);
+        else if (option == "--lead")
+            reader.setLeadingBytes(fromHex(value()));
+        else if (option == "--config")
+            reader.setConfigurationText(value());
+        else if (option == "--hangup-after")
+            reader.hangUpAfter(std::stoul(value()));
+        else if (option == "--quiet")
+            options.quiet = true;
+        else if (option == "--picture") {
+            const std::string v = value();
+            const std::size_t x = v.find('x');
+            if (x == std::string::npos)
+                throw std::invalid_argument("--picture WxH");
+            capture.setPictureSize(std::stoi(v.substr(0, x)), std::stoi(v.substr(x + 1)));
+        } else if (option == "--bits")
+            options.imaging.bits = std::stoi(value());
+        else if (option == "--jpeg")
+            options.imaging.format = 1;
+        else if (option == "--whole")
+            options.imaging.whole = true;
+        else if (option == "--corrupt-block") {
+            const std::string v = value();
+            const std::size_t colon = v.find(':');
+            if (colon == std::string::npos)
+                throw std::invalid_argument("--corrupt-block I:N");
+            capture.corruptBlock(std::stoul(v.substr(0, colon)), std::stoi(v.substr(colon + 1)));
+        } else if (option == "--line-rate")
+            capture.setLineRate(std::stoul(value()));
+        else
+            throw std::invalid_argument("unknown option " + option);
+    }
+}
 
+std::string versionReply(const Options& options) {
+    if (!options.reply.empty())
+        return options.reply;
+    return options.wide ? replies::utf16(options.familyText + "\r", options.bigEndian)
+                        : replies::family(options.familyText);
+}
+
+// Reads what standard input has and steers the reader with each complete line. False once
+// standard input has ended.
+bool readSteering(SimulatedReader& reader, std::string& pending) {
+    char buffer[256];
+    const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+    if (n <= 0)
+        return false;
+    pending.append(buffer, static_cast<std::size_t>(n));
+    std::size_t end;
+    while ((end = pending.find('\n')) != std::string::npos) {
+        if (!steer(reader, pending.substr(0, end)))
+            gStop = 1;
+        pending.erase(0, end + 1);
+    }
+    return true;
+}
+
+// Serves until a signal or "quit", printing each command received once.
+void serve(SimulatedReader& reader, bool quiet) {
     std::size_t shown = 0;
     std::string pending;
     while (!gStop) {
         pollfd p{STDIN_FILENO, POLLIN, 0};
-        int ready = ::poll(&p, 1, 100);
-        if (ready > 0) {
-            char buffer[256];
-            ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-            if (n <= 0) {
-                if (!pending.empty())
-                    steer(reader, pending);  // a last line without its line end
-                gStop = 1;  // the end of the steering input ends the run
-            } else {
-                pending.append(buffer, static_cast<std::size_t>(n));
-                std::size_t end;
-                while ((end = pending.find('\n')) != std::string::npos) {
-                    if (!steer(reader, pending.substr(0, end)))
-                        gStop = 1;
-                    pending.erase(0, end + 1);
-                }
-            }
+        if (::poll(&p, 1, 100) > 0 && !readSteering(reader, pending)) {
+            if (!pending.empty())
+                steer(reader, pending);  // a last line without its line end
+            gStop = 1;                   // the end of the steering input ends the run
         }
-        auto transcript = reader.transcript();
+        const auto transcript = reader.transcript();
         for (; shown < transcript.size(); ++shown) {
             if (!quiet)
                 std::cout << "> " << printable(transcript[shown]) << std::endl;
@@ -261,6 +268,32 @@ int main(int argc, char** argv) {
             quiet = true;
         }
     }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    SimulatedReader reader;
+    omni::sim::CaptureResponder& capture = *omni::sim::addImagingResponders(reader).capture;
+    Options options;
+    try {
+        parseOptions(argc, argv, options, reader, capture);
+    } catch (const std::exception& e) {
+        std::cerr << "omnisetup-sim: " << e.what() << " (see --help)\n";
+        return 2;
+    }
+    if (options.help) {
+        std::cout << kUsage;
+        return 0;
+    }
+    reader.setVersionReply(versionReply(options));
+    capture.setSettings(options.imaging);
+
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+    reader.start();
+    std::cout << reader.devicePath() << std::endl;
+    serve(reader, options.quiet);
     reader.stop();
     return 0;
 }

@@ -20,6 +20,19 @@ constexpr char kEsc = 0x1B;
 constexpr char kCr = 0x0D;
 constexpr char kAck = 0x06;
 
+// A setting the reader thread reads, set and read under `mutex`.
+template <typename T>
+void setLocked(std::mutex& mutex, T& setting, T value) {
+    std::lock_guard lock(mutex);
+    setting = std::move(value);
+}
+
+template <typename T>
+T getLocked(std::mutex& mutex, const T& setting) {
+    std::lock_guard lock(mutex);
+    return setting;
+}
+
 }  // namespace
 
 namespace replies {
@@ -109,28 +122,23 @@ void SimulatedReader::addResponder(std::unique_ptr<Responder> responder) {
 }
 
 void SimulatedReader::setVersionReply(std::string reply) {
-    std::lock_guard lock(mutex_);
-    versionReply_ = std::move(reply);
+    setLocked(mutex_, versionReply_, std::move(reply));
 }
 
 std::string SimulatedReader::versionReply() const {
-    std::lock_guard lock(mutex_);
-    return versionReply_;
+    return getLocked(mutex_, versionReply_);
 }
 
 void SimulatedReader::setLeadingBytes(std::string bytes) {
-    std::lock_guard lock(mutex_);
-    leading_ = std::move(bytes);
+    setLocked(mutex_, leading_, std::move(bytes));
 }
 
 void SimulatedReader::setConfigurationText(std::string text) {
-    std::lock_guard lock(mutex_);
-    configuration_ = std::move(text);
+    setLocked(mutex_, configuration_, std::move(text));
 }
 
 std::string SimulatedReader::configurationText() const {
-    std::lock_guard lock(mutex_);
-    return configuration_;
+    return getLocked(mutex_, configuration_);
 }
 
 void SimulatedReader::setStalled(bool stalled) {

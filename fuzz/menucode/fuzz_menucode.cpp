@@ -5,19 +5,20 @@
 #include <memory>
 #include <string_view>
 
-#include "menucode/menu_qr_code_image.h"
+#include "menucode/menu_code_history.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static auto encoder = std::make_unique<omni::CQR_Encode>();
-    static auto page = std::make_unique<omni::MenuQRCodeImageWithHistory>();
+    static auto encoder = std::make_unique<omni::QrEncoder>();
+    static auto page = std::make_unique<omni::MenuCodeHistory>();
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    if (encoder->encode(text) && (encoder->version() < 1 || encoder->version() > 40))
+    if (const auto symbol = encoder->encode(text);
+        symbol && (symbol->version() < 1 || symbol->version() > 40))
         std::abort();
 
-    if (page->size() == omni::MenuQRCodeImageWithHistory::kMaxEntries)
+    if (page->size() == omni::MenuCodeHistory::kMaxEntries)
         page->clear();
     page->addTypedCommand(text.substr(0, omni::PageItem::kMaxBytes));
-    if (page->symbolSize() == 0)
+    if (page->symbol().empty())
         std::abort();
     if (page->size() > 4)
         page->swapEntries(0, page->size() - 1);

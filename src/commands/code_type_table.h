@@ -15,7 +15,8 @@ struct CodeTypeRow {
 };
 
 // The rows for 2D readers (60) or 1D readers (32), in display order. The first row stands for
-// all codes; its name is string 850 in the interface language, loaded at the first call.
+// all codes; its name is the AllCodesCaption string in the interface language, loaded at the first
+// call.
 std::span<const CodeTypeRow> codeTypeTable(bool mode2D);
 
 inline bool isSeparator(const CodeTypeRow& row) {

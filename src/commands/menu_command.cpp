@@ -5,37 +5,65 @@
 
 namespace omni {
 
-std::size_t tokenLength(std::string_view text) {
-    if (text.empty())
-        return 0;
-    std::size_t length = 2;
-    switch (text.front()) {
-        case '[':
-            length = 4;
-            break;
-        case ']':
-            length = 5;
-            break;
-        case '{':
-            length = 6;
-            break;
-        case '\'': {
-            // A quoted literal ends at the first apostrophe that is not doubled.
-            for (std::size_t i = 1; i < text.size(); ++i) {
-                if (text[i] != '\'')
-                    continue;
-                if (i + 1 < text.size() && text[i + 1] == '\'') {
-                    ++i;
-                    continue;
-                }
-                return i + 1;
+namespace {
+
+// A lone character at the end of a command may stand as a token of its own (QR envelope).
+constexpr bool isLoneLetterToken(char c) {
+    return c == 'B' || c == 'E' || c == 'L' || c == 'Y' || c == 'Z';
+}
+
+// Body length of a token by its first character: "[", "]", "{" take the next 3, 4, 5.
+constexpr std::size_t bracketBodyLength(char c) {
+    return c == '[' ? 3 : c == ']' ? 4 : c == '{' ? 5 : 0;
+}
+
+}  // namespace
+
+TokenFault readToken(std::string_view text, std::size_t at, const TokenRules& rules, Token& token) {
+    const std::size_t n = text.size();
+    const char c = text[at];
+    token.begin = token.bodyBegin = at;
+    if (c == '\'' && rules.quotedLiterals) {
+        // A quoted literal ends at the first apostrophe that is not doubled.
+        for (std::size_t j = at + 1; j < n; ++j) {
+            if (text[j] != '\'')
+                continue;
+            if (j + 1 < n && text[j + 1] == '\'') {
+                ++j;
+                continue;
             }
-            return 0;
+            token.end = j + 1;
+            return TokenFault::None;
         }
-        default:
-            break;
+        return TokenFault::Unterminated;
     }
-    return length <= text.size() ? length : 0;
+    std::size_t length = 2;
+    if (const std::size_t body = bracketBodyLength(c); body != 0) {
+        token.bodyBegin = at + 1;
+        length = body;
+        if (token.bodyBegin >= n && !rules.keepTruncated)
+            return TokenFault::BracketAtEnd;
+    }
+    if (token.bodyBegin + length <= n) {
+        token.end = token.bodyBegin + length;
+        return TokenFault::None;
+    }
+    if (rules.keepTruncated) {
+        token.end = n;
+        return TokenFault::None;
+    }
+    if (rules.loneTrailingLetter && isLoneLetterToken(text[token.bodyBegin])) {
+        token.end = token.bodyBegin + 1;
+        return TokenFault::None;
+    }
+    return TokenFault::Truncated;
+}
+
+std::size_t tokenLength(std::string_view text) {
+    Token token;
+    if (text.empty() || readToken(text, 0, kCountingRules, token) != TokenFault::None)
+        return 0;
+    return token.end;
 }
 
 std::uint32_t countTokens(std::string_view bytes) {

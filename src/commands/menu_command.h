@@ -21,6 +21,42 @@ namespace omni {
 
 inline constexpr char kCarriageReturn = '\r';
 
+// Where the media read tokens differently. One tokenizer (readToken) serves all three:
+//   counting        quoted literals; any token cut short by the end makes the command malformed.
+//   QR envelope     quoted literals; a lone trailing "B", "E", "L", "Y" or "Z" is a token of
+//                   its own (also right after a bracket); the bracket itself is not sent.
+//   Code 39 sheet   no quoted literals ("'" starts a 2-character token); carriage returns and
+//                   spaces between tokens are skipped; a token cut short is drawn as far as it
+//                   goes, and a lone bracket at the end draws nothing.
+struct TokenRules {
+    bool quotedLiterals = true;
+    bool loneTrailingLetter = false;
+    bool skipSeparators = false;
+    bool keepTruncated = false;
+};
+inline constexpr TokenRules kCountingRules{};
+inline constexpr TokenRules kQrEnvelopeRules{.loneTrailingLetter = true};
+inline constexpr TokenRules kCode39SheetRules{
+    .quotedLiterals = false, .skipSeparators = true, .keepTruncated = true};
+
+// A token read from a command: the whole token is [begin, end); its body, without a leading
+// bracket, is [bodyBegin, end).
+struct Token {
+    std::size_t begin = 0;
+    std::size_t bodyBegin = 0;
+    std::size_t end = 0;
+};
+
+enum class TokenFault {
+    None,
+    Unterminated,  // a quoted literal without its closing apostrophe
+    BracketAtEnd,  // a bracket as the command's last character
+    Truncated,     // the command ends inside the token
+};
+
+// Reads the token that starts at `text[at]` (at < text.size()) under `rules`.
+TokenFault readToken(std::string_view text, std::size_t at, const TokenRules& rules, Token& token);
+
 // Length of the token at the start of `text`, or 0 when `text` is empty or the token runs past
 // its end (a lone bracket, an unterminated literal, a truncated token).
 std::size_t tokenLength(std::string_view text);

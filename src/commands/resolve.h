@@ -12,16 +12,9 @@
 
 #include "commands/catalog.h"
 #include "commands/menu_command.h"
+#include "resources/string_ids.h"
 
 namespace omni {
-
-// Caption string ids of the Bluetooth dialogs, by entry kind.
-inline constexpr std::uint32_t kCaptionBluetoothAddress = 771;
-inline constexpr std::uint32_t kCaptionClearStoredData = 818;
-inline constexpr std::uint32_t kCaptionWirelessDisconnect = 819;
-inline constexpr std::uint32_t kCaptionTimeAdjustment = 823;
-inline constexpr std::uint32_t kCaptionDeviceName = 824;
-inline constexpr std::uint32_t kCaptionDemoMode = 838;
 
 // The dialogs an entry may need. Each runs modally and returns its composed string, or nullopt
 // when the operator cancelled or the dialog is not available.

@@ -3,6 +3,7 @@
 #include "commands/key_table.h"
 #include "commands/menu_command.h"
 #include "foundation/exception.h"
+#include "resources/string_ids.h"
 #include "resources/strings.h"
 
 namespace omni {
@@ -11,16 +12,10 @@ namespace {
 
 constexpr std::u16string_view kPathSeparator = u" > ";
 
-// Message ids of the path look-up (commands.tsv).
-constexpr std::uint32_t kMsgPathEmpty = 21000;
-constexpr std::uint32_t kMsgNoTopLevelGroup = 21001;
-constexpr std::uint32_t kMsgNoGroupOrEntry = 21002;
-constexpr std::uint32_t kMsgPathEndsAtGroup = 21003;
-
 [[noreturn]] void badPath(std::uint32_t messageId,
                           std::initializer_list<std::u16string_view> args) {
     throw foundation::UserException(foundation::UserException::BadInput,
-                                    formatMessage(messageId, args));
+                                    res::format(messageId, args));
 }
 
 // Finds the node array element that holds `target` and returns its parent through `parent`.
@@ -57,23 +52,6 @@ std::vector<std::string_view> splitPath(std::string_view path) {
 
 }  // namespace
 
-std::u16string formatMessage(std::uint32_t messageId,
-                             std::initializer_list<std::u16string_view> args) {
-    const std::u16string_view pattern = res::loadString(messageId);
-    std::u16string out;
-    auto next = args.begin();
-    for (std::size_t i = 0; i < pattern.size(); ++i) {
-        if (pattern[i] == u'%' && i + 1 < pattern.size() && pattern[i + 1] == u's' &&
-            next != args.end()) {
-            out += *next++;
-            ++i;
-        } else {
-            out += pattern[i];
-        }
-    }
-    return out;
-}
-
 std::u16string_view catalogCaption(std::uint32_t labelId) {
     return res::loadString(labelId);
 }
@@ -101,7 +79,7 @@ std::u16string entryLabel(const CatalogNode* group, const CatalogEntry& entry, b
 
 EntryPath findEntryByPath(std::string_view utf8Path, bool mode2D) {
     if (utf8Path.empty())
-        badPath(kMsgPathEmpty, {});
+        badPath(res::ids::PathEmpty, {});
     std::vector<std::string_view> parts = splitPath(utf8Path);
     std::span<const CatalogNode> level = topLevelGroups(mode2D);
     const CatalogNode* group = nullptr;
@@ -116,8 +94,8 @@ EntryPath findEntryByPath(std::string_view utf8Path, bool mode2D) {
         }
         if (!found) {
             if (group)
-                badPath(kMsgNoGroupOrEntry, {wanted, englishCaption(group->labelId)});
-            badPath(kMsgNoTopLevelGroup, {wanted});
+                badPath(res::ids::NoGroupOrEntry, {wanted, englishCaption(group->labelId)});
+            badPath(res::ids::NoTopLevelGroup, {wanted});
         }
         group = found;
         level = childrenOf(group);
@@ -131,10 +109,10 @@ EntryPath findEntryByPath(std::string_view utf8Path, bool mode2D) {
     // The last caption names a group: the path stops before its entry.
     for (const CatalogNode& node : level)
         if (englishCaption(node.labelId) == wanted)
-            badPath(kMsgPathEndsAtGroup, {wanted});
+            badPath(res::ids::PathEndsAtGroup, {wanted});
     if (group)
-        badPath(kMsgNoGroupOrEntry, {wanted, englishCaption(group->labelId)});
-    badPath(kMsgNoTopLevelGroup, {wanted});
+        badPath(res::ids::NoGroupOrEntry, {wanted, englishCaption(group->labelId)});
+    badPath(res::ids::NoTopLevelGroup, {wanted});
 }
 
 std::vector<PageItem> pageItemsFromString(std::string_view resolved, std::u16string_view label,

@@ -13,10 +13,6 @@
 
 namespace omni {
 
-// String `messageId` in the current language with each "%s" replaced by the next argument.
-std::u16string formatMessage(std::uint32_t messageId,
-                             std::initializer_list<std::u16string_view> args);
-
 // The caption of a catalog string id in the current language.
 std::u16string_view catalogCaption(std::uint32_t labelId);
 

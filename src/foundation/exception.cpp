@@ -4,15 +4,11 @@
 #include <system_error>
 
 #include "module/kes_sdk.h"
+#include "resources/string_ids.h"
 #include "resources/strings.h"
 
 namespace omni::foundation {
 namespace {
-
-constexpr std::uint32_t kIdSystemException = 25000;
-constexpr std::uint32_t kIdKesException = 25001;
-constexpr std::uint32_t kIdUserException = 25002;
-constexpr std::uint32_t kIdThreadEndTimeout = 25003;
 
 std::u16string stringOf(std::uint32_t id) {
     return std::u16string(res::loadString(id));
@@ -37,7 +33,7 @@ SystemException::SystemException(int errorCode, std::u16string context)
     : errorCode_(errorCode), context_(std::move(context)) {}
 
 std::u16string SystemException::caption() const {
-    return stringOf(kIdSystemException);
+    return stringOf(res::ids::SystemException);
 }
 
 std::u16string SystemException::text() const {
@@ -52,7 +48,7 @@ KesException::KesException(KesState state) : state_(state) {
 }
 
 std::u16string KesException::caption() const {
-    return stringOf(kIdKesException);
+    return stringOf(res::ids::KesException);
 }
 
 std::u16string KesException::text() const {
@@ -63,14 +59,14 @@ UserException::UserException(int code, std::u16string message)
     : code_(code), message_(std::move(message)) {}
 
 std::u16string UserException::caption() const {
-    return stringOf(kIdUserException);
+    return stringOf(res::ids::UserException);
 }
 
 std::u16string UserException::text() const {
     if (!message_.empty())
         return message_;
     if (code_ == ThreadEndTimeout)
-        return stringOf(kIdThreadEndTimeout);
+        return stringOf(res::ids::ThreadEndTimeout);
     return {};
 }
 

@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "foundation/exception.h"
+#include "resources/string_ids.h"
 #include "resources/strings.h"
 #include "foundation/atomic_file.h"
 
@@ -45,9 +46,6 @@ std::string fileNameOf(std::string_view valueName) {
     return name.empty() ? std::string("%00") : name;
 }
 
-constexpr std::uint32_t kIdCannotCreateFolder = 25010;  // "Cannot create the settings folder %1"
-constexpr std::uint32_t kIdCannotWriteSetting = 25011;  // "Cannot write the setting %1"
-
 // The message `id` in the user's language with the path in place of "%1".
 std::u16string contextOf(std::uint32_t id, const std::filesystem::path& path) {
     std::u16string text(res::loadString(id));
@@ -62,7 +60,7 @@ std::filesystem::path ensureFolder(std::string_view keyPath) {
     std::filesystem::create_directories(folder, error);
     if (error || !std::filesystem::is_directory(folder)) {
         throw SystemException(error ? error.value() : ENOTDIR,
-                              contextOf(kIdCannotCreateFolder, folder));
+                              contextOf(res::ids::CannotCreateFolder, folder));
     }
     return folder;
 }
@@ -101,12 +99,12 @@ void writeSetting(std::string_view keyPath, std::string_view valueName, const vo
     // a pipe, a device, a link loop) is neither written through nor replaced.
     struct stat info {};
     if (::stat(target.c_str(), &info) == 0 ? !S_ISREG(info.st_mode) : errno == ELOOP)
-        throw SystemException(EEXIST, contextOf(kIdCannotWriteSetting, target));
+        throw SystemException(EEXIST, contextOf(res::ids::CannotWriteSetting, target));
     try {
         foundation::writeFileAtomically(target,
                                     std::string_view(static_cast<const char*>(data), size));
     } catch (const SystemException& e) {
-        throw SystemException(e.errorCode(), contextOf(kIdCannotWriteSetting, target));
+        throw SystemException(e.errorCode(), contextOf(res::ids::CannotWriteSetting, target));
     }
 }
 

@@ -1,7 +1,10 @@
 #include "menucode/code39.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+
+#include "commands/menu_command.h"
 
 namespace omni::code39 {
 
@@ -45,20 +48,16 @@ std::vector<std::string> sheetTokens(std::string_view command) {
     std::vector<std::string> tokens;
     std::size_t i = 0;
     while (i < command.size()) {
-        const char c = command[i];
-        if (c == '\r' || c == ' ') {
+        if (kCode39SheetRules.skipSeparators &&
+            (command[i] == kCarriageReturn || command[i] == ' ')) {
             ++i;
             continue;
         }
-        std::size_t start = i, length = 2;
-        if (c == '[' || c == ']' || c == '{') {
-            start = i + 1;
-            length = c == '[' ? 3 : c == ']' ? 4 : 5;
-        }
-        const std::string_view token = command.substr(std::min(start, command.size()), length);
-        if (!token.empty())
-            tokens.emplace_back(token);
-        i = start + length;
+        Token token;
+        readToken(command, i, kCode39SheetRules, token);  // the sheet's rules never refuse
+        if (token.end > token.bodyBegin)
+            tokens.emplace_back(command.substr(token.bodyBegin, token.end - token.bodyBegin));
+        i = std::max(token.end, token.bodyBegin + 1);
     }
     return tokens;
 }

@@ -25,9 +25,8 @@ std::u16string widen(std::string_view bytes) {
 
 // The symbol with its quiet zone, modules mx × my, top left at (left, top): one white square,
 // then one rectangle per horizontal run of dark modules.
-void drawSymbol(Drawing& out, const QRCodeImage& code, double left, double top, double mx,
-                double my) {
-    const int n = code.sideModules();
+void drawSymbol(Drawing& out, const QrSymbol& code, double left, double top, double mx, double my) {
+    const int n = QRCodeImage::sideModules(code);
     out.rect({left, top, left + n * mx, top + n * my}, false);
     const int size = code.symbolSize();
     const double x0 = left + QRCodeImage::kQuietZone * mx;
@@ -52,6 +51,22 @@ int scaledModule(int m, int ppm) {
     return (m * ppm * 125 + 500) / 1000;
 }
 
+// The envelope as text under the symbol, when it is shown, and its width.
+struct CommandLine {
+    std::u16string text;
+    double width = 0;
+};
+
+CommandLine commandLine(const MenuCodeHistory& history, const QrViewOptions& options,
+                        const Font& font, const page::TextMeasure& measure) {
+    CommandLine line;
+    if (options.showCommandString) {
+        line.text = widen(history.envelope());
+        line.width = measure.width(line.text, font);
+    }
+    return line;
+}
+
 double integerHalf(double h) {
     return static_cast<double>(static_cast<int>(h) / 2);
 }
@@ -60,7 +75,7 @@ double integerHalf(double h) {
 
 // ---- QR menu code ----
 
-Drawing drawQrScreen(const MenuQRCodeImageWithHistory& history, const QrViewOptions& options,
+Drawing drawQrScreen(const MenuCodeHistory& history, const QrViewOptions& options,
                      double clientWidth, const page::TextMeasure& measure) {
     Drawing out;
     const int m = options.moduleSize;
@@ -70,7 +85,7 @@ Drawing drawQrScreen(const MenuQRCodeImageWithHistory& history, const QrViewOpti
         x = 0;
     out.width = std::max(clientWidth, symbol);
     out.height = symbol;
-    drawSymbol(out, history, x, 0, m, m);
+    drawSymbol(out, history.symbol(), x, 0, m, m);
     if (options.showCommandString) {
         const std::u16string text = widen(history.envelope());
         const double w = measure.width(text, options.commandFont);
@@ -83,7 +98,7 @@ Drawing drawQrScreen(const MenuQRCodeImageWithHistory& history, const QrViewOpti
     return out;
 }
 
-Drawing drawQrMetafile(const MenuQRCodeImageWithHistory& history, const QrViewOptions& options,
+Drawing drawQrMetafile(const MenuCodeHistory& history, const QrViewOptions& options,
                        const DeviceGeometry& reference, const page::TextMeasure& measure) {
     Drawing out;
     auto atLeastOne = [](int v) { return v < 2 ? 1 : v; };
@@ -92,15 +107,11 @@ Drawing drawQrMetafile(const MenuQRCodeImageWithHistory& history, const QrViewOp
     Font font = options.commandFont;
     font.height *= atLeastOne(scaledModule(1, reference.ppmY()));
     const int n = history.sideModules();
-    std::u16string text;
-    double textWidth = 0;
-    if (options.showCommandString) {
-        text = widen(history.envelope());
-        textWidth = measure.width(text, font);
-    }
-    out.width = std::max<double>(n * mx, textWidth);
+    const CommandLine line = commandLine(history, options, font, measure);
+    const std::u16string& text = line.text;
+    out.width = std::max<double>(n * mx, line.width);
     out.height = n * my;
-    drawSymbol(out, history, std::floor((out.width - n * mx) / 2), 0, mx, my);
+    drawSymbol(out, history.symbol(), std::floor((out.width - n * mx) / 2), 0, mx, my);
     if (options.showCommandString) {
         out.text({0, out.height, out.width, out.height + font.height}, text, font, Align::Center);
         out.height += font.height;
@@ -108,9 +119,9 @@ Drawing drawQrMetafile(const MenuQRCodeImageWithHistory& history, const QrViewOp
     return out;
 }
 
-std::vector<Drawing> printQrPages(const MenuQRCodeImageWithHistory& history,
-                                  const QrViewOptions& options, bool withHistory,
-                                  const PrintSetup& setup, const page::TextMeasure& measure) {
+std::vector<Drawing> printQrPages(const MenuCodeHistory& history, const QrViewOptions& options,
+                                  bool withHistory, const PrintSetup& setup,
+                                  const page::TextMeasure& measure) {
     const DeviceGeometry& device = setup.device;
     const int ppmX = device.ppmX(), ppmY = device.ppmY();
     const int mx = scaledModule(options.moduleSize, ppmX);
@@ -136,15 +147,11 @@ std::vector<Drawing> printQrPages(const MenuQRCodeImageWithHistory& history,
 
     // The symbol centred within the picture width, shifted right by the left margin.
     const int n = history.sideModules();
-    std::u16string text;
-    double textWidth = 0;
-    if (options.showCommandString) {
-        text = widen(history.envelope());
-        textWidth = measure.width(text, font);
-    }
-    const double pictureWidth = std::max<double>(n * mx, textWidth);
-    drawSymbol(*pageOut, history, marginLeft + std::floor((pictureWidth - n * mx) / 2), marginTop,
-               mx, my);
+    const CommandLine line = commandLine(history, options, font, measure);
+    const std::u16string& text = line.text;
+    const double pictureWidth = std::max<double>(n * mx, line.width);
+    drawSymbol(*pageOut, history.symbol(), marginLeft + std::floor((pictureWidth - n * mx) / 2),
+               marginTop, mx, my);
     double y = marginTop + n * my;
     if (options.showCommandString) {
         pageOut->text({marginLeft, y, marginLeft + pictureWidth, y + h}, text, font, Align::Center);
@@ -223,9 +230,9 @@ ScreenGeometry screenGeometry(double clientWidth, const SheetFonts& fonts,
 
 }  // namespace
 
-Drawing drawCode39Screen(const MenuQRCodeImageWithHistory& history,
-                         const Code39ViewOptions& options, double clientWidth,
-                         const page::TextMeasure& measure, SheetExtent* extent) {
+Drawing drawCode39Screen(const MenuCodeHistory& history, const Code39ViewOptions& options,
+                         double clientWidth, const page::TextMeasure& measure,
+                         SheetExtent* extent) {
     Drawing out;
     const SheetFonts fonts(options.labelHeight);
     const double h = options.labelHeight;
@@ -260,9 +267,8 @@ Drawing drawCode39Screen(const MenuQRCodeImageWithHistory& history,
     return out;
 }
 
-Drawing drawCode39Metafile(const MenuQRCodeImageWithHistory& history,
-                           const Code39ViewOptions& options, const SheetExtent& screenExtent,
-                           const page::TextMeasure& measure) {
+Drawing drawCode39Metafile(const MenuCodeHistory& history, const Code39ViewOptions& options,
+                           const SheetExtent& screenExtent, const page::TextMeasure& measure) {
     Drawing out;
     const SheetFonts fonts(options.labelHeight);
     const double h = options.labelHeight;
@@ -294,9 +300,8 @@ Drawing drawCode39Metafile(const MenuQRCodeImageWithHistory& history,
     return out;
 }
 
-Drawing drawCode39CodeAt(const MenuQRCodeImageWithHistory& history,
-                         const Code39ViewOptions& options, double clientWidth, double clickY,
-                         const page::TextMeasure& measure) {
+Drawing drawCode39CodeAt(const MenuCodeHistory& history, const Code39ViewOptions& options,
+                         double clientWidth, double clickY, const page::TextMeasure& measure) {
     Drawing out;
     const SheetFonts fonts(options.labelHeight);
     const double h = options.labelHeight;
@@ -330,7 +335,7 @@ Drawing drawCode39CodeAt(const MenuQRCodeImageWithHistory& history,
     return out;
 }
 
-std::vector<Drawing> printCode39Pages(const MenuQRCodeImageWithHistory& history, double labelHeight,
+std::vector<Drawing> printCode39Pages(const MenuCodeHistory& history, double labelHeight,
                                       const PrintSetup& setup, const page::TextMeasure& measure) {
     const DeviceGeometry& device = setup.device;
     const int ppmX = device.ppmX(), ppmY = device.ppmY();

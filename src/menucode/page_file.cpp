@@ -10,10 +10,11 @@
 #include <system_error>
 
 #include "commands/menu_command.h"
-#include "menucode/menu_qr_code_image.h"
+#include "foundation/exception.h"
+#include "menucode/menu_code_history.h"
 #include "resources/string_ids.h"
 #include "resources/strings.h"
-#include "foundation/exception.h"
+#include "stream/escapes.h"
 
 namespace omni::menucode {
 namespace {
@@ -42,16 +43,6 @@ char shortEscape(char32_t c) {
         default:
             return 0;
     }
-}
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 // Undoes the escapes of one field. On a bad escape returns nullopt and puts the offending
@@ -83,8 +74,8 @@ std::optional<std::string> unescape(std::string_view field, std::string& bad) {
                 ++i;
                 continue;
             case 'x': {
-                const int high = i + 2 < field.size() ? hexValue(field[i + 2]) : -1;
-                const int low = i + 3 < field.size() ? hexValue(field[i + 3]) : -1;
+                const int high = i + 2 < field.size() ? stream::hexDigit(field[i + 2]) : -1;
+                const int low = i + 3 < field.size() ? stream::hexDigit(field[i + 3]) : -1;
                 if (high >= 0 && low >= 0) {
                     out += static_cast<char>(high * 16 + low);
                     i += 3;
@@ -315,7 +306,7 @@ PageFileContents parsePageFile(std::string_view text) {
         if (line.empty() || line.front() == '#' || full)
             continue;
         std::u16string problem;
-        constexpr std::size_t kMaxEntries = MenuQRCodeImageWithHistory::kMaxEntries;
+        constexpr std::size_t kMaxEntries = MenuCodeHistory::kMaxEntries;
         if (contents.page.items.size() == kMaxEntries) {
             // Said once; the lines after it are not read.
             problem = res::format(ids::PageFileTooManyEntries, {number(kMaxEntries)});

@@ -38,7 +38,7 @@ QFont qtFont(const Font& font) {
 }
 
 [[noreturn]] void cannotWrite(const std::string& path) {
-    std::u16string message(res::loadString(22006));
+    std::u16string message(res::loadString(res::ids::DrawingNotWritten));
     message += u' ';
     message += res::fromUtf8(path);
     throw foundation::UserException(foundation::UserException::Refused, message);

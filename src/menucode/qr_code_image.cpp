@@ -13,7 +13,7 @@ std::uint32_t QRCodeImage::stride() const {
 }
 
 bool QRCodeImage::toDib(DibContainer& dib) const {
-    if (symbolSize() == 0)
+    if (symbol_.empty())
         return false;
     const std::uint32_t side = width();
     const std::uint32_t rowBytes = stride();
@@ -33,9 +33,10 @@ bool QRCodeImage::toDib(DibContainer& dib) const {
     // Everything light first, then clear the bits of dark modules. Rows are stored bottom-up.
     std::memset(dib.pixels.data(), 0xFF, dib.pixels.size());
     const int pixels = modulePixels_;
-    for (int y = 0; y < symbolSize(); ++y) {
-        for (int x = 0; x < symbolSize(); ++x) {
-            if (!isDark(x, y))
+    const int size = symbol_.symbolSize();
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            if (!symbol_.isDark(x, y))
                 continue;
             for (int dy = 0; dy < pixels; ++dy) {
                 const std::uint32_t row =

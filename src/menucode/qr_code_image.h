@@ -1,24 +1,32 @@
-// A QR Code symbol as a picture: the encoder's module matrix with a quiet zone of 4 modules on
+// A QR Code symbol as a picture: the symbol's module matrix with a quiet zone of 4 modules on
 // every side, each module modulePixels × modulePixels pixels, as a 1-bit DIB (palette entry 0
 // black, entry 1 white; a dark module is 0).
 #pragma once
 
 #include <cstdint>
+#include <utility>
 
 #include "image/kes_image.h"
 #include "menucode/qr/qr_encode.h"
 
 namespace omni {
 
-class QRCodeImage : public KesImage, public CQR_Encode {
+class QRCodeImage : public KesImage {
 public:
     static constexpr int kQuietZone = 4;  // modules on each side
 
-    std::uint16_t modulePixels() const { return modulePixels_; }
-    void setModulePixels(std::uint16_t pixels) { modulePixels_ = pixels ? pixels : 1; }
+    // Modules per side of `symbol` including both quiet zones (0 for the empty symbol).
+    static int sideModules(const QrSymbol& symbol) {
+        return symbol.empty() ? 0 : symbol.symbolSize() + 2 * kQuietZone;
+    }
 
-    // Modules per side including both quiet zones (0 before the first successful encode).
-    int sideModules() const { return symbolSize() ? symbolSize() + 2 * kQuietZone : 0; }
+    // A module of `modulePixels` pixels a side (0 counts as 1).
+    QRCodeImage(QrSymbol symbol, std::uint16_t modulePixels)
+        : symbol_(std::move(symbol)), modulePixels_(modulePixels ? modulePixels : 1) {}
+
+    const QrSymbol& symbol() const { return symbol_; }
+    std::uint16_t modulePixels() const { return modulePixels_; }
+    int sideModules() const { return sideModules(symbol_); }
 
     std::uint32_t width() const override;
     std::uint32_t height() const override { return width(); }
@@ -30,7 +38,8 @@ public:
     bool isJpeg() const override { return false; }
 
 private:
-    std::uint16_t modulePixels_ = 3;
+    QrSymbol symbol_;
+    std::uint16_t modulePixels_;
 };
 
 }  // namespace omni

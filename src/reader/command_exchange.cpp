@@ -5,6 +5,7 @@
 #include "foundation/exception.h"
 #include "reader/model_gate.h"
 #include "reader/module_host.h"
+#include "resources/string_ids.h"
 #include "resources/strings.h"
 
 namespace omni::reader {
@@ -13,10 +14,6 @@ namespace {
 constexpr char kEsc = 0x1B;
 constexpr char kCr = 0x0D;
 constexpr char kAck = 0x06;
-
-constexpr std::uint32_t kIdNoZ2OnMenuCode = 555;
-constexpr std::uint32_t kIdNotSupportedText = 612;
-constexpr std::uint32_t kIdNotSupportedCaption = 613;
 
 constexpr int kProbeAcknowledgedWd = 26;
 constexpr std::string_view kConfigurationQuery = "[X.Z[F3G[X.Z";
@@ -52,7 +49,7 @@ SubmitDecision decideSubmit(const PageItem& item, const SubmitContext& context) 
     bool loneZ2 = item.count == 1 && item.bytes.compare(0, 2, "Z2") == 0;
     if (loneZ2 && !context.fromCommandBox) {
         decision.action = SubmitAction::Refuse;
-        decision.refusalMessageId = kIdNoZ2OnMenuCode;
+        decision.refusalMessageId = res::ids::NoZ2OnMenuCode;
     } else {
         decision.action = SubmitAction::AddToPage;
     }
@@ -134,8 +131,8 @@ void CommandExchange::gateTuningTool(bool open, TuningToolHost& host) {
     std::string version(text, strnlen(text, 32));
 
     auto refuse = [&] {
-        host.notSupported(res::loadString(kIdNotSupportedText),
-                          res::loadString(kIdNotSupportedCaption));
+        host.notSupported(res::loadString(res::ids::NotSupportedText),
+                          res::loadString(res::ids::NotSupportedCaption));
     };
     switch (routeForVersion(version)) {
         case GateRoute::Ignore:

@@ -4,28 +4,18 @@
 #include <cstdint>
 #include <system_error>
 
+#include "resources/string_ids.h"
 #include "resources/strings.h"
 
 namespace omni::reader {
 namespace {
-
-// Open failures (connect.tsv, port.tsv).
-constexpr std::uint32_t kIdPortMissing = 20538;  // %1 port
-constexpr std::uint32_t kIdNotASerialPort = 20539;
-constexpr std::uint32_t kIdNotAReader = 20544;
-constexpr std::uint32_t kIdCannotOpen = 23510;  // %1 port, %2 the system's reason
-constexpr std::uint32_t kIdNoAccess = 23513;
-constexpr std::uint32_t kIdBusy = 23514;
-// Link failures (port.tsv).
-constexpr std::uint32_t kIdNoAnswer = 23511;  // %1 port
-constexpr std::uint32_t kIdLost = 23512;      // %1 port, %2 the system's reason
 
 std::string systemReason(int errorCode) {
     return std::generic_category().message(errorCode);
 }
 
 std::string lostMessage(std::string_view label, int errorCode) {
-    return res::formatUtf8(kIdLost, {label, systemReason(errorCode)});
+    return res::formatUtf8(res::ids::ReaderLost, {label, systemReason(errorCode)});
 }
 
 // Identification, with the policy for a reader that gives no usable answer.
@@ -115,27 +105,27 @@ Connection connectReader(SerialPortForPosix& port, const PortDescriptor& device,
 std::string openFailureMessage(std::string_view label, const foundation::Exception& error) {
     if (const auto* kes = dynamic_cast<const foundation::KesException*>(&error);
         kes && kes->state() == KES_STATE_CREATE_HANDLE_FAILURE) {
-        return res::formatUtf8(kIdNotAReader, {label});
+        return res::formatUtf8(res::ids::NotAReader, {label});
     }
     if (const auto* system = dynamic_cast<const foundation::SystemException*>(&error)) {
         switch (system->errorCode()) {
             case ENOENT:
             case ENODEV:
             case ENXIO:
-                return res::formatUtf8(kIdPortMissing, {label});
+                return res::formatUtf8(res::ids::PortMissing, {label});
             case EACCES:
             case EPERM:
-                return res::formatUtf8(kIdNoAccess, {label});
+                return res::formatUtf8(res::ids::PortNoAccess, {label});
             case EBUSY:
-                return res::formatUtf8(kIdBusy, {label});
+                return res::formatUtf8(res::ids::PortBusy, {label});
             case ENOTTY:
             case EINVAL:
-                return res::formatUtf8(kIdNotASerialPort, {label});
+                return res::formatUtf8(res::ids::NotASerialPort, {label});
             default:
                 break;
         }
     }
-    return res::formatUtf8(kIdCannotOpen, {label, res::toUtf8(error.text())});
+    return res::formatUtf8(res::ids::CannotOpenPort, {label, res::toUtf8(error.text())});
 }
 
 std::string linkFailureMessage(std::string_view label, const foundation::Exception& error) {
@@ -144,9 +134,9 @@ std::string linkFailureMessage(std::string_view label, const foundation::Excepti
     if (const auto* kes = dynamic_cast<const foundation::KesException*>(&error)) {
         switch (kes->state()) {
             case KES_STATE_COMMUNICATION_TIMEOUT:
-                return res::formatUtf8(kIdNoAnswer, {label});
+                return res::formatUtf8(res::ids::ReaderNoAnswer, {label});
             case KES_STATE_CREATE_HANDLE_FAILURE:
-                return res::formatUtf8(kIdNotAReader, {label});
+                return res::formatUtf8(res::ids::NotAReader, {label});
             // The module library's view of a device that went away while it was reading.
             case KES_STATE_COMMUNICATION_FAILURE:
             case KES_STATE_SERIAL_PORT_IS_CLOSED:

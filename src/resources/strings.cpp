@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <span>
 
 #include "resources/string_table.h"
 
@@ -12,13 +13,15 @@ namespace {
 
 Language languageFromEnvironment() {
     if (const char* forced = std::getenv("OMNISETUP_LANG")) {
-        if (std::strncmp(forced, "ja", 2) == 0) return Language::Japanese;
-        if (std::strncmp(forced, "en", 2) == 0) return Language::English;
+        if (std::strncmp(forced, "ja", 2) == 0)
+            return Language::Japanese;
+        if (std::strncmp(forced, "en", 2) == 0)
+            return Language::English;
     }
     for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
         const char* value = std::getenv(name);
-        if (value && *value) return std::strncmp(value, "ja", 2) == 0 ? Language::Japanese
-                                                                       : Language::English;
+        if (value && *value)
+            return std::strncmp(value, "ja", 2) == 0 ? Language::Japanese : Language::English;
     }
     return Language::English;
 }
@@ -37,22 +40,34 @@ const StringRow* findRow(std::uint32_t id) {
 
 }  // namespace
 
-Language currentLanguage() { return static_cast<Language>(languageSlot().load()); }
+Language currentLanguage() {
+    return static_cast<Language>(languageSlot().load());
+}
 
-void setLanguage(Language language) { languageSlot().store(static_cast<int>(language)); }
+void setLanguage(Language language) {
+    languageSlot().store(static_cast<int>(language));
+}
 
-std::u16string_view loadString(std::uint32_t id) { return loadString(id, currentLanguage()); }
+std::u16string_view loadString(std::uint32_t id) {
+    return loadString(id, currentLanguage());
+}
 
 std::u16string_view loadString(std::uint32_t id, Language language) {
     const StringRow* row = findRow(id);
-    if (!row) return {};
-    if (language == Language::Japanese && row->japanese) return row->japanese;
+    if (!row)
+        return {};
+    if (language == Language::Japanese && row->japanese)
+        return row->japanese;
     return row->english;
 }
 
-bool hasString(std::uint32_t id) { return findRow(id) != nullptr; }
+bool hasString(std::uint32_t id) {
+    return findRow(id) != nullptr;
+}
 
-std::string loadStringUtf8(std::uint32_t id) { return toUtf8(loadString(id)); }
+std::string loadStringUtf8(std::uint32_t id) {
+    return toUtf8(loadString(id));
+}
 
 std::string toUtf8(std::u16string_view text) {
     std::string out;
@@ -134,7 +149,7 @@ namespace {
 // Fills %1..%9 of `pattern` from `args`; shared by both character widths.
 template <typename Char, typename View>
 std::basic_string<Char> fillPlaceholders(std::basic_string_view<Char> pattern,
-                                         std::initializer_list<View> args) {
+                                         std::span<const View> args) {
     std::basic_string<Char> out;
     out.reserve(pattern.size());
     for (std::size_t i = 0; i < pattern.size(); ++i) {
@@ -149,7 +164,7 @@ std::basic_string<Char> fillPlaceholders(std::basic_string_view<Char> pattern,
             if (next >= Char('1') && next <= Char('9')) {
                 auto index = static_cast<std::size_t>(next - Char('1'));
                 if (index < args.size()) {
-                    out += *(args.begin() + index);
+                    out += args[index];
                     ++i;
                     continue;
                 }
@@ -163,12 +178,29 @@ std::basic_string<Char> fillPlaceholders(std::basic_string_view<Char> pattern,
 }  // namespace
 
 std::u16string format(std::uint32_t id, std::initializer_list<std::u16string_view> args) {
+    return format(id, std::span<const std::u16string_view>(args.begin(), args.size()));
+}
+
+std::u16string format(std::uint32_t id, std::span<const std::u16string_view> args) {
     return fillPlaceholders<char16_t>(loadString(id), args);
+}
+
+std::u16string formatText(std::u16string_view pattern,
+                          std::initializer_list<std::u16string_view> args) {
+    return fillPlaceholders<char16_t>(
+        pattern, std::span<const std::u16string_view>(args.begin(), args.size()));
+}
+
+std::u16string format(std::uint32_t id, Language language,
+                      std::initializer_list<std::u16string_view> args) {
+    return fillPlaceholders<char16_t>(
+        loadString(id, language), std::span<const std::u16string_view>(args.begin(), args.size()));
 }
 
 std::string formatUtf8(std::uint32_t id, std::initializer_list<std::string_view> args) {
     std::string pattern = loadStringUtf8(id);
-    return fillPlaceholders<char>(std::string_view(pattern), args);
+    return fillPlaceholders<char>(std::string_view(pattern),
+                                  std::span<const std::string_view>(args.begin(), args.size()));
 }
 
 }  // namespace omni::res

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -32,7 +33,14 @@ std::string loadStringUtf8(std::uint32_t id);
 // The text of string `id` with %1 to %9 replaced by args[0] to args[8] ("%%" is a percent sign;
 // a placeholder without an argument is left as it stands).
 std::u16string format(std::uint32_t id, std::initializer_list<std::u16string_view> args);
+std::u16string format(std::uint32_t id, std::span<const std::u16string_view> args);
+std::u16string format(std::uint32_t id, Language language,
+                      std::initializer_list<std::u16string_view> args);
 std::string formatUtf8(std::uint32_t id, std::initializer_list<std::string_view> args);
+
+// The same filling for a pattern held elsewhere (a user's template, a test's pattern).
+std::u16string formatText(std::u16string_view pattern,
+                          std::initializer_list<std::u16string_view> args);
 
 // UTF-16 <-> UTF-8 helpers shared by the core libraries (invalid input becomes U+FFFD).
 std::string toUtf8(std::u16string_view text);

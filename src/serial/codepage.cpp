@@ -3,15 +3,13 @@
 #include <algorithm>
 
 #include "foundation/settings_store.h"
+#include "resources/string_ids.h"
 #include "resources/strings.h"
 #include "stream/code_page_table.h"
 #include "stream/multi_byte_converter.h"
 
 namespace omni {
 namespace {
-
-constexpr std::uint32_t kIdDefaultCharacterCode = 127;
-constexpr std::uint32_t kIdBinaryData = 418;
 
 constexpr std::u16string_view kUtf16LeText = u"UTF-16 (Little-Endian)";
 constexpr std::u16string_view kUtf16BeText = u"UTF-16 (Big-Endian)";
@@ -53,8 +51,9 @@ std::vector<SystemCodePage> installedCodePages() {
 
 std::vector<CodePageEntry> buildCodePageList(std::span<const SystemCodePage> system) {
     std::vector<CodePageEntry> list;
-    list.push_back(entry(kDefaultCodePage, res::loadString(kIdDefaultCharacterCode), true, true));
-    list.push_back(entry(kHexCodePage, res::loadString(kIdBinaryData), false));
+    list.push_back(
+        entry(kDefaultCodePage, res::loadString(res::ids::DefaultCharacterCode), true, true));
+    list.push_back(entry(kHexCodePage, res::loadString(res::ids::BinaryData), false));
     for (const SystemCodePage& page : system)
         list.push_back(entry(page.codePage, page.name, true));
 

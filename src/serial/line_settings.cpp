@@ -1,6 +1,7 @@
 #include "serial/line_settings.h"
 
 #include <cerrno>
+#include <iterator>
 #include <utility>
 
 #include "foundation/exception.h"
@@ -110,7 +111,8 @@ foundation::UserException lineSettingRefused(LineSetting which, const LineSettin
             value = nameOf(settings.flowControl);
             break;
     }
-    return foundation::UserException(foundation::UserException::BadInput, res::format(id, {res::fromUtf8(value)}));
+    return foundation::UserException(foundation::UserException::BadInput,
+                                     res::format(id, {res::fromUtf8(value)}));
 }
 
 LineSettings loadLineSettings(std::string_view settingsKey, const PortDescriptor& port) {
@@ -147,38 +149,17 @@ termios toTermios(const LineSettings& settings, const termios& base) {
 
     state.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
     state.c_cflag |= CLOCAL | CREAD;
-    switch (settings.dataBits) {
-        case 5:
-            state.c_cflag |= CS5;
-            break;
-        case 6:
-            state.c_cflag |= CS6;
-            break;
-        case 7:
-            state.c_cflag |= CS7;
-            break;
-        case 8:
-            state.c_cflag |= CS8;
-            break;
-        default:
-            throw lineSettingRefused(LineSetting::DataBits, settings);
-    }
-    switch (settings.parity) {
-        case Parity::None:
-            break;
-        case Parity::Odd:
-            state.c_cflag |= PARENB | PARODD;
-            break;
-        case Parity::Even:
-            state.c_cflag |= PARENB;
-            break;
-        case Parity::Mark:
-            state.c_cflag |= PARENB | PARODD | CMSPAR;
-            break;
-        case Parity::Space:
-            state.c_cflag |= PARENB | CMSPAR;
-            break;
-    }
+    // Character sizes 5 to 8 bits.
+    static constexpr tcflag_t kSizes[] = {CS5, CS6, CS7, CS8};
+    if (settings.dataBits < 5 || settings.dataBits > 8)
+        throw lineSettingRefused(LineSetting::DataBits, settings);
+    state.c_cflag |= kSizes[settings.dataBits - 5];
+    // By Parity: none, odd, even, mark, space.
+    static constexpr tcflag_t kParities[] = {0, PARENB | PARODD, PARENB, PARENB | PARODD | CMSPAR,
+                                             PARENB | CMSPAR};
+    if (const auto parity = static_cast<std::size_t>(settings.parity);
+        parity < std::size(kParities))
+        state.c_cflag |= kParities[parity];
     if (settings.stopBits != StopBits::One)
         state.c_cflag |= CSTOPB;
 

@@ -1,26 +1,18 @@
 #include "serial/port_descriptor.h"
 
+#include "resources/string_ids.h"
 #include "resources/strings.h"
 
 namespace omni {
 namespace {
 
-// Label formats; the device name takes the place of "%s".
-constexpr std::uint32_t kIdLabelSerial = 23500;
-constexpr std::uint32_t kIdLabelReader2D = 23501;
-constexpr std::uint32_t kIdLabelReader1D = 23502;
-
 std::u16string labelIn(const PortDescriptor& port, res::Language language) {
-    std::uint32_t id = kIdLabelSerial;
+    std::uint32_t id = res::ids::LabelSerial;
     if (port.kind == PortKind::Reader2D)
-        id = kIdLabelReader2D;
+        id = res::ids::LabelReader2D;
     if (port.kind == PortKind::Reader1D)
-        id = kIdLabelReader1D;
-    std::u16string label(res::loadString(id, language));
-    std::size_t at = label.find(u"%s");
-    if (at != std::u16string::npos)
-        label.replace(at, 2, res::fromUtf8(port.name()));
-    return label;
+        id = res::ids::LabelReader1D;
+    return res::format(id, language, {res::fromUtf8(port.name())});
 }
 
 }  // namespace

@@ -47,6 +47,17 @@ auto guarded(F&& body, decltype(body()) failure) -> decltype(body()) {
     return failure;
 }
 
+// The same for a step without a result.
+template <typename F>
+void guardedStep(F&& body) {
+    guarded(
+        [&] {
+            body();
+            return 0;
+        },
+        0);
+}
+
 // Modem-line requests on a device that has no modem lines (a pseudo-terminal, some USB
 // adapters) fail with one of these; that is not an error of the port.
 bool noModemLines(int error) {
@@ -165,21 +176,11 @@ std::uint32_t moduleWaitForData(void* context, std::uint32_t timeoutMs) {
 }
 
 void moduleWrite(void* context, const void* data, std::uint32_t count) {
-    guarded(
-        [&] {
-            self(context).write(static_cast<const char*>(data), count);
-            return 0;
-        },
-        0);
+    guardedStep([&] { self(context).write(static_cast<const char*>(data), count); });
 }
 
 void moduleFlush(void* context) {
-    guarded(
-        [&] {
-            self(context).flush();
-            return 0;
-        },
-        0);
+    guardedStep([&] { self(context).flush(); });
 }
 
 void moduleSleep(void*, std::uint32_t ms) {
@@ -187,21 +188,11 @@ void moduleSleep(void*, std::uint32_t ms) {
 }
 
 void moduleHighSpeed(void* context) {
-    guarded(
-        [&] {
-            self(context).switchToHighSpeed();
-            return 0;
-        },
-        0);
+    guardedStep([&] { self(context).switchToHighSpeed(); });
 }
 
 void moduleRestoreSpeed(void* context) {
-    guarded(
-        [&] {
-            self(context).restoreSpeed();
-            return 0;
-        },
-        0);
+    guardedStep([&] { self(context).restoreSpeed(); });
 }
 
 }  // namespace

@@ -18,23 +18,28 @@ std::u16string contextOf(const char* operation) {
 
 }  // namespace
 
-template <typename T>
-FileInputStream<T>::FileInputStream(const std::filesystem::path& path)
-    : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
-    if (fd_ < 0)
-        error_ = errno;
-}
+OwnedFile::OwnedFile(int fd) : fd_(fd), error_(fd < 0 ? errno : 0) {}
 
-template <typename T>
-FileInputStream<T>::~FileInputStream() {
+OwnedFile::~OwnedFile() {
     if (fd_ >= 0)
         ::close(fd_);
 }
 
+void OwnedFile::fail(int error) {
+    error_ = error;
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+}
+
+template <typename T>
+FileInputStream<T>::FileInputStream(const std::filesystem::path& path)
+    : file_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+
 template <typename T>
 std::size_t FileInputStream<T>::read(T* buffer, std::size_t count) {
     for (;;) {
-        ssize_t n = ::read(fd_, buffer, count);
+        ssize_t n = ::read(file_.fd(), buffer, count);
         if (n >= 0)
             return static_cast<std::size_t>(n);
         if (errno != EINTR)
@@ -44,29 +49,18 @@ std::size_t FileInputStream<T>::read(T* buffer, std::size_t count) {
 
 template <typename T>
 FileOutputStream<T>::FileOutputStream(const std::filesystem::path& path)
-    : fd_(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666)) {
-    if (fd_ < 0) {
-        error_ = errno;
+    : file_(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666)) {
+    if (!file_.isOpen())
         return;
-    }
     // No sharing: a second writer of the same file is refused before anything is truncated.
-    if (::flock(fd_, LOCK_EX | LOCK_NB) != 0 || ::ftruncate(fd_, 0) != 0) {
-        error_ = errno;
-        ::close(fd_);
-        fd_ = -1;
-    }
-}
-
-template <typename T>
-FileOutputStream<T>::~FileOutputStream() {
-    if (fd_ >= 0)
-        ::close(fd_);
+    if (::flock(file_.fd(), LOCK_EX | LOCK_NB) != 0 || ::ftruncate(file_.fd(), 0) != 0)
+        file_.fail(errno);
 }
 
 template <typename T>
 void FileOutputStream<T>::write(const T* data, std::size_t count) {
     while (count > 0) {
-        ssize_t n = ::write(fd_, data, count);
+        ssize_t n = ::write(file_.fd(), data, count);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -79,7 +73,7 @@ void FileOutputStream<T>::write(const T* data, std::size_t count) {
 
 template <typename T>
 void FileOutputStream<T>::flush() {
-    if (::fsync(fd_) != 0 && errno != EINVAL)
+    if (::fsync(file_.fd()) != 0 && errno != EINVAL)
         throw foundation::SystemException(errno, contextOf("fsync"));
 }
 

@@ -11,6 +11,26 @@
 
 namespace omni {
 
+// A file descriptor owned by a file stream, closed with it, and the error that opening it gave.
+class OwnedFile {
+public:
+    // Takes `fd` as open() returned it; a negative one records errno.
+    explicit OwnedFile(int fd);
+    ~OwnedFile();
+    OwnedFile(const OwnedFile&) = delete;
+    OwnedFile& operator=(const OwnedFile&) = delete;
+
+    int fd() const { return fd_; }
+    bool isOpen() const { return fd_ >= 0; }
+    int errorCode() const { return error_; }
+    // Closes the file after a failed step, keeping its error.
+    void fail(int error);
+
+private:
+    int fd_;
+    int error_ = 0;
+};
+
 // Reads an existing file; other readers may open it at the same time.
 template <typename T>
 class FileInputStream : public InputStream<T> {
@@ -18,20 +38,16 @@ class FileInputStream : public InputStream<T> {
 
 public:
     explicit FileInputStream(const std::filesystem::path& path);
-    ~FileInputStream() override;
-    FileInputStream(const FileInputStream&) = delete;
-    FileInputStream& operator=(const FileInputStream&) = delete;
 
-    bool isOpen() const { return fd_ >= 0; }
-    int errorCode() const { return error_; }
+    bool isOpen() const { return file_.isOpen(); }
+    int errorCode() const { return file_.errorCode(); }
 
     // Returns the number of elements read; 0 at the end of the file.
     std::size_t read(T* buffer, std::size_t count) override;
     std::size_t get(T* item) override { return read(item, 1); }
 
 private:
-    int fd_;
-    int error_ = 0;
+    OwnedFile file_;
 };
 
 // Creates or truncates a file for writing. The file is locked against other writers of this
@@ -42,12 +58,9 @@ class FileOutputStream : public OutputStream<T> {
 
 public:
     explicit FileOutputStream(const std::filesystem::path& path);
-    ~FileOutputStream() override;
-    FileOutputStream(const FileOutputStream&) = delete;
-    FileOutputStream& operator=(const FileOutputStream&) = delete;
 
-    bool isOpen() const { return fd_ >= 0; }
-    int errorCode() const { return error_; }
+    bool isOpen() const { return file_.isOpen(); }
+    int errorCode() const { return file_.errorCode(); }
 
     // Writes every element or throws.
     void write(const T* data, std::size_t count) override;
@@ -56,8 +69,7 @@ public:
     void flush() override;
 
 private:
-    int fd_;
-    int error_ = 0;
+    OwnedFile file_;
 };
 
 extern template class FileInputStream<char>;

@@ -21,6 +21,18 @@ protected:
     OutputStream<char16_t>* target_;
 };
 
+// A stage that passes text on to a target of UTF-16 units it does not own.
+template <typename In>
+class TextStage : public OutputStream<In> {
+public:
+    explicit TextStage(OutputStream<char16_t>* target = nullptr) : target_(target) {}
+    void setTarget(OutputStream<char16_t>* target) { target_ = target; }
+    void flush() override { target_->flush(); }
+
+protected:
+    OutputStream<char16_t>* target_;
+};
+
 // The unit a byte becomes when it is shown as itself: sign extension, so 0x80 to 0xFF become
 // U+FF80 to U+FFFF.
 constexpr char16_t widenBySignExtension(char byte) {
@@ -28,55 +40,40 @@ constexpr char16_t widenBySignExtension(char byte) {
 }
 
 // For text known to be ASCII: each byte is widened by sign extension.
-class CharToWCharStreamOnlyASCII : public OutputStream<char> {
+class CharToWCharStreamOnlyASCII : public TextStage<char> {
 public:
-    explicit CharToWCharStreamOnlyASCII(OutputStream<char16_t>* target = nullptr)
-        : target_(target) {}
-    void setTarget(OutputStream<char16_t>* target) { target_ = target; }
+    using TextStage::TextStage;
 
     void write(const char* data, std::size_t count) override;
     void put(const char* item) override;
-    void flush() override { target_->flush(); }
-
-private:
-    OutputStream<char16_t>* target_;
 };
 
 // Shows control characters by name: 0 to 31 (except LF and CR) as "[NUL]" ... "[US]", with 12
 // as "[NP]" and TAB as "[HT]"; DEL as "[DEL]". Everything else passes unchanged.
-class VisibleASCIIStream : public OutputStream<char16_t> {
+class VisibleASCIIStream : public TextStage<char16_t> {
 public:
-    explicit VisibleASCIIStream(OutputStream<char16_t>* target = nullptr) : target_(target) {}
-    void setTarget(OutputStream<char16_t>* target) { target_ = target; }
+    using TextStage::TextStage;
 
     void write(const char16_t* data, std::size_t count) override;
     void put(const char16_t* item) override;
-    void flush() override { target_->flush(); }
 
     // The name shown for `c` (a control character or DEL), or an empty view when `c` passes
     // unchanged.
     static std::u16string_view nameOf(char16_t c);
-
-private:
-    OutputStream<char16_t>* target_;
 };
 
 // Makes every line end CR LF: CR, LF and CR LF each become one CR LF; CR CR gives two.
-class CrOrLfToCrLfOutputStreamW : public OutputStream<char16_t> {
+class CrOrLfToCrLfOutputStreamW : public TextStage<char16_t> {
 public:
-    explicit CrOrLfToCrLfOutputStreamW(OutputStream<char16_t>* target = nullptr)
-        : target_(target) {}
-    void setTarget(OutputStream<char16_t>* target) { target_ = target; }
+    using TextStage::TextStage;
 
     void write(const char16_t* data, std::size_t count) override;
     void put(const char16_t* item) override;
-    void flush() override { target_->flush(); }
 
     // True before any text and right after a line end.
     bool atLineStart() const { return atLineStart_; }
 
 private:
-    OutputStream<char16_t>* target_;
     bool lastWasCr_ = false;
     bool atLineStart_ = true;
 };

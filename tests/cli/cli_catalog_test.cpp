@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "run_shell.h"
+
 namespace {
 
 struct CliRun {
@@ -30,15 +32,10 @@ CliRun cli(const std::vector<std::string>& args, const char* lang = "en") {
     for (const auto& arg : args)
         command += " " + quoted(arg);
     command += std::string(" 2>") + errPath;
+    const omni::test::ShellRun shell = omni::test::runShell(command);
     CliRun run;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        std::size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            run.out.append(buffer, n);
-        int status = pclose(pipe);
-        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
+    run.out = shell.out;
+    run.status = shell.status;
     if (FILE* err = fopen(errPath, "r")) {
         char buffer[4096];
         std::size_t n;

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "run_shell.h"
+
 namespace {
 
 struct LogRun {
@@ -25,15 +27,8 @@ LogRun log(const std::string& input, const std::string& args = {}) {
     close(fd);
     std::string command = std::string("OMNISETUP_LANG=en ") + OMNI_CLI_PATH + " log " + args +
                           " <" + inPath + " 2>/dev/null";
-    LogRun run;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        std::size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            run.out.append(buffer, n);
-        int status = pclose(pipe);
-        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
+    const omni::test::ShellRun shell = omni::test::runShell(command);
+    LogRun run{shell.out, shell.status};
     remove(inPath);
     return run;
 }

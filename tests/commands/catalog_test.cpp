@@ -71,33 +71,14 @@ TEST(Catalog, SizesAndKinds) {
     EXPECT_EQ(t2D.entries, 804);
     EXPECT_EQ(t1D.groups, 165);
     EXPECT_EQ(t1D.entries, 570);
-    EXPECT_EQ(t2D.kinds, (std::map<std::uint32_t, int>{{0, 715},
-                                                       {1, 2},
-                                                       {2, 77},
-                                                       {3, 1},
-                                                       {5, 1},
-                                                       {6, 1},
-                                                       {7, 1},
-                                                       {8, 1},
-                                                       {9, 1},
-                                                       {10, 1},
-                                                       {11, 1},
-                                                       {13, 1},
-                                                       {14, 1}}));
-    EXPECT_EQ(t1D.kinds, (std::map<std::uint32_t, int>{{0, 538},
-                                                       {1, 1},
-                                                       {3, 1},
-                                                       {4, 20},
-                                                       {5, 1},
-                                                       {6, 1},
-                                                       {7, 1},
-                                                       {8, 1},
-                                                       {9, 1},
-                                                       {10, 1},
-                                                       {11, 1},
-                                                       {13, 1},
-                                                       {14, 1},
-                                                       {15, 1}}));
+    // Entries by kind: {kind, count}.
+    using Kinds = std::map<std::uint32_t, int>;
+    const Kinds kinds2D = {{0, 715}, {1, 2}, {2, 77}, {3, 1},  {5, 1},  {6, 1}, {7, 1},
+                           {8, 1},   {9, 1}, {10, 1}, {11, 1}, {13, 1}, {14, 1}};
+    const Kinds kinds1D = {{0, 538}, {1, 1}, {3, 1},  {4, 20}, {5, 1},  {6, 1},  {7, 1},
+                           {8, 1},   {9, 1}, {10, 1}, {11, 1}, {13, 1}, {14, 1}, {15, 1}};
+    EXPECT_EQ(t2D.kinds, kinds2D);
+    EXPECT_EQ(t1D.kinds, kinds1D);
 }
 
 TEST(Catalog, RepresentativeGroups) {

@@ -85,5 +85,35 @@ TEST(MenuCommand, CodeSpecificPrefixSuffix) {
     EXPECT_EQ(composeCodePrefixSuffix(nullptr, nullptr, keys, keys, true), "");
 }
 
+// The same text read under each medium's rules: where they differ is where a page would
+// disagree with the count or the QR envelope.
+TEST(MenuCommand, TokenRulesDifferOnlyWhereTheMediaDo) {
+    auto read = [](std::string_view text, const TokenRules& rules) {
+        Token token;
+        const TokenFault fault = readToken(text, 0, rules, token);
+        return std::pair{fault,
+                         std::string(text.substr(token.bodyBegin, token.end - token.bodyBegin))};
+    };
+    // A quoted literal with a doubled apostrophe is one token, except on the Code 39 sheet.
+    EXPECT_EQ(read("'a''b'Z1", kCountingRules), std::pair(TokenFault::None, std::string("'a''b'")));
+    EXPECT_EQ(read("'a''b'Z1", kCode39SheetRules), std::pair(TokenFault::None, std::string("'a")));
+    EXPECT_EQ(read("'ab", kQrEnvelopeRules).first, TokenFault::Unterminated);
+    // A lone trailing letter, also after a bracket, is a token only in the QR envelope.
+    EXPECT_EQ(read("Z", kQrEnvelopeRules), std::pair(TokenFault::None, std::string("Z")));
+    EXPECT_EQ(read("[Z", kQrEnvelopeRules), std::pair(TokenFault::None, std::string("Z")));
+    EXPECT_EQ(read("Z", kCountingRules).first, TokenFault::Truncated);
+    EXPECT_EQ(read("Q", kQrEnvelopeRules).first, TokenFault::Truncated);
+    // A cut-short token is drawn as far as it goes on the sheet; a lone bracket is refused
+    // elsewhere.
+    EXPECT_EQ(read("]AB", kCode39SheetRules), std::pair(TokenFault::None, std::string("AB")));
+    EXPECT_EQ(read("[", kCountingRules).first, TokenFault::BracketAtEnd);
+    // Bracketed bodies leave out the bracket; the whole token keeps it.
+    Token token;
+    ASSERT_EQ(readToken("{ABCDEQ1", 0, kCountingRules, token), TokenFault::None);
+    EXPECT_EQ(token.bodyBegin, 1u);
+    EXPECT_EQ(token.end, 6u);
+    EXPECT_EQ(tokenLength("{ABCDEQ1"), 6u);
+}
+
 }  // namespace
 }  // namespace omni

@@ -4,6 +4,7 @@
 
 #include "commands/resolve.h"
 #include "foundation/exception.h"
+#include "resources/string_ids.h"
 #include "resources/strings.h"
 
 namespace omni {
@@ -177,7 +178,7 @@ TEST(Resolve, DialogKindsAndTheirCaptions) {
                                     .entry;
     resolveEntry(*clear, false, dialogs);
     EXPECT_EQ(dialogs.asked, "bluetoothBarcode");
-    EXPECT_EQ(dialogs.captionId, kCaptionClearStoredData);
+    EXPECT_EQ(dialogs.captionId, res::ids::ClearStoredData);
     EXPECT_EQ(dialogs.command, "+-MCLR-+");
 
     const CatalogEntry* name =
@@ -186,7 +187,7 @@ TEST(Resolve, DialogKindsAndTheirCaptions) {
             .entry;
     resolveEntry(*name, true, dialogs);
     EXPECT_EQ(dialogs.asked, "bluetoothSend");
-    EXPECT_EQ(dialogs.captionId, kCaptionDeviceName);
+    EXPECT_EQ(dialogs.captionId, res::ids::DeviceName);
 
     dialogs.text.reset();  // cancelled
     EXPECT_EQ(resolveEntry(*buzzer, true, dialogs).kind, ResolveResult::Kind::Nothing);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "commands/compose/bluetooth.h"
+#include "resources/string_ids.h"
 
 namespace omni::compose {
 namespace {
@@ -50,30 +51,32 @@ TEST(DeviceName, Writes) {
 }
 
 TEST(SendCommand, Controls) {
-    const SendCommandControls time = sendCommandControls(kModeTime, false, false);
+    const SendCommandControls time = sendCommandControls(res::ids::TimeAdjustment, false, false);
     EXPECT_TRUE(time.clockVisible);
     EXPECT_FALSE(time.valueVisible || time.initializeVisible || time.sendEnabled);
-    const SendCommandControls name = sendCommandControls(kModeDeviceName, true, true);
+    const SendCommandControls name = sendCommandControls(res::ids::DeviceName, true, true);
     EXPECT_TRUE(name.valueVisible && name.initializeVisible && name.sendEnabled);
     EXPECT_FALSE(name.valueEnabled);
-    EXPECT_TRUE(sendCommandControls(kModeDeviceName, false, true).valueEnabled);
+    EXPECT_TRUE(sendCommandControls(res::ids::DeviceName, false, true).valueEnabled);
 }
 
 TEST(AddressBarcode, TextPerMode) {
     const std::uint64_t radios[] = {0x00AABBCCDDEEull, 0x0000012345ABull};
-    EXPECT_EQ(addressBarcodeText(kModeAddress, "", u"", radios), "_0000012345ab_");
-    EXPECT_EQ(addressBarcodeText(kModeAddress, "", u"", {}), std::nullopt);
+    EXPECT_EQ(addressBarcodeText(res::ids::BluetoothAddress, "", u"", radios), "_0000012345ab_");
+    EXPECT_EQ(addressBarcodeText(res::ids::BluetoothAddress, "", u"", {}), std::nullopt);
     EXPECT_EQ(radioAddressText(0xFFFF'0000'0000'0001ull), "_000000000001_");
-    EXPECT_EQ(addressBarcodeText(kModeClearData, "+-MCLR-+", u"", {}), "_+-MCLR-+_");
-    EXPECT_EQ(addressBarcodeText(kModeDisconnect, "+-DISC-+", u"", {}), "_+-DISC-+_");
-    EXPECT_EQ(addressBarcodeText(kModeDemo, "+-DEMO-+", u"", {}), "_+-DEMO-+_");
-    EXPECT_EQ(addressBarcodeText(kModeTime, "", u"20260109080503", {}), "_20260109080503_");
-    EXPECT_EQ(addressBarcodeText(kModeTime, "", u"2026010908050", {}), std::nullopt);
-    EXPECT_EQ(addressBarcodeText(kModeTime, "", u"202601090805031", {}), std::nullopt);
+    EXPECT_EQ(addressBarcodeText(res::ids::ClearStoredData, "+-MCLR-+", u"", {}), "_+-MCLR-+_");
+    EXPECT_EQ(addressBarcodeText(res::ids::WirelessDisconnect, "+-DISC-+", u"", {}), "_+-DISC-+_");
+    EXPECT_EQ(addressBarcodeText(res::ids::DemoMode, "+-DEMO-+", u"", {}), "_+-DEMO-+_");
+    EXPECT_EQ(addressBarcodeText(res::ids::TimeAdjustment, "", u"20260109080503", {}),
+              "_20260109080503_");
+    EXPECT_EQ(addressBarcodeText(res::ids::TimeAdjustment, "", u"2026010908050", {}), std::nullopt);
+    EXPECT_EQ(addressBarcodeText(res::ids::TimeAdjustment, "", u"202601090805031", {}),
+              std::nullopt);
     EXPECT_EQ(addressBarcodeText(12345, "X", u"", {}), std::nullopt);
     EXPECT_EQ(dateTimeValue(kNinthJanuary), "20260109080503");
-    EXPECT_TRUE(valueControlsVisible(kModeTime));
-    EXPECT_FALSE(valueControlsVisible(kModeDemo));
+    EXPECT_TRUE(valueControlsVisible(res::ids::TimeAdjustment));
+    EXPECT_FALSE(valueControlsVisible(res::ids::DemoMode));
 }
 
 TEST(AddressBarcode, CodeSizeStaysInRange) {

@@ -6,6 +6,7 @@
 
 #include "commands/code_type_table.h"
 #include "commands/key_table.h"
+#include "resources/string_ids.h"
 #include "resources/strings.h"
 
 namespace omni {
@@ -111,7 +112,7 @@ TEST(CodeTypeTable, OneDimensionalRowsAreASubsetOfTheTwoDimensional) {
 TEST(CodeTypeTable, FirstRowIsAllCodesFromTheStringTable) {
     for (bool mode2D : {true, false}) {
         const CodeTypeRow& all = codeTypeTable(mode2D).front();
-        EXPECT_EQ(std::string(all.name), res::loadStringUtf8(850));
+        EXPECT_EQ(std::string(all.name), res::loadStringUtf8(res::ids::AllCodesCaption));
         EXPECT_EQ(std::string(all.prefixCommand), "RY");
         EXPECT_EQ(std::string(all.suffixCommand), "RZ");
     }

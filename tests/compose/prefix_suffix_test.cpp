@@ -4,8 +4,8 @@
 
 #include "commands/code_type_table.h"
 #include "commands/compose/prefix_suffix.h"
-#include "commands/compose/text_ids.h"
 #include "commands/key_table.h"
+#include "resources/string_ids.h"
 #include "resources/strings.h"
 
 namespace omni::compose {
@@ -104,7 +104,7 @@ TEST(PrefixSuffix, Preview) {
     setSlot(state, KeyGroup::CommonPrefix, 1, key("A"));
     setSlot(state, KeyGroup::CommonPrefix, 4, key("SPACE"));
     setSlot(state, KeyGroup::CommonSuffix, 0, key("TAB"));
-    const std::u16string data(res::loadString(kTextPreviewData));
+    const std::u16string data(res::loadString(res::ids::PreviewData));
     EXPECT_EQ(previewText(state), u"[ A ]+[ SPACE ]+" + data + u"+[ TAB ]");
     state.eachCode = true;
     EXPECT_EQ(previewText(state), data + u"+[ ^M(CR) ]");

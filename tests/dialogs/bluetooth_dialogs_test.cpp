@@ -86,7 +86,7 @@ private Q_SLOTS:
 };
 
 void BluetoothDialogsTest::addressBarcodeShowsTheLastAdapter() {
-    AddressBarcodeDialog dialog("", compose::kModeAddress,
+    AddressBarcodeDialog dialog("", omni::res::ids::BluetoothAddress,
                                 {0xAABB'CCDD'EEFFull, 0x0000'0A0B'0C0Dull});
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Bluetooth Address Barcode"));
     QCOMPARE(dialog.barcodeText(), std::optional<std::string>("_00000a0b0c0d_"));
@@ -98,7 +98,7 @@ void BluetoothDialogsTest::addressBarcodeShowsTheLastAdapter() {
 }
 
 void BluetoothDialogsTest::noAdapterShowsTheMessage() {
-    AddressBarcodeDialog dialog("", compose::kModeAddress, {});
+    AddressBarcodeDialog dialog("", omni::res::ids::BluetoothAddress, {});
     QVERIFY(!dialog.barcodeText());
     const page::Drawing drawing = dialog.areaDrawing(600, 300);
     QCOMPARE(textsOf(drawing), QStringList{QStringLiteral("Not Found the Bluetooth Device!!")});
@@ -112,13 +112,13 @@ void BluetoothDialogsTest::noAdapterShowsTheMessage() {
 }
 
 void BluetoothDialogsTest::commandAndDateTimeModes() {
-    for (std::uint32_t mode :
-         {compose::kModeClearData, compose::kModeDisconnect, compose::kModeDemo}) {
+    for (std::uint32_t mode : {omni::res::ids::ClearStoredData, omni::res::ids::WirelessDisconnect,
+                               omni::res::ids::DemoMode}) {
         AddressBarcodeDialog dialog("+-MCLR-+", mode, {});
         QCOMPARE(dialog.barcodeText(), std::optional<std::string>("_+-MCLR-+_"));
         QVERIFY(dialog.valueEdit()->isHidden());
     }
-    AddressBarcodeDialog time("", compose::kModeTime, {});
+    AddressBarcodeDialog time("", omni::res::ids::TimeAdjustment, {});
     QCOMPARE(time.windowTitle(), QStringLiteral("Time adjustment"));
     QVERIFY(!time.valueEdit()->isHidden());
     QCOMPARE(time.valueEdit()->text().size(), 14);  // prefilled with the local time
@@ -133,7 +133,7 @@ void BluetoothDialogsTest::commandAndDateTimeModes() {
 }
 
 void BluetoothDialogsTest::codeSizeStaysWithinItsRange() {
-    AddressBarcodeDialog dialog("", compose::kModeAddress, {1});
+    AddressBarcodeDialog dialog("", omni::res::ids::BluetoothAddress, {1});
     QCOMPARE(dialog.codeSize(), 72);
     QCOMPARE(dialog.sizeSlider()->minimum(), 48);
     QCOMPARE(dialog.sizeSlider()->maximum(), 96);
@@ -159,7 +159,7 @@ void BluetoothDialogsTest::codeSizeStaysWithinItsRange() {
 }
 
 void BluetoothDialogsTest::rightClickCopiesTheCode() {
-    AddressBarcodeDialog dialog("", compose::kModeAddress, {0x0000'0000'0001ull});
+    AddressBarcodeDialog dialog("", omni::res::ids::BluetoothAddress, {0x0000'0000'0001ull});
     const QList<QAction*> items = dialog.popupMenu()->actions();
     QCOMPARE(items.size(), 3);
     QVERIFY(items[0]->isEnabled());
@@ -181,7 +181,7 @@ void BluetoothDialogsTest::rightClickCopiesTheCode() {
 void BluetoothDialogsTest::timeAdjustmentBytesOnTheWire() {
     for (bool mode2D : {true, false}) {
         Connection link;
-        SendCommandDialog dialog(mode2D, &link.port, compose::kModeTime);
+        SendCommandDialog dialog(mode2D, &link.port, omni::res::ids::TimeAdjustment);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Time adjustment"));
         QVERIFY(dialog.nameEdit()->isHidden());
         QVERIFY(dialog.initializeBox()->isHidden());
@@ -198,7 +198,7 @@ void BluetoothDialogsTest::timeAdjustmentBytesOnTheWire() {
 void BluetoothDialogsTest::deviceNameBytesOnTheWire() {
     {
         Connection link;
-        SendCommandDialog dialog(true, &link.port, compose::kModeDeviceName);
+        SendCommandDialog dialog(true, &link.port, omni::res::ids::DeviceName);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Device name"));
         QVERIFY(dialog.clockLabel()->isHidden());
         QTest::keyClicks(dialog.nameEdit(), QStringLiteral("ab CD-1.(x)=?"));
@@ -209,14 +209,14 @@ void BluetoothDialogsTest::deviceNameBytesOnTheWire() {
     }
     {
         Connection link;
-        SendCommandDialog dialog(false, &link.port, compose::kModeDeviceName);
+        SendCommandDialog dialog(false, &link.port, omni::res::ids::DeviceName);
         QTest::keyClicks(dialog.nameEdit(), QStringLiteral("A1"));
         dialog.sendButton()->click();
         QVERIFY(link.received("[E650A\rQ1\r[E66"));
     }
     {
         Connection link;
-        SendCommandDialog dialog(true, &link.port, compose::kModeDeviceName);
+        SendCommandDialog dialog(true, &link.port, omni::res::ids::DeviceName);
         QTest::keyClicks(dialog.nameEdit(), QStringLiteral("NAME"));
         dialog.initializeBox()->click();
         QVERIFY(!dialog.nameEdit()->isEnabled());
@@ -226,14 +226,14 @@ void BluetoothDialogsTest::deviceNameBytesOnTheWire() {
 }
 
 void BluetoothDialogsTest::sendNeedsAnOpenPort() {
-    SendCommandDialog time(true, nullptr, compose::kModeTime);
+    SendCommandDialog time(true, nullptr, omni::res::ids::TimeAdjustment);
     QVERIFY(!time.sendButton()->isEnabled());
-    SendCommandDialog name(true, nullptr, compose::kModeDeviceName);
+    SendCommandDialog name(true, nullptr, omni::res::ids::DeviceName);
     QVERIFY(!name.sendButton()->isEnabled());
 
     // A reader that vanished: the error is reported and the dialog stays open.
     Connection link;
-    SendCommandDialog dialog(true, &link.port, compose::kModeDeviceName);
+    SendCommandDialog dialog(true, &link.port, omni::res::ids::DeviceName);
     link.port.close();
     QString reported;
     auto previous =
@@ -246,22 +246,23 @@ void BluetoothDialogsTest::sendNeedsAnOpenPort() {
 }
 
 void BluetoothDialogsTest::screenshots() {
-    AddressBarcodeDialog address("", compose::kModeAddress, {0x0012'3456'789Aull});
+    AddressBarcodeDialog address("", omni::res::ids::BluetoothAddress, {0x0012'3456'789Aull});
     if (!test::saveScreenshot(address, QStringLiteral("bluetooth-address"))) {
         QSKIP("OMNI_SCREENSHOT_DIR not set");
     }
-    AddressBarcodeDialog none("", compose::kModeAddress, {});
+    AddressBarcodeDialog none("", omni::res::ids::BluetoothAddress, {});
     test::saveScreenshot(none, QStringLiteral("bluetooth-address-none"));
-    AddressBarcodeDialog demo("+-DEMO-+", compose::kModeDemo, {});
+    AddressBarcodeDialog demo("+-DEMO-+", omni::res::ids::DemoMode, {});
     test::saveScreenshot(demo, QStringLiteral("bluetooth-demo-mode"));
-    AddressBarcodeDialog time("", compose::kModeTime, {});
+    AddressBarcodeDialog time("", omni::res::ids::TimeAdjustment, {});
     test::saveScreenshot(time, QStringLiteral("bluetooth-time-code"));
-    SendCommandDialog clock(true, nullptr, compose::kModeTime);
+    SendCommandDialog clock(true, nullptr, omni::res::ids::TimeAdjustment);
     clock.setClock([] { return kNinthOfJanuary; });
     test::saveScreenshot(clock, QStringLiteral("bluetooth-send-time"));
-    SendCommandDialog name(true, nullptr, compose::kModeDeviceName);
+    SendCommandDialog name(true, nullptr, omni::res::ids::DeviceName);
     test::saveScreenshot(name, QStringLiteral("bluetooth-send-name"));
 }
 
 QTEST_MAIN(BluetoothDialogsTest)
 #include "bluetooth_dialogs_test.moc"
+#include "resources/string_ids.h"

@@ -13,9 +13,7 @@
 
 #include "app/gui/entry_dialogs.h"
 #include "commands/catalog.h"
-#include "commands/compose/text_ids.h"
 #include "commands/gui/dialogs/buzzer_dialog.h"
-#include "commands/gui/dialogs/dialogs_text_ids.h"
 #include "commands/gui/dialogs/list_box_chars.h"
 #include "commands/gui/dialogs/number_input_dialog.h"
 #include "commands/gui/dialogs/prefix_suffix_dialog.h"
@@ -80,8 +78,12 @@ private Q_SLOTS:
 
 void ParameterDialogsTest::numberInputClampsAndOffersItsChoices() {
     NumberInputDialog dialog(kDecimal);
-    QCOMPARE(dialog.windowTitle(), gui::uiText(kTextInputNumberTitle));
+    QCOMPARE(dialog.windowTitle(), gui::uiText(omni::res::ids::InputNumberTitle));
     QCOMPARE(dialog.numberBox()->value(), 25);
+    bool rangeShown = false;  // the range label is filled from the table's placeholders
+    for (const QLabel* label : dialog.findChildren<QLabel*>())
+        rangeShown = rangeShown || label->text().contains(QStringLiteral("8000"));
+    QVERIFY(rangeShown);
     QVERIFY(!dialog.initializeBox()->isHidden());
     QVERIFY(!dialog.inhibitBox()->isHidden());
 
@@ -326,13 +328,13 @@ void ParameterDialogsTest::selectValueListSkipsHeadings() {
 
 void ParameterDialogsTest::everyDialogEntryOpensItsDialog() {
     const std::map<EntryKind, std::uint32_t> titles = {
-        {EntryKind::PrefixSuffix, compose::kTextPrefixSuffixCaption},
-        {EntryKind::DecimalArgument, kTextInputNumberTitle},
-        {EntryKind::SilentMode, compose::kTextSilentModeCaption},
-        {EntryKind::ByteArgument, kTextInputNumberTitle},
-        {EntryKind::Buzzer, compose::kTextBuzzerCaption},
-        {EntryKind::StatusLed, compose::kTextStatusLedCaption},
-        {EntryKind::Vibrator, compose::kTextVibratorCaption},
+        {EntryKind::PrefixSuffix, omni::res::ids::PrefixSuffixCaption},
+        {EntryKind::DecimalArgument, omni::res::ids::InputNumberTitle},
+        {EntryKind::SilentMode, omni::res::ids::SilentModeCaption},
+        {EntryKind::ByteArgument, omni::res::ids::InputNumberTitle},
+        {EntryKind::Buzzer, omni::res::ids::BuzzerCaption},
+        {EntryKind::StatusLed, omni::res::ids::StatusLedCaption},
+        {EntryKind::Vibrator, omni::res::ids::VibratorCaption},
         {EntryKind::BluetoothAddress, 771},
         {EntryKind::BluetoothClearData, 818},
         {EntryKind::BluetoothDisconnect, 819},
@@ -473,3 +475,4 @@ void ParameterDialogsTest::screenshots() {
 
 QTEST_MAIN(ParameterDialogsTest)
 #include "parameter_dialogs_test.moc"
+#include "resources/string_ids.h"

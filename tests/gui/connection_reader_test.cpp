@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <thread>
 
+#include "../serial/short_timing.h"
 #include "serial/gui/code_page_combo_box.h"
 #include "serial/gui/port_settings_dialog.h"
 #include "serial/gui/reader_connection.h"
@@ -32,16 +33,7 @@ namespace {
 
 const std::string kKey = "Software\\Kestrel\\ReaderTest";
 
-omni::SerialTiming shortTiming() {
-    omni::SerialTiming timing;
-    timing.blockTimeoutMs = 300;
-    timing.perByteTimeoutMs = 300;
-    timing.waitLimitMs = 300;
-    timing.moduleModePauseMs = 10;
-    timing.recoveryWaitMs = 300;
-    timing.recoveryByteMs = 300;
-    return timing;
-}
+using omni::test::shortTiming;
 
 // A log pane, the simulated readers and a connection over them.
 struct Rig {

@@ -14,7 +14,7 @@
 #include "commands/gui/page_tabs.h"
 #include "commands/selector_model.h"
 #include "foundation/settings_store.h"
-#include "menucode/menu_qr_code_image.h"
+#include "menucode/menu_code_history.h"
 #include "serial/gui/code_page_combo_box.h"
 #include "serial/gui/com_port_combo_box.h"
 #include "serial/gui/reader_connection.h"
@@ -47,15 +47,7 @@ bool waitConnected(MainWindow& window, bool connected = true, int ms = 15000) {
         ms);
 }
 
-struct Messages {
-    Messages() {
-        previous = omni::gui::setMessageSink(
-            [this](const omni::gui::ShownMessage& m) { shown.push_back(m); });
-    }
-    ~Messages() { omni::gui::setMessageSink(previous); }
-    std::vector<omni::gui::ShownMessage> shown;
-    omni::gui::MessageSink previous;
-};
+using omni::test::Messages;
 
 }  // namespace
 

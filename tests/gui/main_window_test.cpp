@@ -32,7 +32,8 @@
 #include "menucode/gui/c39_menu_view.h"
 #include "menucode/gui/menu_code_page.h"
 #include "menucode/gui/qr_menu_view.h"
-#include "menucode/menu_qr_code_image.h"
+#include "menucode/menu_code_history.h"
+#include "resources/string_ids.h"
 #include "resources/strings.h"
 #include "serial/gui/serial_log_box.h"
 #include "ui/gui/pane_splitter.h"
@@ -40,7 +41,7 @@
 #include "ui/gui/text.h"
 #include "window_helpers.h"
 
-using omni::MenuQRCodeImageWithHistory;
+using omni::MenuCodeHistory;
 using omni::app::MainWindow;
 using omni::commands::PageKind;
 
@@ -68,16 +69,7 @@ QImage screenPicture(const omni::menucode::MenuCodePage* page) {
     return image;
 }
 
-// Collects the messages the window would show.
-struct Messages {
-    Messages() {
-        previous = omni::gui::setMessageSink(
-            [this](const omni::gui::ShownMessage& m) { shown.push_back(m); });
-    }
-    ~Messages() { omni::gui::setMessageSink(previous); }
-    std::vector<omni::gui::ShownMessage> shown;
-    omni::gui::MessageSink previous;
-};
+using omni::test::Messages;
 
 }  // namespace
 
@@ -141,7 +133,7 @@ void MainWindowTest::pickingIn2DModeAddsOneItemToANewPage() {
     QCOMPARE(window.pageTabs()->currentIndex(), 1);
     QCOMPARE(window.pageTabs()->currentKind(), PageKind::MenuCode);
     QVERIFY(window.pageTabs()->tabText(1).startsWith(QStringLiteral("NewMenuCode ")));
-    const MenuQRCodeImageWithHistory* history = window.pageTabs()->currentHistory();
+    const MenuCodeHistory* history = window.pageTabs()->currentHistory();
     QCOMPARE(history->size(), std::size_t{1});
     QCOMPARE(history->entry(0).bytes, std::string("B2"));
     QCOMPARE(history->entry(0).count, 1u);
@@ -169,7 +161,7 @@ void MainWindowTest::pickingIn1DModeSplitsTheCommand() {
     window.show();
     window.setMode2D(false);
     pick(window, "Switching the interface(Caution!!) > Switching to RS-232C(Caution!!)");
-    const MenuQRCodeImageWithHistory* history = window.pageTabs()->currentHistory();
+    const MenuCodeHistory* history = window.pageTabs()->currentHistory();
     QCOMPARE(history->size(), std::size_t{3});
     QCOMPARE(history->entry(0).bytes, std::string("[X.Z"));
     QCOMPARE(history->entry(1).bytes, std::string("U2"));
@@ -192,7 +184,7 @@ void MainWindowTest::loneZ2IsRefusedOnAPage() {
     QCOMPARE(messages.shown.size(), std::size_t{1});
     QCOMPARE(messages.shown[0].icon, QMessageBox::Information);
     QCOMPARE(messages.shown[0].caption, QStringLiteral("OmniSetup"));
-    QCOMPARE(messages.shown[0].text, omni::gui::uiText(555));
+    QCOMPARE(messages.shown[0].text, omni::gui::uiText(omni::res::ids::NoZ2OnMenuCode));
     // Z2 among other tokens, and a typed Z2, are added.
     window.submitItem(omni::makePageItem("Z2B2", u"Two", 2));
     window.submitTyped(QStringLiteral("Z2"));
@@ -227,7 +219,7 @@ void MainWindowTest::dialogEntriesComposeTheirCommand() {
     answer(true);
     window.selector()->pickSelected();
     QVERIFY(seen);
-    const MenuQRCodeImageWithHistory* history = window.pageTabs()->currentHistory();
+    const MenuCodeHistory* history = window.pageTabs()->currentHistory();
     QVERIFY(history);
     QCOMPARE(history->size(), std::size_t{1});
     const std::string expected =
@@ -250,7 +242,7 @@ void MainWindowTest::typedCommandsGoToThePageAndTheHistory() {
     box->submit();
     box->setText(QStringLiteral("[bca"));
     box->submit();
-    const MenuQRCodeImageWithHistory* history = window.pageTabs()->currentHistory();
+    const MenuCodeHistory* history = window.pageTabs()->currentHistory();
     QCOMPARE(history->size(), std::size_t{2});
     QCOMPARE(omni::gui::toQString(history->entry(0).label),
              QStringLiteral("Input command by user"));
@@ -277,7 +269,7 @@ void MainWindowTest::switchingModesKeepsThePage() {
     window.show();
     pick(window, "Setting readable codes > 1D Code > Code39 > Enable");
     const int tabs = window.pageTabs()->count();
-    MenuQRCodeImageWithHistory* history = window.pageTabs()->currentHistory();
+    MenuCodeHistory* history = window.pageTabs()->currentHistory();
     window.actions().switchMode->trigger();
     QVERIFY(!window.mode2D());
     QCOMPARE(window.pageTabs()->count(), tabs);

@@ -5,10 +5,12 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "app/gui/main_window.h"
 #include "commands/selector_model.h"
 #include "foundation/settings_store.h"
+#include "ui/gui/report.h"
 
 namespace omni::test {
 
@@ -26,5 +28,16 @@ inline void pick(omni::app::MainWindow& window, const char* path) {
     QVERIFY(window.selector()->select(found.group, found.entry));
     window.selector()->pickSelected();
 }
+
+// Collects the messages the window would show, while it lives.
+struct Messages {
+    Messages() {
+        previous = omni::gui::setMessageSink(
+            [this](const omni::gui::ShownMessage& m) { shown.push_back(m); });
+    }
+    ~Messages() { omni::gui::setMessageSink(previous); }
+    std::vector<omni::gui::ShownMessage> shown;
+    omni::gui::MessageSink previous;
+};
 
 }  // namespace omni::test

@@ -1,9 +1,10 @@
-#include "menucode/menu_qr_code_image.h"
+#include "menucode/menu_code_history.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 
+#include "resources/string_ids.h"
 #include "resources/strings.h"
 #include "zxing_decode.h"
 
@@ -42,17 +43,17 @@ std::optional<std::string> decodeDib(const QRCodeImage& image) {
 }
 
 TEST(MenuHistory, EmptyAndSimpleEnvelopesDecode) {
-    auto page = std::make_unique<MenuQRCodeImageWithHistory>();
+    auto page = std::make_unique<MenuCodeHistory>();
     EXPECT_EQ(page->modulePixels(), 3);
     EXPECT_EQ(page->envelope(), "@MENU_KEST@ZZ@ZZ@TSEK_UNEM@");
-    EXPECT_EQ(decodeDib(*page), "@MENU_KEST@ZZ@ZZ@TSEK_UNEM@");
-    EXPECT_EQ(page->width(), 3u * (page->symbolSize() + 8));
-    EXPECT_EQ(page->stride() % 4, 0u);
+    EXPECT_EQ(decodeDib(page->image()), "@MENU_KEST@ZZ@ZZ@TSEK_UNEM@");
+    EXPECT_EQ(page->image().width(), 3u * (page->symbol().symbolSize() + 8));
+    EXPECT_EQ(page->image().stride() % 4, 0u);
 
     EXPECT_EQ(page->addEntry(item("[DE1Q0")), HistoryStatus::Ok);
     EXPECT_EQ(page->envelope(), "@MENU_KEST@ZZ@DE1@Q0@ZZ@TSEK_UNEM@");
     page->setModulePixels(1);
-    EXPECT_EQ(decodeDib(*page), "@MENU_KEST@ZZ@DE1@Q0@ZZ@TSEK_UNEM@");
+    EXPECT_EQ(decodeDib(page->image()), "@MENU_KEST@ZZ@DE1@Q0@ZZ@TSEK_UNEM@");
 }
 
 TEST(MenuHistory, TokenRules) {
@@ -76,30 +77,29 @@ TEST(MenuHistory, TokenRules) {
         {" \rA", false, " \r@"},  // spaces and carriage returns are ordinary characters here
     };
     for (const Case& c : cases) {
-        MenuQRCodeImage image;
-        EXPECT_EQ(image.appendTokens(c.command), c.accepted) << c.command;
-        EXPECT_EQ(image.tokenText(), c.tokens) << c.command;
+        std::string tokens;
+        EXPECT_EQ(appendQrTokens(tokens, c.command) == TokenError::None, c.accepted) << c.command;
+        EXPECT_EQ(tokens, c.tokens) << c.command;
     }
 
-    MenuQRCodeImage image;
-    ASSERT_TRUE(image.appendTokens(std::string(1000, 'A')));
-    EXPECT_FALSE(image.appendTokens(std::string(23, 'A')));
-    EXPECT_EQ(image.lastTokenError(), MenuQRCodeImage::TokenError::TooLong);
-    EXPECT_EQ(image.tokenText().size(), 1500u);  // nothing appended
+    std::string tokens;
+    ASSERT_EQ(appendQrTokens(tokens, std::string(1000, 'A')), TokenError::None);
+    EXPECT_EQ(appendQrTokens(tokens, std::string(23, 'A')), TokenError::TooLong);
+    EXPECT_EQ(tokens.size(), 1500u);  // nothing appended
 }
 
 TEST(MenuHistory, RefusedCommandStaysListedButKeepsThePreviousSymbol) {
-    MenuQRCodeImageWithHistory page;
+    MenuCodeHistory page;
     ASSERT_EQ(page.addEntry(item("B2")), HistoryStatus::Ok);
-    const int mask = page.maskNumber();
+    const int mask = page.symbol().maskNumber();
     const std::string before = page.envelope();
 
     EXPECT_EQ(page.addEntry(item("Q1Q")), HistoryStatus::Malformed);
     EXPECT_EQ(page.size(), 2u);
     EXPECT_FALSE(page.symbolMatchesHistory());
     EXPECT_EQ(page.envelope(), before);
-    EXPECT_EQ(page.maskNumber(), mask);
-    EXPECT_EQ(decodeQr(page), before);
+    EXPECT_EQ(page.symbol().maskNumber(), mask);
+    EXPECT_EQ(decodeQr(page.symbol()), before);
 
     // Removing the bad entry brings symbol and history together again.
     EXPECT_EQ(page.removeEntry(1), HistoryStatus::Ok);
@@ -124,23 +124,23 @@ TEST(MenuHistory, RefusedCommandStaysListedButKeepsThePreviousSymbol) {
 }
 
 TEST(MenuHistory, RemoveAndSwapRebuildInOrder) {
-    MenuQRCodeImageWithHistory page;
+    MenuCodeHistory page;
     for (auto c : {"A1", "B2", "[DC1Q5"})
         ASSERT_EQ(page.addEntry(item(c)), HistoryStatus::Ok);
     EXPECT_EQ(page.swapEntries(0, 2), HistoryStatus::Ok);
     EXPECT_EQ(page.envelope(), "@MENU_KEST@ZZ@DC1@Q5@B2@A1@ZZ@TSEK_UNEM@");
     EXPECT_EQ(page.removeEntry(1), HistoryStatus::Ok);
     EXPECT_EQ(page.envelope(), "@MENU_KEST@ZZ@DC1@Q5@A1@ZZ@TSEK_UNEM@");
-    EXPECT_EQ(decodeQr(page), page.envelope());
+    EXPECT_EQ(decodeQr(page.symbol()), page.envelope());
     EXPECT_EQ(page.swapEntries(0, 2), HistoryStatus::NoSuchEntry);
 
     EXPECT_EQ(page.addTypedCommand("[DC1Q0Q0Q2Q5"), HistoryStatus::Ok);
-    EXPECT_EQ(page.entries().back().label, res::loadString(464));
+    EXPECT_EQ(page.entries().back().label, res::loadString(res::ids::TypedCommandLabel));
     EXPECT_EQ(page.entries().back().count, 5u);
 }
 
 TEST(MenuHistory, FullHistoryRefusesTheNextEntryAndDecodes) {
-    MenuQRCodeImageWithHistory page;
+    MenuCodeHistory page;
     std::string expected(kMenuEnvelopeStart);
     for (int i = 0; i < 256; ++i) {
         const std::string command = {static_cast<char>('A' + i % 26),
@@ -152,7 +152,7 @@ TEST(MenuHistory, FullHistoryRefusesTheNextEntryAndDecodes) {
     EXPECT_EQ(page.addEntry(item("Z2")), HistoryStatus::Full);
     EXPECT_EQ(page.size(), 256u);
     EXPECT_EQ(page.envelope(), expected);
-    EXPECT_EQ(decodeDib(page), expected);
+    EXPECT_EQ(decodeDib(page.image()), expected);
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 #include <sstream>
 
 #include "commands/selector_model.h"
-#include "menucode/menu_qr_code_image.h"
+#include "menucode/menu_code_history.h"
 #include "resources/strings.h"
 #include "foundation/exception.h"
 
@@ -74,7 +74,7 @@ TEST(PageFile, RoundTripKeepsBytesLabelsOrderAndTheMenuCode) {
     }
     // Counted as the selector counts them, so the reopened page gives the same menu code.
     EXPECT_EQ(back.page.items[0].count, page.items[0].count);
-    omni::MenuQRCodeImageWithHistory original, reopened;
+    omni::MenuCodeHistory original, reopened;
     for (const auto& item : page.items)
         original.addEntry(item);
     for (const auto& item : back.page.items)

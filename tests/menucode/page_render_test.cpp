@@ -108,8 +108,8 @@ std::optional<test::GreyImage> playEmf(const std::vector<std::uint8_t>& emf, dou
     return image;
 }
 
-std::unique_ptr<MenuQRCodeImageWithHistory> samplePage(int entries) {
-    auto page = std::make_unique<MenuQRCodeImageWithHistory>();
+std::unique_ptr<MenuCodeHistory> samplePage(int entries) {
+    auto page = std::make_unique<MenuCodeHistory>();
     page->setModulePixels(1);
     for (int i = 0; i < entries; ++i) {
         const std::string command = i % 2 ? "[DC1Q0Q0Q2Q5" : "B2";
@@ -177,7 +177,7 @@ TEST(PageRender, EveryFormatCarriesTheSymbol) {
 
 TEST(PageRender, QrPrintListBreaksPagesAndKeepsEveryLabel) {
     const page::QtTextMeasure measure;
-    MenuQRCodeImageWithHistory page;
+    MenuCodeHistory page;
     for (int i = 0; i < 200; ++i) {
         ASSERT_EQ(page.addEntry(makePageItem("Z2", u"Setting readable codes > Code39", 1)),
                   HistoryStatus::Ok);
@@ -210,7 +210,7 @@ std::size_t barCount(const page::Drawing& drawing) {
 
 TEST(PageRender, Code39SheetRows) {
     const page::QtTextMeasure measure;
-    MenuQRCodeImageWithHistory page;
+    MenuCodeHistory page;
     SheetExtent extent;
     auto empty = drawCode39Screen(page, {}, 640, measure, &extent);
     EXPECT_EQ(test::texts(empty), (std::vector<std::u16string>{u"SET(ZZ)", u"END(ZZ)"}));

@@ -87,8 +87,8 @@ std::optional<std::string> readCode39(const test::GreyImage& image) {
     return text.substr(1, text.size() - 2);
 }
 
-MenuQRCodeImageWithHistory samplePage() {
-    MenuQRCodeImageWithHistory history;
+MenuCodeHistory samplePage() {
+    MenuCodeHistory history;
     history.addTypedCommand("[BCA[DC1Q0Q0Q2Q5");
     history.addTypedCommand("]BCMA{ABCDE");
     return history;
@@ -124,7 +124,7 @@ TEST(PrintCheck, QrAtTheLimitDecodesAndJustBelowIsReportedWithTheFix) {
     const auto atLimit = menucode::printGeometry(pages, true, setup);
     ASSERT_EQ(atLimit.symbols.size(), 1u);
     EXPECT_DOUBLE_EQ(atLimit.symbols[0].module, 4);
-    EXPECT_EQ(atLimit.symbols[0].box.width(), 4.0 * history.symbolSize());
+    EXPECT_EQ(atLimit.symbols[0].box.width(), 4.0 * history.symbol().symbolSize());
     EXPECT_TRUE(menucode::checkPrint(atLimit).ok());
     const auto image = printed(pages[0], atLimit.symbols[0].box, 4 * 4);
     EXPECT_EQ(test::decode(image, ZXing::BarcodeFormat::QRCode), history.envelope());

@@ -26,12 +26,10 @@ protected:
 };
 
 TEST_F(CodePageListTest, FixedEntriesUtf16AndSortOrder) {
-    const SystemCodePage system[] = {
-        {65001, u"UTF-8"},
-        {932, u"ANSI/OEM - Japanese Shift-JIS"},
-        {1252, u"ANSI - Latin I"},
-        {20127, u"US-ASCII"},
-    };
+    const SystemCodePage system[] = {{65001, u"UTF-8"},
+                                     {932, u"ANSI/OEM - Japanese Shift-JIS"},
+                                     {1252, u"ANSI - Latin I"},
+                                     {20127, u"US-ASCII"}};
     auto list = buildCodePageList(system);
     // The default stays on top; the rest are ordered by text, "Binary Data" and UTF-16 included
     // ("UTF-16 ..." sorts before "UTF-8", and upper case before lower case).
@@ -52,11 +50,7 @@ TEST_F(CodePageListTest, FixedEntriesUtf16AndSortOrder) {
 
 TEST_F(CodePageListTest, SystemUtf16IsNotDuplicatedAndEqualTextsKeepTheirOrder) {
     const SystemCodePage system[] = {
-        {1201, u"Unicode (Big-Endian)"},
-        {1200, u"Unicode"},
-        {51949, u"Korean"},
-        {949, u"Korean"},
-    };
+        {1201, u"Unicode (Big-Endian)"}, {1200, u"Unicode"}, {51949, u"Korean"}, {949, u"Korean"}};
     auto list = buildCodePageList(system);
     EXPECT_EQ(numbers(list), (std::vector<std::uint32_t>{0, kHexCodePage, 51949, 949, 1200, 1201}));
     EXPECT_TRUE(list[findCodePageEntry(list, 1200)].multiByte);

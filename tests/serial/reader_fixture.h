@@ -9,23 +9,12 @@
 
 #include "reader/module_host.h"
 #include "serial/serial_port.h"
+#include "short_timing.h"
 #include "sim/simulated_reader.h"
 
 namespace omni::test {
 
 inline constexpr std::string_view kTestKey = "Software\\Kestrel\\OmniSetupTest";
-
-inline SerialTiming shortTiming() {
-    SerialTiming timing;
-    timing.blockTimeoutMs = 300;
-    timing.perByteTimeoutMs = 300;
-    timing.waitLimitMs = 300;
-    timing.moduleModePauseMs = 10;
-    timing.recoveryWaitMs = 300;
-    timing.recoveryByteMs = 300;
-    timing.receiveStopMs = 3000;
-    return timing;
-}
 
 // Collects what the receive thread hands over.
 class Collector : public OutputStream<char> {

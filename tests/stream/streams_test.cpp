@@ -11,6 +11,7 @@
 #include "foundation/exception.h"
 #include "stream/bit_to_byte_stream.h"
 #include "stream/buffered_output_stream.h"
+#include "stream/escapes.h"
 #include "stream/file_stream.h"
 #include "stream/ring_buffer.h"
 #include "stream/text_streams.h"
@@ -237,3 +238,12 @@ TEST(ThreadRunnable, JoinTimesOutWithUserExceptionThenEnds) {
 
 }  // namespace
 }  // namespace omni
+
+TEST(Escapes, NamedBytesAndHexAreUnescapedAndTheRestStands) {
+    using omni::stream::unescape;
+    EXPECT_EQ(unescape(R"(Z1\r\n\t\\)"), "Z1\r\n\t\\");
+    EXPECT_EQ(unescape(R"(\x1B\x7f\x00A)"), std::string("\x1B\x7F\0A", 4));
+    // Unknown escapes, short or non-hex "\x" and a trailing backslash are kept as typed.
+    EXPECT_EQ(unescape(R"(\q\x4\xZZ\)"), R"(\q\x4\xZZ\)");
+    EXPECT_EQ(unescape(R"(\\x41)"), R"(\x41)");  // an escaped backslash does not start an escape
+}

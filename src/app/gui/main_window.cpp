@@ -10,7 +10,6 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include "app/gui/app_strings.h"
 #include "app/gui/entry_dialogs.h"
 #include "commands/gui/command_box.h"
 #include "commands/gui/command_selector.h"
@@ -20,8 +19,9 @@
 #include "menucode/gui/c39_menu_view.h"
 #include "menucode/gui/menu_code_page.h"
 #include "menucode/gui/qr_menu_view.h"
-#include "menucode/menu_qr_code_image.h"
+#include "menucode/menu_code_history.h"
 #include "reader/command_exchange.h"
+#include "resources/string_ids.h"
 #include "serial/gui/code_page_combo_box.h"
 #include "serial/gui/com_port_combo_box.h"
 #include "serial/gui/reader_connection.h"
@@ -145,7 +145,7 @@ void MainWindow::buildCentre() {
 }
 
 void MainWindow::buildToolbars() {
-    fileBar_ = new QToolBar(uiText(ids::kFileToolbar), this);
+    fileBar_ = new QToolBar(uiText(res::ids::FileToolbar), this);
     fileBar_->setObjectName(QStringLiteral("fileToolbar"));
     fileBar_->setMovable(false);
     fileBar_->setIconSize(QSize(20, 20));
@@ -161,8 +161,8 @@ void MainWindow::buildToolbars() {
     }
     addToolBar(Qt::TopToolBarArea, fileBar_);
 
-    characterCodeBand_ = makeBand(this, uiText(ids::kCharacterCode), "characterCodeBand");
-    portBand_ = makeBand(this, uiText(ids::kPortBand), "portBand");
+    characterCodeBand_ = makeBand(this, uiText(res::ids::CharacterCode), "characterCodeBand");
+    portBand_ = makeBand(this, uiText(res::ids::PortBand), "portBand");
     addToolBar(Qt::TopToolBarArea, characterCodeBand_);
     addToolBar(Qt::TopToolBarArea, portBand_);
     buildPortBoxes();
@@ -170,7 +170,7 @@ void MainWindow::buildToolbars() {
     // The bands do not fit one row beside the code-page and port boxes: like a rebar, the
     // scanner toolbar and the command box go to a second row.
     addToolBarBreak(Qt::TopToolBarArea);
-    scannerBar_ = new QToolBar(uiText(ids::kScannerToolbar), this);
+    scannerBar_ = new QToolBar(uiText(res::ids::ScannerToolbar), this);
     scannerBar_->setObjectName(QStringLiteral("scannerToolbar"));
     scannerBar_->setMovable(false);
     scannerBar_->setIconSize(QSize(20, 20));
@@ -181,7 +181,7 @@ void MainWindow::buildToolbars() {
     scannerBar_->addAction(actions_.switchMode);
     addToolBar(Qt::TopToolBarArea, scannerBar_);
 
-    commandBand_ = makeBand(this, uiText(ids::kCommandBand), "commandBand");
+    commandBand_ = makeBand(this, uiText(res::ids::CommandBand), "commandBand");
     commandBox_ = new commands::CommandBox(keyPath_, commandBand_);
     commandBand_->addWidget(commandBox_);
     connect(commandBox_, &commands::CommandBox::submitted, this, &MainWindow::submitTyped);
@@ -243,7 +243,7 @@ menucode::MenuCodePage* MainWindow::currentMenuPage() const {
 }
 
 void MainWindow::showCurrentPage() {
-    MenuQRCodeImageWithHistory* history = tabs_->currentHistory();
+    MenuCodeHistory* history = tabs_->currentHistory();
     // Both views follow the current page so that either shows it the moment the mode changes.
     qrPage_->setHistory(history);
     c39Page_->setHistory(history);
@@ -281,11 +281,11 @@ int MainWindow::makeMenuCode() {
 }
 
 void MainWindow::showAddResult(HistoryStatus status) {
-    MenuQRCodeImageWithHistory* history = tabs_->currentHistory();
+    MenuCodeHistory* history = tabs_->currentHistory();
     refreshMenuViews();
     modePage()->selectIndex(static_cast<int>(history->size()) - 1);
     if (status != HistoryStatus::Ok) {
-        gui::showMessage(this, QMessageBox::Information, uiText(ids::kProgram),
+        gui::showMessage(this, QMessageBox::Information, uiText(res::ids::Program),
                          gui::toQString(historyMessage(status)));
     }
 }

@@ -12,7 +12,6 @@
 #include <QRegularExpression>
 #include <QUrl>
 
-#include "app/gui/app_strings.h"
 #include "app/gui/main_window.h"
 #include "commands/gui/command_box.h"
 #include "commands/gui/command_list.h"
@@ -21,6 +20,7 @@
 #include "foundation/exception.h"
 #include "menucode/gui/menu_code_page.h"
 #include "menucode/gui/menu_code_view.h"
+#include "resources/string_ids.h"
 #include "serial/gui/serial_log_box.h"
 #include "ui/gui/icons.h"
 #include "ui/gui/report.h"
@@ -63,30 +63,30 @@ QPlainTextEdit* focusedTextEdit() {
 void MainWindow::buildActions() {
     const auto ic = [](IconId id) { return static_cast<int>(id); };
     const ActionDef defs[] = {
-        {&MainWindowActions::newDocument, "new", ids::kNew, ids::kToolNew, QKeySequence(Qt::CTRL | Qt::Key_N), ic(IconId::New)},
-        {&MainWindowActions::open, "open", ids::kOpen, ids::kToolOpen, QKeySequence(Qt::CTRL | Qt::Key_O), ic(IconId::Open)},
-        {&MainWindowActions::save, "save", ids::kSave, ids::kToolSave, QKeySequence(Qt::CTRL | Qt::Key_S), ic(IconId::Save)},
-        {&MainWindowActions::saveAs, "saveAs", ids::kSaveAs, 0, QKeySequence(), -1},
-        {&MainWindowActions::setupPrinter, "setupPrinter", ids::kSetupPrinter, 0, QKeySequence(), -1},
-        {&MainWindowActions::setupPage, "setupPage", ids::kSetupPage, 0, QKeySequence(), -1},
-        {&MainWindowActions::print, "print", ids::kPrint, ids::kToolPrint, QKeySequence(Qt::CTRL | Qt::Key_P),
+        {&MainWindowActions::newDocument, "new", res::ids::New, res::ids::ToolNew, QKeySequence(Qt::CTRL | Qt::Key_N), ic(IconId::New)},
+        {&MainWindowActions::open, "open", res::ids::Open, res::ids::ToolOpen, QKeySequence(Qt::CTRL | Qt::Key_O), ic(IconId::Open)},
+        {&MainWindowActions::save, "save", res::ids::Save, res::ids::ToolSave, QKeySequence(Qt::CTRL | Qt::Key_S), ic(IconId::Save)},
+        {&MainWindowActions::saveAs, "saveAs", res::ids::SaveAs, 0, QKeySequence(), -1},
+        {&MainWindowActions::setupPrinter, "setupPrinter", res::ids::SetupPrinter, 0, QKeySequence(), -1},
+        {&MainWindowActions::setupPage, "setupPage", res::ids::MenuSetupPage, 0, QKeySequence(), -1},
+        {&MainWindowActions::print, "print", res::ids::Print, res::ids::ToolPrint, QKeySequence(Qt::CTRL | Qt::Key_P),
          ic(IconId::Print)},
-        {&MainWindowActions::exit, "exit", ids::kExit, 0, QKeySequence(), -1},
-        {&MainWindowActions::cut, "cut", ids::kCut, ids::kToolCut, QKeySequence(Qt::CTRL | Qt::Key_X), ic(IconId::Cut)},
-        {&MainWindowActions::copy, "copy", ids::kCopy, ids::kToolCopy, QKeySequence(Qt::CTRL | Qt::Key_C), ic(IconId::Copy)},
-        {&MainWindowActions::paste, "paste", ids::kPaste, ids::kToolPaste, QKeySequence(Qt::CTRL | Qt::Key_V),
+        {&MainWindowActions::exit, "exit", res::ids::Exit, 0, QKeySequence(), -1},
+        {&MainWindowActions::cut, "cut", res::ids::Cut, res::ids::ToolCut, QKeySequence(Qt::CTRL | Qt::Key_X), ic(IconId::Cut)},
+        {&MainWindowActions::copy, "copy", res::ids::Copy, res::ids::ToolCopy, QKeySequence(Qt::CTRL | Qt::Key_C), ic(IconId::Copy)},
+        {&MainWindowActions::paste, "paste", res::ids::Paste, res::ids::ToolPaste, QKeySequence(Qt::CTRL | Qt::Key_V),
          ic(IconId::Paste)},
-        {&MainWindowActions::deleteSelection, "delete", ids::kDelete, ids::kToolDelete, QKeySequence(Qt::CTRL | Qt::Key_D),
+        {&MainWindowActions::deleteSelection, "delete", res::ids::Delete, res::ids::ToolDelete, QKeySequence(Qt::CTRL | Qt::Key_D),
          ic(IconId::Delete)},
-        {&MainWindowActions::selectAll, "selectAll", ids::kSelectAll, 0, QKeySequence(Qt::CTRL | Qt::Key_A), -1},
-        {&MainWindowActions::send, "send", ids::kSend, 0, QKeySequence(Qt::Key_Return), -1},
-        {&MainWindowActions::backToCommandBox, "backToCommandBox", ids::kBackToCommandBox, 0, QKeySequence(Qt::Key_Escape), -1},
-        {&MainWindowActions::makeMenuCode, "makeMenuCode", ids::kMakeMenuCode, ids::kToolNewMenu, QKeySequence(Qt::CTRL | Qt::Key_M),
+        {&MainWindowActions::selectAll, "selectAll", res::ids::SelectAll, 0, QKeySequence(Qt::CTRL | Qt::Key_A), -1},
+        {&MainWindowActions::send, "send", res::ids::MenuSend, 0, QKeySequence(Qt::Key_Return), -1},
+        {&MainWindowActions::backToCommandBox, "backToCommandBox", res::ids::BackToCommandBox, 0, QKeySequence(Qt::Key_Escape), -1},
+        {&MainWindowActions::makeMenuCode, "makeMenuCode", res::ids::MakeMenuCode, res::ids::ToolNewMenu, QKeySequence(Qt::CTRL | Qt::Key_M),
          ic(IconId::NewMenuCode)},
-        {&MainWindowActions::switchMode, "switchMode", ids::kSwitchMode, ids::kToolSwitchMode, QKeySequence(),
+        {&MainWindowActions::switchMode, "switchMode", res::ids::SwitchMode, res::ids::ToolSwitchMode, QKeySequence(),
          ic(IconId::SwitchMode)},
-        {&MainWindowActions::help, "help", ids::kHelp, 0, QKeySequence(Qt::Key_F1), -1},
-        {&MainWindowActions::about, "about", ids::kAbout, 0, QKeySequence(), -1},
+        {&MainWindowActions::help, "help", res::ids::Help, 0, QKeySequence(Qt::Key_F1), -1},
+        {&MainWindowActions::about, "about", res::ids::About, 0, QKeySequence(), -1},
     };
     for (const ActionDef& def : defs) {
         auto* a = new QAction(uiText(def.textId), this);
@@ -145,16 +145,16 @@ void MainWindow::buildMenus() {
         return menu;
     };
     const MainWindowActions& a = actions_;
-    addMenu(ids::kMenuFile, "fileMenu",
+    addMenu(res::ids::MenuFile, "fileMenu",
             {a.newDocument, a.open, a.save, a.saveAs, nullptr, a.setupPrinter, a.setupPage, a.print,
              nullptr, a.exit});
-    addMenu(ids::kMenuEdit, "editMenu",
+    addMenu(res::ids::MenuEdit, "editMenu",
             {a.cut, a.copy, a.paste, a.deleteSelection, nullptr, a.selectAll, nullptr, a.send,
              a.backToCommandBox});
-    addMenu(ids::kMenuFormat, "formatMenu", {a.wordWrap, a.font});
-    addMenu(ids::kMenuCommunication, "communicationMenu", {a.connectReader, a.property});
-    addMenu(ids::kMenuScanner, "scannerMenu", {a.makeMenuCode, a.switchMode});
-    addMenu(ids::kMenuHelp, "helpMenu", {a.help, nullptr, a.about});
+    addMenu(res::ids::MenuFormat, "formatMenu", {a.wordWrap, a.font});
+    addMenu(res::ids::MenuCommunication, "communicationMenu", {a.connectReader, a.property});
+    addMenu(res::ids::MenuScanner, "scannerMenu", {a.makeMenuCode, a.switchMode});
+    addMenu(res::ids::MenuHelp, "helpMenu", {a.help, nullptr, a.about});
 }
 
 // ---- File ----
@@ -168,8 +168,8 @@ void MainWindow::newDocument() {
 }
 
 void MainWindow::onOpen() {
-    const QString path = QFileDialog::getOpenFileName(this, uiText(ids::kOpenTitle), QString(),
-                                                      uiText(ids::kTextFilter));
+    const QString path = QFileDialog::getOpenFileName(this, uiText(res::ids::OpenTitle), QString(),
+                                                      uiText(res::ids::Filter));
     if (!path.isEmpty())
         guarded([&] { openFile(path); });
 }
@@ -177,7 +177,7 @@ void MainWindow::onOpen() {
 void MainWindow::openFile(const QString& path) {
     if (QFileInfo(path).suffix().compare(QLatin1String("txt"), Qt::CaseInsensitive) != 0) {
         throw foundation::UserException(foundation::UserException::Refused,
-                                        gui::toU16(uiText(ids::kOnlyTextFiles)));
+                                        gui::toU16(uiText(res::ids::OnlyTextFiles)));
     }
     tabs_->setCurrentIndex(0);
     log_->appendFile(path);
@@ -205,14 +205,14 @@ void MainWindow::onSave(bool askName) {
         QStringList filters;
         QString suffix;
         if (tabs_->currentKind() == PageKind::MenuCode) {
-            filters = {uiText(ids::kEmfFilter), uiText(ids::kPngFilter), uiText(ids::kSvgFilter),
-                       uiText(ids::kPdfFilter)};
+            filters = {uiText(res::ids::EmfFilter), uiText(res::ids::PngFilter),
+                       uiText(res::ids::SvgFilter), uiText(res::ids::PdfFilter)};
             suffix = QStringLiteral("emf");
         } else {
-            filters = {uiText(ids::kTextFilter)};
+            filters = {uiText(res::ids::Filter)};
             suffix = QStringLiteral("txt");
         }
-        QFileDialog dialog(this, uiText(ids::kSaveTitle));
+        QFileDialog dialog(this, uiText(res::ids::SaveTitle));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setNameFilters(filters);
         dialog.setDefaultSuffix(suffix);
@@ -232,7 +232,7 @@ void MainWindow::onSave(bool askName) {
 
 void MainWindow::onSetupPrinter() {
     QPrintDialog dialog(&printer_, this);
-    dialog.setWindowTitle(withoutMnemonic(uiText(ids::kSetupPrinter)));
+    dialog.setWindowTitle(withoutMnemonic(uiText(res::ids::SetupPrinter)));
     dialog.exec();
 }
 
@@ -322,22 +322,22 @@ void MainWindow::onHelp() {
         path = QApplication::applicationDirPath() +
                QStringLiteral("/../share/omnisetup/document/index.html");
     if (!QFileInfo::exists(path) || !QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
-        gui::showMessage(this, QMessageBox::Information, uiText(ids::kProgram),
-                         uiText(ids::kHelpMissing).arg(path));
+        gui::showMessage(this, QMessageBox::Information, uiText(res::ids::Program),
+                         uiText(res::ids::HelpMissing).arg(path));
     }
 }
 
 void MainWindow::onAbout() {
-    QMessageBox box(QMessageBox::NoIcon, uiText(ids::kAboutTitle),
-                    uiText(ids::kAboutText).arg(QApplication::applicationVersion()),
+    QMessageBox box(QMessageBox::NoIcon, uiText(res::ids::AboutTitle),
+                    uiText(res::ids::AboutText).arg(QApplication::applicationVersion()),
                     QMessageBox::Ok, this);
     box.setIconPixmap(gui::icon(IconId::Program).pixmap(48, 48));
     box.exec();
 }
 
 void MainWindow::onWaveform() {
-    gui::showMessage(this, QMessageBox::Information, uiText(ids::kProgram),
-                     uiText(ids::kWaveformNotYet));
+    gui::showMessage(this, QMessageBox::Information, uiText(res::ids::Program),
+                     uiText(res::ids::WaveformNotYet));
 }
 
 }  // namespace omni::app

@@ -8,15 +8,14 @@
 #include <QStatusBar>
 #include <QToolBar>
 
-#include "app/gui/app_strings.h"
 #include "app/gui/main_window.h"
 #include "commands/gui/page_tabs.h"
+#include "resources/string_ids.h"
 #include "serial/gui/code_page_combo_box.h"
 #include "serial/gui/com_port_combo_box.h"
 #include "serial/gui/connection_icons.h"
 #include "serial/gui/port_settings_dialog.h"
 #include "serial/gui/reader_connection.h"
-#include "serial/gui/serial_gui_strings.h"
 #include "serial/gui/serial_log_box.h"
 #include "serial/gui/simulated_readers.h"
 #include "ui/gui/report.h"
@@ -62,17 +61,19 @@ void MainWindow::buildConnectionActions() {
         return a;
     };
     QAction* connection = actions_.connectReader =
-        add("connect", serial::ids::kConnectDisconnect, serial::ids::kToolConnection,
+        add("connect", res::ids::ConnectDisconnect, res::ids::ToolConnection,
             QKeySequence(Qt::Key_F2), serial::connectionIcon());
     connection->setCheckable(true);
     connect(connection, &QAction::triggered, this, [this] { toggleConnection(); });
-    QAction* property = actions_.property = add("property", serial::ids::kProperty, serial::ids::kToolPortSettings,
-                            QKeySequence(Qt::Key_F3), serial::portSettingsIcon());
+    QAction* property = actions_.property =
+        add("property", res::ids::Property, res::ids::ToolPortSettings, QKeySequence(Qt::Key_F3),
+            serial::portSettingsIcon());
     connect(property, &QAction::triggered, this, &MainWindow::showPortSettings);
-    QAction* wrap = actions_.wordWrap = add("wordWrap", serial::ids::kWordWrap, 0, QKeySequence(), QIcon());
+    QAction* wrap = actions_.wordWrap =
+        add("wordWrap", res::ids::WordWrap, 0, QKeySequence(), QIcon());
     wrap->setCheckable(true);
     connect(wrap, &QAction::triggered, this, [this](bool on) { log_->setWrap(on); });
-    QAction* font = actions_.font = add("font", serial::ids::kFont, 0, QKeySequence(), QIcon());
+    QAction* font = actions_.font = add("font", res::ids::Font, 0, QKeySequence(), QIcon());
     connect(font, &QAction::triggered, this, [this] { log_->chooseFont(); });
 }
 
@@ -141,12 +142,12 @@ void MainWindow::connectToChosenPort(bool automatic) {
     const PortDescriptor port = portBox_->selectedPort();
     if (port.empty()) {
         applyConnectionState();
-        gui::showMessage(this, QMessageBox::Information, uiText(ids::kProgram),
-                         uiText(serial::ids::kChoosePortFirst));
+        gui::showMessage(this, QMessageBox::Information, uiText(res::ids::Program),
+                         uiText(res::ids::ChoosePortFirst));
         return;
     }
     reconnecting_ = automatic;
-    statusBar()->showMessage(uiText(serial::ids::kConnectingTo).arg(portName(port)));
+    statusBar()->showMessage(uiText(res::ids::ConnectingTo).arg(portName(port)));
     connection_->connectTo(port, portName(port));
 }
 
@@ -155,7 +156,7 @@ void MainWindow::disconnectReader() {
     const bool wasConnected = connected();
     connection_->disconnectFromReader();
     if (wasConnected)
-        statusBar()->showMessage(uiText(serial::ids::kDisconnected), 5000);
+        statusBar()->showMessage(uiText(res::ids::Disconnected), 5000);
     applyConnectionState();
     setFocus();
 }
@@ -163,8 +164,8 @@ void MainWindow::disconnectReader() {
 void MainWindow::showPortSettings() {
     const PortDescriptor port = portBox_->selectedPort();
     if (port.empty()) {
-        gui::showMessage(this, QMessageBox::Information, uiText(ids::kProgram),
-                         uiText(serial::ids::kChoosePortFirst));
+        gui::showMessage(this, QMessageBox::Information, uiText(res::ids::Program),
+                         uiText(res::ids::ChoosePortFirst));
         return;
     }
     serial::PortSettingsDialog dialog(keyPath_, port, this);
@@ -176,13 +177,13 @@ void MainWindow::onConnected() {
     portBox_->setWatching(true);
     const QString name = portName(connection_->port());
     if (connection_->identified()) {
-        statusBar()->showMessage(uiText(serial::ids::kConnectedTo)
+        statusBar()->showMessage(uiText(res::ids::ConnectedTo)
                                      .arg(name, QString::fromStdString(connection_->firmware())));
         if (connection_->twoD() != mode2D_)
             setMode2D(connection_->twoD());
     } else {
-        statusBar()->showMessage(uiText(serial::ids::kConnectedUnidentified).arg(name));
-        connection_->logMessage(uiText(serial::ids::kConnectedUnidentified).arg(name));
+        statusBar()->showMessage(uiText(res::ids::ConnectedUnidentified).arg(name));
+        connection_->logMessage(uiText(res::ids::ConnectedUnidentified).arg(name));
     }
     applyConnectionState();
 }
@@ -195,7 +196,7 @@ void MainWindow::onConnectFailed(const QString& message) {
         connection_->logMessage(message);
         return;
     }
-    gui::showMessage(this, QMessageBox::Warning, uiText(ids::kProgram), message);
+    gui::showMessage(this, QMessageBox::Warning, uiText(res::ids::Program), message);
 }
 
 void MainWindow::onConnectionLost() {
@@ -203,7 +204,7 @@ void MainWindow::onConnectionLost() {
     portBox_->setWatching(true);
     portBox_->rearm();
     const QString name = portName(connection_->port());
-    const QString text = uiText(serial::ids::kUnpluggedWatching).arg(name);
+    const QString text = uiText(res::ids::UnpluggedWatching).arg(name);
     connection_->logMessage(text);
     statusBar()->showMessage(text);
     applyConnectionState();
@@ -212,7 +213,7 @@ void MainWindow::onConnectionLost() {
 void MainWindow::onWatchNotification(bool present) {
     if (present && connection_->state() == State::Disconnected) {
         connection_->logMessage(
-            uiText(serial::ids::kBackReconnecting).arg(portName(portBox_->selectedPort())));
+            uiText(res::ids::BackReconnecting).arg(portName(portBox_->selectedPort())));
         connectToChosenPort(true);
     } else if (!present && connected()) {
         connection_->disconnectFromReader();

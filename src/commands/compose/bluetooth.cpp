@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "commands/menu_command.h"
+#include "resources/string_ids.h"
 
 namespace omni::compose {
 namespace {
@@ -85,16 +86,16 @@ std::optional<std::string> addressBarcodeText(std::uint32_t mode, std::string_vi
                                               std::u16string_view value,
                                               std::span<const std::uint64_t> radios) {
     switch (mode) {
-        case kModeAddress:
+        case res::ids::BluetoothAddress:
             if (radios.empty()) {
                 return std::nullopt;
             }
             return radioAddressText(radios.back());
-        case kModeClearData:
-        case kModeDisconnect:
-        case kModeDemo:
+        case res::ids::ClearStoredData:
+        case res::ids::WirelessDisconnect:
+        case res::ids::DemoMode:
             return commandBarcodeText(command);
-        case kModeTime:
+        case res::ids::TimeAdjustment:
             return dateTimeBarcodeText(value);
         default:
             return std::nullopt;
@@ -176,10 +177,10 @@ std::u16string filterDeviceName(std::u16string_view typed) {
 
 SendCommandControls sendCommandControls(std::uint32_t mode, bool initialize, bool portOpen) {
     SendCommandControls controls;
-    controls.clockVisible = mode == kModeTime;
-    controls.valueVisible = mode == kModeDeviceName;
-    controls.initializeVisible = mode == kModeDeviceName;
-    controls.valueEnabled = mode == kModeDeviceName && !initialize;
+    controls.clockVisible = mode == res::ids::TimeAdjustment;
+    controls.valueVisible = mode == res::ids::DeviceName;
+    controls.initializeVisible = mode == res::ids::DeviceName;
+    controls.valueEnabled = mode == res::ids::DeviceName && !initialize;
     controls.sendEnabled = portOpen;
     return controls;
 }

@@ -11,15 +11,9 @@
 #include <string_view>
 #include <vector>
 
-namespace omni::compose {
+#include "resources/string_ids.h"
 
-// The dialog modes are the string ids of their captions.
-inline constexpr std::uint32_t kModeAddress = 771;
-inline constexpr std::uint32_t kModeClearData = 818;
-inline constexpr std::uint32_t kModeDisconnect = 819;
-inline constexpr std::uint32_t kModeTime = 823;
-inline constexpr std::uint32_t kModeDeviceName = 824;
-inline constexpr std::uint32_t kModeDemo = 838;
+namespace omni::compose {
 
 // A local calendar time.
 struct DateTime {
@@ -56,7 +50,7 @@ std::string dateTimeValue(const DateTime& time);
 
 // The value controls (edit and its hint) show only in the date-time mode.
 inline bool valueControlsVisible(std::uint32_t mode) {
-    return mode == kModeTime;
+    return mode == res::ids::TimeAdjustment;
 }
 
 // Texts drawn in the barcode font; the underscores are the start and stop characters.

@@ -5,48 +5,15 @@
 namespace omni::compose {
 namespace {
 
-constexpr std::string_view volumeToken(BuzzerVolume volume) {
-    switch (volume) {
-        case BuzzerVolume::Small:
-            return "T3";
-        case BuzzerVolume::Normal:
-            return "T2";
-        case BuzzerVolume::Loud:
-            return "T1";
-        case BuzzerVolume::Maximum:
-            return "T0";
-    }
-    return {};
-}
+// Tokens by BuzzerVolume, BuzzerDuration and BuzzerTone, in the enums' order.
+constexpr std::string_view kVolumeTokens[] = {"T3", "T2", "T1", "T0"};
+constexpr std::string_view kDurationTokens[] = {"W7", "[EFW", "W4", "W5", "W6"};
+// The custom frequency is written with its frequency below.
+constexpr std::string_view kToneTokens[] = {"W1", "W2", "W3", {}};
 
-constexpr std::string_view durationToken(BuzzerDuration duration) {
-    switch (duration) {
-        case BuzzerDuration::Ms50:
-            return "W7";
-        case BuzzerDuration::Ms75:
-            return "[EFW";
-        case BuzzerDuration::Ms100:
-            return "W4";
-        case BuzzerDuration::Ms200:
-            return "W5";
-        case BuzzerDuration::Ms400:
-            return "W6";
-    }
-    return {};
-}
-
-constexpr std::string_view toneToken(BuzzerTone tone) {
-    switch (tone) {
-        case BuzzerTone::Middle:
-            return "W1";
-        case BuzzerTone::HighToLow:
-            return "W2";
-        case BuzzerTone::LowToHigh:
-            return "W3";
-        case BuzzerTone::CustomFrequency:
-            return {};  // written with its frequency below
-    }
-    return {};
+template <std::size_t N, typename Enum>
+constexpr std::string_view tokenOf(const std::string_view (&tokens)[N], Enum value) {
+    return tokens[static_cast<std::size_t>(value)];
 }
 
 }  // namespace
@@ -82,11 +49,11 @@ std::string composeBuzzer(std::string_view baseCommand, const BuzzerChoices& cho
             out.token("W8");
         }
         if (choices.volume) {
-            out.token(volumeToken(*choices.volume));
+            out.token(tokenOf(kVolumeTokens, *choices.volume));
         }
         if (choices.duration &&
             (*choices.duration != BuzzerDuration::Ms75 || controls.duration75Visible)) {
-            out.token(durationToken(*choices.duration));
+            out.token(tokenOf(kDurationTokens, *choices.duration));
         }
         if (choices.tone == BuzzerTone::CustomFrequency) {
             out.token("[DF0");
@@ -94,7 +61,7 @@ std::string composeBuzzer(std::string_view baseCommand, const BuzzerChoices& cho
                 static_cast<unsigned>(std::clamp(choices.frequency, kFrequencyMin, kFrequencyMax)),
                 4);
         } else if (choices.tone) {
-            out.token(toneToken(*choices.tone));
+            out.token(tokenOf(kToneTokens, *choices.tone));
         }
     }
 

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "commands/code_type_table.h"
-#include "commands/compose/text_ids.h"
 #include "commands/key_table.h"
+#include "resources/string_ids.h"
 #include "resources/strings.h"
 
 namespace omni::compose {
@@ -154,7 +154,7 @@ std::u16string previewText(const PrefixSuffixState& state) {
             text += u"[ " + key + u" ]+";
         }
     }
-    text += res::loadString(kTextPreviewData);
+    text += res::loadString(res::ids::PreviewData);
     for (std::size_t row : keyRowsOf(state, suffix)) {
         if (const auto key = name(row); !key.empty()) {
             text += u"+[ " + key + u" ]";
@@ -166,23 +166,19 @@ std::u16string previewText(const PrefixSuffixState& state) {
 std::uint32_t groupCaptionId(KeyGroup group) {
     switch (group) {
         case KeyGroup::CommonPrefix:
-            return kTextPreamble;
+            return res::ids::Preamble;
         case KeyGroup::CommonSuffix:
-            return kTextPostamble;
+            return res::ids::Postamble;
         case KeyGroup::CodePrefix:
-            return kTextPrefix;
+            return res::ids::Prefix;
         case KeyGroup::CodeSuffix:
-            return kTextSuffix;
+            return res::ids::Suffix;
     }
     return 0;
 }
 
 std::u16string resetQuestion(KeyGroup group) {
-    std::u16string text(res::loadString(kTextResetQuestion));
-    if (const auto at = text.find(u"%s"); at != std::u16string::npos) {
-        text.replace(at, 2, res::loadString(groupCaptionId(group)));
-    }
-    return text;
+    return res::format(res::ids::ResetQuestion, {res::loadString(groupCaptionId(group))});
 }
 
 }  // namespace omni::compose

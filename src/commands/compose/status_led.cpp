@@ -9,21 +9,8 @@ int clampLevel(int level) {
     return std::clamp(level, 0, kLedLevels - 1);
 }
 
-constexpr std::string_view durationToken(LedDuration duration) {
-    switch (duration) {
-        case LedDuration::Off:
-            return "T4";
-        case LedDuration::S01:
-            return "[XT8";
-        case LedDuration::S02:
-            return "T5";
-        case LedDuration::S04:
-            return "T6";
-        case LedDuration::S08:
-            return "T7";
-    }
-    return {};
-}
+// Tokens by LedDuration, in the enum's order.
+constexpr std::string_view kDurationTokens[] = {"T4", "[XT8", "T5", "T6", "T7"};
 
 }  // namespace
 
@@ -43,7 +30,7 @@ std::string composeStatusLed(std::string_view baseCommand, const StatusLedChoice
                              bool mode2D) {
     TokenWriter out(baseCommand, mode2D);
     if (choices.duration) {
-        out.token(durationToken(*choices.duration));
+        out.token(kDurationTokens[static_cast<std::size_t>(*choices.duration)]);
     }
     out.toggle(choices.inversion, "[E6Z", "[E6Y");
     if (choices.configureColours) {

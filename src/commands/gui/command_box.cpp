@@ -7,13 +7,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "resources/string_ids.h"
 #include "ui/gui/text.h"
 
 namespace omni::commands {
 namespace {
-
-constexpr std::uint32_t kIdSend = 124;
-constexpr std::uint32_t kIdCommandBoxTip = 20140;
 constexpr int kSendWidth = 64;
 
 }  // namespace
@@ -25,7 +23,7 @@ CommandBox::CommandBox(std::string keyPath, QWidget* parent)
     combo_->setInsertPolicy(QComboBox::NoInsert);
     combo_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     combo_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    combo_->setToolTip(gui::uiText(kIdCommandBoxTip));
+    combo_->setToolTip(gui::uiText(res::ids::CommandBoxTip));
     combo_->setObjectName(QStringLiteral("commandEdit"));
     QLineEdit* edit = combo_->lineEdit();
     edit->setMaxLength(static_cast<int>(CommandBoxHistory::kMaxText));
@@ -34,7 +32,7 @@ CommandBox::CommandBox(std::string keyPath, QWidget* parent)
     combo_->installEventFilter(this);
     connect(edit, &QLineEdit::returnPressed, this, &CommandBox::submit);
 
-    send_ = new QPushButton(gui::uiText(kIdSend), this);
+    send_ = new QPushButton(gui::uiText(res::ids::Send), this);
     send_->setFixedWidth(kSendWidth);
     send_->setObjectName(QStringLiteral("commandSend"));
     connect(send_, &QPushButton::clicked, this, &CommandBox::submit);

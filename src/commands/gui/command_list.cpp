@@ -5,15 +5,13 @@
 
 #include "commands/catalog.h"
 #include "commands/selector_model.h"
+#include "resources/string_ids.h"
 #include "ui/gui/text.h"
 
 Q_DECLARE_METATYPE(const omni::CatalogEntry*)
 
 namespace omni::commands {
 namespace {
-
-constexpr std::uint32_t kIdCommand = 125;
-constexpr std::uint32_t kIdExplanation = 388;
 constexpr int kEntryRole = Qt::UserRole;
 constexpr int kMaxCommandShown = 32;
 
@@ -22,7 +20,7 @@ constexpr int kMaxCommandShown = 32;
 CommandList::CommandList(QWidget* parent) : QTreeWidget(parent) {
     setObjectName(QStringLiteral("commandList"));
     setColumnCount(2);
-    setHeaderLabels({gui::uiText(kIdExplanation), gui::uiText(kIdCommand)});
+    setHeaderLabels({gui::uiText(res::ids::Explanation), gui::uiText(res::ids::Command)});
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setUniformRowHeights(true);

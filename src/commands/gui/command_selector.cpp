@@ -9,15 +9,13 @@
 #include "commands/gui/command_tree.h"
 #include "commands/resolve.h"
 #include "commands/selector_model.h"
+#include "resources/string_ids.h"
 #include "ui/gui/icons.h"
 #include "ui/gui/pane_splitter.h"
 #include "ui/gui/text.h"
 
 namespace omni::commands {
 namespace {
-
-constexpr std::uint32_t kIdPickTip = 20142;
-constexpr std::uint32_t kIdSend = 124;
 constexpr int kMinTree = 60;
 constexpr int kMinList = 60;
 
@@ -36,8 +34,8 @@ CommandSelector::CommandSelector(EntryDialogs& dialogs, QWidget* parent)
     auto* bar = new QToolBar(this);
     bar->setIconSize(QSize(16, 16));
     bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    send_ = bar->addAction(gui::icon(gui::IconId::Send), gui::uiText(kIdSend));
-    send_->setToolTip(gui::uiText(kIdPickTip));
+    send_ = bar->addAction(gui::icon(gui::IconId::Send), gui::uiText(res::ids::Send));
+    send_->setToolTip(gui::uiText(res::ids::PickTip));
     send_->setObjectName(QStringLiteral("selectorSend"));
     connect(send_, &QAction::triggered, this, &CommandSelector::pickSelected);
 

@@ -2,14 +2,13 @@
 
 #include <map>
 
-#include "menucode/menu_qr_code_image.h"
+#include "menucode/menu_code_history.h"
+#include "resources/string_ids.h"
 #include "ui/gui/icons.h"
 #include "ui/gui/text.h"
 
 namespace omni::commands {
 namespace {
-
-constexpr std::uint32_t kIdCommunicationLog = 123;
 
 int nextNumber(const QString& titleFormat) {
     static std::map<QString, int> counters;
@@ -26,7 +25,7 @@ PageTabs::PageTabs(QWidget* parent) : QTabBar(parent) {
     setMovable(false);
     setElideMode(Qt::ElideNone);
     tabs_.push_back(Tab{PageKind::Log, {}, nullptr});
-    addTab(gui::uiText(kIdCommunicationLog));
+    addTab(gui::uiText(res::ids::CommunicationLog));
     setTabButton(0, QTabBar::RightSide, nullptr);
     setTabButton(0, QTabBar::LeftSide, nullptr);
     connect(this, &QTabBar::tabCloseRequested, this, &PageTabs::removePage);
@@ -36,7 +35,7 @@ PageTabs::~PageTabs() = default;
 
 int PageTabs::addMenuCodePage(const QString& titleFormat) {
     tabs_.insert(tabs_.begin() + 1,
-                 Tab{PageKind::MenuCode, {}, std::make_unique<MenuQRCodeImageWithHistory>()});
+                 Tab{PageKind::MenuCode, {}, std::make_unique<MenuCodeHistory>()});
     const int index =
         insertTab(1, gui::icon(gui::IconId::Leaf2D), titleFormat.arg(nextNumber(titleFormat)));
     setCurrentIndex(index);
@@ -71,7 +70,7 @@ PageKind PageTabs::kindAt(int index) const {
     return tab ? tab->kind : PageKind::Log;
 }
 
-MenuQRCodeImageWithHistory* PageTabs::historyAt(int index) const {
+MenuCodeHistory* PageTabs::historyAt(int index) const {
     const Tab* tab = tabAt(index);
     return tab ? tab->history.get() : nullptr;
 }

@@ -10,7 +10,7 @@
 #include <QTabBar>
 
 namespace omni {
-class MenuQRCodeImageWithHistory;
+class MenuCodeHistory;
 }
 
 namespace omni::commands {
@@ -39,8 +39,8 @@ public:
 
     PageKind kindAt(int index) const;
     PageKind currentKind() const { return kindAt(currentIndex()); }
-    MenuQRCodeImageWithHistory* historyAt(int index) const;
-    MenuQRCodeImageWithHistory* currentHistory() const { return historyAt(currentIndex()); }
+    MenuCodeHistory* historyAt(int index) const;
+    MenuCodeHistory* currentHistory() const { return historyAt(currentIndex()); }
 
     // Menu-code tabs show a matrix symbol in 2D mode and a bar code in 1D mode.
     void setMode2D(bool mode2D);
@@ -56,7 +56,7 @@ private:
     struct Tab {
         PageKind kind;
         QString fileName;
-        std::unique_ptr<MenuQRCodeImageWithHistory> history;  // menu-code pages
+        std::unique_ptr<MenuCodeHistory> history;  // menu-code pages
     };
     const Tab* tabAt(int index) const;
 

@@ -8,7 +8,8 @@
 #include <QVBoxLayout>
 
 #include "menucode/gui/menu_code_view.h"
-#include "menucode/menu_qr_code_image.h"
+#include "menucode/menu_code_history.h"
+#include "resources/string_ids.h"
 #include "ui/gui/icons.h"
 #include "ui/gui/pane_splitter.h"
 #include "ui/gui/report.h"
@@ -16,13 +17,6 @@
 
 namespace omni::menucode {
 namespace {
-
-constexpr std::uint32_t kIdCommand = 125;
-constexpr std::uint32_t kIdExplanation = 388;
-constexpr std::uint32_t kIdProgram = 20000;
-constexpr std::uint32_t kIdDeleteEntry = 20103;
-constexpr std::uint32_t kIdMoveUp = 20104;
-constexpr std::uint32_t kIdMoveDown = 20105;
 constexpr int kMinPicture = 80;
 constexpr int kMinList = 64;
 
@@ -44,7 +38,7 @@ MenuCodePage::MenuCodePage(MenuCodeView* view, QWidget* parent) : QWidget(parent
     list_ = new QTreeWidget(this);
     list_->setObjectName(QStringLiteral("commandHistoryList"));
     list_->setColumnCount(2);
-    list_->setHeaderLabels({gui::uiText(kIdExplanation), gui::uiText(kIdCommand)});
+    list_->setHeaderLabels({gui::uiText(res::ids::Explanation), gui::uiText(res::ids::Command)});
     list_->setRootIsDecorated(false);
     list_->setUniformRowHeights(true);
     list_->setAllColumnsShowFocus(true);
@@ -58,9 +52,9 @@ MenuCodePage::MenuCodePage(MenuCodeView* view, QWidget* parent) : QWidget(parent
     auto* bar = new QToolBar(this);
     bar->setObjectName(QStringLiteral("commandHistoryToolbar"));
     bar->setIconSize(QSize(16, 16));
-    delete_ = bar->addAction(gui::icon(gui::IconId::Delete), gui::uiText(kIdDeleteEntry));
-    up_ = bar->addAction(gui::icon(gui::IconId::MoveUp), gui::uiText(kIdMoveUp));
-    down_ = bar->addAction(gui::icon(gui::IconId::MoveDown), gui::uiText(kIdMoveDown));
+    delete_ = bar->addAction(gui::icon(gui::IconId::Delete), gui::uiText(res::ids::DeleteEntry));
+    up_ = bar->addAction(gui::icon(gui::IconId::MoveUp), gui::uiText(res::ids::MoveUp));
+    down_ = bar->addAction(gui::icon(gui::IconId::MoveDown), gui::uiText(res::ids::MoveDown));
     connect(delete_, &QAction::triggered, this, &MenuCodePage::deleteSelected);
     connect(up_, &QAction::triggered, this, [this] { moveSelected(-1); });
     connect(down_, &QAction::triggered, this, [this] { moveSelected(1); });
@@ -85,7 +79,7 @@ MenuCodePage::MenuCodePage(MenuCodeView* view, QWidget* parent) : QWidget(parent
     updateButtons();
 }
 
-void MenuCodePage::setHistory(MenuQRCodeImageWithHistory* history) {
+void MenuCodePage::setHistory(MenuCodeHistory* history) {
     history_ = history;
     view_->setHistory(history);
     refillList();
@@ -138,7 +132,7 @@ void MenuCodePage::report(int status) {
     const auto result = static_cast<HistoryStatus>(status);
     if (result == HistoryStatus::Ok)
         return;
-    gui::showMessage(this, QMessageBox::Information, gui::uiText(kIdProgram),
+    gui::showMessage(this, QMessageBox::Information, gui::uiText(res::ids::Program),
                      gui::toQString(historyMessage(result)));
 }
 

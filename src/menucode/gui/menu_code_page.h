@@ -10,7 +10,7 @@ class QScrollArea;
 class QTreeWidget;
 
 namespace omni {
-class MenuQRCodeImageWithHistory;
+class MenuCodeHistory;
 }
 
 namespace omni::gui {
@@ -31,8 +31,8 @@ public:
     QTreeWidget* list() const { return list_; }
 
     // Shows `history` (may be null) in the picture and the list.
-    void setHistory(MenuQRCodeImageWithHistory* history);
-    MenuQRCodeImageWithHistory* history() const { return history_; }
+    void setHistory(MenuCodeHistory* history);
+    MenuCodeHistory* history() const { return history_; }
 
     // Refills the list and redraws the picture after the history changed elsewhere.
     void refresh();
@@ -59,7 +59,7 @@ private:
     void updateButtons();
     void report(int status);
 
-    MenuQRCodeImageWithHistory* history_ = nullptr;
+    MenuCodeHistory* history_ = nullptr;
     MenuCodeView* view_;
     QScrollArea* scroll_;
     QTreeWidget* list_;

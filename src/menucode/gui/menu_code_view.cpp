@@ -17,18 +17,12 @@
 #include "foundation/exception.h"
 #include "menucode/emf_writer.h"
 #include "menucode/gui/picture_data.h"
-#include "menucode/menu_qr_code_image.h"
+#include "menucode/menu_code_history.h"
+#include "resources/string_ids.h"
 #include "ui/gui/text.h"
 
 namespace omni::menucode {
-namespace {
-
-constexpr std::uint32_t kIdCopyMenuCode = 20100;
-constexpr std::uint32_t kIdShowCommandString = 20101;
-constexpr std::uint32_t kIdSetupPage = 20102;
-constexpr std::uint32_t kIdPrinterNotReady = 20110;
-
-}  // namespace
+namespace {}  // namespace
 
 PictureFormat pictureFormatOf(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
@@ -60,10 +54,10 @@ MenuCodeView::MenuCodeView(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::ClickFocus);
     setContextMenuPolicy(Qt::DefaultContextMenu);
     popup_ = new QMenu(this);
-    copyAction_ = popup_->addAction(gui::uiText(kIdCopyMenuCode));
-    showStringAction_ = popup_->addAction(gui::uiText(kIdShowCommandString));
+    copyAction_ = popup_->addAction(gui::uiText(res::ids::CopyMenuCode));
+    showStringAction_ = popup_->addAction(gui::uiText(res::ids::ShowCommandString));
     showStringAction_->setCheckable(true);
-    setupPageAction_ = popup_->addAction(gui::uiText(kIdSetupPage));
+    setupPageAction_ = popup_->addAction(gui::uiText(res::ids::ViewSetupPage));
     connect(copyAction_, &QAction::triggered, this, [this] { copyToClipboard(); });
     connect(showStringAction_, &QAction::toggled, this, [this](bool on) {
         setCommandStringShown(on);
@@ -74,7 +68,7 @@ MenuCodeView::MenuCodeView(QWidget* parent) : QWidget(parent) {
 
 MenuCodeView::~MenuCodeView() = default;
 
-void MenuCodeView::setHistory(MenuQRCodeImageWithHistory* history) {
+void MenuCodeView::setHistory(MenuCodeHistory* history) {
     history_ = history;
     if (history_)
         history_->setModulePixels(1);
@@ -173,7 +167,7 @@ void MenuCodeView::print(QPrinter& printer, bool withHistory) const {
     QPainter painter;
     if (!painter.begin(&printer)) {
         throw foundation::UserException(foundation::UserException::Refused,
-                                        gui::toU16(gui::uiText(kIdPrinterNotReady)));
+                                        gui::toU16(gui::uiText(res::ids::PrinterNotReady)));
     }
     for (std::size_t i = 0; i < pages.size(); ++i) {
         if (i > 0)

@@ -18,7 +18,7 @@ class QPrinter;
 class QMimeData;
 
 namespace omni {
-class MenuQRCodeImageWithHistory;
+class MenuCodeHistory;
 }
 
 namespace omni::menucode {
@@ -35,8 +35,8 @@ public:
 
     // The history drawn (may be null: an empty window). Attaching sets the history's pixels
     // per module to 1.
-    void setHistory(MenuQRCodeImageWithHistory* history);
-    MenuQRCodeImageWithHistory* history() const { return history_; }
+    void setHistory(MenuCodeHistory* history);
+    MenuCodeHistory* history() const { return history_; }
 
     // The shared print settings (may be null): the reference device of saved pictures and the
     // page that "Setup page" edits.
@@ -99,7 +99,7 @@ protected:
 private:
     void setupPage();
 
-    MenuQRCodeImageWithHistory* history_ = nullptr;
+    MenuCodeHistory* history_ = nullptr;
     QPrinter* printer_ = nullptr;
     QMenu* popup_;
     QAction* copyAction_;

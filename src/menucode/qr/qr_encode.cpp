@@ -7,32 +7,42 @@
 
 namespace omni {
 
-CQR_Encode::CQR_Encode() {
+QrEncoder::QrEncoder() {
     std::memset(modules_, 0, sizeof modules_);
 }
 
-bool CQR_Encode::encode(const char* text, int length) {
-    if (text == nullptr)
-        return false;
-    if (length <= 0)
-        length = static_cast<int>(std::strlen(text));
-    if (length == 0)
-        return false;
+std::optional<QrSymbol> QrEncoder::encode(std::string_view text) {
+    if (text.empty())
+        return std::nullopt;
     level_ = 0;
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text);
-    const int version = chooseVersion(bytes, length);
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    const int version = chooseVersion(bytes, static_cast<int>(text.size()));
     if (version == 0)
-        return false;
+        return std::nullopt;
     terminateAndPad(version);
     buildCodewords(version);
     buildMatrix(version);
     version_ = version;
     symbolSize_ = qr::symbolSizeOf(version);
-    return true;
+    return finishedSymbol();
+}
+
+QrSymbol QrEncoder::finishedSymbol() const {
+    QrSymbol symbol;
+    symbol.version_ = version_;
+    symbol.maskNumber_ = maskNumber_;
+    symbol.symbolSize_ = symbolSize_;
+    symbol.penaltyScore_ = penalty_;
+    symbol.modules_.resize(static_cast<std::size_t>(symbolSize_) * symbolSize_);
+    for (int x = 0; x < symbolSize_; ++x) {
+        for (int y = 0; y < symbolSize_; ++y)
+            symbol.modules_[static_cast<std::size_t>(x * symbolSize_ + y)] = modules_[x][y];
+    }
+    return symbol;
 }
 
 // Remainder of data(x) · x^eccLength divided by the generator of degree eccLength, into rsWork_.
-void CQR_Encode::computeEcc(const std::uint8_t* data, int dataLength, int eccLength) {
+void QrEncoder::computeEcc(const std::uint8_t* data, int dataLength, int eccLength) {
     const std::uint8_t* generator = qr::kGenerators[eccLength].logCoefficients;
     std::uint8_t* rem = rsWork_;
     std::memset(rem, 0, static_cast<std::size_t>(eccLength));
@@ -51,7 +61,7 @@ void CQR_Encode::computeEcc(const std::uint8_t* data, int dataLength, int eccLen
 // Splits the data codewords into the version's blocks, appends each block's error correction and
 // interleaves: data codewords column by column over all blocks, then the error-correction
 // codewords the same way.
-void CQR_Encode::buildCodewords(int version) {
+void QrEncoder::buildCodewords(int version) {
     const qr::BlockLayout layout = qr::blockLayoutOf(version, level_);
     const int dataTotal = qr::dataCodewordsOf(version, level_);
     allCodewordCount_ = qr::kTotalCodewords[version];

@@ -2,17 +2,42 @@
 //
 // The encoder segments the text into numeric, alphanumeric, 8-bit and Kanji (Shift JIS) runs,
 // picks the smallest version that holds the bit stream, adds Reed-Solomon codewords, places
-// everything in the module matrix and chooses the mask with the lowest penalty score. All
-// storage lives inside the object: encoding allocates nothing. Not thread-safe; one object per
-// thread.
+// everything in the module matrix and chooses the mask with the lowest penalty score. The work
+// storage lives inside the encoder; only the finished symbol is allocated. Not thread-safe; one
+// encoder per thread.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
+#include <vector>
 
 namespace omni {
 
-class CQR_Encode {
+// An encoded symbol: its version, mask and module matrix. A value; the empty symbol has size 0.
+class QrSymbol {
+public:
+    int version() const { return version_; }
+    int maskNumber() const { return maskNumber_; }
+    int symbolSize() const { return symbolSize_; }  // modules per side, without quiet zone
+    bool empty() const { return symbolSize_ == 0; }
+    // Module at column x, row y (0..symbolSize-1, origin top left): true when dark.
+    bool isDark(int x, int y) const {
+        return modules_[static_cast<std::size_t>(x * symbolSize_ + y)] != 0;
+    }
+    // The penalty score its mask was chosen by.
+    int penaltyScore() const { return penaltyScore_; }
+
+private:
+    friend class QrEncoder;
+    int version_ = 0;
+    int maskNumber_ = -1;
+    int symbolSize_ = 0;
+    int penaltyScore_ = 0;
+    std::vector<std::uint8_t> modules_;  // [x * symbolSize + y], 1 dark
+};
+
+class QrEncoder {
 public:
     static constexpr int kMaxVersion = 40;
     static constexpr int kMaxSymbolSize = 177;  // modules per side of version 40
@@ -23,25 +48,11 @@ public:
 
     enum Mode : std::uint8_t { Numeric = 0, Alphanumeric = 1, Byte = 2, Kanji = 3 };
 
-    CQR_Encode();
+    QrEncoder();
 
-    // Encodes `length` bytes of `text` (length 0 or less: up to the terminating NUL). Returns
-    // false for an empty text or one that does not fit version 40 at level L; the previous
-    // symbol then stays as it was.
-    bool encode(const char* text, int length);
-    bool encode(std::string_view text) {
-        return !text.empty() && encode(text.data(), static_cast<int>(text.size()));
-    }
-
-    // The symbol of the last successful encode (symbolSize 0 before the first one).
-    int version() const { return version_; }
-    int maskNumber() const { return maskNumber_; }
-    int symbolSize() const { return symbolSize_; }
-    // Module at column x, row y (0..symbolSize-1, origin top left): true when dark.
-    bool isDark(int x, int y) const { return modules_[x][y] != 0; }
-
-    // Penalty score of the symbol as it stands (the score its mask was chosen by).
-    int penaltyScore() const;
+    // The symbol of `text`; nothing for an empty text or one that does not fit version 40 at
+    // level L.
+    std::optional<QrSymbol> encode(std::string_view text);
 
     // The data bit stream and segments of the last encode attempt.
     int dataBits() const { return dataBits_; }
@@ -49,16 +60,20 @@ public:
     Mode segmentMode(int i) const { return static_cast<Mode>(blockMode_[i]); }
     int segmentLength(int i) const { return blockLength_[i]; }  // input bytes
 
-protected:
+private:
+    // Penalty score of the work matrix as masked.
+    int penaltyScore() const;
+    QrSymbol finishedSymbol() const;
+
     int level_ = 0;        // error-correction level index; always 0 (L)
     int version_ = 0;      // 1..40
     int maskNumber_ = -1;  // chosen mask pattern 0..7
+    int penalty_ = 0;      // its penalty score
     int symbolSize_ = 0;   // version * 4 + 17
     // Module matrix, [x][y]. While building: bit 5 marks a function module, bit 4 its colour,
     // bit 1 the unmasked data bit, bit 0 the masked data bit. Afterwards 1 dark, 0 light.
     std::uint8_t modules_[kMaxSymbolSize][kMaxSymbolSize];
 
-private:
     // Segmentation and the data bit stream (qr_segment.cpp).
     void classify(const std::uint8_t* text, int length);
     void mergeNumericAlphanumeric(int group);

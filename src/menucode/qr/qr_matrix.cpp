@@ -47,7 +47,7 @@ constexpr int kLineWords = 3;
 struct Line {
     std::uint64_t w[kLineWords];
 };
-static_assert(CQR_Encode::kMaxSymbolSize + 8 <= 64 * kLineWords);
+static_assert(QrEncoder::kMaxSymbolSize + 8 <= 64 * kLineWords);
 
 inline int popcount64(std::uint64_t v) {
     v = v - ((v >> 1) & 0x5555555555555555ull);
@@ -94,7 +94,16 @@ inline int popcount(const Line& a) {
     return n;
 }
 
-// Runs of 5 or more modules of one colour in a line of n modules: 3 + (run - 5) each.
+// The mask penalty weights: a run of five alike, each 2 × 2 block alike, each finder-like
+// pattern, and each 5 % step of the dark proportion away from one half.
+constexpr int kRunWeight = 3;
+constexpr int kBlockWeight = 3;
+constexpr int kFinderWeight = 40;
+constexpr int kBalanceWeight = 10;
+constexpr int kShortestRun = 5;
+
+// Runs of kShortestRun or more modules of one colour in a line of n modules: kRunWeight +
+// (run - kShortestRun) each.
 template <int W>
 int runPenalty(const Line& a, int n) {
     const Line valid = lowBits<W>(n - 1);
@@ -109,12 +118,13 @@ int runPenalty(const Line& a, int n) {
         five.w[i] = same.w[i] & s1.w[i] & s2.w[i] & s3.w[i];
         starts.w[i] = five.w[i] & ~before.w[i];
     }
-    // A run of length L holds L - 4 windows of five; the rule adds 2 more per run.
-    return popcount<W>(five) + 2 * popcount<W>(starts);
+    // A run of length L holds L - 4 windows of five; the rule adds kRunWeight - 1 more per run.
+    static_assert(kShortestRun == 5, "the windows above are five modules wide");
+    return popcount<W>(five) + (kRunWeight - 1) * popcount<W>(starts);
 }
 
 // Finder-like patterns dark, light, dark, dark, dark, light, dark in a line, with a light module
-// (or the edge) on both sides and four on at least one side: 40 each.
+// (or the edge) on both sides and four on at least one side: kFinderWeight each.
 template <int W>
 int finderPenalty(const Line& a) {
     const Line b = shifted<W>(a, -4);  // four light modules of margin beyond each edge
@@ -132,10 +142,10 @@ int finderPenalty(const Line& a) {
         const std::uint64_t right = ~(at(8) | at(9) | at(10));
         hits += popcount64(core & (left | right));
     }
-    return 40 * hits;
+    return kFinderWeight * hits;
 }
 
-// 2 × 2 blocks of one colour whose top row is `a` and bottom row `b`: 3 each.
+// 2 × 2 blocks of one colour whose top row is `a` and bottom row `b`: kBlockWeight each.
 template <int W>
 int blockPenalty(const Line& a, const Line& b, int n) {
     const Line valid = lowBits<W>(n - 1);
@@ -147,7 +157,7 @@ int blockPenalty(const Line& a, const Line& b, int n) {
     for (int i = 0; i < W; ++i) {
         blocks += popcount64(vertical.w[i] & vNext.w[i] & ~(a.w[i] ^ aNext.w[i]) & valid.w[i]);
     }
-    return 3 * blocks;
+    return kBlockWeight * blocks;
 }
 
 // Runs, finder-like patterns, 2 × 2 blocks and dark modules of the rows and columns.
@@ -167,12 +177,12 @@ int linePenalties(const Line* rows, const Line* columns, int n, int& dark) {
 
 }  // namespace
 
-void CQR_Encode::setFunction(int x, int y, bool dark) {
+void QrEncoder::setFunction(int x, int y, bool dark) {
     modules_[x][y] = kFunction | (dark ? kFunctionDark : 0);
 }
 
 // A 7 × 7 finder pattern centred at (cx, cy) with its light separator.
-void CQR_Encode::placeFinder(int cx, int cy) {
+void QrEncoder::placeFinder(int cx, int cy) {
     for (int dy = -4; dy <= 4; ++dy) {
         for (int dx = -4; dx <= 4; ++dx) {
             const int x = cx + dx, y = cy + dy;
@@ -184,7 +194,7 @@ void CQR_Encode::placeFinder(int cx, int cy) {
     }
 }
 
-void CQR_Encode::placeAlignment(int cx, int cy) {
+void QrEncoder::placeAlignment(int cx, int cy) {
     for (int dy = -2; dy <= 2; ++dy) {
         for (int dx = -2; dx <= 2; ++dx) {
             const int ring = dx * dx > dy * dy ? (dx < 0 ? -dx : dx) : (dy < 0 ? -dy : dy);
@@ -195,7 +205,7 @@ void CQR_Encode::placeAlignment(int cx, int cy) {
 
 // Version information (versions 7 and up): two 6 × 3 blocks beside the upper-right and
 // lower-left finders.
-void CQR_Encode::placeVersionInfo(int version) {
+void QrEncoder::placeVersionInfo(int version) {
     if (version < 7)
         return;
     const std::uint32_t bits = qr::versionBitsOf(version);
@@ -208,7 +218,7 @@ void CQR_Encode::placeVersionInfo(int version) {
 }
 
 // Format information for level L and `mask`, both copies, and the dark module.
-void CQR_Encode::placeFormatInfo(int mask) {
+void QrEncoder::placeFormatInfo(int mask) {
     const int bits = qr::formatBitsOf(mask);
     const auto bit = [bits](int i) { return ((bits >> i) & 1) != 0; };
     for (int i = 0; i <= 5; ++i)
@@ -225,7 +235,7 @@ void CQR_Encode::placeFormatInfo(int mask) {
     setFunction(8, symbolSize_ - 8, true);
 }
 
-void CQR_Encode::placeFunctionPatterns(int version) {
+void QrEncoder::placeFunctionPatterns(int version) {
     for (int i = 0; i < symbolSize_; ++i) {
         setFunction(6, i, i % 2 == 0);
         setFunction(i, 6, i % 2 == 0);
@@ -249,7 +259,7 @@ void CQR_Encode::placeFunctionPatterns(int version) {
 
 // Codeword bits in the zig-zag order: two columns at a time from the right, upward first,
 // skipping function modules and the vertical timing column.
-void CQR_Encode::placeCodewords() {
+void QrEncoder::placeCodewords() {
     const int totalBits = allCodewordCount_ * 8;
     int i = 0;
     for (int right = symbolSize_ - 1; right >= 1; right -= 2) {
@@ -278,7 +288,7 @@ namespace {
 // Sets the masked bit of every data module of an n × n matrix for one mask pattern; the pattern
 // is a template argument so that each loop compiles without a branch on it.
 template <int Mask>
-void maskModules(std::uint8_t (*modules)[CQR_Encode::kMaxSymbolSize], int n) {
+void maskModules(std::uint8_t (*modules)[QrEncoder::kMaxSymbolSize], int n) {
     for (int x = 0; x < n; ++x) {
         std::uint8_t* column = modules[x];
         for (int y = 0; y < n; ++y) {
@@ -294,39 +304,18 @@ void maskModules(std::uint8_t (*modules)[CQR_Encode::kMaxSymbolSize], int n) {
 
 }  // namespace
 
-void CQR_Encode::applyMask(int mask) {
-    switch (mask) {
-        case 0:
-            maskModules<0>(modules_, symbolSize_);
-            break;
-        case 1:
-            maskModules<1>(modules_, symbolSize_);
-            break;
-        case 2:
-            maskModules<2>(modules_, symbolSize_);
-            break;
-        case 3:
-            maskModules<3>(modules_, symbolSize_);
-            break;
-        case 4:
-            maskModules<4>(modules_, symbolSize_);
-            break;
-        case 5:
-            maskModules<5>(modules_, symbolSize_);
-            break;
-        case 6:
-            maskModules<6>(modules_, symbolSize_);
-            break;
-        default:
-            maskModules<7>(modules_, symbolSize_);
-            break;
-    }
+void QrEncoder::applyMask(int mask) {
+    using MaskFunction = void (*)(std::uint8_t(*)[kMaxSymbolSize], int);
+    static constexpr MaskFunction kMasks[8] = {maskModules<0>, maskModules<1>, maskModules<2>,
+                                               maskModules<3>, maskModules<4>, maskModules<5>,
+                                               maskModules<6>, maskModules<7>};
+    kMasks[mask & 7](modules_, symbolSize_);
     placeFormatInfo(mask);
 }
 
 // Penalty of the matrix as masked: runs, 2 × 2 blocks, finder-like patterns and the distance of
 // the dark proportion from one half.
-int CQR_Encode::penaltyScore() const {
+int QrEncoder::penaltyScore() const {
     const int n = symbolSize_;
     Line rows[kMaxSymbolSize], columns[kMaxSymbolSize];
     for (int i = 0; i < n; ++i)
@@ -354,11 +343,11 @@ int CQR_Encode::penaltyScore() const {
     int deviation = 50 - dark * 100 / (n * n);
     if (deviation < 0)
         deviation = -deviation;
-    return score + 10 * (deviation / 5);
+    return score + kBalanceWeight * (deviation / 5);
 }
 
 // Tries all eight masks and keeps the lowest score (the lower number on a tie).
-void CQR_Encode::chooseMask() {
+void QrEncoder::chooseMask() {
     int best = 0;
     int bestScore = 0;
     for (int mask = 0; mask < 8; ++mask) {
@@ -371,16 +360,17 @@ void CQR_Encode::chooseMask() {
     }
     applyMask(best);
     maskNumber_ = best;
+    penalty_ = bestScore;
 }
 
-void CQR_Encode::collapseModules() {
+void QrEncoder::collapseModules() {
     for (int x = 0; x < symbolSize_; ++x) {
         for (int y = 0; y < symbolSize_; ++y)
             modules_[x][y] = darkOf(modules_[x][y]) ? 1 : 0;
     }
 }
 
-void CQR_Encode::buildMatrix(int version) {
+void QrEncoder::buildMatrix(int version) {
     symbolSize_ = qr::symbolSizeOf(version);
     std::memset(modules_, 0, sizeof modules_);
     placeFunctionPatterns(version);

@@ -55,15 +55,15 @@ constexpr bool isKanjiPair(std::uint8_t first, std::uint8_t second) {
 
 constexpr int classOf(std::uint8_t c) {
     if (c >= '0' && c <= '9')
-        return CQR_Encode::Numeric;
-    return alphanumericValue(c) >= 0 ? CQR_Encode::Alphanumeric : CQR_Encode::Byte;
+        return QrEncoder::Numeric;
+    return alphanumericValue(c) >= 0 ? QrEncoder::Alphanumeric : QrEncoder::Byte;
 }
 
 }  // namespace
 
 // Splits the input into maximal runs of one class. Fails (0 segments) when there are more runs
 // than any stream could hold.
-void CQR_Encode::classify(const std::uint8_t* text, int length) {
+void QrEncoder::classify(const std::uint8_t* text, int length) {
     blockCount_ = 0;
     int i = 0;
     while (i < length) {
@@ -91,7 +91,7 @@ void CQR_Encode::classify(const std::uint8_t* text, int length) {
 }
 
 // Bits of one segment: mode indicator, count field and data.
-int CQR_Encode::segmentBits(int mode, int length, int group) const {
+int QrEncoder::segmentBits(int mode, int length, int group) const {
     int data = 0;
     switch (mode) {
         case Numeric:
@@ -118,7 +118,7 @@ int CQR_Encode::segmentBits(int mode, int length, int group) const {
 // First pass: a numeric segment next to an alphanumeric one is joined into one alphanumeric
 // segment when that is shorter, unless handing one of them to a neighbouring 8-bit segment is
 // shorter still.
-void CQR_Encode::mergeNumericAlphanumeric(int group) {
+void QrEncoder::mergeNumericAlphanumeric(int group) {
     if (blockCount_ == 0)
         return;
     int top = 1, next = 1;
@@ -189,7 +189,7 @@ void CQR_Encode::mergeNumericAlphanumeric(int group) {
 // Second pass: any two neighbours become one 8-bit segment when that is shorter, counting the
 // headers saved by absorbing 8-bit segments on either side; the examination then steps back to
 // the pair before the merged segment.
-void CQR_Encode::mergeIntoBytes(int group) {
+void QrEncoder::mergeIntoBytes(int group) {
     if (blockCount_ == 0)
         return;
     const int header = 4 + kCountBits[Byte][group];
@@ -232,7 +232,7 @@ void CQR_Encode::mergeIntoBytes(int group) {
 
 // Appends the low `count` bits of `value`, most significant first; marks the stream invalid
 // instead of passing its limit.
-bool CQR_Encode::putBits(std::uint32_t value, int count) {
+bool QrEncoder::putBits(std::uint32_t value, int count) {
     if (!streamValid_ || dataBits_ + count > kMaxDataBits) {
         streamValid_ = false;
         return false;
@@ -248,7 +248,7 @@ bool CQR_Encode::putBits(std::uint32_t value, int count) {
     return true;
 }
 
-bool CQR_Encode::writeSegments(const std::uint8_t* text, int group) {
+bool QrEncoder::writeSegments(const std::uint8_t* text, int group) {
     dataBits_ = 0;
     streamValid_ = true;
     const std::uint8_t* p = text;
@@ -300,7 +300,7 @@ bool CQR_Encode::writeSegments(const std::uint8_t* text, int group) {
 
 // Builds the stream with each version group's count widths in turn and returns the smallest
 // version that holds it, or 0.
-int CQR_Encode::chooseVersion(const std::uint8_t* text, int length) {
+int QrEncoder::chooseVersion(const std::uint8_t* text, int length) {
     for (int group = 0; group < 3; ++group) {
         classify(text, length);
         if (blockCount_ == 0)
@@ -320,7 +320,7 @@ int CQR_Encode::chooseVersion(const std::uint8_t* text, int length) {
 
 // Terminator (up to 4 zero bits), zero bits to the byte boundary, then the pad bytes 236 and 17
 // alternately up to the version's data capacity.
-void CQR_Encode::terminateAndPad(int version) {
+void QrEncoder::terminateAndPad(int version) {
     const int capacityBits = qr::dataCodewordsOf(version, level_) * 8;
     const int streamBits = dataBits_;
     const int terminator = capacityBits - dataBits_ < 4 ? capacityBits - dataBits_ : 4;

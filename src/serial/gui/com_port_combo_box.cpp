@@ -12,7 +12,7 @@
 
 #include "foundation/exception.h"
 #include "foundation/settings_store.h"
-#include "serial/gui/serial_gui_strings.h"
+#include "resources/string_ids.h"
 #include "serial/gui/simulated_readers.h"
 #include "ui/gui/text.h"
 
@@ -90,9 +90,9 @@ ComPortComboBox::ComPortComboBox(std::string keyPath, ExtraPorts extra, QWidget*
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    lineEdit()->setPlaceholderText(gui::uiText(ids::kPortBoxHint));
+    lineEdit()->setPlaceholderText(gui::uiText(res::ids::PortBoxHint));
     lineEdit()->installEventFilter(this);
-    setToolTip(gui::uiText(ids::kPortBoxHint));
+    setToolTip(gui::uiText(res::ids::PortBoxHint));
 
     const StoredPortChoice stored = loadPortChoice(keyPath_);
     watch_.restore(stored.port, stored.watching);

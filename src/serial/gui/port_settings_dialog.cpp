@@ -8,8 +8,8 @@
 #include <QVBoxLayout>
 
 #include "foundation/exception.h"
+#include "resources/string_ids.h"
 #include "serial/gui/com_port_combo_box.h"
-#include "serial/gui/serial_gui_strings.h"
 #include "ui/gui/report.h"
 #include "ui/gui/text.h"
 
@@ -45,7 +45,7 @@ PortSettingsDialog::PortSettingsDialog(std::string keyPath, PortDescriptor port,
       stopBits_(makeCombo(this, "stopBits")),
       flow_(makeCombo(this, "flowControl")) {
     setObjectName(QStringLiteral("PortSettingsDialog"));
-    setWindowTitle(uiText(ids::kSettingsTitle).arg(portBoxLabel(port_)));
+    setWindowTitle(uiText(res::ids::SettingsTitle).arg(portBoxLabel(port_)));
 
     baud_->setEditable(true);
     baud_->setInsertPolicy(QComboBox::NoInsert);
@@ -53,27 +53,27 @@ PortSettingsDialog::PortSettingsDialog(std::string keyPath, PortDescriptor port,
         baud_->addItem(QString::number(rate));
     for (int bits = 5; bits <= 8; ++bits)
         dataBits_->addItem(QString::number(bits), bits);
-    const std::pair<std::uint32_t, Parity> parities[] = {{ids::kParityNone, Parity::None},
-                                                         {ids::kParityOdd, Parity::Odd},
-                                                         {ids::kParityEven, Parity::Even},
-                                                         {ids::kParityMark, Parity::Mark},
-                                                         {ids::kParitySpace, Parity::Space}};
+    const std::pair<std::uint32_t, Parity> parities[] = {{res::ids::ParityNone, Parity::None},
+                                                         {res::ids::ParityOdd, Parity::Odd},
+                                                         {res::ids::ParityEven, Parity::Even},
+                                                         {res::ids::ParityMark, Parity::Mark},
+                                                         {res::ids::ParitySpace, Parity::Space}};
     for (const auto& [text, value] : parities)
         parity_->addItem(uiText(text), static_cast<int>(value));
     stopBits_->addItem(QStringLiteral("1"), static_cast<int>(StopBits::One));
     stopBits_->addItem(QStringLiteral("1.5"), static_cast<int>(StopBits::OneAndHalf));
     stopBits_->addItem(QStringLiteral("2"), static_cast<int>(StopBits::Two));
-    flow_->addItem(uiText(ids::kParityNone), static_cast<int>(FlowControl::None));
-    flow_->addItem(uiText(ids::kFlowHardware), static_cast<int>(FlowControl::Hardware));
-    flow_->addItem(uiText(ids::kFlowSoftware), static_cast<int>(FlowControl::Software));
+    flow_->addItem(uiText(res::ids::ParityNone), static_cast<int>(FlowControl::None));
+    flow_->addItem(uiText(res::ids::FlowHardware), static_cast<int>(FlowControl::Hardware));
+    flow_->addItem(uiText(res::ids::FlowSoftware), static_cast<int>(FlowControl::Software));
 
     auto* form = new QFormLayout;
-    form->addRow(uiText(ids::kBaudRate), baud_);
-    form->addRow(uiText(ids::kDataBits), dataBits_);
-    form->addRow(uiText(ids::kParity), parity_);
-    form->addRow(uiText(ids::kStopBits), stopBits_);
-    form->addRow(uiText(ids::kFlowControl), flow_);
-    auto* note = new QLabel(uiText(ids::kSettingsApplyNextTime), this);
+    form->addRow(uiText(res::ids::BaudRate), baud_);
+    form->addRow(uiText(res::ids::DataBits), dataBits_);
+    form->addRow(uiText(res::ids::Parity), parity_);
+    form->addRow(uiText(res::ids::StopBits), stopBits_);
+    form->addRow(uiText(res::ids::FlowControl), flow_);
+    auto* note = new QLabel(uiText(res::ids::SettingsApplyNextTime), this);
     note->setWordWrap(true);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &PortSettingsDialog::accept);
@@ -114,7 +114,7 @@ LineSettings PortSettingsDialog::settings() const {
     }
     if (!supported) {
         throw foundation::UserException(foundation::UserException::BadInput,
-                                        gui::toU16(uiText(ids::kBadBaudRate).arg(text)));
+                                        gui::toU16(uiText(res::ids::BadBaudRate).arg(text)));
     }
     return settings;
 }

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "resources/string_ids.h"
 #include "serial/gui/simulated_readers.h"
 #include "ui/gui/text.h"
 

@@ -12,9 +12,9 @@
 #include <QTextLayout>
 #include <QTimer>
 
-#include "foundation/exception.h"
-#include "serial/gui/serial_gui_strings.h"
 #include "foundation/atomic_file.h"
+#include "foundation/exception.h"
+#include "resources/string_ids.h"
 #include "ui/gui/text.h"
 
 namespace omni::serial {
@@ -270,7 +270,7 @@ void SerialLogBox::printTo(QPrinter& printer) const {
     QPainter painter;
     if (!painter.begin(&printer)) {
         throw foundation::UserException(foundation::UserException::Refused,
-                                        gui::toU16(gui::uiText(ids::kCannotPrint)));
+                                        gui::toU16(gui::uiText(res::ids::CannotPrint)));
     }
     // The painter's origin is the top left corner inside the page margins.
     const QRectF area = printer.pageLayout().paintRectPixels(printer.resolution());

@@ -4,7 +4,7 @@
 #include <system_error>
 
 #include "foundation/exception.h"
-#include "serial/gui/serial_gui_strings.h"
+#include "resources/string_ids.h"
 #include "sim/capture_responder.h"
 #include "sim/simulated_reader.h"
 #include "ui/gui/text.h"
@@ -39,7 +39,8 @@ std::optional<SimulatedFamily> SimulatedReaders::familyOf(const PortDescriptor& 
 }
 
 QString SimulatedReaders::label(SimulatedFamily family) {
-    return gui::uiText(family == SimulatedFamily::TwoD ? ids::kSimulated2D : ids::kSimulated1D);
+    return gui::uiText(family == SimulatedFamily::TwoD ? res::ids::Simulated2D
+                                                       : res::ids::Simulated1D);
 }
 
 std::string SimulatedReaders::devicePath(SimulatedFamily family) {
@@ -78,7 +79,8 @@ void SimulatedReaders::plug(SimulatedFamily family) {
     } catch (const std::system_error& e) {
         throw foundation::SystemException(
             e.code().value() ? e.code().value() : EIO,
-            gui::toU16(gui::uiText(ids::kSimulatorFailed).arg(QString::fromLocal8Bit(e.what()))));
+            gui::toU16(
+                gui::uiText(res::ids::SimulatorFailed).arg(QString::fromLocal8Bit(e.what()))));
     }
     if (family == SimulatedFamily::TwoD) {
         fresh->setVersionReply(sim::replies::family(kVersion2D));

@@ -1,5 +1,6 @@
 #include "ui/gui/icons.h"
 
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -10,14 +11,11 @@ namespace {
 // Every icon is drawn on a 32 by 32 grid and rendered at the sizes toolbars and trees use.
 using Draw = void (*)(QPainter&);
 
-const QColor kInk(0x33, 0x3b, 0x45);
-const QColor kPaper(0xfb, 0xfb, 0xf8);
-const QColor kAccent(0x2f, 0x6f, 0xb5);
+using iconstyle::ink;
+using iconstyle::kAccent;
+using iconstyle::kInk;
+using iconstyle::kPaper;
 const QColor kFolder(0xe8, 0xb8, 0x4a);
-
-QPen ink(qreal width = 2.0) {
-    return QPen(kInk, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-}
 
 void page(QPainter& p, QRectF r) {
     QPainterPath path;
@@ -264,6 +262,32 @@ Draw drawerOf(IconId id) {
     return drawNew;
 }
 
+class DrawnIcon : public QIconEngine {
+public:
+    explicit DrawnIcon(void (*draw)(QPainter&)) : draw_(draw) {}
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) override {
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->translate(rect.topLeft());
+        painter->scale(rect.width() / 32.0, rect.height() / 32.0);
+        if (mode == QIcon::Disabled)
+            painter->setOpacity(0.35);
+        draw_(*painter);
+        painter->restore();
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        QPixmap pixmap(size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        paint(&painter, QRect(QPoint(0, 0), size), mode, state);
+        return pixmap;
+    }
+    QIconEngine* clone() const override { return new DrawnIcon(draw_); }
+
+private:
+    void (*draw_)(QPainter&);
+};
+
 QPixmap render(Draw draw, int size, bool disabled) {
     QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
@@ -286,6 +310,10 @@ QIcon icon(IconId id) {
         result.addPixmap(render(draw, size, true), QIcon::Disabled);
     }
     return result;
+}
+
+QIcon drawnIcon(void (*draw)(QPainter&)) {
+    return QIcon(new DrawnIcon(draw));
 }
 
 }  // namespace omni::gui

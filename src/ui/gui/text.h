@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,9 @@ namespace omni::gui {
 
 // String `id` of the string table in the current language.
 QString uiText(std::uint32_t id);
+
+// String `id` with %1..%9 filled from `args`.
+QString uiFormat(std::uint32_t id, std::initializer_list<QString> args);
 
 inline QString toQString(std::u16string_view text) {
     return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));

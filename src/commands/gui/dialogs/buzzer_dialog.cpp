@@ -7,7 +7,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "commands/compose/text_ids.h"
+#include "resources/string_ids.h"
 #include "ui/gui/text.h"
 
 namespace omni::dialogs {
@@ -31,75 +31,70 @@ QLabel* addToggleRow(QGridLayout* grid, int row, std::uint32_t captionId, Choice
                      QWidget* parent) {
     auto* caption = new QLabel(gui::uiText(captionId), parent);
     grid->addWidget(caption, row, 0);
-    grid->addWidget(group.add(kTextEnable, 1, parent), row, 1);
-    grid->addWidget(group.add(kTextDisable, 2, parent), row, 2);
+    grid->addWidget(group.add(res::ids::Enable, 1, parent), row, 1);
+    grid->addWidget(group.add(res::ids::Disable, 2, parent), row, 2);
     return caption;
 }
 
 }  // namespace
 
 BuzzerDialog::BuzzerDialog(std::string_view command, bool mode2D, QWidget* parent)
-    : ComposingDialog(kTextBuzzerCaption, true, parent), command_(command), mode2D_(mode2D) {
-    content()->addWidget(choiceRow(kTextVolume, volume_,
-                                   {{kTextVolumeSmall, int(BuzzerVolume::Small)},
-                                    {kTextVolumeNormal, int(BuzzerVolume::Normal)},
-                                    {kTextVolumeLoud, int(BuzzerVolume::Loud)},
-                                    {kTextVolumeMaximum, int(BuzzerVolume::Maximum)}},
+    : IndicatorDialog(res::ids::BuzzerCaption, command, mode2D, parent) {
+    content()->addWidget(choiceRow(res::ids::Volume, volume_,
+                                   {{res::ids::VolumeSmall, int(BuzzerVolume::Small)},
+                                    {res::ids::VolumeNormal, int(BuzzerVolume::Normal)},
+                                    {res::ids::VolumeLoud, int(BuzzerVolume::Loud)},
+                                    {res::ids::VolumeMaximum, int(BuzzerVolume::Maximum)}},
                                    this));
 
-    auto* goodRead = new QGroupBox(gui::uiText(kTextGoodReadBuzzer), this);
-    auto* goodReadLayout = new QVBoxLayout(goodRead);
-    auto* enableRow = new QHBoxLayout;
-    enableRow->addWidget(goodRead_.add(kTextEnable, 1, goodRead));
-    enableRow->addWidget(goodRead_.add(kTextDisable, 2, goodRead));
-    enableRow->addStretch(1);
-    goodReadLayout->addLayout(enableRow);
-    goodReadLayout->addWidget(choiceRow(kTextDuration, duration_,
-                                        {{kTextBuzzer50ms, int(BuzzerDuration::Ms50)},
-                                         {kTextBuzzer75ms, int(BuzzerDuration::Ms75)},
-                                         {kTextBuzzer100ms, int(BuzzerDuration::Ms100)},
-                                         {kTextBuzzer200ms, int(BuzzerDuration::Ms200)},
-                                         {kTextBuzzer400ms, int(BuzzerDuration::Ms400)}},
-                                        goodRead));
-
-    auto* tone = new QGroupBox(gui::uiText(kTextTone), goodRead);
+    auto* goodRead = goodReadGroup(res::ids::GoodReadBuzzer, goodRead_, duration_,
+                                   {{res::ids::Buzzer50ms, int(BuzzerDuration::Ms50)},
+                                    {res::ids::Buzzer75ms, int(BuzzerDuration::Ms75)},
+                                    {res::ids::Buzzer100ms, int(BuzzerDuration::Ms100)},
+                                    {res::ids::Buzzer200ms, int(BuzzerDuration::Ms200)},
+                                    {res::ids::Buzzer400ms, int(BuzzerDuration::Ms400)}},
+                                   this);
+    auto* tone = new QGroupBox(gui::uiText(res::ids::Tone), goodRead);
     auto* toneLayout = new QGridLayout(tone);
-    toneLayout->addWidget(tone_.add(kTextToneMiddle, int(BuzzerTone::Middle), tone), 0, 0);
-    toneLayout->addWidget(tone_.add(kTextToneHighToLow, int(BuzzerTone::HighToLow), tone), 0, 1);
-    toneLayout->addWidget(tone_.add(kTextToneLowToHigh, int(BuzzerTone::LowToHigh), tone), 0, 2);
-    toneLayout->addWidget(tone_.add(kTextToneCustom, int(BuzzerTone::CustomFrequency), tone), 1, 0);
+    toneLayout->addWidget(tone_.add(res::ids::ToneMiddle, int(BuzzerTone::Middle), tone), 0, 0);
+    toneLayout->addWidget(tone_.add(res::ids::ToneHighToLow, int(BuzzerTone::HighToLow), tone), 0,
+                          1);
+    toneLayout->addWidget(tone_.add(res::ids::ToneLowToHigh, int(BuzzerTone::LowToHigh), tone), 0,
+                          2);
+    toneLayout->addWidget(tone_.add(res::ids::ToneCustom, int(BuzzerTone::CustomFrequency), tone),
+                          1, 0);
     auto* frequencyRow = new QHBoxLayout;
     frequency_ = new NumberBox(kFrequencyMin, kFrequencyMax, kFrequencyStart, tone);
-    frequencyUnit_ = new QLabel(gui::uiText(kTextFrequencyUnit), tone);
+    frequencyUnit_ = new QLabel(gui::uiText(res::ids::FrequencyUnit), tone);
     frequencyRow->addWidget(frequency_);
     frequencyRow->addWidget(frequencyUnit_);
     frequencyRow->addStretch(1);
     toneLayout->addLayout(frequencyRow, 1, 1, 1, 2);
     toneLayout->setColumnStretch(3, 1);
-    goodReadLayout->addWidget(tone);
+    goodRead->layout()->addWidget(tone);
     content()->addWidget(goodRead);
 
     auto* others = new QGroupBox(this);
     auto* grid = new QGridLayout(others);
-    addToggleRow(grid, 0, kTextStartupBuzzer, startup_, others);
-    readTimeoutCaption_ = addToggleRow(grid, 1, kTextReadTimeoutBuzzer, readTimeout_, others);
+    addToggleRow(grid, 0, res::ids::StartupBuzzer, startup_, others);
+    readTimeoutCaption_ = addToggleRow(grid, 1, res::ids::ReadTimeoutBuzzer, readTimeout_, others);
     grid->setColumnStretch(3, 1);
     content()->addWidget(others);
 
     // The intermediate buzzer: one pair for 2D readers, one per symbology for 1D readers.
-    auto* intermediate = new QGroupBox(gui::uiText(kTextIntermediateBuzzer), this);
+    auto* intermediate = new QGroupBox(gui::uiText(res::ids::IntermediateBuzzer), this);
     auto* intermediateLayout = new QVBoxLayout(intermediate);
     intermediate2D_ = new QWidget(intermediate);
     auto* pair = new QHBoxLayout(intermediate2D_);
     pair->setContentsMargins(0, 0, 0, 0);
-    pair->addWidget(intermediate_.add(kTextEnable, 1, intermediate2D_));
-    pair->addWidget(intermediate_.add(kTextDisable, 2, intermediate2D_));
+    pair->addWidget(intermediate_.add(res::ids::Enable, 1, intermediate2D_));
+    pair->addWidget(intermediate_.add(res::ids::Disable, 2, intermediate2D_));
     pair->addStretch(1);
     intermediate1D_ = new QWidget(intermediate);
     auto* rows = new QGridLayout(intermediate1D_);
     rows->setContentsMargins(0, 0, 0, 0);
-    addToggleRow(rows, 0, kTextGs1DataBar, dataBar_, intermediate1D_);
-    addToggleRow(rows, 1, kTextPdfMicroPdf417, pdf417_, intermediate1D_);
+    addToggleRow(rows, 0, res::ids::Gs1DataBar, dataBar_, intermediate1D_);
+    addToggleRow(rows, 1, res::ids::PdfMicroPdf417, pdf417_, intermediate1D_);
     rows->setColumnStretch(3, 1);
     intermediateLayout->addWidget(intermediate2D_);
     intermediateLayout->addWidget(intermediate1D_);
@@ -153,12 +148,6 @@ void BuzzerDialog::updateControls() {
     readTimeoutCaption_->setEnabled(controls.readTimeoutEnabled);
     intermediate2D_->setVisible(controls.intermediateVisible);
     intermediate1D_->setVisible(controls.intermediate1DVisible);
-}
-
-void BuzzerDialog::deselect() {
-    BuzzerChoices c = choices();
-    compose::deselect(c);
-    showChoices(c);
 }
 
 std::string BuzzerDialog::compose() {

@@ -13,7 +13,7 @@ class QLabel;
 
 namespace omni::dialogs {
 
-class BuzzerDialog : public ComposingDialog {
+class BuzzerDialog : public IndicatorDialog<BuzzerDialog, compose::BuzzerChoices> {
     Q_OBJECT
 public:
     BuzzerDialog(std::string_view command, bool mode2D, QWidget* parent = nullptr);
@@ -35,14 +35,9 @@ public:
     ChoiceGroup& intermediateDataBar() { return dataBar_; }
     ChoiceGroup& intermediatePdf417() { return pdf417_; }
 
-protected:
-    void deselect() override;
-
 private:
     void updateControls();
 
-    std::string command_;
-    bool mode2D_;
     ChoiceGroup volume_, goodRead_, duration_, tone_;
     ChoiceGroup startup_, readTimeout_, intermediate_, dataBar_, pdf417_;
     NumberBox* frequency_;

@@ -10,36 +10,19 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "commands/compose/text_ids.h"
+#include "resources/string_ids.h"
 #include "ui/gui/text.h"
 
 namespace omni::dialogs {
 namespace {
 
-constexpr std::uint32_t kTextOk = 25004;
-constexpr std::uint32_t kTextCancel = 25005;
-constexpr std::uint32_t kTextApply = 25006;
-
-constexpr int kEnableId = 1;
-constexpr int kDisableId = 2;
+// Button ids of an Enable/Disable pair.
+enum ToggleButton : int { kEnableId = 1, kDisableId = 2 };
 
 // Typed numbers longer than this are refused outright; anything shorter is clamped.
 constexpr int kMaxTypedDigits = 6;
 
 }  // namespace
-
-QString withNumbers(QString pattern, std::initializer_list<int> numbers) {
-    qsizetype from = 0;
-    for (int number : numbers) {
-        const qsizetype at = pattern.indexOf(QLatin1String("%d"), from);
-        if (at < 0)
-            break;
-        const QString digits = QString::number(number);
-        pattern.replace(at, 2, digits);
-        from = at + digits.size();
-    }
-    return pattern;
-}
 
 // --- ChoiceGroup ---
 
@@ -124,8 +107,21 @@ QGroupBox* choiceRow(std::uint32_t captionId, ChoiceGroup& group,
 
 QGroupBox* togglePair(std::uint32_t captionId, ChoiceGroup& group, QWidget* parent) {
     return choiceRow(captionId, group,
-                     {{compose::kTextEnable, kEnableId}, {compose::kTextDisable, kDisableId}},
-                     parent);
+                     {{res::ids::Enable, kEnableId}, {res::ids::Disable, kDisableId}}, parent);
+}
+
+QGroupBox* goodReadGroup(std::uint32_t captionId, ChoiceGroup& toggle, ChoiceGroup& duration,
+                         std::initializer_list<std::pair<std::uint32_t, int>> durations,
+                         QWidget* parent) {
+    auto* box = new QGroupBox(gui::uiText(captionId), parent);
+    auto* layout = new QVBoxLayout(box);
+    auto* enableRow = new QHBoxLayout;
+    enableRow->addWidget(toggle.add(res::ids::Enable, kEnableId, box));
+    enableRow->addWidget(toggle.add(res::ids::Disable, kDisableId, box));
+    enableRow->addStretch(1);
+    layout->addLayout(enableRow);
+    layout->addWidget(choiceRow(res::ids::Duration, duration, durations, box));
+    return box;
 }
 
 // --- NumberBox ---
@@ -175,17 +171,17 @@ ComposingDialog::ComposingDialog(std::uint32_t titleId, bool withDeselect, QWidg
 
     auto* buttons = new QHBoxLayout;
     if (withDeselect) {
-        deselect_ = new QPushButton(gui::uiText(compose::kTextDeselect), this);
+        deselect_ = new QPushButton(gui::uiText(res::ids::Deselect), this);
         deselect_->setAutoDefault(false);
         buttons->addWidget(deselect_);
         connect(deselect_, &QPushButton::clicked, this, [this] { deselect(); });
     }
     buttons->addStretch(1);
-    ok_ = new QPushButton(gui::uiText(kTextOk), this);
+    ok_ = new QPushButton(gui::uiText(res::ids::Ok), this);
     ok_->setDefault(true);
-    cancel_ = new QPushButton(gui::uiText(kTextCancel), this);
+    cancel_ = new QPushButton(gui::uiText(res::ids::Cancel), this);
     cancel_->setAutoDefault(false);
-    apply_ = new QPushButton(gui::uiText(kTextApply), this);
+    apply_ = new QPushButton(gui::uiText(res::ids::Apply), this);
     apply_->setAutoDefault(false);
     apply_->setEnabled(false);
     for (QPushButton* button : {ok_, cancel_, apply_}) {

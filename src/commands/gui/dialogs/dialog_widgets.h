@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include <QDialog>
 #include <QSpinBox>
@@ -51,14 +52,16 @@ private:
     QButtonGroup* group_;
 };
 
-// `pattern` with each "%d" replaced by the next of `numbers`.
-QString withNumbers(QString pattern, std::initializer_list<int> numbers);
-
 // A group box holding an Enable/Disable pair side by side.
 QGroupBox* togglePair(std::uint32_t captionId, ChoiceGroup& group, QWidget* parent);
 // A group box holding the buttons of `group`, laid out in a row.
 QGroupBox* choiceRow(std::uint32_t captionId, ChoiceGroup& group,
                      std::initializer_list<std::pair<std::uint32_t, int>> choices, QWidget* parent);
+// The "good read" group box of the indicator dialogs: the Enable/Disable pair of `toggle` in a
+// row, and under it the row of `durations`. Further rows go into its QVBoxLayout.
+QGroupBox* goodReadGroup(std::uint32_t captionId, ChoiceGroup& toggle, ChoiceGroup& duration,
+                         std::initializer_list<std::pair<std::uint32_t, int>> durations,
+                         QWidget* parent);
 
 // A number box with up and down arrows over [minimum, maximum]. The operator may type any number;
 // it is clamped into the range when the value is read (or the box loses the focus), never
@@ -120,6 +123,34 @@ private:
     QPushButton* apply_;
     ApplyHandler applyHandler_;
     std::string result_;
+};
+
+namespace detail {
+// Found by argument-dependent lookup next to each choices type.
+template <typename Choices>
+void deselectChoices(Choices& choices) {
+    deselect(choices);
+}
+}  // namespace detail
+
+// The indicator dialogs (buzzer, vibrator, status LED): a base command composed with the choices
+// the controls show. `Dialog` supplies choices() and showChoices(); Deselect clears the choices
+// the way the composition defines.
+template <typename Dialog, typename Choices>
+class IndicatorDialog : public ComposingDialog {
+protected:
+    IndicatorDialog(std::uint32_t titleId, std::string_view command, bool mode2D, QWidget* parent)
+        : ComposingDialog(titleId, true, parent), command_(command), mode2D_(mode2D) {}
+
+    void deselect() override {
+        Dialog& dialog = static_cast<Dialog&>(*this);
+        Choices choices = dialog.choices();
+        detail::deselectChoices(choices);
+        dialog.showChoices(choices);
+    }
+
+    const std::string command_;
+    const bool mode2D_;
 };
 
 }  // namespace omni::dialogs

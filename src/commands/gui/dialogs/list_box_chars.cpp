@@ -8,15 +8,13 @@
 
 #include "commands/code_type_table.h"
 #include "commands/compose/prefix_suffix.h"
-#include "commands/compose/text_ids.h"
 #include "commands/key_table.h"
+#include "resources/string_ids.h"
+#include "ui/gui/dialog_buttons.h"
 #include "ui/gui/text.h"
 
 namespace omni::dialogs {
 namespace {
-
-constexpr std::uint32_t kTextOk = 25004;
-constexpr std::uint32_t kTextCancel = 25005;
 
 QString keyName(std::size_t row, bool mode2D) {
     const auto table = keyTable(mode2D);
@@ -57,7 +55,7 @@ QSize ListBoxChars::sizeHint() const {
 
 PrefixSuffixListDialog::PrefixSuffixListDialog(bool mode2D, std::size_t current, QWidget* parent)
     : QDialog(parent) {
-    setWindowTitle(gui::uiText(compose::kTextSelectValueCaption));
+    setWindowTitle(gui::uiText(res::ids::SelectValueCaption));
     auto* layout = new QVBoxLayout(this);
     list_ = new QListWidget(this);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -78,13 +76,9 @@ PrefixSuffixListDialog::PrefixSuffixListDialog(bool mode2D, std::size_t current,
     list_->scrollToItem(list_->currentItem(), QAbstractItemView::PositionAtCenter);
     layout->addWidget(list_);
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(gui::uiText(kTextOk), QDialogButtonBox::AcceptRole);
-    buttons->addButton(gui::uiText(kTextCancel), QDialogButtonBox::RejectRole);
-    ok->setDefault(true);
-    layout->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    const gui::DialogButtons buttons =
+        gui::addDialogButtons(this, layout, res::ids::Ok, res::ids::Cancel);
+    connect(buttons.box, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(list_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
         if (item->flags() & Qt::ItemIsSelectable)
             accept();

@@ -9,39 +9,35 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "commands/compose/text_ids.h"
 #include "commands/gui/dialogs/dialog_widgets.h"
-#include "commands/gui/dialogs/dialogs_text_ids.h"
+#include "resources/string_ids.h"
+#include "ui/gui/dialog_buttons.h"
 #include "ui/gui/text.h"
 
 namespace omni::dialogs {
-namespace {
-
-constexpr std::uint32_t kTextOk = 25004;
-constexpr std::uint32_t kTextCancel = 25005;
-
-}  // namespace
+namespace {}  // namespace
 
 NumberInputDialog::NumberInputDialog(const CatalogEntry& entry, QWidget* parent)
     : QDialog(parent), entry_(entry) {
-    setWindowTitle(gui::uiText(kTextInputNumberTitle));
+    setWindowTitle(gui::uiText(res::ids::InputNumberTitle));
     const compose::NumberInputState start = compose::numberInputStart(entry);
     const compose::NumberInputControls controls = compose::numberInputControls(entry, start);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(gui::uiText(compose::kTextInputNumberCaption), this));
+    layout->addWidget(new QLabel(gui::uiText(res::ids::InputNumberCaption), this));
 
     auto* row = new QHBoxLayout;
     number_ = new NumberBox(controls.minimum, controls.maximum, start.value, this);
     number_->setMinimumWidth(number_->fontMetrics().horizontalAdvance(QStringLiteral("0")) * 10);
     row->addWidget(number_, 1);
     row->addWidget(new QLabel(
-        withNumbers(gui::uiText(compose::kTextNumberRange), {controls.minimum, controls.maximum}),
+        gui::uiFormat(res::ids::NumberRange,
+                      {QString::number(controls.minimum), QString::number(controls.maximum)}),
         this));
     layout->addLayout(row);
 
-    initialize_ = new QCheckBox(gui::uiText(compose::kTextInitialize), this);
-    inhibit_ = new QCheckBox(gui::uiText(compose::kTextInhibit), this);
+    initialize_ = new QCheckBox(gui::uiText(res::ids::Initialize), this);
+    inhibit_ = new QCheckBox(gui::uiText(res::ids::Inhibit), this);
     initialize_->setVisible(controls.initializeVisible);
     inhibit_->setVisible(controls.inhibitVisible);
     auto* checks = new QHBoxLayout;
@@ -51,13 +47,10 @@ NumberInputDialog::NumberInputDialog(const CatalogEntry& entry, QWidget* parent)
     layout->addLayout(checks);
     layout->addStretch(1);
 
-    auto* buttons = new QDialogButtonBox(this);
-    ok_ = buttons->addButton(gui::uiText(kTextOk), QDialogButtonBox::AcceptRole);
-    buttons->addButton(gui::uiText(kTextCancel), QDialogButtonBox::RejectRole);
-    ok_->setDefault(true);
-    layout->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    const gui::DialogButtons buttons =
+        gui::addDialogButtons(this, layout, res::ids::Ok, res::ids::Cancel);
+    ok_ = buttons.accept;
+    connect(buttons.box, &QDialogButtonBox::accepted, this, &QDialog::accept);
 
     // The two choices exclude each other; either one disables the number box.
     connect(initialize_, &QCheckBox::toggled, this, [this](bool on) {

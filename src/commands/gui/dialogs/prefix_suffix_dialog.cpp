@@ -9,16 +9,14 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "commands/compose/text_ids.h"
 #include "commands/gui/dialogs/list_box_chars.h"
+#include "resources/string_ids.h"
 #include "ui/gui/text.h"
 
 namespace omni::dialogs {
 namespace {
 
 using namespace omni::compose;
-
-constexpr std::uint32_t kTextInformation = 25007;
 
 bool askOkCancel(QWidget* parent, const QString& caption, const QString& text) {
     return QMessageBox::information(parent, caption, text, QMessageBox::Ok | QMessageBox::Cancel,
@@ -33,7 +31,7 @@ int indexOf(KeyGroup group) {
 
 PrefixSuffixDialog::PrefixSuffixDialog(bool mode2D, bool hasCurrentPage, std::string_view model,
                                        QWidget* parent)
-    : ComposingDialog(kTextPrefixSuffixCaption, false, parent),
+    : ComposingDialog(res::ids::PrefixSuffixCaption, false, parent),
       state_(prefixSuffixStart(mode2D, hasCurrentPage, model)),
       chooser_(&PrefixSuffixListDialog::choose),
       confirm_(&askOkCancel) {
@@ -45,7 +43,7 @@ PrefixSuffixDialog::PrefixSuffixDialog(bool mode2D, bool hasCurrentPage, std::st
             auto* header = new QHBoxLayout;
             header->addWidget(new QLabel(gui::uiText(groupCaptionId(group)), box));
             header->addStretch(1);
-            auto* reset = new QPushButton(gui::uiText(kTextReset), box);
+            auto* reset = new QPushButton(gui::uiText(res::ids::Reset), box);
             reset->setAutoDefault(false);
             header->addWidget(reset);
             grid->addLayout(header, row, column);
@@ -59,16 +57,16 @@ PrefixSuffixDialog::PrefixSuffixDialog(bool mode2D, bool hasCurrentPage, std::st
         }
     };
 
-    connectionBox_ = choiceRow(kTextConnectionType, connection_,
-                               {{kTextConnectionHid, int(ConnectionType::Hid)},
-                                {kTextConnectionCom, int(ConnectionType::Com)}},
+    connectionBox_ = choiceRow(res::ids::ConnectionType, connection_,
+                               {{res::ids::ConnectionHid, int(ConnectionType::Hid)},
+                                {res::ids::ConnectionCom, int(ConnectionType::Com)}},
                                this);
     connection_.choose(int(state_.connection));
     content()->addWidget(connectionBox_);
 
     common_ = new QGroupBox(this);
     auto* commonLayout = new QVBoxLayout(common_);
-    auto* commonNote = new QLabel(gui::uiText(kTextCommonNote), common_);
+    auto* commonNote = new QLabel(gui::uiText(res::ids::CommonNote), common_);
     commonNote->setWordWrap(true);
     commonLayout->addWidget(commonNote);
     auto* commonGrid = new QGridLayout;
@@ -77,15 +75,15 @@ PrefixSuffixDialog::PrefixSuffixDialog(bool mode2D, bool hasCurrentPage, std::st
     commonLayout->addLayout(commonGrid);
     content()->addWidget(common_);
 
-    eachCode_ = new QGroupBox(gui::uiText(kTextEachCode), this);
+    eachCode_ = new QGroupBox(gui::uiText(res::ids::EachCode), this);
     eachCode_->setCheckable(true);
     eachCode_->setChecked(state_.eachCode);
     auto* eachLayout = new QVBoxLayout(eachCode_);
-    auto* eachNote = new QLabel(gui::uiText(kTextEachCodeNote), eachCode_);
+    auto* eachNote = new QLabel(gui::uiText(res::ids::EachCodeNote), eachCode_);
     eachNote->setWordWrap(true);
     eachLayout->addWidget(eachNote);
     auto* typeRow = new QHBoxLayout;
-    typeRow->addWidget(new QLabel(gui::uiText(kTextCodeType), eachCode_));
+    typeRow->addWidget(new QLabel(gui::uiText(res::ids::CodeType), eachCode_));
     codeType_ = new CodeTypeCombo(mode2D, eachCode_);
     typeRow->addWidget(codeType_, 1);
     eachLayout->addLayout(typeRow);
@@ -94,10 +92,10 @@ PrefixSuffixDialog::PrefixSuffixDialog(bool mode2D, bool hasCurrentPage, std::st
     eachLayout->addLayout(codeGrid);
     content()->addWidget(eachCode_);
 
-    auto* hint = new QLabel(gui::uiText(kTextSlotHint), this);
+    auto* hint = new QLabel(gui::uiText(res::ids::SlotHint), this);
     content()->addWidget(hint);
 
-    auto* previewBox = new QGroupBox(gui::uiText(kTextPreview), this);
+    auto* previewBox = new QGroupBox(gui::uiText(res::ids::Preview), this);
     auto* previewLayout = new QVBoxLayout(previewBox);
     preview_ = new QLabel(previewBox);
     preview_->setWordWrap(true);
@@ -141,7 +139,7 @@ void PrefixSuffixDialog::chooseKey(KeyGroup group, int slot) {
 }
 
 void PrefixSuffixDialog::resetGroup(KeyGroup group) {
-    if (!confirm_(this, gui::uiText(kTextInformation), gui::toQString(resetQuestion(group)))) {
+    if (!confirm_(this, gui::uiText(res::ids::Information), gui::toQString(resetQuestion(group)))) {
         return;
     }
     compose::resetGroup(state_, group);

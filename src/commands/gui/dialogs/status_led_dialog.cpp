@@ -8,7 +8,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "commands/compose/text_ids.h"
+#include "resources/string_ids.h"
 #include "ui/gui/text.h"
 
 namespace omni::dialogs {
@@ -16,26 +16,26 @@ namespace {
 
 using namespace omni::compose;
 
-constexpr std::uint32_t kStateCaptions[kLedStates] = {kTextGoodReadLed, kTextLedNG,
-                                                      kTextStandDetection};
-constexpr std::uint32_t kChannelCaptions[3] = {kTextRed, kTextGreen, kTextBlue};
+constexpr std::uint32_t kStateCaptions[kLedStates] = {res::ids::GoodReadLed, res::ids::LedNG,
+                                                      res::ids::StandDetection};
+constexpr std::uint32_t kChannelCaptions[3] = {res::ids::Red, res::ids::Green, res::ids::Blue};
 
 }  // namespace
 
 StatusLedDialog::StatusLedDialog(std::string_view command, bool mode2D, QWidget* parent)
-    : ComposingDialog(kTextStatusLedCaption, true, parent), command_(command), mode2D_(mode2D) {
-    content()->addWidget(choiceRow(kTextLedDuration, duration_,
-                                   {{kTextLedOff, int(LedDuration::Off)},
-                                    {kTextLed01s, int(LedDuration::S01)},
-                                    {kTextLed02s, int(LedDuration::S02)},
-                                    {kTextLed04s, int(LedDuration::S04)},
-                                    {kTextLed08s, int(LedDuration::S08)}},
+    : IndicatorDialog(res::ids::StatusLedCaption, command, mode2D, parent) {
+    content()->addWidget(choiceRow(res::ids::LedDuration, duration_,
+                                   {{res::ids::LedOff, int(LedDuration::Off)},
+                                    {res::ids::Led01s, int(LedDuration::S01)},
+                                    {res::ids::Led02s, int(LedDuration::S02)},
+                                    {res::ids::Led04s, int(LedDuration::S04)},
+                                    {res::ids::Led08s, int(LedDuration::S08)}},
                                    this));
-    content()->addWidget(togglePair(kTextLedInversion, inversion_, this));
+    content()->addWidget(togglePair(res::ids::LedInversion, inversion_, this));
 
-    auto* colour = new QGroupBox(gui::uiText(kTextLedColor), this);
+    auto* colour = new QGroupBox(gui::uiText(res::ids::LedColor), this);
     auto* colourLayout = new QVBoxLayout(colour);
-    configure_ = new QCheckBox(gui::uiText(kTextEnableConfiguration), colour);
+    configure_ = new QCheckBox(gui::uiText(res::ids::EnableConfiguration), colour);
     colourLayout->addWidget(configure_);
     auto* grid = new QGridLayout;
     for (int channel = 0; channel < 3; ++channel) {
@@ -115,12 +115,6 @@ void StatusLedDialog::updateControls() {
         palette.setColor(QPalette::Window, QColor(rgb.red, rgb.green, rgb.blue));
         swatches_[state]->setPalette(palette);
     }
-}
-
-void StatusLedDialog::deselect() {
-    StatusLedChoices c = choices();
-    compose::deselect(c);
-    showChoices(c);
 }
 
 std::string StatusLedDialog::compose() {

@@ -15,7 +15,7 @@ class QFrame;
 
 namespace omni::dialogs {
 
-class StatusLedDialog : public ComposingDialog {
+class StatusLedDialog : public IndicatorDialog<StatusLedDialog, compose::StatusLedChoices> {
     Q_OBJECT
 public:
     StatusLedDialog(std::string_view command, bool mode2D, QWidget* parent = nullptr);
@@ -33,14 +33,9 @@ public:
     // The colour a row's swatch shows.
     QColor swatch(compose::LedState state) const;
 
-protected:
-    void deselect() override;
-
 private:
     void updateControls();
 
-    std::string command_;
-    bool mode2D_;
     ChoiceGroup duration_, inversion_;
     QCheckBox* configure_;
     std::array<std::array<QComboBox*, 3>, compose::kLedStates> levels_{};

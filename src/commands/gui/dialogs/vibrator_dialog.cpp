@@ -5,7 +5,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "commands/compose/text_ids.h"
+#include "resources/string_ids.h"
 #include "ui/gui/text.h"
 
 namespace omni::dialogs {
@@ -13,27 +13,19 @@ namespace omni::dialogs {
 using namespace omni::compose;
 
 VibratorDialog::VibratorDialog(std::string_view command, bool mode2D, QWidget* parent)
-    : ComposingDialog(kTextVibratorCaption, true, parent), command_(command), mode2D_(mode2D) {
-    content()->addWidget(choiceRow(kTextVibrationIntensity, intensity_,
-                                   {{kTextIntensityStrong, int(VibrationIntensity::Strong)},
-                                    {kTextIntensityNormal, int(VibrationIntensity::Normal)},
-                                    {kTextIntensityWeak, int(VibrationIntensity::Weak)}},
+    : IndicatorDialog(res::ids::VibratorCaption, command, mode2D, parent) {
+    content()->addWidget(choiceRow(res::ids::VibrationIntensity, intensity_,
+                                   {{res::ids::IntensityStrong, int(VibrationIntensity::Strong)},
+                                    {res::ids::IntensityNormal, int(VibrationIntensity::Normal)},
+                                    {res::ids::IntensityWeak, int(VibrationIntensity::Weak)}},
                                    this));
 
-    auto* goodRead = new QGroupBox(gui::uiText(kTextGoodReadVibrator), this);
-    auto* goodReadLayout = new QVBoxLayout(goodRead);
-    auto* enableRow = new QHBoxLayout;
-    enableRow->addWidget(goodRead_.add(kTextEnable, 1, goodRead));
-    enableRow->addWidget(goodRead_.add(kTextDisable, 2, goodRead));
-    enableRow->addStretch(1);
-    goodReadLayout->addLayout(enableRow);
-    goodReadLayout->addWidget(choiceRow(kTextDuration, duration_,
-                                        {{kTextVibrator50ms, int(VibrationDuration::Ms50)},
-                                         {kTextVibrator100ms, int(VibrationDuration::Ms100)}},
-                                        goodRead));
-    content()->addWidget(goodRead);
-    content()->addWidget(togglePair(kTextStartupVibrator, startup_, this));
-    content()->addWidget(togglePair(kTextIntermediateVibrator, intermediate_, this));
+    content()->addWidget(goodReadGroup(res::ids::GoodReadVibrator, goodRead_, duration_,
+                                       {{res::ids::Vibrator50ms, int(VibrationDuration::Ms50)},
+                                        {res::ids::Vibrator100ms, int(VibrationDuration::Ms100)}},
+                                       this));
+    content()->addWidget(togglePair(res::ids::StartupVibrator, startup_, this));
+    content()->addWidget(togglePair(res::ids::IntermediateVibrator, intermediate_, this));
 
     for (ChoiceGroup* group : {&intensity_, &goodRead_, &duration_, &startup_, &intermediate_}) {
         connect(group, &ChoiceGroup::changed, this, &VibratorDialog::updateControls);
@@ -66,12 +58,6 @@ void VibratorDialog::updateControls() {
     const VibratorControls controls = vibratorControls(choices());
     intensity_.setEnabled(controls.intensityEnabled);
     duration_.setEnabled(controls.durationEnabled);
-}
-
-void VibratorDialog::deselect() {
-    VibratorChoices c = choices();
-    compose::deselect(c);
-    showChoices(c);
 }
 
 std::string VibratorDialog::compose() {

@@ -10,7 +10,7 @@
 
 namespace omni::dialogs {
 
-class VibratorDialog : public ComposingDialog {
+class VibratorDialog : public IndicatorDialog<VibratorDialog, compose::VibratorChoices> {
     Q_OBJECT
 public:
     VibratorDialog(std::string_view command, bool mode2D, QWidget* parent = nullptr);
@@ -26,14 +26,9 @@ public:
     ChoiceGroup& startup() { return startup_; }
     ChoiceGroup& intermediate() { return intermediate_; }
 
-protected:
-    void deselect() override;
-
 private:
     void updateControls();
 
-    std::string command_;
-    bool mode2D_;
     ChoiceGroup intensity_, goodRead_, duration_, startup_, intermediate_;
 };
 

@@ -19,23 +19,19 @@
 #include <QWheelEvent>
 
 #include "commands/compose/bluetooth.h"
-#include "commands/compose/text_ids.h"
 #include "menucode/code39.h"
 #include "menucode/emf_writer.h"
 #include "menucode/gui/bluetooth/bluetooth_radios.h"
 #include "menucode/gui/picture_data.h"
+#include "resources/string_ids.h"
 #include "resources/strings.h"
+#include "ui/gui/dialog_buttons.h"
 #include "ui/gui/text.h"
 
 namespace omni::bluetooth {
 namespace {
 
 using namespace omni::compose;
-
-constexpr std::uint32_t kTextOk = 25004;
-constexpr std::uint32_t kTextCopyMenuCode = 20100;
-constexpr std::uint32_t kTextShowCommandString = 20101;
-constexpr std::uint32_t kTextSetupPage = 20102;
 
 // The barcode face draws its bars over the upper part of the em and the readable text under
 // them, as a Code 39 font with human-readable characters does.
@@ -118,7 +114,7 @@ AddressBarcodeDialog::AddressBarcodeDialog(std::string_view command, std::uint32
     layout->addWidget(area_, 1);
 
     auto* controls = new QGridLayout;
-    controls->addWidget(new QLabel(gui::uiText(kTextCodeSize), this), 0, 0);
+    controls->addWidget(new QLabel(gui::uiText(res::ids::CodeSize), this), 0, 0);
     slider_ = new QSlider(Qt::Horizontal, this);
     slider_->setRange(kCodeSizeMin, kCodeSizeMax);
     slider_->setValue(codeSize_);
@@ -131,10 +127,10 @@ AddressBarcodeDialog::AddressBarcodeDialog(std::string_view command, std::uint32
     controls->addWidget(sizeLabel_, 0, 2);
 
     // The date-time value, only in the time mode.
-    auto* valueCaption = new QLabel(gui::uiText(kTextValue), this);
+    auto* valueCaption = new QLabel(gui::uiText(res::ids::Value), this);
     value_ = new QLineEdit(this);
     value_->setMaxLength(static_cast<int>(kDateTimeValueLength));
-    auto* hint = new QLabel(gui::uiText(kTextDateTimeHint), this);
+    auto* hint = new QLabel(gui::uiText(res::ids::DateTimeHint), this);
     controls->addWidget(valueCaption, 1, 0);
     controls->addWidget(value_, 1, 1);
     controls->addWidget(hint, 2, 1);
@@ -148,18 +144,14 @@ AddressBarcodeDialog::AddressBarcodeDialog(std::string_view command, std::uint32
     controls->setColumnStretch(1, 1);
     layout->addLayout(controls);
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(gui::uiText(kTextOk), QDialogButtonBox::AcceptRole);
-    buttons->addButton(gui::uiText(kTextClose), QDialogButtonBox::RejectRole);
-    ok->setDefault(true);
-    layout->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    const gui::DialogButtons buttons =
+        gui::addDialogButtons(this, layout, res::ids::Ok, res::ids::Close);
+    connect(buttons.box, &QDialogButtonBox::accepted, this, &QDialog::accept);
 
     popup_ = new QMenu(this);
-    QAction* copy = popup_->addAction(gui::uiText(kTextCopyMenuCode));
-    popup_->addAction(gui::uiText(kTextShowCommandString))->setEnabled(false);
-    popup_->addAction(gui::uiText(kTextSetupPage))->setEnabled(false);
+    QAction* copy = popup_->addAction(gui::uiText(res::ids::CopyMenuCode));
+    popup_->addAction(gui::uiText(res::ids::ShowCommandString))->setEnabled(false);
+    popup_->addAction(gui::uiText(res::ids::ViewSetupPage))->setEnabled(false);
     connect(copy, &QAction::triggered, this, &AddressBarcodeDialog::copyToClipboard);
 
     connect(slider_, &QSlider::valueChanged, this, &AddressBarcodeDialog::setCodeSize);
@@ -192,10 +184,10 @@ page::Drawing AddressBarcodeDialog::areaDrawing(double width, double height) con
     if (const auto text = barcodeText()) {
         const double em = codeSize_;
         drawCodeAt(out, *text, em, (width - code39::codeWidth(*text, em)) / 2, (height - em) / 2);
-    } else if (mode_ == kModeAddress) {
+    } else if (mode_ == res::ids::BluetoothAddress) {
         out.text({0, (height - kMessageHeight) / 2, width, (height + kMessageHeight) / 2},
-                 res::loadString(kTextNoBluetoothDevice), page::Font{u"", kMessageHeight, false},
-                 page::Align::Center);
+                 res::loadString(res::ids::NoBluetoothDevice),
+                 page::Font{u"", kMessageHeight, false}, page::Align::Center);
     }
     return out;
 }

@@ -9,8 +9,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "commands/compose/text_ids.h"
 #include "foundation/exception.h"
+#include "resources/string_ids.h"
+#include "ui/gui/dialog_buttons.h"
 #include "ui/gui/report.h"
 #include "ui/gui/text.h"
 
@@ -18,8 +19,6 @@ namespace omni::bluetooth {
 namespace {
 
 using namespace omni::compose;
-
-constexpr std::uint32_t kTextCancel = 25005;
 constexpr int kClockRefreshMs = 100;
 // Pixel height of the clock's digits.
 constexpr int kClockPixels = 20;
@@ -33,7 +32,7 @@ SendCommandDialog::SendCommandDialog(bool mode2D, OutputStream<char>* port, std:
     auto* layout = new QVBoxLayout(this);
     auto* grid = new QGridLayout;
 
-    auto* clockCaption = new QLabel(gui::uiText(kTextCurrentTime), this);
+    auto* clockCaption = new QLabel(gui::uiText(res::ids::CurrentTime), this);
     clock_ = new QLabel(this);
     QFont clockFont = clock_->font();
     clockFont.setPixelSize(kClockPixels);
@@ -44,13 +43,13 @@ SendCommandDialog::SendCommandDialog(bool mode2D, OutputStream<char>* port, std:
     grid->addWidget(clockCaption, 0, 0, 1, 2);
     grid->addWidget(clock_, 1, 0, 1, 2);
 
-    auto* nameCaption = new QLabel(gui::uiText(kTextValue), this);
+    auto* nameCaption = new QLabel(gui::uiText(res::ids::Value), this);
     name_ = new QLineEdit(this);
     name_->setMaxLength(static_cast<int>(kDeviceNameMaxLength));
     name_->setMinimumWidth(name_->fontMetrics().horizontalAdvance(QLatin1Char('W')) * 20);
-    auto* available = new QLabel(gui::uiText(kTextAvailableCharacters), this);
-    auto* characters = new QLabel(gui::uiText(kTextDeviceNameCharacters), this);
-    initialize_ = new QCheckBox(gui::uiText(kTextInitialize), this);
+    auto* available = new QLabel(gui::uiText(res::ids::AvailableCharacters), this);
+    auto* characters = new QLabel(gui::uiText(res::ids::DeviceNameCharacters), this);
+    initialize_ = new QCheckBox(gui::uiText(res::ids::Initialize), this);
     grid->addWidget(nameCaption, 2, 0);
     grid->addWidget(name_, 2, 1);
     grid->addWidget(available, 3, 1);
@@ -60,13 +59,10 @@ SendCommandDialog::SendCommandDialog(bool mode2D, OutputStream<char>* port, std:
     layout->addLayout(grid);
     layout->addStretch(1);
 
-    auto* buttons = new QDialogButtonBox(this);
-    send_ = buttons->addButton(gui::uiText(kTextSend), QDialogButtonBox::AcceptRole);
-    buttons->addButton(gui::uiText(kTextCancel), QDialogButtonBox::RejectRole);
-    send_->setDefault(true);
-    layout->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::accepted, this, &SendCommandDialog::send);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    const gui::DialogButtons buttons =
+        gui::addDialogButtons(this, layout, res::ids::BluetoothSend, res::ids::Cancel);
+    send_ = buttons.accept;
+    connect(buttons.box, &QDialogButtonBox::accepted, this, &SendCommandDialog::send);
 
     const SendCommandControls controls = sendCommandControls(mode, false, port != nullptr);
     for (QWidget* widget : {static_cast<QWidget*>(clockCaption), static_cast<QWidget*>(clock_)}) {
@@ -93,7 +89,7 @@ SendCommandDialog::SendCommandDialog(bool mode2D, OutputStream<char>* port, std:
 
 void SendCommandDialog::setClock(Clock clock) {
     clockSource_ = std::move(clock);
-    if (mode_ == kModeTime)
+    if (mode_ == res::ids::TimeAdjustment)
         tick();
 }
 
@@ -120,13 +116,13 @@ void SendCommandDialog::send() {
     if (!port_ || !send_->isEnabled())
         return;
     std::vector<std::string> writes;
-    if (mode_ == kModeTime) {
+    if (mode_ == res::ids::TimeAdjustment) {
         // The time sent is the one on the screen.
         const auto shown = parseClockText(clock_->text().toStdString());
         if (!shown)
             return;
         writes = timeAdjustmentWrites(*shown, mode2D_);
-    } else if (mode_ == kModeDeviceName) {
+    } else if (mode_ == res::ids::DeviceName) {
         writes = deviceNameWrites(gui::toU16(name_->text()), initialize_->isChecked(), mode2D_);
     } else {
         return;

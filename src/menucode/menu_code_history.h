@@ -14,40 +14,22 @@
 
 #include "commands/page_item.h"
 #include "menucode/qr_code_image.h"
+#include "resources/string_ids.h"
 
 namespace omni {
 
 inline constexpr std::string_view kMenuEnvelopeStart = "@MENU_KEST@ZZ@";
 inline constexpr std::string_view kMenuEnvelopeEnd = "ZZ@TSEK_UNEM@";
 
-class MenuQRCodeImage : public QRCodeImage {
-public:
-    static constexpr std::size_t kMaxTokenText = 1022;  // characters of token text
+inline constexpr std::size_t kMaxTokenText = 1022;  // characters of token text
 
-    // Why appendTokens refused a command.
-    enum class TokenError { None, TooLong, Unterminated, BracketAtEnd, TrailingCharacter };
+// Why appendQrTokens refused a command.
+enum class TokenError { None, TooLong, Unterminated, BracketAtEnd, TrailingCharacter };
 
-    // Splits a command into QR tokens and appends each with "@" to the token text. Quoted
-    // strings ('...', with '' standing for one apostrophe) are one token; "[", "]", "{" take the
-    // next 3, 4, 5 characters; anything else starts a 2-character token; a lone trailing "B",
-    // "E", "L", "Y" or "Z" is a token of its own. Returns false on refusal; tokens appended
-    // before the refusal stay.
-    bool appendTokens(std::string_view command);
-    TokenError lastTokenError() const { return lastTokenError_; }
-
-    const std::string& tokenText() const { return tokenText_; }
-    const std::string& envelope() const { return envelope_; }
-
-protected:
-    void clearTokens() { tokenText_.clear(); }
-    // Builds the envelope from the token text and encodes it; false when it does not fit.
-    bool rebuild();
-
-private:
-    std::string tokenText_;
-    std::string envelope_;
-    TokenError lastTokenError_ = TokenError::None;
-};
+// Splits a command into QR tokens (the QR envelope's rules of readToken) and appends each with
+// "@" to `tokenText`. Refused when the token text would pass kMaxTokenText or the command is
+// malformed; tokens appended before the refusal stay.
+TokenError appendQrTokens(std::string& tokenText, std::string_view command);
 
 // Outcome of a change to the history. Everything but Ok has a message in the user's words.
 enum class HistoryStatus {
@@ -63,13 +45,14 @@ enum class HistoryStatus {
 // The message for a status (from the string table, current language); empty for Ok.
 std::u16string historyMessage(HistoryStatus status);
 
-class MenuQRCodeImageWithHistory : public MenuQRCodeImage {
+// A menu-code page's command history: its entries, their token text and the QR symbol of the
+// envelope.
+class MenuCodeHistory {
 public:
     static constexpr std::size_t kMaxEntries = 256;
-    static constexpr std::uint32_t kTypedCommandLabel = 464;  // "Input command by user"
 
     // Holds the empty envelope, modulePixels 3.
-    MenuQRCodeImageWithHistory();
+    MenuCodeHistory();
 
     // Appends a copy of `item` (refused when its count is 0 or the history is full).
     HistoryStatus addEntry(const PageItem& item);
@@ -87,10 +70,28 @@ public:
     // False after a refused add or failed encode, until the next successful rebuild.
     bool symbolMatchesHistory() const { return symbolCurrent_; }
 
+    const std::string& tokenText() const { return tokenText_; }
+    const std::string& envelope() const { return envelope_; }
+    const QrSymbol& symbol() const { return symbol_; }
+    // Modules per side of the symbol with its quiet zones.
+    int sideModules() const { return QRCodeImage::sideModules(symbol_); }
+
+    std::uint16_t modulePixels() const { return modulePixels_; }
+    void setModulePixels(std::uint16_t pixels) { modulePixels_ = pixels ? pixels : 1; }
+    // The symbol as a picture at modulePixels.
+    QRCodeImage image() const { return QRCodeImage(symbol_, modulePixels_); }
+
 private:
+    // Builds the envelope from the token text and encodes it; false when it does not fit.
+    bool rebuild();
     HistoryStatus rebuildAll();
 
     std::vector<PageItem> entries_;
+    std::string tokenText_;
+    std::string envelope_;
+    QrEncoder encoder_;
+    QrSymbol symbol_;
+    std::uint16_t modulePixels_ = 3;
     bool symbolCurrent_ = true;
 };
 

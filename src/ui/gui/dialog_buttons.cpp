@@ -1,0 +1,23 @@
+#include "ui/gui/dialog_buttons.h"
+
+#include <QBoxLayout>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QPushButton>
+
+#include "ui/gui/text.h"
+
+namespace omni::gui {
+
+DialogButtons addDialogButtons(QDialog* dialog, QBoxLayout* layout, std::uint32_t acceptId,
+                               std::uint32_t rejectId) {
+    auto* box = new QDialogButtonBox(dialog);
+    QPushButton* accept = box->addButton(uiText(acceptId), QDialogButtonBox::AcceptRole);
+    box->addButton(uiText(rejectId), QDialogButtonBox::RejectRole);
+    accept->setDefault(true);
+    layout->addWidget(box);
+    QObject::connect(box, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    return {box, accept};
+}
+
+}  // namespace omni::gui
