@@ -14,6 +14,7 @@
 #include <sstream>
 #include <string>
 
+#include "sim/firmware_responder.h"
 #include "sim/simulated_reader.h"
 
 using omni::sim::SimulatedReader;
@@ -41,7 +42,20 @@ const char kUsage[] =
     "  --lead HEX           control bytes sent before every reply (e.g. 17 for ETB)\n"
     "  --config TEXT        answer to the configuration query (default Configuration: KVR-5210)\n"
     "  --hangup-after N     hang up after N commands\n"
-    "  --quiet              do not print received commands\n";
+    "  --quiet              do not print received commands\n"
+    "Firmware download (both protocols are always understood):\n"
+    "  --boot-loader        sit in the boot loader: no answer to Z1, packets straight away\n"
+    "  --refuse-block N[:K] refuse block N K times (default 4)\n"
+    "  --write-error        answer WE in the write phase\n"
+    "  --no-end-answer      never answer the end-of-data packet\n"
+    "  --nak-storm K        XMODEM: answer the first block with K NAKs\n"
+    "  --hangup-after-blocks N  hang up once N blocks have arrived\n"
+    "  --restart quiet|replug   after a finished download: keep quiet for a while, or hang up\n"
+    "                       and come back as a new device (its path is printed)\n"
+    "  --restart-pause MS   how long the restart takes (default 300)\n"
+    "  --restart-9600       after the restart answer Z1 only at 9600 baud\n"
+    "  --version-after TEXT the version reply after the restart\n"
+    "  --save-firmware PATH write the firmware received to PATH when a download ends\n";
 
 std::string unescape(const std::string& text) {
     std::string out;
@@ -122,6 +136,10 @@ int main(int argc, char** argv) {
     bool wide = false, bigEndian = false;
     std::string familyText = "BA12J13i";
     std::string reply;
+    omni::sim::FirmwareFaults faults;
+    omni::sim::FirmwareRestart restart;
+    bool bootLoader = false;
+    std::string savePath;
     try {
         for (int i = 1; i < argc; ++i) {
             std::string option = argv[i];
@@ -161,6 +179,36 @@ int main(int argc, char** argv) {
                 reader.hangUpAfter(std::stoul(value()));
             else if (option == "--quiet")
                 quiet = true;
+            else if (option == "--boot-loader")
+                bootLoader = true;
+            else if (option == "--refuse-block") {
+                std::string v = value();
+                std::size_t colon = v.find(':');
+                int times = colon == std::string::npos ? 4 : std::stoi(v.substr(colon + 1));
+                faults.refuseBlock[static_cast<std::uint16_t>(std::stoul(v.substr(0, colon)))] =
+                    times;
+            } else if (option == "--write-error")
+                faults.writeError = true;
+            else if (option == "--no-end-answer")
+                faults.noEndAnswer = true;
+            else if (option == "--nak-storm")
+                faults.nakStorm = std::stoi(value());
+            else if (option == "--hangup-after-blocks")
+                faults.hangUpAfterBlocks = std::stoul(value());
+            else if (option == "--restart") {
+                std::string v = value();
+                if (v != "quiet" && v != "replug")
+                    throw std::invalid_argument("--restart quiet|replug");
+                restart.kind = v == "quiet" ? omni::sim::RestartKind::Quiet
+                                            : omni::sim::RestartKind::Replug;
+            } else if (option == "--restart-pause")
+                restart.pause = std::chrono::milliseconds(std::stoul(value()));
+            else if (option == "--restart-9600")
+                restart.only9600 = true;
+            else if (option == "--version-after")
+                restart.versionAfter = value();
+            else if (option == "--save-firmware")
+                savePath = value();
             else
                 throw std::invalid_argument("unknown option " + option);
         }
@@ -172,6 +220,14 @@ int main(int argc, char** argv) {
         reply = wide ? replies::utf16(familyText + "\r", bigEndian) : replies::family(familyText);
     }
     reader.setVersionReply(reply);
+    restart.onReplugged = [](const std::string& path) {
+        std::cout << "replugged " << path << std::endl;
+    };
+    auto firmware = std::make_unique<omni::sim::FirmwareResponder>(reader, faults, restart,
+                                                                   bootLoader);
+    omni::sim::FirmwareResponder* download = firmware.get();
+    reader.addResponder(std::move(firmware));
+    auto lastEnding = omni::sim::FirmwareResponder::Ending::None;
 
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
@@ -203,6 +259,12 @@ int main(int argc, char** argv) {
         for (; shown < transcript.size(); ++shown) {
             if (!quiet)
                 std::cout << "> " << printable(transcript[shown]) << std::endl;
+        }
+        auto ending = download->ending();
+        if (ending != lastEnding) {
+            lastEnding = ending;
+            if (!savePath.empty() && !download->saveFirmware(savePath))
+                std::cerr << "omnisetup-sim: cannot write " << savePath << "\n";
         }
         if (reader.hungUp() && !quiet) {
             std::cout << "hung up" << std::endl;

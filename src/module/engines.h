@@ -50,6 +50,10 @@ public:
     virtual void writeOutputProperty(KesObject* property);
     virtual KesHandle shootWithCommand(std::int32_t request, ShootProgressInterface* progress);
 
+    // True when the last download on this module ended with the engine reporting its write
+    // finished (a cancel or a failure leaves it false).
+    bool downloadFinished() const { return downloadFinished_; }
+
 protected:
     static void notSupported() { setStatus(KES_STATE_NOT_SUPPORTED_BY_THIS_HANDLE); }
 
@@ -59,6 +63,7 @@ protected:
     std::int32_t triggerSeconds_ = 30;
     std::atomic<std::uint32_t> cancelRequests_{0};
     std::uint32_t cancelSeen_ = 0;
+    bool downloadFinished_ = false;
 
 private:
     char version_[kVersionSize] = {};
@@ -69,12 +74,16 @@ class EngineA : public Kes2DTwoDimensionModule {
 public:
     using Kes2DTwoDimensionModule::Kes2DTwoDimensionModule;
     const char* className() const override { return "EngineA"; }
+    void download(InputStreamInterface* input, std::uint32_t fileSize, std::int32_t bootLoader,
+                  DownloadProgressInterface* progress) override;
 };
 
 class EngineAD : public EngineA {
 public:
     using EngineA::EngineA;
     const char* className() const override { return "EngineAD"; }
+    void download(InputStreamInterface* input, std::uint32_t fileSize, std::int32_t bootLoader,
+                  DownloadProgressInterface* progress) override;
 };
 
 class EngineB : public EngineA {
@@ -93,6 +102,8 @@ class EngineL : public EngineA {
 public:
     using EngineA::EngineA;
     const char* className() const override { return "EngineL"; }
+    void download(InputStreamInterface* input, std::uint32_t fileSize, std::int32_t bootLoader,
+                  DownloadProgressInterface* progress) override;
 };
 
 // An engine that did not answer identification; assumed to sit in its boot loader.
@@ -104,6 +115,8 @@ public:
     Kes2DTwoDimensionModule* asFullModule() override { return KesObject::asFullModule(); }
     void sendCommand(const char*, std::uint32_t) override { notSupported(); }
     void cancel() override { cancelFlag_.store(true, std::memory_order_relaxed); }
+    void download(InputStreamInterface* input, std::uint32_t fileSize, std::int32_t bootLoader,
+                  DownloadProgressInterface* progress) override;
 
 private:
     std::atomic<bool> cancelFlag_{false};
