@@ -273,8 +273,12 @@ void FirmwareResponder::restartEngine(SimulatedReader& reader) {
     if (restart_.kind == RestartKind::Quiet) {
         quietUntil_ = std::chrono::steady_clock::now() + restart_.pause;
     } else if (restart_.kind == RestartKind::Replug) {
-        reader.hangUp();
         replug_ = std::thread([this, &reader] {
+            // The engine restarts once its last report has reached the program.
+            auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+            while (reader.unreadByProgram() > 0 && std::chrono::steady_clock::now() < limit)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            reader.hangUp();
             std::this_thread::sleep_for(restart_.pause);
             std::string path = reader.reopen();
             if (restart_.onReplugged)

@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <sys/eventfd.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -99,6 +100,14 @@ std::string SimulatedReader::reopen() {
         eventfd_write(wake_, 1);
     std::lock_guard lock(mutex_);
     return path_;
+}
+
+std::size_t SimulatedReader::unreadByProgram() const {
+    std::lock_guard lock(mutex_);
+    int queued = 0;
+    if (slave_ < 0 || ioctl(slave_, FIONREAD, &queued) != 0)
+        return 0;
+    return static_cast<std::size_t>(queued);
 }
 
 unsigned SimulatedReader::lineSpeed() const {

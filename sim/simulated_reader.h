@@ -73,6 +73,8 @@ public:
 
     // Hands every byte read from now on to `receiver` (not owned); null returns to the framing.
     void setRawReceiver(RawReceiver* receiver) { raw_.store(receiver); }
+    // Bytes sent to the program that it has not read yet.
+    std::size_t unreadByProgram() const;
     // The baud rate the program has set on the line (0 when it cannot be told).
     unsigned lineSpeed() const;
     // The device comes back as a new one after a hang-up: a fresh pty pair, so devicePath()
