@@ -144,6 +144,8 @@ void FirmwareResponder::takeApplicationPacket(SimulatedReader& reader) {
 
 bool FirmwareResponder::acceptBlock(std::uint16_t, std::string_view data,
                                     SimulatedReader& reader) {
+    if (faults_.answerDelay.count() > 0)
+        std::this_thread::sleep_for(faults_.answerDelay);
     std::size_t accepted;
     {
         std::lock_guard lock(mutex_);

@@ -37,6 +37,7 @@ struct FirmwareFaults {
     int nakStorm = 0;                          // XMODEM: NAKs before the first block's ACK
     std::size_t hangUpAfterBlocks = 0;         // hang up once this many blocks arrived (0: never)
     bool cancelAtStart = false;                // XMODEM: CAN instead of the opening NAK
+    std::chrono::milliseconds answerDelay{0};  // a slow engine: pause before taking a block
 };
 
 enum class RestartKind {

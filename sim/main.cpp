@@ -46,6 +46,7 @@ const char kUsage[] =
     "Firmware download (both protocols are always understood):\n"
     "  --boot-loader        sit in the boot loader: no answer to Z1, packets straight away\n"
     "  --refuse-block N[:K] refuse block N K times (default 4)\n"
+    "  --answer-delay MS    a slow engine: pause before taking each block\n"
     "  --write-error        answer WE in the write phase\n"
     "  --no-end-answer      never answer the end-of-data packet\n"
     "  --nak-storm K        XMODEM: answer the first block with K NAKs\n"

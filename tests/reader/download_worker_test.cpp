@@ -79,7 +79,9 @@ TEST_F(WorkerTest, FinishedDownloadReconnectsAtTheSpeedTheReaderCameBackAt) {
 }
 
 TEST_F(WorkerTest, CancelFromAnotherThreadAbortsAndRestoresTheLine) {
-    auto& engine = connect("BF0102");
+    sim::FirmwareFaults slow;
+    slow.answerDelay = std::chrono::milliseconds(5);  // the cancel lands mid-transfer
+    auto& engine = connect("BF0102", slow);
     FirmwareFile file(1 << 20);
     reader::DownloadWorker worker(port, module, request(file));
     std::promise<void> started;
