@@ -276,10 +276,12 @@ void FirmwareResponder::restartEngine(SimulatedReader& reader) {
         quietUntil_ = std::chrono::steady_clock::now() + restart_.pause;
     } else if (restart_.kind == RestartKind::Replug) {
         replug_ = std::thread([this, &reader] {
-            // The engine restarts once its last report has reached the program.
+            // The engine restarts a moment after its last report, once the program has read it
+            // (the pty hands written bytes on with a little delay, and a hang-up drops them).
             auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-            while (reader.unreadByProgram() > 0 && std::chrono::steady_clock::now() < limit)
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            do {
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            } while (reader.unreadByProgram() > 0 && std::chrono::steady_clock::now() < limit);
             reader.hangUp();
             std::this_thread::sleep_for(restart_.pause);
             std::string path = reader.reopen();
