@@ -188,7 +188,9 @@ int main(int argc, char** argv) {
                 int times = colon == std::string::npos ? 4 : std::stoi(v.substr(colon + 1));
                 faults.refuseBlock[static_cast<std::uint16_t>(std::stoul(v.substr(0, colon)))] =
                     times;
-            } else if (option == "--write-error")
+            } else if (option == "--answer-delay")
+                faults.answerDelay = std::chrono::milliseconds(std::stoul(value()));
+            else if (option == "--write-error")
                 faults.writeError = true;
             else if (option == "--no-end-answer")
                 faults.noEndAnswer = true;
