@@ -5,6 +5,7 @@
 
 #include "module/firmware_fixture.h"
 #include "reader/download/download_worker.h"
+#include "reader/download/firmware_plan.h"
 #include "resources/strings.h"
 #include "serial/line_settings.h"
 #include "serial/reader_fixture.h"
@@ -78,6 +79,29 @@ TEST_F(WorkerTest, FinishedDownloadReconnectsAtTheSpeedTheReaderCameBackAt) {
     EXPECT_TRUE(port.isReceiving());  // the receive thread is back with its listener
 }
 
+TEST_F(WorkerTest, ReaderThatNeverComesBackIsReportedWithTheLineAsItWas) {
+    sim::FirmwareRestart restart;
+    restart.kind = sim::RestartKind::Quiet;
+    restart.pause = std::chrono::minutes(10);
+    connect("BF0102", {}, restart);
+    FirmwareFile file(5000);
+    reader::DownloadRequest r = request(file);
+    r.timing.attempts = 2;  // the last one at 9600 baud
+    r.timing.answerWaitMs = 100;
+    LineSettings odd;
+    odd.baudRate = 19200;
+    port.applyLineState({toTermios(odd, before.attributes), before.modemLines});
+    before = port.lineState();
+    reader::DownloadWorker worker(port, module, r);
+    reader::DownloadResult result = worker.run();
+    EXPECT_EQ(result.outcome, DownloadOutcome::Finished);
+    EXPECT_TRUE(result.reconnectTried);
+    EXPECT_FALSE(result.reconnected);
+    EXPECT_NE(res::toUtf8(result.message).find("did not come back"), std::string::npos);
+    EXPECT_FALSE(module.valid());
+    expectLineRestored();
+}
+
 TEST_F(WorkerTest, CancelFromAnotherThreadAbortsAndRestoresTheLine) {
     sim::FirmwareFaults slow;
     slow.answerDelay = std::chrono::milliseconds(5);  // the cancel lands mid-transfer
@@ -122,6 +146,30 @@ TEST_F(WorkerTest, FailureIsReportedByNameAndNothingReconnects) {
               std::string::npos);
     EXPECT_FALSE(result.reconnectTried);
     expectLineRestored();
+}
+
+TEST(FirmwarePlan, FilterQuestionAndBootLoaderFollowTheFamily) {
+    EXPECT_EQ(res::toUtf8(reader::firmwareFilter(KES_FIRMWARE_BD)), "Binary Files (*.bd)");
+    EXPECT_EQ(res::toUtf8(reader::firmwareFilter(KES_FIRMWARE_BD4)), "Binary Files (*.bd4)");
+    EXPECT_TRUE(reader::firmwareFilter(KES_FIRMWARE_UNSUPPORTED).empty());
+
+    auto bfm = reader::planFirmware("BFM0102", "", "/fw/any.bin", false);
+    EXPECT_TRUE(bfm.bootLoader);  // forced on
+    EXPECT_FALSE(bfm.askVersion);
+    EXPECT_FALSE(bfm.reconnects);
+    auto generic = reader::planFirmware("BA12J13i", "", "/fw/BA12J20a.bin", false);
+    EXPECT_FALSE(generic.askVersion);
+    EXPECT_TRUE(reader::planFirmware("BA12J13i", "", "/BA12/fw.bin", false).askVersion);
+    EXPECT_TRUE(reader::planFirmware("BF0102", "", "/fw/x.bf", true).reconnects);
+    EXPECT_EQ(reader::planFirmware("TC1", "KVT", "/fw/x.bin", false).kind,
+              KES_FIRMWARE_UNSUPPORTED);
+
+    FirmwareFile empty(0);
+    EXPECT_NE(res::toUtf8(*reader::firmwareFileProblem(empty.path())).find("is empty"),
+              std::string::npos);
+    EXPECT_TRUE(reader::firmwareFileProblem("/nonexistent/fw.bin").has_value());
+    FirmwareFile good(10);
+    EXPECT_FALSE(reader::firmwareFileProblem(good.path()).has_value());
 }
 
 // A fake sysfs and /dev in which a USB reader's tty can be renamed, its serial number kept.

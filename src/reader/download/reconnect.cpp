@@ -154,6 +154,7 @@ bool DownloadWorker::callReader() {
                     throw;
             }
         }
+        port_.applyLineState(saved);  // a reader that never answered leaves the line as it was
         return false;
     } catch (const Exception&) {
         try {
