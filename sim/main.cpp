@@ -9,6 +9,7 @@
 
 #include <cctype>
 #include <csignal>
+#include <functional>
 #include <cstring>
 #include <iostream>
 #include <random>
@@ -16,6 +17,7 @@
 #include <string>
 
 #include "sim/capture_responder.h"
+#include "sim/firmware_responder.h"
 #include "sim/simulated_reader.h"
 
 using omni::sim::SimulatedReader;
@@ -50,7 +52,21 @@ const char kUsage[] =
     "  --whole              send a picture as one block\n"
     "  --corrupt-block I:N  block I (0: header) gets a bad checksum its first N times\n"
     "  --line-rate N        bytes per second on the line during a transfer\n"
-    "  --quiet              do not print received commands\n";
+    "  --quiet              do not print received commands\n"
+    "Firmware download (both protocols are always understood):\n"
+    "  --boot-loader        sit in the boot loader: no answer to Z1, packets straight away\n"
+    "  --refuse-block N[:K] refuse block N K times (default 4)\n"
+    "  --answer-delay MS    a slow engine: pause before taking each block\n"
+    "  --write-error        answer WE in the write phase\n"
+    "  --no-end-answer      never answer the end-of-data packet\n"
+    "  --nak-storm K        XMODEM: answer the first block with K NAKs\n"
+    "  --hangup-after-blocks N  hang up once N blocks have arrived\n"
+    "  --restart quiet|replug   after a finished download: keep quiet for a while, or hang up\n"
+    "                       and come back as a new device (its path is printed)\n"
+    "  --restart-pause MS   how long the restart takes (default 300)\n"
+    "  --restart-9600       after the restart answer Z1 only at 9600 baud\n"
+    "  --version-after TEXT the version reply after the restart\n"
+    "  --save-firmware PATH write the firmware received to PATH when a download ends\n";
 
 // The steering escapes \r, \n, \t, \\ and \xHH. The simulator stands apart from the program's
 // libraries, so it reads them itself; a "\x" without two hex digits makes the line unusable.
@@ -155,7 +171,51 @@ struct Options {
     std::string familyText = "BA12J13i";
     std::string reply;  // the answer to the version request, when not a family code
     omni::sim::OutputSettings imaging;
+    omni::sim::FirmwareFaults faults;
+    omni::sim::FirmwareRestart restart;
+    bool bootLoader = false;
+    std::string savePath;  // where received firmware is written when a download ends
 };
+
+// The firmware options; false when `option` is none of them.
+bool parseFirmwareOption(const std::string& option, const std::function<std::string()>& value,
+                         Options& options) {
+    if (option == "--boot-loader")
+        options.bootLoader = true;
+    else if (option == "--refuse-block") {
+        const std::string v = value();
+        const std::size_t colon = v.find(':');
+        const int times = colon == std::string::npos ? 4 : std::stoi(v.substr(colon + 1));
+        options.faults.refuseBlock[static_cast<std::uint16_t>(std::stoul(v.substr(0, colon)))] =
+            times;
+    } else if (option == "--answer-delay")
+        options.faults.answerDelay = std::chrono::milliseconds(std::stoul(value()));
+    else if (option == "--write-error")
+        options.faults.writeError = true;
+    else if (option == "--no-end-answer")
+        options.faults.noEndAnswer = true;
+    else if (option == "--nak-storm")
+        options.faults.nakStorm = std::stoi(value());
+    else if (option == "--hangup-after-blocks")
+        options.faults.hangUpAfterBlocks = std::stoul(value());
+    else if (option == "--restart") {
+        const std::string v = value();
+        if (v != "quiet" && v != "replug")
+            throw std::invalid_argument("--restart quiet|replug");
+        options.restart.kind =
+            v == "quiet" ? omni::sim::RestartKind::Quiet : omni::sim::RestartKind::Replug;
+    } else if (option == "--restart-pause")
+        options.restart.pause = std::chrono::milliseconds(std::stoul(value()));
+    else if (option == "--restart-9600")
+        options.restart.only9600 = true;
+    else if (option == "--version-after")
+        options.restart.versionAfter = value();
+    else if (option == "--save-firmware")
+        options.savePath = value();
+    else
+        return false;
+    return true;
+}
 
 // Reads the options into `options` and `reader`; throws std::invalid_argument on a bad one.
 void parseOptions(int argc, char** argv, Options& options, SimulatedReader& reader,
@@ -218,7 +278,7 @@ void parseOptions(int argc, char** argv, Options& options, SimulatedReader& read
             capture.corruptBlock(std::stoul(v.substr(0, colon)), std::stoi(v.substr(colon + 1)));
         } else if (option == "--line-rate")
             capture.setLineRate(std::stoul(value()));
-        else
+        else if (!parseFirmwareOption(option, value, options))
             throw std::invalid_argument("unknown option " + option);
     }
 }
@@ -247,8 +307,28 @@ bool readSteering(SimulatedReader& reader, std::string& pending) {
     return true;
 }
 
+// Writes the firmware received to `path` each time a download ends.
+class FirmwareSaver {
+public:
+    FirmwareSaver(omni::sim::FirmwareResponder& download, std::string path)
+        : download_(download), path_(std::move(path)) {}
+    void poll() {
+        const auto ending = download_.ending();
+        if (ending == last_)
+            return;
+        last_ = ending;
+        if (!path_.empty() && !download_.saveFirmware(path_))
+            std::cerr << "omnisetup-sim: cannot write " << path_ << "\n";
+    }
+
+private:
+    omni::sim::FirmwareResponder& download_;
+    std::string path_;
+    omni::sim::FirmwareResponder::Ending last_ = omni::sim::FirmwareResponder::Ending::None;
+};
+
 // Serves until a signal or "quit", printing each command received once.
-void serve(SimulatedReader& reader, bool quiet) {
+void serve(SimulatedReader& reader, FirmwareSaver& saver, bool quiet) {
     std::size_t shown = 0;
     std::string pending;
     while (!gStop) {
@@ -263,6 +343,7 @@ void serve(SimulatedReader& reader, bool quiet) {
             if (!quiet)
                 std::cout << "> " << printable(transcript[shown]) << std::endl;
         }
+        saver.poll();
         if (reader.hungUp() && !quiet) {
             std::cout << "hung up" << std::endl;
             quiet = true;
@@ -288,12 +369,19 @@ int main(int argc, char** argv) {
     }
     reader.setVersionReply(versionReply(options));
     capture.setSettings(options.imaging);
+    options.restart.onReplugged = [](const std::string& path) {
+        std::cout << "replugged " << path << std::endl;
+    };
+    auto firmware = std::make_unique<omni::sim::FirmwareResponder>(
+        reader, options.faults, options.restart, options.bootLoader);
+    FirmwareSaver saver(*firmware, options.savePath);
+    reader.addResponder(std::move(firmware));
 
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
     reader.start();
     std::cout << reader.devicePath() << std::endl;
-    serve(reader, options.quiet);
+    serve(reader, saver, options.quiet);
     reader.stop();
     return 0;
 }

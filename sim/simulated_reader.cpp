@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <sys/eventfd.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -69,21 +70,7 @@ std::string model(std::string_view model, std::string_view version) {
 }  // namespace replies
 
 SimulatedReader::SimulatedReader() {
-    char name[128] = {};
-    int master = -1;
-    if (openpty(&master, &slave_, name, nullptr, nullptr) != 0) {
-        throw std::system_error(errno, std::generic_category(), "openpty");
-    }
-    path_ = name;
-    termios raw{};
-    tcgetattr(slave_, &raw);
-    cfmakeraw(&raw);
-    cfsetspeed(&raw, B9600);
-    tcsetattr(slave_, TCSANOW, &raw);
-    fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
-    fcntl(master, F_SETFD, FD_CLOEXEC);
-    master_.store(master);
-    fcntl(slave_, F_SETFD, FD_CLOEXEC);
+    openPty();
     wake_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
 
     versionReply_ = replies::family("BA12J13i");
@@ -91,6 +78,70 @@ SimulatedReader::SimulatedReader() {
     responders_.push_back(std::make_unique<VersionResponder>());
     responders_.push_back(std::make_unique<AckModeResponder>());
     responders_.push_back(std::make_unique<ConfigurationResponder>());
+}
+
+void SimulatedReader::openPty() {
+    char name[128] = {};
+    int master = -1;
+    int slave = -1;
+    if (openpty(&master, &slave, name, nullptr, nullptr) != 0) {
+        throw std::system_error(errno, std::generic_category(), "openpty");
+    }
+    termios raw{};
+    tcgetattr(slave, &raw);
+    cfmakeraw(&raw);
+    cfsetspeed(&raw, B9600);
+    tcsetattr(slave, TCSANOW, &raw);
+    fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+    fcntl(master, F_SETFD, FD_CLOEXEC);
+    fcntl(slave, F_SETFD, FD_CLOEXEC);
+    {
+        std::lock_guard lock(mutex_);
+        path_ = name;
+        if (slave_ >= 0)
+            ::close(slave_);
+        slave_ = slave;
+        inFrame_ = false;
+    }
+    master_.store(master);
+}
+
+std::string SimulatedReader::reopen() {
+    closeMaster();
+    openPty();
+    hungUp_.store(false);
+    if (wake_ >= 0)
+        eventfd_write(wake_, 1);
+    std::lock_guard lock(mutex_);
+    return path_;
+}
+
+std::size_t SimulatedReader::unreadByProgram() const {
+    std::lock_guard lock(mutex_);
+    int queued = 0;
+    if (slave_ < 0 || ioctl(slave_, FIONREAD, &queued) != 0)
+        return 0;
+    return static_cast<std::size_t>(queued);
+}
+
+unsigned SimulatedReader::lineSpeed() const {
+    termios state{};
+    {
+        std::lock_guard lock(mutex_);
+        if (slave_ < 0 || tcgetattr(slave_, &state) != 0)
+            return 0;
+    }
+    switch (cfgetospeed(&state)) {
+        case B1200: return 1200;
+        case B2400: return 2400;
+        case B4800: return 4800;
+        case B9600: return 9600;
+        case B19200: return 19200;
+        case B38400: return 38400;
+        case B57600: return 57600;
+        case B115200: return 115200;
+        default: return 0;
+    }
 }
 
 SimulatedReader::~SimulatedReader() {
@@ -259,25 +310,43 @@ void SimulatedReader::loop() {
 
 void SimulatedReader::take(const char* data, std::size_t count) {
     std::lock_guard taking(takeMutex_);
-    std::vector<std::string> complete;
-    {
-        std::lock_guard lock(mutex_);
-        received_.append(data, count);
-        for (std::size_t i = 0; i < count; ++i) {
-            char c = data[i];
-            if (c == kEsc) {  // a new frame; an unfinished one is abandoned
-                inFrame_ = true;
-                frame_.clear();
-            } else if (inFrame_ && c == kCr) {
-                inFrame_ = false;
-                transcript_.push_back(frame_);
-                complete.push_back(frame_);
-            } else if (inFrame_) {
-                frame_ += c;
+    std::size_t i = 0;
+    while (i < count) {
+        if (RawReceiver* raw = raw_.load()) {
+            std::string_view rest(data + i, count - i);
+            std::size_t used = raw->receive(rest, *this);
+            used = used < rest.size() ? used : rest.size();
+            {
+                std::lock_guard lock(mutex_);
+                received_.append(rest.substr(0, used));
+            }
+            i += used;
+            if (raw_.load() == raw)
+                return;  // still receiving raw: whatever is left was not meant for it yet
+            continue;
+        }
+        std::string command;
+        bool complete = false;
+        {
+            std::lock_guard lock(mutex_);
+            for (; i < count && !complete; ++i) {
+                char c = data[i];
+                received_ += c;
+                if (c == kEsc) {  // a new frame; an unfinished one is abandoned
+                    inFrame_ = true;
+                    frame_.clear();
+                } else if (inFrame_ && c == kCr) {
+                    inFrame_ = false;
+                    transcript_.push_back(frame_);
+                    command = frame_;
+                    complete = true;
+                } else if (inFrame_) {
+                    frame_ += c;
+                }
             }
         }
-    }
-    for (const std::string& command : complete) {
+        if (!complete)
+            return;
         dispatch(command);
         std::size_t handled;
         {

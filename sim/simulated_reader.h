@@ -35,6 +35,15 @@ public:
     virtual bool handle(std::string_view command, SimulatedReader& reader) = 0;
 };
 
+// Takes the raw byte stream in place of the command framing while installed, for exchanges that
+// are not command frames (a firmware download). receive() returns how many of the bytes it used;
+// when it uninstalls itself the rest goes back to the framing.
+class RawReceiver {
+public:
+    virtual ~RawReceiver() = default;
+    virtual std::size_t receive(std::string_view bytes, SimulatedReader& reader) = 0;
+};
+
 // Replies to the version request "Z1", as a reader of a given family sends them. Each includes
 // its final CR.
 namespace replies {
@@ -62,6 +71,16 @@ public:
     // The most recently added responders are asked first, so a test can override a standard
     // behaviour.
     void addResponder(std::unique_ptr<Responder> responder);
+
+    // Hands every byte read from now on to `receiver` (not owned); null returns to the framing.
+    void setRawReceiver(RawReceiver* receiver) { raw_.store(receiver); }
+    // Bytes sent to the program that it has not read yet.
+    std::size_t unreadByProgram() const;
+    // The baud rate the program has set on the line (0 when it cannot be told).
+    unsigned lineSpeed() const;
+    // The device comes back as a new one after a hang-up: a fresh pty pair, so devicePath()
+    // changes. Returns the new path. Not while another thread reads devicePath().
+    std::string reopen();
 
     // --- Reader state used by the standard responders ---
     // Bytes sent for "Z1" (see replies::); empty means the reader keeps quiet.
@@ -108,7 +127,10 @@ private:
     void dispatch(const std::string& command);
     void closeMaster();
 
+    void openPty();
+
     std::atomic<int> master_{-1};
+    std::atomic<RawReceiver*> raw_{nullptr};
     int slave_ = -1;  // kept open so the device stays usable between connections
     int wake_ = -1;   // eventfd that ends or nudges the loop
     std::string path_;

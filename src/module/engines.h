@@ -51,6 +51,10 @@ public:
     virtual void writeOutputProperty(KesObject* property);
     virtual KesHandle shootWithCommand(std::int32_t request, ShootProgressInterface* progress);
 
+    // True when the last download on this module ended with the engine reporting its write
+    // finished (a cancel or a failure leaves it false).
+    bool downloadFinished() const { return downloadFinished_; }
+
 protected:
     static void notSupported() { setStatus(KES_STATE_NOT_SUPPORTED_BY_THIS_HANDLE); }
 
@@ -60,6 +64,7 @@ protected:
     std::int32_t triggerSeconds_ = 30;
     std::atomic<std::uint32_t> cancelRequests_{0};
     std::uint32_t cancelSeen_ = 0;
+    bool downloadFinished_ = false;
 
 private:
     char version_[kVersionSize] = {};
@@ -88,6 +93,9 @@ public:
     void writeOutputProperty(KesObject* property) override;
     KesHandle shootWithCommand(std::int32_t request, ShootProgressInterface* progress) override;
 
+    void download(InputStreamInterface* input, std::uint32_t fileSize, std::int32_t bootLoader,
+                  DownloadProgressInterface* progress) override;
+
 protected:
     // A new, empty output-settings object of this family's class.
     virtual ImageOutputProperty* newOutputProperty() const;
@@ -108,6 +116,8 @@ class EngineAD : public EngineA {
 public:
     using EngineA::EngineA;
     const char* className() const override { return "EngineAD"; }
+    void download(InputStreamInterface* input, std::uint32_t fileSize, std::int32_t bootLoader,
+                  DownloadProgressInterface* progress) override;
 
 protected:
     bool capturesImages() const override { return false; }
@@ -135,6 +145,8 @@ class EngineL : public EngineA {
 public:
     using EngineA::EngineA;
     const char* className() const override { return "EngineL"; }
+    void download(InputStreamInterface* input, std::uint32_t fileSize, std::int32_t bootLoader,
+                  DownloadProgressInterface* progress) override;
 
 protected:
     bool capturesImages() const override { return false; }
@@ -149,6 +161,8 @@ public:
     Kes2DTwoDimensionModule* asFullModule() override { return KesObject::asFullModule(); }
     void sendCommand(const char*, std::uint32_t) override { notSupported(); }
     void cancel() override { cancelFlag_.store(true, std::memory_order_relaxed); }
+    void download(InputStreamInterface* input, std::uint32_t fileSize, std::int32_t bootLoader,
+                  DownloadProgressInterface* progress) override;
 
 private:
     std::atomic<bool> cancelFlag_{false};

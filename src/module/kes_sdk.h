@@ -149,6 +149,46 @@ void KesSetImageOutputProperty(KesHandle module, KesHandle property);
 void KesDownload(KesHandle module, KesHandle inputStream, std::uint32_t fileSize,
                  std::int32_t bootLoader, KesHandle downloadProgress);
 
+// =============================================================================================
+// Firmware download
+//
+// The host picks the firmware file by the engine's firmware family, then calls KesDownload with
+// an input stream over the file. The module sends it with the protocol of its family, reporting
+// progress through the download-progress callbacks in this order: transfer range, transfer
+// position, write range, write position, begin-phase (1 while blocks are sent, 0 afterwards).
+// KesCancel stops a running download: the engine is sent its abort packet or CAN, and the call
+// ends with status 0. Every end leaves the port at the speed it had before. Blocking; call from
+// a worker with the receive thread stopped.
+// =============================================================================================
+
+// The kinds of firmware file, by the engine's firmware version (and model).
+typedef enum {
+    KES_FIRMWARE_UNSUPPORTED = 0,  // no download for this engine
+    KES_FIRMWARE_BD = 1,           // "BD" and a number below 50: *.bd
+    KES_FIRMWARE_BD4 = 2,          // "BD" and 50 or more: *.bd4
+    KES_FIRMWARE_BFM = 3,          // "BFM": *.bin, always through the boot loader
+    KES_FIRMWARE_BF = 4,           // "BF": *.bf
+    KES_FIRMWARE_GENERIC = 5,      // anything else: *.bin whose name begins like the version
+} KesFirmwareKind;
+
+// The kind of file for an engine. Null texts count as empty.
+KesFirmwareKind KesGetFirmwareKind(const char* firmwareVersion, const char* modelName);
+// The file-name extension of a kind without the dot ("bd", "bd4", "bin", "bf"), or "" when
+// unsupported.
+const char* KesGetFirmwareExtension(KesFirmwareKind kind);
+// Non-zero when the kind is always loaded through the boot loader, whatever was requested.
+int KesFirmwareForcesBootLoader(KesFirmwareKind kind);
+// The generic kind's check: non-zero when the first four characters of the file name (without
+// its folder) equal those of the firmware version.
+int KesFirmwareNameMatches(const char* firmwareVersion, const char* fileName);
+// Non-zero when the engine restarts under a new connection after a download and must be found
+// again (the "BD" and "BF" families, not "BFM").
+int KesFirmwareReconnects(const char* firmwareVersion);
+
+// Non-zero when the last KesDownload on the module ended with the engine reporting its write
+// finished; 0 after a cancel or a failure, or for a bad handle.
+int KesDownloadFinished(KesHandle module);
+
 }  // extern "C"
 
 // ============================================================================================

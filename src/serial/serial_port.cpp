@@ -250,12 +250,12 @@ void SerialPortForPosix::open(const PortDescriptor& port, std::string_view setti
     originalLines_ = claim.originalLines();
     fd_ = claim.release();
     port_ = port;
-    saved_ = state;
     setTimingFromBaud(baudRateOf(state));
     purgeInput();
     eventfd_t drained;
     eventfd_read(cancelFd_, &drained);  // no stale cancel from an earlier connection
     open_.store(true, std::memory_order_release);
+    saved_ = lineState();
 
     if (moduleMode)
         leaveModuleMode();
@@ -479,15 +479,37 @@ void SerialPortForPosix::applyState(const termios& state) {
         throwLost(errno);
 }
 
+LineState SerialPortForPosix::lineState() const {
+    requireOpen();
+    LineState state;
+    if (tcgetattr(fd_, &state.attributes) != 0)
+        throwLost(errno);
+    if (ioctl(fd_, TIOCMGET, &state.modemLines) != 0)
+        state.modemLines = -1;
+    return state;
+}
+
+void SerialPortForPosix::applyLineState(const LineState& state) {
+    requireOpen();
+    applyState(state.attributes);
+    if (state.modemLines < 0)
+        return;
+    int set = state.modemLines & (TIOCM_DTR | TIOCM_RTS);
+    int clear = ~state.modemLines & (TIOCM_DTR | TIOCM_RTS);
+    if (set)
+        ioctl(fd_, TIOCMBIS, &set);
+    if (clear)
+        ioctl(fd_, TIOCMBIC, &clear);
+}
+
 void SerialPortForPosix::switchToHighSpeed() {
     requireOpen();
     if (port_.kind != PortKind::Serial)
         return;
-    if (tcgetattr(fd_, &saved_) != 0)
-        throwLost(errno);
+    saved_ = lineState();
     LineSettings fast;
     fast.baudRate = 115200;
-    applyState(toTermios(fast, saved_));
+    applyState(toTermios(fast, saved_.attributes));
     int lines = TIOCM_RTS;
     ioctl(fd_, TIOCMBIS, &lines);
     lines = TIOCM_DTR;
@@ -498,7 +520,7 @@ void SerialPortForPosix::restoreSpeed() {
     requireOpen();
     if (port_.kind != PortKind::Serial)
         return;
-    applyState(saved_);
+    applyLineState(saved_);
 }
 
 void SerialPortForPosix::startReceiving(OutputStream<char>* listener) {

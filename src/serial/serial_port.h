@@ -49,6 +49,13 @@ struct SerialTiming {
     unsigned receiveStopMs = 5000;      // join limit when stopping the receive thread
 };
 
+// Everything the high-speed switch changes on a line: the termios state and, on devices that have
+// them, the DTR and RTS lines.
+struct LineState {
+    termios attributes{};
+    int modemLines = -1;  // TIOCM_* bits; -1 when the device has no modem lines (a pty)
+};
+
 class SerialPortForPosix : public Communicator<char>, public ThreadRunnable {
 public:
     static constexpr unsigned kWaitForever = ~0u;
@@ -101,9 +108,13 @@ public:
     std::string readLine(std::size_t max, char terminator, unsigned byteTimeoutMs);
 
     // The module's high-speed mode (115200 8N1, no flow control) and back, for plain serial ports
-    // only; USB ports ignore both.
+    // only; USB ports ignore both. Restoring brings back every line setting, DTR and RTS included.
     void switchToHighSpeed();
     void restoreSpeed();
+
+    // The line's current state, and setting one (DTR and RTS only where the device has them).
+    LineState lineState() const;
+    void applyLineState(const LineState& state);
 
     // The module library's serial-port handle for this object.
     KesHandle moduleHandle() const { return moduleHandle_; }
@@ -136,7 +147,7 @@ private:
     PortDescriptor port_;
     std::size_t chunk_ = 100;
     unsigned perByteMs_ = 333;
-    termios saved_{};     // the state to return to after the high-speed switch
+    LineState saved_;  // the state to return to after the high-speed switch
     termios original_{};  // the state the device was found in, restored by close()
     int originalLines_ = -1;  // its DTR and RTS lines then; -1: it has none
     KesHandle moduleHandle_ = KES_INVALID_HANDLE;
