@@ -170,6 +170,15 @@ void SimulatedReader::send(std::string_view bytes) {
     }
 }
 
+std::size_t SimulatedReader::sendSome(std::string_view bytes) {
+    std::lock_guard lock(writeMutex_);
+    int master = master_.load();
+    if (master < 0 || bytes.empty())
+        return 0;
+    ssize_t n = ::write(master, bytes.data(), bytes.size());
+    return n > 0 ? static_cast<std::size_t>(n) : 0;
+}
+
 void SimulatedReader::reply(std::string_view bytes) {
     std::string leading;
     {

@@ -90,6 +90,8 @@ public:
     // responders go through reply(), which adds the leading bytes.
     void send(std::string_view bytes);
     void reply(std::string_view bytes);
+    // Sends what the terminal takes at once, without waiting for room; returns how many bytes.
+    std::size_t sendSome(std::string_view bytes);
 
     // --- What the reader saw ---
     std::vector<std::string> transcript() const;
