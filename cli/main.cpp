@@ -6,6 +6,8 @@
 
 #include "command.h"
 #include "foundation/exception.h"
+#include "resources/string_ids.h"
+#include "resources/strings.h"
 
 namespace omni::cli {
 
@@ -60,6 +62,7 @@ static void printUsage(std::ostream& out) {
     std::sort(list.begin(), list.end(),
               [](const auto& a, const auto& b) { return std::strcmp(a.name, b.name) < 0; });
     for (const auto& c : list) out << "  " << c.usage << "\n      " << c.summary << "\n";
+    out << "\n" << omni::res::loadStringUtf8(omni::res::ids::CliExitStatuses);
 }
 
 int main(int argc, char** argv) {
