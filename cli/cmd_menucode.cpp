@@ -9,6 +9,7 @@
 #include <iostream>
 #include <optional>
 
+#include "resources/string_ids.h"
 #include "cli_dialogs.h"
 #include "command.h"
 #include "commands/resolve.h"
@@ -192,7 +193,9 @@ int runMenucode(const omni::cli::Args& args) {
         } else if (arg == "--module-size" && hasNext) {
             const auto value = parseInt(args[++i]);
             if (!value || *value < 1 || *value > 64)
-                return omni::cli::fail(kUsage, 2);
+                return omni::cli::fail(
+                    omni::res::formatUtf8(omni::res::ids::ModuleSizeInvalid, {"1", "64", args[i]}),
+                    2);
             moduleSize = *value;
         } else if ((arg == "-o" || arg == "--output") && hasNext) {
             output = args[++i];
@@ -200,8 +203,10 @@ int runMenucode(const omni::cli::Args& args) {
             return omni::cli::fail(kUsage, 2);
         }
     }
-    if (output.empty())
+    if (output.empty()) {
+        omni::cli::fail(omni::res::loadStringUtf8(omni::res::ids::MenuCodeNeedsOutput));
         return omni::cli::fail(kUsage, 2);
+    }
     const std::string ext = extensionOf(output);
     if (ext != ".png" && ext != ".svg" && ext != ".pdf" && ext != ".emf")
         return failWith(omni::res::loadString(22007));

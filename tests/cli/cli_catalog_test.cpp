@@ -69,7 +69,8 @@ TEST(CliResolve, NumberArguments) {
     const std::string path = "Number of characters > 1D Code > Code39 > Fixed length";
     CliRun run = cli({"resolve", path, "--value", "9000"});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, "[DC1Q8Q0Q0Q0\t" + path + "\n");
+    EXPECT_EQ(run.out, "[DC1Q8Q0Q0Q0\t" + path + "\n");  // 9000 is clamped to the range's end
+    EXPECT_NE(run.err.find("9000 is outside the range 0 to 8000"), std::string::npos) << run.err;
     EXPECT_EQ(cli({"resolve", path, "--initialize"}).out, "[DC1\t" + path + "\n");
 
     // 1D byte argument: the digits become their own item, named by the key table.
@@ -89,6 +90,17 @@ TEST(CliResolve, NumberArguments) {
         EXPECT_TRUE(bad.out.empty()) << args.back();
         EXPECT_FALSE(bad.err.empty()) << args.back();
     }
+}
+
+TEST(CliArguments, AMissingOrBadValueSaysWhatIsWrong) {
+    CliRun noOutput = cli({"menucode", "--command", "B2"});
+    EXPECT_EQ(noOutput.status, 2);
+    EXPECT_NE(noOutput.err.find("needs an output file"), std::string::npos) << noOutput.err;
+    CliRun badSize = cli({"menucode", "--module-size", "0", "-o", "/tmp/omni-never.png"});
+    EXPECT_EQ(badSize.status, 2);
+    EXPECT_NE(badSize.err.find("from 1 to 64, not \"0\""), std::string::npos) << badSize.err;
+    CliRun help = cli({"--help"});
+    EXPECT_NE(help.out.find("130  cancelled by Ctrl+C"), std::string::npos);
 }
 
 TEST(CliResolve, DialogEntriesAndUnknownPaths) {
