@@ -234,7 +234,13 @@ void ConnectionLogTest::codePageChoiceIsStoredAndAMissingOneFallsBack() {
     omni::storeCodePageProperty({0, 54321});
     CodePageComboBox box;
     QCOMPARE(box.currentIndex(), 0);
-    QCOMPARE(box.currentText(), QStringLiteral("Default character code"));
+    // The entry says which encoding it currently means.
+    QCOMPARE(box.currentText(), QStringLiteral("Default character code (%1)")
+                                    .arg(QString::fromStdU16String(
+                                        CodePageComboBox::defaultEncodingLabel())));
+    qputenv("LC_ALL", "C");
+    QCOMPARE(CodePageComboBox::defaultEncodingLabel(), std::u16string(u"Windows-1252"));
+    qunsetenv("LC_ALL");
 }
 
 QTEST_MAIN(ConnectionLogTest)
