@@ -19,6 +19,11 @@ constexpr char kEsc = 0x1B;
 constexpr char kCr = 0x0D;
 constexpr char kAck = 0x06;
 
+// What the reader remembers of the conversation: the newest bytes and commands, so that a long
+// flood does not grow it without end.
+constexpr std::size_t kMaxReceived = 1024 * 1024;
+constexpr std::size_t kMaxTranscript = 10000;
+
 }  // namespace
 
 namespace replies {
@@ -139,6 +144,7 @@ void SimulatedReader::setStalled(bool stalled) {
 
 void SimulatedReader::closeMaster() {
     std::lock_guard lock(writeMutex_);
+    std::lock_guard reading(readMutex_);
     int master = master_.exchange(-1);
     if (master >= 0) {
         ::close(master);
@@ -163,10 +169,13 @@ void SimulatedReader::send(std::string_view bytes) {
         }
         if (n < 0 && errno != EAGAIN && errno != EINTR)
             return;
-        // The program is not reading: wait a little for room, give up when the loop stops.
-        pollfd p{master, POLLOUT, 0};
-        if (::poll(&p, 1, 100) == 0 && (!running_.load() || hungUp_.load()))
+        // The program is not reading: wait a little for room, give up when the loop stops. The
+        // terminal may report room it then refuses; a short pause keeps that from spinning.
+        if (!running_.load() || hungUp_.load())
             return;
+        pollfd p{master, POLLOUT, 0};
+        if (::poll(&p, 1, 100) > 0)
+            ::poll(nullptr, 0, 5);
     }
 }
 
@@ -227,7 +236,14 @@ void SimulatedReader::loop() {
         }
         if (!(p[1].revents & POLLIN))
             continue;
-        ssize_t got = ::read(master, buffer, sizeof buffer);
+        ssize_t got = -1;
+        {
+            // A hang-up may have closed the descriptor (and its number been reused) since poll.
+            std::lock_guard lock(readMutex_);
+            if (master_.load() != master)
+                continue;
+            got = ::read(master, buffer, sizeof buffer);
+        }
         if (got > 0)
             take(buffer, static_cast<std::size_t>(got));
         // EIO while no program holds the slave side is normal for a pty; poll again.
@@ -242,6 +258,8 @@ void SimulatedReader::take(const char* data, std::size_t count) {
     {
         std::lock_guard lock(mutex_);
         received_.append(data, count);
+        if (received_.size() > kMaxReceived)
+            received_.erase(0, received_.size() - kMaxReceived);
         for (std::size_t i = 0; i < count; ++i) {
             char c = data[i];
             if (c == kEsc) {  // a new frame; an unfinished one is abandoned
@@ -249,6 +267,8 @@ void SimulatedReader::take(const char* data, std::size_t count) {
                 frame_.clear();
             } else if (inFrame_ && c == kCr) {
                 inFrame_ = false;
+                if (transcript_.size() == kMaxTranscript)
+                    transcript_.erase(transcript_.begin());
                 transcript_.push_back(frame_);
                 complete.push_back(frame_);
             } else if (inFrame_) {

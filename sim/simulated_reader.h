@@ -133,6 +133,7 @@ private:
     std::string frame_;
     bool inFrame_ = false;
     std::mutex writeMutex_;
+    std::mutex readMutex_;  // held by the loop's read and by closing the master side
 };
 
 }  // namespace omni::sim
