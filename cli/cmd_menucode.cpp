@@ -35,16 +35,14 @@ struct Source {
     std::optional<int> value;
 };
 
-// Qt reports on standard error when the environment names no usable runtime directory (a plain
-// terminal, a CI job, a container) and it falls back to one of its own. That is expected for a
-// headless tool and says nothing about the page, so only those notices are dropped.
+// Qt's own notices (a runtime directory it had to make up, a session bus it could not reach, a
+// font it substituted) say nothing about the page and are not the tool's to print: a script
+// reads only the tool's own messages on standard error. Critical and fatal reports still go out.
 QtMessageHandler previousHandler = nullptr;
 
 void quietRuntimeDirNotice(QtMsgType type, const QMessageLogContext& context,
                            const QString& message) {
-    if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths: ")) &&
-        (message.contains(QLatin1String("XDG_RUNTIME_DIR")) ||
-         message.contains(QLatin1String("runtime directory"))))
+    if (type == QtDebugMsg || type == QtInfoMsg || type == QtWarningMsg)
         return;
     if (previousHandler)
         previousHandler(type, context, message);
@@ -213,11 +211,9 @@ int runMenucode(const omni::cli::Args& args) {
     if (moduleSize == 0)
         moduleSize = ext == ".emf" || ext == ".pdf" ? 3 : 4;
 
-    // Fonts and painting need a GUI application; without a display use the offscreen platform.
-    if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") &&
-        !std::getenv("WAYLAND_DISPLAY")) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    }
+    // Fonts and painting need a GUI application, but never a display: the offscreen platform
+    // draws the same page whether or not a (reachable) display is set.
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
     previousHandler = qInstallMessageHandler(quietRuntimeDirNotice);
     static int argc = 1;
     static char name[] = "omnisetup-cli";

@@ -7,7 +7,7 @@ namespace omni::cli {
 inline constexpr int kExitOk = 0;             // done
 inline constexpr int kExitReaderFailed = 1;   // failed at the reader or the port
 inline constexpr int kExitBadInput = 2;       // bad arguments or input
-inline constexpr int kExitNoAnswer = 3;       // the reader did not answer where an answer is required
+inline constexpr int kExitNoAnswer = 3;       // no answer where one is required
 inline constexpr int kExitCancelled = 130;    // cancelled by Ctrl+C
 
 }  // namespace omni::cli

@@ -320,7 +320,8 @@ void SerialPortForPosix::drainOutput() {
     if (tcgetattr(fd_, &state) == 0)
         baud = baudRateOf(state);
     unsigned transmitMs = baud ? static_cast<unsigned>(queued * 10000ull / baud) : 0;
-    auto deadline = Clock::now() + std::chrono::milliseconds(capped(timing_.drainLimitMs + transmitMs));
+    auto deadline =
+        Clock::now() + std::chrono::milliseconds(capped(timing_.drainLimitMs + transmitMs));
     while (ioctl(fd_, TIOCOUTQ, &queued) == 0 && queued > 0) {
         if (Clock::now() >= deadline) {
             tcflush(fd_, TCOFLUSH);
@@ -506,7 +507,9 @@ void SerialPortForPosix::restoreSpeed() {
     // DTR and RTS as they were before the switch, which lowered DTR.
     int raise = savedLines_ & (TIOCM_DTR | TIOCM_RTS);
     int lower = ~savedLines_ & (TIOCM_DTR | TIOCM_RTS);
-    if ((raise && ioctl(fd_, TIOCMBIS, &raise) != 0) || (lower && ioctl(fd_, TIOCMBIC, &lower) != 0))
+    if (raise && ioctl(fd_, TIOCMBIS, &raise) != 0)
+        throwLost(errno);
+    if (lower && ioctl(fd_, TIOCMBIC, &lower) != 0)
         throwLost(errno);
 }
 

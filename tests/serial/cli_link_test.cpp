@@ -141,8 +141,8 @@ TEST_F(Cli, IdentifySaysWhenTheReaderDidNotAnswer) {
     silent.start();
     CliRun bootLoader = runCli("identify --port " + silent.devicePath());
     EXPECT_EQ(bootLoader.code, 3);
-    EXPECT_EQ(bootLoader.out.rfind("family: EngineAInvalid\nfirmware: \nmodel: \nomnisetup-cli: ", 0),
-              0u)
+    const std::string printed = "family: EngineAInvalid\nfirmware: \nmodel: \nomnisetup-cli: ";
+    EXPECT_EQ(bootLoader.out.rfind(printed, 0), 0u)
         << bootLoader.out;
     EXPECT_NE(bootLoader.out.find("did not answer"), std::string::npos) << bootLoader.out;
 

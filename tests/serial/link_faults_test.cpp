@@ -100,7 +100,8 @@ TEST_F(ReaderTest, StoppingWhileTheReaderFloodsIsPromptAndThePortOpensAgain) {
     } closeFirst{port};
     port.startReceiving(&collector);
     sim::Flood flood(reader);
-    for (auto until = Clock::now() + 5s; collector.text().size() < 64 * 1024 && Clock::now() < until;)
+    for (auto until = Clock::now() + 5s;
+         collector.text().size() < 64 * 1024 && Clock::now() < until;)
         std::this_thread::sleep_for(5ms);
     ASSERT_GE(collector.text().size(), 64u * 1024);
 
