@@ -1,19 +1,22 @@
 // omnisetup-sim: a simulated reader on a pseudo-terminal, for demos and manual tests.
 //
 // Prints the device to connect to on the first line, then one line per command received
-// ("> Z1"). Runs until stopped (Ctrl-C, end of standard input, or "quit"). Lines typed on
-// standard input steer it: "send TEXT" (\r, \n, \xHH escapes), "garbage N", "silent on|off",
-// "stall on|off", "hangup", "quit".
+// ("> Z1"). Runs until stopped (Ctrl-C, SIGTERM, end of standard input, or "quit"). Lines typed
+// on standard input steer it: "send TEXT" (\r, \n, \xHH escapes), "garbage N", "silent on|off",
+// "stall on|off|full" (full: until the terminal's buffer refuses more), "flood on|off",
+// "drip on|off" (bytes without CR), "hangup", "quit".
 #include <poll.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <cstring>
 #include <iostream>
+#include <memory>
 #include <random>
 #include <sstream>
 #include <string>
 
+#include "sim/line_faults.h"
 #include "sim/simulated_reader.h"
 
 using omni::sim::SimulatedReader;
@@ -86,8 +89,15 @@ std::string printable(const std::string& command) {
     return out;
 }
 
+// The faults steered from standard input, each active while its object lives.
+struct Faults {
+    std::unique_ptr<omni::sim::StalledLine> line;  // made before any program opens the device
+    std::unique_ptr<omni::sim::Flood> flood;
+    std::unique_ptr<omni::sim::Drip> drip;
+};
+
 // One line from standard input; false at its end.
-bool steer(SimulatedReader& reader, const std::string& line) {
+bool steer(SimulatedReader& reader, Faults& faults, const std::string& line) {
     std::istringstream in(line);
     std::string verb, rest;
     in >> verb;
@@ -105,8 +115,16 @@ bool steer(SimulatedReader& reader, const std::string& line) {
         reader.send(noise);
     } else if (verb == "silent")
         reader.setSilent(rest != "off");
+    else if (verb == "stall" && rest == "full")
+        faults.line->fill();
     else if (verb == "stall")
         reader.setStalled(rest != "off");
+    else if (verb == "flood")
+        faults.flood = rest == "off" ? nullptr : std::make_unique<omni::sim::Flood>(reader);
+    else if (verb == "drip")
+        faults.drip = rest == "off" ? nullptr
+                                    : std::make_unique<omni::sim::Drip>(
+                                          reader, "garbage", std::chrono::milliseconds(100));
     else if (verb == "hangup")
         reader.hangUp();
     else if (!verb.empty())
@@ -175,6 +193,8 @@ int main(int argc, char** argv) {
 
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
+    Faults faults;
+    faults.line = std::make_unique<omni::sim::StalledLine>(reader);
     reader.start();
     std::cout << reader.devicePath() << std::endl;
 
@@ -193,7 +213,7 @@ int main(int argc, char** argv) {
                 pending.append(buffer, static_cast<std::size_t>(n));
                 std::size_t end;
                 while ((end = pending.find('\n')) != std::string::npos) {
-                    if (!steer(reader, pending.substr(0, end)))
+                    if (!steer(reader, faults, pending.substr(0, end)))
                         gStop = 1;
                     pending.erase(0, end + 1);
                 }
@@ -209,6 +229,7 @@ int main(int argc, char** argv) {
             quiet = true;
         }
     }
+    faults = {};
     reader.stop();
     return 0;
 }
