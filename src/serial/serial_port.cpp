@@ -527,6 +527,9 @@ void SerialPortForPosix::stop() {
     }
     cancelWait();
     join(static_cast<int>(timing_.receiveStopMs));
+    // A thread that ended on its own just before the cancel leaves it pending; it must not end
+    // the next exchange's first read.
+    takeCancel();
 }
 
 void SerialPortForPosix::setErrorReporter(
