@@ -123,18 +123,20 @@ TEST_F(ReaderTest, StoppingWhileTheReaderFloodsIsPromptAndThePortOpensAgain) {
 }
 
 TEST_F(ReaderTest, HighSpeedChosenByTheUserIsNotTakenForTheModule) {
+    // Settings of their own, so that no other test's port finds them.
+    constexpr std::string_view kKey = "Software\\Kestrel\\OmniSetupTest\\HighSpeedByChoice";
     LineSettings fast;
     fast.baudRate = 115200;
     fast.flowControl = FlowControl::Hardware;
     const PortDescriptor device{PortKind::Serial, reader.devicePath()};
-    storeLineSettings(kTestKey, device, fast);
-    openPort();
+    storeLineSettings(kKey, device, fast);
+    port.open(device, kKey);
     port.close();
-    openPort();  // the line is found just as the stored settings leave it
+    port.open(device, kKey);  // the line is found just as the stored settings leave it
     port.close();
     std::this_thread::sleep_for(100ms);
     EXPECT_EQ(reader.received(), "");
-    storeLineSettings(kTestKey, device, LineSettings{});
+    storeLineSettings(kKey, device, LineSettings{});
 }
 
 }  // namespace
