@@ -345,9 +345,16 @@ void SerialPortForPosix::write(const char* data, std::size_t count) {
             }
             ssize_t n = ::write(fd_, data + done + sent, piece - sent);
             if (n < 0) {
-                if (errno == EAGAIN || errno == EINTR)
-                    continue;
-                throwLost(errno);
+                if (errno != EAGAIN && errno != EINTR)
+                    throwLost(errno);
+                // A terminal may report room it then refuses: pause instead of spinning, and
+                // end at the deadline even though it keeps reporting room.
+                if (Clock::now() >= deadline) {
+                    tcflush(fd_, TCOFLUSH);
+                    throwTimeout();
+                }
+                sleepMs(1);
+                continue;
             }
             sent += static_cast<std::size_t>(n);
         }
@@ -371,6 +378,11 @@ void SerialPortForPosix::put(const char* item) {
         }
         if (n < 0 && errno != EAGAIN && errno != EINTR)
             throwLost(errno);
+        if (Clock::now() >= deadline) {  // room reported, then refused: as in write()
+            tcflush(fd_, TCOFLUSH);
+            throwTimeout();
+        }
+        sleepMs(1);
     }
 }
 
