@@ -2,6 +2,8 @@
 // --inhibit; every other dialog is unavailable and leaves a message that says so.
 #pragma once
 
+#include <algorithm>
+#include <iostream>
 #include <optional>
 #include <string>
 
@@ -39,6 +41,18 @@ public:
         if (number_->kind == NumberChoice::Kind::Inhibit && !(offered & kOfferInhibit)) {
             setMessage(res::ids::NoInhibitOffered, {caption_});
             return std::nullopt;
+        }
+        if (number_->kind == NumberChoice::Kind::Value &&
+            (number_->value < entry.minValue || number_->value > entry.maxValue)) {
+            // As the number dialog does: the nearest end of the range, and a note saying so.
+            const int used = std::clamp<int>(number_->value, entry.minValue, entry.maxValue);
+            std::cerr << "omnisetup-cli: "
+                      << res::formatUtf8(res::ids::ValueClamped,
+                                         {std::to_string(number_->value),
+                                          std::to_string(entry.minValue),
+                                          std::to_string(entry.maxValue), std::to_string(used)})
+                      << "\n";
+            return NumberChoice{NumberChoice::Kind::Value, used};
         }
         return number_;
     }

@@ -1,6 +1,9 @@
-// omnisetup-cli identify --port PATH [LINE OPTIONS]: asks the reader who it is.
+// omnisetup-cli identify --port PATH [LINE OPTIONS]: asks the reader who it is. A reader that
+// keeps quiet is reported as the boot-loader family, with a note on standard error and the
+// no-answer status.
 #include <iostream>
 
+#include "exit_status.h"
 #include "line_options.h"
 #include "port_cli.h"
 #include "resources/string_ids.h"
@@ -14,16 +17,18 @@ int runIdentify(const Args& args) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--port" && i + 1 < args.size()) {
             device = args[++i];
+        } else if (args[i] == "--port") {
+            return fail(res::formatUtf8(res::ids::OptionNeedsValue, {args[i]}), ExitBadInput);
         } else if (auto taken = takeLineOption(args, i, line);
                    taken != LineOptionResult::NotMine) {
             if (taken == LineOptionResult::Bad)
-                return 2;
+                return ExitBadInput;
         } else {
-            return fail(res::formatUtf8(res::ids::UnknownOption, {args[i]}), 2);
+            return fail(res::formatUtf8(res::ids::UnknownOption, {args[i]}), ExitBadInput);
         }
     }
     if (device.empty())
-        return fail(res::loadStringUtf8(res::ids::MissingPort), 2);
+        return fail(res::loadStringUtf8(res::ids::MissingPort), ExitBadInput);
 
     reader::installModuleLock();
     SerialPortForPosix port;
@@ -33,28 +38,22 @@ int runIdentify(const Args& args) {
             line.over(loadLineSettings(foundation::kProgramSettingsKey, descriptor)));
     }
     reader::Connection connection =
-        reader::connectReader(port, devicePort(device), foundation::kProgramSettingsKey, device,
-                              reader::Unidentified::Fail);
+        reader::connectReader(port, devicePort(device), foundation::kProgramSettingsKey, device);
     if (!connection.ok())
         return fail(connection.failure, exitStatusOf(connection.failureKind));
     std::cout << "family: " << connection.identity.family << "\n"
               << "firmware: " << connection.identity.firmware << "\n"
               << "model: " << connection.identity.model << "\n";
+    std::cout.flush();
     connection.module.reset();
-    const bool answered = !connection.identity.firmware.empty();
     try {
         port.close();
     } catch (const foundation::Exception& e) {
         return failLink(e, device);
     }
-    // Without a firmware version the reader did not answer: it sits in its boot loader, or
-    // something silent is on the port.
-    if (!answered) {
-        return fail(reader::linkFailureMessage(
-                        device, foundation::KesException(KES_STATE_COMMUNICATION_TIMEOUT)),
-                    ExitNoAnswer);
-    }
-    return 0;
+    if (connection.identity.bootLoader())
+        return fail(res::formatUtf8(res::ids::IdentifyBootLoader, {device}), ExitNoAnswer);
+    return ExitDone;
 }
 
 const Registration reg{"identify",

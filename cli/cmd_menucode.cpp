@@ -11,6 +11,7 @@
 #include <iostream>
 #include <optional>
 
+#include "resources/string_ids.h"
 #include "cli_dialogs.h"
 #include "command.h"
 #include "commands/resolve.h"
@@ -322,7 +323,9 @@ int runMenucode(const omni::cli::Args& args) {
         } else if (arg == "--module-size" && hasNext) {
             const auto value = parseInt(args[++i]);
             if (!value || *value < 1 || *value > 64)
-                return omni::cli::fail(kUsage, 2);
+                return omni::cli::fail(
+                    omni::res::formatUtf8(omni::res::ids::ModuleSizeInvalid, {"1", "64", args[i]}),
+                    2);
             moduleSize = *value;
         } else if ((arg == "-o" || arg == "--output") && hasNext) {
             output = args[++i];
@@ -330,8 +333,10 @@ int runMenucode(const omni::cli::Args& args) {
             return omni::cli::fail(kUsage, 2);
         }
     }
-    if (output.empty() && savePage.empty())
+    if (output.empty() && savePage.empty()) {
+        omni::cli::fail(omni::res::loadStringUtf8(omni::res::ids::MenuCodeNeedsOutput));
         return omni::cli::fail(kUsage, 2);
+    }
     if (const auto error = checkPageModes(sources, !mode2D, mode2D))
         return omni::cli::fail(omni::res::toUtf8(*error), 2);
     const std::string ext = extensionOf(output);
@@ -340,11 +345,9 @@ int runMenucode(const omni::cli::Args& args) {
     if (moduleSize == 0)
         moduleSize = ext == ".emf" || ext == ".pdf" ? 3 : 4;
 
-    // Fonts and painting need a GUI application; without a display use the offscreen platform.
-    if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") &&
-        !std::getenv("WAYLAND_DISPLAY")) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    }
+    // Fonts and painting need a GUI application, but never a display: the offscreen platform
+    // draws the same page whether or not a (reachable) display is set.
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
     previousHandler = qInstallMessageHandler(quietQtNotices);
     static int argc = 1;
     static char name[] = "omnisetup-cli";

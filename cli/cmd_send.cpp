@@ -1,17 +1,25 @@
-// omnisetup-cli send --port PATH [--quiet MS] CMD...: sends each command framed (ESC, command,
-// CR) and prints what the reader answers until the line has been quiet for a moment, passed
-// through the communication log's chain (current code page, visible control characters, CR LF
-// line ends) exactly as the log shows it.
+// omnisetup-cli send --port PATH [--quiet MS] [--ack] CMD...: sends each command framed (ESC,
+// command, CR) and prints what the reader answers until the line has been quiet for a moment,
+// passed through the communication log's chain (current code page, visible control characters,
+// CR LF line ends) exactly as the log shows it.
+//
+// Readers do not answer menu commands, so the send is done once every frame has been written.
+// With --ack the reader is switched to ACK mode ("WC") first, each command must be acknowledged
+// (one ACK each) and the mode is switched off again ("WD"); a command without its ACK ends the run
+// with ExitNoAnswer, naming it.
 #include <atomic>
 #include <charconv>
 #include <chrono>
+#include <condition_variable>
 #include <iostream>
 #include <mutex>
 #include <optional>
 #include <thread>
 
+#include "exit_status.h"
 #include "line_options.h"
 #include "port_cli.h"
+#include "resources/string_ids.h"
 #include "reader/command_exchange.h"
 #include "resources/string_ids.h"
 #include "stream/log_chain.h"
@@ -23,17 +31,47 @@ using Clock = std::chrono::steady_clock;
 
 constexpr unsigned kDefaultQuietMs = 300;
 constexpr unsigned kLongestListenMs = 10000;  // a reader that never stops talking
+constexpr unsigned kAckWaitMs = 3000;         // an ACK after its command, as for a reply block
+constexpr char kAck = 0x06;
 
 // The receive thread's listener: passes the bytes on to the log chain and notes how many came
-// and when the last ones did.
+// and when the last ones did. In ACK mode it counts the ACKs instead of showing them.
 class ReplyCollector : public OutputStream<char> {
 public:
     explicit ReplyCollector(OutputStream<char>& log) : log_(log) {}
     void write(const char* data, std::size_t count) override {
-        log_.write(data, count);
-        std::lock_guard lock(mutex_);
-        received_ += count;
-        last_ = Clock::now();
+        std::size_t acks = 0;
+        if (countAcks_) {
+            std::string shown;
+            for (std::size_t i = 0; i < count; ++i) {
+                if (data[i] == kAck)
+                    ++acks;
+                else
+                    shown += data[i];
+            }
+            log_.write(shown.data(), shown.size());
+        } else {
+            log_.write(data, count);
+        }
+        {
+            std::lock_guard lock(mutex_);
+            received_ += count - acks;
+            acks_ += acks;
+            last_ = Clock::now();
+        }
+        if (acks)
+            ackArrived_.notify_all();
+    }
+    // Set before receiving starts.
+    void countAcks() { countAcks_ = true; }
+    // Takes one ACK, waiting up to `timeoutMs` for it; false when none came.
+    bool takeAck(unsigned timeoutMs) {
+        std::unique_lock lock(mutex_);
+        if (!ackArrived_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                                  [this] { return acks_ > 0; }))
+            return false;
+        --acks_;
+        return true;
     }
     void put(const char* item) override { write(item, 1); }
     void flush() override { log_.flush(); }
@@ -52,7 +90,10 @@ public:
 
 private:
     mutable std::mutex mutex_;
+    std::condition_variable ackArrived_;
     OutputStream<char>& log_;
+    bool countAcks_ = false;
+    std::size_t acks_ = 0;
     std::size_t received_ = 0;
     Clock::time_point last_ = Clock::now();
 };
@@ -77,6 +118,7 @@ private:
 struct SendOptions {
     std::string device;
     unsigned quietMs = kDefaultQuietMs;
+    bool ack = false;
     std::vector<std::string> commands;
     LineOptions line;
 };
@@ -84,7 +126,9 @@ struct SendOptions {
 // Reads the options and the commands; returns 0, or the exit code after printing what is wrong.
 int parseOptions(const Args& args, SendOptions& options) {
     for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--port" && i + 1 < args.size()) {
+        if ((args[i] == "--port" || args[i] == "--quiet") && i + 1 >= args.size()) {
+            return fail(res::formatUtf8(res::ids::OptionNeedsValue, {args[i]}), ExitBadInput);
+        } else if (args[i] == "--port") {
             options.device = args[++i];
         } else if (args[i] == "--quiet" && i + 1 < args.size()) {
             const std::string& value = args[++i];
@@ -96,6 +140,8 @@ int parseOptions(const Args& args, SendOptions& options) {
                    taken != LineOptionResult::NotMine) {
             if (taken == LineOptionResult::Bad)
                 return 2;
+        } else if (args[i] == "--ack") {
+            options.ack = true;
         } else if (args[i].rfind("--", 0) == 0) {
             return fail(res::formatUtf8(res::ids::UnknownOption, {args[i]}), 2);
         } else {
@@ -119,9 +165,11 @@ int parseOptions(const Args& args, SendOptions& options) {
 // the link the receive thread reports.
 class ReplyListener {
 public:
-    ReplyListener(SerialPortForPosix& port, const std::string& device)
+    ReplyListener(SerialPortForPosix& port, const std::string& device, bool countAcks)
         : port_(port), replies_(log_) {
         log_.setSink(&text_);
+        if (countAcks)
+            replies_.countAcks();
         port_.setErrorReporter([this, &device](const foundation::Exception& e) {
             std::lock_guard lock(failureMutex_);
             if (!failure_)
@@ -138,6 +186,8 @@ public:
     }
     ReplyListener(const ReplyListener&) = delete;
     ReplyListener& operator=(const ReplyListener&) = delete;
+
+    bool takeAck() { return replies_.takeAck(kAckWaitMs); }
 
     // Waits until the line has been quiet for `quietMs` (or the longest listen is over) and
     // prints the reply. Returns the exit code.
@@ -162,12 +212,8 @@ public:
         } catch (const foundation::Exception& e) {
             return failLink(e, device);
         }
-        if (replies_.received() == 0)
-            return fail(reader::linkFailureMessage(
-                            device, foundation::KesException(KES_STATE_COMMUNICATION_TIMEOUT)),
-                        3);
         printReply();
-        return 0;
+        return ExitDone;
     }
 
 private:
@@ -197,6 +243,38 @@ private:
     std::optional<std::string> failure_;
 };
 
+// Sends the commands; with ACK mode, each one must be acknowledged. Returns the exit code, or
+// ExitDone to go on and collect the reply.
+int sendAll(reader::CommandExchange& exchange, ReplyListener& listener,
+            const SendOptions& options) {
+    auto acknowledged = [&](std::string_view command) {
+        if (!options.ack || listener.takeAck())
+            return true;
+        std::cerr << "omnisetup-cli: "
+                  << res::formatUtf8(res::ids::AckNotReceived, {options.device, command}) << "\n";
+        return false;
+    };
+    if (options.ack) {
+        exchange.sendCommand("WC");
+        if (!acknowledged("WC")) {
+            exchange.sendCommand("WD");  // whatever the reader made of "WC"
+            return ExitNoAnswer;
+        }
+    }
+    for (const std::string& command : options.commands) {
+        exchange.sendCommand(command);
+        if (!acknowledged(command)) {
+            exchange.sendCommand("WD");
+            return ExitNoAnswer;
+        }
+    }
+    if (options.ack) {
+        exchange.sendCommand("WD");
+        listener.takeAck();  // "WD" is acknowledged before the mode ends; not required
+    }
+    return ExitDone;
+}
+
 int runSend(const Args& args) {
     SendOptions options;
     if (int code = parseOptions(args, options))
@@ -216,11 +294,11 @@ int runSend(const Args& args) {
     if (!failure.empty())
         return fail(failure, exitStatusOf(kind));
 
-    ReplyListener listener(port, options.device);
+    ReplyListener listener(port, options.device, options.ack);
     reader::CommandExchange exchange(port);
     try {
-        for (const std::string& command : options.commands)
-            exchange.sendCommand(command);
+        if (int code = sendAll(exchange, listener, options))
+            return code;
     } catch (const foundation::Exception& e) {
         port.stop();
         return failLink(e, options.device);
@@ -228,9 +306,9 @@ int runSend(const Args& args) {
     return listener.awaitQuiet(options.quietMs, options.device);
 }
 
-const Registration reg{"send", "send --port PATH [--quiet MS] CMD...",
+const Registration reg{"send", "send --port PATH [--quiet MS] [--ack] CMD...",
                        "send each command framed (ESC, command, CR) and print the reader's answer "
-                       "as the log shows it",
+                       "as the log shows it; --ack checks one ACK per command (ACK mode, WC/WD)",
                        &runSend};
 
 }  // namespace

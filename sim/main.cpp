@@ -1,9 +1,10 @@
 // omnisetup-sim: a simulated reader on a pseudo-terminal, for demos and manual tests.
 //
 // Prints the device to connect to on the first line, then one line per command received
-// ("> Z1"). Runs until stopped (Ctrl-C, end of standard input, or "quit"). Lines typed on
-// standard input steer it: "send TEXT" (\r, \n, \t, \\, \xHH escapes), "garbage N", "silent
-// on|off", "stall on|off", "hangup", "quit".
+// ("> Z1"). Runs until stopped (Ctrl-C, SIGTERM, end of standard input, or "quit"). Lines typed
+// on standard input steer it: "send TEXT" (\r, \n, \t, \\, \xHH escapes), "garbage N",
+// "silent on|off", "stall on|off|full" (full: until the terminal's buffer refuses more),
+// "flood on|off", "drip on|off" (bytes without CR), "hangup", "quit".
 #include <poll.h>
 #include <unistd.h>
 
@@ -18,6 +19,7 @@
 
 #include "sim/capture_responder.h"
 #include "sim/firmware_responder.h"
+#include "sim/line_faults.h"
 #include "sim/simulated_reader.h"
 
 using omni::sim::SimulatedReader;
@@ -121,6 +123,14 @@ std::string printable(const std::string& command) {
     return out;
 }
 
+// The faults steered from standard input, each active while its object lives.
+struct Faults {
+    std::unique_ptr<omni::sim::StalledLine> line;  // made before any program opens the device
+    std::unique_ptr<omni::sim::Flood> flood;
+    std::unique_ptr<omni::sim::Drip> drip;
+};
+Faults gFaults;
+
 // One line from standard input; false for "quit". A line it cannot make sense of is reported and
 // skipped.
 bool steer(SimulatedReader& reader, const std::string& line) {
@@ -153,8 +163,16 @@ bool steerOrThrow(SimulatedReader& reader, const std::string& line) {
         reader.send(noise);
     } else if (verb == "silent")
         reader.setSilent(rest != "off");
+    else if (verb == "stall" && rest == "full")
+        gFaults.line->fill();
     else if (verb == "stall")
         reader.setStalled(rest != "off");
+    else if (verb == "flood")
+        gFaults.flood = rest == "off" ? nullptr : std::make_unique<omni::sim::Flood>(reader);
+    else if (verb == "drip")
+        gFaults.drip = rest == "off" ? nullptr
+                                     : std::make_unique<omni::sim::Drip>(
+                                           reader, "garbage", std::chrono::milliseconds(100));
     else if (verb == "hangup")
         reader.hangUp();
     else if (!verb.empty())
@@ -379,9 +397,11 @@ int main(int argc, char** argv) {
 
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
+    gFaults.line = std::make_unique<omni::sim::StalledLine>(reader);
     reader.start();
     std::cout << reader.devicePath() << std::endl;
     serve(reader, saver, options.quiet);
+    gFaults = {};
     reader.stop();
     return 0;
 }

@@ -34,6 +34,11 @@ T getLocked(std::mutex& mutex, const T& setting) {
     return setting;
 }
 
+// What the reader remembers of the conversation: the newest bytes and commands, so that a long
+// flood does not grow it without end.
+constexpr std::size_t kMaxReceived = 1024 * 1024;
+constexpr std::size_t kMaxTranscript = 10000;
+
 }  // namespace
 
 namespace replies {
@@ -199,6 +204,7 @@ void SimulatedReader::setStalled(bool stalled) {
 
 void SimulatedReader::closeMaster() {
     std::lock_guard lock(writeMutex_);
+    std::lock_guard reading(readMutex_);
     int master = master_.exchange(-1);
     if (master >= 0) {
         ::close(master);
@@ -223,11 +229,23 @@ void SimulatedReader::send(std::string_view bytes) {
         }
         if (n < 0 && errno != EAGAIN && errno != EINTR)
             return;
-        // The program is not reading: wait a little for room, give up when the loop stops.
-        pollfd p{master, POLLOUT, 0};
-        if (::poll(&p, 1, 100) == 0 && (!running_.load() || hungUp_.load()))
+        // The program is not reading: wait a little for room, give up when the loop stops. The
+        // terminal may report room it then refuses; a short pause keeps that from spinning.
+        if (!running_.load() || hungUp_.load())
             return;
+        pollfd p{master, POLLOUT, 0};
+        if (::poll(&p, 1, 100) > 0)
+            ::poll(nullptr, 0, 5);
     }
+}
+
+std::size_t SimulatedReader::sendSome(std::string_view bytes) {
+    std::lock_guard lock(writeMutex_);
+    int master = master_.load();
+    if (master < 0 || bytes.empty())
+        return 0;
+    ssize_t n = ::write(master, bytes.data(), bytes.size());
+    return n > 0 ? static_cast<std::size_t>(n) : 0;
 }
 
 void SimulatedReader::reply(std::string_view bytes) {
@@ -299,7 +317,14 @@ void SimulatedReader::loop() {
         }
         if (!(p[1].revents & POLLIN))
             continue;
-        ssize_t got = ::read(master, buffer, sizeof buffer);
+        ssize_t got = -1;
+        {
+            // A hang-up may have closed the descriptor (and its number been reused) since poll.
+            std::lock_guard lock(readMutex_);
+            if (master_.load() != master)
+                continue;
+            got = ::read(master, buffer, sizeof buffer);
+        }
         if (got > 0)
             take(buffer, static_cast<std::size_t>(got));
         // EIO while no program holds the slave side is normal for a pty; poll again.
@@ -332,11 +357,15 @@ void SimulatedReader::take(const char* data, std::size_t count) {
             for (; i < count && !complete; ++i) {
                 char c = data[i];
                 received_ += c;
+                if (received_.size() > kMaxReceived)
+                    received_.erase(0, received_.size() - kMaxReceived / 2);
                 if (c == kEsc) {  // a new frame; an unfinished one is abandoned
                     inFrame_ = true;
                     frame_.clear();
                 } else if (inFrame_ && c == kCr) {
                     inFrame_ = false;
+                    if (transcript_.size() == kMaxTranscript)
+                        transcript_.erase(transcript_.begin());
                     transcript_.push_back(frame_);
                     command = frame_;
                     complete = true;

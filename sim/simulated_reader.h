@@ -113,6 +113,8 @@ public:
     // from the line, waiting at most `timeout` for the next byte each time. Only from handle(),
     // on the simulator's thread. Fewer bytes on a time-out, a hang-up or stop().
     std::string readRaw(std::size_t count, std::chrono::milliseconds timeout);
+    // Sends what the terminal takes at once, without waiting for room; returns how many bytes.
+    std::size_t sendSome(std::string_view bytes);
 
     // --- What the reader saw ---
     std::vector<std::string> transcript() const;
@@ -157,6 +159,7 @@ private:
     std::string frame_;
     bool inFrame_ = false;
     std::mutex writeMutex_;
+    std::mutex readMutex_;  // held by the loop's read and by closing the master side
 };
 
 }  // namespace omni::sim

@@ -1,6 +1,7 @@
 #include "reader/reader_link.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <system_error>
 
@@ -18,19 +19,18 @@ std::string lostMessage(std::string_view label, int errorCode) {
     return res::formatUtf8(res::ids::ReaderLost, {label, systemReason(errorCode)});
 }
 
-// Identification, with the policy for a reader that gives no usable answer.
-void identify(SerialPortForPosix& port, Connection& connection, Unidentified unidentified) {
+// Identification within the port's overall limit: each wait of the exchange is capped so that a
+// device that keeps sending without ending its line cannot hold the attempt.
+void identify(SerialPortForPosix& port, Connection& connection) {
+    port.limitWaitsUntil(std::chrono::steady_clock::now() +
+                         std::chrono::milliseconds(port.timing().identifyLimitMs));
     try {
         connection.module = openModule(port.moduleHandle());
-    } catch (const foundation::KesException& e) {
-        // A reader that stalls in its answer is still a reader when the caller keeps it (a
-        // failing link shows itself as soon as receiving starts). An answer that fits no engine
-        // means another device is on the port, and a cancel ends the attempt.
-        if (unidentified == Unidentified::Fail || e.state() == KES_STATE_CANCELED ||
-            e.state() == KES_STATE_CREATE_HANDLE_FAILURE)
-            throw;
-        return;
+    } catch (...) {
+        port.clearWaitLimit();
+        throw;
     }
+    port.clearWaitLimit();
     const ModuleIdentity identity = connection.module.identity();
     connection.identity = {identity.className, identity.firmware, identity.model};
 }
@@ -84,14 +84,13 @@ FailureKind failureKindOf(const foundation::Exception& error, bool opening) {
 }
 
 Connection connectReader(SerialPortForPosix& port, const PortDescriptor& device,
-                         std::string_view keyPath, std::string_view label,
-                         Unidentified unidentified) {
+                         std::string_view keyPath, std::string_view label) {
     Connection connection;
     connection.failure = openReaderPort(port, device, keyPath, label, &connection.failureKind);
     if (!connection.ok())
         return connection;
     try {
-        identify(port, connection, unidentified);
+        identify(port, connection);
     } catch (const foundation::Exception& e) {
         connection.module.reset();
         connection.identity = {};

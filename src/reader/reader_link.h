@@ -18,13 +18,9 @@ struct Identity {
     std::string family;    // the module family's class name
     std::string firmware;  // the firmware version text
     std::string model;     // the model text ("KVT", ...), often empty
-};
-
-// What to do with a reader that opens but gives no usable identification answer (it keeps quiet,
-// sits in its boot loader, or stalls in the middle of its answer).
-enum class Unidentified {
-    Fail,  // the attempt fails with the link-failure message
-    Keep,  // the reader stays connected without a module; commands go straight to the port
+    // The engine kept quiet: it is taken to sit in its boot loader, where only firmware
+    // download works.
+    bool bootLoader() const { return !family.empty() && firmware.empty(); }
 };
 
 // What kind of failure ended an attempt, for callers that answer differently (the CLI's exit
@@ -55,11 +51,14 @@ struct Connection {
 bool isOneDimensionalVersion(std::string_view version);
 
 // Opens `device` (line settings stored under `keyPath`) and identifies the engine on it. `label`
-// names the port in the messages. A device whose answer fits no engine is no reader: that attempt
-// always fails, and so does one cancelled with the port's cancelWait().
+// names the port in the messages. The whole identification ends within the port's
+// identifyLimitMs (a device that drips bytes without ever ending its line fails with the no-answer
+// message), and the port's cancelWait() ends it at once. A time-out, a lost link, a cancel or an
+// answer that fits no engine fails the attempt and closes the port. A reader that keeps quiet is
+// taken to sit in its boot loader: it connects with that module (bootLoader() of its identity),
+// which refuses menu commands.
 Connection connectReader(SerialPortForPosix& port, const PortDescriptor& device,
-                         std::string_view keyPath, std::string_view label,
-                         Unidentified unidentified);
+                         std::string_view keyPath, std::string_view label);
 
 // Opens `device` without identifying it. Returns the open-failure message, empty on success.
 // `kind`, when given, receives the kind of failure (None on success).

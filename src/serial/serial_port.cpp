@@ -212,8 +212,19 @@ SerialPortForPosix::~SerialPortForPosix() {
     } catch (...) {
         // A destructor reports nothing; the device is released below in any case.
     }
-    if (fd_ >= 0)
+    // The receive thread reads fd_: it must have ended before the descriptor goes. A thread that
+    // outlived close() is cancelled again until it ends (each wait of its loop honours the cancel).
+    while (isRunning()) {
+        cancelWait();
+        try {
+            join(static_cast<int>(timing_.receiveStopMs));
+        } catch (const foundation::Exception&) {
+        }
+    }
+    if (fd_ >= 0) {
+        tcflush(fd_, TCIOFLUSH);
         ::close(fd_);
+    }
     KesCloseHandle(moduleHandle_);
     ::close(cancelFd_);
 }
@@ -228,11 +239,12 @@ void SerialPortForPosix::open(const PortDescriptor& port, std::string_view setti
     const LineSettings settings =
         lineOverride_ ? *lineOverride_ : loadLineSettings(settingsKey, port);
     DeviceClaim claim(port.device);
-    bool moduleMode = isModuleHighSpeedState(claim.original());
+    termios state = toTermios(settings, claim.original());
+    // The module's state, unless it is the operator's own choice for this port (115200 baud with
+    // hardware flow control stored as the port's settings leaves the line just like that).
+    bool moduleMode = isModuleHighSpeedState(claim.original()) && !isModuleHighSpeedState(state);
     if (moduleMode)
         sleepMs(timing_.moduleModePauseMs);
-
-    termios state = toTermios(settings, claim.original());
     applyChecked(claim.fd(), state, settings, port.device);
     if (!(state.c_cflag & CRTSCTS)) {
         setModemLines(claim.fd(), TIOCMBIS, TIOCM_DTR | TIOCM_RTS, port.device);
@@ -252,8 +264,7 @@ void SerialPortForPosix::open(const PortDescriptor& port, std::string_view setti
     port_ = port;
     setTimingFromBaud(baudRateOf(state));
     purgeInput();
-    eventfd_t drained;
-    eventfd_read(cancelFd_, &drained);  // no stale cancel from an earlier connection
+    takeCancel();  // no stale cancel from an earlier connection
     open_.store(true, std::memory_order_release);
     saved_ = lineState();
 
@@ -270,7 +281,7 @@ void SerialPortForPosix::leaveModuleMode() {
     } catch (...) {
         // The module may already be back to normal; whatever happened, start clean.
     }
-    tcflush(fd_, TCIOFLUSH);
+    discardOutput();
 }
 
 void SerialPortForPosix::setTimingFromBaud(std::uint32_t baud) {
@@ -290,10 +301,11 @@ unsigned SerialPortForPosix::perByteTimeoutMs() const {
 void SerialPortForPosix::close() {
     if (!isOpen())
         return;
-    stop();
-    purgeInput();
+    stop();  // throws when the thread outlives its limit: the port then stays open and owned
     open_.store(false, std::memory_order_release);
     int fd = fd_;
+    // Queued output is dropped, so closing never waits for a reader that does not take it.
+    discardOutput();
     fd_ = -1;
     // The device goes back as it was found: line settings, modem lines, no exclusive flag (with
     // it left set, nobody but root could open a device that another program still holds).
@@ -316,27 +328,79 @@ void SerialPortForPosix::throwLost(int error) const {
     throw foundation::SystemException(error ? error : EIO, res::fromUtf8(port_.device));
 }
 
+void SerialPortForPosix::discardOutput() {
+    if (fd_ >= 0)
+        tcflush(fd_, TCIOFLUSH);
+}
+
+bool SerialPortForPosix::takeCancel() {
+    eventfd_t drained;
+    return eventfd_read(cancelFd_, &drained) == 0;
+}
+
+void SerialPortForPosix::limitWaitsUntil(Clock::time_point deadline) {
+    deadline_ = deadline;
+    hasDeadline_ = true;
+}
+
+unsigned SerialPortForPosix::capped(unsigned timeoutMs) const {
+    if (!hasDeadline_)
+        return timeoutMs;
+    unsigned left = static_cast<unsigned>(remainingMs(deadline_, false));
+    return timeoutMs == kWaitForever ? left : std::min(timeoutMs, left);
+}
+
 void SerialPortForPosix::throwTimeout() {
     purgeInput();
     throw foundation::KesException(KES_STATE_COMMUNICATION_TIMEOUT);
 }
 
 bool SerialPortForPosix::waitReady(short events, unsigned timeoutMs) {
-    auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    auto deadline = Clock::now() + std::chrono::milliseconds(capped(timeoutMs));
+    // A cancel ends reads only: a write on another thread must not swallow the signal that
+    // stops the receive thread.
+    const bool reading = events == POLLIN;
     for (;;) {
-        pollfd p{fd_, events, 0};
-        int n = ::poll(&p, 1, remainingMs(deadline, false));
+        pollfd p[2] = {{fd_, events, 0}, {reading ? cancelFd_ : -1, POLLIN, 0}};
+        int n = ::poll(p, 2, remainingMs(deadline, false));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
             throwLost(errno);
         }
+        if ((p[1].revents & POLLIN) && takeCancel()) {
+            purgeInput();
+            throw foundation::KesException(KES_STATE_CANCELED);
+        }
         if (n == 0)
             return false;
-        if (p.revents & events)
+        if (p[0].revents & events)
             return true;
-        if (p.revents & (POLLHUP | POLLERR | POLLNVAL))
+        if (p[0].revents & (POLLHUP | POLLERR | POLLNVAL))
             throwLost(EIO);
+    }
+}
+
+void SerialPortForPosix::drainOutput() {
+    // The kernel takes written bytes into its output queue at once; a reader that holds the line
+    // (flow control, a stalled device) leaves them there. Such a command has failed: it is
+    // discarded so that it never reaches the reader later.
+    int queued = 0;
+    if (ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued <= 0)
+        return;  // drained, or a device without an output queue of its own
+    std::uint32_t baud = 0;
+    termios state{};
+    if (tcgetattr(fd_, &state) == 0)
+        baud = baudRateOf(state);
+    unsigned transmitMs = baud ? static_cast<unsigned>(queued * 10000ull / baud) : 0;
+    auto deadline =
+        Clock::now() + std::chrono::milliseconds(capped(timing_.drainLimitMs + transmitMs));
+    while (ioctl(fd_, TIOCOUTQ, &queued) == 0 && queued > 0) {
+        if (Clock::now() >= deadline) {
+            tcflush(fd_, TCOFLUSH);
+            throwTimeout();
+        }
+        sleepMs(5);
     }
 }
 
@@ -349,18 +413,27 @@ void SerialPortForPosix::write(const char* data, std::size_t count) {
         std::size_t sent = 0;
         while (sent < piece) {
             if (!waitReady(POLLOUT, static_cast<unsigned>(remainingMs(deadline, false)))) {
+                tcflush(fd_, TCOFLUSH);  // what was taken of this command never goes out
                 throwTimeout();
             }
             ssize_t n = ::write(fd_, data + done + sent, piece - sent);
             if (n < 0) {
-                if (errno == EAGAIN || errno == EINTR)
-                    continue;
-                throwLost(errno);
+                if (errno != EAGAIN && errno != EINTR)
+                    throwLost(errno);
+                // A terminal may report room it then refuses: pause instead of spinning, and
+                // end at the deadline even though it keeps reporting room.
+                if (Clock::now() >= deadline) {
+                    tcflush(fd_, TCOFLUSH);
+                    throwTimeout();
+                }
+                sleepMs(1);
+                continue;
             }
             sent += static_cast<std::size_t>(n);
         }
         done += piece;
     }
+    drainOutput();
 }
 
 void SerialPortForPosix::put(const char* item) {
@@ -368,13 +441,21 @@ void SerialPortForPosix::put(const char* item) {
     auto deadline = Clock::now() + std::chrono::milliseconds(perByteTimeoutMs());
     for (;;) {
         if (!waitReady(POLLOUT, static_cast<unsigned>(remainingMs(deadline, false)))) {
+            tcflush(fd_, TCOFLUSH);
             throwTimeout();
         }
         ssize_t n = ::write(fd_, item, 1);
-        if (n == 1)
+        if (n == 1) {
+            drainOutput();
             return;
+        }
         if (n < 0 && errno != EAGAIN && errno != EINTR)
             throwLost(errno);
+        if (Clock::now() >= deadline) {  // room reported, then refused: as in write()
+            tcflush(fd_, TCOFLUSH);
+            throwTimeout();
+        }
+        sleepMs(1);
     }
 }
 
@@ -423,15 +504,22 @@ std::size_t SerialPortForPosix::get(char* item) {
 
 std::size_t SerialPortForPosix::waitForData(unsigned timeoutMs) {
     requireOpen();
+    // The cancel comes first: a reader that streams without gaps always has bytes queued, and
+    // the receive thread must still end when it is stopped.
+    if (takeCancel()) {
+        purgeInput();
+        throw foundation::KesException(KES_STATE_CANCELED);
+    }
     int queued = 0;
     if (ioctl(fd_, FIONREAD, &queued) != 0)
         throwLost(errno);
     if (queued > 0)
         return static_cast<std::size_t>(queued);
 
-    bool forever = timeoutMs == kWaitForever;
-    if (!forever && timing_.waitLimitMs && timing_.waitLimitMs < timeoutMs)
+    if (timeoutMs != kWaitForever && timing_.waitLimitMs && timing_.waitLimitMs < timeoutMs)
         timeoutMs = timing_.waitLimitMs;
+    timeoutMs = capped(timeoutMs);
+    bool forever = timeoutMs == kWaitForever;
     auto deadline = Clock::now() + std::chrono::milliseconds(forever ? 0 : timeoutMs);
     for (;;) {
         pollfd p[2] = {{cancelFd_, POLLIN, 0}, {fd_, POLLIN, 0}};
@@ -440,9 +528,7 @@ std::size_t SerialPortForPosix::waitForData(unsigned timeoutMs) {
             continue;
         if (n < 0)
             throwLost(errno);
-        if (p[0].revents & POLLIN) {
-            eventfd_t drained;
-            eventfd_read(cancelFd_, &drained);
+        if ((p[0].revents & POLLIN) && takeCancel()) {
             purgeInput();
             throw foundation::KesException(KES_STATE_CANCELED);
         }
@@ -537,6 +623,9 @@ void SerialPortForPosix::stop() {
     }
     cancelWait();
     join(static_cast<int>(timing_.receiveStopMs));
+    // A thread that ended on its own just before the cancel leaves it pending; it must not end
+    // the next exchange's first read.
+    takeCancel();
 }
 
 void SerialPortForPosix::setErrorReporter(

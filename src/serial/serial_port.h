@@ -20,6 +20,7 @@
 
 #include <termios.h>
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <mutex>
@@ -47,6 +48,9 @@ struct SerialTiming {
     unsigned recoveryByteMs = 3000;     // each byte of that reply
     unsigned ctsPauseMs = 100;          // when CTS holds transmission at open
     unsigned receiveStopMs = 5000;      // join limit when stopping the receive thread
+    unsigned identifyLimitMs = 8000;    // the whole identification exchange (answer and line)
+    unsigned drainLimitMs = 1000;       // written bytes leaving the output queue, beyond their
+                                        // transmission time at the line's speed
 };
 
 // Everything the high-speed switch changes on a line: the termios state and, on devices that have
@@ -100,8 +104,15 @@ public:
     std::size_t read(char* buffer, std::size_t count) override;
     std::size_t get(char* item) override;
 
-    // Ends the current (or the next) waitForData with KES_STATE_CANCELED. Any thread.
+    // Ends the current (or the next) waitForData, read or get with KES_STATE_CANCELED. Any
+    // thread.
     void cancelWait();
+
+    // Caps every wait of this port's reads and writes at `deadline`; past it they end with
+    // KES_STATE_COMMUNICATION_TIMEOUT. For an exchange that must end within an overall limit
+    // (identification). Belongs to the thread doing that exchange.
+    void limitWaitsUntil(std::chrono::steady_clock::time_point deadline);
+    void clearWaitLimit() { hasDeadline_ = false; }
 
     // Reads bytes up to `terminator` (not stored), at most `max` bytes, each awaited up to
     // `byteTimeoutMs`; returns them.
@@ -134,6 +145,14 @@ private:
     // Waits for the descriptor to become readable or writable; false on time-out. Throws when
     // the device has gone.
     bool waitReady(short events, unsigned timeoutMs);
+    // Caps `timeoutMs` at the deadline of limitWaitsUntil().
+    unsigned capped(unsigned timeoutMs) const;
+    // True (and the signal consumed) when a cancel is pending.
+    bool takeCancel();
+    // Waits until the written bytes have left the output queue; on time-out discards them.
+    void drainOutput();
+    // Discards everything queued in both directions (time-out, closing).
+    void discardOutput();
     [[noreturn]] void throwLost(int error) const;
     [[noreturn]] void throwTimeout();
     void applyState(const termios& state);
@@ -150,6 +169,8 @@ private:
     LineState saved_;  // the state to return to after the high-speed switch
     termios original_{};  // the state the device was found in, restored by close()
     int originalLines_ = -1;  // its DTR and RTS lines then; -1: it has none
+    bool hasDeadline_ = false;
+    std::chrono::steady_clock::time_point deadline_{};
     KesHandle moduleHandle_ = KES_INVALID_HANDLE;
     OutputStream<char>* listener_ = nullptr;
     std::function<void(const foundation::Exception&)> reporter_;

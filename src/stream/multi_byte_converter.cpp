@@ -32,12 +32,15 @@ iconv_t openConverter(std::uint32_t codePage) {
 
 std::string localeEncodingName() {
     // The environment's locale, without touching the process's global one.
+    static constexpr const char* kPlainLocale = "CP1252";
     locale_t locale = newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(0));
     if (locale == static_cast<locale_t>(0))
-        return "ANSI_X3.4-1968";
+        return kPlainLocale;
     std::string name = nl_langinfo_l(CODESET, locale);
     freelocale(locale);
-    return name.empty() ? "ANSI_X3.4-1968" : name;
+    if (name.empty() || name == "ANSI_X3.4-1968" || name == "ASCII" || name == "US-ASCII")
+        return kPlainLocale;
+    return name;
 }
 
 bool isCodePageConvertible(std::uint32_t codePage) {
@@ -54,10 +57,17 @@ MultiByteConverter::MultiByteConverter(std::uint32_t codePage) : codePage_(codeP
         return;
     descriptor_ = cd;
     valid_ = true;
+    // The five bytes Windows-1252 leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) show as the C1
+    // characters of the same value, as Windows shows them.
+    const bool everyByteShown = converterName(codePage) == "CP1252";
     for (int b = 0; b < 256; ++b) {
         unsigned char byte = static_cast<unsigned char>(b);
         char16_t out[kMaxOutput];
         std::size_t n = convertWithLibrary(&byte, 1, out);
+        if (n == 0 && everyByteShown) {
+            out[0] = static_cast<char16_t>(b);
+            n = 1;
+        }
         if (n > 2)
             continue;  // not seen in practice; left to the library each time
         single_[b].count = static_cast<std::uint8_t>(n);

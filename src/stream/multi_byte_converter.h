@@ -65,7 +65,9 @@ private:
     std::unique_ptr<Row> pairs_[256];
 };
 
-// The C library's name of the user's locale encoding (e.g. "UTF-8", "ANSI_X3.4-1968").
+// The converter name of "Default character code": the user's locale encoding (e.g. "UTF-8",
+// "EUC-JP"). The C/POSIX locale, whose ASCII would leave every byte above 127 unshown, means
+// Windows-1252 ("CP1252"), where every byte is a character.
 std::string localeEncodingName();
 
 // True when the C library can convert from `codePage` (0: the locale encoding).

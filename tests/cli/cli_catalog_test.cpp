@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -66,7 +67,8 @@ TEST(CliResolve, NumberArguments) {
     const std::string path = "Number of characters > 1D Code > Code39 > Fixed length";
     CliRun run = cli({"resolve", path, "--value", "9000"});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, "[DC1Q8Q0Q0Q0\t" + path + "\n");
+    EXPECT_EQ(run.out, "[DC1Q8Q0Q0Q0\t" + path + "\n");  // 9000 is clamped to the range's end
+    EXPECT_NE(run.err.find("9000 is outside the range 0 to 8000"), std::string::npos) << run.err;
     EXPECT_EQ(cli({"resolve", path, "--initialize"}).out, "[DC1\t" + path + "\n");
 
     // 1D byte argument: the digits become their own item, named by the key table.
@@ -86,6 +88,34 @@ TEST(CliResolve, NumberArguments) {
         EXPECT_TRUE(bad.out.empty()) << args.back();
         EXPECT_FALSE(bad.err.empty()) << args.back();
     }
+}
+
+TEST(CliArguments, AMissingOrBadValueSaysWhatIsWrong) {
+    CliRun noOutput = cli({"menucode", "--command", "B2"});
+    EXPECT_EQ(noOutput.status, 2);
+    EXPECT_NE(noOutput.err.find("needs an output file"), std::string::npos) << noOutput.err;
+    CliRun badSize = cli({"menucode", "--module-size", "0", "-o", "/tmp/omni-never.png"});
+    EXPECT_EQ(badSize.status, 2);
+    EXPECT_NE(badSize.err.find("from 1 to 64, not \"0\""), std::string::npos) << badSize.err;
+    CliRun help = cli({"--help"});
+    EXPECT_NE(help.out.find("130  cancelled by Ctrl+C"), std::string::npos);
+}
+
+// A display that cannot be reached changes nothing, and the libraries say nothing of it.
+TEST(CliArguments, MenucodeNeedsNoDisplayAndPrintsNoLibraryNoise) {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    const std::string savedRuntime = runtime ? runtime : "";
+    setenv("DISPLAY", ":97", 1);
+    setenv("XDG_RUNTIME_DIR", "", 1);
+    CliRun run = cli({"menucode", "--command", "B2", "-o", "/tmp/omni-cli-noise-test.svg"});
+    unsetenv("DISPLAY");
+    if (runtime)
+        setenv("XDG_RUNTIME_DIR", savedRuntime.c_str(), 1);
+    else
+        unsetenv("XDG_RUNTIME_DIR");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    remove("/tmp/omni-cli-noise-test.svg");
 }
 
 TEST(CliResolve, DialogEntriesAndUnknownPaths) {

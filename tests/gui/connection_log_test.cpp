@@ -52,6 +52,7 @@ private slots:
     void fontAndWrapSurviveARestart();
     void invalidRecordGivesTheDefaults();
     void receivedTextArrivesInFewBatches();
+    void logKeepsItsNewestLinesAndABoundedBacklog();
     void printingWrapsLongLinesAndBreaksPages();
     void savedLogReadsBackTheSame();
     void codePageChoiceIsStoredAndAMissingOneFallsBack();
@@ -157,6 +158,33 @@ void ConnectionLogTest::receivedTextArrivesInFewBatches() {
     QVERIFY2(delivered.count() < kBlocks / 10, qPrintable(QString::number(delivered.count())));
 }
 
+void ConnectionLogTest::logKeepsItsNewestLinesAndABoundedBacklog() {
+    SerialLogBox box(keyFor("bounded"));
+    QCOMPARE(box.maxLines(), SerialLogBox::kDefaultMaxLines);
+    box.setMaxLines(100);
+    for (int i = 0; i < 250; ++i)
+        feed(box, "row " + std::to_string(i) + "\r\n");
+    QTRY_VERIFY_WITH_TIMEOUT(box.text().endsWith(QStringLiteral("row 249\n")), 10000);
+    QVERIFY(box.text().count(QLatin1Char('\n')) < 100);
+    QVERIFY(!box.text().contains(QStringLiteral("row 0\n")));
+    box.setWrap(!box.wrap());  // the other view keeps the same bound
+    QVERIFY(box.text().count(QLatin1Char('\n')) < 100);
+    box.setWrap(!box.wrap());
+
+    // A backlog the busy user-interface thread has not taken yet keeps only its newest part.
+    const std::string line(62, 'x');
+    std::string block;
+    while (block.size() < 1024 * 1024)
+        block += line + "\r\n";
+    for (int i = 0; i < 12; ++i)
+        feed(box, block);
+    feed(box, "last\r\n");
+    QVERIFY(box.chain().drain(20000));
+    QVERIFY2(box.pendingSize() <= SerialLogBox::kMaxPending,
+             qPrintable(QString::number(box.pendingSize())));
+    QTRY_VERIFY_WITH_TIMEOUT(box.text().endsWith(QStringLiteral("last\n")), 20000);
+}
+
 void ConnectionLogTest::printingWrapsLongLinesAndBreaksPages() {
     QTemporaryDir dir;
     SerialLogBox box(keyFor("print"));
@@ -234,7 +262,13 @@ void ConnectionLogTest::codePageChoiceIsStoredAndAMissingOneFallsBack() {
     omni::storeCodePageProperty({0, 54321});
     CodePageComboBox box;
     QCOMPARE(box.currentIndex(), 0);
-    QCOMPARE(box.currentText(), QStringLiteral("Default character code"));
+    // The entry says which encoding it currently means.
+    QCOMPARE(box.currentText(), QStringLiteral("Default character code (%1)")
+                                    .arg(QString::fromStdU16String(
+                                        CodePageComboBox::defaultEncodingLabel())));
+    qputenv("LC_ALL", "C");
+    QCOMPARE(CodePageComboBox::defaultEncodingLabel(), std::u16string(u"Windows-1252"));
+    qunsetenv("LC_ALL");
 }
 
 QTEST_MAIN(ConnectionLogTest)

@@ -19,6 +19,7 @@
 #include "serial/gui/reader_connection.h"
 #include "serial/gui/serial_log_box.h"
 #include "serial/gui/simulated_readers.h"
+#include "sim/line_faults.h"
 #include "sim/simulated_reader.h"
 #include "ui/gui/report.h"
 
@@ -62,7 +63,9 @@ private slots:
     void versionRequestIsEchoedAndAnswered();
     void oneDimensionalReaderIsRecognised();
     void hangUpEndsTheConnectionAndPluggingBackAllowsAnother();
-    void silentReaderStaysConnectedWithoutIdentification();
+    void silentReaderIsItsBootLoaderAndRefusesMenuCommands();
+    void drippingDeviceFailsWithinTheIdentificationLimit();
+    void disconnectWhileTheReaderFloodsIsPrompt();
     void abandoningAnAttemptLeavesItDisconnected();
     void japaneseReplyInCodePage932();
     void openFailuresSayWhatToDo();
@@ -122,7 +125,7 @@ void ConnectionReaderTest::hangUpEndsTheConnectionAndPluggingBackAllowsAnother()
     QVERIFY_THROWS_EXCEPTION(omni::foundation::Exception, rig.connection.send("Z1"));
 }
 
-void ConnectionReaderTest::silentReaderStaysConnectedWithoutIdentification() {
+void ConnectionReaderTest::silentReaderIsItsBootLoaderAndRefusesMenuCommands() {
     Rig rig;
     omni::sim::SimulatedReader reader;
     reader.setSilent(true);
@@ -130,13 +133,75 @@ void ConnectionReaderTest::silentReaderStaysConnectedWithoutIdentification() {
     rig.connection.setTiming(shortTiming());
     QVERIFY(rig.connectTo({omni::PortKind::Serial, reader.devicePath()}));
     QVERIFY(!rig.connection.identified());
+    QVERIFY(rig.connection.bootLoader());
     QVERIFY(rig.connection.twoD());  // the family stays as it was
     reader.clearTranscript();
-    rig.connection.send("[BCA");
-    QVERIFY(reader.waitForCommands(1, std::chrono::seconds(3)));
-    QCOMPARE(reader.transcript(), std::vector<std::string>{"[BCA"});
+    try {
+        rig.connection.send("[BCA");
+        QFAIL("a boot loader takes no menu commands");
+    } catch (const omni::foundation::KesException& e) {
+        QCOMPARE(e.state(), KES_STATE_NOT_SUPPORTED_BY_THIS_HANDLE);
+    }
+    QTest::qWait(100);
+    QCOMPARE(reader.received(), std::string());
+    // What the reader sends by itself still reaches the log.
     reader.send("scanned\r");
     QTRY_VERIFY_WITH_TIMEOUT(rig.log.text().endsWith(QStringLiteral("scanned\n")), 5000);
+}
+
+void ConnectionReaderTest::drippingDeviceFailsWithinTheIdentificationLimit() {
+    Rig rig;
+    omni::sim::SimulatedReader reader;
+    reader.setSilent(true);
+    reader.start();
+    omni::sim::Drip drip(reader, "x", std::chrono::milliseconds(50));
+    omni::SerialTiming timing = shortTiming();
+    timing.identifyLimitMs = 1500;
+    rig.connection.setTiming(timing);
+    QSignalSpy failed(&rig.connection, &ReaderConnection::connectFailed);
+    QElapsedTimer clock;
+    clock.start();
+    rig.connection.connectTo({omni::PortKind::Serial, reader.devicePath()}, QStringLiteral("drip"));
+    QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 1, 5000);
+    const qint64 took = clock.elapsed();
+    QVERIFY2(took < timing.identifyLimitMs + 700, qPrintable(QString::number(took)));
+    const QString text = failed.takeFirst().at(0).toString();
+    QVERIFY2(text.contains(QStringLiteral("did not answer")), qPrintable(text));
+    QCOMPARE(rig.connection.state(), State::Disconnected);
+    QVERIFY(!rig.connection.serialPort().isOpen());
+
+    // Disconnect ends such an attempt at once.
+    timing.identifyLimitMs = 60000;
+    rig.connection.setTiming(timing);
+    rig.connection.connectTo({omni::PortKind::Serial, reader.devicePath()}, QStringLiteral("drip"));
+    QTest::qWait(300);
+    clock.restart();
+    rig.connection.disconnectFromReader();
+    QTRY_COMPARE_WITH_TIMEOUT(rig.connection.state(), State::Disconnected, 5000);
+    const qint64 abandoned = clock.elapsed();
+    QVERIFY2(abandoned < 1000, qPrintable(QString::number(abandoned)));
+    QCOMPARE(failed.count(), 0);
+    qInfo("dripping device: failed after %lld ms, abandoned after %lld ms",
+          static_cast<long long>(took), static_cast<long long>(abandoned));
+}
+
+void ConnectionReaderTest::disconnectWhileTheReaderFloodsIsPrompt() {
+    Rig rig;
+    QVERIFY(rig.connectSimulated(SimulatedFamily::TwoD));
+    {
+        omni::sim::Flood flood(rig.reader(SimulatedFamily::TwoD));
+        QTRY_VERIFY_WITH_TIMEOUT(rig.log.text().size() > 20000, 10000);
+        QElapsedTimer clock;
+        clock.start();
+        rig.connection.disconnectFromReader();
+        const qint64 took = clock.elapsed();
+        QCOMPARE(rig.connection.state(), State::Disconnected);
+        QVERIFY2(took < 1000, qPrintable(QString::number(took)));
+        qInfo("disconnect during a flood took %lld ms", static_cast<long long>(took));
+    }
+    // The port can be opened again at once, and the reader identified on it.
+    QVERIFY(rig.connectSimulated(SimulatedFamily::TwoD));
+    QCOMPARE(rig.connection.firmware(), std::string("BA12J13i"));
 }
 
 void ConnectionReaderTest::abandoningAnAttemptLeavesItDisconnected() {

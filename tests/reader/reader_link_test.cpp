@@ -2,7 +2,12 @@
 // desktop program share.
 #include <cerrno>
 
+#include <chrono>
+#include <thread>
+
+#include "reader/command_exchange.h"
 #include "reader/reader_link.h"
+#include "sim/line_faults.h"
 #include "serial/reader_fixture.h"
 
 namespace omni::test {
@@ -12,43 +17,91 @@ bool has(const std::string& text, std::string_view part) {
     return text.find(part) != std::string::npos;
 }
 
-reader::Connection connect(SerialPortForPosix& port, const std::string& device,
-                           reader::Unidentified unidentified) {
-    return reader::connectReader(port, {PortKind::Serial, device}, kTestKey, device, unidentified);
+reader::Connection connect(SerialPortForPosix& port, const std::string& device) {
+    return reader::connectReader(port, {PortKind::Serial, device}, kTestKey, device);
+}
+
+using Clock = std::chrono::steady_clock;
+
+long long msSince(Clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
 }
 
 TEST_F(ReaderTest, ConnectingIdentifiesTheEngineAndKeepsThePortOpen) {
     reader.setVersionReply(sim::replies::family("BA12J13i"));
-    reader::Connection connection = connect(port, reader.devicePath(), reader::Unidentified::Fail);
+    reader::Connection connection = connect(port, reader.devicePath());
     ASSERT_TRUE(connection.ok()) << connection.failure;
     EXPECT_TRUE(connection.module.valid());
     EXPECT_EQ(connection.identity.family, "EngineA");
     EXPECT_EQ(connection.identity.firmware, "BA12J13i");
+    EXPECT_FALSE(connection.identity.bootLoader());
     EXPECT_TRUE(port.isOpen());
 }
 
-TEST_F(ReaderTest, AStalledAnswerFailsOrIsKeptAsThePolicySays) {
+TEST_F(ReaderTest, AnAnswerThatStallsOrNeverEndsFailsWithinTheLimit) {
+    SerialTiming timing = shortTiming();
+    timing.identifyLimitMs = 1500;
+    port.setTiming(timing);
+
     reader.setVersionReply("BA12J13i");  // no CR ever comes
-    reader::Connection failed = connect(port, reader.devicePath(), reader::Unidentified::Fail);
-    EXPECT_TRUE(has(failed.failure, "did not answer")) << failed.failure;
+    reader::Connection stalled = connect(port, reader.devicePath());
+    EXPECT_TRUE(has(stalled.failure, "did not answer")) << stalled.failure;
+    EXPECT_FALSE(stalled.module.valid());
     EXPECT_FALSE(port.isOpen());
 
-    reader::Connection kept = connect(port, reader.devicePath(), reader::Unidentified::Keep);
-    EXPECT_TRUE(kept.ok()) << kept.failure;
-    EXPECT_FALSE(kept.module.valid());
-    EXPECT_EQ(kept.identity.firmware, "");
-    EXPECT_TRUE(port.isOpen());
+    // A device dripping bytes, each well within the per-byte wait, never ending its line.
+    reader.setSilent(true);
+    sim::Drip drip(reader, "x", std::chrono::milliseconds(50));
+    auto started = Clock::now();
+    reader::Connection dripped = connect(port, reader.devicePath());
+    const long long drippedMs = msSince(started);
+    EXPECT_TRUE(has(dripped.failure, "did not answer")) << dripped.failure;
+    EXPECT_LT(drippedMs, timing.identifyLimitMs + 700);
+    EXPECT_FALSE(port.isOpen());
+
+    // The port's cancel ends it at once.
+    std::thread canceller([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        port.cancelWait();
+    });
+    started = Clock::now();
+    reader::Connection cancelled = connect(port, reader.devicePath());
+    const long long cancelledMs = msSince(started);
+    canceller.join();
+    EXPECT_FALSE(cancelled.ok());
+    EXPECT_LT(cancelledMs, 700);
+    EXPECT_FALSE(port.isOpen());
+    std::printf("dripping device: identification failed after %lld ms, cancelled after %lld ms\n",
+                drippedMs, cancelledMs);
+}
+
+TEST_F(ReaderTest, ASilentReaderIsInItsBootLoaderAndRefusesMenuCommands) {
+    reader.setSilent(true);
+    reader::Connection connection = connect(port, reader.devicePath());
+    ASSERT_TRUE(connection.ok()) << connection.failure;
+    EXPECT_EQ(connection.identity.family, "EngineAInvalid");
+    EXPECT_TRUE(connection.identity.bootLoader());
+    reader.clearTranscript();
+
+    reader::CommandExchange exchange(port);
+    exchange.setModule(connection.module.get());
+    try {
+        exchange.sendCommand("B2");
+        FAIL() << "a boot loader takes no menu commands";
+    } catch (const foundation::KesException& e) {
+        EXPECT_EQ(e.state(), KES_STATE_NOT_SUPPORTED_BY_THIS_HANDLE);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(reader.received(), "");
 }
 
 TEST_F(ReaderTest, ADeviceThatIsNoReaderIsNeverKept) {
     reader.setVersionReply("OK\r");
-    for (auto policy : {reader::Unidentified::Fail, reader::Unidentified::Keep}) {
-        reader::Connection connection = connect(port, reader.devicePath(), policy);
-        EXPECT_TRUE(has(connection.failure, "not as a reader")) << connection.failure;
-        EXPECT_TRUE(has(connection.failure, reader.devicePath()));
-        EXPECT_FALSE(connection.module.valid());
-        EXPECT_FALSE(port.isOpen());
-    }
+    reader::Connection connection = connect(port, reader.devicePath());
+    EXPECT_TRUE(has(connection.failure, "not as a reader")) << connection.failure;
+    EXPECT_TRUE(has(connection.failure, reader.devicePath()));
+    EXPECT_FALSE(connection.module.valid());
+    EXPECT_FALSE(port.isOpen());
 }
 
 TEST(ReaderFamily, OneDimensionalEnginesAreNamedByTheirVersionPrefix) {
@@ -60,11 +113,11 @@ TEST(ReaderFamily, OneDimensionalEnginesAreNamedByTheirVersionPrefix) {
 
 TEST(ReaderMessages, OpenFailuresSayWhatIsWrongAndHowToFixIt) {
     SerialPortForPosix port;
-    reader::Connection missing = connect(port, "/dev/ttyOMNI-none", reader::Unidentified::Keep);
+    reader::Connection missing = connect(port, "/dev/ttyOMNI-none");
     EXPECT_TRUE(has(missing.failure, "The port /dev/ttyOMNI-none does not exist"))
         << missing.failure;
     EXPECT_TRUE(
-        has(connect(port, "/dev/null", reader::Unidentified::Keep).failure, "not a serial port"));
+        has(connect(port, "/dev/null").failure, "not a serial port"));
 
     using foundation::SystemException;
     const std::string noAccess =

@@ -5,9 +5,12 @@
 #include <unistd.h>
 
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 
+#include "serial/serial_port.h"
+#include "sim/line_faults.h"
 #include "sim/simulated_reader.h"
 
 namespace omni::test {
@@ -110,6 +113,66 @@ TEST_F(Cli, FailuresEndWithOneLineAndANonZeroCode) {
     silent.start();
     CliRun quiet = runCli("identify --port " + silent.devicePath());
     EXPECT_EQ(quiet.code, 3) << quiet.out;
+}
+
+// Readers do not answer menu commands: the send is done once every frame is on the wire.
+TEST_F(Cli, SendSucceedsOnceWrittenAndAckModeChecksEveryCommand) {
+    sim::SimulatedReader silent;
+    silent.setSilent(true);
+    silent.start();
+    CliRun quiet = runCli("send --port " + silent.devicePath() + " B2 Z2");
+    EXPECT_EQ(quiet.code, 0) << quiet.out;
+    EXPECT_EQ(quiet.out, "");
+    EXPECT_EQ(silent.received(), "\x1B" "B2\r\x1BZ2\r");
+
+    sim::SimulatedReader acking;
+    acking.start();
+    CliRun acked = runCli("send --ack --port " + acking.devicePath() + " B2 Z2");
+    EXPECT_EQ(acked.code, 0) << acked.out;
+    EXPECT_EQ(acked.out, "");  // the ACKs are checked, not shown
+    EXPECT_EQ(acking.transcript(), (std::vector<std::string>{"WC", "B2", "Z2", "WD"}));
+    EXPECT_FALSE(acking.ackMode());
+
+    sim::SimulatedReader deaf;
+    deaf.addResponder(std::make_unique<sim::IgnoresAckMode>());
+    deaf.start();
+    CliRun refused = runCli("send --ack --port " + deaf.devicePath() + " B2 Z2");
+    EXPECT_EQ(refused.code, 3) << refused.out;
+    EXPECT_NE(refused.out.find("did not acknowledge \"WC\""), std::string::npos) << refused.out;
+    EXPECT_EQ(deaf.transcript(), (std::vector<std::string>{"WC", "WD"}));  // nothing else sent
+}
+
+TEST_F(Cli, IdentifySaysWhenTheReaderDidNotAnswer) {
+    sim::SimulatedReader silent;
+    silent.setSilent(true);
+    silent.start();
+    CliRun bootLoader = runCli("identify --port " + silent.devicePath());
+    EXPECT_EQ(bootLoader.code, 3);
+    const std::string printed = "family: EngineAInvalid\nfirmware: \nmodel: \nomnisetup-cli: ";
+    EXPECT_EQ(bootLoader.out.rfind(printed, 0), 0u)
+        << bootLoader.out;
+    EXPECT_NE(bootLoader.out.find("did not answer"), std::string::npos) << bootLoader.out;
+
+    // A device that drips bytes without ever ending its line (80 of them would take 12 s) fails
+    // within the limit.
+    sim::SimulatedReader dripping;
+    dripping.setSilent(true);
+    dripping.start();
+    sim::Drip drip(dripping, "x", std::chrono::milliseconds(150));
+    const auto started = std::chrono::steady_clock::now();
+    CliRun dripped = runCli("identify --port " + dripping.devicePath());
+    const auto tookMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            std::chrono::steady_clock::now() - started)
+                            .count();
+    EXPECT_EQ(dripped.code, 3);  // no complete answer in time
+    EXPECT_NE(dripped.out.find("did not answer"), std::string::npos) << dripped.out;
+    EXPECT_LT(tookMs, SerialTiming{}.identifyLimitMs + 1500);
+    std::printf("identify against a dripping device: exit %d after %lld ms\n", dripped.code,
+                static_cast<long long>(tookMs));
+
+    CliRun noValue = runCli("identify --port");
+    EXPECT_EQ(noValue.code, 2);
+    EXPECT_NE(noValue.out.find("--port needs a value"), std::string::npos) << noValue.out;
 }
 
 }  // namespace

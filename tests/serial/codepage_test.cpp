@@ -3,11 +3,15 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <utility>
 
 #include "foundation/settings_store.h"
 #include "resources/strings.h"
 #include "serial/codepage.h"
 #include "stream/code_page_setting.h"
+#include "stream/multi_byte_converter.h"
 
 namespace omni {
 namespace {
@@ -103,6 +107,35 @@ TEST_F(CodePageListTest, StoredChoiceRoundTripAndInvalidRecords) {
     std::uint32_t shortRecord = 932;
     foundation::writeSetting(foundation::kProgramSettingsKey, kCodePagePropertyName, shortRecord);
     EXPECT_EQ(loadCodePageProperty().codePage, kDefaultCodePage);
+}
+
+}  // namespace
+}  // namespace omni
+
+namespace omni {
+namespace {
+
+// The C/POSIX locale's default shows every byte: Windows-1252, the five bytes it leaves undefined
+// as the C1 characters of the same value.
+TEST(DefaultCharacterCode, PlainLocaleMeansWindows1252) {
+    const char* previous = std::getenv("LC_ALL");
+    const std::string saved = previous ? previous : "";
+    setenv("LC_ALL", "C", 1);
+    EXPECT_EQ(localeEncodingName(), "CP1252");
+    MultiByteConverter converter(kDefaultCodePage);
+    const std::pair<unsigned char, char16_t> shown[] = {
+        {0x41, u'A'}, {0x80, u'\u20AC'}, {0x81, u'\u0081'}, {0x9D, u'\u009D'}, {0xE9, u'\u00E9'}};
+    for (auto [byte, expected] : shown) {
+        char16_t out[MultiByteConverter::kMaxOutput] = {};
+        ASSERT_EQ(converter.convert(&byte, 1, out), 1u) << int(byte);
+        EXPECT_EQ(out[0], expected) << int(byte);
+    }
+    setenv("LC_ALL", "C.UTF-8", 1);
+    EXPECT_EQ(localeEncodingName(), "UTF-8");
+    if (previous)
+        setenv("LC_ALL", saved.c_str(), 1);
+    else
+        unsetenv("LC_ALL");
 }
 
 }  // namespace

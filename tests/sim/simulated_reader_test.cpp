@@ -116,3 +116,42 @@ TEST(SimulatedReader, HangsUpAfterTheChosenNumberOfCommands) {
 
 }  // namespace
 }  // namespace omni::sim
+
+namespace omni::sim {
+namespace {
+
+// A long conversation keeps only its newest bytes and commands; counting goes on.
+TEST(SimulatedReaderMemory, TranscriptAndReceivedBytesAreBounded) {
+    SimulatedReader reader;
+    reader.setSilent(true);
+    reader.start();
+    {
+        int fd = ::open(reader.devicePath().c_str(), O_RDWR | O_NOCTTY);
+        termios raw{};
+        tcgetattr(fd, &raw);
+        cfmakeraw(&raw);
+        tcsetattr(fd, TCSANOW, &raw);
+        std::string frames;
+        for (int i = 0; i < 12000; ++i)
+            frames += "\x1B" + std::to_string(i) + "\r";
+        const std::string filler(1536 * 1024, 'f');
+        for (const std::string* bytes : {&filler, static_cast<const std::string*>(&frames)}) {
+            for (std::size_t done = 0; done < bytes->size();) {
+                ssize_t n = ::write(fd, bytes->data() + done, bytes->size() - done);
+                ASSERT_GT(n, 0);
+                done += static_cast<std::size_t>(n);
+            }
+        }
+        ASSERT_TRUE(reader.waitForCommands(12000, 20s));
+        ::close(fd);
+    }
+    const std::string received = reader.received();
+    EXPECT_LE(received.size(), 1024u * 1024);
+    EXPECT_TRUE(received.ends_with("\x1B" "11999\r"));
+    const auto transcript = reader.transcript();
+    EXPECT_EQ(transcript.size(), 10000u);
+    EXPECT_EQ(transcript.back(), "11999");
+}
+
+}  // namespace
+}  // namespace omni::sim

@@ -182,8 +182,8 @@ void MainWindow::onConnected() {
         if (connection_->twoD() != mode2D_)
             setMode2D(connection_->twoD());
     } else {
-        statusBar()->showMessage(uiText(res::ids::ConnectedUnidentified).arg(name));
-        connection_->logMessage(uiText(res::ids::ConnectedUnidentified).arg(name));
+        statusBar()->showMessage(uiText(res::ids::ConnectedBootLoader).arg(name));
+        connection_->logMessage(uiText(res::ids::ConnectedBootLoader).arg(name));
     }
     applyConnectionState();
 }

@@ -3,6 +3,9 @@
 #include <QWheelEvent>
 
 #include "foundation/exception.h"
+#include "resources/string_ids.h"
+#include "resources/strings.h"
+#include "stream/multi_byte_converter.h"
 #include "ui/gui/text.h"
 
 namespace omni::serial {
@@ -33,9 +36,19 @@ CodePageComboBox::~CodePageComboBox() {
 void CodePageComboBox::fill() {
     QSignalBlocker quiet(this);
     clear();
-    for (const CodePageEntry& entry : list_.entries())
-        addItem(gui::toQString(entry.text), QVariant::fromValue<quint32>(entry.codePage));
+    for (const CodePageEntry& entry : list_.entries()) {
+        QString text = gui::toQString(entry.text);
+        if (entry.codePage == kDefaultCodePage)
+            text = gui::toQString(res::format(res::ids::DefaultCodePageMeans,
+                                              {entry.text, defaultEncodingLabel()}));
+        addItem(text, QVariant::fromValue<quint32>(entry.codePage));
+    }
     setCurrentIndex(static_cast<int>(list_.selectedIndex()));
+}
+
+std::u16string CodePageComboBox::defaultEncodingLabel() {
+    const std::string name = localeEncodingName();
+    return res::fromUtf8(name == "CP1252" ? std::string("Windows-1252") : name);
 }
 
 void CodePageComboBox::selectCodePage(std::uint32_t codePage) {

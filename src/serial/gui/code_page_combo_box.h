@@ -6,6 +6,8 @@
 
 #include <QComboBox>
 
+#include <string>
+
 #include "serial/codepage.h"
 
 namespace omni::serial {
@@ -25,6 +27,9 @@ public:
     void selectCodePage(std::uint32_t codePage);
     // Writes "CodePageProperty". Throws SystemException when it cannot be written.
     void store() const { list_.store(); }
+    // The encoding "Default character code" currently means, as the box names it after that
+    // entry's text ("UTF-8", "Windows-1252" in the C/POSIX locale).
+    static std::u16string defaultEncodingLabel();
 
 protected:
     void wheelEvent(QWheelEvent* event) override;

@@ -48,14 +48,14 @@ void ReaderConnection::connectTo(const PortDescriptor& port, const QString& labe
         }
     }
     if (worker_.joinable())
-        worker_.join();
+        worker_.join();  // ended: its result has been delivered (finishConnect)
     abandoned_ = false;
     const std::uint64_t generation = ++generation_;
     setState(State::Connecting);
     worker_ = std::thread([this, device, generation, label = label_.toStdString()] {
         // The outcome travels to the user-interface thread, which alone writes the members.
         auto connection = std::make_shared<reader::Connection>(
-            reader::connectReader(port_, device, keyPath_, label, reader::Unidentified::Keep));
+            reader::connectReader(port_, device, keyPath_, label));
         QMetaObject::invokeMethod(
             this,
             [this, generation, connection] { finishConnect(generation, std::move(*connection)); },
@@ -70,6 +70,7 @@ void ReaderConnection::finishConnect(std::uint64_t generation, reader::Connectio
         return;
     firmware_ = connection.identity.firmware;
     model_ = connection.identity.model;
+    bootLoader_ = connection.identity.bootLoader();
     module_ = std::move(connection.module);
     if (abandoned_) {
         closeLink();
@@ -82,11 +83,11 @@ void ReaderConnection::finishConnect(std::uint64_t generation, reader::Connectio
         emit connectFailed(QString::fromStdString(connection.failure));
         return;
     }
-    // A reader without a version text (silent, or in its boot loader) keeps its module for the
-    // tools that need one, but commands go to the port as they stand: such a module refuses them.
+    // A reader in its boot loader keeps that module: it refuses menu commands with its status
+    // rather than taking raw frames it cannot carry out.
     if (!firmware_.empty())
         twoD_ = !reader::isOneDimensionalVersion(firmware_);
-    exchange_.setModule(module_.valid() && !firmware_.empty() ? module_.get() : KES_INVALID_HANDLE);
+    exchange_.setModule(module_.get());
     port_.setErrorReporter([this, generation,
                             label = label_.toStdString()](const foundation::Exception& e) {
         const QString reason = QString::fromStdString(reader::linkFailureMessage(label, e));
@@ -102,19 +103,21 @@ void ReaderConnection::finishConnect(std::uint64_t generation, reader::Connectio
 void ReaderConnection::onReceiveError(std::uint64_t generation, const QString& reason) {
     if (generation != generation_ || state_ != State::Connected)
         return;
-    closeLink();
-    setState(State::Disconnected);
+    if (closeLink())
+        setState(State::Disconnected);
     emit connectionLost(reason);
 }
 
-void ReaderConnection::closeLink() {
+bool ReaderConnection::closeLink() {
     exchange_.setModule(KES_INVALID_HANDLE);
     module_.reset();
     try {
         port_.close();
     } catch (const foundation::Exception&) {
-        // Closing a device that has gone can fail; it is closed for us either way.
+        // Closing a device that has gone can fail; it is closed for us either way, unless the
+        // receive thread outlived its stop limit, which keeps the port open and owned.
     }
+    return !port_.isOpen();
 }
 
 void ReaderConnection::disconnectFromReader() {
@@ -124,8 +127,10 @@ void ReaderConnection::disconnectFromReader() {
             port_.cancelWait();
             break;
         case State::Connected:
-            closeLink();
-            setState(State::Disconnected);
+            // A receive thread that did not end in time keeps the port: it is not shown as
+            // disconnected (nor opened again) while that thread still runs.
+            if (closeLink())
+                setState(State::Disconnected);
             break;
         case State::Disconnected:
             break;

@@ -9,9 +9,10 @@
 // (the reader unplugged, the simulator hung up) ends in connectionLost() and the disconnected
 // state, never in a crash.
 //
-// A reader that gives no version text (it keeps quiet or sits in its boot loader) stays
-// connected: commands go straight to the port with the same framing, and the family is left as
-// it was. A device whose answer fits no engine is not taken for a reader: the attempt fails.
+// A reader that keeps quiet is taken to sit in its boot loader: it connects (bootLoader()), the
+// family is left as it was, and menu commands are refused with the module's "not supported"
+// status. A time-out, a lost link or an answer that fits no engine fails the attempt with the
+// reader layer's message; identification ends within its own limit, and Disconnect ends it at once.
 //
 // Threads: every public function belongs to the user-interface thread; the signals are emitted
 // there.
@@ -61,6 +62,8 @@ public:
     // What identification found; empty firmware when the reader did not identify itself.
     const std::string& firmware() const { return firmware_; }
     bool identified() const { return !firmware_.empty(); }
+    // The reader kept quiet when asked who it is: it sits in its boot loader.
+    bool bootLoader() const { return bootLoader_; }
     // The model text the reader gave ("KVT", ...), empty when it named none.
     const std::string& model() const { return model_; }
     bool twoD() const { return twoD_; }
@@ -94,7 +97,8 @@ private:
     struct Attempt;
     void finishConnect(std::uint64_t generation, reader::Connection connection);
     void onReceiveError(std::uint64_t generation, const QString& reason);
-    void closeLink();
+    // Closes the port; false when its receive thread outlived the stop limit and keeps it.
+    bool closeLink();
     void setState(State state);
 
     std::string keyPath_;
@@ -112,6 +116,7 @@ private:
     std::string firmware_;
     std::string model_;
     bool twoD_ = true;
+    bool bootLoader_ = false;
 };
 
 }  // namespace omni::serial

@@ -1,5 +1,6 @@
 #include "serial/gui/serial_log_box.h"
 
+#include <algorithm>
 #include <cerrno>
 
 #include <QFile>
@@ -53,7 +54,14 @@ public:
                 run.append(QChar(text[i]));
         }
         std::lock_guard lock(box_->pendingMutex_);
-        box_->pending_.append(run);
+        QString& pending = box_->pending_;
+        pending.append(run);
+        if (pending.size() > kMaxPending) {
+            qsizetype cut = pending.size() - kMaxPending;
+            if (pending.at(cut).isLowSurrogate())
+                ++cut;  // never split a character
+            pending.remove(0, cut);
+        }
     }
 
     void flush() override {
@@ -107,6 +115,7 @@ SerialLogBox::SerialLogBox(std::string keyPath, QWidget* parent)
     connect(deliveryTimer_, &QTimer::timeout, this, &SerialLogBox::deliver);
     sinceDelivery_.start();
 
+    setMaxLines(kDefaultMaxLines);
     sink_ = std::make_unique<Sink>(this);
     chain_ = std::make_unique<LogChain>();
     chain_->setSink(sink_.get());
@@ -182,6 +191,12 @@ void SerialLogBox::insertAtEnd(const QString& text) {
     end.insertText(text);
     if (follow)
         bar->setValue(bar->maximum());
+}
+
+void SerialLogBox::setMaxLines(int lines) {
+    lines = std::max(lines, 1);
+    plain_->setMaximumBlockCount(lines);
+    wrapping_->setMaximumBlockCount(lines);
 }
 
 void SerialLogBox::deliver() {

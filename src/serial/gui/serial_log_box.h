@@ -47,6 +47,12 @@ public:
     static constexpr int kDeliveryIntervalMs = 40;
     // The most text one insertion takes; more waits for the next turn of the event loop.
     static constexpr qsizetype kMaxDelivery = 32 * 1024;
+    // Lines the views keep by default; older lines are dropped from the views (a log being
+    // written to a file keeps everything).
+    static constexpr int kDefaultMaxLines = 100000;
+    // The most text held between the chain and the views while the user-interface thread is
+    // busy; beyond it the oldest text goes, as the views would drop it anyway.
+    static constexpr qsizetype kMaxPending = 4 * 1024 * 1024;
 
     // Reads "SerialLogProperty" under `keyPath`.
     explicit SerialLogBox(std::string keyPath, QWidget* parent = nullptr);
@@ -73,6 +79,15 @@ public:
     const SerialLogProperty& property() const { return property_; }
     // Writes "SerialLogProperty". Throws SystemException when it cannot be written.
     void storeProperty() const;
+
+    // The most lines the views keep (at least 1); the oldest lines go first.
+    void setMaxLines(int lines);
+    int maxLines() const { return plain_->maximumBlockCount(); }
+    // Text collected from the chain and not yet in the views.
+    qsizetype pendingSize() {
+        std::lock_guard lock(pendingMutex_);
+        return pending_.size();
+    }
 
     QString text() const { return visibleEdit()->toPlainText(); }
     void clear();
