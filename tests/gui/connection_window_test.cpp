@@ -3,8 +3,12 @@
 // family, a reader unplugged and plugged back, a port that cannot be opened, and the settings
 // a restart brings back.
 #include <filesystem>
+#include <fstream>
+
+#include <unistd.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QLineEdit>
 #include <QTest>
 
@@ -66,6 +70,8 @@ private slots:
     void oneDReaderSwitchesToOneDMode();
     void unpluggedReaderIsReconnectedWhenItReturns();
     void devicePathStandsInForACable();
+    void connectUsesWhatTheBoxShows();
+    void typedPathThatIsNoSerialDeviceIsExplained();
     void portThatCannotBeOpenedLeavesTheWindowDisconnected();
     void restartRestoresLogFontWrapCodePageAndPort();
 };
@@ -171,20 +177,104 @@ void ConnectionWindowTest::unpluggedReaderIsReconnectedWhenItReturns() {
     QCOMPARE(window.connection()->state(), omni::serial::ReaderConnection::State::Disconnected);
 }
 
+// Types `text` into the port box as the operator does: a click on the box, the keys, then `enter`,
+// every key going where Qt's focus and shortcuts send it.
+// Shows the window at a desktop size, where the port band is not folded into the toolbar's
+// overflow menu, and makes it the active window.
+static bool showActive(MainWindow& window) {
+    window.resize(1180, 780);
+    window.show();
+    window.activateWindow();
+    return QTest::qWaitForWindowActive(&window);
+}
+
+static void typeIntoPortBox(MainWindow& window, const QString& text, Qt::Key enter = Qt::Key_Return) {
+    QLineEdit* edit = window.portBox()->lineEdit();
+    QTest::mouseClick(edit, Qt::LeftButton, {}, edit->rect().center());
+    QTRY_VERIFY_WITH_TIMEOUT(window.portBox()->hasFocus(), 2000);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), text);
+    QTest::keyClick(QApplication::focusWidget(), enter,
+                    enter == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+}
+
 void ConnectionWindowTest::devicePathStandsInForACable() {
     omni::sim::SimulatedReader reader;
     reader.setVersionReply(omni::sim::replies::family("BD49"));
     reader.start();
     MainWindow window(keyFor("path"));
-    window.portBox()->lineEdit()->setText(QString::fromStdString(reader.devicePath()));
-    QTest::keyClick(window.portBox()->lineEdit(), Qt::Key_Return);
+    QVERIFY(showActive(window));
+    // A page is current, so an Enter that leaked to Send would add the command box's text to it.
+    window.makeMenuCode();
+    window.commandBox()->setText(QStringLiteral("Z1"));
+    // The simulated reader was chosen before; the typed path replaces it.
+    window.portBox()->choosePort(SimulatedReaders::descriptor(SimulatedFamily::TwoD));
+
+    typeIntoPortBox(window, QString::fromStdString(reader.devicePath()), Qt::Key_Enter);
     QCOMPARE(window.portBox()->selectedPort().device, reader.devicePath());
-    window.actions().connectReader->trigger();
+    QCOMPARE(window.pageTabs()->currentHistory()->size(), std::size_t(0));
+    typeIntoPortBox(window, QString::fromStdString(reader.devicePath()));
+    QCOMPARE(window.pageTabs()->currentHistory()->size(), std::size_t(0));
+
+    QTest::keyClick(&window, Qt::Key_F2);
     QVERIFY(waitConnected(window));
+    QCOMPARE(window.connection()->port().device, reader.devicePath());
+    QVERIFY(!reader.transcript().empty());  // the identification went to the typed path
+    QCOMPARE(window.simulatedReaders().reader(SimulatedFamily::TwoD)->transcript().size(),
+             std::size_t(0));
     reader.clearTranscript();
+    window.pageTabs()->setCurrentIndex(0);
     pick(window, "Basic commands > Diagnostics > Transmit software version");
-    QTRY_COMPARE_WITH_TIMEOUT(window.logPage()->text(), QStringLiteral(">Z1\nBD49\n"), 5000);
-    QCOMPARE(reader.received(), std::string("\x1bZ1\r"));
+    QTRY_VERIFY_WITH_TIMEOUT(window.logPage()->text().endsWith(QStringLiteral(">Z1\nBD49\n")),
+                             5000);
+    QCOMPARE(reader.transcript(), std::vector<std::string>{"Z1"});
+    QCOMPARE(window.pageTabs()->count(), 2);
+}
+
+void ConnectionWindowTest::connectUsesWhatTheBoxShows() {
+    omni::sim::SimulatedReader reader;
+    reader.setVersionReply(omni::sim::replies::family("BD49"));
+    reader.start();
+    MainWindow window(keyFor("shown"));
+    QVERIFY(showActive(window));
+    window.portBox()->choosePort(SimulatedReaders::descriptor(SimulatedFamily::TwoD));
+    // Typed without Enter, then Connect: the box's text is the port.
+    QLineEdit* edit = window.portBox()->lineEdit();
+    QTest::mouseClick(edit, Qt::LeftButton, {}, edit->rect().center());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), QString::fromStdString(reader.devicePath()));
+    QTest::keyClick(&window, Qt::Key_F2);
+    QVERIFY(waitConnected(window));
+    QCOMPARE(window.connection()->port().device, reader.devicePath());
+}
+
+void ConnectionWindowTest::typedPathThatIsNoSerialDeviceIsExplained() {
+    Messages messages;
+    MainWindow window(keyFor("notADevice"));
+    QVERIFY(showActive(window));
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("omni-notadevice-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    const std::filesystem::path file = folder / "plain.txt";
+    { std::ofstream(file) << "text\n"; }
+    const struct {
+        std::filesystem::path path;
+        const char* says;
+    } cases[] = {{file, "not a serial port"}, {folder, "folder"}, {folder / "gone", "does not exist"}};
+    for (const auto& c : cases) {
+        const std::size_t before = messages.shown.size();
+        typeIntoPortBox(window, QString::fromStdString(c.path.string()));
+        QTRY_COMPARE_WITH_TIMEOUT(messages.shown.size(), before + 1, 2000);
+        QVERIFY2(messages.shown.back().text.contains(QLatin1String(c.says)),
+                 qPrintable(messages.shown.back().text));
+        QVERIFY(messages.shown.back().text.contains(QString::fromStdString(c.path.string())));
+        // Connect with such a path shown explains it again and stays disconnected.
+        QTest::keyClick(&window, Qt::Key_F2);
+        QTRY_COMPARE_WITH_TIMEOUT(messages.shown.size(), before + 2, 2000);
+        QVERIFY(messages.shown.back().text.contains(QLatin1String(c.says)));
+        QCOMPARE(window.connection()->state(), omni::serial::ReaderConnection::State::Disconnected);
+    }
+    std::filesystem::remove_all(folder);
 }
 
 void ConnectionWindowTest::portThatCannotBeOpenedLeavesTheWindowDisconnected() {

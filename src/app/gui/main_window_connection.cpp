@@ -88,6 +88,9 @@ void MainWindow::buildConnection() {
             &MainWindow::onConnectionLost);
     connect(portBox_, &serial::ComPortComboBox::watchNotification, this,
             &MainWindow::onWatchNotification);
+    connect(portBox_, &serial::ComPortComboBox::pathRejected, this, [this](const QString& why) {
+        gui::showMessage(this, QMessageBox::Warning, uiText(ids::kProgram), why);
+    });
 
     busy_ = new QProgressBar(this);
     busy_->setRange(0, 0);
@@ -138,6 +141,15 @@ void MainWindow::toggleConnection() {
 }
 
 void MainWindow::connectToChosenPort(bool automatic) {
+    if (!automatic) {
+        // The operator connects to what the box shows, typed or picked.
+        const QString reason = portBox_->takeShownText();
+        if (!reason.isEmpty()) {
+            applyConnectionState();
+            gui::showMessage(this, QMessageBox::Warning, uiText(ids::kProgram), reason);
+            return;
+        }
+    }
     const PortDescriptor port = portBox_->selectedPort();
     if (port.empty()) {
         applyConnectionState();
