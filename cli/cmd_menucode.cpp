@@ -1,7 +1,8 @@
 // omnisetup-cli menucode [--1d] [--entry PATH [--value N]]... [--command TEXT]...
-//                        [--module-size N] [--show-command] -o FILE
+//                        [--module-size N] [--show-command] [--print] -o FILE
 // Builds a menu-code page from catalog entries and typed commands, in the order given, and writes
-// it as FILE's extension says: .png, .svg, .pdf (the printed page) or .emf (the metafile).
+// its picture as FILE's extension says: .png, .svg, .pdf or .emf, each of the same physical size
+// (module size N: modules of N/8 mm). With --print the PDF holds the pages as printed on A4.
 #include <QGuiApplication>
 #include <QString>
 #include <charconv>
@@ -23,9 +24,9 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: omnisetup-cli menucode [--1d] [--entry PATH [--value N]]... [--command TEXT]... "
-    "[--module-size N] [--show-command] -o FILE";
+    "[--module-size N] [--show-command] [--print] -o FILE";
 
-// Width of the sheet window the 1D layouts assume, and the PNG pixels per layout unit.
+// Width of the sheet window the 1D layouts assume.
 constexpr double kSheetClientWidth = 640;
 
 struct Source {
@@ -118,57 +119,58 @@ std::optional<std::u16string> addCommand(omni::MenuQRCodeImageWithHistory& page,
     return std::nullopt;
 }
 
+// The page as every format shows it: the QR symbol at the module size of the metafile rule on a
+// 600 dpi reference, or the Code 39 sheet at the proportions of the screen.
+struct Picture {
+    omni::page::Drawing drawing;
+    omni::DeviceGeometry device;
+};
+
+Picture pictureOf(const omni::MenuQRCodeImageWithHistory& page, bool mode2D, int moduleSize,
+                  bool showCommand, const omni::page::TextMeasure& measure) {
+    using namespace omni;
+    if (mode2D) {
+        QrViewOptions options;
+        options.moduleSize = moduleSize;
+        options.showCommandString = showCommand;
+        const DeviceGeometry reference = DeviceGeometry::a4Printer600();
+        return {drawQrMetafile(page, options, reference, measure), reference};
+    }
+    SheetExtent extent;
+    drawCode39Screen(page, {}, kSheetClientWidth, measure, &extent);
+    return {drawCode39Metafile(page, {}, extent, measure), DeviceGeometry::code39Sheet()};
+}
+
 void writePage(const omni::MenuQRCodeImageWithHistory& page, bool mode2D, int moduleSize,
-               bool showCommand, const std::string& path, const std::string& ext) {
+               bool showCommand, bool printed, const std::string& path, const std::string& ext) {
     using namespace omni;
     const page::QtTextMeasure measure;
-    const PrintSetup print;
-    if (ext == ".pdf") {
+    if (printed) {
+        // The pages as printed on A4 paper.
+        const PrintSetup print;
         QrViewOptions options;
         options.moduleSize = moduleSize;
         options.showCommandString = showCommand;
         const auto pages = mode2D ? printQrPages(page, options, true, print, measure)
                                   : printCode39Pages(page, 36, print, measure);
-        // The layout is in printer pixels: ppm × 25.4 per inch.
-        page::writePdf(pages, path, print.device.ppmX() * 25.4);
+        page::writePdf(pages, path, print.device.dotsPerInch());
         return;
     }
+    const Picture picture = pictureOf(page, mode2D, moduleSize, showCommand, measure);
+    const double dpi = picture.device.dotsPerInch();
     if (ext == ".emf") {
-        const DeviceGeometry reference = DeviceGeometry::a4Printer600();
-        page::Drawing drawing;
-        if (mode2D) {
-            QrViewOptions options;
-            options.moduleSize = moduleSize;
-            options.showCommandString = showCommand;
-            drawing = drawQrMetafile(page, options, reference, measure);
-        } else {
-            SheetExtent extent;
-            drawCode39Screen(page, {}, kSheetClientWidth, measure, &extent);
-            drawing = drawCode39Metafile(page, {}, extent, measure);
-        }
-        page::writeEmf(drawing, reference, measure, path);
-        return;
-    }
-    page::Drawing drawing;
-    double scale = 1;
-    if (mode2D) {
-        QrViewOptions options;
-        options.moduleSize = std::max(moduleSize, 4);  // a PNG gets at least 4 pixels per module
-        options.showCommandString = showCommand;
-        drawing = drawQrScreen(page, options, 0, measure);
+        page::writeEmf(picture.drawing, picture.device, measure, path);
+    } else if (ext == ".pdf") {
+        page::writePdf({picture.drawing}, path, dpi);
+    } else if (ext == ".png") {
+        page::writePng(picture.drawing, path, dpi);
     } else {
-        drawing = drawCode39Screen(page, {}, kSheetClientWidth, measure);
-        scale = std::max(moduleSize, 4);
-    }
-    if (ext == ".png") {
-        page::writePng(drawing, path, scale);
-    } else {
-        page::writeSvg(drawing, path, scale);
+        page::writeSvg(picture.drawing, path, dpi);
     }
 }
 
 int runMenucode(const omni::cli::Args& args) {
-    bool mode2D = true, showCommand = false;
+    bool mode2D = true, showCommand = false, printed = false;
     int moduleSize = 0;
     std::string output;
     std::vector<Source> sources;
@@ -179,6 +181,8 @@ int runMenucode(const omni::cli::Args& args) {
             mode2D = false;
         } else if (arg == "--show-command") {
             showCommand = true;
+        } else if (arg == "--print") {
+            printed = true;
         } else if ((arg == "--entry" || arg == "--command") && hasNext) {
             sources.push_back({arg == "--entry", args[++i], std::nullopt});
             if (arg == "--command")
@@ -205,8 +209,10 @@ int runMenucode(const omni::cli::Args& args) {
     const std::string ext = extensionOf(output);
     if (ext != ".png" && ext != ".svg" && ext != ".pdf" && ext != ".emf")
         return failWith(omni::res::loadString(22007));
+    if (printed && ext != ".pdf")
+        return omni::cli::fail(kUsage, 2);
     if (moduleSize == 0)
-        moduleSize = ext == ".emf" || ext == ".pdf" ? 3 : 4;
+        moduleSize = 3;
 
     // Fonts and painting need a GUI application; without a display use the offscreen platform.
     if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") &&
@@ -226,14 +232,14 @@ int runMenucode(const omni::cli::Args& args) {
         if (error)
             return failWith(*error);
     }
-    writePage(page, mode2D, moduleSize, showCommand, output, ext);
+    writePage(page, mode2D, moduleSize, showCommand, printed, output, ext);
     return 0;
 }
 
 const omni::cli::Registration reg{
     "menucode",
     "menucode [--1d] [--entry PATH [--value N]]... [--command TEXT]... [--module-size N] "
-    "[--show-command] -o FILE",
+    "[--show-command] [--print] -o FILE",
     "draw a menu-code page (QR, or Code 39 with --1d) as .png, .svg, .pdf or .emf", &runMenucode};
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "menucode/page_render.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QSaveFile>
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QImage>
@@ -93,28 +95,63 @@ void paintTo(QPaintDevice& device, const Drawing& drawing, double scale) {
     paint(painter, drawing);
 }
 
-void writePng(const Drawing& drawing, const std::string& path, double scale) {
+int rasterPixelsPerUnit(double unitsPerInch) {
+    constexpr double kMinDpi = 300;
+    return unitsPerInch > 0 ? std::max(1, static_cast<int>(std::ceil(kMinDpi / unitsPerInch - 1e-9)))
+                            : 1;
+}
+
+QImage rasterPicture(const Drawing& drawing, double unitsPerInch) {
+    const int scale = rasterPixelsPerUnit(unitsPerInch);
     const int w = static_cast<int>(std::ceil(drawing.width * scale));
     const int h = static_cast<int>(std::ceil(drawing.height * scale));
-    QImage image(std::max(w, 1), std::max(h, 1), QImage::Format_RGB32);
+    if (w <= 0 || h <= 0)
+        return {};
+    QImage image(w, h, QImage::Format_RGB32);
     image.fill(Qt::white);
     paintTo(image, drawing, scale);
+    const int perMetre = static_cast<int>(std::lround(unitsPerInch * scale / 0.0254));
+    image.setDotsPerMeterX(perMetre);
+    image.setDotsPerMeterY(perMetre);
+    return image;
+}
+
+QByteArray svgPicture(const Drawing& drawing, double unitsPerInch) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QSvgGenerator svg;
+        svg.setOutputDevice(&buffer);
+        // The generator states width and height in millimetres from a whole-number resolution;
+        // sizing in hundredths of a unit keeps the rounding far below a hundredth of a percent.
+        constexpr double kSub = 100;
+        svg.setResolution(static_cast<int>(std::lround(unitsPerInch * kSub)));
+        svg.setSize(QSize(static_cast<int>(std::ceil(drawing.width * kSub)),
+                          static_cast<int>(std::ceil(drawing.height * kSub))));
+        svg.setViewBox(QRectF(0, 0, drawing.width, drawing.height));
+        svg.setTitle(QStringLiteral("Menu code"));
+        paintTo(svg, drawing, 1.0);
+    }
+    return buffer.data();
+}
+
+void writePng(const Drawing& drawing, const std::string& path, double unitsPerInch) {
+    QImage image = rasterPicture(drawing, unitsPerInch);
+    if (image.isNull()) {
+        image = QImage(1, 1, QImage::Format_RGB32);
+        image.fill(Qt::white);
+    }
     if (!image.save(qPath(path), "PNG"))
         cannotWrite(path);
 }
 
-void writeSvg(const Drawing& drawing, const std::string& path, double scale) {
-    QFile probe(qPath(path));
-    if (!probe.open(QIODevice::WriteOnly))
+void writeSvg(const Drawing& drawing, const std::string& path, double unitsPerInch) {
+    QSaveFile file(qPath(path));
+    if (!file.open(QIODevice::WriteOnly))
         cannotWrite(path);
-    probe.close();
-    QSvgGenerator svg;
-    svg.setFileName(qPath(path));
-    const QSizeF size(drawing.width * scale, drawing.height * scale);
-    svg.setSize(size.toSize());
-    svg.setViewBox(QRectF(QPointF(0, 0), size));
-    svg.setTitle(QStringLiteral("Menu code"));
-    paintTo(svg, drawing, scale);
+    const QByteArray bytes = svgPicture(drawing, unitsPerInch);
+    if (file.write(bytes) != bytes.size() || !file.commit())
+        cannotWrite(path);
 }
 
 void writePdf(const std::vector<Drawing>& pages, const std::string& path, double unitsPerInch) {

@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+#include <QByteArray>
+#include <QImage>
+
 #include "menucode/page_drawing.h"
 
 class QPainter;
@@ -23,11 +26,22 @@ void paint(QPainter& painter, const Drawing& drawing);
 // Paints onto a device, page units scaled by `scale`, after filling the page white.
 void paintTo(QPaintDevice& device, const Drawing& drawing, double scale = 1.0);
 
+// A picture has one physical size in every format: its page units are `unitsPerInch` to the
+// inch, and each format records that resolution (PNG pixels per metre, SVG millimetres, PDF
+// points, the metafile's reference device).
+
+// Whole pixels per page unit of a raster copy: the smallest that reaches 300 dots per inch, so
+// that every module or bar is drawn with the same number of pixels.
+int rasterPixelsPerUnit(double unitsPerInch);
+// The picture on white at rasterPixelsPerUnit(), its resolution set in the image; a null image
+// for an empty drawing.
+QImage rasterPicture(const Drawing& drawing, double unitsPerInch);
+// The picture as an SVG document whose width and height are in millimetres.
+QByteArray svgPicture(const Drawing& drawing, double unitsPerInch);
+
 // File writers; each throws UserException naming the file when it cannot be written.
-// PNG: ceil(width × scale) × ceil(height × scale) pixels, crisp module edges.
-void writePng(const Drawing& drawing, const std::string& path, double scale = 1.0);
-// SVG: user units equal page units × scale.
-void writeSvg(const Drawing& drawing, const std::string& path, double scale = 1.0);
+void writePng(const Drawing& drawing, const std::string& path, double unitsPerInch);
+void writeSvg(const Drawing& drawing, const std::string& path, double unitsPerInch);
 // PDF: one page per drawing, page units at `unitsPerInch`, each page sized to its drawing.
 void writePdf(const std::vector<Drawing>& pages, const std::string& path,
               double unitsPerInch = 96.0);

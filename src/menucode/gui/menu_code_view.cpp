@@ -64,7 +64,12 @@ MenuCodeView::MenuCodeView(QWidget* parent) : QWidget(parent) {
     showStringAction_ = popup_->addAction(gui::uiText(kIdShowCommandString));
     showStringAction_->setCheckable(true);
     setupPageAction_ = popup_->addAction(gui::uiText(kIdSetupPage));
-    connect(copyAction_, &QAction::triggered, this, [this] { copyToClipboard(); });
+    connect(copyAction_, &QAction::triggered, this, [this] {
+        // Only the popup's own Copy is about the code under the click.
+        copyingAtClick_ = true;
+        copyToClipboard();
+        copyingAtClick_ = false;
+    });
     connect(showStringAction_, &QAction::toggled, this, [this](bool on) {
         setCommandStringShown(on);
         refresh();
@@ -138,24 +143,25 @@ void MenuCodeView::setupPage() {
 void MenuCodeView::save(const QString& path) const {
     const page::Drawing drawing = wholePicture();
     const std::string file = path.toStdString();
+    const DeviceGeometry device = pictureDevice();
     switch (pictureFormatOf(path)) {
         case PictureFormat::Emf:
-            page::writeEmf(drawing, referenceDevice(), measure_, file);
+            page::writeEmf(drawing, device, measure_, file);
             break;
         case PictureFormat::Png:
-            page::writePng(drawing, file, pngScale());
+            page::writePng(drawing, file, device.dotsPerInch());
             break;
         case PictureFormat::Svg:
-            page::writeSvg(drawing, file);
+            page::writeSvg(drawing, file, device.dotsPerInch());
             break;
         case PictureFormat::Pdf:
-            page::writePdf({drawing}, file, unitsPerInch());
+            page::writePdf({drawing}, file, device.dotsPerInch());
             break;
     }
 }
 
 QMimeData* MenuCodeView::clipboardData() const {
-    return pictureMimeData(copyPicture(), pngScale());
+    return pictureMimeData(copyPicture(), pictureDevice(), measure_);
 }
 
 void MenuCodeView::copyToClipboard() const {
