@@ -110,6 +110,7 @@ void MainWindow::buildCentre() {
             &MainWindow::onWaveform);
 
     tabs_ = new commands::PageTabs(this);
+    tabs_->setCloseGuard([this](int index) { return confirmDiscard(index); });
     log_ = new serial::SerialLogBox(keyPath_, this);
     auto* qr = new menucode::QrMenuView;
     qr->setCommandFontHeight(16);
@@ -232,6 +233,10 @@ void MainWindow::saveSettings() const {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!confirmDiscardAll()) {
+        event->ignore();
+        return;
+    }
     guarded([this] { saveSettings(); });
     event->accept();
 }

@@ -171,6 +171,12 @@ private:
     void showAddResult(HistoryStatus status);
     void syncPictureHeight(int height);
 
+    // Asks whether to save menu-code page `index` when it has unsaved changes (Save, Discard,
+    // Cancel); false when the operator cancels or the save does not happen.
+    bool confirmDiscard(int index);
+    // The same for every menu-code page, newest first.
+    bool confirmDiscardAll();
+
     // Command handlers behind the actions.
     void onOpen();
     void onSave(bool askName);

@@ -5,6 +5,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QMenuBar>
 #include <QPageSetupDialog>
 #include <QPlainTextEdit>
@@ -21,6 +23,7 @@
 #include "foundation/exception.h"
 #include "menucode/gui/menu_code_page.h"
 #include "menucode/gui/menu_code_view.h"
+#include "resources/string_ids.h"
 #include "serial/gui/serial_log_box.h"
 #include "ui/gui/icons.h"
 #include "ui/gui/report.h"
@@ -159,7 +162,41 @@ void MainWindow::buildMenus() {
 
 // ---- File ----
 
+bool MainWindow::confirmDiscard(int index) {
+    if (!tabs_->isModified(index))
+        return true;
+    tabs_->setCurrentIndex(index);
+    QMessageBox box(QMessageBox::Warning, uiText(ids::kProgram),
+                    uiText(res::ids::UnsavedPage).arg(tabs_->tabText(index)),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+    box.setObjectName(QStringLiteral("unsavedPageQuestion"));
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    box.button(QMessageBox::Save)->setText(uiText(res::ids::UnsavedSave));
+    box.button(QMessageBox::Discard)->setText(uiText(res::ids::UnsavedDiscard));
+    box.button(QMessageBox::Cancel)->setText(uiText(res::ids::UnsavedCancel));
+    switch (box.exec()) {
+        case QMessageBox::Discard:
+            return true;
+        case QMessageBox::Save:
+            onSave(false);
+            return tabs_->currentIndex() == index && !tabs_->isModified(index);
+        default:
+            return false;
+    }
+}
+
+bool MainWindow::confirmDiscardAll() {
+    for (int i = 1; i < tabs_->count(); ++i) {
+        if (!confirmDiscard(i))
+            return false;
+    }
+    return true;
+}
+
 void MainWindow::newDocument() {
+    if (!confirmDiscardAll())
+        return;
     log_->clear();
     commandBox_->clearText();
     tabs_->closeAllButLog();
@@ -196,6 +233,7 @@ void MainWindow::saveCurrentTo(const QString& path) {
             return;
     }
     tabs_->setFileName(tabs_->currentIndex(), path);
+    tabs_->markSaved(tabs_->currentIndex());
 }
 
 void MainWindow::onSave(bool askName) {

@@ -18,6 +18,22 @@ int nextNumber(const QString& titleFormat) {
 
 }  // namespace
 
+namespace {
+
+// The commands and labels of a page, in order: what saving keeps.
+std::string stateOf(const MenuQRCodeImageWithHistory& history) {
+    std::string state;
+    for (const PageItem& item : history.entries()) {
+        state += item.bytes;
+        state += '\x1f';
+        state.append(reinterpret_cast<const char*>(item.label.data()), item.label.size() * 2);
+        state += '\x1e';
+    }
+    return state;
+}
+
+}  // namespace
+
 PageTabs::PageTabs(QWidget* parent) : QTabBar(parent) {
     setObjectName(QStringLiteral("pageTabs"));
     setDocumentMode(true);
@@ -25,20 +41,23 @@ PageTabs::PageTabs(QWidget* parent) : QTabBar(parent) {
     setTabsClosable(true);
     setMovable(false);
     setElideMode(Qt::ElideNone);
-    tabs_.push_back(Tab{PageKind::Log, {}, nullptr});
+    tabs_.push_back(Tab{PageKind::Log, {}, nullptr, {}});
     addTab(gui::uiText(kIdCommunicationLog));
     setTabButton(0, QTabBar::RightSide, nullptr);
     setTabButton(0, QTabBar::LeftSide, nullptr);
-    connect(this, &QTabBar::tabCloseRequested, this, &PageTabs::removePage);
+    connect(this, &QTabBar::tabCloseRequested, this, &PageTabs::onCloseRequested);
 }
 
 PageTabs::~PageTabs() = default;
 
 int PageTabs::addMenuCodePage(const QString& titleFormat) {
+    auto history = std::make_unique<MenuQRCodeImageWithHistory>();
+    std::string state = stateOf(*history);
     tabs_.insert(tabs_.begin() + 1,
-                 Tab{PageKind::MenuCode, {}, std::make_unique<MenuQRCodeImageWithHistory>()});
+                 Tab{PageKind::MenuCode, {}, std::move(history), std::move(state)});
     const int index =
-        insertTab(1, gui::icon(gui::IconId::Leaf2D), titleFormat.arg(nextNumber(titleFormat)));
+        insertTab(1, gui::icon(mode2D_ ? gui::IconId::Leaf2D : gui::IconId::Leaf1D),
+                  titleFormat.arg(nextNumber(titleFormat)));
     setCurrentIndex(index);
     return index;
 }
@@ -52,6 +71,22 @@ void PageTabs::removePage(int index) {
     Tab closing = std::move(tabs_[static_cast<std::size_t>(index)]);
     tabs_.erase(tabs_.begin() + index);
     removeTab(index);
+}
+
+void PageTabs::onCloseRequested(int index) {
+    if (closeGuard_ && !closeGuard_(index))
+        return;
+    removePage(index);
+}
+
+bool PageTabs::isModified(int index) const {
+    const Tab* tab = tabAt(index);
+    return tab && tab->history && stateOf(*tab->history) != tab->savedState;
+}
+
+void PageTabs::markSaved(int index) {
+    if (index > 0 && index < static_cast<int>(tabs_.size()) && tabs_[std::size_t(index)].history)
+        tabs_[std::size_t(index)].savedState = stateOf(*tabs_[std::size_t(index)].history);
 }
 
 void PageTabs::closeAllButLog() {

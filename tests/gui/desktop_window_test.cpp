@@ -1,0 +1,150 @@
+// The main window as a new user meets it, driven by keys and clicks routed by Qt's focus and
+// shortcuts: unsaved pages, the help window, the catalog filter, the mode in the status bar, a
+// reader that is away, and the small things of the menus and tabs.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "app/gui/main_window.h"
+#include "commands/gui/command_box.h"
+#include "commands/gui/command_selector.h"
+#include "commands/gui/page_tabs.h"
+#include "menucode/menu_qr_code_image.h"
+#include "window_helpers.h"
+
+using omni::app::MainWindow;
+using omni::commands::PageKind;
+
+namespace {
+
+std::string keyFor(const char* name) {
+    return omni::test::freshKey("DesktopTest", name);
+}
+
+bool showActive(MainWindow& window) {
+    window.resize(1180, 780);
+    window.show();
+    window.activateWindow();
+    return QTest::qWaitForWindowActive(&window);
+}
+
+// Answers the next message box with `button` and counts the boxes answered. A box that nobody
+// expected is cancelled after a few seconds, so a test never hangs on it.
+struct Answers {
+    int asked = 0;
+    QString lastText;
+    void next(QMessageBox::StandardButton button) {
+        auto* timer = new QTimer;
+        timer->setInterval(5);
+        auto* deadline = new QTimer(timer);
+        deadline->setSingleShot(true);
+        deadline->start(5000);
+        QObject::connect(timer, &QTimer::timeout, [this, timer, deadline, button] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box && deadline->isActive())
+                return;
+            timer->stop();
+            timer->deleteLater();
+            if (!box)
+                return;
+            ++asked;
+            lastText = box->text();
+            box->button(button)->click();
+        });
+        timer->start();
+    }
+};
+
+// Types a command into the command box (Esc gives it the focus) and presses Enter.
+void typeCommand(MainWindow& window, const QString& command) {
+    QTest::keyClick(&window, Qt::Key_Escape);
+    QTest::keyClicks(QApplication::focusWidget(), command);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+}
+
+}  // namespace
+
+class DesktopWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void unsavedPagesAreNotLostWithoutAsking();
+};
+
+void DesktopWindowTest::unsavedPagesAreNotLostWithoutAsking() {
+    MainWindow window(keyFor("unsaved"));
+    QVERIFY(showActive(window));
+    Answers answers;
+    typeCommand(window, QStringLiteral("B2"));
+    QCOMPARE(window.pageTabs()->count(), 2);
+    QCOMPARE(window.pageTabs()->currentHistory()->size(), std::size_t(1));
+
+    // New: Cancel keeps the page, Don't Save closes it.
+    answers.next(QMessageBox::Cancel);
+    QTest::keyClick(&window, Qt::Key_N, Qt::ControlModifier);
+    QCOMPARE(answers.asked, 1);
+    window.activateWindow();  // the offscreen platform leaves that to the window manager
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(answers.lastText.contains(window.pageTabs()->tabText(1)));
+    QCOMPARE(window.pageTabs()->count(), 2);
+    answers.next(QMessageBox::Discard);
+    QTest::keyClick(&window, Qt::Key_N, Qt::ControlModifier);
+    QCOMPARE(answers.asked, 2);
+    window.activateWindow();  // the offscreen platform leaves that to the window manager
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QCOMPARE(window.pageTabs()->count(), 1);
+
+    // An empty page and a saved page close without a question.
+    QTest::keyClick(&window, Qt::Key_M, Qt::ControlModifier);
+    QTest::keyClick(&window, Qt::Key_N, Qt::ControlModifier);
+    QCOMPARE(window.pageTabs()->count(), 1);
+    typeCommand(window, QStringLiteral("B2"));
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("page.emf"));
+    window.saveCurrentTo(file);
+    auto closeButton = [&] { return window.pageTabs()->tabButton(1, QTabBar::RightSide); };
+    QTest::mouseClick(closeButton(), Qt::LeftButton);
+    QCOMPARE(answers.asked, 2);
+    window.activateWindow();  // the offscreen platform leaves that to the window manager
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QCOMPARE(window.pageTabs()->count(), 1);
+
+    // The tab's close button on a changed page: Cancel keeps it, Save writes it under its name.
+    typeCommand(window, QStringLiteral("B2"));
+    window.saveCurrentTo(file);
+    const qint64 savedSize = QFileInfo(file).size();
+    typeCommand(window, QStringLiteral("[DC1Q0Q0Q2Q5"));
+    answers.next(QMessageBox::Cancel);
+    QTest::mouseClick(closeButton(), Qt::LeftButton);
+    QCOMPARE(answers.asked, 3);
+    window.activateWindow();  // the offscreen platform leaves that to the window manager
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QCOMPARE(window.pageTabs()->count(), 2);
+    answers.next(QMessageBox::Save);
+    QTest::mouseClick(closeButton(), Qt::LeftButton);
+    QCOMPARE(answers.asked, 4);
+    window.activateWindow();  // the offscreen platform leaves that to the window manager
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QCOMPARE(window.pageTabs()->count(), 1);
+    QVERIFY(QFileInfo(file).size() != savedSize);
+
+    // Exit: Cancel keeps the window open.
+    typeCommand(window, QStringLiteral("B2"));
+    answers.next(QMessageBox::Cancel);
+    window.actions().exit->trigger();
+    QCOMPARE(answers.asked, 5);
+    window.activateWindow();  // the offscreen platform leaves that to the window manager
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(window.isVisible());
+    answers.next(QMessageBox::Discard);
+    window.actions().exit->trigger();
+    QCOMPARE(answers.asked, 6);
+    QVERIFY(!window.isVisible());
+}
+
+QTEST_MAIN(DesktopWindowTest)
+#include "desktop_window_test.moc"
