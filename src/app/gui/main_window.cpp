@@ -308,6 +308,12 @@ void MainWindow::submitTyped(const QString& text) {
 
 void MainWindow::submit(const PageItem& item, bool typed,
                         const std::function<HistoryStatus()>& addToPage) {
+    // Commands for a reader that is away are not quietly collected on a new page: the operator
+    // meant them for the reader.
+    if (readerAway() && tabs_->currentKind() != PageKind::MenuCode) {
+        reportNotSentWhileAway(item.bytes);
+        return;
+    }
     const reader::SubmitContext context{connected(), tabs_->currentKind() == PageKind::MenuCode,
                                         mode2D_, typed};
     const reader::SubmitDecision decision = reader::decideSubmit(item, context);

@@ -104,6 +104,8 @@ public:
     // or closes the connection.
     void toggleConnection();
     bool connected() const;
+    // Connected before and waiting for the reader to be plugged back in.
+    bool readerAway() const;
     // Property (F3): the port settings of the chosen port.
     void showPortSettings();
 
@@ -159,6 +161,7 @@ private:
     void onConnectFailed(const QString& message);
     void onConnectionLost();
     void onWatchNotification(bool present);
+    void reportNotSentWhileAway(const std::string& command);
 
     void showCurrentPage();
     void refreshMenuViews();

@@ -10,6 +10,7 @@
 
 #include "app/gui/app_strings.h"
 #include "app/gui/main_window.h"
+#include "resources/string_ids.h"
 #include "commands/gui/page_tabs.h"
 #include "serial/gui/code_page_combo_box.h"
 #include "serial/gui/com_port_combo_box.h"
@@ -126,6 +127,17 @@ bool MainWindow::connected() const {
     return connection_ && connection_->isConnected();
 }
 
+bool MainWindow::readerAway() const {
+    return connection_ && connection_->state() == State::Disconnected && portBox_ &&
+           portBox_->watching();
+}
+
+void MainWindow::reportNotSentWhileAway(const std::string& command) {
+    connection_->logMessage(uiText(res::ids::NotSentReaderAway)
+                                .arg(QString::fromStdString(command),
+                                     portName(portBox_->selectedPort())));
+}
+
 QString MainWindow::portName(const PortDescriptor& port) const {
     if (serial::SimulatedReaders::familyOf(port))
         return serial::portBoxLabel(port);
@@ -188,8 +200,10 @@ void MainWindow::onConnected() {
     portBox_->setWatching(true);
     const QString name = portName(connection_->port());
     if (connection_->identified()) {
-        statusBar()->showMessage(uiText(serial::ids::kConnectedTo)
-                                     .arg(name, QString::fromStdString(connection_->firmware())));
+        const QString text = uiText(serial::ids::kConnectedTo)
+                                 .arg(name, QString::fromStdString(connection_->firmware()));
+        statusBar()->showMessage(text);
+        connection_->logMessage(text);
         if (connection_->twoD() != mode2D_)
             setMode2D(connection_->twoD());
     } else {
