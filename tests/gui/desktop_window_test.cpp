@@ -5,16 +5,21 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTabBar>
+#include <QTextBrowser>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include "app/gui/help_window.h"
 #include "app/gui/main_window.h"
 #include "commands/gui/command_box.h"
 #include "commands/gui/command_selector.h"
 #include "commands/gui/page_tabs.h"
 #include "menucode/menu_qr_code_image.h"
+#include "resources/strings.h"
+#include "ui/gui/report.h"
 #include "window_helpers.h"
 
 using omni::app::MainWindow;
@@ -73,6 +78,7 @@ class DesktopWindowTest : public QObject {
     Q_OBJECT
 private slots:
     void unsavedPagesAreNotLostWithoutAsking();
+    void f1ShowsTheHelpInEnglishAndJapanese();
 };
 
 void DesktopWindowTest::unsavedPagesAreNotLostWithoutAsking() {
@@ -144,6 +150,41 @@ void DesktopWindowTest::unsavedPagesAreNotLostWithoutAsking() {
     window.actions().exit->trigger();
     QCOMPARE(answers.asked, 6);
     QVERIFY(!window.isVisible());
+}
+
+void DesktopWindowTest::f1ShowsTheHelpInEnglishAndJapanese() {
+    std::vector<omni::gui::ShownMessage> messages;
+    const auto previous = omni::gui::setMessageSink(
+        [&](const omni::gui::ShownMessage& m) { messages.push_back(m); });
+    MainWindow window(keyFor("help"));
+    QVERIFY(showActive(window));
+    QTest::keyClick(&window, Qt::Key_F1);
+    omni::gui::setMessageSink(previous);
+    QVERIFY(messages.empty());  // the pages are built in: never "not found"
+    auto* help = window.findChild<omni::app::HelpWindow*>();
+    QVERIFY(help);
+    QTRY_VERIFY_WITH_TIMEOUT(help->isVisible(), 2000);
+    QTextBrowser* browser = help->browser();
+    QVERIFY(browser->toPlainText().contains(QStringLiteral("Keyboard shortcuts")));
+    // A link of the contents moves within the page, and Back returns.
+    browser->setSource(QUrl(QStringLiteral("#keys")));
+    QVERIFY(browser->isBackwardAvailable());
+
+    QPushButton* japanese = nullptr;
+    for (QPushButton* b : help->findChildren<QPushButton*>()) {
+        if (b->text() == QStringLiteral("日本語"))
+            japanese = b;
+    }
+    QVERIFY(japanese);
+    QTest::mouseClick(japanese, Qt::LeftButton);
+    QCOMPARE(help->language(), omni::res::Language::Japanese);
+    QVERIFY(browser->toPlainText().contains(QStringLiteral("ショートカット キー")));
+    QCOMPARE(help->windowTitle(), QStringLiteral("OmniSetup ヘルプ"));
+    // F1 again brings the same window back rather than a second one.
+    help->close();
+    QTest::keyClick(&window, Qt::Key_F1);
+    QCOMPARE(window.findChildren<omni::app::HelpWindow*>().size(), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(help->isVisible(), 2000);
 }
 
 QTEST_MAIN(DesktopWindowTest)

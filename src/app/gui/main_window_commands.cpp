@@ -1,7 +1,6 @@
 // The main window's actions, menus and command handlers.
 #include <QAction>
 #include <QApplication>
-#include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -12,9 +11,9 @@
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QRegularExpression>
-#include <QUrl>
 
 #include "app/gui/app_strings.h"
+#include "app/gui/help_window.h"
 #include "app/gui/main_window.h"
 #include "commands/gui/command_box.h"
 #include "commands/gui/command_list.h"
@@ -354,12 +353,19 @@ void MainWindow::onBackToCommandBox() {
 // ---- Help ----
 
 void MainWindow::onHelp() {
-    const QString path =
-        QApplication::applicationDirPath() + QStringLiteral("/document/index.html");
-    if (!QFileInfo::exists(path) || !QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
+    if (HelpWindow::pageUrl(res::currentLanguage()).isEmpty()) {
         gui::showMessage(this, QMessageBox::Information, uiText(ids::kProgram),
-                         uiText(ids::kHelpMissing).arg(path));
+                         uiText(ids::kHelpMissing)
+                             .arg(QApplication::applicationDirPath() +
+                                  QStringLiteral("/document/index.html")));
+        return;
     }
+    auto* help = findChild<HelpWindow*>();
+    if (!help)
+        help = new HelpWindow(this);
+    help->show();
+    help->raise();
+    help->activateWindow();
 }
 
 void MainWindow::onAbout() {
