@@ -7,7 +7,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTabBar>
+#include <QLineEdit>
 #include <QTextBrowser>
+#include <QTreeWidgetItemIterator>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -16,6 +18,7 @@
 #include "app/gui/main_window.h"
 #include "commands/gui/command_box.h"
 #include "commands/gui/command_selector.h"
+#include "commands/gui/command_tree.h"
 #include "commands/gui/page_tabs.h"
 #include "menucode/menu_qr_code_image.h"
 #include "resources/strings.h"
@@ -79,6 +82,7 @@ class DesktopWindowTest : public QObject {
 private slots:
     void unsavedPagesAreNotLostWithoutAsking();
     void f1ShowsTheHelpInEnglishAndJapanese();
+    void filterBoxNarrowsTheCatalogTree();
 };
 
 void DesktopWindowTest::unsavedPagesAreNotLostWithoutAsking() {
@@ -185,6 +189,52 @@ void DesktopWindowTest::f1ShowsTheHelpInEnglishAndJapanese() {
     QTest::keyClick(&window, Qt::Key_F1);
     QCOMPARE(window.findChildren<omni::app::HelpWindow*>().size(), 1);
     QTRY_VERIFY_WITH_TIMEOUT(help->isVisible(), 2000);
+}
+
+// The tree's items that are shown (every ancestor shown too), by their full path.
+QStringList shownPaths(QTreeWidget* tree) {
+    QStringList paths;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+        bool shown = true;
+        for (QTreeWidgetItem* up = *it; up; up = up->parent())
+            shown = shown && !up->isHidden();
+        if (shown)
+            paths << (*it)->toolTip(0);
+    }
+    return paths;
+}
+
+void DesktopWindowTest::filterBoxNarrowsTheCatalogTree() {
+    MainWindow window(keyFor("filter"));
+    QVERIFY(showActive(window));
+    QTreeWidget* tree = window.selector()->tree();
+    const int all = shownPaths(tree).size();
+    QVERIFY(all > 100);
+    QLineEdit* filter = window.selector()->filterBox();
+    QTest::mouseClick(filter, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(filter->hasFocus(), 2000);
+
+    // By caption, letter case ignored: the groups on the way are kept and expanded.
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("code39"));
+    QStringList shown = shownPaths(tree);
+    QVERIFY2(shown.size() < all / 4, qPrintable(QString::number(shown.size())));
+    QVERIFY(shown.contains(QStringLiteral("Setting readable codes > 1D Code > Code39")));
+    QVERIFY(shown.contains(QStringLiteral("Setting readable codes")));
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+        if ((*it)->toolTip(0) == QStringLiteral("Setting readable codes > 1D Code"))
+            QVERIFY((*it)->isExpanded());
+    }
+    // By an entry's command: "B2" enables Code 39.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("b2"));
+    QVERIFY(shownPaths(tree).contains(QStringLiteral("Setting readable codes > 1D Code > Code39")));
+    // Text that matches nothing shows nothing; Escape clears the filter and stays in the box.
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("no such setting"));
+    QVERIFY(shownPaths(tree).isEmpty());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QVERIFY(filter->text().isEmpty());
+    QVERIFY(filter->hasFocus());
+    QCOMPARE(shownPaths(tree).size(), all);
 }
 
 QTEST_MAIN(DesktopWindowTest)
