@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <QAction>
+#include <QLabel>
 #include <QApplication>
 #include <QLineEdit>
 #include <QTest>
@@ -135,6 +136,12 @@ void ConnectionWindowTest::oneDReaderSwitchesToOneDMode() {
     QVERIFY(!window.selector()->mode2D());
     QVERIFY(!window.actions().makeMenuCode->isEnabled());
     QVERIFY(!window.actions().switchMode->isEnabled());
+    // The status bar names the mode and the reader's family and firmware.
+    auto* modeLabel = window.findChild<QLabel*>(QStringLiteral("modeLabel"));
+    QVERIFY(modeLabel);
+    QTRY_VERIFY_WITH_TIMEOUT(modeLabel->text().startsWith(QStringLiteral("1D mode")), 3000);
+    QVERIFY2(modeLabel->text().contains(QStringLiteral("1D reader TC12345")),
+             qPrintable(modeLabel->text()));
 
     // Settings that expect digit codes to be scanned are not sent to a 1D reader; typed, they are.
     omni::sim::SimulatedReader& reader = *window.simulatedReaders().reader(SimulatedFamily::OneD);

@@ -7,6 +7,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTabBar>
+#include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTextBrowser>
 #include <QTreeWidgetItemIterator>
@@ -83,6 +85,7 @@ private slots:
     void unsavedPagesAreNotLostWithoutAsking();
     void f1ShowsTheHelpInEnglishAndJapanese();
     void filterBoxNarrowsTheCatalogTree();
+    void statusBarShowsTheModeAndWarnsAboutThePageMode();
 };
 
 void DesktopWindowTest::unsavedPagesAreNotLostWithoutAsking() {
@@ -235,6 +238,56 @@ void DesktopWindowTest::filterBoxNarrowsTheCatalogTree() {
     QVERIFY(filter->text().isEmpty());
     QVERIFY(filter->hasFocus());
     QCOMPARE(shownPaths(tree).size(), all);
+}
+
+// Rejects the next modal dialog (a file or print dialog), bounded like Answers.
+void rejectNextDialog() {
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    auto* deadline = new QTimer(timer);
+    deadline->setSingleShot(true);
+    deadline->start(5000);
+    QObject::connect(timer, &QTimer::timeout, [timer, deadline] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog && deadline->isActive())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        if (dialog)
+            dialog->reject();
+    });
+    timer->start();
+}
+
+void DesktopWindowTest::statusBarShowsTheModeAndWarnsAboutThePageMode() {
+    MainWindow window(keyFor("mode"));
+    QVERIFY(showActive(window));
+    auto* modeLabel = window.findChild<QLabel*>(QStringLiteral("modeLabel"));
+    QVERIFY(modeLabel && modeLabel->isVisible());
+    QCOMPARE(modeLabel->text(), QStringLiteral("2D mode"));
+
+    std::vector<omni::gui::ShownMessage> messages;
+    const auto previous = omni::gui::setMessageSink(
+        [&](const omni::gui::ShownMessage& m) { messages.push_back(m); });
+    typeCommand(window, QStringLiteral("B2"));
+    // Printed in the mode it was built in: no warning.
+    rejectNextDialog();
+    QTest::keyClick(&window, Qt::Key_P, Qt::ControlModifier);
+    QVERIFY(messages.empty());
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    window.actions().switchMode->trigger();
+    QCOMPARE(modeLabel->text(), QStringLiteral("1D mode"));
+    rejectNextDialog();
+    QTest::keyClick(&window, Qt::Key_P, Qt::ControlModifier);
+    QCOMPARE(messages.size(), std::size_t(1));
+    QVERIFY(messages.back().text.contains(QStringLiteral("built in 2D mode")));
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    rejectNextDialog();
+    QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(messages.size(), std::size_t(2));
+    omni::gui::setMessageSink(previous);
 }
 
 QTEST_MAIN(DesktopWindowTest)

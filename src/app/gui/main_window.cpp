@@ -1,4 +1,5 @@
 #include "app/gui/main_window.h"
+#include "resources/string_ids.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -264,8 +265,29 @@ void MainWindow::setMode2D(bool mode2D) {
     selector_->setMode2D(mode2D);
     tabs_->setMode2D(mode2D);
     showCurrentPage();
+    updateModeLabel();
     if (menucode::MenuCodePage* page = currentMenuPage())
         page->view()->setFocus();
+}
+
+void MainWindow::updateModeLabel() {
+    if (!modeLabel_)
+        return;
+    QString text = uiText(mode2D_ ? res::ids::StatusMode2D : res::ids::StatusMode1D);
+    if (connected() && connection_->identified()) {
+        text += QStringLiteral("  |  ") +
+                uiText(connection_->twoD() ? res::ids::StatusReader2D : res::ids::StatusReader1D)
+                    .arg(QString::fromStdString(connection_->firmware()));
+    }
+    modeLabel_->setText(text);
+}
+
+void MainWindow::warnAboutPageMode() {
+    const std::optional<bool> built = tabs_->builtIn2D(tabs_->currentIndex());
+    if (!built || *built == mode2D_)
+        return;
+    gui::showMessage(this, QMessageBox::Warning, uiText(ids::kProgram),
+                     uiText(*built ? res::ids::PageBuilt2D : res::ids::PageBuilt1D));
 }
 
 void MainWindow::refreshMenuViews() {
@@ -331,6 +353,7 @@ void MainWindow::submit(const PageItem& item, bool typed,
             return;
         case reader::SubmitAction::AddToPage:
             showAddResult(addToPage());
+            tabs_->noteAddedInMode(tabs_->currentIndex(), mode2D_);
             return;
     }
 }

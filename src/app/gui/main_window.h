@@ -164,6 +164,10 @@ private:
     void reportNotSentWhileAway(const std::string& command);
 
     void showCurrentPage();
+    // The status bar's mode, and the connected reader's family and firmware.
+    void updateModeLabel();
+    // Warns when the current page was built in the other mode than the one it is output in.
+    void warnAboutPageMode();
     void refreshMenuViews();
     menucode::MenuCodePage* currentMenuPage() const;
     // The one path of a picked or typed item: the exchange's decision sends it, drops it,
@@ -224,6 +228,7 @@ private:
     serial::ComPortComboBox* portBox_ = nullptr;
     std::unique_ptr<serial::ReaderConnection> connection_;
     QProgressBar* busy_ = nullptr;
+    QLabel* modeLabel_ = nullptr;
     bool reconnecting_ = false;  // the attempt under way follows a reader that came back
 };
 

@@ -237,6 +237,8 @@ void MainWindow::saveCurrentTo(const QString& path) {
 
 void MainWindow::onSave(bool askName) {
     const int index = tabs_->currentIndex();
+    if (tabs_->currentKind() == PageKind::MenuCode)
+        warnAboutPageMode();
     QString path = askName ? QString() : tabs_->fileName(index);
     if (path.isEmpty()) {
         QStringList filters;
@@ -279,6 +281,8 @@ void MainWindow::onSetupPage() {
 }
 
 void MainWindow::onPrint() {
+    if (tabs_->currentKind() == PageKind::MenuCode)
+        warnAboutPageMode();
     QPrintDialog dialog(&printer_, this);
     if (dialog.exec() != QDialog::Accepted)
         return;

@@ -100,6 +100,9 @@ void MainWindow::buildConnection() {
     busy_->setTextVisible(false);
     busy_->hide();
     statusBar()->addPermanentWidget(busy_);
+    modeLabel_ = new QLabel(this);
+    modeLabel_->setObjectName(QStringLiteral("modeLabel"));
+    statusBar()->addPermanentWidget(modeLabel_);
     actions_.wordWrap->setChecked(log_->wrap());
     applyConnectionState();
     // A reader that was connected when the program last closed is reconnected as soon as the
@@ -266,6 +269,7 @@ void MainWindow::applyConnectionState() {
         portBox_->setEnabled(!isConnected && !busy);
     if (busy_)
         busy_->setVisible(busy);
+    updateModeLabel();
     if (busy && !QApplication::overrideCursor()) {
         QApplication::setOverrideCursor(Qt::BusyCursor);
     } else if (!busy && QApplication::overrideCursor()) {

@@ -41,7 +41,7 @@ PageTabs::PageTabs(QWidget* parent) : QTabBar(parent) {
     setTabsClosable(true);
     setMovable(false);
     setElideMode(Qt::ElideNone);
-    tabs_.push_back(Tab{PageKind::Log, {}, nullptr, {}});
+    tabs_.push_back(Tab{PageKind::Log, {}, nullptr, {}, {}});
     addTab(gui::uiText(kIdCommunicationLog));
     setTabButton(0, QTabBar::RightSide, nullptr);
     setTabButton(0, QTabBar::LeftSide, nullptr);
@@ -54,7 +54,7 @@ int PageTabs::addMenuCodePage(const QString& titleFormat) {
     auto history = std::make_unique<MenuQRCodeImageWithHistory>();
     std::string state = stateOf(*history);
     tabs_.insert(tabs_.begin() + 1,
-                 Tab{PageKind::MenuCode, {}, std::move(history), std::move(state)});
+                 Tab{PageKind::MenuCode, {}, std::move(history), std::move(state), {}});
     const int index =
         insertTab(1, gui::icon(mode2D_ ? gui::IconId::Leaf2D : gui::IconId::Leaf1D),
                   titleFormat.arg(nextNumber(titleFormat)));
@@ -77,6 +77,18 @@ void PageTabs::onCloseRequested(int index) {
     if (closeGuard_ && !closeGuard_(index))
         return;
     removePage(index);
+}
+
+void PageTabs::noteAddedInMode(int index, bool mode2D) {
+    if (index > 0 && index < static_cast<int>(tabs_.size()))
+        tabs_[std::size_t(index)].builtIn2D = mode2D;
+}
+
+std::optional<bool> PageTabs::builtIn2D(int index) const {
+    const Tab* tab = tabAt(index);
+    if (!tab || !tab->history || tab->history->empty())
+        return std::nullopt;
+    return tab->builtIn2D;
 }
 
 bool PageTabs::isModified(int index) const {

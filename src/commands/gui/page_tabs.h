@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,10 @@ public:
     bool isModified(int index) const;
     void markSaved(int index);
 
+    // The mode the commands of menu-code page `index` were last added in (none while empty).
+    void noteAddedInMode(int index, bool mode2D);
+    std::optional<bool> builtIn2D(int index) const;
+
     // Asked before the close button closes tab `index`; false keeps the tab.
     void setCloseGuard(std::function<bool(int)> guard) { closeGuard_ = std::move(guard); }
 
@@ -68,6 +73,7 @@ private:
         QString fileName;
         std::unique_ptr<MenuQRCodeImageWithHistory> history;  // menu-code pages
         std::string savedState;  // the commands and labels as last saved
+        std::optional<bool> builtIn2D;
     };
     void onCloseRequested(int index);
     const Tab* tabAt(int index) const;
