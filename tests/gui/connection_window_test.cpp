@@ -135,6 +135,7 @@ void ConnectionWindowTest::oneDReaderSwitchesToOneDMode() {
     QVERIFY(!window.mode2D());
     QVERIFY(!window.selector()->mode2D());
     QVERIFY(!window.actions().makeMenuCode->isEnabled());
+    QVERIFY(window.actions().makeMenuCodeTool->isEnabled());  // the toolbar keeps NewMenu
     QVERIFY(!window.actions().switchMode->isEnabled());
     // The status bar names the mode and the reader's family and firmware.
     auto* modeLabel = window.findChild<QLabel*>(QStringLiteral("modeLabel"));

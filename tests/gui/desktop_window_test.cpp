@@ -9,12 +9,19 @@
 #include <QTabBar>
 #include <QDialog>
 #include <QLabel>
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTreeWidget>
 #include <QTextBrowser>
 #include <QTreeWidgetItemIterator>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <functional>
 
 #include "app/gui/help_window.h"
 #include "app/gui/main_window.h"
@@ -22,7 +29,9 @@
 #include "commands/gui/command_selector.h"
 #include "commands/gui/command_tree.h"
 #include "commands/gui/page_tabs.h"
+#include "menucode/gui/menu_code_page.h"
 #include "menucode/menu_qr_code_image.h"
+#include "ui/gui/icons.h"
 #include "resources/strings.h"
 #include "ui/gui/report.h"
 #include "window_helpers.h"
@@ -86,6 +95,7 @@ private slots:
     void f1ShowsTheHelpInEnglishAndJapanese();
     void filterBoxNarrowsTheCatalogTree();
     void statusBarShowsTheModeAndWarnsAboutThePageMode();
+    void smallThingsOfMenusTabsAndDialogs();
 };
 
 void DesktopWindowTest::unsavedPagesAreNotLostWithoutAsking() {
@@ -288,6 +298,106 @@ void DesktopWindowTest::statusBarShowsTheModeAndWarnsAboutThePageMode() {
     QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier);
     QCOMPARE(messages.size(), std::size_t(2));
     omni::gui::setMessageSink(previous);
+}
+
+// Calls `act` with the next modal dialog; after five seconds without one, gives up.
+void onNextDialog(std::function<void(QDialog*)> act) {
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    auto* deadline = new QTimer(timer);
+    deadline->setSingleShot(true);
+    deadline->start(5000);
+    QObject::connect(timer, &QTimer::timeout, [timer, deadline, act = std::move(act)] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog && deadline->isActive())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        if (dialog)
+            act(dialog);
+    });
+    timer->start();
+}
+
+// The access keys of a menu's items, each letter once.
+bool accessKeysAreDistinct(const QMenu* menu) {
+    QSet<QChar> seen;
+    for (const QAction* action : menu->actions()) {
+        const QString text = action->text();
+        const qsizetype amp = text.indexOf(QLatin1Char('&'));
+        if (action->isSeparator() || amp < 0 || amp + 1 >= text.size())
+            continue;
+        const QChar key = text.at(amp + 1).toUpper();
+        if (seen.contains(key))
+            return false;
+        seen.insert(key);
+    }
+    return true;
+}
+
+void DesktopWindowTest::smallThingsOfMenusTabsAndDialogs() {
+    for (const auto language : {omni::res::Language::English, omni::res::Language::Japanese}) {
+        omni::res::setLanguage(language);
+        MainWindow window(keyFor("menus"));
+        for (const QMenu* menu : window.menuBar()->findChildren<QMenu*>())
+            QVERIFY2(accessKeysAreDistinct(menu), qPrintable(menu->objectName()));
+    }
+    omni::res::setLanguage(omni::res::Language::English);
+
+    MainWindow window(keyFor("small"));
+    QVERIFY(showActive(window));
+    // A new page in 1D mode shows the 1D icon on its tab.
+    window.actions().switchMode->trigger();
+    QTest::keyClick(&window, Qt::Key_M, Qt::ControlModifier);
+    QCOMPARE(window.pageTabs()->tabIcon(1).pixmap(16).toImage(),
+             omni::gui::icon(omni::gui::IconId::Leaf1D).pixmap(16).toImage());
+    window.actions().switchMode->trigger();
+
+    // Ctrl+D on a page deletes the selected command even while the command box has the focus.
+    typeCommand(window, QStringLiteral("B2"));
+    typeCommand(window, QStringLiteral("[BCA"));
+    QCOMPARE(window.pageTabs()->currentHistory()->size(), std::size_t(2));
+    QTreeWidget* list = window.modePage()->list();
+    list->setCurrentItem(list->topLevelItem(0));
+    QTest::keyClick(&window, Qt::Key_Escape);
+    QVERIFY(window.commandBox()->hasFocus() ||
+            window.commandBox()->isAncestorOf(QApplication::focusWidget()));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_D, Qt::ControlModifier);
+    QCOMPARE(window.pageTabs()->currentHistory()->size(), std::size_t(1));
+
+    // The page setup dialog confirms with OK, not Print.
+    QStringList buttons;
+    onNextDialog([&](QDialog* dialog) {
+        for (QDialogButtonBox* box : dialog->findChildren<QDialogButtonBox*>()) {
+            for (QAbstractButton* b : box->buttons())
+                buttons << b->text().remove(QLatin1Char('&'));
+        }
+        dialog->reject();
+    });
+    window.actions().setupPage->trigger();
+    QVERIFY(!buttons.isEmpty());
+    QVERIFY2(!buttons.contains(QStringLiteral("Print")), qPrintable(buttons.join(u',')));
+
+    // Save As opens in the folder used last.
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("first.emf"));
+    onNextDialog([&](QDialog* dialog) {
+        auto* files = qobject_cast<QFileDialog*>(dialog);
+        QVERIFY(files);
+        files->selectFile(file);
+        QMetaObject::invokeMethod(files, "accept");
+    });
+    window.activateWindow();
+    window.actions().saveAs->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(file), 20000);
+    QString shownFolder;
+    onNextDialog([&](QDialog* dialog) {
+        if (auto* files = qobject_cast<QFileDialog*>(dialog))
+            shownFolder = files->directory().absolutePath();
+        dialog->reject();
+    });
+    window.actions().saveAs->trigger();
+    QCOMPARE(shownFolder, QDir(dir.path()).absolutePath());
 }
 
 QTEST_MAIN(DesktopWindowTest)

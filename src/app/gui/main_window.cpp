@@ -179,7 +179,7 @@ void MainWindow::buildToolbars() {
     scannerBar_->addAction(actions_.connectReader);
     scannerBar_->addAction(actions_.property);
     scannerBar_->addSeparator();
-    scannerBar_->addAction(actions_.makeMenuCode);
+    scannerBar_->addAction(actions_.makeMenuCodeTool);
     scannerBar_->addAction(actions_.switchMode);
     addToolBar(Qt::TopToolBarArea, scannerBar_);
 

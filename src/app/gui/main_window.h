@@ -64,6 +64,9 @@ struct MainWindowActions {
     QAction* send = nullptr;
     QAction* backToCommandBox = nullptr;
     QAction* makeMenuCode = nullptr;
+    // The toolbar's NewMenu button: the same command, enabled for every connected reader while
+    // the menu item follows the reader's family.
+    QAction* makeMenuCodeTool = nullptr;
     QAction* switchMode = nullptr;
     QAction* help = nullptr;
     QAction* about = nullptr;
@@ -229,7 +232,8 @@ private:
     std::unique_ptr<serial::ReaderConnection> connection_;
     QProgressBar* busy_ = nullptr;
     QLabel* modeLabel_ = nullptr;
-    bool reconnecting_ = false;  // the attempt under way follows a reader that came back
+    bool reconnecting_ = false;
+    QString lastSaveFolder_;  // where the last page was saved, for the next Save As  // the attempt under way follows a reader that came back
 };
 
 }  // namespace omni::app

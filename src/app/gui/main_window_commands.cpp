@@ -125,6 +125,12 @@ void MainWindow::buildActions() {
     connect(actions_.send, &QAction::triggered, this, &MainWindow::onSend);
     connect(actions_.backToCommandBox, &QAction::triggered, this, &MainWindow::onBackToCommandBox);
     connect(actions_.makeMenuCode, &QAction::triggered, this, &MainWindow::makeMenuCode);
+    QAction* tool = actions_.makeMenuCodeTool = new QAction(actions_.makeMenuCode->icon(),
+                                                            actions_.makeMenuCode->text(), this);
+    tool->setObjectName(QStringLiteral("makeMenuCodeTool"));
+    tool->setIconText(actions_.makeMenuCode->iconText());
+    tool->setToolTip(actions_.makeMenuCode->toolTip());
+    connect(tool, &QAction::triggered, this, &MainWindow::makeMenuCode);
     connect(actions_.switchMode, &QAction::triggered, this, &MainWindow::switchMode);
     connect(actions_.help, &QAction::triggered, this, &MainWindow::onHelp);
     connect(actions_.about, &QAction::triggered, this, &MainWindow::onAbout);
@@ -252,6 +258,8 @@ void MainWindow::onSave(bool askName) {
             suffix = QStringLiteral("txt");
         }
         QFileDialog dialog(this, uiText(ids::kSaveTitle));
+        if (!lastSaveFolder_.isEmpty())
+            dialog.setDirectory(lastSaveFolder_);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setNameFilters(filters);
         dialog.setDefaultSuffix(suffix);
@@ -265,6 +273,7 @@ void MainWindow::onSave(bool askName) {
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return;
         path = dialog.selectedFiles().front();
+        lastSaveFolder_ = QFileInfo(path).absolutePath();
     }
     guarded([&] { saveCurrentTo(path); });
 }
@@ -277,6 +286,7 @@ void MainWindow::onSetupPrinter() {
 
 void MainWindow::onSetupPage() {
     QPageSetupDialog dialog(&printer_, this);
+    gui::confirmWithOk(dialog);
     dialog.exec();
 }
 
@@ -323,10 +333,11 @@ void MainWindow::copy() {
 }
 
 void MainWindow::deleteSelection() {
-    if (QLineEdit* edit = focusedLineEdit()) {
-        edit->del();
-    } else if (menucode::MenuCodePage* page = currentMenuPage()) {
+    // On a menu-code page Delete is about the page's selected command, wherever the focus is.
+    if (menucode::MenuCodePage* page = currentMenuPage()) {
         page->deleteSelected();
+    } else if (QLineEdit* edit = focusedLineEdit()) {
+        edit->del();
     } else if (tabs_->currentKind() == PageKind::Log) {
         log_->deleteSelection();
     }

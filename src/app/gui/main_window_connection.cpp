@@ -258,6 +258,7 @@ void MainWindow::applyConnectionState() {
         connection_ && connection_->identified() ? connection_->twoD() : mode2D_;
 
     actions_.connectReader->setChecked(isConnected || busy);
+    actions_.makeMenuCodeTool->setEnabled(!busy);
     actions_.property->setEnabled(!isConnected && !busy);
     actions_.switchMode->setEnabled(!isConnected && !busy);
     for (const ConnectionRule& rule : kRules) {

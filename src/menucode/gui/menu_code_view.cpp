@@ -18,6 +18,7 @@
 #include "menucode/emf_writer.h"
 #include "menucode/gui/picture_data.h"
 #include "menucode/menu_qr_code_image.h"
+#include "ui/gui/report.h"
 #include "ui/gui/text.h"
 
 namespace omni::menucode {
@@ -137,6 +138,7 @@ void MenuCodeView::setupPage() {
     if (!printer_)
         return;
     QPageSetupDialog dialog(printer_, this);
+    gui::confirmWithOk(dialog);
     dialog.exec();
 }
 
