@@ -1,9 +1,15 @@
 // Saves pictures of the main window for review: 2D and 1D mode, each with a menu-code page
-// holding a few settings. Usage: omnisetup_screenshots OUTPUT_PREFIX
+// holding a few settings; the catalog filter narrowing the tree; the help window; the question
+// about an unsaved page. Usage: omnisetup_screenshots OUTPUT_PREFIX
 #include <QApplication>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPixmap>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
+#include "app/gui/help_window.h"
 #include "app/gui/main_window.h"
 #include "commands/gui/command_box.h"
 #include "commands/gui/command_selector.h"
@@ -50,6 +56,36 @@ int main(int argc, char** argv) {
         window.switchMode();
         pick(window, "Switching the interface(Caution!!) > Switching to RS-232C(Caution!!)");
         save(window, prefix + QStringLiteral("-1d.png"));
+        window.switchMode();
+
+        QLineEdit* filter = window.selector()->filterBox();
+        filter->setFocus();
+        QTest::keyClicks(filter, QStringLiteral("code39"));
+        save(window, prefix + QStringLiteral("-filter.png"));
+        filter->clear();
+
+        QTest::keyClick(&window, Qt::Key_F1);
+        if (auto* help = window.findChild<omni::app::HelpWindow*>()) {
+            QTest::qWaitForWindowExposed(help);
+            QTest::qWait(50);
+            help->grab().save(prefix + QStringLiteral("-help.png"));
+            help->close();
+        }
+
+        // Closing the window asks about the unsaved page; the question is saved, then answered.
+        QTimer poll;
+        poll.setInterval(20);
+        QObject::connect(&poll, &QTimer::timeout, [&poll, prefix] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            poll.stop();
+            QTest::qWait(50);
+            box->grab().save(prefix + QStringLiteral("-unsaved.png"));
+            box->button(QMessageBox::Discard)->click();
+        });
+        poll.start();
+        window.close();
     } catch (const omni::foundation::Exception& error) {
         qWarning("%s", error.what());
         return 1;
