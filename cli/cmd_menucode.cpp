@@ -1,8 +1,9 @@
 // omnisetup-cli menucode [--1d] [--page FILE]... [--entry PATH [--value N]]... [--command TEXT]...
-//                        [--module-size N] [--show-command] [-o FILE] [--save-page FILE]
+//                        [--module-size N] [--show-command] [--print] [-o FILE] [--save-page FILE]
 // Builds a menu-code page from page files, catalog entries and typed commands, in the order given,
-// and writes it as FILE's extension says: .png, .svg, .pdf (the printed page) or .emf (the
-// metafile), and/or as a page file.
+// and writes its picture as FILE's extension says: .png, .svg, .pdf or .emf, each of the same
+// physical size (module size N: modules of N/8 mm), and/or the page as a page file. With --print
+// the PDF holds the pages as printed on A4.
 #include <QGuiApplication>
 #include <QString>
 #include <charconv>
@@ -29,9 +30,10 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: omnisetup-cli menucode [--1d] [--page FILE]... [--entry PATH [--value N]]... "
-    "[--command TEXT]... [--module-size N] [--show-command] [-o FILE] [--save-page FILE]";
+    "[--command TEXT]... [--module-size N] [--show-command] [--print] [-o FILE] "
+    "[--save-page FILE]";
 
-// Width of the sheet window the 1D layouts assume, and the PNG pixels per layout unit.
+// Width of the sheet window the 1D layouts assume.
 constexpr double kSheetClientWidth = 640;
 
 struct Source {
@@ -143,68 +145,74 @@ std::optional<std::u16string> addCommand(omni::MenuCodeHistory& page, const std:
     return std::nullopt;
 }
 
-void writePage(const omni::MenuCodeHistory& page, bool mode2D, int moduleSize, bool showCommand,
-               const std::string& path, const std::string& ext) {
+// The page as every format shows it: the QR symbol at the module size of the metafile rule on a
+// 600 dpi reference, or the Code 39 sheet at the proportions of the screen.
+struct Picture {
+    omni::page::Drawing drawing;
+    omni::DeviceGeometry device;
+};
+
+Picture pictureOf(const omni::MenuCodeHistory& page, bool mode2D, int moduleSize,
+                  bool showCommand, const omni::page::TextMeasure& measure) {
+    using namespace omni;
+    if (mode2D) {
+        QrViewOptions options;
+        options.moduleSize = moduleSize;
+        options.showCommandString = showCommand;
+        const DeviceGeometry reference = DeviceGeometry::a4Printer600();
+        return {drawQrMetafile(page, options, reference, measure), reference};
+    }
+    SheetExtent extent;
+    drawCode39Screen(page, {}, kSheetClientWidth, measure, &extent);
+    return {drawCode39Metafile(page, {}, extent, measure), DeviceGeometry::code39Sheet()};
+}
+
+void writePage(const omni::MenuCodeHistory& page, bool mode2D, int moduleSize,
+               bool showCommand, bool printed, const std::string& path, const std::string& ext) {
     using namespace omni;
     const page::QtTextMeasure measure;
-    const PrintSetup print;
-    if (ext == ".pdf") {
+    if (printed) {
+        // The pages as printed on A4 paper.
+        const PrintSetup print;
         QrViewOptions options;
         options.moduleSize = moduleSize;
         options.showCommandString = showCommand;
         const auto pages = mode2D ? printQrPages(page, options, true, print, measure)
                                   : printCode39Pages(page, 36, print, measure);
-        // The layout is in printer pixels: ppm × 25.4 per inch.
-        page::writePdf(pages, path, print.device.ppmX() * 25.4);
+        page::writePdf(pages, path, print.device.dotsPerInch());
         return;
     }
+    const Picture picture = pictureOf(page, mode2D, moduleSize, showCommand, measure);
+    const double dpi = picture.device.dotsPerInch();
     if (ext == ".emf") {
-        const DeviceGeometry reference = DeviceGeometry::a4Printer600();
-        page::Drawing drawing;
-        if (mode2D) {
-            QrViewOptions options;
-            options.moduleSize = moduleSize;
-            options.showCommandString = showCommand;
-            drawing = drawQrMetafile(page, options, reference, measure);
-        } else {
-            SheetExtent extent;
-            drawCode39Screen(page, {}, kSheetClientWidth, measure, &extent);
-            drawing = drawCode39Metafile(page, {}, extent, measure);
+        page::writeEmf(picture.drawing, picture.device, measure, path);
+    } else if (ext == ".pdf") {
+        page::writePdf({picture.drawing}, path, dpi);
+    } else if (ext == ".png") {
+        const double scale = page::rasterPixelsPerUnit(dpi);
+        if (pixelsOf(picture.drawing, scale) > page::kMaxPicturePixels) {
+            // The largest module size whose picture fits (a QR page's modules scale with it).
+            int fits = moduleSize;
+            while (mode2D && fits > 1 &&
+                   pixelsOf(pictureOf(page, mode2D, --fits, showCommand, measure).drawing, scale) >
+                       page::kMaxPicturePixels) {
+            }
+            if (!mode2D) {
+                // A sheet's bars keep their print proportions: only fewer codes make it smaller.
+                auto text = [](long long n) { return omni::res::fromUtf8(std::to_string(n)); };
+                throw omni::foundation::UserException(
+                    omni::foundation::UserException::Refused,
+                    omni::res::format(
+                        omni::res::ids::PictureTooLargeSheet,
+                        {text(static_cast<long long>(std::ceil(picture.drawing.width * scale))),
+                         text(static_cast<long long>(std::ceil(picture.drawing.height * scale))),
+                         text(page::kMaxPicturePixels / 1000000)}));
+            }
+            checkPngSize(picture.drawing, scale, fits);
         }
-        page::writeEmf(drawing, reference, measure, path);
-        return;
-    }
-    page::Drawing drawing;
-    double scale = 1;
-    QrViewOptions options;
-    options.showCommandString = showCommand;
-    if (mode2D) {
-        options.moduleSize = std::max(moduleSize, 4);  // a PNG gets at least 4 pixels per module
-        drawing = drawQrScreen(page, options, 0, measure);
+        page::writePng(picture.drawing, path, dpi);
     } else {
-        // A long sheet is tall: the module size asked for is used as it is, so a smaller one
-        // can always bring the picture under the limit.
-        drawing = drawCode39Screen(page, {}, kSheetClientWidth, measure);
-        scale = moduleSize;
-    }
-    if (ext == ".png" && pixelsOf(drawing, scale) > page::kMaxPicturePixels) {
-        // The largest module size whose picture fits.
-        int fits = mode2D ? options.moduleSize : moduleSize;
-        while (fits > 1) {
-            --fits;
-            if (!mode2D && pixelsOf(drawing, fits) <= page::kMaxPicturePixels)
-                break;
-            options.moduleSize = fits;
-            if (mode2D &&
-                pixelsOf(drawQrScreen(page, options, 0, measure), 1) <= page::kMaxPicturePixels)
-                break;
-        }
-        checkPngSize(drawing, scale, fits);
-    }
-    if (ext == ".png") {
-        page::writePng(drawing, path, scale);
-    } else {
-        page::writeSvg(drawing, path, scale);
+        page::writeSvg(picture.drawing, path, dpi);
     }
 }
 
@@ -295,7 +303,7 @@ std::optional<std::u16string> addPageItems(omni::MenuCodeHistory& page,
 }
 
 int runMenucode(const omni::cli::Args& args) {
-    bool mode2D = true, showCommand = false;
+    bool mode2D = true, showCommand = false, printed = false;
     int moduleSize = 0;
     std::string output, savePage;
     std::vector<Source> sources;
@@ -310,6 +318,8 @@ int runMenucode(const omni::cli::Args& args) {
             sources.push_back({false, args[++i], std::nullopt, loadPageFile(args[i])});
         } else if (arg == "--save-page" && hasNext) {
             savePage = args[++i];
+        } else if (arg == "--print") {
+            printed = true;
         } else if ((arg == "--entry" || arg == "--command") && hasNext) {
             sources.push_back({arg == "--entry", args[++i], std::nullopt, std::nullopt});
             if (arg == "--command")
@@ -342,8 +352,10 @@ int runMenucode(const omni::cli::Args& args) {
     const std::string ext = extensionOf(output);
     if (!output.empty() && ext != ".png" && ext != ".svg" && ext != ".pdf" && ext != ".emf")
         return failWith(omni::res::loadString(omni::res::ids::UnknownFileType));
+    if (printed && ext != ".pdf")
+        return omni::cli::fail(kUsage, 2);
     if (moduleSize == 0)
-        moduleSize = ext == ".emf" || ext == ".pdf" ? 3 : 4;
+        moduleSize = 3;
 
     // Fonts and painting need a GUI application, but never a display: the offscreen platform
     // draws the same page whether or not a (reachable) display is set.
@@ -365,7 +377,7 @@ int runMenucode(const omni::cli::Args& args) {
     if (!savePage.empty())
         omni::menucode::writePageFile({mode2D, page.entries()}, savePage);
     if (!output.empty()) {
-        writePage(page, mode2D, moduleSize, showCommand, output, ext);
+        writePage(page, mode2D, moduleSize, showCommand, printed, output, ext);
         warnIfUnreadable(page, mode2D, moduleSize, showCommand, ext);
     }
     return 0;
@@ -374,7 +386,7 @@ int runMenucode(const omni::cli::Args& args) {
 const omni::cli::Registration reg{
     "menucode",
     "menucode [--1d] [--page FILE]... [--entry PATH [--value N]]... [--command TEXT]... "
-    "[--module-size N] [--show-command] [-o FILE] [--save-page FILE]",
+    "[--module-size N] [--show-command] [--print] [-o FILE] [--save-page FILE]",
     "draw a menu-code page (QR, or Code 39 with --1d) as .png, .svg, .pdf or .emf, or save it "
     "as a page file (.omnipage)",
     &runMenucode};

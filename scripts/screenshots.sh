@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Saves screenshots of the main window (2D and 1D mode, each with a menu-code page holding a few
-# settings) in English and Japanese.
+# settings; the catalog filter narrowing the tree), the help window and the question about an
+# unsaved page, in English and Japanese.
 #   scripts/screenshots.sh [OUTPUT_FOLDER] [BUILD_FOLDER]
 # Defaults: /work/screenshots and build/.
 set -euo pipefail

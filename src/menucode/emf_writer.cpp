@@ -52,7 +52,10 @@ constexpr std::uint32_t kCompatibleGraphics = 1;
 constexpr std::uint32_t kTextLeft = 0, kTextRight = 2, kTextCenter = 6;  // with TA_TOP
 constexpr int kSubUnits = 16;  // logical units per reference pixel
 constexpr std::size_t kHeaderSize = 108;
-constexpr std::u16string_view kDescription = u"OmniSetup\0Menu code\0\0";
+// The program's name and the picture's, each ending in NUL, and a final NUL: all of it is the
+// description (a view built from a plain literal would stop at the first NUL).
+constexpr std::u16string_view kDescription{u"OmniSetup\0Menu code\0\0", 21};
+static_assert(kDescription.size() == 21 && kDescription.back() == u'\0');
 
 // LOGFONTW fields of the fonts the page creates.
 constexpr std::int32_t kNormalWeight = 400;

@@ -15,9 +15,15 @@ struct DeviceGeometry {
     int horzSizeMm = 508, vertSizeMm = 286;                                 // millimetres
     int ppmX() const { return horzSizeMm > 0 ? horzRes / horzSizeMm : 1; }  // pixels per mm
     int ppmY() const { return vertSizeMm > 0 ? vertRes / vertSizeMm : 1; }
+    // The true horizontal resolution, without the whole-number rounding of ppmX().
+    double dotsPerInch() const { return horzSizeMm > 0 ? horzRes * 25.4 / horzSizeMm : 96.0; }
 
     static DeviceGeometry screen() { return {}; }  // 96 dots per inch
     static DeviceGeometry a4Printer600() { return {4960, 7016, 210, 297}; }
+    // The device of a saved or copied Code 39 sheet. The sheet keeps the proportions of the
+    // screen it is laid out for: its units are screen pixels at 96 to the inch, which makes a
+    // narrow bar about a quarter of a millimetre, as a reader expects to scan.
+    static DeviceGeometry code39Sheet() { return screen(); }
 };
 
 // Printer and page setup for the print layouts. Margins are the page-setup values.

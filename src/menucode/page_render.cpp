@@ -132,15 +132,59 @@ void checkPictureSize(long long width, long long height) {
                                      res::fromUtf8(std::to_string(kMaxPicturePixels / 1000000))}));
 }
 
-void writePng(const Drawing& drawing, const std::string& path, double scale) {
-    const long long w = std::max<long long>(1, std::llround(std::ceil(drawing.width * scale)));
-    const long long h = std::max<long long>(1, std::llround(std::ceil(drawing.height * scale)));
+int rasterPixelsPerUnit(double unitsPerInch) {
+    constexpr double kMinDpi = 300;
+    return unitsPerInch > 0 ? std::max(1, static_cast<int>(std::ceil(kMinDpi / unitsPerInch - 1e-9)))
+                            : 1;
+}
+
+QImage rasterPicture(const Drawing& drawing, double unitsPerInch) {
+    const int scale = rasterPixelsPerUnit(unitsPerInch);
+    const int w = static_cast<int>(std::ceil(drawing.width * scale));
+    const int h = static_cast<int>(std::ceil(drawing.height * scale));
+    if (w <= 0 || h <= 0)
+        return {};
     checkPictureSize(w, h);  // before anything is allocated
-    QImage image(static_cast<int>(w), static_cast<int>(h), QImage::Format_RGB32);
+    QImage image(w, h, QImage::Format_RGB32);
     if (image.isNull())
-        cannotWrite(path);
+        throw foundation::UserException(
+            foundation::UserException::Refused,
+            res::format(res::ids::PictureTooLarge,
+                        {res::fromUtf8(std::to_string(w)), res::fromUtf8(std::to_string(h)),
+                         res::fromUtf8(std::to_string(kMaxPicturePixels / 1000000))}));
     image.fill(Qt::white);
     paintTo(image, drawing, scale);
+    const int perMetre = static_cast<int>(std::lround(unitsPerInch * scale / 0.0254));
+    image.setDotsPerMeterX(perMetre);
+    image.setDotsPerMeterY(perMetre);
+    return image;
+}
+
+QByteArray svgPicture(const Drawing& drawing, double unitsPerInch) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QSvgGenerator svg;
+        svg.setOutputDevice(&buffer);
+        // The generator states width and height in millimetres from a whole-number resolution;
+        // sizing in hundredths of a unit keeps the rounding far below a hundredth of a percent.
+        constexpr double kSub = 100;
+        svg.setResolution(static_cast<int>(std::lround(unitsPerInch * kSub)));
+        svg.setSize(QSize(static_cast<int>(std::ceil(drawing.width * kSub)),
+                          static_cast<int>(std::ceil(drawing.height * kSub))));
+        svg.setViewBox(QRectF(0, 0, drawing.width, drawing.height));
+        svg.setTitle(QStringLiteral("Menu code"));
+        paintTo(svg, drawing, 1.0);
+    }
+    return buffer.data();
+}
+
+void writePng(const Drawing& drawing, const std::string& path, double unitsPerInch) {
+    QImage image = rasterPicture(drawing, unitsPerInch);
+    if (image.isNull()) {
+        image = QImage(1, 1, QImage::Format_RGB32);
+        image.fill(Qt::white);
+    }
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -149,19 +193,8 @@ void writePng(const Drawing& drawing, const std::string& path, double scale) {
     foundation::writeFileAtomically(path, std::string_view(bytes.constData(), bytes.size()));
 }
 
-void writeSvg(const Drawing& drawing, const std::string& path, double scale) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    {
-        QSvgGenerator svg;
-        svg.setOutputDevice(&buffer);
-        const QSizeF size(drawing.width * scale, drawing.height * scale);
-        svg.setSize(size.toSize());
-        svg.setViewBox(QRectF(QPointF(0, 0), size));
-        svg.setTitle(QStringLiteral("Menu code"));
-        paintTo(svg, drawing, scale);
-    }
+void writeSvg(const Drawing& drawing, const std::string& path, double unitsPerInch) {
+    const QByteArray bytes = svgPicture(drawing, unitsPerInch);
     foundation::writeFileAtomically(path, std::string_view(bytes.constData(), bytes.size()));
 }
 

@@ -173,7 +173,9 @@ void BluetoothDialogsTest::rightClickCopiesTheCode() {
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     QVERIFY(data && data->hasImage());
     const QImage image = qvariant_cast<QImage>(data->imageData());
-    QCOMPARE(image.width(), static_cast<int>(copy.width));
+    // Screen pixels at 96 dpi, copied at four pixels each (384 dpi) with that resolution noted.
+    QCOMPARE(image.width(), 4 * static_cast<int>(copy.width));
+    QCOMPARE(image.dotsPerMeterX(), 15118);
     QVERIFY(data->hasFormat(QStringLiteral("image/emf")));
     QVERIFY(data->data(QStringLiteral("image/svg+xml")).contains("<svg"));
 }

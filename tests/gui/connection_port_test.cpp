@@ -111,8 +111,9 @@ void ConnectionPortTest::listsDevicesTypedPathsAndSimulatedReaders() {
     QCOMPARE(box.selectedPort().kind, PortKind::Reader2D);
 
     // A typed path is listed while it exists and stays chosen when it goes.
+    // (A link to a character device stands in for a serial device's by-id link.)
     const std::string typed = (system.root / "by-id-link").string();
-    FakeSystem::writeFile(typed, "");
+    fs::create_symlink("/dev/null", typed);
     box.lineEdit()->setText(QString::fromStdString(typed));
     QTest::keyClick(box.lineEdit(), Qt::Key_Return);
     QCOMPARE(box.selectedPort().device, typed);
@@ -241,10 +242,12 @@ void ConnectionPortTest::enterInTheBoxDoesNotReachTheWindow() {
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     box->lineEdit()->setFocus();
-    box->lineEdit()->setText(QStringLiteral("/dev/ttyS9"));
+    const std::string typed = (system.root / "ttyS9").string();
+    fs::create_symlink("/dev/null", typed);
+    box->lineEdit()->setText(QString::fromStdString(typed));
     QTest::keyClick(box->lineEdit(), Qt::Key_Return);
     QCOMPARE(triggered.count(), 0);
-    QCOMPARE(box->selectedPort().device, std::string("/dev/ttyS9"));
+    QCOMPARE(box->selectedPort().device, typed);
 }
 
 QTEST_MAIN(ConnectionPortTest)

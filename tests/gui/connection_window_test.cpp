@@ -3,8 +3,13 @@
 // family, a reader unplugged and plugged back, a port that cannot be opened, and the settings
 // a restart brings back.
 #include <filesystem>
+#include <fstream>
+
+#include <unistd.h>
 
 #include <QAction>
+#include <QLabel>
+#include <QApplication>
 #include <QLineEdit>
 #include <QTest>
 
@@ -58,6 +63,8 @@ private slots:
     void oneDReaderSwitchesToOneDMode();
     void unpluggedReaderIsReconnectedWhenItReturns();
     void devicePathStandsInForACable();
+    void connectUsesWhatTheBoxShows();
+    void typedPathThatIsNoSerialDeviceIsExplained();
     void portThatCannotBeOpenedLeavesTheWindowDisconnected();
     void restartRestoresLogFontWrapCodePageAndPort();
 };
@@ -70,6 +77,10 @@ void ConnectionWindowTest::pickedVersionRequestGoesToTheReaderOrToThePage() {
     QVERIFY(window.actions().property->isEnabled());
     QTest::keyClick(&window, Qt::Key_F2);
     QVERIFY(waitConnected(window));
+    // The identification is in the log as well as in the status bar.
+    QTRY_VERIFY_WITH_TIMEOUT(window.logPage()->text().contains(QStringLiteral("Connected to")),
+                             5000);
+    window.logPage()->clear();
     QVERIFY(window.actions().connectReader->isChecked());
     QVERIFY(!window.actions().property->isEnabled());
     QVERIFY(!window.actions().switchMode->isEnabled());
@@ -116,7 +127,14 @@ void ConnectionWindowTest::oneDReaderSwitchesToOneDMode() {
     QVERIFY(!window.mode2D());
     QVERIFY(!window.selector()->mode2D());
     QVERIFY(!window.actions().makeMenuCode->isEnabled());
+    QVERIFY(window.actions().makeMenuCodeTool->isEnabled());  // the toolbar keeps NewMenu
     QVERIFY(!window.actions().switchMode->isEnabled());
+    // The status bar names the mode and the reader's family and firmware.
+    auto* modeLabel = window.findChild<QLabel*>(QStringLiteral("modeLabel"));
+    QVERIFY(modeLabel);
+    QTRY_VERIFY_WITH_TIMEOUT(modeLabel->text().startsWith(QStringLiteral("1D mode")), 3000);
+    QVERIFY2(modeLabel->text().contains(QStringLiteral("1D reader TC12345")),
+             qPrintable(modeLabel->text()));
 
     // Settings that expect digit codes to be scanned are not sent to a 1D reader; typed, they are.
     omni::sim::SimulatedReader& reader = *window.simulatedReaders().reader(SimulatedFamily::OneD);
@@ -134,6 +152,8 @@ void ConnectionWindowTest::oneDReaderSwitchesToOneDMode() {
     QVERIFY(!window.mode2D());  // the mode stays with the last reader
 }
 
+static bool showActive(MainWindow& window);
+
 void ConnectionWindowTest::unpluggedReaderIsReconnectedWhenItReturns() {
     MainWindow window(keyFor("replug"));
     window.portBox()->choosePort(SimulatedReaders::descriptor(SimulatedFamily::TwoD));
@@ -145,6 +165,17 @@ void ConnectionWindowTest::unpluggedReaderIsReconnectedWhenItReturns() {
     QVERIFY(!window.actions().connectReader->isChecked());
     QTRY_VERIFY_WITH_TIMEOUT(window.logPage()->text().contains(QStringLiteral("unplugged")), 5000);
     QVERIFY(window.portBox()->watching());
+    // While it is away, a typed or picked command is reported in the log, not put on a page.
+    QVERIFY(showActive(window));
+    QTest::keyClick(&window, Qt::Key_Escape);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("B2"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    pick(window, "Basic commands > Diagnostics > Transmit software version");
+    QCOMPARE(window.pageTabs()->count(), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(window.logPage()->text().contains(QStringLiteral("\"B2\" was not sent")),
+                             5000);
+    QTRY_VERIFY_WITH_TIMEOUT(window.logPage()->text().contains(QStringLiteral("\"Z1\" was not sent")),
+                             5000);
 
     window.simulatedReaders().plug(SimulatedFamily::TwoD);
     QVERIFY2(waitConnected(window, true, 10000), qPrintable(window.logPage()->text()));
@@ -163,20 +194,105 @@ void ConnectionWindowTest::unpluggedReaderIsReconnectedWhenItReturns() {
     QCOMPARE(window.connection()->state(), omni::serial::ReaderConnection::State::Disconnected);
 }
 
+// Types `text` into the port box as the operator does: a click on the box, the keys, then `enter`,
+// every key going where Qt's focus and shortcuts send it.
+// Shows the window at a desktop size, where the port band is not folded into the toolbar's
+// overflow menu, and makes it the active window.
+static bool showActive(MainWindow& window) {
+    window.resize(1180, 780);
+    window.show();
+    window.activateWindow();
+    return QTest::qWaitForWindowActive(&window);
+}
+
+static void typeIntoPortBox(MainWindow& window, const QString& text, Qt::Key enter = Qt::Key_Return) {
+    QLineEdit* edit = window.portBox()->lineEdit();
+    QTest::mouseClick(edit, Qt::LeftButton, {}, edit->rect().center());
+    QTRY_VERIFY_WITH_TIMEOUT(window.portBox()->hasFocus(), 2000);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), text);
+    QTest::keyClick(QApplication::focusWidget(), enter,
+                    enter == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+}
+
 void ConnectionWindowTest::devicePathStandsInForACable() {
     omni::sim::SimulatedReader reader;
     reader.setVersionReply(omni::sim::replies::family("BD49"));
     reader.start();
     MainWindow window(keyFor("path"));
-    window.portBox()->lineEdit()->setText(QString::fromStdString(reader.devicePath()));
-    QTest::keyClick(window.portBox()->lineEdit(), Qt::Key_Return);
+    QVERIFY(showActive(window));
+    // A page is current, so an Enter that leaked to Send would add the command box's text to it.
+    window.makeMenuCode();
+    window.commandBox()->setText(QStringLiteral("Z1"));
+    // The simulated reader was chosen before; the typed path replaces it.
+    window.portBox()->choosePort(SimulatedReaders::descriptor(SimulatedFamily::TwoD));
+
+    typeIntoPortBox(window, QString::fromStdString(reader.devicePath()), Qt::Key_Enter);
     QCOMPARE(window.portBox()->selectedPort().device, reader.devicePath());
-    window.actions().connectReader->trigger();
+    QCOMPARE(window.pageTabs()->currentHistory()->size(), std::size_t(0));
+    typeIntoPortBox(window, QString::fromStdString(reader.devicePath()));
+    QCOMPARE(window.pageTabs()->currentHistory()->size(), std::size_t(0));
+
+    QTest::keyClick(&window, Qt::Key_F2);
     QVERIFY(waitConnected(window));
+    QCOMPARE(window.connection()->port().device, reader.devicePath());
+    QVERIFY(!reader.transcript().empty());  // the identification went to the typed path
+    const omni::sim::SimulatedReader* chosenBefore =
+        window.simulatedReaders().reader(SimulatedFamily::TwoD);
+    QVERIFY(!chosenBefore || chosenBefore->transcript().empty());
     reader.clearTranscript();
+    window.pageTabs()->setCurrentIndex(0);
     pick(window, "Basic commands > Diagnostics > Transmit software version");
-    QTRY_COMPARE_WITH_TIMEOUT(window.logPage()->text(), QStringLiteral(">Z1\nBD49\n"), 5000);
-    QCOMPARE(reader.received(), std::string("\x1bZ1\r"));
+    QTRY_VERIFY_WITH_TIMEOUT(window.logPage()->text().endsWith(QStringLiteral(">Z1\nBD49\n")),
+                             5000);
+    QCOMPARE(reader.transcript(), std::vector<std::string>{"Z1"});
+    QCOMPARE(window.pageTabs()->count(), 2);
+}
+
+void ConnectionWindowTest::connectUsesWhatTheBoxShows() {
+    omni::sim::SimulatedReader reader;
+    reader.setVersionReply(omni::sim::replies::family("BD49"));
+    reader.start();
+    MainWindow window(keyFor("shown"));
+    QVERIFY(showActive(window));
+    window.portBox()->choosePort(SimulatedReaders::descriptor(SimulatedFamily::TwoD));
+    // Typed without Enter, then Connect: the box's text is the port.
+    QLineEdit* edit = window.portBox()->lineEdit();
+    QTest::mouseClick(edit, Qt::LeftButton, {}, edit->rect().center());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), QString::fromStdString(reader.devicePath()));
+    QTest::keyClick(&window, Qt::Key_F2);
+    QVERIFY(waitConnected(window));
+    QCOMPARE(window.connection()->port().device, reader.devicePath());
+}
+
+void ConnectionWindowTest::typedPathThatIsNoSerialDeviceIsExplained() {
+    Messages messages;
+    MainWindow window(keyFor("notADevice"));
+    QVERIFY(showActive(window));
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("omni-notadevice-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    const std::filesystem::path file = folder / "plain.txt";
+    { std::ofstream(file) << "text\n"; }
+    const struct {
+        std::filesystem::path path;
+        const char* says;
+    } cases[] = {{file, "not a serial port"}, {folder, "folder"}, {folder / "gone", "does not exist"}};
+    for (const auto& c : cases) {
+        const std::size_t before = messages.shown.size();
+        typeIntoPortBox(window, QString::fromStdString(c.path.string()));
+        QTRY_COMPARE_WITH_TIMEOUT(messages.shown.size(), before + 1, 2000);
+        QVERIFY2(messages.shown.back().text.contains(QLatin1String(c.says)),
+                 qPrintable(messages.shown.back().text));
+        QVERIFY(messages.shown.back().text.contains(QString::fromStdString(c.path.string())));
+        // Connect with such a path shown explains it again and stays disconnected.
+        QTest::keyClick(&window, Qt::Key_F2);
+        QTRY_COMPARE_WITH_TIMEOUT(messages.shown.size(), before + 2, 2000);
+        QVERIFY(messages.shown.back().text.contains(QLatin1String(c.says)));
+        QCOMPARE(window.connection()->state(), omni::serial::ReaderConnection::State::Disconnected);
+    }
+    std::filesystem::remove_all(folder);
 }
 
 void ConnectionWindowTest::portThatCannotBeOpenedLeavesTheWindowDisconnected() {

@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -28,6 +30,7 @@
 #include "commands/selector_model.h"
 #include "foundation/exception.h"
 #include "foundation/settings_store.h"
+#include "dialogs/modal.h"
 #include "gui/qr_decode.h"
 #include "menucode/gui/c39_menu_view.h"
 #include "menucode/gui/menu_code_page.h"
@@ -49,6 +52,14 @@ namespace {
 
 std::string keyFor(const char* name) {
     return omni::test::freshKey("GuiTest", name);
+}
+
+// Answers the next question about an unsaved page with "Don't Save".
+void discardNextPage() {
+    omni::test::onNextModal([](QWidget* modal) {
+        if (auto* box = qobject_cast<QMessageBox*>(modal))
+            box->button(QMessageBox::Discard)->click();
+    });
 }
 
 using omni::test::pick;
@@ -366,6 +377,7 @@ void MainWindowTest::newClosesPagesButKeepsTheLog() {
     QCOMPARE(window.pageTabs()->currentIndex(), 1);
     window.pageTabs()->removePage(0);  // the log page is never closed
     QCOMPARE(window.pageTabs()->count(), 3);
+    discardNextPage();
     window.actions().newDocument->trigger();
     QCOMPARE(window.pageTabs()->count(), 1);
     QCOMPARE(window.pageTabs()->currentKind(), PageKind::Log);
@@ -422,6 +434,7 @@ void MainWindowTest::layoutAndHistoryAreWrittenOnExitAndRestored() {
         window.commandBox()->submit();
         window.commandBox()->setText(QStringLiteral("B2"));
         window.commandBox()->submit();
+        discardNextPage();
         window.close();
     }
     omni::app::MainWindowRecord stored;

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QtEndian>
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
@@ -135,18 +136,35 @@ void MenuCodeOutputTest::saves1DSheet() {
     QCOMPARE(readAll(dir.filePath("sheet.emf")).mid(40, 4), QByteArray(" EMF"));
 }
 
+// The description of a metafile on the clipboard, all nDescription characters of it.
+QString emfDescription(const QByteArray& emf) {
+    if (emf.size() < 88)
+        return {};
+    const auto u32 = [&](int at) { return qFromLittleEndian<quint32>(emf.constData() + at); };
+    const quint32 count = u32(60), offset = u32(64);
+    if (offset + count * 2 > quint32(emf.size()))
+        return {};
+    return QString::fromUtf16(reinterpret_cast<const char16_t*>(emf.constData() + offset),
+                              qsizetype(count));
+}
+
 void MenuCodeOutputTest::copyPutsAnImageAndSvgOnTheClipboard() {
     MainWindow window(keyFor("copy"));
     window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
     fillPage(window);
-    window.copy();
+    QTest::keyClick(&window, Qt::Key_C, Qt::ControlModifier);
     const QMimeData* data = QApplication::clipboard()->mimeData();
     QVERIFY(data);
     QVERIFY(data->hasImage());
     QCOMPARE(omni::test::decodeQr(qvariant_cast<QImage>(data->imageData())), kEnvelope);
     QVERIFY(data->data(QStringLiteral("image/svg+xml")).contains("<svg"));
+    const QByteArray emf = data->data(QStringLiteral("image/emf"));
+    QCOMPARE(emf.mid(40, 4), QByteArray(" EMF"));
+    QCOMPARE(emfDescription(emf), QString::fromUtf16(u"OmniSetup\0Menu code\0\0", 21));
 
-    // On a Code 39 sheet, Copy takes the code of the row under the last right click.
+    // On a Code 39 sheet, Copy from the popup takes the code of the row under the right click.
     window.setMode2D(false);
     omni::menucode::MenuCodeView* sheet = window.c39Page()->view();
     const auto copyAt = [&](int y) {
@@ -154,13 +172,18 @@ void MenuCodeOutputTest::copyPutsAnImageAndSvgOnTheClipboard() {
         QApplication::sendEvent(sheet, &click);
         sheet->popupMenu()->close();
         sheet->popupMenu()->actions().at(0)->trigger();  // "Copy menu code"
-        return QApplication::clipboard()->mimeData();
+        return qvariant_cast<QImage>(QApplication::clipboard()->mimeData()->imageData());
     };
-    const QMimeData* header = copyAt(8);
-    QVERIFY(header->hasImage());
-    const QImage code = qvariant_cast<QImage>(header->imageData());
+    const QImage code = copyAt(8);
     QVERIFY(code.width() > code.height());  // one bar code, not the sheet
-    QVERIFY(!copyAt(20000)->hasImage());    // below the end row: nothing
+    // Ctrl+C (no code chosen) and a click below the end row copy the whole sheet.
+    QTest::keyClick(&window, Qt::Key_C, Qt::ControlModifier);
+    const QMimeData* whole = QApplication::clipboard()->mimeData();
+    QVERIFY(whole->hasImage());
+    const QImage sheetImage = qvariant_cast<QImage>(whole->imageData());
+    QVERIFY(sheetImage.height() > 4 * code.height());
+    QVERIFY(whole->data(QStringLiteral("image/emf")).size() > 200);
+    QCOMPARE(copyAt(20000).size(), sheetImage.size());
 }
 
 void MenuCodeOutputTest::printedQrMenuCodeDecodes() {

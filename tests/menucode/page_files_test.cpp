@@ -64,8 +64,8 @@ TEST(PageFiles, DiskFullPartWayLeavesTheEarlierFile) {
     const page::Drawing drawing = busyPage();
     const page::QtTextMeasure measure;
     const std::pair<const char*, std::function<void(const std::string&)>> writers[] = {
-        {"page.png", [&](const std::string& path) { page::writePng(drawing, path, 2.0); }},
-        {"page.svg", [&](const std::string& path) { page::writeSvg(drawing, path); }},
+        {"page.png", [&](const std::string& path) { page::writePng(drawing, path, 96.0); }},
+        {"page.svg", [&](const std::string& path) { page::writeSvg(drawing, path, 96.0); }},
         {"page.pdf", [&](const std::string& path) { page::writePdf({drawing}, path); }},
         {"page.emf",
          [&](const std::string& path) {
@@ -104,7 +104,7 @@ TEST(PageFiles, OversizedPictureIsRefusedBeforeAllocating) {
     drawing.height = 20000;
     const fs::path path = fs::temp_directory_path() / "omni-page-files-huge.png";
     try {
-        page::writePng(drawing, path.string(), 1.0);  // 400 megapixels, 1.6 GB of pixels
+        page::writePng(drawing, path.string(), 300.0);  // a pixel a unit: 400 megapixels
         FAIL() << "a 400-megapixel picture was made";
     } catch (const foundation::UserException& e) {
         EXPECT_NE(e.text().find(u"20000"), std::u16string::npos);

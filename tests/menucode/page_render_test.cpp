@@ -135,10 +135,10 @@ TEST(PageRender, EveryFormatCarriesTheSymbol) {
         EXPECT_EQ(test::decode(test::rasterize(screen, 1), ZXing::BarcodeFormat::QRCode), expected);
 
         const std::string base = dir.filePath(QString::number(entries)).toStdString();
-        page::writePng(screen, base + ".png");
+        page::writePng(screen, base + ".png", 300);  // one pixel per unit
         EXPECT_EQ(decodeQImage(QImage(QString::fromStdString(base + ".png"))), expected);
 
-        page::writeSvg(screen, base + ".svg");
+        page::writeSvg(screen, base + ".svg", 96);
         QSvgRenderer svg(QString::fromStdString(base + ".svg"));
         ASSERT_TRUE(svg.isValid());
         QImage svgImage(svg.defaultSize() * 2, QImage::Format_RGB32);
@@ -165,7 +165,7 @@ TEST(PageRender, EveryFormatCarriesTheSymbol) {
         // widen the picture and move the symbol out of the cropped corner.)
         options.showCommandString = false;
         const auto pages = printQrPages(*page, options, true, PrintSetup{}, measure);
-        page::writePdf(pages, base + ".pdf", printer.ppmX() * 25.4);
+        page::writePdf(pages, base + ".pdf", printer.dotsPerInch());
         const std::string command =
             "pdftoppm -r 300 -f 1 -l 1 -x 0 -y 0 -W 1400 -H 1400 -png -singlefile " + base +
             ".pdf " + base + "-pdf";

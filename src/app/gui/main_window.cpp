@@ -1,4 +1,5 @@
 #include "app/gui/main_window.h"
+#include "resources/string_ids.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -110,6 +111,7 @@ void MainWindow::buildCentre() {
             &MainWindow::onWaveform);
 
     tabs_ = new commands::PageTabs(this);
+    tabs_->setCloseGuard([this](int index) { return confirmDiscard(index); });
     log_ = new serial::SerialLogBox(keyPath_, this);
     auto* qr = new menucode::QrMenuView;
     qr->setCommandFontHeight(16);
@@ -177,7 +179,7 @@ void MainWindow::buildToolbars() {
     scannerBar_->addAction(actions_.connectReader);
     scannerBar_->addAction(actions_.property);
     scannerBar_->addSeparator();
-    scannerBar_->addAction(actions_.makeMenuCode);
+    scannerBar_->addAction(actions_.makeMenuCodeTool);
     scannerBar_->addAction(actions_.switchMode);
     addToolBar(Qt::TopToolBarArea, scannerBar_);
 
@@ -232,6 +234,10 @@ void MainWindow::saveSettings() const {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!confirmDiscardAll()) {
+        event->ignore();
+        return;
+    }
     guarded([this] { saveSettings(); });
     event->accept();
 }
@@ -259,8 +265,29 @@ void MainWindow::setMode2D(bool mode2D) {
     selector_->setMode2D(mode2D);
     tabs_->setMode2D(mode2D);
     showCurrentPage();
+    updateModeLabel();
     if (menucode::MenuCodePage* page = currentMenuPage())
         page->view()->setFocus();
+}
+
+void MainWindow::updateModeLabel() {
+    if (!modeLabel_)
+        return;
+    QString text = uiText(mode2D_ ? res::ids::StatusMode2D : res::ids::StatusMode1D);
+    if (connected() && connection_->identified()) {
+        text += QStringLiteral("  |  ") +
+                uiText(connection_->twoD() ? res::ids::StatusReader2D : res::ids::StatusReader1D)
+                    .arg(QString::fromStdString(connection_->firmware()));
+    }
+    modeLabel_->setText(text);
+}
+
+void MainWindow::warnAboutPageMode() {
+    const std::optional<bool> built = tabs_->builtIn2D(tabs_->currentIndex());
+    if (!built || *built == mode2D_)
+        return;
+    gui::showMessage(this, QMessageBox::Warning, uiText(res::ids::Program),
+                     uiText(*built ? res::ids::PageBuilt2D : res::ids::PageBuilt1D));
 }
 
 void MainWindow::refreshMenuViews() {
@@ -303,6 +330,12 @@ void MainWindow::submitTyped(const QString& text) {
 
 void MainWindow::submit(const PageItem& item, bool typed,
                         const std::function<HistoryStatus()>& addToPage) {
+    // Commands for a reader that is away are not quietly collected on a new page: the operator
+    // meant them for the reader.
+    if (readerAway() && tabs_->currentKind() != PageKind::MenuCode) {
+        reportNotSentWhileAway(item.bytes);
+        return;
+    }
     const reader::SubmitContext context{connected(), tabs_->currentKind() == PageKind::MenuCode,
                                         mode2D_, typed};
     const reader::SubmitDecision decision = reader::decideSubmit(item, context);
@@ -320,6 +353,7 @@ void MainWindow::submit(const PageItem& item, bool typed,
             return;
         case reader::SubmitAction::AddToPage:
             showAddResult(addToPage());
+            tabs_->noteAddedInMode(tabs_->currentIndex(), mode2D_);
             return;
     }
 }

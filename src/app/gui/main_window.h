@@ -64,6 +64,9 @@ struct MainWindowActions {
     QAction* send = nullptr;
     QAction* backToCommandBox = nullptr;
     QAction* makeMenuCode = nullptr;
+    // The toolbar's NewMenu button: the same command, enabled for every connected reader while
+    // the menu item follows the reader's family.
+    QAction* makeMenuCodeTool = nullptr;
     QAction* switchMode = nullptr;
     QAction* help = nullptr;
     QAction* about = nullptr;
@@ -104,6 +107,8 @@ public:
     // or closes the connection.
     void toggleConnection();
     bool connected() const;
+    // Connected before and waiting for the reader to be plugged back in.
+    bool readerAway() const;
     // Property (F3): the port settings of the chosen port.
     void showPortSettings();
 
@@ -159,8 +164,13 @@ private:
     void onConnectFailed(const QString& message);
     void onConnectionLost();
     void onWatchNotification(bool present);
+    void reportNotSentWhileAway(const std::string& command);
 
     void showCurrentPage();
+    // The status bar's mode, and the connected reader's family and firmware.
+    void updateModeLabel();
+    // Warns when the current page was built in the other mode than the one it is output in.
+    void warnAboutPageMode();
     void refreshMenuViews();
     menucode::MenuCodePage* currentMenuPage() const;
     // The one path of a picked or typed item: the exchange's decision sends it, drops it,
@@ -170,6 +180,12 @@ private:
     // Redraws the page after an add and explains a refused or partial add.
     void showAddResult(HistoryStatus status);
     void syncPictureHeight(int height);
+
+    // Asks whether to save menu-code page `index` when it has unsaved changes (Save, Discard,
+    // Cancel); false when the operator cancels or the save does not happen.
+    bool confirmDiscard(int index);
+    // The same for every menu-code page, newest first.
+    bool confirmDiscardAll();
 
     // Command handlers behind the actions.
     void onOpen();
@@ -215,7 +231,9 @@ private:
     serial::ComPortComboBox* portBox_ = nullptr;
     std::unique_ptr<serial::ReaderConnection> connection_;
     QProgressBar* busy_ = nullptr;
-    bool reconnecting_ = false;  // the attempt under way follows a reader that came back
+    QLabel* modeLabel_ = nullptr;
+    bool reconnecting_ = false;
+    QString lastSaveFolder_;  // where the last page was saved, for the next Save As  // the attempt under way follows a reader that came back
 };
 
 }  // namespace omni::app

@@ -1,17 +1,18 @@
 // The main window's actions, menus and command handlers.
 #include <QAction>
 #include <QApplication>
-#include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QMenuBar>
 #include <QPageSetupDialog>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QRegularExpression>
-#include <QUrl>
 
+#include "app/gui/help_window.h"
 #include "app/gui/main_window.h"
 #include "commands/gui/command_box.h"
 #include "commands/gui/command_list.h"
@@ -123,6 +124,12 @@ void MainWindow::buildActions() {
     connect(actions_.send, &QAction::triggered, this, &MainWindow::onSend);
     connect(actions_.backToCommandBox, &QAction::triggered, this, &MainWindow::onBackToCommandBox);
     connect(actions_.makeMenuCode, &QAction::triggered, this, &MainWindow::makeMenuCode);
+    QAction* tool = actions_.makeMenuCodeTool = new QAction(actions_.makeMenuCode->icon(),
+                                                            actions_.makeMenuCode->text(), this);
+    tool->setObjectName(QStringLiteral("makeMenuCodeTool"));
+    tool->setIconText(actions_.makeMenuCode->iconText());
+    tool->setToolTip(actions_.makeMenuCode->toolTip());
+    connect(tool, &QAction::triggered, this, &MainWindow::makeMenuCode);
     connect(actions_.switchMode, &QAction::triggered, this, &MainWindow::switchMode);
     connect(actions_.help, &QAction::triggered, this, &MainWindow::onHelp);
     connect(actions_.about, &QAction::triggered, this, &MainWindow::onAbout);
@@ -159,7 +166,41 @@ void MainWindow::buildMenus() {
 
 // ---- File ----
 
+bool MainWindow::confirmDiscard(int index) {
+    if (!tabs_->isModified(index))
+        return true;
+    tabs_->setCurrentIndex(index);
+    QMessageBox box(QMessageBox::Warning, uiText(res::ids::Program),
+                    uiText(res::ids::UnsavedPage).arg(tabs_->tabText(index)),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+    box.setObjectName(QStringLiteral("unsavedPageQuestion"));
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    box.button(QMessageBox::Save)->setText(uiText(res::ids::UnsavedSave));
+    box.button(QMessageBox::Discard)->setText(uiText(res::ids::UnsavedDiscard));
+    box.button(QMessageBox::Cancel)->setText(uiText(res::ids::UnsavedCancel));
+    switch (box.exec()) {
+        case QMessageBox::Discard:
+            return true;
+        case QMessageBox::Save:
+            onSave(false);
+            return tabs_->currentIndex() == index && !tabs_->isModified(index);
+        default:
+            return false;
+    }
+}
+
+bool MainWindow::confirmDiscardAll() {
+    for (int i = 1; i < tabs_->count(); ++i) {
+        if (!confirmDiscard(i))
+            return false;
+    }
+    return true;
+}
+
 void MainWindow::newDocument() {
+    if (!confirmDiscardAll())
+        return;
     log_->clear();
     commandBox_->clearText();
     tabs_->closeAllButLog();
@@ -196,10 +237,13 @@ void MainWindow::saveCurrentTo(const QString& path) {
             return;
     }
     tabs_->setFileName(tabs_->currentIndex(), path);
+    tabs_->markSaved(tabs_->currentIndex());
 }
 
 void MainWindow::onSave(bool askName) {
     const int index = tabs_->currentIndex();
+    if (tabs_->currentKind() == PageKind::MenuCode)
+        warnAboutPageMode();
     QString path = askName ? QString() : tabs_->fileName(index);
     if (path.isEmpty()) {
         QStringList filters;
@@ -213,6 +257,8 @@ void MainWindow::onSave(bool askName) {
             suffix = QStringLiteral("txt");
         }
         QFileDialog dialog(this, uiText(res::ids::SaveTitle));
+        if (!lastSaveFolder_.isEmpty())
+            dialog.setDirectory(lastSaveFolder_);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setNameFilters(filters);
         dialog.setDefaultSuffix(suffix);
@@ -226,6 +272,7 @@ void MainWindow::onSave(bool askName) {
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return;
         path = dialog.selectedFiles().front();
+        lastSaveFolder_ = QFileInfo(path).absolutePath();
     }
     guarded([&] { saveCurrentTo(path); });
 }
@@ -238,10 +285,13 @@ void MainWindow::onSetupPrinter() {
 
 void MainWindow::onSetupPage() {
     QPageSetupDialog dialog(&printer_, this);
+    gui::confirmWithOk(dialog);
     dialog.exec();
 }
 
 void MainWindow::onPrint() {
+    if (tabs_->currentKind() == PageKind::MenuCode)
+        warnAboutPageMode();
     QPrintDialog dialog(&printer_, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
@@ -282,10 +332,11 @@ void MainWindow::copy() {
 }
 
 void MainWindow::deleteSelection() {
-    if (QLineEdit* edit = focusedLineEdit()) {
-        edit->del();
-    } else if (menucode::MenuCodePage* page = currentMenuPage()) {
+    // On a menu-code page Delete is about the page's selected command, wherever the focus is.
+    if (menucode::MenuCodePage* page = currentMenuPage()) {
         page->deleteSelected();
+    } else if (QLineEdit* edit = focusedLineEdit()) {
+        edit->del();
     } else if (tabs_->currentKind() == PageKind::Log) {
         log_->deleteSelection();
     }
@@ -316,15 +367,19 @@ void MainWindow::onBackToCommandBox() {
 // ---- Help ----
 
 void MainWindow::onHelp() {
-    // Beside the program in a build; under share/omnisetup when installed.
-    QString path = QApplication::applicationDirPath() + QStringLiteral("/document/index.html");
-    if (!QFileInfo::exists(path))
-        path = QApplication::applicationDirPath() +
-               QStringLiteral("/../share/omnisetup/document/index.html");
-    if (!QFileInfo::exists(path) || !QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
+    if (HelpWindow::pageUrl(res::currentLanguage()).isEmpty()) {
         gui::showMessage(this, QMessageBox::Information, uiText(res::ids::Program),
-                         uiText(res::ids::HelpMissing).arg(path));
+                         uiText(res::ids::HelpMissing)
+                             .arg(QApplication::applicationDirPath() +
+                                  QStringLiteral("/document/index.html")));
+        return;
     }
+    auto* help = findChild<HelpWindow*>();
+    if (!help)
+        help = new HelpWindow(this);
+    help->show();
+    help->raise();
+    help->activateWindow();
 }
 
 void MainWindow::onAbout() {

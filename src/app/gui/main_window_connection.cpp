@@ -9,6 +9,7 @@
 #include <QToolBar>
 
 #include "app/gui/main_window.h"
+#include "resources/string_ids.h"
 #include "commands/gui/page_tabs.h"
 #include "resources/string_ids.h"
 #include "serial/gui/code_page_combo_box.h"
@@ -89,6 +90,9 @@ void MainWindow::buildConnection() {
             &MainWindow::onConnectionLost);
     connect(portBox_, &serial::ComPortComboBox::watchNotification, this,
             &MainWindow::onWatchNotification);
+    connect(portBox_, &serial::ComPortComboBox::pathRejected, this, [this](const QString& why) {
+        gui::showMessage(this, QMessageBox::Warning, uiText(res::ids::Program), why);
+    });
 
     busy_ = new QProgressBar(this);
     busy_->setRange(0, 0);
@@ -97,6 +101,9 @@ void MainWindow::buildConnection() {
     busy_->setTextVisible(false);
     busy_->hide();
     statusBar()->addPermanentWidget(busy_);
+    modeLabel_ = new QLabel(this);
+    modeLabel_->setObjectName(QStringLiteral("modeLabel"));
+    statusBar()->addPermanentWidget(modeLabel_);
     actions_.wordWrap->setChecked(log_->wrap());
     applyConnectionState();
     // A reader that was connected when the program last closed is reconnected as soon as the
@@ -124,6 +131,17 @@ bool MainWindow::connected() const {
     return connection_ && connection_->isConnected();
 }
 
+bool MainWindow::readerAway() const {
+    return connection_ && connection_->state() == State::Disconnected && portBox_ &&
+           portBox_->watching();
+}
+
+void MainWindow::reportNotSentWhileAway(const std::string& command) {
+    connection_->logMessage(uiText(res::ids::NotSentReaderAway)
+                                .arg(QString::fromStdString(command),
+                                     portName(portBox_->selectedPort())));
+}
+
 QString MainWindow::portName(const PortDescriptor& port) const {
     if (serial::SimulatedReaders::familyOf(port))
         return serial::portBoxLabel(port);
@@ -139,6 +157,15 @@ void MainWindow::toggleConnection() {
 }
 
 void MainWindow::connectToChosenPort(bool automatic) {
+    if (!automatic) {
+        // The operator connects to what the box shows, typed or picked.
+        const QString reason = portBox_->takeShownText();
+        if (!reason.isEmpty()) {
+            applyConnectionState();
+            gui::showMessage(this, QMessageBox::Warning, uiText(res::ids::Program), reason);
+            return;
+        }
+    }
     const PortDescriptor port = portBox_->selectedPort();
     if (port.empty()) {
         applyConnectionState();
@@ -177,8 +204,10 @@ void MainWindow::onConnected() {
     portBox_->setWatching(true);
     const QString name = portName(connection_->port());
     if (connection_->identified()) {
-        statusBar()->showMessage(uiText(res::ids::ConnectedTo)
-                                     .arg(name, QString::fromStdString(connection_->firmware())));
+        const QString text = uiText(res::ids::ConnectedTo)
+                                 .arg(name, QString::fromStdString(connection_->firmware()));
+        statusBar()->showMessage(text);
+        connection_->logMessage(text);
         if (connection_->twoD() != mode2D_)
             setMode2D(connection_->twoD());
     } else {
@@ -230,6 +259,7 @@ void MainWindow::applyConnectionState() {
         connection_ && connection_->identified() ? connection_->twoD() : mode2D_;
 
     actions_.connectReader->setChecked(isConnected || busy);
+    actions_.makeMenuCodeTool->setEnabled(!busy);
     actions_.property->setEnabled(!isConnected && !busy);
     actions_.switchMode->setEnabled(!isConnected && !busy);
     for (const ConnectionRule& rule : kRules) {
@@ -241,6 +271,7 @@ void MainWindow::applyConnectionState() {
         portBox_->setEnabled(!isConnected && !busy);
     if (busy_)
         busy_->setVisible(busy);
+    updateModeLabel();
     if (busy && !QApplication::overrideCursor()) {
         QApplication::setOverrideCursor(Qt::BusyCursor);
     } else if (!busy && QApplication::overrideCursor()) {

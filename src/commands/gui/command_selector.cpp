@@ -1,7 +1,9 @@
 #include "commands/gui/command_selector.h"
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -39,6 +41,13 @@ CommandSelector::CommandSelector(EntryDialogs& dialogs, QWidget* parent)
     send_->setObjectName(QStringLiteral("selectorSend"));
     connect(send_, &QAction::triggered, this, &CommandSelector::pickSelected);
 
+    filter_ = new QLineEdit(this);
+    filter_->setObjectName(QStringLiteral("catalogFilter"));
+    filter_->setPlaceholderText(gui::uiText(res::ids::FilterHint));
+    filter_->setToolTip(gui::uiText(res::ids::FilterTip));
+    filter_->setClearButtonEnabled(true);
+    filter_->installEventFilter(this);
+
     tree_ = new CommandTree(this);
     list_ = new CommandList(this);
     split_ = new gui::PaneSplitter(Qt::Vertical, this);
@@ -50,17 +59,33 @@ CommandSelector::CommandSelector(EntryDialogs& dialogs, QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(bar);
+    layout->addWidget(filter_);
     layout->addWidget(pathLabel_);
     layout->addWidget(split_, 1);
 
     connect(tree_, &CommandTree::groupSelected, this, &CommandSelector::showGroup);
     connect(list_, &CommandList::entryActivated, this, &CommandSelector::pickSelected);
+    connect(filter_, &QLineEdit::textChanged, tree_, &CommandTree::setFilter);
     tree_->fill(mode2D_);
+}
+
+bool CommandSelector::eventFilter(QObject* watched, QEvent* event) {
+    // Escape in a filter box with text clears it, before the window's Escape shortcut.
+    if (watched == filter_ && !filter_->text().isEmpty() &&
+        (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        event->accept();
+        if (event->type() == QEvent::KeyPress)
+            filter_->clear();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void CommandSelector::setMode2D(bool mode2D) {
     mode2D_ = mode2D;
     tree_->fill(mode2D_);
+    tree_->setFilter(filter_->text());
     showGroup(nullptr);
 }
 

@@ -12,6 +12,7 @@
 #include "commands/page_item.h"
 
 class QLabel;
+class QLineEdit;
 class QAction;
 
 namespace omni {
@@ -56,6 +57,7 @@ public:
     QString pathText() const { return path_; }
     CommandTree* tree() const { return tree_; }
     CommandList* list() const { return list_; }
+    QLineEdit* filterBox() const { return filter_; }
     QAction* sendAction() const { return send_; }
 
 signals:
@@ -64,6 +66,7 @@ signals:
 
 private:
     void showGroup(const CatalogNode* group);
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     EntryDialogs& dialogs_;
     bool mode2D_ = true;
@@ -71,6 +74,7 @@ private:
     QString path_;
     std::u16string pickedLabel_;  // label of the entry picked last
     QLabel* pathLabel_;
+    QLineEdit* filter_;
     CommandTree* tree_;
     CommandList* list_;
     gui::PaneSplitter* split_;

@@ -17,6 +17,9 @@ public:
 
     // Refills the tree from the catalog of the mode; nothing is selected afterwards.
     void fill(bool mode2D);
+    // Shows only the groups whose caption, or one of whose entries' caption or command, contains
+    // `text` (letter case ignored), with their parents expanded; an empty text shows every group.
+    void setFilter(const QString& text);
 
     const CatalogNode* groupOf(const QTreeWidgetItem* item) const;
     const CatalogNode* selectedGroup() const;

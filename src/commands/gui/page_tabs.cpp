@@ -17,6 +17,22 @@ int nextNumber(const QString& titleFormat) {
 
 }  // namespace
 
+namespace {
+
+// The commands and labels of a page, in order: what saving keeps.
+std::string stateOf(const MenuCodeHistory& history) {
+    std::string state;
+    for (const PageItem& item : history.entries()) {
+        state += item.bytes;
+        state += '\x1f';
+        state.append(reinterpret_cast<const char*>(item.label.data()), item.label.size() * 2);
+        state += '\x1e';
+    }
+    return state;
+}
+
+}  // namespace
+
 PageTabs::PageTabs(QWidget* parent) : QTabBar(parent) {
     setObjectName(QStringLiteral("pageTabs"));
     setDocumentMode(true);
@@ -24,20 +40,23 @@ PageTabs::PageTabs(QWidget* parent) : QTabBar(parent) {
     setTabsClosable(true);
     setMovable(false);
     setElideMode(Qt::ElideNone);
-    tabs_.push_back(Tab{PageKind::Log, {}, nullptr});
+    tabs_.push_back(Tab{PageKind::Log, {}, nullptr, {}, {}});
     addTab(gui::uiText(res::ids::CommunicationLog));
     setTabButton(0, QTabBar::RightSide, nullptr);
     setTabButton(0, QTabBar::LeftSide, nullptr);
-    connect(this, &QTabBar::tabCloseRequested, this, &PageTabs::removePage);
+    connect(this, &QTabBar::tabCloseRequested, this, &PageTabs::onCloseRequested);
 }
 
 PageTabs::~PageTabs() = default;
 
 int PageTabs::addMenuCodePage(const QString& titleFormat) {
+    auto history = std::make_unique<MenuCodeHistory>();
+    std::string state = stateOf(*history);
     tabs_.insert(tabs_.begin() + 1,
-                 Tab{PageKind::MenuCode, {}, std::make_unique<MenuCodeHistory>()});
+                 Tab{PageKind::MenuCode, {}, std::move(history), std::move(state), {}});
     const int index =
-        insertTab(1, gui::icon(gui::IconId::Leaf2D), titleFormat.arg(nextNumber(titleFormat)));
+        insertTab(1, gui::icon(mode2D_ ? gui::IconId::Leaf2D : gui::IconId::Leaf1D),
+                  titleFormat.arg(nextNumber(titleFormat)));
     setCurrentIndex(index);
     return index;
 }
@@ -51,6 +70,34 @@ void PageTabs::removePage(int index) {
     Tab closing = std::move(tabs_[static_cast<std::size_t>(index)]);
     tabs_.erase(tabs_.begin() + index);
     removeTab(index);
+}
+
+void PageTabs::onCloseRequested(int index) {
+    if (closeGuard_ && !closeGuard_(index))
+        return;
+    removePage(index);
+}
+
+void PageTabs::noteAddedInMode(int index, bool mode2D) {
+    if (index > 0 && index < static_cast<int>(tabs_.size()))
+        tabs_[std::size_t(index)].builtIn2D = mode2D;
+}
+
+std::optional<bool> PageTabs::builtIn2D(int index) const {
+    const Tab* tab = tabAt(index);
+    if (!tab || !tab->history || tab->history->empty())
+        return std::nullopt;
+    return tab->builtIn2D;
+}
+
+bool PageTabs::isModified(int index) const {
+    const Tab* tab = tabAt(index);
+    return tab && tab->history && stateOf(*tab->history) != tab->savedState;
+}
+
+void PageTabs::markSaved(int index) {
+    if (index > 0 && index < static_cast<int>(tabs_.size()) && tabs_[std::size_t(index)].history)
+        tabs_[std::size_t(index)].savedState = stateOf(*tabs_[std::size_t(index)].history);
 }
 
 void PageTabs::closeAllButLog() {

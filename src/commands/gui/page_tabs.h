@@ -4,7 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include <QTabBar>
@@ -48,6 +51,18 @@ public:
     QString fileName(int index) const;
     void setFileName(int index, const QString& name);
 
+    // A menu-code page has unsaved changes when its commands differ from those it had when it
+    // was opened empty or last saved.
+    bool isModified(int index) const;
+    void markSaved(int index);
+
+    // The mode the commands of menu-code page `index` were last added in (none while empty).
+    void noteAddedInMode(int index, bool mode2D);
+    std::optional<bool> builtIn2D(int index) const;
+
+    // Asked before the close button closes tab `index`; false keeps the tab.
+    void setCloseGuard(std::function<bool(int)> guard) { closeGuard_ = std::move(guard); }
+
 signals:
     // A tab is about to close; its page is still valid.
     void pageClosing(int index);
@@ -57,11 +72,15 @@ private:
         PageKind kind;
         QString fileName;
         std::unique_ptr<MenuCodeHistory> history;  // menu-code pages
+        std::string savedState;  // the commands and labels as last saved
+        std::optional<bool> builtIn2D;
     };
+    void onCloseRequested(int index);
     const Tab* tabAt(int index) const;
 
     std::vector<Tab> tabs_;
     bool mode2D_ = true;
+    std::function<bool(int)> closeGuard_;
 };
 
 }  // namespace omni::commands

@@ -43,7 +43,12 @@ page::Drawing C39MenuView::codeAt(double y) const {
 }
 
 page::Drawing C39MenuView::copyPicture() const {
-    return codeAt(lastClick().y());
+    // From the popup, the code under the right click; otherwise (Edit > Copy, Ctrl+C), or when
+    // the click was beside the codes, the whole sheet: never an empty picture.
+    page::Drawing code = copyingAtClick() ? codeAt(lastClick().y()) : page::Drawing{};
+    if (code.items.empty())
+        return wholePicture();
+    return code;
 }
 
 std::vector<page::Drawing> C39MenuView::printPages(bool withHistory,

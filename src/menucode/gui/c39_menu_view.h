@@ -29,7 +29,7 @@ public:
 
 protected:
     QSize naturalSize() const override;
-    double pngScale() const override { return 2.0; }
+    DeviceGeometry pictureDevice() const override { return DeviceGeometry::code39Sheet(); }
 
 private:
     // The client width the sheet needs so that its code column fits.

@@ -19,6 +19,7 @@
 #include "menucode/gui/picture_data.h"
 #include "menucode/menu_code_history.h"
 #include "resources/string_ids.h"
+#include "ui/gui/report.h"
 #include "ui/gui/text.h"
 
 namespace omni::menucode {
@@ -58,7 +59,12 @@ MenuCodeView::MenuCodeView(QWidget* parent) : QWidget(parent) {
     showStringAction_ = popup_->addAction(gui::uiText(res::ids::ShowCommandString));
     showStringAction_->setCheckable(true);
     setupPageAction_ = popup_->addAction(gui::uiText(res::ids::ViewSetupPage));
-    connect(copyAction_, &QAction::triggered, this, [this] { copyToClipboard(); });
+    connect(copyAction_, &QAction::triggered, this, [this] {
+        // Only the popup's own Copy is about the code under the click.
+        copyingAtClick_ = true;
+        copyToClipboard();
+        copyingAtClick_ = false;
+    });
     connect(showStringAction_, &QAction::toggled, this, [this](bool on) {
         setCommandStringShown(on);
         refresh();
@@ -126,30 +132,32 @@ void MenuCodeView::setupPage() {
     if (!printer_)
         return;
     QPageSetupDialog dialog(printer_, this);
+    gui::confirmWithOk(dialog);
     dialog.exec();
 }
 
 void MenuCodeView::save(const QString& path) const {
     const page::Drawing drawing = wholePicture();
     const std::string file = path.toStdString();
+    const DeviceGeometry device = pictureDevice();
     switch (pictureFormatOf(path)) {
         case PictureFormat::Emf:
-            page::writeEmf(drawing, referenceDevice(), measure_, file);
+            page::writeEmf(drawing, device, measure_, file);
             break;
         case PictureFormat::Png:
-            page::writePng(drawing, file, pngScale());
+            page::writePng(drawing, file, device.dotsPerInch());
             break;
         case PictureFormat::Svg:
-            page::writeSvg(drawing, file);
+            page::writeSvg(drawing, file, device.dotsPerInch());
             break;
         case PictureFormat::Pdf:
-            page::writePdf({drawing}, file, unitsPerInch());
+            page::writePdf({drawing}, file, device.dotsPerInch());
             break;
     }
 }
 
 QMimeData* MenuCodeView::clipboardData() const {
-    return pictureMimeData(copyPicture(), pngScale());
+    return pictureMimeData(copyPicture(), pictureDevice(), measure_);
 }
 
 void MenuCodeView::copyToClipboard() const {

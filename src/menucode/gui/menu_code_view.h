@@ -81,10 +81,9 @@ protected:
     virtual void setCommandStringShown(bool) {}
     // Size the picture needs at the current zoom (the scroll area's extent).
     virtual QSize naturalSize() const = 0;
-    // Pixels of a saved or copied PNG per page unit, and page units per inch of the whole
-    // picture (for PDF).
-    virtual double pngScale() const { return 1.0; }
-    virtual double unitsPerInch() const { return 96.0; }
+    // The device whose pixels the saved and copied pictures are drawn in; it fixes their
+    // physical size in every format.
+    virtual DeviceGeometry pictureDevice() const { return referenceDevice(); }
     // Document name of a print job.
     static QString documentName(bool withHistory);
 
@@ -94,6 +93,8 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
     QPoint lastClick() const { return lastClick_; }
+    // True while the popup's "Copy menu code" runs, which copies what lies under the click.
+    bool copyingAtClick() const { return copyingAtClick_; }
     const page::QtTextMeasure& measure() const { return measure_; }
 
 private:
@@ -106,6 +107,7 @@ private:
     QAction* showStringAction_;
     QAction* setupPageAction_;
     QPoint lastClick_;
+    bool copyingAtClick_ = false;  // the popup's Copy is running
     page::QtTextMeasure measure_;
 };
 

@@ -1,23 +1,19 @@
-// A page drawing as clipboard data: a raster image and SVG.
+// A page picture as clipboard data: a raster image, SVG and an enhanced metafile, all of the
+// picture's one physical size.
 #pragma once
 
-#include <QByteArray>
-#include <QImage>
-
+#include "menucode/menu_page.h"
 #include "menucode/page_drawing.h"
 
 class QMimeData;
 
 namespace omni::menucode {
 
-// The drawing on white, `scale` pixels per page unit; a null image for an empty drawing.
-QImage rasterImage(const page::Drawing& drawing, double scale = 1.0);
-
-// The drawing as an SVG document, one user unit per page unit.
-QByteArray svgDocument(const page::Drawing& drawing);
-
-// Clipboard contents with both: the image (when the drawing is not empty) and
-// "image/svg+xml". The caller owns the result (the clipboard takes it).
-QMimeData* pictureMimeData(const page::Drawing& drawing, double scale = 1.0);
+// Clipboard contents for `drawing`, whose units are pixels of `device`: the image (its
+// resolution set, at least 300 dpi), "image/svg+xml" (sized in millimetres) and "image/emf"
+// (`device` as the reference). An empty drawing gives empty data. The caller owns the result
+// (the clipboard takes it).
+QMimeData* pictureMimeData(const page::Drawing& drawing, const DeviceGeometry& device,
+                           const page::TextMeasure& measure);
 
 }  // namespace omni::menucode

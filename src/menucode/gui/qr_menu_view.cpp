@@ -38,9 +38,4 @@ QSize QrMenuView::naturalSize() const {
                  static_cast<int>(std::ceil(drawing.height)));
 }
 
-double QrMenuView::unitsPerInch() const {
-    const DeviceGeometry device = referenceDevice();
-    return device.horzSizeMm > 0 ? device.horzRes * 25.4 / device.horzSizeMm : 96.0;
-}
-
 }  // namespace omni::menucode

@@ -28,7 +28,6 @@ public:
 protected:
     bool offersCommandString() const override { return true; }
     QSize naturalSize() const override;
-    double unitsPerInch() const override;
 
 private:
     QrViewOptions options_;

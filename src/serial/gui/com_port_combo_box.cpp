@@ -5,6 +5,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include <sys/stat.h>
+
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTimer>
@@ -27,6 +29,19 @@ bool listed(const std::vector<PortDescriptor>& ports, const std::string& device)
 PortKind kindFromWord(std::uint32_t word) {
     const std::uint32_t kind = word >> 16;
     return kind <= 2 ? static_cast<PortKind>(kind) : PortKind::Serial;
+}
+
+// Why `device` cannot be a serial port; empty when it is a character device.
+QString unusableDevice(const std::string& device) {
+    struct stat info {};
+    const QString shown = QString::fromStdString(device);
+    if (::stat(device.c_str(), &info) != 0)
+        return gui::uiText(res::ids::PathMissing).arg(shown);
+    if (S_ISDIR(info.st_mode))
+        return gui::uiText(res::ids::PathIsFolder).arg(shown);
+    if (!S_ISCHR(info.st_mode))
+        return gui::uiText(res::ids::PathNotSerial).arg(shown);
+    return {};
 }
 
 }  // namespace
@@ -293,27 +308,60 @@ void ComPortComboBox::onActivated(int index) {
         choosePort(shown_[static_cast<std::size_t>(index)]);
 }
 
-void ComPortComboBox::onTyped() {
-    const QString text = lineEdit()->text().trimmed();
+QString ComPortComboBox::takeShownText() {
+    const QString text = currentText().trimmed();
     if (text.isEmpty())
-        return;
+        return {};
     const int index = findText(text, Qt::MatchFixedString);
     if (index >= 0) {
         onActivated(index);
-    } else {
-        chooseDevicePath(text);
+        return {};
     }
+    const PortDescriptor chosen = selectedPort();
+    if (!chosen.empty() && (text == portBoxLabel(chosen) ||
+                            text == QString::fromStdString(chosen.device))) {
+        return {};
+    }
+    const std::string device = text.toStdString();
+    // The simulated readers have no device node; only their labels choose them.
+    QString reason = unusableDevice(device);
+    if (!reason.isEmpty())
+        return reason;
+    chooseDevicePath(text);
+    return {};
+}
+
+void ComPortComboBox::onTyped() {
+    const QString reason = takeShownText();
+    if (!reason.isEmpty())
+        emit pathRejected(reason);
+}
+
+namespace {
+
+// Claims Enter for the box, so that the window's shortcuts (Send) never see it.
+bool claimEnter(QEvent* event) {
+    if (event->type() != QEvent::ShortcutOverride)
+        return false;
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key != Qt::Key_Return && key != Qt::Key_Enter)
+        return false;
+    event->accept();
+    return true;
+}
+
+}  // namespace
+
+bool ComPortComboBox::event(QEvent* event) {
+    // The line edit's focus goes through the box, so the shortcut check for a key typed in it
+    // asks the box, not the line edit.
+    return claimEnter(event) || QComboBox::event(event);
 }
 
 bool ComPortComboBox::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == lineEdit() && event->type() == QEvent::ShortcutOverride) {
-        // Enter in the box chooses the typed device; it must not reach the window's Send.
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            event->accept();
-            return true;
-        }
-    }
+    // A key sent to the line edit itself.
+    if (watched == lineEdit() && claimEnter(event))
+        return true;
     return QComboBox::eventFilter(watched, event);
 }
 

@@ -14,6 +14,9 @@
 // true when the chosen port is present (after a 500 ms pause so the device can settle) and false
 // when it is gone. A new choice by the operator ends watching.
 //
+// Enter in the box (Return or keypad Enter) takes the typed text as the choice and stops there:
+// it never reaches the window's shortcuts (Send).
+//
 // Threads: the poll thread only enumerates and compares; the combo box itself, the choice and
 // the signals belong to the user-interface thread.
 #pragma once
@@ -89,6 +92,10 @@ public:
     void choosePort(const PortDescriptor& port);
     // Chooses a device by its path, typed by the operator; it is listed while it exists.
     void chooseDevicePath(const QString& path);
+    // Takes what the box shows as the choice: a listed label chooses its port, other text is a
+    // device path. Returns why the text names no usable serial device (a missing path, a folder,
+    // a file that is not a character device), or an empty text when the choice stands.
+    QString takeShownText();
 
     void setWatching(bool watching);
     bool watching() const;
@@ -112,9 +119,12 @@ signals:
     void portsChanged();
     // The chosen port appeared (true) or vanished (false) while watching.
     void watchNotification(bool present);
+    // Enter was pressed on a path that is no serial device; `reason` says why.
+    void pathRejected(const QString& reason);
 
 protected:
     void run() override;
+    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
 

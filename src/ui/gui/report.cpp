@@ -2,6 +2,10 @@
 
 #include <utility>
 
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QPushButton>
+
 #include "foundation/exception.h"
 #include "ui/gui/text.h"
 
@@ -17,6 +21,17 @@ MessageSink& sink() {
 
 MessageSink setMessageSink(MessageSink next) {
     return std::exchange(sink(), std::move(next));
+}
+
+void confirmWithOk(QDialog& dialog) {
+    const QDialogButtonBox standard(QDialogButtonBox::Ok);
+    const QString ok = standard.button(QDialogButtonBox::Ok)->text();
+    for (QDialogButtonBox* box : dialog.findChildren<QDialogButtonBox*>()) {
+        for (QAbstractButton* button : box->buttons()) {
+            if (box->buttonRole(button) == QDialogButtonBox::AcceptRole)
+                button->setText(ok);
+        }
+    }
 }
 
 void showMessage(QWidget* owner, QMessageBox::Icon icon, const QString& caption,

@@ -9,6 +9,8 @@
 #include <QMessageBox>
 #include <QString>
 
+class QDialog;
+
 namespace omni::foundation {
 class Exception;
 }
@@ -24,6 +26,10 @@ struct ShownMessage {
 // Shows a modal message box over `owner` (may be null) with an OK button.
 void showMessage(QWidget* owner, QMessageBox::Icon icon, const QString& caption,
                  const QString& text);
+
+// Labels the accepting button of a settings dialog "OK" (the page setup dialog offers "Print"
+// on some platforms, which it does not do).
+void confirmWithOk(QDialog& dialog);
 
 // Reports `error` in a warning message box captioned with the exception's own caption.
 void reportException(QWidget* owner, const foundation::Exception& error);

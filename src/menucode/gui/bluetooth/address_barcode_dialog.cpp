@@ -208,11 +208,7 @@ QMimeData* AddressBarcodeDialog::clipboardData() const {
     const page::Drawing drawing = copyDrawing();
     if (drawing.items.empty())
         return new QMimeData;
-    QMimeData* data = menucode::pictureMimeData(drawing);
-    const std::vector<std::uint8_t> emf = page::toEmf(drawing, DeviceGeometry::screen(), measure_);
-    data->setData(QStringLiteral("image/emf"), QByteArray(reinterpret_cast<const char*>(emf.data()),
-                                                          static_cast<qsizetype>(emf.size())));
-    return data;
+    return menucode::pictureMimeData(drawing, DeviceGeometry::screen(), measure_);
 }
 
 void AddressBarcodeDialog::copyToClipboard() const {
