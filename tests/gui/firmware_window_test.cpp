@@ -160,6 +160,7 @@ private slots:
     void downloadToSimulatedReaderMovesBothBarsAndReconnects();
     void cancelDuringTransferAbortsAndKeepsTheLine();
     void versionQuestionAndWriteError();
+    void unsupportedModelIsRefusedWithAWarning();
     void screenshots();
 };
 
@@ -288,6 +289,22 @@ void FirmwareWindowTest::versionQuestionAndWriteError() {
     QVERIFY(messages.shown.front().text.contains(text(omni::res::ids::FirmwareWriteError)));
     QCOMPARE(window.connection()->state(), State::Connected);
     QVERIFY(sameLine(before, window.connection()->serialPort().lineState()));
+}
+
+void FirmwareWindowTest::unsupportedModelIsRefusedWithAWarning() {
+    // The built-in 1D reader answers with a "Ver." line: the model the library names is not one
+    // that takes firmware. No file is asked for.
+    MainWindow window(omni::test::freshKey("FirmwareTest", "unsupported"));
+    window.portBox()->choosePort(SimulatedReaders::descriptor(SimulatedFamily::OneD));
+    window.actions().connectReader->trigger();
+    QVERIFY(waitConnected(window));
+    omni::test::Messages messages;
+    window.actions().download->trigger();
+    QVERIFY(!QApplication::activeModalWidget());
+    QCOMPARE(messages.shown.size(), std::size_t(1));
+    QCOMPARE(messages.shown.front().text, text(omni::res::ids::FirmwareNotSupported));
+    QCOMPARE(messages.shown.front().caption, text(omni::res::ids::FirmwareWarningTitle));
+    QCOMPARE(window.connection()->state(), State::Connected);
 }
 
 void FirmwareWindowTest::screenshots() {
