@@ -161,6 +161,7 @@ private slots:
     void cancelDuringTransferAbortsAndKeepsTheLine();
     void versionQuestionAndWriteError();
     void unsupportedModelIsRefusedWithAWarning();
+    void cancelWhileTheEngineWritesKeepsWaiting();
     void screenshots();
 };
 
@@ -305,6 +306,44 @@ void FirmwareWindowTest::unsupportedModelIsRefusedWithAWarning() {
     QCOMPARE(messages.shown.front().text, text(omni::res::ids::FirmwareNotSupported));
     QCOMPARE(messages.shown.front().caption, text(omni::res::ids::FirmwareWarningTitle));
     QCOMPARE(window.connection()->state(), State::Connected);
+}
+
+void FirmwareWindowTest::cancelWhileTheEngineWritesKeepsWaiting() {
+    // The engine has every block and never confirms the end: Cancel can no longer stop it, so
+    // the dialog says so and stays until the engine's answer is given up on.
+    QTemporaryDir dir;
+    const std::string file = writeFirmware(dir, "BA12_update.bin");
+    omni::sim::FirmwareFaults silentEnd;
+    silentEnd.noEndAnswer = true;
+    CabledReader cabled("BA12J13i", silentEnd);
+    MainWindow window(omni::test::freshKey("FirmwareTest", "writing"));
+    cabled.connect(window);
+    QVERIFY(waitConnected(window));
+    omni::test::Messages messages;
+
+    Seen seen;
+    QString statusAfterCancel;
+    bool stillOpen = false;
+    expectDownload(seen, file, QMessageBox::Yes, [&](DownloadDialog* dialog) {
+        whenReady(
+            dialog, [dialog] { return dialog->status() == text(omni::res::ids::FirmwareWriting); },
+            [&, dialog] {
+                QTest::mouseClick(dialog->cancelButton(), Qt::LeftButton);
+                statusAfterCancel = dialog->status();
+                QTest::qWait(300);
+                stillOpen = dialog->isVisible();
+            });
+    });
+    window.actions().download->trigger();
+
+    QCOMPARE(statusAfterCancel, text(omni::res::ids::FirmwareCancelWhileWriting));
+    QVERIFY(stillOpen);
+    QCOMPARE(cabled.firmware->ending(), FirmwareResponder::Ending::Unanswered);
+    // The engine's end confirmation never came: the wait for it timed out.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        window.logPage()->text().contains(text(omni::res::ids::FirmwareTimeout)), 5000);
+    QVERIFY(!window.logPage()->text().contains(text(omni::res::ids::FirmwareCancelled)));
+    QCOMPARE(messages.shown.size(), std::size_t(1));
 }
 
 void FirmwareWindowTest::screenshots() {
