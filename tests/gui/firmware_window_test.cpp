@@ -39,8 +39,7 @@ namespace {
 constexpr int kFileSize = 100 * 1024;  // 13 blocks, 2 write units
 
 bool waitConnected(MainWindow& window) {
-    return QTest::qWaitFor([&] { return window.connection()->state() == State::Connected; },
-                           15000);
+    return QTest::qWaitFor([&] { return window.connection()->state() == State::Connected; }, 15000);
 }
 
 std::string writeFirmware(const QTemporaryDir& dir, const char* name) {
