@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Saves screenshots of the main window (2D and 1D mode, each with a menu-code page holding a few
-# settings; the catalog filter narrowing the tree), the help window and the question about an
-# unsaved page, in English and Japanese.
+# settings; the catalog filter narrowing the tree), the help window, the question about an
+# unsaved page and the firmware download dialog (sending, writing), in English and Japanese.
 #   scripts/screenshots.sh [OUTPUT_FOLDER] [BUILD_FOLDER]
 # Defaults: /work/screenshots and build/.
 set -euo pipefail
@@ -9,12 +9,15 @@ cd "$(dirname "$0")/.."
 out="${1:-/work/screenshots}"
 build="${2:-build}"
 source scripts/build-targets.sh
-build_targets "$build" omnisetup_screenshots
+build_targets "$build" omnisetup_screenshots firmware_window_test
 mkdir -p "$out"
+out="$(cd "$out" && pwd)"
 config="$(mktemp -d)"
 trap 'rm -rf "$config"' EXIT
 for lang in en ja; do
     QT_QPA_PLATFORM=offscreen OMNISETUP_LANG="$lang" XDG_CONFIG_HOME="$config" \
         "$build/tests/gui/omnisetup_screenshots" "$out/main-window-$lang"
+    QT_QPA_PLATFORM=offscreen OMNISETUP_LANG="$lang" OMNI_SCREENSHOT_DIR="$out" \
+        XDG_CONFIG_HOME="$config" "$build/tests/gui/firmware_window_test" screenshots >/dev/null
 done
-ls -1 "$out"/main-window-*.png
+ls -1 "$out"/main-window-*.png "$out"/firmware-download*.png

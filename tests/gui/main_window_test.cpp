@@ -133,7 +133,8 @@ void MainWindowTest::shellHasTitleMenusAndBands() {
                                              "backToCommandBox"}));
     QCOMPARE(items("scannerMenu"), QStringList({"makeMenuCode", "switchMode"}));
     QCOMPARE(items("formatMenu"), QStringList({"wordWrap", "font"}));
-    QCOMPARE(items("communicationMenu"), QStringList({"connect", "property"}));
+    QCOMPARE(items("communicationMenu"),
+             QStringList({"connect", "property", "download", "forcedDownload"}));
 }
 
 void MainWindowTest::pickingIn2DModeAddsOneItemToANewPage() {

@@ -99,7 +99,7 @@ int main(int argc, char** argv) {
 
         window.actions().help->trigger();
         if (auto* help = window.findChild<omni::app::HelpWindow*>()) {
-            QTest::qWaitForWindowExposed(help);
+            (void)QTest::qWaitForWindowExposed(help);
             QTest::qWait(50);
             help->grab().save(prefix + QStringLiteral("-help.png"));
             help->close();

@@ -181,6 +181,7 @@ void MainWindow::buildToolbars() {
     scannerBar_->addSeparator();
     scannerBar_->addAction(actions_.makeMenuCodeTool);
     scannerBar_->addAction(actions_.switchMode);
+    scannerBar_->addAction(actions_.download);
     addToolBar(Qt::TopToolBarArea, scannerBar_);
 
     commandBand_ = makeBand(this, uiText(res::ids::CommandBand), "commandBand");

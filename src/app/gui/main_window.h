@@ -74,6 +74,8 @@ struct MainWindowActions {
     QAction* property = nullptr;
     QAction* wordWrap = nullptr;
     QAction* font = nullptr;
+    QAction* download = nullptr;
+    QAction* forcedDownload = nullptr;
 };
 
 class MainWindow : public QMainWindow {
@@ -200,6 +202,10 @@ private:
     void onHelp();
     void onAbout();
     void onWaveform();
+
+    // Firmware download into the reader's engine (main_window_firmware.cpp).
+    void buildFirmwareActions();
+    void downloadFirmware(bool forced);
 
     // Runs `command`, reporting an exception of the program's family in a message box.
     void guarded(const std::function<void()>& command);

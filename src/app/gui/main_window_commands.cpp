@@ -134,6 +134,7 @@ void MainWindow::buildActions() {
     connect(actions_.help, &QAction::triggered, this, &MainWindow::onHelp);
     connect(actions_.about, &QAction::triggered, this, &MainWindow::onAbout);
     buildConnectionActions();
+    buildFirmwareActions();
 }
 
 void MainWindow::buildMenus() {
@@ -159,7 +160,7 @@ void MainWindow::buildMenus() {
             {a.cut, a.copy, a.paste, a.deleteSelection, nullptr, a.selectAll, nullptr, a.send,
              a.backToCommandBox});
     addMenu(res::ids::MenuFormat, "formatMenu", {a.wordWrap, a.font});
-    addMenu(res::ids::MenuCommunication, "communicationMenu", {a.connectReader, a.property});
+    addMenu(res::ids::MenuCommunication, "communicationMenu", {a.connectReader, a.property, nullptr, a.download, a.forcedDownload});
     addMenu(res::ids::MenuScanner, "scannerMenu", {a.makeMenuCode, a.switchMode});
     addMenu(res::ids::MenuHelp, "helpMenu", {a.help, nullptr, a.about});
 }

@@ -37,6 +37,8 @@ struct ConnectionRule {
 };
 constexpr ConnectionRule kRules[] = {
     {&MainWindowActions::makeMenuCode, true, true},
+    {&MainWindowActions::download, false, false},
+    {&MainWindowActions::forcedDownload, false, false},
 };
 
 }  // namespace

@@ -137,6 +137,26 @@ void ReaderConnection::disconnectFromReader() {
     }
 }
 
+void ReaderConnection::resumeAfterDownload() {
+    if (state_ != State::Connected)
+        return;
+    if (!port_.isOpen() || !module_.valid()) {
+        closeLink();
+        setState(State::Disconnected);
+        emit connectionLost(QString());
+        return;
+    }
+    const reader::ModuleIdentity identity = module_.identity();
+    if (identity.firmware[0] != '\0') {
+        firmware_ = identity.firmware;
+        model_ = identity.model;
+        twoD_ = !reader::isOneDimensionalVersion(firmware_);
+    }
+    exchange_.setModule(firmware_.empty() ? KES_INVALID_HANDLE : module_.get());
+    port_.startReceiving(&log_);
+    emit connected();
+}
+
 void ReaderConnection::send(std::string_view command) {
     if (state_ != State::Connected)
         throw foundation::KesException(KES_STATE_SERIAL_PORT_IS_CLOSED);

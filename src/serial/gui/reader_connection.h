@@ -82,6 +82,13 @@ public:
     void resumeReceiving();
 
     SerialPortForPosix& serialPort() { return port_; }
+    // A firmware download works on the port and the module directly, with receiving stopped,
+    // and may replace the module with the restarted engine's.
+    reader::ModuleHandle& module() { return module_; }
+    // After such a download: takes the engine as the download left it and resumes receiving,
+    // emitting connected() with its identity; when the reader did not come back the connection
+    // is closed and connectionLost() emitted.
+    void resumeAfterDownload();
     reader::CommandExchange& exchange() { return exchange_; }
     // Time limits of the port; tests shorten them. Takes effect at the next connection.
     void setTiming(const SerialTiming& timing) { port_.setTiming(timing); }

@@ -6,6 +6,7 @@
 #include "foundation/exception.h"
 #include "resources/string_ids.h"
 #include "sim/capture_responder.h"
+#include "sim/firmware_responder.h"
 #include "sim/simulated_reader.h"
 #include "ui/gui/text.h"
 
@@ -17,6 +18,17 @@ constexpr std::string_view kDevice1D = "sim:1D";
 
 std::size_t slot(SimulatedFamily family) {
     return static_cast<std::size_t>(family);
+}
+
+// Both readers take firmware and restart afterwards: quiet for a moment, then answering again.
+// Each block is taken at about the pace of a real line, so that the progress can be followed.
+void addFirmwareDownload(sim::SimulatedReader& reader) {
+    sim::FirmwareFaults pace;
+    pace.answerDelay = std::chrono::milliseconds(40);
+    sim::FirmwareRestart restart;
+    restart.kind = sim::RestartKind::Quiet;
+    restart.pause = std::chrono::milliseconds(500);
+    reader.addResponder(std::make_unique<sim::FirmwareResponder>(reader, pace, restart));
 }
 
 }  // namespace
@@ -88,6 +100,7 @@ void SimulatedReaders::plug(SimulatedFamily family) {
     } else {
         fresh->setVersionReply(sim::replies::versionLine("ENG:", kVersion1D));
     }
+    addFirmwareDownload(*fresh);
     fresh->start();
     std::unique_ptr<sim::SimulatedReader> old;
     {

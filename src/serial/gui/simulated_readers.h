@@ -3,6 +3,8 @@
 // feature can be tried without hardware. The port box lists them as two extra ports; connecting
 // to one plugs its simulator in (starts it) and opens its terminal like any serial device.
 //
+// Both take a firmware download and restart after it, as a reader does.
+//
 // A simulator that hangs up counts as unplugged: its port leaves the list until plug() brings a
 // fresh one, which the port box then reports like a reader plugged back in.
 //
