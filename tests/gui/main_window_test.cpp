@@ -130,7 +130,7 @@ void MainWindowTest::shellHasTitleMenusAndBands() {
                                              "backToCommandBox"}));
     QCOMPARE(items("scannerMenu"), QStringList({"makeMenuCode", "switchMode"}));
     QCOMPARE(items("formatMenu"), QStringList({"wordWrap", "font"}));
-    QCOMPARE(items("communicationMenu"), QStringList({"connect", "property"}));
+    QCOMPARE(items("communicationMenu"), QStringList({"connect", "property", "applyPage"}));
 }
 
 void MainWindowTest::pickingIn2DModeAddsOneItemToANewPage() {

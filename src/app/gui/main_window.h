@@ -71,6 +71,9 @@ struct MainWindowActions {
     QAction* property = nullptr;
     QAction* wordWrap = nullptr;
     QAction* font = nullptr;
+    // Page files, provisioning and keyboard-mode readers (main_window_pages.cpp).
+    QAction* applyPage = nullptr;
+    QAction* keyboardReader = nullptr;
 };
 
 class MainWindow : public QMainWindow {
@@ -216,6 +219,25 @@ private:
     std::unique_ptr<serial::ReaderConnection> connection_;
     QProgressBar* busy_ = nullptr;
     bool reconnecting_ = false;  // the attempt under way follows a reader that came back
+
+    // ---- Page files, print-readability check, provisioning and keyboard-mode readers
+    //      (main_window_pages.cpp) ----
+public:
+    // Opens a page file as a new menu-code page in the file's mode. Damaged lines are listed in
+    // one message; the rest of the page is kept.
+    void openPageFile(const QString& path);
+    // Writes the current menu-code page as a page file.
+    void savePageFile(const QString& path);
+    // The print-readability check before the current menu-code page is printed on `printer` or
+    // (printer null) saved as a picture. When the codes may not scan, asks whether to fix the
+    // module size, go on as it is or stop; true to go on.
+    bool confirmReadable(QPrinter* printer);
+    // Communication › Apply page to readers.
+    void applyPageToReaders();
+
+private:
+    static bool isPageFile(const QString& path);
+    void buildPageActions();
 };
 
 }  // namespace omni::app

@@ -21,6 +21,7 @@
 #include "foundation/exception.h"
 #include "menucode/gui/menu_code_page.h"
 #include "menucode/gui/menu_code_view.h"
+#include "resources/string_ids.h"
 #include "serial/gui/serial_log_box.h"
 #include "ui/gui/icons.h"
 #include "ui/gui/report.h"
@@ -127,6 +128,7 @@ void MainWindow::buildActions() {
     connect(actions_.help, &QAction::triggered, this, &MainWindow::onHelp);
     connect(actions_.about, &QAction::triggered, this, &MainWindow::onAbout);
     buildConnectionActions();
+    buildPageActions();
 }
 
 void MainWindow::buildMenus() {
@@ -152,7 +154,7 @@ void MainWindow::buildMenus() {
             {a.cut, a.copy, a.paste, a.deleteSelection, nullptr, a.selectAll, nullptr, a.send,
              a.backToCommandBox});
     addMenu(ids::kMenuFormat, "formatMenu", {a.wordWrap, a.font});
-    addMenu(ids::kMenuCommunication, "communicationMenu", {a.connectReader, a.property});
+    addMenu(ids::kMenuCommunication, "communicationMenu", {a.connectReader, a.property, nullptr, a.applyPage});
     addMenu(ids::kMenuScanner, "scannerMenu", {a.makeMenuCode, a.switchMode});
     addMenu(ids::kMenuHelp, "helpMenu", {a.help, nullptr, a.about});
 }
@@ -168,13 +170,16 @@ void MainWindow::newDocument() {
 }
 
 void MainWindow::onOpen() {
-    const QString path = QFileDialog::getOpenFileName(this, uiText(ids::kOpenTitle), QString(),
-                                                      uiText(ids::kTextFilter));
+    const QString path = QFileDialog::getOpenFileName(
+        this, uiText(ids::kOpenTitle), QString(),
+        uiText(ids::kTextFilter) + QStringLiteral(";;") + uiText(res::ids::PageFileFilter));
     if (!path.isEmpty())
         guarded([&] { openFile(path); });
 }
 
 void MainWindow::openFile(const QString& path) {
+    if (isPageFile(path))
+        return openPageFile(path);
     if (QFileInfo(path).suffix().compare(QLatin1String("txt"), Qt::CaseInsensitive) != 0) {
         throw foundation::UserException(foundation::UserException::Refused,
                                         gui::toU16(uiText(ids::kOnlyTextFiles)));
@@ -190,7 +195,11 @@ void MainWindow::saveCurrentTo(const QString& path) {
             log_->saveTo(path);
             break;
         case PageKind::MenuCode:
-            modePage()->view()->save(path);
+            if (isPageFile(path)) {
+                savePageFile(path);
+            } else {
+                modePage()->view()->save(path);
+            }
             break;
         case PageKind::Image:
             return;
@@ -206,7 +215,7 @@ void MainWindow::onSave(bool askName) {
         QString suffix;
         if (tabs_->currentKind() == PageKind::MenuCode) {
             filters = {uiText(ids::kEmfFilter), uiText(ids::kPngFilter), uiText(ids::kSvgFilter),
-                       uiText(ids::kPdfFilter)};
+                       uiText(ids::kPdfFilter), uiText(res::ids::PageFileFilter)};
             suffix = QStringLiteral("emf");
         } else {
             filters = {uiText(ids::kTextFilter)};
@@ -227,6 +236,9 @@ void MainWindow::onSave(bool askName) {
             return;
         path = dialog.selectedFiles().front();
     }
+    if (tabs_->currentKind() == PageKind::MenuCode && !isPageFile(path) &&
+        !confirmReadable(nullptr))
+        return;
     guarded([&] { saveCurrentTo(path); });
 }
 
@@ -244,6 +256,8 @@ void MainWindow::onSetupPage() {
 void MainWindow::onPrint() {
     QPrintDialog dialog(&printer_, this);
     if (dialog.exec() != QDialog::Accepted)
+        return;
+    if (tabs_->currentKind() == PageKind::MenuCode && !confirmReadable(&printer_))
         return;
     guarded([this] { printCurrent(printer_); });
 }
