@@ -130,7 +130,8 @@ void MainWindowTest::shellHasTitleMenusAndBands() {
                                              "backToCommandBox"}));
     QCOMPARE(items("scannerMenu"), QStringList({"makeMenuCode", "switchMode"}));
     QCOMPARE(items("formatMenu"), QStringList({"wordWrap", "font"}));
-    QCOMPARE(items("communicationMenu"), QStringList({"connect", "property", "applyPage"}));
+    QCOMPARE(items("communicationMenu"),
+             QStringList({"connect", "property", "applyPage", "keyboardReader"}));
 }
 
 void MainWindowTest::pickingIn2DModeAddsOneItemToANewPage() {

@@ -13,6 +13,7 @@
 
 #include "app/gui/layout_records.h"
 #include "commands/page_item.h"
+#include "serial/keyboard_reader.h"
 #include "serial/port_descriptor.h"
 
 class QAction;
@@ -234,10 +235,23 @@ public:
     bool confirmReadable(QPrinter* printer);
     // Communication › Apply page to readers.
     void applyPageToReaders();
+    // Communication › Keyboard-mode reader in log: picks a reader and a layout and shows what it
+    // types in the log, or stops when one is shown.
+    void toggleKeyboardReader();
+    // Shows what the reader at `node` types, holding it exclusively. Throws UserException when
+    // it cannot be opened.
+    void listenToKeyboardReader(const std::string& node, const QString& label,
+                                serial::KeyboardLayout layout);
+    bool keyboardReaderListening() const { return keyboard_ && keyboard_->isOpen(); }
 
 private:
     static bool isPageFile(const QString& path);
     void buildPageActions();
+    void stopKeyboardReader(std::uint32_t messageId);
+    void logNote(const QString& text);
+
+    std::unique_ptr<serial::KeyboardListener> keyboard_;  // stops before the log pane goes
+    QString keyboardLabel_;
 };
 
 }  // namespace omni::app

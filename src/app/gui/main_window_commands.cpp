@@ -154,7 +154,7 @@ void MainWindow::buildMenus() {
             {a.cut, a.copy, a.paste, a.deleteSelection, nullptr, a.selectAll, nullptr, a.send,
              a.backToCommandBox});
     addMenu(ids::kMenuFormat, "formatMenu", {a.wordWrap, a.font});
-    addMenu(ids::kMenuCommunication, "communicationMenu", {a.connectReader, a.property, nullptr, a.applyPage});
+    addMenu(ids::kMenuCommunication, "communicationMenu", {a.connectReader, a.property, nullptr, a.applyPage, a.keyboardReader});
     addMenu(ids::kMenuScanner, "scannerMenu", {a.makeMenuCode, a.switchMode});
     addMenu(ids::kMenuHelp, "helpMenu", {a.help, nullptr, a.about});
 }

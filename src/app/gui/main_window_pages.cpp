@@ -1,6 +1,10 @@
 // The main window's page files, the print-readability check before a menu-code page is printed
 // or saved as a picture, and Communication › Apply page to readers.
 #include <QAction>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFormLayout>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
@@ -17,6 +21,7 @@
 #include "resources/string_ids.h"
 #include "serial/gui/com_port_combo_box.h"
 #include "serial/gui/reader_connection.h"
+#include "serial/gui/serial_log_box.h"
 #include "serial/gui/simulated_readers.h"
 #include "ui/gui/report.h"
 #include "ui/gui/text.h"
@@ -27,6 +32,39 @@ namespace {
 using commands::PageKind;
 using gui::toQString;
 using gui::uiText;
+
+QString layoutName(serial::KeyboardLayout layout) {
+    return uiText(layout == serial::KeyboardLayout::Japanese ? res::ids::KeyboardLayoutJapanese
+                                                             : res::ids::KeyboardLayoutUs);
+}
+
+// Asks which keyboard-mode reader to show and with which layout; false when cancelled.
+bool chooseKeyboardReader(QWidget* owner, const std::vector<serial::KeyboardReaderDevice>& found,
+                          std::size_t& device, serial::KeyboardLayout& layout) {
+    QDialog dialog(owner);
+    dialog.setObjectName(QStringLiteral("keyboardReaderDialog"));
+    dialog.setWindowTitle(uiText(res::ids::KeyboardTitle));
+    auto* devices = new QComboBox(&dialog);
+    for (const serial::KeyboardReaderDevice& d : found)
+        devices->addItem(QString::fromStdString(d.label), QString::fromStdString(d.node));
+    auto* layouts = new QComboBox(&dialog);
+    for (serial::KeyboardLayout l : serial::kKeyboardLayouts) layouts->addItem(layoutName(l));
+    // Japanese readers are usually set up for the JIS layout.
+    if (QLocale().language() == QLocale::Japanese)
+        layouts->setCurrentIndex(1);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto* form = new QFormLayout(&dialog);
+    form->addRow(uiText(res::ids::KeyboardDevice), devices);
+    form->addRow(uiText(res::ids::KeyboardLayoutLabel), layouts);
+    form->addRow(buttons);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    device = static_cast<std::size_t>(devices->currentIndex());
+    layout = serial::kKeyboardLayouts[layouts->currentIndex()];
+    return true;
+}
 
 // The history statuses after which an entry is not on the page.
 bool entryLeftOut(HistoryStatus status) {
@@ -69,6 +107,11 @@ void MainWindow::buildPageActions() {
     addAction(actions_.applyPage);
     connect(actions_.applyPage, &QAction::triggered, this,
             [this] { guarded([this] { applyPageToReaders(); }); });
+    actions_.keyboardReader = new QAction(uiText(res::ids::KeyboardMenu), this);
+    actions_.keyboardReader->setObjectName(QStringLiteral("keyboardReader"));
+    addAction(actions_.keyboardReader);
+    connect(actions_.keyboardReader, &QAction::triggered, this,
+            [this] { guarded([this] { toggleKeyboardReader(); }); });
 }
 
 // ---- Page files ----
@@ -195,6 +238,63 @@ void MainWindow::applyPageToReaders() {
     }
     ApplyPageDialog dialog(std::move(commands), pageText, std::move(targets), keyPath_, this);
     dialog.exec();
+}
+
+// ---- Keyboard-mode readers ----
+
+void MainWindow::toggleKeyboardReader() {
+    if (keyboardReaderListening()) {
+        stopKeyboardReader(res::ids::KeyboardStopped);
+        return;
+    }
+    const std::vector<serial::KeyboardReaderDevice> found = serial::findKeyboardReaders();
+    if (found.empty()) {
+        gui::showMessage(this, QMessageBox::Information, uiText(res::ids::KeyboardTitle),
+                         uiText(res::ids::KeyboardNone));
+        return;
+    }
+    std::size_t device = 0;
+    serial::KeyboardLayout layout = serial::KeyboardLayout::Us;
+    if (!chooseKeyboardReader(this, found, device, layout))
+        return;
+    listenToKeyboardReader(found[device].node, QString::fromStdString(found[device].label),
+                           layout);
+}
+
+void MainWindow::listenToKeyboardReader(const std::string& node, const QString& label,
+                                        serial::KeyboardLayout layout) {
+    if (!keyboard_)
+        keyboard_ = std::make_unique<serial::KeyboardListener>();
+    // What the reader types goes through the log's chain like received bytes (the chain takes
+    // bytes from any thread); its end is handled on this thread.
+    keyboard_->open(
+        node, layout,
+        [this](std::string_view bytes) { log_->chain().feed(bytes.data(), bytes.size()); },
+        [this](int) {
+            QMetaObject::invokeMethod(
+                this, [this] { stopKeyboardReader(res::ids::KeyboardUnplugged); },
+                Qt::QueuedConnection);
+        });
+    keyboardLabel_ = label;
+    actions_.keyboardReader->setText(uiText(res::ids::KeyboardStop));
+    tabs_->setCurrentIndex(0);
+    logNote(uiText(res::ids::KeyboardListening).arg(label, layoutName(layout)));
+}
+
+void MainWindow::stopKeyboardReader(std::uint32_t messageId) {
+    if (!keyboard_ || !keyboard_->isOpen())
+        return;
+    keyboard_->close();
+    actions_.keyboardReader->setText(uiText(res::ids::KeyboardMenu));
+    logNote(uiText(messageId).arg(keyboardLabel_));
+}
+
+void MainWindow::logNote(const QString& text) {
+    serial::LogChain& chain = log_->chain();
+    chain.endOfLine();
+    chain.writeText(gui::toU16(text));
+    chain.endOfLine();
+    statusBar()->showMessage(text);
 }
 
 }  // namespace omni::app
