@@ -95,8 +95,8 @@ std::string resultLine(const reader::ProvisionResult& result) {
     auto orDash = [](const std::string& text) { return text.empty() ? std::string("-") : text; };
     std::string line = result.label + " family=" + orDash(result.identity.family) +
                        " firmware=" + orDash(result.identity.firmware) +
-                       " sent=" + std::to_string(result.sent) + "/" +
-                       std::to_string(result.total) + " acknowledged=" +
+                       " sent=" + std::to_string(result.sent) + "/" + std::to_string(result.total) +
+                       " acknowledged=" +
                        (result.verified ? std::to_string(result.acknowledged)
                                         : res::formatUtf8(res::ids::ProvisionNotChecked, {})) +
                        " time=" + seconds + "s ";
@@ -129,8 +129,8 @@ int runApply(const Args& args) {
     for (std::size_t i = 0; i < options.ports.size(); ++i) {
         workers.emplace_back([&, i] {
             reader::ProvisionRequest request{devicePort(options.ports[i]), options.ports[i],
-                                             std::string(foundation::kProgramSettingsKey),
-                                             commands, options.verify};
+                                             std::string(foundation::kProgramSettingsKey), commands,
+                                             options.verify};
             SerialPortForPosix port;
             reader::ProvisionCancel cancel;
             results[i] = reader::provisionReader(port, request, {}, cancel);
@@ -138,7 +138,8 @@ int runApply(const Args& args) {
             std::cout << resultLine(results[i]) << std::endl;
         });
     }
-    for (std::thread& worker : workers) worker.join();
+    for (std::thread& worker : workers)
+        worker.join();
 
     std::size_t failed = 0;
     int status = ExitDone;

@@ -49,7 +49,11 @@ class Run {
 public:
     Run(SerialPortForPosix& port, const ProvisionRequest& request, ProvisionResult& result,
         const ProvisionListener& listener, ProvisionCancel& cancel)
-        : port_(port), request_(request), result_(result), listener_(listener), cancel_(cancel),
+        : port_(port),
+          request_(request),
+          result_(result),
+          listener_(listener),
+          cancel_(cancel),
           exchange_(port) {}
 
     void setModule(KesHandle module) { exchange_.setModule(module); }
@@ -67,17 +71,24 @@ public:
 
     // After a failure in ACK mode: the reader is asked to leave it, whatever it answers.
     void leaveAckModeQuietly() {
-        // A cancel may still be pending on the port: it ends the first attempt, not the second.
-        for (int attempt = 0; attempt < 2 && ackMode_; ++attempt) {
-            try {
-                exchange_.sendCommand("WD");
-                ackMode_ = false;
-                awaitAnswer(port_, request_.ackTimeoutMs);
-            } catch (const foundation::Exception& e) {
-                // The run has already failed or been cancelled; the reader may be gone.
-                if (!isCancel(e))
-                    break;
+        // A cancel may still be pending on the port: it ends the first wait, not the second.
+        int cancels = 0;
+        try {
+            if (ackMode_)
+                send("WD");
+            ackMode_ = false;
+            // Every answer still owed is read, so that the reader has left ACK mode when the
+            // port closes.
+            while (unanswered_ > 0) {
+                try {
+                    answer();
+                } catch (const foundation::Exception& e) {
+                    if (!isCancel(e) || ++cancels > 1)
+                        throw;
+                }
             }
+        } catch (const foundation::Exception&) {
+            // The run has already failed or been cancelled; the reader may be gone.
         }
     }
 
@@ -87,11 +98,24 @@ public:
     }
 
 private:
+    // Sends a command; in ACK mode its answer is owed until answer() reads it.
+    void send(std::string_view command) {
+        exchange_.sendCommand(command);
+        if (ackMode_)
+            ++unanswered_;
+    }
+    Answer answer() {
+        const Answer got = awaitAnswer(port_, request_.ackTimeoutMs);
+        if (unanswered_ > 0)
+            --unanswered_;
+        return got;
+    }
+
     void enterAckMode() {
-        exchange_.sendCommand("WC");
         ackMode_ = true;
+        send("WC");
         try {
-            awaitAnswer(port_, request_.ackTimeoutMs);
+            answer();
         } catch (const foundation::Exception& e) {
             if (!isTimeout(e))
                 throw;
@@ -103,12 +127,12 @@ private:
 
     void sendOne(std::size_t index) {
         const std::string& command = request_.commands[index];
-        exchange_.sendCommand(command);
+        send(command);
         ++result_.sent;
         if (!request_.verify)
             return;
         try {
-            if (awaitAnswer(port_, request_.ackTimeoutMs) == Answer::Ack)
+            if (answer() == Answer::Ack)
                 ++result_.acknowledged;
             else
                 ++result_.refused;
@@ -127,10 +151,10 @@ private:
             leaveAckModeQuietly();
             return;
         }
-        exchange_.sendCommand("WD");
+        send("WD");
         ackMode_ = false;
         try {
-            awaitAnswer(port_, request_.ackTimeoutMs);
+            answer();
         } catch (const foundation::Exception& e) {
             // Every command was acknowledged; a reader that leaves ACK mode without a word has
             // still taken them.
@@ -146,6 +170,7 @@ private:
     ProvisionCancel& cancel_;
     CommandExchange exchange_;
     bool ackMode_ = false;
+    int unanswered_ = 0;  // commands sent in ACK mode whose ACK or NAK has not been read
 };
 
 void closeQuietly(SerialPortForPosix& port) {

@@ -77,11 +77,16 @@ std::u16string node16(const std::string& node) {
     std::u16string text;
     switch (error) {
         case EACCES:
-        case EPERM: text = res::format(res::ids::KeyboardNoAccess, {node16(node)}); break;
-        case EBUSY: text = res::format(res::ids::KeyboardBusy, {node16(node)}); break;
+        case EPERM:
+            text = res::format(res::ids::KeyboardNoAccess, {node16(node)});
+            break;
+        case EBUSY:
+            text = res::format(res::ids::KeyboardBusy, {node16(node)});
+            break;
         default:
-            text = res::format(res::ids::KeyboardCannotOpen,
-                               {node16(node), res::fromUtf8(std::generic_category().message(error))});
+            text =
+                res::format(res::ids::KeyboardCannotOpen,
+                            {node16(node), res::fromUtf8(std::generic_category().message(error))});
             break;
     }
     throw foundation::UserException(foundation::UserException::Refused, std::move(text));
@@ -117,7 +122,8 @@ std::vector<KeyboardReaderDevice> findKeyboardReaders(const DiscoveryRoots& root
     std::sort(found.begin(), found.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<KeyboardReaderDevice> devices;
-    for (auto& entry : found) devices.push_back(std::move(entry.second));
+    for (auto& entry : found)
+        devices.push_back(std::move(entry.second));
     return devices;
 }
 
@@ -136,8 +142,7 @@ void KeyboardListener::open(const std::string& node, KeyboardLayout layout, Text
     adopt(fd, true, layout, std::move(text), std::move(end));
 }
 
-void KeyboardListener::adopt(int fd, bool grab, KeyboardLayout layout, TextSink text,
-                             EndSink end) {
+void KeyboardListener::adopt(int fd, bool grab, KeyboardLayout layout, TextSink text, EndSink end) {
     close();
     if (grab && ::ioctl(fd, EVIOCGRAB, 1) != 0) {
         const int error = errno;

@@ -67,20 +67,12 @@ constexpr LayoutTable kJapanese = japaneseTable();
 static_assert(kUs.shifted[KEY_2] == '@' && kJapanese.shifted[KEY_2] == '"');
 static_assert(KEY_YEN < 128 && KEY_RO < 128 && KEY_KPSLASH < 128 && KEY_DELETE < 128);
 
+// The digit of a keypad key (KEY_KP7 .. KEY_KP0), or -1.
 constexpr int keypadDigit(std::uint16_t code) {
-    switch (code) {
-        case KEY_KP0: return 0;
-        case KEY_KP1: return 1;
-        case KEY_KP2: return 2;
-        case KEY_KP3: return 3;
-        case KEY_KP4: return 4;
-        case KEY_KP5: return 5;
-        case KEY_KP6: return 6;
-        case KEY_KP7: return 7;
-        case KEY_KP8: return 8;
-        case KEY_KP9: return 9;
-        default: return -1;
-    }
+    if (code < KEY_KP7 || code > KEY_KP0)
+        return -1;
+    const char c = kUs.plain[code];
+    return c >= '0' && c <= '9' ? c - '0' : -1;
 }
 
 bool isLetter(char c) {
@@ -117,14 +109,30 @@ void KeystrokeDecoder::reset() {
 
 std::string KeystrokeDecoder::press(std::uint16_t code) {
     switch (code) {
-        case KEY_LEFTSHIFT: leftShift_ = true; return {};
-        case KEY_RIGHTSHIFT: rightShift_ = true; return {};
-        case KEY_LEFTCTRL: leftCtrl_ = true; return {};
-        case KEY_RIGHTCTRL: rightCtrl_ = true; return {};
-        case KEY_LEFTALT: alt_ = true; altCode_ = -1; return {};
-        case KEY_RIGHTALT: altGr_ = true; return {};
-        case KEY_CAPSLOCK: capsLock_ = !capsLock_; return {};
-        default: break;
+        case KEY_LEFTSHIFT:
+            leftShift_ = true;
+            return {};
+        case KEY_RIGHTSHIFT:
+            rightShift_ = true;
+            return {};
+        case KEY_LEFTCTRL:
+            leftCtrl_ = true;
+            return {};
+        case KEY_RIGHTCTRL:
+            rightCtrl_ = true;
+            return {};
+        case KEY_LEFTALT:
+            alt_ = true;
+            altCode_ = -1;
+            return {};
+        case KEY_RIGHTALT:
+            altGr_ = true;
+            return {};
+        case KEY_CAPSLOCK:
+            capsLock_ = !capsLock_;
+            return {};
+        default:
+            break;
     }
     if (alt_) {
         // Alt-code entry: the digits build a number, the byte goes out when Alt is let go.
@@ -153,11 +161,21 @@ std::string KeystrokeDecoder::press(std::uint16_t code) {
 
 std::string KeystrokeDecoder::release(std::uint16_t code) {
     switch (code) {
-        case KEY_LEFTSHIFT: leftShift_ = false; break;
-        case KEY_RIGHTSHIFT: rightShift_ = false; break;
-        case KEY_LEFTCTRL: leftCtrl_ = false; break;
-        case KEY_RIGHTCTRL: rightCtrl_ = false; break;
-        case KEY_RIGHTALT: altGr_ = false; break;
+        case KEY_LEFTSHIFT:
+            leftShift_ = false;
+            break;
+        case KEY_RIGHTSHIFT:
+            rightShift_ = false;
+            break;
+        case KEY_LEFTCTRL:
+            leftCtrl_ = false;
+            break;
+        case KEY_RIGHTCTRL:
+            rightCtrl_ = false;
+            break;
+        case KEY_RIGHTALT:
+            altGr_ = false;
+            break;
         case KEY_LEFTALT: {
             alt_ = false;
             const int value = altCode_;
@@ -166,7 +184,8 @@ std::string KeystrokeDecoder::release(std::uint16_t code) {
                 return std::string(1, static_cast<char>(value));
             break;
         }
-        default: break;
+        default:
+            break;
     }
     return {};
 }

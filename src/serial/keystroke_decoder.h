@@ -19,8 +19,7 @@ enum class KeyboardLayout {
     Japanese,  // JIS 106/109 keys: "@" beside P, ":" beside ";", the Yen and Ro keys
 };
 
-inline constexpr KeyboardLayout kKeyboardLayouts[] = {KeyboardLayout::Us,
-                                                      KeyboardLayout::Japanese};
+inline constexpr KeyboardLayout kKeyboardLayouts[] = {KeyboardLayout::Us, KeyboardLayout::Japanese};
 
 // One event as the kernel reports it (struct input_event without its time).
 struct KeyEvent {

@@ -61,9 +61,7 @@ protected:
         std::ofstream(page) << "OMNIPAGE 1 2D\n[BCA\tEnable Code 39\n[DC1Q0Q0\tMinimum length\n";
     }
     void TearDown() override { fs::remove_all(folder); }
-    std::string ports() const {
-        return " --port " + a.devicePath() + " --port " + b.devicePath();
-    }
+    std::string ports() const { return " --port " + a.devicePath() + " --port " + b.devicePath(); }
     // The commands a reader saw after it identified itself.
     static std::vector<std::string> afterIdentification(const sim::SimulatedReader& reader) {
         std::vector<std::string> seen = reader.transcript();
@@ -105,10 +103,10 @@ TEST_F(CliApply, ASilentReaderFailsItsLineAndTheRun) {
 TEST_F(CliApply, BadArgumentsAndDamagedPagesSendNothing) {
     EXPECT_EQ(runCli("apply" + ports()).code, 2);
     EXPECT_EQ(runCli("apply --page " + page).code, 2);
-    EXPECT_EQ(runCli("apply --page " + page + " --port " + a.devicePath() + " --port " +
-                     a.devicePath())
-                  .code,
-              2);
+    EXPECT_EQ(
+        runCli("apply --page " + page + " --port " + a.devicePath() + " --port " + a.devicePath())
+            .code,
+        2);
     std::ofstream(page) << "OMNIPAGE 1 2D\n[BCA\tfine\nno tab here\n";
     const CliRun damaged = runCli("apply --page " + page + ports());
     EXPECT_EQ(damaged.code, 2);

@@ -173,9 +173,8 @@ void PagesWindowTest::printBelowTheLimitWarnsAndFixesTheModuleSize() {
 
     // Going on without the fix, or stopping, leaves the module size alone.
     view->zoom(-1);
-    omni::test::onNextModal([](QWidget* modal) {
-        modal->findChild<QPushButton*>(QStringLiteral("anyway"))->click();
-    });
+    omni::test::onNextModal(
+        [](QWidget* modal) { modal->findChild<QPushButton*>(QStringLiteral("anyway"))->click(); });
     QVERIFY(window.confirmReadable(&printer));
     omni::test::onNextModal([](QWidget* modal) { qobject_cast<QMessageBox*>(modal)->reject(); });
     QVERIFY(!window.confirmReadable(&printer));
@@ -208,7 +207,8 @@ void PagesWindowTest::applyDialogReportsEachReader() {
     QCOMPARE(dialog.results()[1].failureKind, omni::reader::FailureKind::NoAnswer);
     QTreeWidget* list = dialog.list();
     QVERIFY(list->topLevelItem(0)->text(1).contains(QStringLiteral("BA12J13i")));
-    QVERIFY(list->topLevelItem(0)->text(3).startsWith(QStringLiteral("Done: 2 sent, 2 acknowledged")));
+    QVERIFY(
+        list->topLevelItem(0)->text(3).startsWith(QStringLiteral("Done: 2 sent, 2 acknowledged")));
     QVERIFY(list->topLevelItem(1)->text(3).startsWith(QStringLiteral("Failed: ")));
     QCOMPARE(list->topLevelItem(2)->text(3), QStringLiteral("Waiting"));  // not ticked
     QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("summary"))->text(),

@@ -29,12 +29,14 @@ using namespace std::chrono_literals;
 // Press and release of one key, with the modifiers held around it.
 std::vector<KeyEvent> stroke(std::uint16_t key, std::initializer_list<std::uint16_t> held = {}) {
     std::vector<KeyEvent> events;
-    for (std::uint16_t m : held) events.push_back({EV_KEY, m, 1});
+    for (std::uint16_t m : held)
+        events.push_back({EV_KEY, m, 1});
     events.push_back({EV_MSC, MSC_SCAN, 0x70004});  // what a USB keyboard sends before a key
     events.push_back({EV_KEY, key, 1});
     events.push_back({EV_SYN, SYN_REPORT, 0});
     events.push_back({EV_KEY, key, 0});
-    for (std::uint16_t m : held) events.push_back({EV_KEY, m, 0});
+    for (std::uint16_t m : held)
+        events.push_back({EV_KEY, m, 0});
     events.push_back({EV_SYN, SYN_REPORT, 0});
     return events;
 }
@@ -43,27 +45,33 @@ std::string typed(KeyboardLayout layout, const std::vector<std::vector<KeyEvent>
     KeystrokeDecoder decoder(layout);
     std::string out;
     for (const auto& events : strokes)
-        for (const KeyEvent& e : events) out += decoder.feed(e);
+        for (const KeyEvent& e : events)
+            out += decoder.feed(e);
     return out;
 }
 
 TEST(KeystrokeDecoder, UsLayoutWithShiftCapsLockCtrlAndKeypad) {
-    const std::string out =
-        typed(KeyboardLayout::Us,
-              {stroke(KEY_A, {KEY_LEFTSHIFT}), stroke(KEY_B), stroke(KEY_2, {KEY_RIGHTSHIFT}),
-               stroke(KEY_APOSTROPHE, {KEY_LEFTSHIFT}), stroke(KEY_LEFTBRACE), stroke(KEY_KP7),
-               stroke(KEY_KPDOT), stroke(KEY_CAPSLOCK), stroke(KEY_C), stroke(KEY_C, {KEY_LEFTSHIFT}),
-               stroke(KEY_1), stroke(KEY_CAPSLOCK), stroke(KEY_RIGHTBRACE, {KEY_LEFTCTRL}),
-               stroke(KEY_M, {KEY_RIGHTCTRL}), stroke(KEY_1, {KEY_LEFTCTRL}), stroke(KEY_F5),
-               stroke(KEY_TAB), stroke(KEY_KPENTER)});
+    const std::string out = typed(
+        KeyboardLayout::Us,
+        {stroke(KEY_A, {KEY_LEFTSHIFT}), stroke(KEY_B), stroke(KEY_2, {KEY_RIGHTSHIFT}),
+         stroke(KEY_APOSTROPHE, {KEY_LEFTSHIFT}), stroke(KEY_LEFTBRACE), stroke(KEY_KP7),
+         stroke(KEY_KPDOT), stroke(KEY_CAPSLOCK), stroke(KEY_C), stroke(KEY_C, {KEY_LEFTSHIFT}),
+         stroke(KEY_1), stroke(KEY_CAPSLOCK), stroke(KEY_RIGHTBRACE, {KEY_LEFTCTRL}),
+         stroke(KEY_M, {KEY_RIGHTCTRL}), stroke(KEY_1, {KEY_LEFTCTRL}), stroke(KEY_F5),
+         stroke(KEY_TAB), stroke(KEY_KPENTER)});
     EXPECT_EQ(out, std::string("Ab@\"[7.Cc1\x1d\r\t\r"));
 }
 
 TEST(KeystrokeDecoder, JapaneseLayoutDiffersWhereTheKeysDo) {
-    const std::vector<std::vector<KeyEvent>> keys{
-        stroke(KEY_2, {KEY_LEFTSHIFT}),     stroke(KEY_LEFTBRACE), stroke(KEY_APOSTROPHE),
-        stroke(KEY_EQUAL, {KEY_LEFTSHIFT}), stroke(KEY_YEN),       stroke(KEY_RO, {KEY_LEFTSHIFT}),
-        stroke(KEY_0, {KEY_LEFTSHIFT}),     stroke(KEY_GRAVE),     stroke(KEY_BACKSLASH, {KEY_LEFTCTRL})};
+    const std::vector<std::vector<KeyEvent>> keys{stroke(KEY_2, {KEY_LEFTSHIFT}),
+                                                  stroke(KEY_LEFTBRACE),
+                                                  stroke(KEY_APOSTROPHE),
+                                                  stroke(KEY_EQUAL, {KEY_LEFTSHIFT}),
+                                                  stroke(KEY_YEN),
+                                                  stroke(KEY_RO, {KEY_LEFTSHIFT}),
+                                                  stroke(KEY_0, {KEY_LEFTSHIFT}),
+                                                  stroke(KEY_GRAVE),
+                                                  stroke(KEY_BACKSLASH, {KEY_LEFTCTRL})};
     EXPECT_EQ(typed(KeyboardLayout::Japanese, keys), std::string("\"@:~\\_\x1d"));
     // The same keys on a US board.
     EXPECT_EQ(typed(KeyboardLayout::Us, keys), std::string("@['+)`\x1c"));
@@ -73,11 +81,15 @@ TEST(KeystrokeDecoder, AltCodesRepeatsAndReset) {
     KeystrokeDecoder decoder;
     std::string out;
     for (const KeyEvent& e : std::vector<KeyEvent>{{EV_KEY, KEY_LEFTALT, 1},
-                                                   {EV_KEY, KEY_KP0, 1}, {EV_KEY, KEY_KP0, 0},
-                                                   {EV_KEY, KEY_KP6, 1}, {EV_KEY, KEY_KP6, 0},
-                                                   {EV_KEY, KEY_KP5, 1}, {EV_KEY, KEY_KP5, 0},
+                                                   {EV_KEY, KEY_KP0, 1},
+                                                   {EV_KEY, KEY_KP0, 0},
+                                                   {EV_KEY, KEY_KP6, 1},
+                                                   {EV_KEY, KEY_KP6, 0},
+                                                   {EV_KEY, KEY_KP5, 1},
+                                                   {EV_KEY, KEY_KP5, 0},
                                                    {EV_KEY, KEY_LEFTALT, 0},
-                                                   {EV_KEY, KEY_Z, 1}, {EV_KEY, KEY_Z, 2},
+                                                   {EV_KEY, KEY_Z, 1},
+                                                   {EV_KEY, KEY_Z, 2},
                                                    {EV_KEY, KEY_Z, 0}})
         out += decoder.feed(e);
     EXPECT_EQ(out, "Azz");
@@ -223,7 +235,8 @@ public:
         if (fd_ < 0)
             return;
         ::ioctl(fd_, UI_SET_EVBIT, EV_KEY);
-        for (int key = KEY_ESC; key <= KEY_KPDOT; ++key) ::ioctl(fd_, UI_SET_KEYBIT, key);
+        for (int key = KEY_ESC; key <= KEY_KPDOT; ++key)
+            ::ioctl(fd_, UI_SET_KEYBIT, key);
         uinput_setup setup{};
         setup.id.bustype = BUS_USB;
         setup.id.vendor = kReaderVendorId;

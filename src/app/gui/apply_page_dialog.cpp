@@ -25,12 +25,12 @@ namespace {
 
 using gui::uiText;
 
-
 enum Column { ColumnPort = 0, ColumnReader = 1, ColumnProgress = 2, ColumnStatus = 3 };
 
 QString text(std::uint32_t id, std::initializer_list<QString> args) {
     QString out = uiText(id);
-    for (const QString& arg : args) out = out.arg(arg);
+    for (const QString& arg : args)
+        out = out.arg(arg);
     return out;
 }
 
@@ -48,7 +48,9 @@ struct ApplyPageDialog::Worker {
 ApplyPageDialog::ApplyPageDialog(std::vector<std::string> commands, const QString& pageText,
                                  std::vector<ApplyTarget> targets, std::string keyPath,
                                  QWidget* parent)
-    : QDialog(parent), commands_(std::move(commands)), targets_(std::move(targets)),
+    : QDialog(parent),
+      commands_(std::move(commands)),
+      targets_(std::move(targets)),
       keyPath_(std::move(keyPath)) {
     setObjectName(QStringLiteral("applyPageDialog"));
     setWindowTitle(uiText(res::ids::ApplyPageTitle));
@@ -70,16 +72,20 @@ ApplyPageDialog::ApplyPageDialog(std::vector<std::string> commands, const QStrin
     list_ = new QTreeWidget(this);
     list_->setObjectName(QStringLiteral("readers"));
     list_->setRootIsDecorated(false);
-    list_->setHeaderLabels({uiText(res::ids::ApplyPageColumnPort), uiText(res::ids::ApplyPageColumnReader),
-                            QString(), uiText(res::ids::ApplyPageColumnStatus)});
+    list_->setHeaderLabels({uiText(res::ids::ApplyPageColumnPort),
+                            uiText(res::ids::ApplyPageColumnReader), QString(),
+                            uiText(res::ids::ApplyPageColumnStatus)});
     buildList(targets_);
     summary_ = new QLabel(this);
     summary_->setObjectName(QStringLiteral("summary"));
 
     auto* buttons = new QDialogButtonBox(this);
-    startButton_ = buttons->addButton(uiText(res::ids::ApplyPageStart), QDialogButtonBox::ActionRole);
-    cancelButton_ = buttons->addButton(uiText(res::ids::ApplyPageCancel), QDialogButtonBox::ActionRole);
-    closeButton_ = buttons->addButton(uiText(res::ids::ApplyPageClose), QDialogButtonBox::RejectRole);
+    startButton_ =
+        buttons->addButton(uiText(res::ids::ApplyPageStart), QDialogButtonBox::ActionRole);
+    cancelButton_ =
+        buttons->addButton(uiText(res::ids::ApplyPageCancel), QDialogButtonBox::ActionRole);
+    closeButton_ =
+        buttons->addButton(uiText(res::ids::ApplyPageClose), QDialogButtonBox::RejectRole);
     startButton_->setObjectName(QStringLiteral("start"));
     cancelButton_->setObjectName(QStringLiteral("cancel"));
     connect(startButton_, &QPushButton::clicked, this, &ApplyPageDialog::start);
@@ -128,7 +134,8 @@ bool ApplyPageDialog::loadPageFile(const QString& path) {
     try {
         menucode::PageFileContents contents = menucode::readPageFile(path.toStdString());
         std::vector<std::string> commands;
-        for (const PageItem& item : contents.page.items) commands.push_back(item.bytes);
+        for (const PageItem& item : contents.page.items)
+            commands.push_back(item.bytes);
         QStringList problems;
         for (const menucode::PageFileProblem& problem : contents.problems)
             problems << gui::toQString(menucode::describe(problem));
@@ -151,8 +158,8 @@ bool ApplyPageDialog::loadPageFile(const QString& path) {
 }
 
 void ApplyPageDialog::chooseFile() {
-    const QString path = QFileDialog::getOpenFileName(this, uiText(res::ids::ApplyPageTitle), QString(),
-                                                      uiText(res::ids::PageFileFilter));
+    const QString path = QFileDialog::getOpenFileName(this, uiText(res::ids::ApplyPageTitle),
+                                                      QString(), uiText(res::ids::PageFileFilter));
     if (!path.isEmpty())
         loadPageFile(path);
 }
@@ -191,8 +198,8 @@ void ApplyPageDialog::start() {
                     this, [this, row, progress] { onProgress(row, progress); },
                     Qt::QueuedConnection);
             };
-            reader::ProvisionResult result = reader::provisionReader(port, request, listener,
-                                                                     *cancel);
+            reader::ProvisionResult result =
+                reader::provisionReader(port, request, listener, *cancel);
             QMetaObject::invokeMethod(
                 this, [this, row, result = std::move(result)] { onFinished(row, result); },
                 Qt::QueuedConnection);
@@ -204,7 +211,8 @@ void ApplyPageDialog::start() {
 }
 
 void ApplyPageDialog::cancel() {
-    for (const auto& worker : workers_) worker->cancel.cancel();
+    for (const auto& worker : workers_)
+        worker->cancel.cancel();
 }
 
 void ApplyPageDialog::reject() {
@@ -230,10 +238,10 @@ void ApplyPageDialog::onProgress(std::size_t row, reader::ProvisionProgress prog
         bar->setRange(0, static_cast<int>(std::max<std::size_t>(progress.total, 1)));
         bar->setValue(static_cast<int>(progress.sent));
     }
-    item->setText(ColumnStatus,
-                  progress.stage == reader::ProvisionProgress::Stage::Connecting
-                      ? uiText(res::ids::ApplyPageConnecting)
-                      : text(res::ids::ApplyPageSending, {number(progress.sent), number(progress.total)}));
+    item->setText(ColumnStatus, progress.stage == reader::ProvisionProgress::Stage::Connecting
+                                    ? uiText(res::ids::ApplyPageConnecting)
+                                    : text(res::ids::ApplyPageSending,
+                                           {number(progress.sent), number(progress.total)}));
 }
 
 void ApplyPageDialog::onFinished(std::size_t row, const reader::ProvisionResult& result) {
@@ -242,15 +250,14 @@ void ApplyPageDialog::onFinished(std::size_t row, const reader::ProvisionResult&
         if (!result.identity.firmware.empty())
             item->setText(ColumnReader, QString::fromStdString(result.identity.family + " " +
                                                                result.identity.firmware));
-        const QString acknowledged = result.verified ? number(result.acknowledged)
-                                                     : uiText(res::ids::ProvisionNotChecked);
+        const QString acknowledged =
+            result.verified ? number(result.acknowledged) : uiText(res::ids::ProvisionNotChecked);
         const QString seconds =
             QString::number(static_cast<double>(result.elapsed.count()) / 1000.0, 'f', 1);
-        item->setText(ColumnStatus,
-                      result.ok() ? text(res::ids::ApplyPageDone,
-                                         {number(result.sent), acknowledged, seconds})
-                                  : text(res::ids::ApplyPageFailed,
-                                         {QString::fromStdString(result.failure)}));
+        item->setText(ColumnStatus, result.ok() ? text(res::ids::ApplyPageDone,
+                                                       {number(result.sent), acknowledged, seconds})
+                                                : text(res::ids::ApplyPageFailed,
+                                                       {QString::fromStdString(result.failure)}));
         item->setToolTip(ColumnStatus, item->text(ColumnStatus));
         if (auto* bar = qobject_cast<QProgressBar*>(list_->itemWidget(item, ColumnProgress)))
             bar->setValue(result.ok() ? bar->maximum() : bar->value());

@@ -48,7 +48,8 @@ bool chooseKeyboardReader(QWidget* owner, const std::vector<serial::KeyboardRead
     for (const serial::KeyboardReaderDevice& d : found)
         devices->addItem(QString::fromStdString(d.label), QString::fromStdString(d.node));
     auto* layouts = new QComboBox(&dialog);
-    for (serial::KeyboardLayout l : serial::kKeyboardLayouts) layouts->addItem(layoutName(l));
+    for (serial::KeyboardLayout l : serial::kKeyboardLayouts)
+        layouts->addItem(layoutName(l));
     // Japanese readers are usually set up for the JIS layout.
     if (QLocale().language() == QLocale::Japanese)
         layouts->setCurrentIndex(1);
@@ -95,10 +96,10 @@ private:
 }  // namespace
 
 bool MainWindow::isPageFile(const QString& path) {
-    return path.endsWith(QString::fromLatin1(menucode::kPageFileExtension.data(),
-                                             static_cast<qsizetype>(
-                                                 menucode::kPageFileExtension.size())),
-                         Qt::CaseInsensitive);
+    return path.endsWith(
+        QString::fromLatin1(menucode::kPageFileExtension.data(),
+                            static_cast<qsizetype>(menucode::kPageFileExtension.size())),
+        Qt::CaseInsensitive);
 }
 
 void MainWindow::buildPageActions() {
@@ -193,9 +194,8 @@ bool MainWindow::confirmReadable(QPrinter* printer) {
     box.setObjectName(QStringLiteral("printCheck"));
     QPushButton* fix = nullptr;
     if (qr && check.suggestedModuleSize && !check.noSizeFits) {
-        fix = box.addButton(
-            uiText(res::ids::PrintCheckUseModule).arg(*check.suggestedModuleSize),
-            QMessageBox::AcceptRole);
+        fix = box.addButton(uiText(res::ids::PrintCheckUseModule).arg(*check.suggestedModuleSize),
+                            QMessageBox::AcceptRole);
         fix->setObjectName(QStringLiteral("fix"));
     }
     QPushButton* anyway = box.addButton(
@@ -220,7 +220,8 @@ void MainWindow::applyPageToReaders() {
     QString pageText = uiText(res::ids::ApplyPageNoPage);
     if (const MenuQRCodeImageWithHistory* history = tabs_->currentHistory();
         tabs_->currentKind() == PageKind::MenuCode && history && !history->empty()) {
-        for (const PageItem& item : history->entries()) commands.push_back(item.bytes);
+        for (const PageItem& item : history->entries())
+            commands.push_back(item.bytes);
         pageText = uiText(res::ids::ApplyPageCurrent).arg(commands.size());
     }
     std::vector<ApplyTarget> targets;
@@ -257,8 +258,7 @@ void MainWindow::toggleKeyboardReader() {
     serial::KeyboardLayout layout = serial::KeyboardLayout::Us;
     if (!chooseKeyboardReader(this, found, device, layout))
         return;
-    listenToKeyboardReader(found[device].node, QString::fromStdString(found[device].label),
-                           layout);
+    listenToKeyboardReader(found[device].node, QString::fromStdString(found[device].label), layout);
 }
 
 void MainWindow::listenToKeyboardReader(const std::string& node, const QString& label,
