@@ -201,15 +201,17 @@ void finish(ProvisionResult& result, const ProvisionRequest& request, ProvisionC
 }  // namespace
 
 void ProvisionCancel::attach(SerialPortForPosix* port) {
-    port_.store(port);
+    std::lock_guard lock(mutex_);
+    port_ = port;
     if (port && cancelled_.load())
         port->cancelWait();
 }
 
 void ProvisionCancel::cancel() {
+    std::lock_guard lock(mutex_);
     cancelled_.store(true);
-    if (SerialPortForPosix* port = port_.load())
-        port->cancelWait();
+    if (port_)
+        port_->cancelWait();
 }
 
 ProvisionResult provisionReader(SerialPortForPosix& port, const ProvisionRequest& request,

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstddef>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -65,7 +66,8 @@ public:
 
 private:
     std::atomic<bool> cancelled_{false};
-    std::atomic<SerialPortForPosix*> port_{nullptr};
+    std::mutex mutex_;  // keeps the port attached while cancel() reaches it
+    SerialPortForPosix* port_ = nullptr;
 };
 
 using ProvisionListener = std::function<void(const ProvisionProgress&)>;

@@ -184,6 +184,7 @@ void ApplyPageDialog::start() {
     }
     joinAll();
     results_.assign(targets_.size(), {});
+    started_ = rows;
     summary_->clear();
     const bool verify = verify_->isChecked();
     for (std::size_t row : rows) {
@@ -265,14 +266,10 @@ void ApplyPageDialog::onFinished(std::size_t row, const reader::ProvisionResult&
     if (--running_ > 0)
         return;
     joinAll();
-    std::size_t tried = 0, done = 0;
-    for (int i = 0; i < list_->topLevelItemCount(); ++i) {
-        if (list_->topLevelItem(i)->checkState(ColumnPort) != Qt::Checked)
-            continue;
-        ++tried;
-        done += results_[static_cast<std::size_t>(i)].ok() ? 1 : 0;
-    }
-    summary_->setText(text(res::ids::ApplyPageSummary, {number(done), number(tried)}));
+    std::size_t done = 0;
+    for (std::size_t started : started_)
+        done += results_[started].ok() ? 1 : 0;
+    summary_->setText(text(res::ids::ApplyPageSummary, {number(done), number(started_.size())}));
     updateButtons();
     emit finished();
 }
@@ -282,7 +279,12 @@ void ApplyPageDialog::updateButtons() {
     startButton_->setEnabled(idle && !commands_.empty());
     fileButton_->setEnabled(idle);
     verify_->setEnabled(idle);
-    list_->setEnabled(true);
+    // The ticks stay as they were while the readers are worked on.
+    for (int i = 0; i < list_->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = list_->topLevelItem(i);
+        item->setFlags(idle ? item->flags() | Qt::ItemIsUserCheckable
+                            : item->flags() & ~Qt::ItemIsUserCheckable);
+    }
     cancelButton_->setEnabled(!idle);
 }
 

@@ -82,6 +82,7 @@ private:
     QPushButton* closeButton_ = nullptr;
     std::vector<std::unique_ptr<Worker>> workers_;
     std::vector<reader::ProvisionResult> results_;
+    std::vector<std::size_t> started_;  // the rows of the last start()
     std::size_t running_ = 0;
 };
 
