@@ -215,7 +215,8 @@ void MainWindow::onSave(bool askName) {
         QString suffix;
         if (tabs_->currentKind() == PageKind::MenuCode) {
             filters = {uiText(ids::kEmfFilter), uiText(ids::kPngFilter), uiText(ids::kSvgFilter),
-                       uiText(ids::kPdfFilter), uiText(res::ids::PageFileFilter)};
+                       uiText(ids::kPdfFilter)};
+            filters << uiText(res::ids::PageFileFilter);
             suffix = QStringLiteral("emf");
         } else {
             filters = {uiText(ids::kTextFilter)};

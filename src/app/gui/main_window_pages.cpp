@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QStatusBar>
 
-#include "app/gui/app_strings.h"
 #include "app/gui/apply_page_dialog.h"
 #include "app/gui/main_window.h"
 #include "commands/gui/page_tabs.h"
@@ -139,7 +138,7 @@ void MainWindow::openPageFile(const QString& path) {
     tabs_->setFileName(index, path);
     refreshMenuViews();
     if (!problems.isEmpty()) {
-        gui::showMessage(this, QMessageBox::Warning, uiText(ids::kProgram),
+        gui::showMessage(this, QMessageBox::Warning, QStringLiteral("OmniSetup"),
                          uiText(res::ids::PageFileOpenProblems).arg(path) + QLatin1Char('\n') +
                              problems.join(QLatin1Char('\n')));
     }
