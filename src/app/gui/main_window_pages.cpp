@@ -121,7 +121,7 @@ void MainWindow::openPageFile(const QString& path) {
         menucode::readPageFile(std::filesystem::path(path.toStdString()));
     setMode2D(contents.page.mode2D);
     const int index = makeMenuCode();
-    MenuQRCodeImageWithHistory* history = tabs_->historyAt(index);
+    auto* history = tabs_->historyAt(index);
     QStringList problems;
     for (const menucode::PageFileProblem& problem : contents.problems)
         problems << toQString(menucode::describe(problem));
@@ -147,7 +147,7 @@ void MainWindow::openPageFile(const QString& path) {
 }
 
 void MainWindow::savePageFile(const QString& path) {
-    const MenuQRCodeImageWithHistory* history = tabs_->currentHistory();
+    const auto* history = tabs_->currentHistory();
     if (tabs_->currentKind() != PageKind::MenuCode || !history)
         return;
     menucode::PageFile page;
@@ -217,7 +217,7 @@ bool MainWindow::confirmReadable(QPrinter* printer) {
 void MainWindow::applyPageToReaders() {
     std::vector<std::string> commands;
     QString pageText = uiText(res::ids::ApplyPageNoPage);
-    if (const MenuQRCodeImageWithHistory* history = tabs_->currentHistory();
+    if (const auto* history = tabs_->currentHistory();
         tabs_->currentKind() == PageKind::MenuCode && history && !history->empty()) {
         for (const PageItem& item : history->entries())
             commands.push_back(item.bytes);
