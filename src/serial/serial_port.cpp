@@ -4,6 +4,8 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -67,6 +69,15 @@ bool noModemLines(int error) {
 void setModemLines(int fd, unsigned long request, int lines, const std::string& device) {
     if (ioctl(fd, request, &lines) != 0 && !noModemLines(errno))
         throw foundation::SystemException(errno, res::fromUtf8(device));
+}
+
+// Unix 98 pseudo-terminal slaves have majors 136 to 143.
+bool isPseudoTerminal(int fd) {
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISCHR(info.st_mode))
+        return false;
+    const unsigned int deviceMajor = major(info.st_rdev);
+    return deviceMajor >= 136 && deviceMajor <= 143;
 }
 
 // Restores what open() changed. Best effort: the device may already be gone.
@@ -304,8 +315,11 @@ void SerialPortForPosix::close() {
     stop();  // throws when the thread outlives its limit: the port then stays open and owned
     open_.store(false, std::memory_order_release);
     int fd = fd_;
-    // Queued output is dropped, so closing never waits for a reader that does not take it.
-    discardOutput();
+    // Queued output is dropped, so closing never waits for a reader that does not take it. A
+    // pseudo-terminal never holds its closing on output, and what it holds there has already
+    // been accepted for the far end, so it is left to go.
+    if (!isPseudoTerminal(fd))
+        discardOutput();
     fd_ = -1;
     // The device goes back as it was found: line settings, modem lines, no exclusive flag (with
     // it left set, nobody but root could open a device that another program still holds).

@@ -134,7 +134,8 @@ void MainWindowTest::shellHasTitleMenusAndBands() {
     QCOMPARE(items("scannerMenu"), QStringList({"makeMenuCode", "switchMode"}));
     QCOMPARE(items("formatMenu"), QStringList({"wordWrap", "font"}));
     QCOMPARE(items("communicationMenu"),
-             QStringList({"connect", "property", "download", "forcedDownload"}));
+             QStringList({"connect", "property", "download", "forcedDownload", "applyPage",
+                          "keyboardReader"}));
 }
 
 void MainWindowTest::pickingIn2DModeAddsOneItemToANewPage() {

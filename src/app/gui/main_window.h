@@ -13,6 +13,7 @@
 
 #include "app/gui/layout_records.h"
 #include "commands/page_item.h"
+#include "serial/keyboard_reader.h"
 #include "serial/port_descriptor.h"
 
 class QAction;
@@ -76,6 +77,9 @@ struct MainWindowActions {
     QAction* font = nullptr;
     QAction* download = nullptr;
     QAction* forcedDownload = nullptr;
+    // Page files, provisioning and keyboard-mode readers (main_window_pages.cpp).
+    QAction* applyPage = nullptr;
+    QAction* keyboardReader = nullptr;
 };
 
 class MainWindow : public QMainWindow {
@@ -238,8 +242,40 @@ private:
     std::unique_ptr<serial::ReaderConnection> connection_;
     QProgressBar* busy_ = nullptr;
     QLabel* modeLabel_ = nullptr;
-    bool reconnecting_ = false;
-    QString lastSaveFolder_;  // where the last page was saved, for the next Save As  // the attempt under way follows a reader that came back
+    bool reconnecting_ = false;  // the attempt under way follows a reader that came back
+    QString lastSaveFolder_;     // where the last page was saved, for the next Save As
+
+    // ---- Page files, print-readability check, provisioning and keyboard-mode readers
+    //      (main_window_pages.cpp) ----
+public:
+    // Opens a page file as a new menu-code page in the file's mode. Damaged lines are listed in
+    // one message; the rest of the page is kept.
+    void openPageFile(const QString& path);
+    // Writes the current menu-code page as a page file.
+    void savePageFile(const QString& path);
+    // The print-readability check before the current menu-code page is printed on `printer` or
+    // (printer null) saved as a picture. When the codes may not scan, asks whether to fix the
+    // module size, go on as it is or stop; true to go on.
+    bool confirmReadable(QPrinter* printer);
+    // Communication › Apply page to readers.
+    void applyPageToReaders();
+    // Communication › Keyboard-mode reader in log: picks a reader and a layout and shows what it
+    // types in the log, or stops when one is shown.
+    void toggleKeyboardReader();
+    // Shows what the reader at `node` types, holding it exclusively. Throws UserException when
+    // it cannot be opened.
+    void listenToKeyboardReader(const std::string& node, const QString& label,
+                                serial::KeyboardLayout layout);
+    bool keyboardReaderListening() const { return keyboard_ && keyboard_->isOpen(); }
+
+private:
+    static bool isPageFile(const QString& path);
+    void buildPageActions();
+    void stopKeyboardReader(std::uint32_t messageId);
+    void logNote(const QString& text);
+
+    std::unique_ptr<serial::KeyboardListener> keyboard_;  // stops before the log pane goes
+    QString keyboardLabel_;
 };
 
 }  // namespace omni::app

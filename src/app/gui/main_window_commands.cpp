@@ -135,6 +135,7 @@ void MainWindow::buildActions() {
     connect(actions_.about, &QAction::triggered, this, &MainWindow::onAbout);
     buildConnectionActions();
     buildFirmwareActions();
+    buildPageActions();
 }
 
 void MainWindow::buildMenus() {
@@ -160,7 +161,7 @@ void MainWindow::buildMenus() {
             {a.cut, a.copy, a.paste, a.deleteSelection, nullptr, a.selectAll, nullptr, a.send,
              a.backToCommandBox});
     addMenu(res::ids::MenuFormat, "formatMenu", {a.wordWrap, a.font});
-    addMenu(res::ids::MenuCommunication, "communicationMenu", {a.connectReader, a.property, nullptr, a.download, a.forcedDownload});
+    addMenu(res::ids::MenuCommunication, "communicationMenu", {a.connectReader, a.property, nullptr, a.download, a.forcedDownload, nullptr, a.applyPage, a.keyboardReader});
     addMenu(res::ids::MenuScanner, "scannerMenu", {a.makeMenuCode, a.switchMode});
     addMenu(res::ids::MenuHelp, "helpMenu", {a.help, nullptr, a.about});
 }
@@ -210,13 +211,16 @@ void MainWindow::newDocument() {
 }
 
 void MainWindow::onOpen() {
-    const QString path = QFileDialog::getOpenFileName(this, uiText(res::ids::OpenTitle), QString(),
-                                                      uiText(res::ids::Filter));
+    const QString path = QFileDialog::getOpenFileName(
+        this, uiText(res::ids::OpenTitle), QString(),
+        uiText(res::ids::Filter) + QStringLiteral(";;") + uiText(res::ids::PageFileFilter));
     if (!path.isEmpty())
         guarded([&] { openFile(path); });
 }
 
 void MainWindow::openFile(const QString& path) {
+    if (isPageFile(path))
+        return openPageFile(path);
     if (QFileInfo(path).suffix().compare(QLatin1String("txt"), Qt::CaseInsensitive) != 0) {
         throw foundation::UserException(foundation::UserException::Refused,
                                         gui::toU16(uiText(res::ids::OnlyTextFiles)));
@@ -232,7 +236,11 @@ void MainWindow::saveCurrentTo(const QString& path) {
             log_->saveTo(path);
             break;
         case PageKind::MenuCode:
-            modePage()->view()->save(path);
+            if (isPageFile(path)) {
+                savePageFile(path);
+            } else {
+                modePage()->view()->save(path);
+            }
             break;
         case PageKind::Image:
             return;
@@ -252,6 +260,7 @@ void MainWindow::onSave(bool askName) {
         if (tabs_->currentKind() == PageKind::MenuCode) {
             filters = {uiText(res::ids::EmfFilter), uiText(res::ids::PngFilter),
                        uiText(res::ids::SvgFilter), uiText(res::ids::PdfFilter)};
+            filters << uiText(res::ids::PageFileFilter);
             suffix = QStringLiteral("emf");
         } else {
             filters = {uiText(res::ids::Filter)};
@@ -275,6 +284,9 @@ void MainWindow::onSave(bool askName) {
         path = dialog.selectedFiles().front();
         lastSaveFolder_ = QFileInfo(path).absolutePath();
     }
+    if (tabs_->currentKind() == PageKind::MenuCode && !isPageFile(path) &&
+        !confirmReadable(nullptr))
+        return;
     guarded([&] { saveCurrentTo(path); });
 }
 
@@ -295,6 +307,8 @@ void MainWindow::onPrint() {
         warnAboutPageMode();
     QPrintDialog dialog(&printer_, this);
     if (dialog.exec() != QDialog::Accepted)
+        return;
+    if (tabs_->currentKind() == PageKind::MenuCode && !confirmReadable(&printer_))
         return;
     guarded([this] { printCurrent(printer_); });
 }
