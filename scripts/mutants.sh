@@ -9,13 +9,15 @@
 #   # Mutant: what the bug is
 #   # Tests: a ctest -R regular expression for the tests that must catch it
 #   # Targets: the test executables to rebuild (optional; without it everything is rebuilt)
+#   # Pending: BRANCH ... (optional) the patch is written against a branch not merged yet; while it
+#     does not apply it is listed as pending and not counted
 # Uses the default preset's build folder; the work tree must have no uncommitted changes to the
 # files a patch touches. Exit status 0 when every mutant was killed, 1 otherwise.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
 BUILD=build
-PER_TEST_LIMIT=${MUTANT_TEST_TIMEOUT:-120}
+PER_TEST_LIMIT=${MUTANT_TEST_TIMEOUT:-60}
 pattern="${1:-}"
 current=""
 
@@ -36,6 +38,7 @@ untargeted=0
 killed=0
 survived=0
 invalid=0
+pending=0
 start=$(date +%s)
 for patch in tests/mutants/*.patch; do
     case "$patch" in *"$pattern"*) ;; *) continue ;; esac
@@ -43,6 +46,11 @@ for patch in tests/mutants/*.patch; do
     what=$(sed -n 's/^# Mutant: //p' "$patch" | head -1)
     tests=$(sed -n 's/^# Tests: //p' "$patch" | head -1)
     targets=$(sed -n 's/^# Targets: //p' "$patch" | head -1)
+    if [ -n "$tests" ] && grep -q '^# Pending: ' "$patch" && ! git apply --check "$patch" 2>/dev/null; then
+        echo "pending   $name (waits for branch $(sed -n 's/^# Pending: \([^ ]*\).*/\1/p' "$patch"))"
+        pending=$((pending + 1))
+        continue
+    fi
     if [ -z "$tests" ] || ! git apply --check "$patch" 2>/dev/null; then
         echo "INVALID   $name (no Tests line, or the patch no longer applies)"
         invalid=$((invalid + 1))
@@ -64,7 +72,7 @@ for patch in tests/mutants/*.patch; do
         echo "SURVIVED  $name: $what"
         survived=$((survived + 1))
     else
-        failed=$(grep -E '^\s+[0-9]+ - ' /tmp/mutant-test.log | sed 's/^ *[0-9]* - //; s/ (.*//' | paste -sd, -)
+        failed=$(grep -E '^\s+[0-9]+ - ' /tmp/mutant-test.log | sed 's/^[[:space:]]*[0-9]* - //; s/ (.*//' | paste -sd, -)
         echo "killed    $name by ${failed:-a failing test}"
         killed=$((killed + 1))
     fi
@@ -80,5 +88,5 @@ fi
 
 total=$((killed + survived))
 elapsed=$(( $(date +%s) - start ))
-echo "score: $killed of $total killed, $survived survived, $invalid invalid, in ${elapsed}s"
+echo "score: $killed of $total killed, $survived survived, $invalid invalid, $pending pending, in ${elapsed}s"
 [ "$survived" -eq 0 ] && [ "$invalid" -eq 0 ]

@@ -66,6 +66,10 @@ TEST(MenuHistory, TokenRules) {
         {"[BAP]BCMA{ABCDEQ7", true, "BAP@BCMA@ABCDE@Q7@"},
         {"Z", true, "Z@"},
         {"Z2B", true, "Z2@B@"},
+        {"Z2E", true, "Z2@E@"},
+        {"Z2L", true, "Z2@L@"},
+        {"Z2Y", true, "Z2@Y@"},
+        {"Z2A", false, "Z2@"},  // only B, E, L, Y and Z stand alone at the end
         {"Q", false, ""},
         {"Q1Q", false, "Q1@"},  // tokens before the refusal stay
         {"'A''B'Q1", true, "'A''B'@Q1@"},
