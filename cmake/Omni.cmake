@@ -33,20 +33,25 @@ endfunction()
 
 # One test executable registered with CTest: omni_test(NAME SOURCES ... LIBS ... [GUI] [TIMEOUT s])
 # GoogleTest main unless QT is given (Qt Test brings its own main). GUI tests run on the
-# offscreen platform.
+# offscreen platform, with a watchdog that fails the program when a modal window stays open.
+# Every test has a time limit: 60 s unless its line says why it needs more.
 function(omni_test name)
     cmake_parse_arguments(ARG "QT;GUI" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+    if(ARG_QT)
+        # A modal window left open fails the program quickly instead of hanging it.
+        list(APPEND ARG_SOURCES ${PROJECT_SOURCE_DIR}/tests/modal_watchdog.cpp)
+    endif()
     add_executable(${name} ${ARG_SOURCES})
     omni_target_defaults(${name})
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
     if(ARG_QT)
-        target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test)
+        target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test Qt6::Widgets)
     else()
         target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
     endif()
     add_test(NAME ${name} COMMAND ${name})
     if(NOT ARG_TIMEOUT)
-        set(ARG_TIMEOUT 300)
+        set(ARG_TIMEOUT 60)
     endif()
     set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT}
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;OMNISETUP_LANG=en;OMNI_SOURCE_DIR=${PROJECT_SOURCE_DIR};XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-config/${name}")

@@ -89,8 +89,19 @@ TEST_F(SettingsStore, PortNamesWithSlashesStayInsideTheKey) {
     EXPECT_EQ(back[0], 28);
     EXPECT_FALSE(foundation::readSetting(foundation::kProgramSettingsKey, "/dev/ttyUSB1", back,
                                          sizeof back));
-    for (const auto& entry : fs::directory_iterator(home_ / "Kestrel" / "OmniSetup"))
+    // Names that are special as file names become records of their own, not hidden files or
+    // the folders around the key.
+    for (const char* name : {"..", ".", ".hidden"}) {
+        record[1] = name[1];
+        foundation::writeSetting(foundation::kProgramSettingsKey, name, record, sizeof record);
+        ASSERT_TRUE(foundation::readSetting(foundation::kProgramSettingsKey, name, back,
+                                            sizeof back)) << name;
+        EXPECT_EQ(back[1], name[1]) << name;
+    }
+    for (const auto& entry : fs::directory_iterator(home_ / "Kestrel" / "OmniSetup")) {
         EXPECT_EQ(entry.path().filename().string().find('/'), std::string::npos);
+        EXPECT_NE(entry.path().filename().string(), ".hidden");
+    }
 }
 
 TEST_F(SettingsStore, UncreatableKeyRaisesSystemExceptionWithTheOsError) {

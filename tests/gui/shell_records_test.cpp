@@ -119,4 +119,58 @@ TEST(LayoutRecords, InvalidRecordsAreIgnoredAndValidOnesKept) {
     EXPECT_EQ(records.border.sizes[3], 0);
 }
 
+// Each record is used only when it has exactly its size, a zero marker and sizes in range;
+// each case is checked at the limit and one past it.
+TEST(LayoutRecords, EachRecordRejectedAtEveryLimit) {
+    using omni::app::kMaxWindowSize;
+    using omni::app::kMinWindowSize;
+    struct Case {
+        const char* what;
+        std::string value;  // the record's bytes as stored
+        bool used;
+    };
+    auto bytes = [](const auto& record, int extra) {
+        std::string out(reinterpret_cast<const char*>(&record), sizeof record);
+        out.resize(out.size() + extra, '\0');  // extra < 0 cuts the record short
+        return out;
+    };
+    auto window = [](std::int32_t marker, std::int32_t width) {
+        return omni::app::MainWindowRecord{marker, 0, width, 480};
+    };
+    auto border = [](std::int32_t marker, std::int32_t size) {
+        return omni::app::MainWindowBorderRecord{marker, {200, 300, size, 0}};
+    };
+    const Case windows[] = {
+        {"valid", bytes(window(0, 800), 0), true},
+        {"4 bytes short", bytes(window(0, 800), -4), false},
+        {"4 bytes long", bytes(window(0, 800), 4), false},
+        {"marker 1", bytes(window(1, 800), 0), false},
+        {"widest", bytes(window(0, kMaxWindowSize), 0), true},
+        {"too wide", bytes(window(0, kMaxWindowSize + 1), 0), false},
+        {"narrowest", bytes(window(0, kMinWindowSize), 0), true},
+        {"too narrow", bytes(window(0, kMinWindowSize - 1), 0), false},
+    };
+    const Case borders[] = {
+        {"valid", bytes(border(0, 250), 0), true},
+        {"4 bytes short", bytes(border(0, 250), -4), false},
+        {"4 bytes long", bytes(border(0, 250), 4), false},
+        {"marker 1", bytes(border(-1, 250), 0), false},
+        {"largest", bytes(border(0, kMaxWindowSize), 0), true},
+        {"too large", bytes(border(0, kMaxWindowSize + 1), 0), false},
+        {"zero", bytes(border(0, 0), 0), true},
+        {"negative", bytes(border(0, -1), 0), false},
+    };
+    const std::string key = keyFor("limits");
+    for (const Case& c : windows) {
+        omni::foundation::writeSetting(key, "MainWindow", c.value.data(), c.value.size());
+        const auto records = omni::app::loadLayout(key, 1000);
+        EXPECT_EQ(records.window.height == 480, c.used) << "MainWindow " << c.what;
+    }
+    for (const Case& c : borders) {
+        omni::foundation::writeSetting(key, "MainWindowBorder", c.value.data(), c.value.size());
+        const auto records = omni::app::loadLayout(key, 1000);
+        EXPECT_EQ(records.border.sizes[0] == 200, c.used) << "MainWindowBorder " << c.what;
+    }
+}
+
 }  // namespace

@@ -100,6 +100,25 @@ TEST(BitmapFile, PartialSecondPlaneIsDropped) {
     EXPECT_EQ(dib.pixels.size(), 8u * 4u);
 }
 
+// 65535 pixels is the largest width and height a bitmap file may state; one more is refused.
+TEST(BitmapFile, DimensionLimitOnBothSides) {
+    struct Case {
+        int width, height;
+        bool read;
+    };
+    for (const Case c : {Case{65535, 1, true}, Case{65536, 1, false}, Case{1, 65535, true},
+                         Case{1, 65536, false}}) {
+        const std::vector<std::uint8_t> bytes = bmpBytes(greyDib(c.width, c.height, 1));
+        bool read = true;
+        try {
+            decodePicture(bytes, "edge.bmp");
+        } catch (const foundation::UserException&) {
+            read = false;
+        }
+        EXPECT_EQ(read, c.read) << c.width << " x " << c.height;
+    }
+}
+
 TEST(BitmapFile, HostileFilesEndWithAClearError) {
     const std::vector<std::uint8_t> good = bmpBytes(greyDib(16, 16, 8));
     auto refused = [](std::vector<std::uint8_t> bytes) {

@@ -66,6 +66,10 @@ TEST(MenuHistory, TokenRules) {
         {"[BAP]BCMA{ABCDEQ7", true, "BAP@BCMA@ABCDE@Q7@"},
         {"Z", true, "Z@"},
         {"Z2B", true, "Z2@B@"},
+        {"Z2E", true, "Z2@E@"},
+        {"Z2L", true, "Z2@L@"},
+        {"Z2Y", true, "Z2@Y@"},
+        {"Z2A", false, "Z2@"},  // only B, E, L, Y and Z stand alone at the end
         {"Q", false, ""},
         {"Q1Q", false, "Q1@"},  // tokens before the refusal stay
         {"'A''B'Q1", true, "'A''B'@Q1@"},
@@ -137,6 +141,41 @@ TEST(MenuHistory, RemoveAndSwapRebuildInOrder) {
     EXPECT_EQ(page.addTypedCommand("[DC1Q0Q0Q2Q5"), HistoryStatus::Ok);
     EXPECT_EQ(page.entries().back().label, res::loadString(res::ids::TypedCommandLabel));
     EXPECT_EQ(page.entries().back().count, 5u);
+}
+
+// The token-text limit counts the text so far plus the whole command: 1022 is taken (and the
+// symbol decodes), 1023 is refused, from an empty page and from a filled one.
+TEST(MenuHistory, TokenTextLimitAtOneThousandTwentyTwo) {
+    std::string longest;
+    for (int i = 0; i < 511; ++i)
+        longest += "A1";
+    struct Case {
+        std::size_t before;  // characters of token text already there
+        std::string command;
+        TokenError expected;
+    };
+    const Case cases[] = {
+        {0, longest, TokenError::None},
+        {0, longest + "B", TokenError::TooLong},
+        {1020, "B2", TokenError::None},
+        {1021, "B2", TokenError::TooLong},
+        {1022, "B", TokenError::TooLong},
+    };
+    for (const Case& c : cases) {
+        std::string text(c.before, '@');
+        EXPECT_EQ(appendQrTokens(text, c.command), c.expected) << c.before << "+" << c.command.size();
+        if (c.expected != TokenError::None)
+            EXPECT_EQ(text.size(), c.before);  // nothing appended
+    }
+
+    MenuCodeHistory page;
+    ASSERT_EQ(page.addTypedCommand(longest), HistoryStatus::Ok);
+    EXPECT_TRUE(page.symbolMatchesHistory());
+    ASSERT_EQ(page.tokenText().size(), 511u * 3);
+    EXPECT_EQ(decodeDib(page.image()), page.envelope());
+    MenuCodeHistory refused;
+    EXPECT_EQ(refused.addEntry(item(longest + "B")), HistoryStatus::TooLong);
+    EXPECT_EQ(refused.tokenText(), "");
 }
 
 TEST(MenuHistory, FullHistoryRefusesTheNextEntryAndDecodes) {

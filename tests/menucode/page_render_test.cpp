@@ -61,6 +61,27 @@ std::optional<test::GreyImage> playEmf(const std::vector<std::uint8_t>& emf, dou
         return v;
     };
     auto i32 = [&](std::size_t at) { return static_cast<std::int32_t>(u32(at)); };
+    // The offsets and counts inside a record point within it: the header's description (after
+    // its 108 bytes of fields), a text record's string and advances, and EOF's size repeated last.
+    auto fieldsInside = [&](std::uint32_t type, std::size_t at, std::uint32_t size) {
+        auto within = [&](std::uint64_t offset, std::uint64_t bytes, std::uint64_t from) {
+            return offset >= from && offset + bytes <= size;
+        };
+        switch (type) {
+            case 1:  // EMR_HEADER
+                return size >= 108 && within(u32(at + 64), 2ull * u32(at + 60), 108);
+            case 84: {  // EMR_EXTTEXTOUTW
+                const std::uint64_t n = u32(at + 44);
+                return size >= 76 && within(u32(at + 48), 2 * n, 76) &&
+                       within(u32(at + 72), 4 * n, u32(at + 48) + 2 * n);
+            }
+            case 14:  // EMR_EOF
+                return size >= 20 && u32(at + size - 4) == size && u32(at + 8) == 0 &&
+                       within(u32(at + 12), 0, 16);
+            default:
+                return true;
+        }
+    };
     if (emf.size() < 108 || u32(0) != 1 || u32(40) != 0x464D4520 || u32(48) != emf.size()) {
         return std::nullopt;
     }
@@ -77,6 +98,8 @@ std::optional<test::GreyImage> playEmf(const std::vector<std::uint8_t>& emf, dou
         if (size < 8 || size % 4 || at + size > emf.size() || ended)
             return std::nullopt;
         ++records;
+        if (!fieldsInside(type, at, size))
+            return std::nullopt;
         if (type == 9)
             windowX = i32(at + 8), windowY = i32(at + 12);
         if (type == 11)

@@ -117,6 +117,30 @@ TEST_F(Exchange, FramesWithOrWithoutAModule) {
               "B2\r\x1BZ1\r\x1BZ2\r\x1B[EGFQ2\r\x1BY\r\x1B.V\r");
 }
 
+// 1022 bytes reach the reader as ESC + text + CR and 1023 are refused, on both send paths.
+TEST_F(Exchange, SendLimitOnBothPaths) {
+    openPort();
+    for (const bool withModule : {false, true}) {
+        if (withModule) {
+            module = reader::openModule(port.moduleHandle());
+            exchange.setModule(module.get());
+        }
+        reader.clearTranscript();
+        const std::string longest(1022, withModule ? 'M' : 'P');
+        exchange.sendCommand(longest);
+        ASSERT_TRUE(reader.waitForCommands(1, 2s)) << withModule;
+        EXPECT_EQ(reader.received(), "\x1B" + longest + "\r") << withModule;
+        try {
+            exchange.sendCommand(longest + 'X');
+            ADD_FAILURE() << "1023 bytes were sent, module: " << withModule;
+        } catch (const foundation::KesException& e) {
+            EXPECT_EQ(e.state(), KES_STATE_TOO_LONG_SEND_COMMAND);
+        }
+        EXPECT_EQ(reader.received(), "\x1B" + longest + "\r") << withModule;
+        EXPECT_EQ(reader::frameCommand(longest), "\x1B" + longest + "\r");
+    }
+}
+
 TEST_F(Exchange, AckNakCountersNestAndTheReaderLeavesAckModeOff) {
     connect("BA12J13i");
     using Tool = reader::CommandExchange::Tool;

@@ -129,6 +129,31 @@ TEST(ReaderMessages, OpenFailuresSayWhatIsWrongAndHowToFixIt) {
               "Cannot open the port /dev/ttyUSB0: Input/output error");
 }
 
+// What the window does next depends on the kind: settings to change, a port to pick, a reader
+// to check.
+TEST(ReaderMessages, FailureKindsOfOpeningAndOfTheLink) {
+    using reader::FailureKind;
+    const foundation::UserException refused(foundation::UserException::BadInput);
+    const foundation::SystemException missing(ENOENT), busy(EBUSY);
+    const foundation::KesException silent(KES_STATE_COMMUNICATION_TIMEOUT);
+    const foundation::KesException broken(KES_STATE_COMMUNICATION_FAILURE);
+    struct Case {
+        const foundation::Exception& error;
+        bool opening;
+        FailureKind kind;
+    };
+    const Case cases[] = {
+        {refused, true, FailureKind::LineSettings}, {refused, false, FailureKind::Link},
+        {missing, true, FailureKind::NoSuchPort},   {busy, true, FailureKind::Port},
+        {missing, false, FailureKind::Link},        {silent, false, FailureKind::NoAnswer},
+        {broken, true, FailureKind::Port},          {broken, false, FailureKind::Link},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(reader::failureKindOf(c.error, c.opening), c.kind)
+            << static_cast<int>(c.kind) << " opening " << c.opening;
+    }
+}
+
 TEST(ReaderMessages, LinkFailuresNameThePortAndTheCause) {
     using foundation::KesException;
     EXPECT_EQ(reader::linkFailureMessage("/dev/ttyS1", foundation::SystemException(EIO)),

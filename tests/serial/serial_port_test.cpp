@@ -43,6 +43,33 @@ TEST_F(ReaderTest, OpensWithStoredSettingsOrTheDefaults) {
     EXPECT_EQ(port.chunkSize(), 1024u);
 }
 
+// The chunk size (baud / 96 bytes, 1..1024) and the per-byte time-out (3.2 s of line time per
+// 1000 bytes, at least 100 ms) follow the stored baud rate when no test override pins them.
+TEST_F(ReaderTest, ChunkAndPerByteTimeoutFollowTheStoredBaudRate) {
+    struct Case {
+        std::uint32_t baud;
+        std::size_t chunk;
+        unsigned perByteMs;
+    };
+    const Case cases[] = {{50, 1, 64000},   {1200, 12, 2666},  {4800, 50, 666},
+                          {9600, 100, 333}, {19200, 200, 166}, {38400, 400, 100},
+                          {57600, 600, 100}, {115200, 1024, 100}};
+    PortDescriptor descriptor{PortKind::Serial, reader.devicePath()};
+    SerialTiming fromBaud = shortTiming();
+    fromBaud.perByteTimeoutMs = 0;
+    port.setTiming(fromBaud);
+    for (const Case& c : cases) {
+        LineSettings settings;
+        settings.baudRate = c.baud;
+        storeLineSettings(kTestKey, descriptor, settings);
+        openPort();
+        EXPECT_EQ(port.chunkSize(), c.chunk) << c.baud;
+        EXPECT_EQ(port.perByteTimeoutMs(), c.perByteMs) << c.baud;
+        port.close();
+    }
+    storeLineSettings(kTestKey, descriptor, LineSettings{});
+}
+
 TEST_F(ReaderTest, MissingDeviceIsASystemError) {
     try {
         port.open({PortKind::Serial, "/dev/does-not-exist"}, kTestKey);
