@@ -181,6 +181,13 @@ void ConnectionWindowTest::unpluggedReaderIsReconnectedWhenItReturns() {
     QVERIFY2(waitConnected(window, true, 10000), qPrintable(window.logPage()->text()));
     QTRY_VERIFY_WITH_TIMEOUT(window.logPage()->text().contains(QStringLiteral("reconnecting")),
                              5000);
+    // The reconnection is logged once the reader has identified itself again.
+    const auto reconnectedLine = [&window] {
+        const QString text = window.logPage()->text();
+        return text.mid(text.lastIndexOf(QStringLiteral("reconnecting")))
+            .contains(QStringLiteral("Connected to"));
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(reconnectedLine(), 5000);
     window.logPage()->clear();
     pick(window, "Basic commands > Diagnostics > Transmit software version");
     QTRY_COMPARE_WITH_TIMEOUT(window.logPage()->text(), QStringLiteral(">Z1\nBA12J13i\n"), 5000);

@@ -164,8 +164,9 @@ TEST(MenuHistory, TokenTextLimitAtOneThousandTwentyTwo) {
     for (const Case& c : cases) {
         std::string text(c.before, '@');
         EXPECT_EQ(appendQrTokens(text, c.command), c.expected) << c.before << "+" << c.command.size();
-        if (c.expected != TokenError::None)
+        if (c.expected != TokenError::None) {
             EXPECT_EQ(text.size(), c.before);  // nothing appended
+        }
     }
 
     MenuCodeHistory page;
