@@ -10,10 +10,12 @@
 #include <csignal>
 #include <cstring>
 #include <iostream>
+#include <memory>
 #include <random>
 #include <sstream>
 #include <string>
 
+#include "sim/dataedit_responder.h"
 #include "sim/simulated_reader.h"
 
 using omni::sim::SimulatedReader;
@@ -41,6 +43,8 @@ const char kUsage[] =
     "  --lead HEX           control bytes sent before every reply (e.g. 17 for ETB)\n"
     "  --config TEXT        answer to the configuration query (default Configuration: KVR-5210)\n"
     "  --hangup-after N     hang up after N commands\n"
+    "  --dataedit-test TEXT data sent after each stored data edit program (\\xHH escapes)\n"
+    "  --gs1-sample TEXT    GS1 data sent after the GS1 start command (\\x1D separators)\n"
     "  --quiet              do not print received commands\n";
 
 std::string unescape(const std::string& text) {
@@ -118,6 +122,7 @@ bool steer(SimulatedReader& reader, const std::string& line) {
 
 int main(int argc, char** argv) {
     SimulatedReader reader;
+    auto dataEdit = std::make_unique<omni::sim::DataEditResponder>();
     bool quiet = false;
     bool wide = false, bigEndian = false;
     std::string familyText = "BA12J13i";
@@ -159,6 +164,10 @@ int main(int argc, char** argv) {
                 reader.setConfigurationText(value());
             else if (option == "--hangup-after")
                 reader.hangUpAfter(std::stoul(value()));
+            else if (option == "--dataedit-test")
+                dataEdit->setTestSample(unescape(value()));
+            else if (option == "--gs1-sample")
+                dataEdit->setGS1Sample(unescape(value()));
             else if (option == "--quiet")
                 quiet = true;
             else
@@ -172,6 +181,7 @@ int main(int argc, char** argv) {
         reply = wide ? replies::utf16(familyText + "\r", bigEndian) : replies::family(familyText);
     }
     reader.setVersionReply(reply);
+    reader.addResponder(std::move(dataEdit));
 
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
