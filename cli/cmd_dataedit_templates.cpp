@@ -219,9 +219,9 @@ int runMultiLabel(const Args& args) {
     if (int code = checkLabels(c, separators); code >= 0)
         return code;
     TemplateResult result = BuildMultiLabel(c);
-    if (result.countsInvalid && result.problem == TextProblem::None) {
+    if (result.choiceInvalid && result.problem == TextProblem::None) {
         return refuse(
-            formatUtf8(ids::DataEditCountsInvalid, {std::to_string(result.invalidLabel + 1)}));
+            formatUtf8(ids::DataEditCountsInvalid, {std::to_string(result.invalidItem + 1)}));
     }
     return storeScripts(result, kFirstProgram, options.port());
 }

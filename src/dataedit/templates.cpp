@@ -110,8 +110,14 @@ TemplateResult BuildGS1Pickup(const GS1PickupChoices& choices) {
     std::string& paste = result.scripts.paste;
     paste = FormatFlags(choices.suppressDd, choices.decimalPoint) + escape(choices.lead);
     const std::size_t count = std::min(choices.fields.size(), kMaxPickupFields);
+    if (count == 0)
+        result.choiceInvalid = true;
     for (std::size_t i = 0; i < count; ++i) {
         const GS1PickupField& field = choices.fields[i];
+        if (field.ai.empty() && !result.choiceInvalid) {
+            result.choiceInvalid = true;
+            result.invalidItem = static_cast<int>(i);
+        }
         paste += "\\A" + field.ai + "[0]\\Dx" + escape(field.after);
     }
     return result;
@@ -136,7 +142,7 @@ TemplateResult BuildMultiLabel(const MultiLabelChoices& choices) {
     TextEscaper escape(result);
     const std::size_t count = std::min(choices.labels.size(), kMaxLabels);
     if (count == 0) {
-        result.countsInvalid = true;
+        result.choiceInvalid = true;
         return result;
     }
     std::string& cut = result.scripts.cut;
@@ -150,10 +156,10 @@ TemplateResult BuildMultiLabel(const MultiLabelChoices& choices) {
         if (i > 0)
             cut += '/';
         cut += labelPattern(label, begin, beginCount, end, endCount, countsOk);
-        if (result.invalidLabel < 0 && (!countsOk || before != result.problem))
-            result.invalidLabel = static_cast<int>(i);
+        if (result.invalidItem < 0 && (!countsOk || before != result.problem))
+            result.invalidItem = static_cast<int>(i);
         if (!countsOk)
-            result.countsInvalid = true;
+            result.choiceInvalid = true;
     }
 
     // The output page's characters are table escapes; they still pass through the escaping.

@@ -17,10 +17,12 @@ struct TemplateResult {
     ScriptPair scripts;
     TextProblem problem = TextProblem::None;
     std::string refusedText;  // the operator text that was refused, as typed
-    bool countsInvalid = false;  // multiple-label: a label's minimum exceeds its maximum
-    int invalidLabel = -1;       // the label (0-3) with refused text or counts
+    // A choice the page does not accept: a label whose minimum exceeds its maximum (or no
+    // label), a pick-up AI left unchosen.
+    bool choiceInvalid = false;
+    int invalidItem = -1;  // the label or pick-up field (from 0) with a refused text or choice
 
-    bool ok() const { return problem == TextProblem::None && !countsInvalid; }
+    bool ok() const { return problem == TextProblem::None && !choiceInvalid; }
 };
 
 // "\Df" and the format value as two lower-case hexadecimal digits: 1 when DD of 00 is dropped,
@@ -42,7 +44,7 @@ struct GS1ConversionChoices {
 TemplateResult BuildGS1Conversion(const GS1ConversionChoices& choices);
 
 struct GS1PickupField {
-    std::string ai;     // AI digits as the dictionary lists them ("01", "310", "23")
+    std::string ai;     // AI digits as the AI list gives them ("01", "310", "23"); empty: none
     std::string after;  // operator text output after the AI's data
 };
 struct GS1PickupChoices {

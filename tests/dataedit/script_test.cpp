@@ -139,6 +139,10 @@ TEST(Templates, GS1PickupAndBookCode) {
     TemplateResult p = BuildGS1Pickup(pickup);
     EXPECT_EQ(p.scripts.cut, "\\s80\\Ax+$");
     EXPECT_EQ(p.scripts.paste, "\\Df02\\#\\A01[0]\\Dx\\,\\A17[0]\\Dx");
+    pickup.fields[1].ai.clear();  // left on "----"
+    p = BuildGS1Pickup(pickup);
+    EXPECT_FALSE(p.ok());
+    EXPECT_EQ(p.invalidItem, 1);
 
     BookCodeChoices book;
     book.strings = {"ISBN", "-", "", "\\kB2"};
@@ -175,12 +179,12 @@ TEST(Templates, MultipleLabels) {
     MultiLabelChoices bad;
     bad.labels = {{0, "", "", 1, 99}, {0, "AB", "C", 5, 3}};
     r = BuildMultiLabel(bad);
-    EXPECT_TRUE(r.countsInvalid);
-    EXPECT_EQ(r.invalidLabel, 1);
+    EXPECT_TRUE(r.choiceInvalid);
+    EXPECT_EQ(r.invalidItem, 1);
     bad.labels = {{0, "\\", "", 1, 99}};
     r = BuildMultiLabel(bad);
     EXPECT_EQ(r.problem, TextProblem::LoneBackslash);
-    EXPECT_EQ(r.invalidLabel, 0);
+    EXPECT_EQ(r.invalidItem, 0);
     EXPECT_FALSE(BuildMultiLabel(MultiLabelChoices{}).ok());
 }
 
