@@ -56,13 +56,9 @@ int convert(std::string_view text, std::string* out, TextProblem& problem) {
                 i += 3;
                 continue;
             }
-            // Any other escaped character is copied with its backslash; a quote is still
-            // doubled, or it would end the command's quoted literal.
-            if (out) {
+            // Any other escaped character is copied with its backslash, as typed.
+            if (out)
                 out->append(text.substr(i, 2));
-                if (next == kQuote)
-                    *out += kQuote;
-            }
             i += 1;
             continue;
         }

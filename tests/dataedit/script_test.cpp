@@ -28,8 +28,8 @@ TEST(Escaping, OperatorTextBecomesScriptText) {
     // The operator's own escapes: hex escapes count once, any other pair counts once too.
     EXPECT_EQ(escaped("\\kB2\\d0c\\q1F\\s80x", 5), "\\kB2\\d0c\\q1F\\s80x");
     EXPECT_EQ(escaped("\\n\\\\", 2), "\\n\\\\");
-    // An escaped quote is still doubled for the command's quoting.
-    EXPECT_EQ(escaped("\\'", 1), "\\''");
+    // A backslash and a quote are copied as typed, like any other pair.
+    EXPECT_EQ(escaped("\\'", 1), "\\'");
 }
 
 TEST(Escaping, RefusedTextsAreLeftAsTheyWere) {
