@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -134,7 +135,12 @@ void GS1StartPage::onClear() {
 }
 
 void GS1StartPage::onOutputToList() {
-    wizard_.sample = sample_->toPlainText();
+    // Each scan ends with a CR; the last one is the sample (anything the reader sent before it,
+    // such as the answer to an earlier command, is not).
+    const QStringList scans =
+        sample_->toPlainText().split(QRegularExpression(QStringLiteral("[\r\n]")),
+                                     Qt::SkipEmptyParts);
+    wizard_.sample = scans.isEmpty() ? QString() : scans.back();
     const QByteArray bytes = wizard_.sample.toLatin1();
     GS1Parse parse = ParseGS1Sample(std::string_view(bytes.constData(),
                                                      static_cast<std::size_t>(bytes.size())));
@@ -190,6 +196,8 @@ void GS1StartPage::onSelectionChanged() {
     // A ready form starts from its own options unless the operator has customised them.
     if (form && *form != GS1Form::User && !wizard_.customised)
         wizard_.options = ReadyFormOptions(*form);
+    // A ready form finishes here, the user setting goes on: the wizard asks again.
+    setFinalPage(form && *form != GS1Form::User);
     emit completeChanged();
 }
 

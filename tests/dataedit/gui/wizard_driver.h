@@ -17,8 +17,17 @@
 
 namespace omni::test {
 
-// Calls `act` once with the first modal widget named `name` (objectName). Gives up after
-// `limitMs`.
+// The visible modal window named `name` (objectName), or null.
+inline QWidget* visibleModalNamed(const QString& name) {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->isVisible() && w->isModal() && w->objectName() == name)
+            return w;
+    }
+    return nullptr;
+}
+
+// Calls `act` once with the first visible modal window named `name` (objectName), from inside
+// the event loop that runs it. Gives up after `limitMs`.
 inline void onModalNamed(const QString& name, std::function<void(QWidget*)> act,
                          int limitMs = 30000) {
     auto* timer = new QTimer;
@@ -26,8 +35,7 @@ inline void onModalNamed(const QString& name, std::function<void(QWidget*)> act,
     auto clock = std::make_shared<QElapsedTimer>();
     clock->start();
     QObject::connect(timer, &QTimer::timeout, [timer, clock, name, act = std::move(act), limitMs] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal && modal->objectName() == name) {
+        if (QWidget* modal = visibleModalNamed(name)) {
             timer->stop();
             timer->deleteLater();
             act(modal);
