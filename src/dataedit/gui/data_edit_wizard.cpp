@@ -45,8 +45,12 @@ void SetCurrentProgram(int program) {
 ProgramPage::ProgramPage(WizardLink& link, QWidget* parent) : QWizardPage(parent), link_(link) {
     setObjectName(QStringLiteral("programPage"));
     setTitle(uiText(ids::DataEditSelectPageTitle));
-    setSubTitle(uiText(ids::DataEditSelectCaption));
-    auto* grid = new QGridLayout(this);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(uiText(ids::DataEditSelectCaption), this));
+    layout->addSpacing(8);
+    auto* grid = new QGridLayout;
+    layout->addLayout(grid);
+    layout->addStretch(1);
     grid->addWidget(new QLabel(uiText(ids::DataEditCutScript), this), 0, 1);
     grid->addWidget(new QLabel(uiText(ids::DataEditPasteScript), this), 0, 2);
     for (int i = 0; i < 4; ++i) {
@@ -64,7 +68,6 @@ ProgramPage::ProgramPage(WizardLink& link, QWidget* parent) : QWizardPage(parent
     }
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(2, 1);
-    grid->setRowStretch(5, 1);
     connect(&link_, &WizardLink::programsRead, this, &ProgramPage::showPrograms);
 }
 
@@ -123,6 +126,16 @@ QLineEdit* ScriptPage::textBox(const char* name) {
     box->setMaxLength(static_cast<int>(kMaxOperatorText));
     connect(box, &QLineEdit::textChanged, this, &ScriptPage::changed);
     return box;
+}
+
+void ScriptPage::setBody(const QStringList& captions, QLayout* body) {
+    auto* layout = new QVBoxLayout(this);
+    for (const QString& caption : captions)
+        layout->addWidget(new QLabel(caption, this));
+    if (!captions.isEmpty())
+        layout->addSpacing(8);
+    layout->addLayout(body);
+    layout->addStretch(1);
 }
 
 // ---- the test page ----

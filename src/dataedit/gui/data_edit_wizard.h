@@ -15,6 +15,7 @@
 #include "dataedit/templates.h"
 
 class QCheckBox;
+class QLayout;
 class QLineEdit;
 class QPlainTextEdit;
 class QRadioButton;
@@ -72,6 +73,8 @@ protected:
     void changed() { emit completeChanged(); }
     // A text box for operator text (at most 32 characters) that re-evaluates on every edit.
     QLineEdit* textBox(const char* name);
+    // The page's layout: its caption lines on top, then `body`.
+    void setBody(const QStringList& captions, QLayout* body);
 };
 
 // The last page: what the reader outputs while the operator tries the setting, and whether a

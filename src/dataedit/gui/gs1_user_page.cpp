@@ -344,6 +344,7 @@ GS1HeaderDialog::GS1HeaderDialog(const GS1Row& row, const GS1Options& options, Q
         data += latin1(row_.parts[p]);
     auto* dataBox = new QLineEdit(QStringLiteral("(%1) %2").arg(latin1(row_.ai), data), this);
     dataBox->setReadOnly(true);
+    dataBox->setMinimumWidth(dataBox->fontMetrics().horizontalAdvance(dataBox->text()) + 24);
     for (int i = 0; i < 4; ++i) {
         const std::size_t current =
             IsSlotSet(*fields[i]) ? CharRowOfEscape(*fields[i]) : std::size_t{0};

@@ -38,9 +38,8 @@ QSpinBox* digitBox(QWidget* parent, const QString& name, int value) {
 MultiLabelPage::MultiLabelPage(QWidget* parent) : ScriptPage(parent) {
     setObjectName(QStringLiteral("multiLabelPage"));
     setTitle(uiText(ids::DataEditMultiTitle));
-    setSubTitle(uiText(ids::DataEditMultiCaption1) + QLatin1Char('\n') +
-                uiText(ids::DataEditMultiCaption2));
-    auto* grid = new QGridLayout(this);
+    auto* grid = new QGridLayout;
+    setBody({uiText(ids::DataEditMultiCaption1), uiText(ids::DataEditMultiCaption2)}, grid);
     grid->addWidget(new QLabel(uiText(ids::DataEditLabelCount), this), 0, 0);
     count_ = new QComboBox(this);
     count_->setObjectName(QStringLiteral("labelCount"));
@@ -72,7 +71,6 @@ MultiLabelPage::MultiLabelPage(QWidget* parent) : ScriptPage(parent) {
         connect(l.min, &QSpinBox::valueChanged, this, &MultiLabelPage::changed);
         connect(l.max, &QSpinBox::valueChanged, this, &MultiLabelPage::changed);
     }
-    grid->setRowStretch(6, 1);
     connect(count_, &QComboBox::currentIndexChanged, this, [this] {
         updateEnabled();
         changed();
@@ -118,9 +116,8 @@ MultiLabelOutputPage::MultiLabelOutputPage(const MultiLabelPage& labels, QWidget
     : ScriptPage(parent), labels_(labels) {
     setObjectName(QStringLiteral("multiLabelOutputPage"));
     setTitle(uiText(ids::DataEditMultiOutTitle));
-    setSubTitle(uiText(ids::DataEditMultiOutCaption1) + QLatin1Char('\n') +
-                uiText(ids::DataEditMultiOutCaption2));
-    auto* grid = new QGridLayout(this);
+    auto* grid = new QGridLayout;
+    setBody({uiText(ids::DataEditMultiOutCaption1), uiText(ids::DataEditMultiOutCaption2)}, grid);
     dropBeginEnd_ = new QCheckBox(uiText(ids::DataEditDropBeginEnd), this);
     dropBeginEnd_->setObjectName(QStringLiteral("dropBeginEnd"));
     connect(dropBeginEnd_, &QCheckBox::toggled, this, &MultiLabelOutputPage::changed);
@@ -141,7 +138,6 @@ MultiLabelOutputPage::MultiLabelOutputPage(const MultiLabelPage& labels, QWidget
         connect(chars_[i], &QComboBox::currentIndexChanged, this, &MultiLabelOutputPage::changed);
     }
     grid->setColumnStretch(1, 1);
-    grid->setRowStretch(6, 1);
 }
 
 void MultiLabelOutputPage::initializePage() {

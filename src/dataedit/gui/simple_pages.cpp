@@ -37,8 +37,8 @@ std::string scriptBytes(const QString& text) {
 GS1ConversionPage::GS1ConversionPage(QWidget* parent) : ScriptPage(parent) {
     setObjectName(QStringLiteral("gs1ConversionPage"));
     setTitle(uiText(ids::DataEditGS1ConvTitle));
-    setSubTitle(uiText(ids::DataEditGS1ConvCaption));
-    auto* grid = new QGridLayout(this);
+    auto* grid = new QGridLayout;
+    setBody({uiText(ids::DataEditGS1ConvCaption)}, grid);
     beginEnd_ = checkBox(this, ids::DataEditInsertBeginEnd, "insertBeginEnd", false);
     begin_ = textBox("begin");
     end_ = textBox("end");
@@ -65,7 +65,6 @@ GS1ConversionPage::GS1ConversionPage(QWidget* parent) : ScriptPage(parent) {
     grid->addWidget(decimal_, 8, 0, 1, 4);
     grid->setColumnMinimumWidth(0, 16);
     grid->setColumnStretch(2, 1);
-    grid->setRowStretch(9, 1);
     for (QCheckBox* box : {beginEnd_, outputAi_, brackets_, between_, after_, suppressDd_, decimal_}) {
         connect(box, &QCheckBox::toggled, this, [this] {
             updateEnabled();
@@ -104,8 +103,6 @@ TemplateResult GS1ConversionPage::build() const {
 BookCodePage::BookCodePage(QWidget* parent) : ScriptPage(parent) {
     setObjectName(QStringLiteral("bookCodePage"));
     setTitle(uiText(ids::DataEditBookTitle));
-    setSubTitle(uiText(ids::DataEditBookCaption1) + QLatin1Char('\n') +
-                uiText(ids::DataEditBookCaption2));
     auto* row = new QHBoxLayout;
     const std::uint32_t between[] = {ids::DataEditIsbn, ids::DataEditKindCode,
                                      ids::DataEditPriceCode};
@@ -121,10 +118,10 @@ BookCodePage::BookCodePage(QWidget* parent) : ScriptPage(parent) {
     }
     fixPrice_ = checkBox(this, ids::DataEditFixPrice5, "fixPrice5", false);
     connect(fixPrice_, &QCheckBox::toggled, this, &BookCodePage::changed);
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout;
     layout->addLayout(row);
     layout->addWidget(fixPrice_);
-    layout->addStretch(1);
+    setBody({uiText(ids::DataEditBookCaption1), uiText(ids::DataEditBookCaption2)}, layout);
 }
 
 TemplateResult BookCodePage::build() const {
@@ -140,16 +137,21 @@ TemplateResult BookCodePage::build() const {
 PickupPage::PickupPage(QWidget* parent) : ScriptPage(parent) {
     setObjectName(QStringLiteral("pickupPage"));
     setTitle(uiText(ids::DataEditPickupTitle));
-    setSubTitle(uiText(ids::DataEditPickupCaption1) + QLatin1Char('\n') +
-                uiText(ids::DataEditPickupCaption2));
-    auto* grid = new QGridLayout(this);
+    auto* grid = new QGridLayout;
+    setBody({}, grid);
+    grid->addWidget(new QLabel(uiText(ids::DataEditPickupCaption1), this), 0, 0, 1, 2);
     count_ = new QComboBox(this);
     count_->setObjectName(QStringLiteral("aiCount"));
     for (int n = 1; n <= 4; ++n)
         count_->addItem(QString::number(n));
-    grid->addWidget(count_, 0, 0);
+    auto* countRow = new QHBoxLayout;
+    countRow->addWidget(count_);
+    countRow->addStretch(1);
+    grid->addLayout(countRow, 1, 0, 1, 2);
+    grid->setRowMinimumHeight(2, 8);
+    grid->addWidget(new QLabel(uiText(ids::DataEditPickupCaption2), this), 3, 0, 1, 2);
     lead_ = textBox("lead");
-    grid->addWidget(lead_, 1, 1);
+    grid->addWidget(lead_, 4, 1);
     for (int i = 0; i < 4; ++i) {
         ais_[i] = new QComboBox(this);
         ais_[i]->setObjectName(QStringLiteral("ai%1").arg(i + 1));
@@ -163,17 +165,17 @@ PickupPage::PickupPage(QWidget* parent) : ScriptPage(parent) {
                              QString::fromStdString(row.digits));
         }
         after_[i] = textBox(QStringLiteral("after%1").arg(i + 1).toLatin1().constData());
-        grid->addWidget(ais_[i], i + 2, 0);
-        grid->addWidget(after_[i], i + 2, 1);
+        grid->addWidget(ais_[i], i + 5, 0);
+        grid->addWidget(after_[i], i + 5, 1);
         connect(ais_[i], &QComboBox::currentIndexChanged, this, &PickupPage::changed);
     }
     suppressDd_ = checkBox(this, ids::DataEditSuppressDd, "suppressDd", true);
     decimal_ = checkBox(this, ids::DataEditDecimalPoint, "decimalPoint", true);
-    grid->addWidget(suppressDd_, 6, 0, 1, 2);
-    grid->addWidget(decimal_, 7, 0, 1, 2);
+    grid->setRowMinimumHeight(9, 8);
+    grid->addWidget(suppressDd_, 10, 0, 1, 2);
+    grid->addWidget(decimal_, 11, 0, 1, 2);
     grid->setColumnStretch(0, 2);
     grid->setColumnStretch(1, 1);
-    grid->setRowStretch(8, 1);
     connect(count_, &QComboBox::currentIndexChanged, this, [this] {
         updateEnabled();
         changed();
@@ -204,8 +206,8 @@ TemplateResult PickupPage::build() const {
 DirectInputPage::DirectInputPage(QWidget* parent) : ScriptPage(parent) {
     setObjectName(QStringLiteral("directInputPage"));
     setTitle(uiText(ids::DataEditDirectTitle));
-    setSubTitle(uiText(ids::DataEditDirectCaption));
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(uiText(ids::DataEditDirectCaption), this));
     const auto scriptBox = [this, layout](std::uint32_t caption, const char* name) {
         layout->addWidget(new QLabel(uiText(caption), this));
         auto* box = new QPlainTextEdit(this);
