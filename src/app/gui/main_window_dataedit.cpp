@@ -85,18 +85,18 @@ void MainWindow::buildDataEdit() {
         a->setToolTip(withoutDots(a->text()));
         if (def.toolTextId) {
             a->setIconText(uiText(def.toolTextId));
-            const QString glyph = def.command == DataEditCommand::GS1Edit      ? QStringLiteral("GS1")
-                                  : def.command == DataEditCommand::MultiLabel ? QStringLiteral("ML")
-                                                                               : QStringLiteral("OCR");
+            const QString glyph = def.command == DataEditCommand::GS1Edit ? QStringLiteral("GS1")
+                                  : def.command == DataEditCommand::MultiLabel
+                                      ? QStringLiteral("ML")
+                                      : QStringLiteral("OCR");
             a->setIcon(textIcon(glyph, QColor(0x2F, 0x6F, 0xB0)));
             tools.append(a);
         }
         addAction(a);
         menu->addAction(a);
         const DataEditCommand command = def.command;
-        connect(a, &QAction::triggered, this, [this, command] {
-            runDataEdit(static_cast<int>(command));
-        });
+        connect(a, &QAction::triggered, this,
+                [this, command] { runDataEdit(static_cast<int>(command)); });
     }
     if (scanner) {
         scanner->addSeparator();

@@ -61,7 +61,8 @@ ProgramPage::ProgramPage(WizardLink& link, QWidget* parent) : QWizardPage(parent
             auto* box = new QLineEdit(this);
             box->setReadOnly(true);
             box->setMinimumWidth(220);
-            box->setObjectName(QStringLiteral("program%1%2").arg(i + 1).arg(half ? "Paste" : "Cut"));
+            box->setObjectName(
+                QStringLiteral("program%1%2").arg(i + 1).arg(half ? "Paste" : "Cut"));
             boxes_[i * 2 + half] = box;
             grid->addWidget(box, i + 1, half + 1);
         }
@@ -211,8 +212,8 @@ void DataEditWizard::accept() {
     if (link_.isOpen())
         link_.send("Z2", this);
     if (test_ && test_->makeCode()) {
-        handed_ = HandedPage{HandedPage::Kind::DataEdit, uiText(res::ids::DataEditPageTitle),
-                             command_};
+        handed_ =
+            HandedPage{HandedPage::Kind::DataEdit, uiText(res::ids::DataEditPageTitle), command_};
     }
     QWizard::accept();
 }

@@ -134,7 +134,8 @@ void GS1UserPage::fillRows() {
         item->setCheckState(0, row.output ? Qt::Checked : Qt::Unchecked);
         item->setText(1, latin1(row.ai));
         for (std::size_t p = 0; p < 3; ++p)
-            item->setText(static_cast<int>(p) + 2, p < row.partCount ? latin1(row.parts[p]) : QString());
+            item->setText(static_cast<int>(p) + 2,
+                          p < row.partCount ? latin1(row.parts[p]) : QString());
         item->setText(5, uiText(row.variable ? ids::Gs1TypeVariable : ids::Gs1TypeFixed));
     }
     refreshPreview();
@@ -200,8 +201,8 @@ GS1OptionSheet::GS1OptionSheet(const GS1Options& options, bool dataPageOnly, QWi
 namespace {
 
 QCheckBox* optionBox(QWidget* parent, std::uint32_t id, const char* name, bool checked) {
-    auto* box = new QCheckBox(uiText(id).replace(QStringLiteral("\\n"), QStringLiteral("\n")),
-                              parent);
+    auto* box =
+        new QCheckBox(uiText(id).replace(QStringLiteral("\\n"), QStringLiteral("\n")), parent);
     box->setObjectName(QLatin1String(name));
     box->setChecked(checked);
     return box;
@@ -337,7 +338,7 @@ GS1HeaderDialog::GS1HeaderDialog(const GS1Row& row, const GS1Options& options, Q
     const std::uint32_t captions[] = {ids::Gs1Header1, ids::Gs1Header2, ids::Gs1Terminator1,
                                       ids::Gs1Terminator2};
     const std::string* fields[] = {&row_.header1, &row_.header2, &row_.terminator1,
-                                  &row_.terminator2};
+                                   &row_.terminator2};
     const char* names[] = {"header1", "header2", "terminator1", "terminator2"};
     QString data;
     for (std::size_t p = 0; p < row_.partCount; ++p)
@@ -380,7 +381,8 @@ GS1Row GS1HeaderDialog::row() const {
     GS1Row row = row_;
     std::string* fields[] = {&row.header1, &row.header2, &row.terminator1, &row.terminator2};
     for (int i = 0; i < 4; ++i)
-        *fields[i] = std::string(CharRowAt(static_cast<std::size_t>(boxes_[i]->currentIndex())).escape);
+        *fields[i] =
+            std::string(CharRowAt(static_cast<std::size_t>(boxes_[i]->currentIndex())).escape);
     return row;
 }
 

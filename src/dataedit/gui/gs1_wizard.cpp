@@ -137,13 +137,12 @@ void GS1StartPage::onClear() {
 void GS1StartPage::onOutputToList() {
     // Each scan ends with a CR; the last one is the sample (anything the reader sent before it,
     // such as the answer to an earlier command, is not).
-    const QStringList scans =
-        sample_->toPlainText().split(QRegularExpression(QStringLiteral("[\r\n]")),
-                                     Qt::SkipEmptyParts);
+    const QStringList scans = sample_->toPlainText().split(
+        QRegularExpression(QStringLiteral("[\r\n]")), Qt::SkipEmptyParts);
     wizard_.sample = scans.isEmpty() ? QString() : scans.back();
     const QByteArray bytes = wizard_.sample.toLatin1();
-    GS1Parse parse = ParseGS1Sample(std::string_view(bytes.constData(),
-                                                     static_cast<std::size_t>(bytes.size())));
+    GS1Parse parse =
+        ParseGS1Sample(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     if (parse.rows.empty()) {
         emit completeChanged();
         return;
@@ -257,8 +256,8 @@ GS1Wizard::GS1Wizard(WizardLink& link, QWidget* parent) : QWizard(parent), link_
 
 void GS1Wizard::showPrepare(const std::string& command) {
     MenuCodeDialog dialog(uiText(ids::Gs1PrepareTitle),
-                          {uiText(ids::Gs1ReadDisplayCode), uiText(ids::Gs1PreparePrompt)},
-                          command, this);
+                          {uiText(ids::Gs1ReadDisplayCode), uiText(ids::Gs1PreparePrompt)}, command,
+                          this);
     dialog.exec();
 }
 

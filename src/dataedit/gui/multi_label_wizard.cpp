@@ -85,9 +85,9 @@ int MultiLabelPage::labelCount() const {
 void MultiLabelPage::updateEnabled() {
     for (int i = 0; i < 4; ++i) {
         const bool on = i < labelCount();
-        for (QWidget* w : std::initializer_list<QWidget*>{labels_[i].kind, labels_[i].begin,
-                                                          labels_[i].end, labels_[i].min,
-                                                          labels_[i].max}) {
+        for (QWidget* w :
+             std::initializer_list<QWidget*>{labels_[i].kind, labels_[i].begin, labels_[i].end,
+                                             labels_[i].min, labels_[i].max}) {
             w->setEnabled(on);
         }
     }
@@ -98,8 +98,8 @@ std::vector<LabelChoice> MultiLabelPage::labels() const {
     for (int i = 0; i < labelCount(); ++i) {
         const LabelBoxes& l = labels_[i];
         chosen.push_back({static_cast<std::size_t>(l.kind->currentIndex()),
-                          scriptBytes(l.begin->text()), scriptBytes(l.end->text()),
-                          l.min->value(), l.max->value()});
+                          scriptBytes(l.begin->text()), scriptBytes(l.end->text()), l.min->value(),
+                          l.max->value()});
     }
     return chosen;
 }
@@ -122,8 +122,7 @@ MultiLabelOutputPage::MultiLabelOutputPage(const MultiLabelPage& labels, QWidget
     dropBeginEnd_->setObjectName(QStringLiteral("dropBeginEnd"));
     connect(dropBeginEnd_, &QCheckBox::toggled, this, &MultiLabelOutputPage::changed);
     grid->addWidget(dropBeginEnd_, 0, 0, 1, 2);
-    const QString captions[] = {uiText(ids::DataEditBegin),
-                                uiText(ids::DataEditSeparatorN).arg(1),
+    const QString captions[] = {uiText(ids::DataEditBegin), uiText(ids::DataEditSeparatorN).arg(1),
                                 uiText(ids::DataEditSeparatorN).arg(2),
                                 uiText(ids::DataEditSeparatorN).arg(3), uiText(ids::DataEditEnd)};
     const char* names[] = {"beginChar", "separator1", "separator2", "separator3", "endChar"};

@@ -65,8 +65,8 @@ OcrDialog::OcrDialog(WizardLink& link, QWidget* parent) : QDialog(parent), link_
 QWidget* OcrDialog::buildLine(int line) {
     LineBoxes& boxes = lines_[line];
     const QString prefix = line == 0 ? QStringLiteral("line1") : QStringLiteral("line2");
-    boxes.group = new QGroupBox(uiText(line == 0 ? ids::OcrFirstString : ids::OcrSecondString),
-                                this);
+    boxes.group =
+        new QGroupBox(uiText(line == 0 ? ids::OcrFirstString : ids::OcrSecondString), this);
     boxes.group->setObjectName(prefix);
     auto* layout = new QVBoxLayout(boxes.group);
 
@@ -88,7 +88,8 @@ QWidget* OcrDialog::buildLine(int line) {
         boxes.all[i]->setObjectName(prefix + QLatin1String(allNames[i]));
         boxes.all[i]->setAutoDefault(false);
         const std::size_t row = allRows[i];
-        connect(boxes.all[i], &QPushButton::clicked, this, [this, line, row] { setAll(line, row); });
+        connect(boxes.all[i], &QPushButton::clicked, this,
+                [this, line, row] { setAll(line, row); });
         head->addWidget(boxes.all[i]);
     }
     head->addStretch(1);

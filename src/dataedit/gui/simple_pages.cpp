@@ -65,7 +65,8 @@ GS1ConversionPage::GS1ConversionPage(QWidget* parent) : ScriptPage(parent) {
     grid->addWidget(decimal_, 8, 0, 1, 4);
     grid->setColumnMinimumWidth(0, 16);
     grid->setColumnStretch(2, 1);
-    for (QCheckBox* box : {beginEnd_, outputAi_, brackets_, between_, after_, suppressDd_, decimal_}) {
+    for (QCheckBox* box :
+         {beginEnd_, outputAi_, brackets_, between_, after_, suppressDd_, decimal_}) {
         connect(box, &QCheckBox::toggled, this, [this] {
             updateEnabled();
             changed();
@@ -159,8 +160,8 @@ PickupPage::PickupPage(QWidget* parent) : ScriptPage(parent) {
         for (const GS1TitleRow& row : GS1TitleList()) {
             if (row.code.empty())
                 continue;
-            const QString title = QString::fromUtf8(row.title.data(),
-                                                    static_cast<qsizetype>(row.title.size()));
+            const QString title =
+                QString::fromUtf8(row.title.data(), static_cast<qsizetype>(row.title.size()));
             ais_[i]->addItem(QString::fromStdString(row.code) + QStringLiteral("  ") + title,
                              QString::fromStdString(row.digits));
         }
@@ -194,8 +195,8 @@ TemplateResult PickupPage::build() const {
     GS1PickupChoices c;
     c.lead = scriptBytes(lead_->text());
     for (int i = 0; i <= count_->currentIndex(); ++i)
-        c.fields.push_back({ais_[i]->currentData().toString().toStdString(),
-                            scriptBytes(after_[i]->text())});
+        c.fields.push_back(
+            {ais_[i]->currentData().toString().toStdString(), scriptBytes(after_[i]->text())});
     c.suppressDd = suppressDd_->isChecked();
     c.decimalPoint = decimal_->isChecked();
     return BuildGS1Pickup(c);

@@ -43,6 +43,9 @@ WizardLink::WizardLink(serial::ReaderConnection* connection, QObject* parent)
 
 WizardLink::~WizardLink() {
     stopListening();
+    // A reading under way ends at once instead of waiting out a silent reader.
+    if (reading_ && connection_)
+        connection_->serialPort().cancelWait();
     joinWorker();
     if (paused_ && connection_)
         connection_->resumeReceiving();

@@ -2,14 +2,20 @@
 // is shown as a QR menu code that a real decoder reads back, and the free line OCR dialog
 // composes what its boxes say.
 #include <QCheckBox>
-#include <QKeyEvent>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSpinBox>
+#include <QTreeWidget>
 #include <QTest>
 
+#include "dataedit/char_tables.h"
+#include "dataedit/gs1.h"
 #include "dataedit/gui/data_edit_wizard.h"
+#include "dataedit/gui/gs1_wizard.h"
 #include "dataedit/gui/menu_code_dialog.h"
 #include "dataedit/gui/multi_label_wizard.h"
 #include "dataedit/gui/ocr_dialog.h"
@@ -17,6 +23,7 @@
 #include "dataedit/gui/wizard_link.h"
 #include "menucode/menu_qr_code_image.h"
 #include "menucode/zxing_decode.h"
+#include "ui/gui/report.h"
 #include "wizard_driver.h"
 
 using namespace omni::dataedit;
@@ -63,6 +70,7 @@ private slots:
     void multipleLabelDigitsAndPickUpAisDecideNext();
     void storeWithoutReaderShowsADecodableMenuCode();
     void freeLineOcrComposesItsBoxes();
+    void gs1UserSettingsHeadersOptionsAndSaving();
 };
 
 void WizardPagesTest::buttonsFollowEveryEditOfAText() {
@@ -200,8 +208,7 @@ void WizardPagesTest::storeWithoutReaderShowsADecodableMenuCode() {
     QCOMPARE(title, QStringLiteral("Reading Menu Code"));
 
     const std::string expected = ComposeStoreCommand(
-        "\\SB978([0-9]{9})[0-9]$/\\SB192([0-9]{4})([0-9]{5})[0-9]$",
-        "[0,1]\\-[1,1][1,2]", 3);
+        "\\SB978([0-9]{9})[0-9]$/\\SB192([0-9]{4})([0-9]{5})[0-9]$", "[0,1]\\-[1,1][1,2]", 3);
     QCOMPARE(wizard.command(), expected);
     QVERIFY(decoded.has_value());
     QCOMPARE(*decoded, envelopeOf(expected));
@@ -236,7 +243,8 @@ void WizardPagesTest::freeLineOcrComposesItsBoxes() {
         QVERIFY(dialog.handedPage().has_value());
         QCOMPARE(dialog.handedPage()->command,
                  std::string("[ED0'(?:[0-9]<..>){5}$'[ED1'[0]\\x0D'[ED2Q1[DKF[DKIQ5[DLTQ0"));
-        QCOMPARE(dialog.handedPage()->label, QStringLiteral("Command input by FreeLineOCR setting"));
+        QCOMPARE(dialog.handedPage()->label,
+                 QStringLiteral("Command input by FreeLineOCR setting"));
     }
     {
         OcrDialog dialog(link);
@@ -268,6 +276,99 @@ void WizardPagesTest::freeLineOcrComposesItsBoxes() {
         dialog.reject();
         QVERIFY(!dialog.handedPage().has_value());
     }
+    QVERIFY(!watchdog.fired());
+}
+
+void WizardPagesTest::gs1UserSettingsHeadersOptionsAndSaving() {
+    omni::test::ModalWatchdog watchdog;
+    std::vector<omni::gui::ShownMessage> messages;
+    const omni::gui::MessageSink previous = omni::gui::setMessageSink(
+        [&](const omni::gui::ShownMessage& m) { messages.push_back(m); });
+    const auto restore = qScopeGuard([&] { omni::gui::setMessageSink(previous); });
+    std::vector<std::pair<QString, std::string>> codes;
+    std::function<void(QWidget*)> takeCode = [&](QWidget* modal) {
+        auto* dialog = static_cast<MenuCodeDialog*>(modal);
+        codes.emplace_back(dialog->windowTitle(), dialog->envelope());
+        dialog->accept();
+        omni::test::onModalNamed(QStringLiteral("menuCodeDialog"), takeCode);
+    };
+    omni::test::onModalNamed(QStringLiteral("menuCodeDialog"), takeCode);
+
+    WizardLink link(nullptr);
+    GS1Wizard wizard(link);
+    wizard.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&wizard));
+    QTRY_COMPARE(codes.size(), std::size_t{1});  // "Prepare to use tool"
+    GS1StartPage* start = wizard.startPage();
+    QVERIFY(!start->outputButton()->isEnabled());
+    // What a reader with the start program sends: variable fields ended by a space.
+    const std::string sample = "010491234567890410ABC123 3103000150";
+    emit link.received(QString::fromLatin1(sample.c_str()) + QLatin1Char('\r'));
+    QVERIFY(start->outputButton()->isEnabled());
+    click(start->outputButton());
+    start->selectForm(GS1Form::User);
+    QVERIFY(offered(&wizard, QWizard::NextButton));
+    clickWizard(&wizard, QWizard::NextButton);
+
+    QTreeWidget* rows = wizard.userPage()->rowList();
+    QPlainTextEdit* preview = wizard.userPage()->previewBox();
+    QCOMPARE(preview->toPlainText(), QStringLiteral("010491234567890410ABC1233103000150"));
+    // Without a selected row the header dialog is not opened.
+    rows->clearSelection();
+    click(wizard.findChild<QAbstractButton*>(QStringLiteral("headerTerminator")));
+    QCOMPARE(messages.size(), std::size_t{1});
+    QCOMPARE(messages[0].text, QStringLiteral("Select a list that contains the data."));
+
+    // Header 2 alone is ignored; with header 1 both are output.
+    const auto setHeaders = [&](int header1, int header2) {
+        omni::test::onModalNamed(QStringLiteral("gs1HeaderDialog"), [=](QWidget* modal) {
+            modal->findChild<QComboBox*>(QStringLiteral("header1"))->setCurrentIndex(header1);
+            modal->findChild<QComboBox*>(QStringLiteral("header2"))->setCurrentIndex(header2);
+            QTest::keyClick(modal, Qt::Key_Return);
+        });
+        const QPoint second = rows->visualItemRect(rows->topLevelItem(1)).center();
+        QTest::mouseClick(rows->viewport(), Qt::LeftButton, {}, second);
+        QTest::mouseDClick(rows->viewport(), Qt::LeftButton, {}, second);
+    };
+    const int open = omni::dataedit::CharRowOfName("[");
+    const int close = omni::dataedit::CharRowOfName("]");
+    setHeaders(0, close);
+    QTRY_COMPARE(preview->toPlainText(), QStringLiteral("010491234567890410ABC1233103000150"));
+    setHeaders(open, close);
+    QTRY_COMPARE(preview->toPlainText(), QStringLiteral("010491234567890410[]ABC1233103000150"));
+
+    // The option sheet: a separator between the data.
+    omni::test::onModalNamed(QStringLiteral("gs1OptionSheet"), [=](QWidget* modal) {
+        click(modal->findChild<QCheckBox*>(QStringLiteral("between")));
+        modal->findChild<QComboBox*>(QStringLiteral("s1"))
+            ->setCurrentIndex(omni::dataedit::CharRowOfName("/"));
+        QTest::keyClick(modal, Qt::Key_Return);
+    });
+    click(wizard.findChild<QAbstractButton*>(QStringLiteral("parameterSetting")));
+    QTRY_COMPARE(preview->toPlainText(),
+                 QStringLiteral("0104912345678904/10[]ABC123/3103000150"));
+
+    // Finish without a reader shows "Save Setting" with the command as it stands.
+    clickWizard(&wizard, QWizard::FinishButton);
+    QTRY_COMPARE(codes.size(), std::size_t{2});
+    QCOMPARE(codes[1].first, QStringLiteral("Save Setting"));
+    QVERIFY(wizard.command().ends_with("[ED2Q4"));
+    QCOMPARE(codes[1].second, envelopeOf(wizard.command()));
+    QVERIFY(wizard.handedPage().has_value());
+    QCOMPARE(wizard.handedPage()->label, QStringLiteral("Input command by GS1 Edit"));
+    QVERIFY(wizard.handedPage()->command.find("<\\A10>") != std::string::npos);
+
+    // A ready form's command shown as a code ends in "RZ1M".
+    GS1Wizard ready(link);
+    ready.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&ready));
+    QTRY_COMPARE(codes.size(), std::size_t{3});
+    emit link.received(QString::fromLatin1(sample.c_str()) + QLatin1Char('\r'));
+    click(ready.startPage()->outputButton());
+    QVERIFY(offered(&ready, QWizard::FinishButton));
+    clickWizard(&ready, QWizard::FinishButton);
+    QTRY_COMPARE(codes.size(), std::size_t{4});
+    QVERIFY(ready.command().ends_with("[ED2Q4RZ1M"));
     QVERIFY(!watchdog.fired());
 }
 

@@ -91,7 +91,8 @@ Run runSimple(MainWindow& window, const char* action, int program,
             fill(wizard);
         clickWizard(wizard, QWizard::NextButton);
         QPlainTextEdit* output = wizard->testPage()->outputBox();
-        QTest::qWaitFor([&] { return output->toPlainText().contains("4912345678904"); }, kWaitMs);
+        (void)QTest::qWaitFor([&] { return output->toPlainText().contains("4912345678904"); },
+                              kWaitMs);
         run.testOutput = output->toPlainText();
         run.command = wizard->command();
         clickWizard(wizard, QWizard::FinishButton);
@@ -176,16 +177,15 @@ void WizardReaderTest::simpleWizardsStoreAndReadBack() {
         auto* wizard = static_cast<DataEditWizard*>(modal);
         clickWizard(wizard, QWizard::NextButton);
         clickWizard(wizard, QWizard::NextButton);
-        QTest::qWaitFor(
+        (void)QTest::qWaitFor(
             [&] { return !wizard->testPage()->outputBox()->toPlainText().isEmpty(); }, kWaitMs);
         multi.command = wizard->command();
         clickWizard(wizard, QWizard::FinishButton);
         multi.finished = true;
     });
-    QTest::mouseClick(
-        window.findChild<QToolBar*>(QStringLiteral("scannerToolbar"))
-            ->widgetForAction(window.action("multiLabelRead")),
-        Qt::LeftButton);
+    QTest::mouseClick(window.findChild<QToolBar*>(QStringLiteral("scannerToolbar"))
+                          ->widgetForAction(window.action("multiLabelRead")),
+                      Qt::LeftButton);
     QVERIFY(multi.finished);
     QCOMPARE(multi.command, ComposeStoreCommand("(.{1,99})$", "[0]", 4));
 
@@ -221,8 +221,8 @@ void WizardReaderTest::gs1WizardStoresEachFormAndAUserSetting() {
                 return;
             QVERIFY(!start->optionButton()->isEnabled());
             // The sample ends with a CR; wait for all of it.
-            QTest::qWaitFor([&] { return start->sampleBox()->toPlainText().contains("3103"); },
-                            kWaitMs);
+            (void)QTest::qWaitFor(
+                [&] { return start->sampleBox()->toPlainText().contains("3103"); }, kWaitMs);
             sample = start->sampleBox()->toPlainText().toStdString();
             click(start->outputButton());
             QCOMPARE(start->formList()->topLevelItemCount(), 4);
@@ -285,8 +285,8 @@ void WizardReaderTest::gs1WizardWithoutReaderShowsItsMenuCodes() {
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     std::vector<omni::gui::ShownMessage> messages;
-    const omni::gui::MessageSink previous = omni::gui::setMessageSink(
-        [&](const omni::gui::ShownMessage& m) { messages.push_back(m); });
+    const omni::gui::MessageSink previous =
+        omni::gui::setMessageSink([&](const omni::gui::ShownMessage& m) { messages.push_back(m); });
 
     std::vector<std::pair<QString, std::string>> codes;  // title and envelope of each code shown
     const std::function<void(QWidget*)> takeCode = [&](QWidget* modal) {
@@ -298,7 +298,7 @@ void WizardReaderTest::gs1WizardWithoutReaderShowsItsMenuCodes() {
     omni::test::onModalNamed(QStringLiteral("menuCodeDialog"), takeCode);
     omni::test::onModalNamed(QStringLiteral("gs1Wizard"), [&](QWidget* modal) {
         auto* wizard = static_cast<GS1Wizard*>(modal);
-        QTest::qWaitFor([&] { return codes.size() == 1; }, kWaitMs);
+        (void)QTest::qWaitFor([&] { return codes.size() == 1; }, kWaitMs);
         omni::test::onModalNamed(QStringLiteral("menuCodeDialog"), takeCode);
         clickWizard(wizard, QWizard::CancelButton);
         cancelled = !wizard->isVisible();
@@ -321,6 +321,18 @@ void WizardReaderTest::gs1WizardWithoutReaderShowsItsMenuCodes() {
     QCOMPARE(messages[0].text, QStringLiteral("Setting will not be saved."));
     QCOMPARE(messages[0].caption, QStringLiteral("End of Setting"));
     QCOMPARE(window.pageTabs()->count(), 1);
+
+    // The dialogs belong to 2D readers: 1D mode disables them, menu and toolbar alike.
+    QToolBar* toolbar = window.findChild<QToolBar*>(QStringLiteral("scannerToolbar"));
+    QVERIFY(toolbar->actions().indexOf(window.action("gs1Edit")) <
+            toolbar->actions().indexOf(window.action("makeMenuCode")));
+    window.switchMode();
+    for (const char* name : {"gs1Edit", "multiLabelRead", "freeLineOcr", "gs1Conversion",
+                             "bookCode", "gs1Pickup", "directInputScript"}) {
+        QVERIFY2(!window.action(name)->isEnabled(), name);
+    }
+    window.switchMode();
+    QVERIFY(window.action("gs1Edit")->isEnabled());
     QVERIFY(!watchdog.fired());
 }
 

@@ -50,12 +50,15 @@ void shootWizard(QWizard& wizard, const QString& prefix, const QStringList& page
 
 // Accepts every menu-code dialog as it opens, after saving the first one.
 void acceptMenuCodes(bool saveFirst) {
-    omni::test::onModalNamed(QStringLiteral("menuCodeDialog"), [saveFirst](QWidget* modal) {
-        if (saveFirst)
-            save(*modal, QStringLiteral("reading-menu-code"));
-        static_cast<QDialog*>(modal)->accept();
-        acceptMenuCodes(false);
-    }, 5000);
+    omni::test::onModalNamed(
+        QStringLiteral("menuCodeDialog"),
+        [saveFirst](QWidget* modal) {
+            if (saveFirst)
+                save(*modal, QStringLiteral("reading-menu-code"));
+            static_cast<QDialog*>(modal)->accept();
+            acceptMenuCodes(false);
+        },
+        5000);
 }
 
 void shootSimpleWizards(WizardLink& link) {
@@ -68,11 +71,13 @@ void shootSimpleWizards(WizardLink& link) {
     }
     {
         SimpleWizard wizard(link, new BookCodePage);
-        shootWizard(wizard, QStringLiteral("wizard-book-code"), {QString(), QStringLiteral("page")});
+        shootWizard(wizard, QStringLiteral("wizard-book-code"),
+                    {QString(), QStringLiteral("page")});
     }
     {
         SimpleWizard wizard(link, new PickupPage);
-        shootWizard(wizard, QStringLiteral("wizard-gs1-pickup"), {QString(), QStringLiteral("page")});
+        shootWizard(wizard, QStringLiteral("wizard-gs1-pickup"),
+                    {QString(), QStringLiteral("page")});
     }
     {
         SimpleWizard wizard(link, new DirectInputPage);
@@ -112,7 +117,8 @@ void shootGs1(WizardLink& link) {
     }
     {
         GS1HeaderDialog dialog(wizard.rows.at(1), wizard.options, &wizard);
-        dialog.findChild<QComboBox*>(QStringLiteral("header1"))->setCurrentIndex(CharRowOfName("["));
+        dialog.findChild<QComboBox*>(QStringLiteral("header1"))
+            ->setCurrentIndex(CharRowOfName("["));
         dialog.findChild<QComboBox*>(QStringLiteral("terminator1"))->setCurrentIndex(30);
         save(dialog, QStringLiteral("gs1-header-terminator"));
     }
