@@ -100,7 +100,7 @@ void MainWindow::buildDataEdit() {
     }
     if (scanner) {
         scanner->addSeparator();
-        scanner->addMenu(menu);
+        scanner->addMenu(menu)->setObjectName(QStringLiteral("dataEditMenuItem"));
     }
     if (scannerBar_)
         scannerBar_->insertActions(action("makeMenuCode"), tools);

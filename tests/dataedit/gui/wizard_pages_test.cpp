@@ -9,8 +9,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QTreeWidget>
 #include <QTest>
+#include <QTreeWidget>
 
 #include "dataedit/char_tables.h"
 #include "dataedit/gs1.h"
@@ -282,8 +282,8 @@ void WizardPagesTest::freeLineOcrComposesItsBoxes() {
 void WizardPagesTest::gs1UserSettingsHeadersOptionsAndSaving() {
     omni::test::ModalWatchdog watchdog;
     std::vector<omni::gui::ShownMessage> messages;
-    const omni::gui::MessageSink previous = omni::gui::setMessageSink(
-        [&](const omni::gui::ShownMessage& m) { messages.push_back(m); });
+    const omni::gui::MessageSink previous =
+        omni::gui::setMessageSink([&](const omni::gui::ShownMessage& m) { messages.push_back(m); });
     const auto restore = qScopeGuard([&] { omni::gui::setMessageSink(previous); });
     std::vector<std::pair<QString, std::string>> codes;
     std::function<void(QWidget*)> takeCode = [&](QWidget* modal) {
@@ -345,8 +345,7 @@ void WizardPagesTest::gs1UserSettingsHeadersOptionsAndSaving() {
         QTest::keyClick(modal, Qt::Key_Return);
     });
     click(wizard.findChild<QAbstractButton*>(QStringLiteral("parameterSetting")));
-    QTRY_COMPARE(preview->toPlainText(),
-                 QStringLiteral("0104912345678904/10[]ABC123/3103000150"));
+    QTRY_COMPARE(preview->toPlainText(), QStringLiteral("0104912345678904/10[]ABC123/3103000150"));
 
     // Finish without a reader shows "Save Setting" with the command as it stands.
     clickWizard(&wizard, QWizard::FinishButton);

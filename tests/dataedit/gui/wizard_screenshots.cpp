@@ -5,10 +5,12 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTranslator>
 #include <QTreeWidget>
 
 #include "dataedit/char_tables.h"
@@ -19,6 +21,7 @@
 #include "dataedit/gui/ocr_dialog.h"
 #include "dataedit/gui/simple_pages.h"
 #include "dataedit/gui/wizard_link.h"
+#include "resources/strings.h"
 #include "wizard_driver.h"
 
 using namespace omni::dataedit;
@@ -129,6 +132,13 @@ void shootGs1(WizardLink& link) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    // Qt's own buttons (Back, Next, Finish, Cancel) in the program's language, as main() does.
+    QTranslator qtTexts;
+    if (omni::res::currentLanguage() == omni::res::Language::Japanese &&
+        qtTexts.load(QStringLiteral("qtbase_ja"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtTexts);
+    }
     if (argc < 2)
         return 2;
     folder = QString::fromLocal8Bit(argv[1]);
