@@ -205,8 +205,6 @@ int runFirmware(const Args& args) {
         module = reader::openModule(port.moduleHandle());
     } catch (const foundation::Exception& e) {
         return failLink(e, options.device);
-    } catch (const foundation::Exception& e) {
-        return failLink(e, options.device);
     }
     reader::FirmwarePlan plan;
     if (int code = check(options, module.identity(), plan))

@@ -120,7 +120,7 @@ void MainWindowTest::shellHasTitleMenusAndBands() {
                                              "setupPage", "print", "exit"}));
     QCOMPARE(items("editMenu"), QStringList({"cut", "copy", "paste", "delete", "selectAll", "send",
                                              "backToCommandBox"}));
-    QCOMPARE(items("scannerMenu"), QStringList({"makeMenuCode", "switchMode"}));
+    QCOMPARE(items("scannerMenu"), QStringList({"makeMenuCode", "switchMode", "dataEditMenuItem"}));
     QCOMPARE(items("formatMenu"), QStringList({"wordWrap", "font"}));
     QCOMPARE(items("communicationMenu"), QStringList({"connect", "property"}));
 }

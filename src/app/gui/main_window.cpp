@@ -91,6 +91,7 @@ MainWindow::MainWindow(std::string keyPath, QWidget* parent)
     buildCentre();
     buildToolbars();
     buildMenus();
+    buildDataEdit();
     buildConnection();
     applyLayout(layout_);
     showCurrentPage();
@@ -258,6 +259,7 @@ void MainWindow::setMode2D(bool mode2D) {
     mode2D_ = mode2D;
     selector_->setMode2D(mode2D);
     tabs_->setMode2D(mode2D);
+    applyDataEditEnabling();
     showCurrentPage();
     if (menucode::MenuCodePage* page = currentMenuPage())
         page->view()->setFocus();

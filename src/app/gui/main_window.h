@@ -36,6 +36,9 @@ class PageTabs;
 namespace omni::menucode {
 class MenuCodePage;
 }
+namespace omni::dataedit {
+struct HandedPage;
+}
 namespace omni::serial {
 class CodePageComboBox;
 class ComPortComboBox;
@@ -184,6 +187,13 @@ private:
     void onHelp();
     void onAbout();
     void onWaveform();
+
+    // Data edit programming (main_window_dataedit.cpp): the commands that open the wizards and
+    // dialogs, their enabling, and the menu-code pages they hand back.
+    void buildDataEdit();
+    void applyDataEditEnabling();
+    void runDataEdit(int which);
+    void openHandedPage(const dataedit::HandedPage& page);
 
     // Runs `command`, reporting an exception of the program's family in a message box.
     void guarded(const std::function<void()>& command);

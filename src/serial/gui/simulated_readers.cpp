@@ -6,6 +6,7 @@
 #include "foundation/exception.h"
 #include "resources/string_ids.h"
 #include "sim/capture_responder.h"
+#include "sim/dataedit_responder.h"
 #include "sim/simulated_reader.h"
 #include "ui/gui/text.h"
 
@@ -17,6 +18,15 @@ constexpr std::string_view kDevice1D = "sim:1D";
 
 std::size_t slot(SimulatedFamily family) {
     return static_cast<std::size_t>(family);
+}
+
+// The data edit programs, the OCR settings, and what the reader "reads" for the wizards: a code
+// after every stored program (the test page shows it) and a GS1 code after the GS1 start program.
+std::unique_ptr<sim::Responder> dataEditResponder() {
+    auto responder = std::make_unique<sim::DataEditResponder>();
+    responder->setTestSample("4912345678904");
+    responder->setGS1Sample(std::string("0104912345678904") + "10ABC123" + '\x1D' + "3103000150");
+    return responder;
 }
 
 }  // namespace
@@ -88,6 +98,7 @@ void SimulatedReaders::plug(SimulatedFamily family) {
     } else {
         fresh->setVersionReply(sim::replies::versionLine("ENG:", kVersion1D));
     }
+    fresh->addResponder(dataEditResponder());
     fresh->start();
     std::unique_ptr<sim::SimulatedReader> old;
     {
