@@ -17,6 +17,7 @@
 
 #include "sim/capture_responder.h"
 #include "sim/simulated_reader.h"
+#include "sim/tuning_responder.h"
 
 using omni::sim::SimulatedReader;
 namespace replies = omni::sim::replies;
@@ -50,6 +51,9 @@ const char kUsage[] =
     "  --whole              send a picture as one block\n"
     "  --corrupt-block I:N  block I (0: header) gets a bad checksum its first N times\n"
     "  --line-rate N        bytes per second on the line during a transfer\n"
+    "Tuning and reading tools:\n"
+    "  --tune-success N     tuning finds the code on attempt N (0-3; -1: never; default 0)\n"
+    "  --waveform           send a waveform stream while reading (for a --model Q-150 reader)\n"
     "  --quiet              do not print received commands\n";
 
 std::string unescape(const std::string& text) {
@@ -148,6 +152,9 @@ int main(int argc, char** argv) {
     SimulatedReader reader;
     omni::sim::CaptureResponder& capture = *omni::sim::addImagingResponders(reader).capture;
     omni::sim::OutputSettings imaging;
+    omni::sim::TuningResponder* tuning = nullptr;
+    bool waveform = false;
+    int tuneSuccess = 0;
     bool quiet = false;
     bool wide = false, bigEndian = false;
     std::string familyText = "BA12J13i";
@@ -189,6 +196,10 @@ int main(int argc, char** argv) {
                 reader.setConfigurationText(value());
             else if (option == "--hangup-after")
                 reader.hangUpAfter(std::stoul(value()));
+            else if (option == "--tune-success")
+                tuneSuccess = std::stoi(value());
+            else if (option == "--waveform")
+                waveform = true;
             else if (option == "--quiet")
                 quiet = true;
             else if (option == "--picture") {
@@ -223,6 +234,8 @@ int main(int argc, char** argv) {
     }
     reader.setVersionReply(reply);
     capture.setSettings(imaging);
+    tuning = &omni::sim::addToolResponders(reader, waveform);
+    tuning->setSuccessAttempt(tuneSuccess);
 
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);

@@ -220,7 +220,10 @@ std::optional<TuningResult> AutoTuning::attempt(int k) {
     link_.send("Z");
     char first = 0;
     try {
-        first = link_.readByte(kFirstReplyMs);
+        // A late acknowledgement of the wait before is no reply.
+        do {
+            first = link_.readByte(kFirstReplyMs);
+        } while (first == kAck);
     } catch (const foundation::KesException& e) {
         if (e.state() != KES_STATE_COMMUNICATION_TIMEOUT)
             throw;
