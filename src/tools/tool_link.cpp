@@ -55,7 +55,7 @@ void ToolLink::send(std::string_view command) {
 }
 
 char ToolLink::readByte(unsigned timeoutMs) {
-    if (port_.waitForData(timeoutMs) == 0)
+    if (port_.waitForData(timeoutMs) == 0)  // the port throws the time-out itself; be sure
         throw foundation::KesException(KES_STATE_COMMUNICATION_TIMEOUT);
     char byte = 0;
     port_.read(&byte, 1);
@@ -71,9 +71,15 @@ std::string ToolLink::readBytes(std::size_t count) {
 }
 
 void ToolLink::drain() {
-    char scrap[256];
-    while (port_.waitForData(0) > 0)
-        port_.read(scrap, std::min<std::size_t>(sizeof scrap, port_.waitForData(0)));
+    // The port ends a wait that finds nothing with a time-out, and purges its input on the way.
+    try {
+        char scrap[256];
+        for (std::size_t queued; (queued = port_.waitForData(0)) > 0;)
+            port_.read(scrap, std::min(sizeof scrap, queued));
+    } catch (const foundation::KesException& e) {
+        if (e.state() != KES_STATE_COMMUNICATION_TIMEOUT)
+            throw;
+    }
 }
 
 void ToolLink::pause(unsigned ms) const {
