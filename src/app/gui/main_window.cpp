@@ -22,6 +22,7 @@
 #include "menucode/gui/qr_menu_view.h"
 #include "menucode/menu_qr_code_image.h"
 #include "reader/command_exchange.h"
+#include "tools/gui/waveform_host.h"
 #include "serial/gui/code_page_combo_box.h"
 #include "serial/gui/com_port_combo_box.h"
 #include "serial/gui/reader_connection.h"
@@ -91,12 +92,14 @@ MainWindow::MainWindow(std::string keyPath, QWidget* parent)
     buildCentre();
     buildToolbars();
     buildMenus();
+    buildToolActions();
     buildConnection();
     applyLayout(layout_);
     showCurrentPage();
 }
 
 MainWindow::~MainWindow() {
+    closeTools();
     closeConnection();
     // The views point into the pages' histories, which the tabs free.
     qrPage_->setHistory(nullptr);

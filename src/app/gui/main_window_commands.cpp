@@ -335,9 +335,4 @@ void MainWindow::onAbout() {
     box.exec();
 }
 
-void MainWindow::onWaveform() {
-    gui::showMessage(this, QMessageBox::Information, uiText(ids::kProgram),
-                     uiText(ids::kWaveformNotYet));
-}
-
 }  // namespace omni::app
