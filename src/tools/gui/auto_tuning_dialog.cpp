@@ -159,7 +159,7 @@ void AutoTuningDialog::refreshEnabling() {
     banks_->setEnabled(idle);
 }
 
-void AutoTuningDialog::show(const QString& title, const QString& message) {
+void AutoTuningDialog::showMessage(const QString& title, const QString& message) {
     emit messageShown(title, message);
     if (!property("quiet").toBool())
         QMessageBox::information(this, title, message);
@@ -171,10 +171,10 @@ void AutoTuningDialog::report(std::exception_ptr failure) {
     try {
         std::rethrow_exception(failure);
     } catch (const foundation::Exception& e) {
-        show(windowTitle(), text(res::ids::TuningLinkFailed).replace(
+        showMessage(windowTitle(), text(res::ids::TuningLinkFailed).replace(
                                 QStringLiteral("%1"), QString::fromStdU16String(e.text())));
     } catch (const std::exception& e) {
-        show(windowTitle(), QString::fromLocal8Bit(e.what()));
+        showMessage(windowTitle(), QString::fromLocal8Bit(e.what()));
     }
 }
 
@@ -266,7 +266,7 @@ void AutoTuningDialog::startTuning() {
                     picture_->setPicture(captured_);
                 picture_->setCorners((*result)->corners);
             }
-            show(text(res::ids::TuningResultTitle),
+            showMessage(text(res::ids::TuningResultTitle),
                  text(*result ? res::ids::TuningSuccessful : res::ids::TuningFailed));
         });
 }
@@ -277,7 +277,7 @@ void AutoTuningDialog::applySelected() {
                 [this](std::exception_ptr failure) {
                     if (failure)
                         return report(failure);
-                    show(text(res::ids::TuningApplyTitle), text(res::ids::ToolsApplied));
+                    showMessage(text(res::ids::TuningApplyTitle), text(res::ids::ToolsApplied));
                 });
 }
 
@@ -311,7 +311,7 @@ void AutoTuningDialog::store() {
                 [this](std::exception_ptr failure) {
                     if (failure)
                         return report(failure);
-                    show(text(res::ids::TuningSaveSettingsTitle),
+                    showMessage(text(res::ids::TuningSaveSettingsTitle),
                          text(res::ids::TuningSavedSettings));
                 });
 }
@@ -335,7 +335,7 @@ void AutoTuningDialog::saveFile(const QString& chosen) {
     try {
         foundation::writeFileAtomically(path.toStdString(), session_->recordedText());
     } catch (const foundation::Exception& e) {
-        show(text(res::ids::TuningSaveAs), QString::fromStdU16String(e.text()));
+        showMessage(text(res::ids::TuningSaveAs), QString::fromStdU16String(e.text()));
     }
 }
 

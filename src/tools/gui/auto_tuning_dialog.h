@@ -70,7 +70,7 @@ private:
     void buildGroups();
     void setBusy(bool busy);
     void refreshEnabling();
-    void show(const QString& title, const QString& text);
+    void showMessage(const QString& title, const QString& text);
     void report(std::exception_ptr failure);
     void capturePicture();
     void videoLoop();
