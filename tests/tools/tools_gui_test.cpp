@@ -17,6 +17,11 @@
 #include "tools/gui/bank_list.h"
 #include "tools/gui/picture_view.h"
 #include "tools/gui/reading_test_dialog.h"
+#include "tools/gui/waveform_host.h"
+#include "tools/gui/waveform_viewer.h"
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <unistd.h>
 
 using omni::serial::ReaderConnection;
 using State = ReaderConnection::State;
@@ -80,6 +85,8 @@ class ToolsGuiTest : public QObject {
 private slots:
     void autoTuningFromOpeningToTheMenuPage();
     void readingTestShowsTheOutputAndStopsOnClose();
+    void waveformHostCarriesTheViewersRequestsAndFillsTheBlock();
+    void waveformViewerPlotsTheBlockAndSendsItsButtons();
 };
 
 void ToolsGuiTest::autoTuningFromOpeningToTheMenuPage() {
@@ -154,6 +161,82 @@ void ToolsGuiTest::readingTestShowsTheOutputAndStopsOnClose() {
     QVERIFY(std::count(seen.begin(), seen.end(), std::string("S0S8")) == 1);
     QVERIFY(std::count(seen.begin(), seen.end(), std::string("WC")) == 1);
     QVERIFY(rig.connection.serialPort().isReceiving());  // the log receives again
+}
+
+void ToolsGuiTest::waveformHostCarriesTheViewersRequestsAndFillsTheBlock() {
+    Rig rig;
+    rig.reader.addResponder(std::make_unique<omni::sim::WaveformResponder>());
+    rig.reader.setVersionReply(omni::sim::replies::model("Q-150", "TC150"));
+    QVERIFY(rig.connect());
+    QCOMPARE(rig.connection.model(), std::string("Q-150"));
+    rig.reader.clearTranscript();
+    omni::tools::WaveformHost host;
+    host.setViewerProgram(QStringLiteral("/bin/true"));  // the test plays the viewer
+    const std::string memory = "WaveformHostTest" + std::to_string(::getpid());
+    host.setNames(memory, memory + "Lock");
+    host.start(rig.connection, nullptr);
+    QVERIFY(host.attached());
+    host.start(rig.connection, nullptr);  // one viewer at a time: nothing happens
+    omni::tools::WaveformShare block(memory, memory + "Lock", false);
+
+    QLocalSocket viewer;
+    viewer.connectToServer(host.socketName());
+    QVERIFY(viewer.waitForConnected(5000));
+    viewer.write("1 1\n2 1\n1 3\n");
+    viewer.flush();
+    std::string text;
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            text += block.take(100).value_or(std::string());
+            return text.find("W1:") != std::string::npos && text.back() == '\n';
+        },
+        10000));
+    // Whatever the identification left on the line may come first.
+    const std::string wave = omni::sim::WaveformResponder::waveform(1);
+    QCOMPARE(QString::fromStdString(text.substr(text.find("W1:"))), QString::fromStdString(wave));
+    QCOMPARE(rig.reader.transcript(), (std::vector<std::string>{"[EGFQ1", "Z"}));
+
+    viewer.disconnectFromServer();  // the viewer exits: everything is released
+    QTRY_VERIFY_WITH_TIMEOUT(!host.attached(), 5000);
+    host.detach();
+}
+
+void ToolsGuiTest::waveformViewerPlotsTheBlockAndSendsItsButtons() {
+    const std::string memory = "WaveformViewerTest" + std::to_string(::getpid());
+    const std::string lock = memory + "Lock";
+    omni::tools::WaveformShare owner(memory, lock, true);
+    QLocalServer server;
+    QVERIFY(server.listen(QStringLiteral("omnisetup-waveform-test-%1").arg(::getpid())));
+    omni::tools::WaveformViewer viewer(
+        std::make_unique<omni::tools::WaveformShare>(memory, lock, false), server.serverName());
+    viewer.show();
+    QTRY_VERIFY_WITH_TIMEOUT(server.hasPendingConnections(), 5000);
+    QLocalSocket* host = server.nextPendingConnection();
+
+    const std::string wave = omni::sim::WaveformResponder::waveform(2);
+    QVERIFY(owner.lock().lock(1000));
+    std::memcpy(owner.view(), wave.data(), wave.size());
+    owner.lock().unlock();
+    QTRY_COMPARE_WITH_TIMEOUT(viewer.chart().samples().size(), std::size_t(200), 5000);
+    QCOMPARE(owner.view()[0], '\0');  // the viewer took the text out
+
+    viewer.chart().zoom(4.0, 100);
+    QVERIFY(viewer.chart().span() < 199 / 3.0);
+    viewer.chart().resetView();
+    QCOMPARE(viewer.chart().span(), 199.0);
+
+    for (QPushButton* b : viewer.findChildren<QPushButton*>()) {
+        if (b->text() == QStringLiteral("Mode 2") || b->text() == QStringLiteral("Start Reading"))
+            b->click();
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(host->bytesAvailable() >= 8, 5000);
+    const QByteArray sent = host->readAll();
+    QVERIFY(sent.contains("2 1\n"));
+    QVERIFY(sent.contains("1 2\n"));
+    viewer.close();  // detaches
+    QTRY_VERIFY_WITH_TIMEOUT(host->readAll().contains("0 0\n") ||
+                                 host->state() != QLocalSocket::ConnectedState,
+                             5000);
 }
 
 QTEST_MAIN(ToolsGuiTest)

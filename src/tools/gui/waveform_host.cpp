@@ -29,7 +29,9 @@ WaveformHost::~WaveformHost() {
     detach();
 }
 
-QString WaveformHost::viewerProgram() {
+QString WaveformHost::viewerProgram() const {
+    if (!program_.isEmpty())
+        return program_;
     return QCoreApplication::applicationDirPath() + QLatin1Char('/') +
            QString::fromLatin1(kWaveformProgram.data(),
                                static_cast<qsizetype>(kWaveformProgram.size()));
@@ -54,7 +56,8 @@ void WaveformHost::start(serial::ReaderConnection& connection, QWidget* window) 
         server_.listen(name);
     }
     connection_ = &connection;
-    link_ = std::make_unique<WaveformLink>(connection.serialPort(), connection.exchange());
+    link_ = std::make_unique<WaveformLink>(connection.serialPort(), connection.exchange(),
+                                           memoryName_, lockName_);
     try {
         link_->start(connection.model(), viewerProgram().toStdString(),
                      server_.serverName().toStdString());

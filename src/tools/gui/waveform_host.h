@@ -32,8 +32,14 @@ public:
     void detach();
     bool attached() const { return link_ && link_->attached(); }
     QString socketName() const { return server_.serverName(); }
-    // The viewer program beside this one.
-    static QString viewerProgram();
+    // The viewer program: beside this one unless set (tests set a stand-in).
+    QString viewerProgram() const;
+    void setViewerProgram(const QString& program) { program_ = program; }
+    // Other names for the block and its lock (tests keep to their own).
+    void setNames(std::string memory, std::string lock) {
+        memoryName_ = std::move(memory);
+        lockName_ = std::move(lock);
+    }
 
 private:
     void onConnection();
@@ -42,6 +48,9 @@ private:
     QLocalServer server_;
     std::unique_ptr<WaveformLink> link_;
     serial::ReaderConnection* connection_ = nullptr;
+    QString program_;
+    std::string memoryName_{kWaveformMemoryName};
+    std::string lockName_{kWaveformLockName};
 };
 
 }  // namespace omni::tools
