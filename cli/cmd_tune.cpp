@@ -70,8 +70,8 @@ int tuneSteps(tools::AutoTuning& tuning, const TuneOptions& options) {
     if (gInterrupted)
         return ExitCancelled;
     tuning.select(options.bank - 1);
-    auto result = tuning.tune(options.moving ? tools::TuningMode::Moving
-                                             : tools::TuningMode::Stationary);
+    auto result =
+        tuning.tune(options.moving ? tools::TuningMode::Moving : tools::TuningMode::Stationary);
     if (!result)
         return fail(res::loadStringUtf8(res::ids::ToolsNotTuned), ExitReaderFailed);
     std::cout << res::formatUtf8(res::ids::ToolsTunedAttempt,
@@ -88,9 +88,9 @@ int tuneSteps(tools::AutoTuning& tuning, const TuneOptions& options) {
         try {
             foundation::writeFileAtomically(options.save, tuning.recordedText());
         } catch (const foundation::Exception& e) {
-            return fail(res::formatUtf8(res::ids::ToolsCannotWrite,
-                                        {options.save, res::toUtf8(e.text())}),
-                        ExitReaderFailed);
+            return fail(
+                res::formatUtf8(res::ids::ToolsCannotWrite, {options.save, res::toUtf8(e.text())}),
+                ExitReaderFailed);
         }
         std::cout << res::formatUtf8(res::ids::ToolsSaved, {options.save}) << "\n";
     }

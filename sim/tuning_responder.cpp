@@ -135,7 +135,8 @@ void TuningResponder::tuneReply(SimulatedReader& reader) {
 
 bool TuningResponder::handle(std::string_view command, SimulatedReader& reader) {
     if (command == "[EARQ2Q0Q6Q9Q1Q0Q0Q2Q2Q0Q0Q0Q1WC") {
-        reader.reply(std::string(reinterpret_cast<const char*>(kOpeningReply), sizeof kOpeningReply));
+        reader.reply(
+            std::string(reinterpret_cast<const char*>(kOpeningReply), sizeof kOpeningReply));
         return true;
     }
     if (command == "[EARQ2Q0Q7Q6Q1Q0Q0Q0Q0Q0Q0Q0Q4") {
@@ -153,7 +154,8 @@ bool TuningResponder::handle(std::string_view command, SimulatedReader& reader) 
         std::lock_guard lock(mutex_);
         std::string body(24, '\0');
         if (differ_)
-            body.replace(0, body.size(), body.size(), static_cast<char>(tokenNumber(command.substr(6, 6))));
+            body.replace(0, body.size(), body.size(),
+                         static_cast<char>(tokenNumber(command.substr(6, 6))));
         reader.reply(block(body));
         return true;
     }

@@ -57,17 +57,43 @@ AdjustmentArea centralArea(int width, int height) {
 
 const std::vector<PrefixSuffixRow>& prefixSuffixTable() {
     static const std::vector<PrefixSuffixRow> table = {
-        {"UPC-A", 22, 3}, {"UPC-A Addon", 23, 2}, {"UPC-E", 24, 5}, {"UPC-E Addon", 25, 2},
-        {"EAN-13", 26, 8}, {"EAN-13 Addon", 27, 2}, {"EAN-8", 28, 2}, {"EAN-8 Addon", 29, 2},
-        {"Code 39", 30, 8}, {"Tri-Optic", 31, 1}, {"Codabar", 32, 9},
-        {"Industrial 2of5", 33, 4}, {"Interleaved 2of5", 34, 3}, {"S-Code", 35, 4},
-        {"Matrix 2of5", 36, 4}, {"Korean Postal Authority", 38, 5},
-        {"Intelligent Mail Barcode", 39, 1}, {"POSTNET", 40, 1}, {"Japanese Postal", 41, 1},
-        {"IATA 2of5", 42, 3}, {"MSI/Plessey", 43, 3}, {"Telepen", 44, 2}, {"UK/Plessey", 45, 4},
-        {"Code 128", 46, 2}, {"Code 93", 47, 4}, {"Code 11", 48, 3}, {"GS1 Databar", 49, 5},
-        {"Codablock-F", 50, 1}, {"DataMatrix", 51, 2}, {"Aztec Code", 52, 2},
-        {"Chinese Sensible Code", 53, 1}, {"QR Code", 54, 2}, {"Maxi Code", 55, 1},
-        {"PDF417", 56, 1}, {"MicroPDF417", 57, 1}, {"GS1-128", 58, 0}, {"Composite", 59, 4},
+        {"UPC-A", 22, 3},
+        {"UPC-A Addon", 23, 2},
+        {"UPC-E", 24, 5},
+        {"UPC-E Addon", 25, 2},
+        {"EAN-13", 26, 8},
+        {"EAN-13 Addon", 27, 2},
+        {"EAN-8", 28, 2},
+        {"EAN-8 Addon", 29, 2},
+        {"Code 39", 30, 8},
+        {"Tri-Optic", 31, 1},
+        {"Codabar", 32, 9},
+        {"Industrial 2of5", 33, 4},
+        {"Interleaved 2of5", 34, 3},
+        {"S-Code", 35, 4},
+        {"Matrix 2of5", 36, 4},
+        {"Korean Postal Authority", 38, 5},
+        {"Intelligent Mail Barcode", 39, 1},
+        {"POSTNET", 40, 1},
+        {"Japanese Postal", 41, 1},
+        {"IATA 2of5", 42, 3},
+        {"MSI/Plessey", 43, 3},
+        {"Telepen", 44, 2},
+        {"UK/Plessey", 45, 4},
+        {"Code 128", 46, 2},
+        {"Code 93", 47, 4},
+        {"Code 11", 48, 3},
+        {"GS1 Databar", 49, 5},
+        {"Codablock-F", 50, 1},
+        {"DataMatrix", 51, 2},
+        {"Aztec Code", 52, 2},
+        {"Chinese Sensible Code", 53, 1},
+        {"QR Code", 54, 2},
+        {"Maxi Code", 55, 1},
+        {"PDF417", 56, 1},
+        {"MicroPDF417", 57, 1},
+        {"GS1-128", 58, 0},
+        {"Composite", 59, 4},
     };
     return table;
 }
@@ -152,9 +178,12 @@ void AutoTuning::prepare(TuningMode mode) {
     link_.waitForAck(kAckWaitMs);
     link_.send(withDigits("[DED", 0, 4));
     link_.waitForAck(kAckWaitMs);
-    std::vector<std::string> base = {"[D3J", withDigits("[DE5", 900001, 6),
-                                     withDigits("[DE5", 710720, 6), withDigits("[DE5", 700600, 6),
-                                     withDigits("[DE5", 720500, 6), "[DE4Q7Q1"};
+    std::vector<std::string> base = {"[D3J",
+                                     withDigits("[DE5", 900001, 6),
+                                     withDigits("[DE5", 710720, 6),
+                                     withDigits("[DE5", 700600, 6),
+                                     withDigits("[DE5", 720500, 6),
+                                     "[DE4Q7Q1"};
     if (moving) {
         base.push_back(withDigits("[DE5", 500000, 6));
         base.push_back(withDigits("[EAV", 632005, 6));

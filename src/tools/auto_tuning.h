@@ -26,8 +26,8 @@ struct CornerPoint {
 
 // What one successful attempt reported.
 struct TuningResult {
-    int attempt = 0;  // 0 to 3
-    TuningBank bank;  // code type, negative, mirror, exposure, light time, amplifications
+    int attempt = 0;   // 0 to 3
+    TuningBank bank;   // code type, negative, mirror, exposure, light time, amplifications
     std::string data;  // the decoded data
     std::array<CornerPoint, 4> corners{};  // in image pixels
 };

@@ -54,8 +54,7 @@ int ReadingTest::stop() {
         link_.send(".W");
     }
     link_.port().stop();
-    ExchangeBalance& balance =
-        kind_ == Kind::Test ? readingTestBalance() : verificationBalance();
+    ExchangeBalance& balance = kind_ == Kind::Test ? readingTestBalance() : verificationBalance();
     ++balance.value;
     int sent = link_.acknowledgementExchange();
     balance.value -= sent;

@@ -17,9 +17,9 @@ namespace omni::tools {
 
 // Pauses the tools make on the reader's behalf; tests shorten them.
 struct ToolTiming {
-    unsigned settleMs = 4000;       // after imaging parameters, before a capture
-    unsigned exchangeByteMs = 1000; // each byte of the acknowledgement exchange
-    unsigned replyByteMs = 3000;    // each byte of a block or a number
+    unsigned settleMs = 4000;        // after imaging parameters, before a capture
+    unsigned exchangeByteMs = 1000;  // each byte of the acknowledgement exchange
+    unsigned replyByteMs = 3000;     // each byte of a block or a number
 };
 
 // A numeric argument as `width` digit tokens ("Q" and one digit each), most significant first,

@@ -11,10 +11,10 @@ namespace {
 constexpr std::size_t kApplyAt = 4;
 constexpr std::size_t kReadTimeAt = 5;  // units of 10 ms
 constexpr std::size_t kFrequencyAt = 6;
-constexpr std::size_t kAnalogAt = 12;   // x 100, 32-bit little-endian
-constexpr std::size_t kDigitalAt = 16;  // x 100
-constexpr std::size_t kExposureAt = 20; // exposure minus light time, us
-constexpr std::size_t kLightAt = 24;    // us
+constexpr std::size_t kAnalogAt = 12;    // x 100, 32-bit little-endian
+constexpr std::size_t kDigitalAt = 16;   // x 100
+constexpr std::size_t kExposureAt = 20;  // exposure minus light time, us
+constexpr std::size_t kLightAt = 24;     // us
 constexpr std::size_t kNegativeAt = 28;
 constexpr std::size_t kMirrorAt = 29;
 constexpr int kUpcFlag = 40;     // UPC-A/E

@@ -15,11 +15,11 @@ inline constexpr std::size_t kBankBlockSize = 96;
 
 struct TuningBank {
     bool apply = false;
-    char codeId = 0;          // code-ID character; 0: the default code set
-    std::string identifier;   // symbology identifier ("]X0"), may be empty
+    char codeId = 0;         // code-ID character; 0: the default code set
+    std::string identifier;  // symbology identifier ("]X0"), may be empty
     bool negative = false;
     bool mirror = false;
-    long long exposureUs = 0;   // never below the light time
+    long long exposureUs = 0;  // never below the light time
     long long lightUs = 0;
     double analogAmp = 1.0;
     double digitalAmp = 1.0;

@@ -130,7 +130,9 @@ std::vector<int> parseWaveformLine(std::string_view line) {
 
 WaveformLink::WaveformLink(SerialPortForPosix& port, reader::CommandExchange& exchange,
                            std::string memoryName, std::string lockName)
-    : port_(port), exchange_(exchange), memoryName_(std::move(memoryName)),
+    : port_(port),
+      exchange_(exchange),
+      memoryName_(std::move(memoryName)),
       lockName_(std::move(lockName)) {}
 
 WaveformLink::~WaveformLink() {
@@ -149,8 +151,8 @@ WaveformLink::StartResult WaveformLink::start(std::string_view model, const std:
     auto share = std::make_unique<WaveformShare>(memoryName_, lockName_, true);
     const char* argv[] = {program.c_str(), socketName.c_str(), nullptr};
     pid_t pid = 0;
-    const int error = posix_spawn(&pid, program.c_str(), nullptr, nullptr,
-                                  const_cast<char**>(argv), environ);
+    const int error =
+        posix_spawn(&pid, program.c_str(), nullptr, nullptr, const_cast<char**>(argv), environ);
     if (error != 0)
         throw foundation::SystemException(error, res::fromUtf8(program));
     viewer_ = pid;

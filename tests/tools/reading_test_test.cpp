@@ -1,7 +1,7 @@
 // The reading test and the 1D reading verification against the simulated reader: the commands
 // in order, the reader's output reaching the listener, and the acknowledgement exchange.
-#include "tool_fixture.h"
 #include "tools/reading_test.h"
+#include "tool_fixture.h"
 
 namespace omni::test {
 namespace {
@@ -34,9 +34,8 @@ TEST_F(ReadingTests, StartAndStopSendTheSequenceAndShowTheOutput) {
     EXPECT_EQ(test.stop(), 2);  // the reader acknowledges "WC" and the first "WD"
     EXPECT_FALSE(port.isReceiving());
     sync();
-    EXPECT_EQ(transcript(),
-              (std::vector<std::string>{"[BAQQ2", "S2S7", "[EAT", "S0S8", "[EAU", "[BAPQ2", "WC",
-                                        "WD", "WD"}));
+    EXPECT_EQ(transcript(), (std::vector<std::string>{"[BAQQ2", "S2S7", "[EAT", "S0S8", "[EAU",
+                                                      "[BAPQ2", "WC", "WD", "WD"}));
     EXPECT_EQ(tools::readingTestBalance().value, before - 1);
     EXPECT_EQ(test.stop(), 0);  // stopped already: nothing more
     sync();

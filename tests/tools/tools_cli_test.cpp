@@ -57,9 +57,8 @@ TEST_F(ToolsCli, ReadingTestSendsStartThenStopAndOneWDPerAck) {
     const CliRun run = runCli("reading-test " + port() + " --seconds 2");
     EXPECT_EQ(run.code, 0) << run.out;
     EXPECT_EQ(run.out, "4901234567894\r\nSIMULATED QR DATA\r\n");
-    EXPECT_EQ(reader.transcript(),
-              (std::vector<std::string>{"[BAQQ2", "S2S7", "[EAT", "S0S8", "[EAU", "[BAPQ2", "WC",
-                                        "WD", "WD"}));
+    EXPECT_EQ(reader.transcript(), (std::vector<std::string>{"[BAQQ2", "S2S7", "[EAT", "S0S8",
+                                                             "[EAU", "[BAPQ2", "WC", "WD", "WD"}));
 }
 
 TEST_F(ToolsCli, CtrlCStillRunsTheStopSequence) {

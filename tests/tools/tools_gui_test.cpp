@@ -7,6 +7,9 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <unistd.h>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include "serial/gui/reader_connection.h"
 #include "serial/gui/serial_log_box.h"
 #include "serial/gui/simulated_readers.h"
@@ -19,9 +22,6 @@
 #include "tools/gui/reading_test_dialog.h"
 #include "tools/gui/waveform_host.h"
 #include "tools/gui/waveform_viewer.h"
-#include <QLocalServer>
-#include <QLocalSocket>
-#include <unistd.h>
 
 using omni::serial::ReaderConnection;
 using State = ReaderConnection::State;
@@ -102,8 +102,8 @@ void ToolsGuiTest::autoTuningFromOpeningToTheMenuPage() {
     QTRY_VERIFY_WITH_TIMEOUT(!dialog.busy(), 20000);
     QVERIFY(dialog.button("startTuning")->isEnabled());
     QVERIFY(!dialog.button("stopVideo")->isEnabled());
-    auto* code = qobject_cast<QComboBox*>(
-        dialog.bankList()->cellWidget(0, omni::tools::BankList::CodeType));
+    auto* code =
+        qobject_cast<QComboBox*>(dialog.bankList()->cellWidget(0, omni::tools::BankList::CodeType));
     QCOMPARE(code->currentText(), QStringLiteral("QR Code"));
     QCOMPARE(dialog.bankList()->item(5, 1)->text(), QStringLiteral("Revert"));
 
@@ -120,8 +120,8 @@ void ToolsGuiTest::autoTuningFromOpeningToTheMenuPage() {
     QCOMPARE(dialog.pictureView()->corners().size(), 4);
     QCOMPARE(dialog.pictureView()->picture().width(), 160);
     QCOMPARE(dialog.bankList()->currentRow(), 1);  // the selection moved on
-    auto* mirror = qobject_cast<QComboBox*>(
-        dialog.bankList()->cellWidget(0, omni::tools::BankList::Mirror));
+    auto* mirror =
+        qobject_cast<QComboBox*>(dialog.bankList()->cellWidget(0, omni::tools::BankList::Mirror));
     QCOMPARE(mirror->currentText(), QStringLiteral("Enable"));
 
     dialog.button("applySelected")->click();
@@ -234,9 +234,8 @@ void ToolsGuiTest::waveformViewerPlotsTheBlockAndSendsItsButtons() {
     QVERIFY(sent.contains("2 1\n"));
     QVERIFY(sent.contains("1 2\n"));
     viewer.close();  // detaches
-    QTRY_VERIFY_WITH_TIMEOUT(host->readAll().contains("0 0\n") ||
-                                 host->state() != QLocalSocket::ConnectedState,
-                             5000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        host->readAll().contains("0 0\n") || host->state() != QLocalSocket::ConnectedState, 5000);
 }
 
 QTEST_MAIN(ToolsGuiTest)

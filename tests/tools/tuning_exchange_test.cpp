@@ -74,10 +74,10 @@ TEST_F(Tuning, ThirdAttemptStoresNegativeOffMirrorOnAndSelectionWraps) {
     // without recording (its exposure difference encodes as 0).
     EXPECT_EQ(count("[EAVQ6Q3Q2Q0Q0Q5"), 1);
     EXPECT_EQ(count("[DE7Q8Q0Q0Q0Q0Q1"), 1);
-    EXPECT_EQ(count("[E8I"), 2);  // attempt 3 and the applied bank
-    EXPECT_EQ(count("Y"), 2);     // two failed attempts abandoned
+    EXPECT_EQ(count("[E8I"), 2);              // attempt 3 and the applied bank
+    EXPECT_EQ(count("Y"), 2);                 // two failed attempts abandoned
     EXPECT_EQ(count("[DE5Q6Q1Q0Q0Q0Q0"), 3);  // the reported pass and the applied bank's two
-    EXPECT_EQ(count("[DFDQ5Q0Q0Q0Q0"), 0);  // not recording: no disabled-bank commands
+    EXPECT_EQ(count("[DFDQ5Q0Q0Q0Q0"), 0);    // not recording: no disabled-bank commands
     EXPECT_TRUE(session.recordedBanks().empty());
 }
 

@@ -121,7 +121,8 @@ TEST_F(Waveform, ModelGateAndOneViewerAtATime) {
     EXPECT_FALSE(link.attached());
     EXPECT_THROW(link.start("Q-150", "/nonexistent/viewer", "unused"), foundation::Exception);
     EXPECT_FALSE(link.attached());
-    ASSERT_EQ(link.start("Q-150", "/bin/true", "unused"), tools::WaveformLink::StartResult::Started);
+    ASSERT_EQ(link.start("Q-150", "/bin/true", "unused"),
+              tools::WaveformLink::StartResult::Started);
     EXPECT_EQ(link.start("Q-150", "/bin/true", "unused"),
               tools::WaveformLink::StartResult::AlreadyAttached);
     link.request({0, 0});

@@ -39,14 +39,13 @@ public:
             return;
         }
         tools::AutoTuningDialog dialog(connection_, window_.mode2D(), &window_);
-        QObject::connect(&dialog, &tools::AutoTuningDialog::menuPageRequested, &window_,
-                         makePage_);
+        QObject::connect(&dialog, &tools::AutoTuningDialog::menuPageRequested, &window_, makePage_);
         dialog.exec();
     }
     void readingVerification(bool open) override {
         if (!open) {
-            if (auto* dialog = tools::ReadingTestDialog::openDialog(
-                    tools::ReadingTest::Kind::Verification1D))
+            if (auto* dialog =
+                    tools::ReadingTestDialog::openDialog(tools::ReadingTest::Kind::Verification1D))
                 dialog->close();
             return;
         }
@@ -83,7 +82,8 @@ void MainWindow::buildToolActions() {
 void MainWindow::onAutoTuning() {
     if (!connected())
         return;
-    ToolHost host(*this, *connection_, [this](const QByteArray& commands) { addTuningPage(commands); });
+    ToolHost host(*this, *connection_,
+                  [this](const QByteArray& commands) { addTuningPage(commands); });
     connection_->pauseReceiving();
     guarded([&] { connection_->exchange().gateTuningTool(true, host); });
     if (connected())

@@ -36,11 +36,14 @@ QString text(std::uint32_t id) {
 
 AutoTuningDialog::AutoTuningDialog(serial::ReaderConnection& connection, bool mode2D,
                                    QWidget* parent, ToolTiming timing)
-    : QDialog(parent), connection_(connection), mode2D_(mode2D),
+    : QDialog(parent),
+      connection_(connection),
+      mode2D_(mode2D),
       link_(std::make_unique<ToolLink>(connection.exchange(), connection.serialPort(), timing)),
       session_(std::make_unique<AutoTuning>(*link_)),
       module_(std::make_unique<reader::TwoDimensionModule>(connection.serialPort())),
-      banks_(new BankList(this)), picture_(new PictureView(this)) {
+      banks_(new BankList(this)),
+      picture_(new PictureView(this)) {
     gOpen = this;
     setWindowTitle(text(res::ids::TuningTitle));
     setModal(true);
@@ -109,16 +112,16 @@ void AutoTuningDialog::buildGroups() {
     moving_ = new QRadioButton(text(res::ids::TuningMoving), this);
     stationary_ = new QRadioButton(text(res::ids::TuningStationary), this);
     stationary_->setChecked(true);
-    auto* hint = new QLabel(text(res::ids::TuningAreaHint) + QLatin1Char('\n') +
-                                text(res::ids::TuningAreaDragHint),
-                            this);
+    auto* hint = new QLabel(
+        text(res::ids::TuningAreaHint) + QLatin1Char('\n') + text(res::ids::TuningAreaDragHint),
+        this);
     hint->setWordWrap(true);
 
     auto* groups = new QHBoxLayout;
-    groups->addWidget(group(res::ids::TuningGroupVideo,
-                            {startVideoButton, stopVideoButton, areaButton, hint}));
-    groups->addWidget(group(res::ids::TuningGroupTuning,
-                            {moving_, stationary_, tuneButton, applyButton}));
+    groups->addWidget(
+        group(res::ids::TuningGroupVideo, {startVideoButton, stopVideoButton, areaButton, hint}));
+    groups->addWidget(
+        group(res::ids::TuningGroupTuning, {moving_, stationary_, tuneButton, applyButton}));
     groups->addWidget(group(res::ids::TuningGroupPrefixSuffix, {settingButton}));
     groups->addWidget(
         group(res::ids::TuningGroupTest, {testButton, storeButton, menuButton, saveButton}));
@@ -171,8 +174,9 @@ void AutoTuningDialog::report(std::exception_ptr failure) {
     try {
         std::rethrow_exception(failure);
     } catch (const foundation::Exception& e) {
-        showMessage(windowTitle(), text(res::ids::TuningLinkFailed).replace(
-                                QStringLiteral("%1"), QString::fromStdU16String(e.text())));
+        showMessage(windowTitle(),
+                    text(res::ids::TuningLinkFailed)
+                        .replace(QStringLiteral("%1"), QString::fromStdU16String(e.text())));
     } catch (const std::exception& e) {
         showMessage(windowTitle(), QString::fromLocal8Bit(e.what()));
     }
@@ -203,8 +207,8 @@ void AutoTuningDialog::videoLoop() {
         }
         if (frame.isNull())
             break;
-        QMetaObject::invokeMethod(this, [this, frame] { picture_->setPicture(frame); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, frame] { picture_->setPicture(frame); }, Qt::QueuedConnection);
     }
 }
 
@@ -232,10 +236,10 @@ void AutoTuningDialog::stopVideo() {
     if (!videoOn_.exchange(false))
         return;
     runner_.run([this] { endVideo(); },
-        [this](std::exception_ptr failure) {
-            refreshEnabling();
-            report(failure);
-        });
+                [this](std::exception_ptr failure) {
+                    refreshEnabling();
+                    report(failure);
+                });
 }
 
 void AutoTuningDialog::startTuning() {
@@ -267,7 +271,7 @@ void AutoTuningDialog::startTuning() {
                 picture_->setCorners((*result)->corners);
             }
             showMessage(text(res::ids::TuningResultTitle),
-                 text(*result ? res::ids::TuningSuccessful : res::ids::TuningFailed));
+                        text(*result ? res::ids::TuningSuccessful : res::ids::TuningFailed));
         });
 }
 
@@ -283,19 +287,19 @@ void AutoTuningDialog::applySelected() {
 
 void AutoTuningDialog::prefixSuffix() {
     auto agree = std::make_shared<bool>(true);
-    runner_.run([this, agree] { *agree = session_->prefixSuffixAgree(); },
-                [this, agree](std::exception_ptr failure) {
-                    if (failure)
-                        return report(failure);
-                    if (!*agree && QMessageBox::question(
-                                       this, text(res::ids::TuningPrefixSuffixTitle),
-                                       text(res::ids::TuningPrefixSuffixQuestion)) !=
-                                       QMessageBox::Yes)
-                        return;
-                    dialogs::PrefixSuffixDialog dialog(mode2D_, false, connection_.model(), this);
-                    if (dialog.exec() == QDialog::Accepted)
-                        session_->recordedPrefixSuffix() = dialog.compose();
-                });
+    runner_.run(
+        [this, agree] { *agree = session_->prefixSuffixAgree(); },
+        [this, agree](std::exception_ptr failure) {
+            if (failure)
+                return report(failure);
+            if (!*agree && QMessageBox::question(this, text(res::ids::TuningPrefixSuffixTitle),
+                                                 text(res::ids::TuningPrefixSuffixQuestion)) !=
+                               QMessageBox::Yes)
+                return;
+            dialogs::PrefixSuffixDialog dialog(mode2D_, false, connection_.model(), this);
+            if (dialog.exec() == QDialog::Accepted)
+                session_->recordedPrefixSuffix() = dialog.compose();
+        });
 }
 
 void AutoTuningDialog::readingTest() {
@@ -312,7 +316,7 @@ void AutoTuningDialog::store() {
                     if (failure)
                         return report(failure);
                     showMessage(text(res::ids::TuningSaveSettingsTitle),
-                         text(res::ids::TuningSavedSettings));
+                                text(res::ids::TuningSavedSettings));
                 });
 }
 

@@ -76,8 +76,8 @@ void BankList::showBanks(const std::array<TuningBank, kBankCount>& banks, bool r
         code->addItem(text(res::ids::TuningDefaultCodeSet));
         int chosen = 0;
         for (const CodeSet& set : codeSetTable()) {
-            code->addItem(latin(set.name), QStringList{QString(QChar(set.codeId)),
-                                                       latin(set.identifier)});
+            code->addItem(latin(set.name),
+                          QStringList{QString(QChar(set.codeId)), latin(set.identifier)});
             if (bank.codeId != 0 && set.codeId == bank.codeId && chosen == 0 &&
                 (set.identifier.empty() || set.identifier == bank.identifier))
                 chosen = code->count() - 1;

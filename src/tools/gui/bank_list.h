@@ -12,8 +12,19 @@ namespace omni::tools {
 class BankList : public QTableWidget {
     Q_OBJECT
 public:
-    enum Column { Apply, CodeType, Negative, Mirror, Exposure, Light, Analog, Digital, ReadTime,
-                  Frequency, ColumnCount };
+    enum Column {
+        Apply,
+        CodeType,
+        Negative,
+        Mirror,
+        Exposure,
+        Light,
+        Analog,
+        Digital,
+        ReadTime,
+        Frequency,
+        ColumnCount
+    };
 
     explicit BankList(QWidget* parent = nullptr);
 

@@ -28,7 +28,8 @@ QImage toQImage(const image::ShotedImage& picture) {
     QImage grey(width, height, QImage::Format_Grayscale8);
     for (int y = 0; y < height; ++y) {
         // Rows are stored bottom-up.
-        const std::uint8_t* row = dib.pixels.data() + stride * static_cast<std::size_t>(height - 1 - y);
+        const std::uint8_t* row =
+            dib.pixels.data() + stride * static_cast<std::size_t>(height - 1 - y);
         std::copy(row, row + width, grey.scanLine(y));
     }
     return grey;

@@ -27,14 +27,20 @@ public:
     void setPicture(const QImage& picture);
     const QImage& picture() const { return picture_; }
     void setCorners(const std::array<CornerPoint, 4>& corners);
-    void clearCorners() { corners_.clear(); update(); }
+    void clearCorners() {
+        corners_.clear();
+        update();
+    }
     const QPolygon& corners() const { return corners_; }
 
     // The red frame: shown by View Adjustment Area, starting as the central half.
     void showArea(bool shown);
     bool areaShown() const { return areaShown_; }
     AdjustmentArea area() const { return area_; }
-    void setArea(const AdjustmentArea& area) { area_ = area; update(); }
+    void setArea(const AdjustmentArea& area) {
+        area_ = area;
+        update();
+    }
 
     // Image pixels to widget coordinates and back.
     QPointF toScreen(QPointF image) const;

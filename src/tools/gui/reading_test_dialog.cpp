@@ -35,7 +35,8 @@ public:
         QByteArray bytes(data, static_cast<qsizetype>(count));
         QPointer<ReadingTestDialog> dialog(dialog_);
         QMetaObject::invokeMethod(
-            dialog_, [dialog, bytes] {
+            dialog_,
+            [dialog, bytes] {
                 if (dialog)
                     dialog->appendReceived(bytes);
             },
@@ -50,8 +51,11 @@ private:
 
 ReadingTestDialog::ReadingTestDialog(serial::ReaderConnection& connection, QWidget* parent,
                                      ReadingTest::Kind kind)
-    : QDialog(parent), connection_(connection), kind_(kind),
-      listener_(std::make_unique<Listener>(this)), output_(new QPlainTextEdit(this)),
+    : QDialog(parent),
+      connection_(connection),
+      kind_(kind),
+      listener_(std::make_unique<Listener>(this)),
+      output_(new QPlainTextEdit(this)),
       start_(new QPushButton(text(res::ids::ReadingTestStart), this)),
       stop_(new QPushButton(text(kind == ReadingTest::Kind::Test ? res::ids::ReadingTestStop
                                                                  : res::ids::VerificationEnd),

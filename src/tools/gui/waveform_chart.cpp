@@ -93,7 +93,8 @@ void WaveformChart::paintEvent(QPaintEvent*) {
     };
     QPainterPath path;
     const auto begin = static_cast<std::size_t>(std::max(0.0, std::floor(first_)));
-    const auto end = std::min(samples_.size() - 1, static_cast<std::size_t>(std::ceil(first_ + span_)));
+    const auto end =
+        std::min(samples_.size() - 1, static_cast<std::size_t>(std::ceil(first_ + span_)));
     for (std::size_t i = begin; i <= end; ++i) {
         const double x = area.left() + (static_cast<double>(i) - first_) * area.width() / span_;
         if (i == begin)
