@@ -246,8 +246,9 @@ void AutoTuningDialog::startTuning() {
     const TuningMode mode = moving_->isChecked() ? TuningMode::Moving : TuningMode::Stationary;
     banks_->readBanks(session_->banks(), session_->revert());
     session_->select(std::max(0, std::min(banks_->currentRow(), kBankCount - 1)));
+    // The area is known once a picture has given it a size.
     const std::optional<AdjustmentArea> area =
-        picture_->areaShown() ? std::optional(picture_->area()) : std::nullopt;
+        picture_->picture().isNull() ? std::nullopt : std::optional(picture_->area());
     auto result = std::make_shared<std::optional<TuningResult>>();
     {
         std::lock_guard lock(pictureMutex_);
