@@ -148,6 +148,7 @@ WaveformLink::StartResult WaveformLink::start(std::string_view model, const std:
     if (share_)
         return StartResult::AlreadyAttached;
     retired_.reset();
+    std::erase_if(exited_, [](int pid) { return ::waitpid(pid, nullptr, WNOHANG) != 0; });
     auto share = std::make_unique<WaveformShare>(memoryName_, lockName_, true);
     const char* argv[] = {program.c_str(), socketName.c_str(), nullptr};
     pid_t pid = 0;
@@ -187,10 +188,12 @@ void WaveformLink::detach() {
         retired_ = std::move(share_);
     }
     if (viewer_ > 0) {
-        // Reap the viewer once it has gone; one still running ends on its own after detaching.
-        ::waitpid(viewer_, nullptr, WNOHANG);
+        // A viewer still running ends on its own after detaching; it is reaped later.
+        if (::waitpid(viewer_, nullptr, WNOHANG) == 0)
+            exited_.push_back(viewer_);
         viewer_ = -1;
     }
+    std::erase_if(exited_, [](int pid) { return ::waitpid(pid, nullptr, WNOHANG) != 0; });
 }
 
 }  // namespace omni::tools

@@ -100,6 +100,7 @@ private:
     // its memory lives until the next attachment or the end of the link.
     std::unique_ptr<WaveformShare> retired_;
     int viewer_ = -1;
+    std::vector<int> exited_;  // viewers detached while still running, not yet reaped
 };
 
 }  // namespace omni::tools
