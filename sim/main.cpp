@@ -24,6 +24,7 @@
 #include "sim/firmware_responder.h"
 #include "sim/line_faults.h"
 #include "sim/simulated_reader.h"
+#include "sim/tuning_responder.h"
 
 using omni::sim::SimulatedReader;
 namespace replies = omni::sim::replies;
@@ -60,6 +61,9 @@ const char kUsage[] =
     "  --corrupt-block I:N  block I (0: header) gets a bad checksum its first N times\n"
     "  --line-rate N        bytes per second on the line during a transfer\n"
     "  --quiet              do not print received commands\n"
+    "Tuning and reading tools:\n"
+    "  --tune-success N     tuning finds the code on attempt N (0-3; -1: never; default 0)\n"
+    "  --waveform           send a waveform stream while reading (for a --model Q-150 reader)\n"
     "Firmware download (both protocols are always understood):\n"
     "  --boot-loader        sit in the boot loader: no answer to Z1, packets straight away\n"
     "  --refuse-block N[:K] refuse block N K times (default 4)\n"
@@ -200,6 +204,8 @@ struct Options {
     std::string savePath;  // where received firmware is written when a download ends
     std::optional<std::string> dataEditTest;  // sent after each stored data edit program
     std::optional<std::string> gs1Sample;     // sent after the GS1 start command
+    int tuneSuccess = 0;    // the attempt on which tuning finds the code
+    bool waveform = false;  // a waveform stream while reading
 };
 
 // The firmware options; false when `option` is none of them.
@@ -283,6 +289,10 @@ void parseOptions(int argc, char** argv, Options& options, SimulatedReader& read
             reader.hangUpAfter(std::stoul(value()));
         else if (option == "--quiet")
             options.quiet = true;
+        else if (option == "--tune-success")
+            options.tuneSuccess = std::stoi(value());
+        else if (option == "--waveform")
+            options.waveform = true;
         else if (option == "--dataedit-test")
             options.dataEditTest = unescape(value());
         else if (option == "--gs1-sample")
@@ -411,6 +421,7 @@ int main(int argc, char** argv) {
     if (options.gs1Sample)
         dataEdit->setGS1Sample(*options.gs1Sample);
     reader.addResponder(std::move(dataEdit));
+    omni::sim::addToolResponders(reader, options.waveform).setSuccessAttempt(options.tuneSuccess);
 
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);

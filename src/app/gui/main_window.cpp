@@ -22,6 +22,7 @@
 #include "menucode/menu_code_history.h"
 #include "reader/command_exchange.h"
 #include "resources/string_ids.h"
+#include "tools/gui/waveform_host.h"
 #include "serial/gui/code_page_combo_box.h"
 #include "serial/gui/com_port_combo_box.h"
 #include "serial/gui/reader_connection.h"
@@ -92,12 +93,14 @@ MainWindow::MainWindow(std::string keyPath, QWidget* parent)
     buildToolbars();
     buildMenus();
     buildDataEdit();
+    buildToolActions();
     buildConnection();
     applyLayout(layout_);
     showCurrentPage();
 }
 
 MainWindow::~MainWindow() {
+    closeTools();
     closeConnection();
     // The views point into the pages' histories, which the tabs free.
     qrPage_->setHistory(nullptr);

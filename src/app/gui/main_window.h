@@ -47,6 +47,10 @@ class SerialLogBox;
 class SimulatedReaders;
 }  // namespace omni::serial
 
+namespace omni::tools {
+class WaveformHost;
+}
+
 namespace omni::app {
 
 // The window's commands, one member per action (menus, toolbars and shortcuts share them).
@@ -74,6 +78,8 @@ struct MainWindowActions {
     QAction* property = nullptr;
     QAction* wordWrap = nullptr;
     QAction* font = nullptr;
+    QAction* autoTuning = nullptr;
+    QAction* waveform = nullptr;
 };
 
 class MainWindow : public QMainWindow {
@@ -195,6 +201,14 @@ private:
     void runDataEdit(int which);
     void openHandedPage(const dataedit::HandedPage& page);
 
+    // The tuning and test tools (main_window_tools.cpp).
+    void buildToolActions();
+    void onAutoTuning();
+    // Closes the tools of the reader going away and detaches the waveform viewer.
+    void closeTools();
+    // Opens the menu-code page of auto tuning holding `commands`.
+    void addTuningPage(const QByteArray& commands);
+
     // Runs `command`, reporting an exception of the program's family in a message box.
     void guarded(const std::function<void()>& command);
 
@@ -226,6 +240,7 @@ private:
     std::unique_ptr<serial::ReaderConnection> connection_;
     QProgressBar* busy_ = nullptr;
     bool reconnecting_ = false;  // the attempt under way follows a reader that came back
+    std::unique_ptr<tools::WaveformHost> waveform_;
 };
 
 }  // namespace omni::app
