@@ -5,7 +5,7 @@ include(GNUInstallDirs)
 # The programs. The waveform viewer and any further program join this list.
 set(OMNI_INSTALL_PROGRAMS omnisetup-cli omnisetup-sim)
 if(OMNI_BUILD_GUI)
-    list(APPEND OMNI_INSTALL_PROGRAMS omnisetup)
+    list(APPEND OMNI_INSTALL_PROGRAMS omnisetup omnisetup-waveform)
 endif()
 install(TARGETS ${OMNI_INSTALL_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 

@@ -40,7 +40,7 @@ GUI = {
     "serial/gui": ["reader", "ui/gui", "sim"],
     "image/gui": ["image", "reader", "ui/gui"],
     "dataedit/gui": ["dataedit", "commands/gui", "menucode/gui", "serial/gui"],
-    "tools/gui": ["tools", "serial/gui", "image/gui", "menucode/gui"],
+    "tools/gui": ["tools", "serial/gui", "image/gui", "menucode/gui", "commands/gui/dialogs"],
     "app/gui": ["commands/gui/dialogs", "commands/gui", "menucode/gui/bluetooth", "serial/gui",
                 "image/gui", "dataedit/gui", "tools/gui"],
 }

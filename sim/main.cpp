@@ -13,14 +13,18 @@
 #include <functional>
 #include <cstring>
 #include <iostream>
+#include <memory>
+#include <optional>
 #include <random>
 #include <sstream>
 #include <string>
 
 #include "sim/capture_responder.h"
+#include "sim/dataedit_responder.h"
 #include "sim/firmware_responder.h"
 #include "sim/line_faults.h"
 #include "sim/simulated_reader.h"
+#include "sim/tuning_responder.h"
 
 using omni::sim::SimulatedReader;
 namespace replies = omni::sim::replies;
@@ -47,6 +51,8 @@ const char kUsage[] =
     "  --lead HEX           control bytes sent before every reply (e.g. 17 for ETB)\n"
     "  --config TEXT        answer to the configuration query (default Configuration: KVR-5210)\n"
     "  --hangup-after N     hang up after N commands\n"
+    "  --dataedit-test TEXT data sent after each stored data edit program (\\xHH escapes)\n"
+    "  --gs1-sample TEXT    GS1 data sent after the GS1 start command (\\x1D separators)\n"
     "Imaging (captures and output settings):\n"
     "  --picture WxH        size of the test picture (default 640x480)\n"
     "  --bits N             1, 4, 8 or 10 bits per pixel (default 8)\n"
@@ -55,6 +61,9 @@ const char kUsage[] =
     "  --corrupt-block I:N  block I (0: header) gets a bad checksum its first N times\n"
     "  --line-rate N        bytes per second on the line during a transfer\n"
     "  --quiet              do not print received commands\n"
+    "Tuning and reading tools:\n"
+    "  --tune-success N     tuning finds the code on attempt N (0-3; -1: never; default 0)\n"
+    "  --waveform           send a waveform stream while reading (for a --model Q-150 reader)\n"
     "Firmware download (both protocols are always understood):\n"
     "  --boot-loader        sit in the boot loader: no answer to Z1, packets straight away\n"
     "  --refuse-block N[:K] refuse block N K times (default 4)\n"
@@ -193,6 +202,10 @@ struct Options {
     omni::sim::FirmwareRestart restart;
     bool bootLoader = false;
     std::string savePath;  // where received firmware is written when a download ends
+    std::optional<std::string> dataEditTest;  // sent after each stored data edit program
+    std::optional<std::string> gs1Sample;     // sent after the GS1 start command
+    int tuneSuccess = 0;    // the attempt on which tuning finds the code
+    bool waveform = false;  // a waveform stream while reading
 };
 
 // The firmware options; false when `option` is none of them.
@@ -276,6 +289,14 @@ void parseOptions(int argc, char** argv, Options& options, SimulatedReader& read
             reader.hangUpAfter(std::stoul(value()));
         else if (option == "--quiet")
             options.quiet = true;
+        else if (option == "--tune-success")
+            options.tuneSuccess = std::stoi(value());
+        else if (option == "--waveform")
+            options.waveform = true;
+        else if (option == "--dataedit-test")
+            options.dataEditTest = unescape(value());
+        else if (option == "--gs1-sample")
+            options.gs1Sample = unescape(value());
         else if (option == "--picture") {
             const std::string v = value();
             const std::size_t x = v.find('x');
@@ -394,6 +415,13 @@ int main(int argc, char** argv) {
         reader, options.faults, options.restart, options.bootLoader);
     FirmwareSaver saver(*firmware, options.savePath);
     reader.addResponder(std::move(firmware));
+    auto dataEdit = std::make_unique<omni::sim::DataEditResponder>();
+    if (options.dataEditTest)
+        dataEdit->setTestSample(*options.dataEditTest);
+    if (options.gs1Sample)
+        dataEdit->setGS1Sample(*options.gs1Sample);
+    reader.addResponder(std::move(dataEdit));
+    omni::sim::addToolResponders(reader, options.waveform).setSuccessAttempt(options.tuneSuccess);
 
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);

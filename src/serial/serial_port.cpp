@@ -233,7 +233,7 @@ SerialPortForPosix::~SerialPortForPosix() {
         }
     }
     if (fd_ >= 0) {
-        tcflush(fd_, TCIOFLUSH);
+        discardStuckOutput();
         ::close(fd_);
     }
     KesCloseHandle(moduleHandle_);
@@ -345,6 +345,19 @@ void SerialPortForPosix::throwLost(int error) const {
 void SerialPortForPosix::discardOutput() {
     if (fd_ >= 0)
         tcflush(fd_, TCIOFLUSH);
+}
+
+void SerialPortForPosix::discardStuckOutput() {
+    if (fd_ < 0)
+        return;
+    // Output still queued is dropped, so closing never waits for a reader that does not take it.
+    // What the device has already taken (a pseudo-terminal hands bytes straight to the other
+    // side) is left alone: flushing there would take back commands the reader has not read yet.
+    int queued = 0;
+    if (ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued > 0)
+        tcflush(fd_, TCIOFLUSH);
+    else
+        tcflush(fd_, TCIFLUSH);
 }
 
 bool SerialPortForPosix::takeCancel() {

@@ -151,8 +151,10 @@ private:
     bool takeCancel();
     // Waits until the written bytes have left the output queue; on time-out discards them.
     void drainOutput();
-    // Discards everything queued in both directions (time-out, closing).
+    // Discards everything queued in both directions (time-out).
     void discardOutput();
+    // Closing: discards the input and any output the device has not taken yet.
+    void discardStuckOutput();
     [[noreturn]] void throwLost(int error) const;
     [[noreturn]] void throwTimeout();
     void applyState(const termios& state);

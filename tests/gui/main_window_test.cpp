@@ -131,7 +131,8 @@ void MainWindowTest::shellHasTitleMenusAndBands() {
                                              "setupPage", "print", "exit"}));
     QCOMPARE(items("editMenu"), QStringList({"cut", "copy", "paste", "delete", "selectAll", "send",
                                              "backToCommandBox"}));
-    QCOMPARE(items("scannerMenu"), QStringList({"makeMenuCode", "switchMode"}));
+    QCOMPARE(items("scannerMenu"), QStringList({"makeMenuCode", "switchMode", "dataEditMenuItem",
+                                                "autoTuning", "waveform"}));
     QCOMPARE(items("formatMenu"), QStringList({"wordWrap", "font"}));
     QCOMPARE(items("communicationMenu"),
              QStringList({"connect", "property", "download", "forcedDownload", "applyPage",

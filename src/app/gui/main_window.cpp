@@ -23,6 +23,7 @@
 #include "menucode/menu_code_history.h"
 #include "reader/command_exchange.h"
 #include "resources/string_ids.h"
+#include "tools/gui/waveform_host.h"
 #include "serial/gui/code_page_combo_box.h"
 #include "serial/gui/com_port_combo_box.h"
 #include "serial/gui/reader_connection.h"
@@ -92,12 +93,15 @@ MainWindow::MainWindow(std::string keyPath, QWidget* parent)
     buildCentre();
     buildToolbars();
     buildMenus();
+    buildDataEdit();
+    buildToolActions();
     buildConnection();
     applyLayout(layout_);
     showCurrentPage();
 }
 
 MainWindow::~MainWindow() {
+    closeTools();
     closeConnection();
     // The views point into the pages' histories, which the tabs free.
     qrPage_->setHistory(nullptr);
@@ -265,6 +269,7 @@ void MainWindow::setMode2D(bool mode2D) {
     mode2D_ = mode2D;
     selector_->setMode2D(mode2D);
     tabs_->setMode2D(mode2D);
+    applyDataEditEnabling();
     showCurrentPage();
     updateModeLabel();
     if (menucode::MenuCodePage* page = currentMenuPage())

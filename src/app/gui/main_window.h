@@ -37,6 +37,9 @@ class PageTabs;
 namespace omni::menucode {
 class MenuCodePage;
 }
+namespace omni::dataedit {
+struct HandedPage;
+}
 namespace omni::serial {
 class CodePageComboBox;
 class ComPortComboBox;
@@ -44,6 +47,10 @@ class ReaderConnection;
 class SerialLogBox;
 class SimulatedReaders;
 }  // namespace omni::serial
+
+namespace omni::tools {
+class WaveformHost;
+}
 
 namespace omni::app {
 
@@ -80,6 +87,8 @@ struct MainWindowActions {
     // Page files, provisioning and keyboard-mode readers (main_window_pages.cpp).
     QAction* applyPage = nullptr;
     QAction* keyboardReader = nullptr;
+    QAction* autoTuning = nullptr;
+    QAction* waveform = nullptr;
 };
 
 class MainWindow : public QMainWindow {
@@ -211,6 +220,21 @@ private:
     void buildFirmwareActions();
     void downloadFirmware(bool forced);
 
+    // Data edit programming (main_window_dataedit.cpp): the commands that open the wizards and
+    // dialogs, their enabling, and the menu-code pages they hand back.
+    void buildDataEdit();
+    void applyDataEditEnabling();
+    void runDataEdit(int which);
+    void openHandedPage(const dataedit::HandedPage& page);
+
+    // The tuning and test tools (main_window_tools.cpp).
+    void buildToolActions();
+    void onAutoTuning();
+    // Closes the tools of the reader going away and detaches the waveform viewer.
+    void closeTools();
+    // Opens the menu-code page of auto tuning holding `commands`.
+    void addTuningPage(const QByteArray& commands);
+
     // Runs `command`, reporting an exception of the program's family in a message box.
     void guarded(const std::function<void()>& command);
 
@@ -276,6 +300,7 @@ private:
 
     std::unique_ptr<serial::KeyboardListener> keyboard_;  // stops before the log pane goes
     QString keyboardLabel_;
+    std::unique_ptr<tools::WaveformHost> waveform_;
 };
 
 }  // namespace omni::app

@@ -405,9 +405,4 @@ void MainWindow::onAbout() {
     box.exec();
 }
 
-void MainWindow::onWaveform() {
-    gui::showMessage(this, QMessageBox::Information, uiText(res::ids::Program),
-                     uiText(res::ids::WaveformNotYet));
-}
-
 }  // namespace omni::app

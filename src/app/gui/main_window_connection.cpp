@@ -181,6 +181,7 @@ void MainWindow::connectToChosenPort(bool automatic) {
 }
 
 void MainWindow::disconnectReader() {
+    closeTools();
     portBox_->setWatching(false);
     const bool wasConnected = connected();
     connection_->disconnectFromReader();

@@ -7,6 +7,7 @@
 #include "resources/string_ids.h"
 #include "sim/capture_responder.h"
 #include "sim/firmware_responder.h"
+#include "sim/dataedit_responder.h"
 #include "sim/simulated_reader.h"
 #include "ui/gui/text.h"
 
@@ -29,6 +30,15 @@ void addFirmwareDownload(sim::SimulatedReader& reader) {
     restart.kind = sim::RestartKind::Quiet;
     restart.pause = std::chrono::milliseconds(500);
     reader.addResponder(std::make_unique<sim::FirmwareResponder>(reader, pace, restart));
+}
+
+// The data edit programs, the OCR settings, and what the reader "reads" for the wizards: a code
+// after every stored program (the test page shows it) and a GS1 code after the GS1 start program.
+std::unique_ptr<sim::Responder> dataEditResponder() {
+    auto responder = std::make_unique<sim::DataEditResponder>();
+    responder->setTestSample("4912345678904");
+    responder->setGS1Sample(std::string("0104912345678904") + "10ABC123" + '\x1D' + "3103000150");
+    return responder;
 }
 
 }  // namespace
@@ -101,6 +111,7 @@ void SimulatedReaders::plug(SimulatedFamily family) {
         fresh->setVersionReply(sim::replies::versionLine("ENG:", kVersion1D));
     }
     addFirmwareDownload(*fresh);
+    fresh->addResponder(dataEditResponder());
     fresh->start();
     std::unique_ptr<sim::SimulatedReader> old;
     {

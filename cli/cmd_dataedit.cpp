@@ -1,0 +1,318 @@
+// omnisetup-cli dataedit ...: makes data edit scripts from plain choices and prints the command
+// that stores them in one of the reader's four program slots (or sends it with --port PATH);
+// reads the stored programs back; composes the free line OCR setting and the GS1 easy setting.
+#include <iostream>
+
+#include "dataedit/char_tables.h"
+#include "dataedit/exchange_link.h"
+#include "dataedit_cli.h"
+#include "port_cli.h"
+#include "reader/command_exchange.h"
+#include "resources/string_ids.h"
+
+namespace omni::cli::dataedit_cli {
+
+namespace ids = res::ids;
+using res::formatUtf8;
+
+std::optional<std::string> Options::value(const std::string& name) {
+    if (i_ >= args_.size()) {
+        refuse(formatUtf8(ids::DataEditMissingValue, {name}));
+        return std::nullopt;
+    }
+    return args_[i_++];
+}
+
+int Options::unknown(const std::string& option) const {
+    return refuse(formatUtf8(ids::DataEditUnknownOption, {option, sub_}));
+}
+
+bool Options::takePort(const std::string& option, int& error) {
+    if (option != "--port")
+        return false;
+    auto path = value(option);
+    if (!path)
+        error = ExitBadInput;
+    else
+        port_ = *path;
+    return true;
+}
+
+int refuse(const std::string& message) {
+    return fail(message, ExitBadInput);
+}
+
+std::optional<int> parseNumber(const std::string& text) {
+    std::size_t used = 0;
+    int value = 0;
+    try {
+        value = std::stoi(text, &used);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    if (text.empty() || used != text.size()) {
+        refuse(formatUtf8(ids::DataEditNotANumber, {text}));
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<int> parseProgram(const std::string& text) {
+    if (text.size() != 1 || text[0] < '1' || text[0] > '4') {
+        refuse(formatUtf8(ids::DataEditBadProgram, {text}));
+        return std::nullopt;
+    }
+    return text[0] - '0';
+}
+
+std::string textProblemMessage(dataedit::TextProblem problem, const std::string& text,
+                               std::size_t limit) {
+    using dataedit::TextProblem;
+    switch (problem) {
+        case TextProblem::LoneBackslash: return formatUtf8(ids::DataEditLoneBackslash, {text});
+        case TextProblem::BadHexEscape: return formatUtf8(ids::DataEditBadHexEscape, {text});
+        case TextProblem::NonAscii: return formatUtf8(ids::DataEditNonAscii, {text});
+        case TextProblem::TooLong:
+            return formatUtf8(ids::DataEditTextTooLong, {text, std::to_string(limit)});
+        case TextProblem::None: break;
+    }
+    return {};
+}
+
+namespace {
+
+// Opens the reader on `device` with the program's saved line settings; 0 or the exit status
+// after printing why it could not be opened.
+int openDevice(SerialPortForPosix& port, const std::string& device) {
+    reader::installModuleLock();
+    reader::FailureKind kind{};
+    const std::string failure = reader::openReaderPort(
+        port, devicePort(device), foundation::kProgramSettingsKey, device, &kind);
+    if (failure.empty())
+        return 0;
+    return fail(failure, exitStatusOf(kind));
+}
+
+// Closing the port drops output the reader has not taken yet, so the reader gets a moment to take
+// the commands (and perhaps answer) before the port closes.
+void letReaderTake(SerialPortForPosix& port) {
+    constexpr unsigned kTakeMs = 200;
+    try {
+        port.waitForData(kTakeMs);
+    } catch (const foundation::KesException& e) {
+        if (e.state() != KES_STATE_COMMUNICATION_TIMEOUT)
+            throw;
+    }
+}
+
+}  // namespace
+
+int printOrSend(const std::string& command, const std::string& port, bool save) {
+    if (command.size() > dataedit::kMaxCommandLength) {
+        return refuse(formatUtf8(ids::DataEditCommandTooLong,
+                                 {std::to_string(command.size()),
+                                  std::to_string(dataedit::kMaxCommandLength)}));
+    }
+    if (port.empty()) {
+        std::cout << command << "\n";
+        return 0;
+    }
+    SerialPortForPosix serial;
+    if (int code = openDevice(serial, port))
+        return code;
+    try {
+        reader::CommandExchange exchange(serial);
+        exchange.sendCommand(command);
+        if (save)
+            exchange.sendCommand("Z2");
+        letReaderTake(serial);
+        serial.close();
+    } catch (const foundation::Exception& e) {
+        return failLink(e, port);
+    }
+    std::cout << formatUtf8(ids::DataEditSent, {port}) << "\n";
+    return 0;
+}
+
+int storeScripts(const dataedit::TemplateResult& result, int program, const std::string& port,
+                 bool save) {
+    if (result.problem != dataedit::TextProblem::None) {
+        const std::size_t limit = result.refusedText.size() > dataedit::kMaxOperatorText
+                                      ? dataedit::kMaxDirectScript
+                                      : dataedit::kMaxOperatorText;
+        return refuse(textProblemMessage(result.problem, result.refusedText, limit));
+    }
+    if (dataedit::CheckStore(result.scripts, program) == dataedit::StoreProblem::ScriptTooLong) {
+        return refuse(formatUtf8(ids::DataEditScriptTooLong,
+                                 {std::to_string(dataedit::kMaxScriptLength)}));
+    }
+    return printOrSend(
+        dataedit::ComposeStoreCommand(result.scripts.cut, result.scripts.paste, program), port,
+        save);
+}
+
+std::optional<std::size_t> parseCharRow(const std::string& text) {
+    int row = dataedit::CharRowOfName(text);
+    if (row < 0 && !text.empty()) {
+        const std::size_t byEscape = dataedit::CharRowOfEscape(text);
+        if (byEscape != 0)
+            row = static_cast<int>(byEscape);
+    }
+    if (row < 0) {
+        refuse(formatUtf8(ids::DataEditUnknownCharacter, {text}));
+        return std::nullopt;
+    }
+    return static_cast<std::size_t>(row);
+}
+
+}  // namespace omni::cli::dataedit_cli
+
+namespace omni::cli {
+namespace {
+
+using namespace dataedit_cli;
+namespace ids = res::ids;
+using res::formatUtf8;
+
+int runEscape(const Args& args) {
+    Options options(args, "escape");
+    std::optional<std::string> text;
+    while (!options.done()) {
+        const std::string& arg = options.next();
+        if (arg.rfind("--", 0) == 0 || text)
+            return options.unknown(arg);
+        text = arg;
+    }
+    if (!text)
+        return refuse(formatUtf8(ids::DataEditMissingText, {}));
+    std::string escaped = *text;
+    const dataedit::TextProblem problem = dataedit::CheckScriptText(*text);
+    const int count = dataedit::EscapeScriptText(escaped);
+    if (count < 0)
+        return refuse(textProblemMessage(problem, *text));
+    std::cout << escaped << "\n" << formatUtf8(ids::DataEditCountLine, {std::to_string(count)})
+              << "\n";
+    return 0;
+}
+
+int runDirect(const Args& args) {
+    Options options(args, "direct");
+    std::optional<std::string> cut, paste;
+    int program = dataedit::kFirstProgram;
+    while (!options.done()) {
+        const std::string arg = options.next();
+        int error = 0;
+        if (options.takePort(arg, error)) {
+            if (error)
+                return error;
+        } else if (arg == "--cut" || arg == "--paste") {
+            auto value = options.value(arg);
+            if (!value)
+                return ExitBadInput;
+            (arg == "--cut" ? cut : paste) = *value;
+        } else if (arg == "--program") {
+            auto value = options.value(arg);
+            auto number = value ? parseProgram(*value) : std::nullopt;
+            if (!number)
+                return ExitBadInput;
+            program = *number;
+        } else {
+            return options.unknown(arg);
+        }
+    }
+    if (!cut || !paste)
+        return refuse(formatUtf8(ids::DataEditDirectMissing, {}));
+    return storeScripts(dataedit::BuildDirectInput(*cut, *paste), program, options.port());
+}
+
+int runRead(const Args& args) {
+    Options options(args, "read");
+    while (!options.done()) {
+        const std::string arg = options.next();
+        int error = 0;
+        if (!options.takePort(arg, error))
+            return options.unknown(arg);
+        if (error)
+            return error;
+    }
+    const std::string& device = options.port();
+    if (device.empty())
+        return fail(res::loadStringUtf8(ids::MissingPort), ExitBadInput);
+    SerialPortForPosix port;
+    if (int code = openDevice(port, device))
+        return code;
+    dataedit::StoredPrograms stored;
+    try {
+        reader::CommandExchange exchange(port);
+        stored = dataedit::ReadStoredPrograms(exchange, port);
+        port.close();
+    } catch (const foundation::Exception& e) {
+        return failLink(e, device);
+    }
+    const std::string cut = formatUtf8(ids::DataEditCutScript, {});
+    const std::string paste = formatUtf8(ids::DataEditPasteScript, {});
+    for (std::size_t i = 0; i < stored.programs.size(); ++i) {
+        std::cout << formatUtf8(ids::DataEditProgramN, {std::to_string(i + 1)}) << "\n"
+                  << "  " << cut << ": " << stored.programs[i].cut << "\n"
+                  << "  " << paste << ": " << stored.programs[i].paste << "\n";
+    }
+    if (!stored.complete)
+        return fail(formatUtf8(ids::DataEditReadIncomplete, {device}), 3);
+    return 0;
+}
+
+int runDataEdit(const Args& args) {
+    if (args.empty())
+        return refuse(formatUtf8(ids::DataEditUnknownCommand, {""}));
+    const std::string& sub = args[0];
+    const Args rest(args.begin() + 1, args.end());
+    if (sub == "escape")
+        return runEscape(rest);
+    if (sub == "direct")
+        return runDirect(rest);
+    if (sub == "read")
+        return runRead(rest);
+    if (sub == "ocr")
+        return runOcr(rest);
+    if (sub == "gs1")
+        return runGS1(rest);
+    if (sub == "gs1-convert" || sub == "gs1-pickup" || sub == "book-code" || sub == "multi-label")
+        return runTemplate(sub, rest);
+    return refuse(formatUtf8(ids::DataEditUnknownCommand, {sub}));
+}
+
+const Registration reg{
+    "dataedit",
+    "dataedit SUBCOMMAND [OPTIONS] [--port PATH]",
+    "make data edit scripts and print the command that stores them (--port PATH sends it)\n"
+    "      escape TEXT                 the escaped text and its count of characters\n"
+    "      gs1-convert [--begin S] [--end S] [--ai] [--ai-brackets] [--between S]\n"
+    "                  [--after-flexible S] [--suppress-dd] [--decimal-point] [--program N]\n"
+    "      gs1-pickup --ai AI[=S]... [--lead S] [--suppress-dd] [--decimal-point] [--program N]\n"
+    "                  (AI as the list writes it: 01, 17, 310D, 23L, ...; one to four)\n"
+    "      book-code [--s1 S] [--s2 S] [--s3 S] [--s4 S] [--fix-price-5] [--program N]\n"
+    "      multi-label --label TYPE[:BEGIN[:END[:MIN[:MAX]]]]... [--separator CHAR]...\n"
+    "                  [--begin CHAR] [--end CHAR] [--no-begin-end]\n"
+    "                  (TYPE: Any Code, EAN-13, QR Code, ...; a colon in BEGIN or END is \\:;\n"
+    "                   CHAR: a character-table name such as GS, /, Tab, Enter)\n"
+    "      direct --cut SCRIPT --paste SCRIPT [--program N]\n"
+    "      ocr --line POSITIONS[:TERMINATION] [--line ...] [--font NAME]\n"
+    "                  (POSITIONS: N,A,AN,SP or a punctuation character, CODExK repeats;\n"
+    "                   TERMINATION: HT, CR, Tab, Enter, None; NAME: OCR-B, OCR-A, MS-GOTHIC,\n"
+    "                   MS-MINCHO)\n"
+    "      gs1 --sample TEXT [--form brackets|separated|fnc1|user [--option NAME]...\n"
+    "                  [--row AI:SETTING,...]... [--delay MS]]\n"
+    "                  (the sample with spaces or \\x1D between fields; prints the rows, then\n"
+    "                   the output forms with their images, or with --form the output image\n"
+    "                   and the command for program 4. NAME: output-ai,\n"
+    "                   ai-brackets, other-ais, suppress-dd, decimal-point, aim-id, code128,\n"
+    "                   between=CHAR[,CHAR], after-variable=CHAR[,CHAR],\n"
+    "                   multi-separator=CHAR[,CHAR]; no-NAME turns a flag off. SETTING:\n"
+    "                   output=0|1, header1=CHAR, header2=CHAR, terminator1=CHAR,\n"
+    "                   terminator2=CHAR; --row needs --form user)\n"
+    "      read --port PATH            the four stored programs\n"
+    "      The simple wizards' commands are followed by Z2 when sent.",
+    &runDataEdit};
+
+}  // namespace
+}  // namespace omni::cli

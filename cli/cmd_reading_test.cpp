@@ -1,0 +1,102 @@
+// omnisetup-cli reading-test --port PATH [--seconds N] [--verify-1d]: puts the reader into its
+// reading test (or, with --verify-1d, the 1D reading-rate mode), prints what it sends for N
+// seconds or until Ctrl+C, then puts it back and runs the acknowledgement exchange. The stop
+// sequence always runs, also after Ctrl+C.
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "capture_cli.h"
+#include "tools/reading_test.h"
+
+namespace omni::cli {
+namespace {
+
+constexpr long kMaxSeconds = 86400;
+
+struct ReadingOptions {
+    std::string device;
+    long seconds = 0;  // 0: until Ctrl+C
+    bool verify1D = false;
+};
+
+int parseReading(const Args& args, ReadingOptions& options) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (a == "--port" && hasValue) {
+            options.device = args[++i];
+        } else if (a == "--seconds" && hasValue) {
+            const std::string& text = args[++i];
+            char* end = nullptr;
+            options.seconds = std::strtol(text.c_str(), &end, 10);
+            if (text.empty() || *end != 0 || options.seconds < 1 || options.seconds > kMaxSeconds)
+                return fail(res::formatUtf8(res::ids::ToolsBadSeconds, {text}), ExitBadInput);
+        } else if (a == "--verify-1d") {
+            options.verify1D = true;
+        } else {
+            return fail(res::formatUtf8(res::ids::UnknownOption, {a}), ExitBadInput);
+        }
+    }
+    if (options.device.empty())
+        return fail(res::loadStringUtf8(res::ids::MissingPort), ExitBadInput);
+    return 0;
+}
+
+// What the reader sends, straight to standard output.
+class Passthrough : public OutputStream<char> {
+public:
+    void write(const char* data, std::size_t count) override {
+        std::fwrite(data, 1, count, stdout);
+        std::fflush(stdout);
+    }
+    void put(const char* item) override { write(item, 1); }
+    void flush() override { std::fflush(stdout); }
+};
+
+// Sleeps in short steps until the time is up or Ctrl+C arrives.
+void waitForEnd(long seconds) {
+    using Clock = std::chrono::steady_clock;
+    const auto end = Clock::now() + std::chrono::seconds(seconds);
+    while (!gInterrupted && (seconds == 0 || Clock::now() < end))
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+}
+
+int runReadingTest(const Args& args) {
+    ReadingOptions options;
+    if (int code = parseReading(args, options))
+        return code;
+    reader::installModuleLock();
+    SerialPortForPosix port;
+    reader::FailureKind kind{};
+    const std::string failure = reader::openReaderPort(
+        port, devicePort(options.device), foundation::kProgramSettingsKey, options.device, &kind);
+    if (!failure.empty())
+        return fail(failure, exitStatusOf(kind));
+    catchInterrupt();
+    reader::CommandExchange exchange(port);
+    tools::ToolLink link(exchange, port);
+    Passthrough output;
+    try {
+        tools::ReadingTest test(link, &output,
+                                options.verify1D ? tools::ReadingTest::Kind::Verification1D
+                                                 : tools::ReadingTest::Kind::Test);
+        test.opening();
+        test.start();
+        waitForEnd(options.seconds);
+        if (gInterrupted)
+            std::fprintf(stderr, "\n%s\n", res::loadStringUtf8(res::ids::ToolsStopping).c_str());
+        test.stop();
+    } catch (const foundation::Exception& e) {
+        return failLink(e, options.device);
+    }
+    return gInterrupted ? ExitCancelled : ExitDone;
+}
+
+const Registration reg{"reading-test", "reading-test --port PATH [--seconds N] [--verify-1d]",
+                       "show what the reader reads for N seconds (or until Ctrl+C), then put it "
+                       "back; --verify-1d: the 1D reading-rate check",
+                       &runReadingTest};
+
+}  // namespace
+}  // namespace omni::cli

@@ -1,0 +1,60 @@
+// A simulated reader with the tool responders, and the tool link to it with short pauses.
+#pragma once
+
+#include <algorithm>
+
+#include "serial/reader_fixture.h"
+#include "sim/tuning_responder.h"
+#include "tools/tool_link.h"
+
+namespace omni::test {
+
+inline tools::ToolTiming quickTiming() {
+    tools::ToolTiming timing;
+    timing.settleMs = 0;
+    timing.exchangeByteMs = 300;
+    timing.replyByteMs = 300;
+    return timing;
+}
+
+class ToolTest : public ReaderTest {
+protected:
+    void SetUp() override {
+        tuning = &sim::addToolResponders(reader);
+        ReaderTest::SetUp();
+        openPort();
+        port.stop();
+    }
+
+    // Waits until the reader has handled everything sent so far: it handles commands in order,
+    // so a marker no responder knows comes back last. The marker is dropped from the transcript.
+    void sync() {
+        const std::size_t before = reader.transcript().size();
+        exchange.sendCommand(kMarker);
+        ASSERT_TRUE(reader.waitForCommands(before + 1, std::chrono::seconds(5)));
+    }
+    static constexpr std::string_view kMarker = "#SYNC";
+
+    // The commands the reader saw from the first one equal to `from` on.
+    std::vector<std::string> commandsFrom(std::string_view from) const {
+        std::vector<std::string> all = transcript();
+        auto at = std::find(all.begin(), all.end(), from);
+        return {at, all.end()};
+    }
+    std::vector<std::string> transcript() const {
+        std::vector<std::string> all = reader.transcript();
+        std::erase(all, std::string(kMarker));
+        return all;
+    }
+    long count(std::string_view command) {
+        sync();
+        std::vector<std::string> all = transcript();
+        return std::count(all.begin(), all.end(), command);
+    }
+
+    sim::TuningResponder* tuning = nullptr;
+    reader::CommandExchange exchange{port};
+    tools::ToolLink link{exchange, port, quickTiming()};
+};
+
+}  // namespace omni::test

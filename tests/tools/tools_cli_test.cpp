@@ -1,0 +1,115 @@
+// The command-line reading test and tuning run as a process against the simulated reader.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "sim/simulated_reader.h"
+#include "sim/tuning_responder.h"
+
+extern char** environ;
+
+namespace omni::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+struct CliRun {
+    int code = -1;
+    std::string out;
+};
+
+CliRun runCli(const std::string& arguments) {
+    const std::string command = std::string(OMNI_CLI_PATH) + " " + arguments + " 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    CliRun run;
+    if (!pipe)
+        return run;
+    char buffer[512];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        run.out.append(buffer, n);
+    const int status = ::pclose(pipe);
+    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+class ToolsCli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        tuning = &sim::addToolResponders(reader);
+        reader.start();
+    }
+    std::string port() const { return "--port " + reader.devicePath(); }
+
+    sim::SimulatedReader reader;
+    sim::TuningResponder* tuning = nullptr;
+};
+
+TEST_F(ToolsCli, ReadingTestSendsStartThenStopAndOneWDPerAck) {
+    const CliRun run = runCli("reading-test " + port() + " --seconds 2");
+    EXPECT_EQ(run.code, 0) << run.out;
+    EXPECT_EQ(run.out, "4901234567894\r\nSIMULATED QR DATA\r\n");
+    EXPECT_EQ(reader.transcript(), (std::vector<std::string>{"[BAQQ2", "S2S7", "[EAT", "S0S8",
+                                                             "[EAU", "[BAPQ2", "WC", "WD", "WD"}));
+}
+
+TEST_F(ToolsCli, CtrlCStillRunsTheStopSequence) {
+    const std::string device = reader.devicePath();
+    const char* argv[] = {OMNI_CLI_PATH, "reading-test", "--port", device.c_str(), nullptr};
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, OMNI_CLI_PATH, nullptr, nullptr, const_cast<char**>(argv), environ),
+              0);
+    ASSERT_TRUE(reader.waitForCommands(3, 5s));
+    std::this_thread::sleep_for(1s);
+    ::kill(pid, SIGINT);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 130);
+    const std::vector<std::string> seen = reader.transcript();
+    ASSERT_GE(seen.size(), 7u);
+    EXPECT_EQ(std::vector<std::string>(seen.begin() + 3, seen.begin() + 7),
+              (std::vector<std::string>{"S0S8", "[EAU", "[BAPQ2", "WC"}));
+}
+
+TEST_F(ToolsCli, TuneSavesTheRecordedCommandsAndRestoresTheReader) {
+    tuning->setSuccessAttempt(1);
+    const std::string file =
+        (std::filesystem::path(::testing::TempDir()) / "tools_cli_tune.txt").string();
+    std::filesystem::remove(file);
+    const CliRun run = runCli("tune " + port() + " --bank 2 --save " + file);
+    EXPECT_EQ(run.code, 0) << run.out;
+    EXPECT_NE(run.out.find("attempt 2 of 4"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Bank 2: QR Code, negative Enable, mirror Disable"), std::string::npos)
+        << run.out;
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream saved;
+    saved << in.rdbuf();
+    const std::string text = saved.str();
+    EXPECT_EQ(text.rfind("[DFDQ1Q0Q0Q0Q0", 0), 0u);  // bank 1 disabled comes first
+    EXPECT_NE(text.find("B0[BCD"), std::string::npos);
+    EXPECT_EQ(text.substr(text.size() - 2), "Z2");
+    EXPECT_EQ(reader.transcript().back(), "[C21Q1");
+}
+
+TEST_F(ToolsCli, TuningThatNeverSucceedsFailsAndBadArgumentsAreRefused) {
+    tuning->setSuccessAttempt(-1);
+    CliRun run = runCli("tune " + port());
+    EXPECT_EQ(run.code, 1);
+    EXPECT_NE(run.out.find("Tuning was failed"), std::string::npos) << run.out;
+    EXPECT_EQ(reader.transcript().back(), "[C21Q1");
+    EXPECT_EQ(runCli("tune " + port() + " --bank 6").code, 2);
+    EXPECT_EQ(runCli("reading-test " + port() + " --seconds 0").code, 2);
+    EXPECT_EQ(runCli("reading-test --seconds 2").code, 2);
+}
+
+}  // namespace
+}  // namespace omni::test

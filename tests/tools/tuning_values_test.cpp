@@ -1,0 +1,97 @@
+// The values auto tuning puts on the wire and reads from bank blocks.
+#include <gtest/gtest.h>
+
+#include "sim/tuning_responder.h"
+#include "tools/auto_tuning.h"
+#include "tools/tuning_bank.h"
+
+namespace omni::test {
+namespace {
+
+TEST(TuningValues, DigitTokensAndTimeEncoding) {
+    EXPECT_EQ(tools::withDigits("[DE5", 900000, 6), "[DE5Q9Q0Q0Q0Q0Q0");
+    EXPECT_EQ(tools::digitTokens(7, 4), "Q0Q0Q0Q7");
+    EXPECT_EQ(tools::digitTokens(0, 1), "Q0");
+    EXPECT_EQ(tools::encodeMicroseconds(0), 0);
+    EXPECT_EQ(tools::encodeMicroseconds(500), 2500);
+    EXPECT_EQ(tools::encodeMicroseconds(1234), 3123);
+    EXPECT_EQ(tools::encodeMicroseconds(56), 1560);
+    EXPECT_EQ(tools::encodeMicroseconds(7), 700);
+    EXPECT_EQ(tools::encodeMicroseconds(999999), 5999);
+}
+
+TEST(TuningValues, BankBlockFieldsAndCodeType) {
+    sim::SimBank simBank;
+    simBank.apply = true;
+    simBank.readTimeTens = 250;
+    simBank.frequency = 3;
+    simBank.analogHundredths = 235;
+    simBank.digitalHundredths = 110;
+    simBank.exposureUs = 1500;
+    simBank.lightUs = 600;
+    simBank.mirror = true;
+    simBank.codeFlagOffset = 80;  // QR Code
+    tools::TuningBank bank = tools::parseBankBlock(sim::TuningResponder::bankBlock(simBank));
+    EXPECT_TRUE(bank.apply);
+    EXPECT_EQ(bank.readTimeMs, 2500);
+    EXPECT_EQ(bank.frequency, 3);
+    EXPECT_DOUBLE_EQ(bank.analogAmp, 2.35);
+    EXPECT_DOUBLE_EQ(bank.digitalAmp, 1.10);
+    EXPECT_EQ(bank.exposureUs, 1500);
+    EXPECT_EQ(bank.lightUs, 600);
+    EXPECT_FALSE(bank.negative);
+    EXPECT_TRUE(bank.mirror);
+    EXPECT_EQ(tools::codeTypeName(bank), "QR Code");
+    EXPECT_EQ(tools::codeSetCommand(bank), "[BCD");
+
+    simBank.codeFlagOffset = -1;  // UPC-A/E and CODE 39 both set
+    bank = tools::parseBankBlock(sim::TuningResponder::bankBlock(simBank));
+    EXPECT_EQ(tools::codeTypeName(bank), "Default Code Set");
+    EXPECT_EQ(tools::codeSetCommand(bank), tools::kDefaultCodeSetCommand);
+}
+
+TEST(TuningValues, CodeSetFollowsTheIdentifierWhereTwoCodesShareAnId) {
+    tools::TuningBank bank;
+    bank.codeId = 'V';
+    bank.identifier = "]X0";
+    EXPECT_EQ(tools::codeTypeName(bank), "Tri-Optic");
+    bank.identifier = "]A0";
+    EXPECT_EQ(tools::codeTypeName(bank), "CODE 39");
+    EXPECT_EQ(tools::codeSetCommand(bank), "B2");
+    bank.codeId = 't';
+    bank.identifier = "]d0";
+    EXPECT_EQ(tools::codeSetCommand(bank), "[BG0");
+    bank.identifier = "]d1";
+    EXPECT_EQ(tools::codeSetCommand(bank), "[BCC");
+    EXPECT_EQ(tools::codeSetTable().size(), 54u);
+}
+
+TEST(TuningValues, ImagingParametersWithAmplificationsTruncatedAndLightTimeZero) {
+    tools::TuningBank bank;
+    bank.analogAmp = 1.23;
+    bank.digitalAmp = 0.999;
+    bank.lightUs = 0;
+    bank.exposureUs = 56;
+    bank.negative = true;
+    std::vector<std::string> commands = tools::imagingParameterCommands(bank);
+    ASSERT_EQ(commands.size(), 22u);
+    EXPECT_EQ(commands[0], "[DE5Q9Q0Q0Q0Q0Q0");
+    EXPECT_EQ(commands[1], "[DE5Q5Q3Q0Q1Q2Q3");
+    EXPECT_EQ(commands[2], "[DE5Q5Q4Q0Q0Q9Q9");
+    EXPECT_EQ(commands[4], "[DE5Q6Q0Q0Q0Q0Q0");  // light time 0 stays 0
+    EXPECT_EQ(commands[5], "[DE5Q6Q1Q1Q5Q6Q0");  // 56 us
+    EXPECT_EQ(commands[10], "[DE5Q9Q0Q0Q0Q0Q1");
+    EXPECT_EQ(commands[20], "[E8J");
+    EXPECT_EQ(commands[21], "V3");
+}
+
+TEST(TuningValues, CentralAdjustmentArea) {
+    tools::AdjustmentArea area = tools::centralArea(641, 481);
+    EXPECT_EQ(area.left, 160);
+    EXPECT_EQ(area.top, 120);
+    EXPECT_EQ(area.right, 479);
+    EXPECT_EQ(area.bottom, 359);
+}
+
+}  // namespace
+}  // namespace omni::test
