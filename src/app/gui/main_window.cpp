@@ -21,6 +21,7 @@
 #include "menucode/gui/menu_code_page.h"
 #include "menucode/gui/qr_menu_view.h"
 #include "menucode/menu_qr_code_image.h"
+#include "reader/capture/capture_worker.h"
 #include "reader/command_exchange.h"
 #include "serial/gui/code_page_combo_box.h"
 #include "serial/gui/com_port_combo_box.h"
@@ -92,11 +93,15 @@ MainWindow::MainWindow(std::string keyPath, QWidget* parent)
     buildToolbars();
     buildMenus();
     buildConnection();
+    buildImaging();
     applyLayout(layout_);
     showCurrentPage();
 }
 
 MainWindow::~MainWindow() {
+    // A background shot and the imaging module use the port: they go before the connection.
+    background_.reset();
+    imagingModule_.reset();
     closeConnection();
     // The views point into the pages' histories, which the tabs free.
     qrPage_->setHistory(nullptr);
@@ -249,6 +254,8 @@ void MainWindow::showCurrentPage() {
     c39Page_->setHistory(history);
     if (tabs_->currentKind() == PageKind::MenuCode) {
         stack_->setCurrentWidget(modePage());
+    } else if (tabs_->currentKind() == PageKind::Image) {
+        showImagePage();
     } else {
         stack_->setCurrentWidget(log_);
     }
