@@ -241,7 +241,9 @@ void ImageStatic::setFrameVisible(bool visible) {
 }
 
 void ImageStatic::setFrameImage(const QRect& rect) {
-    const QRect normal = rect.normalized();
+    // Corners in either order: the frame runs between them, both inclusive.
+    const QRect normal(QPoint(std::min(rect.left(), rect.right()), std::min(rect.top(), rect.bottom())),
+                       QPoint(std::max(rect.left(), rect.right()), std::max(rect.top(), rect.bottom())));
     if (pictureSize_.isEmpty()) {
         frameImage_ = normal;
     } else {
@@ -266,8 +268,7 @@ void ImageStatic::frameFromClient(const QRect& client) {
         return QPoint(static_cast<int>((p.x() + scroll.x()) / z),
                       static_cast<int>((p.y() + scroll.y()) / z));
     };
-    const QRect normal = client.normalized();
-    setFrameImage(QRect(toPicture(normal.topLeft()), toPicture(normal.bottomRight())));
+    setFrameImage(QRect(toPicture(client.topLeft()), toPicture(client.bottomRight())));
 }
 
 // ---- painting ----
@@ -365,7 +366,7 @@ void ImageStatic::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || drag_ == Drag::None)
         return;
     if (drag_ == Drag::Frame)
-        frameFromClient(QRect(dragStart_, event->position().toPoint()));
+        frameFromClient(QRect(dragStart_, event->position().toPoint()));  // corners as dragged
     drag_ = Drag::None;
     viewport()->setCursor(Qt::CrossCursor);
     viewport()->update();
@@ -397,6 +398,19 @@ bool ImageStatic::paste() {
     return true;
 }
 
+QRectF ImageStatic::printTarget(QSize picture, QSize paper, int left, int top) {
+    const int roomX = std::max(1, paper.width() - 2 * left);
+    const int roomY = std::max(1, paper.height() - 2 * top);
+    const int width = std::max(1, picture.width());
+    const int height = std::max(1, picture.height());
+    // The largest whole scale that fits; a picture larger than the room is scaled down to fit.
+    double scale = std::min(roomX / width, roomY / height);
+    if (scale < 1)
+        scale = std::min(double(roomX) / width, double(roomY) / height);
+    return {double(left), double(top), std::max(1.0, width * scale),
+            std::max(1.0, height * scale)};
+}
+
 void ImageStatic::print(QPrinter& printer, const QMarginsF& marginsMm) const {
     QImage source;
     {
@@ -413,15 +427,8 @@ void ImageStatic::print(QPrinter& printer, const QMarginsF& marginsMm) const {
     const double dotsPerMm = printer.resolution() / 25.4;
     const int left = static_cast<int>(marginsMm.left() * dotsPerMm);
     const int top = static_cast<int>(marginsMm.top() * dotsPerMm);
-    const int roomX = std::max(1, paper.width() - 2 * left);
-    const int roomY = std::max(1, paper.height() - 2 * top);
-    // The largest whole scale that fits; a picture larger than the room is scaled down to fit.
-    double scale = std::min(roomX / source.width(), roomY / source.height());
-    if (scale < 1)
-        scale = std::min(double(roomX) / source.width(), double(roomY) / source.height());
-    const QRectF target(left, top, std::max(1.0, source.width() * scale),
-                        std::max(1.0, source.height() * scale));
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, scale < 1);
+    const QRectF target = printTarget(source.size(), paper.size(), left, top);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, target.width() < source.width());
     painter.drawImage(target, source);
     painter.end();
     printer.setFullPage(fullPage);

@@ -80,6 +80,9 @@ public:
     // Prints the picture on one page ("CaptureImage") inside `marginsMm`: at the largest whole
     // scale that fits, or scaled down when even 1:1 does not fit.
     void print(QPrinter& printer, const QMarginsF& marginsMm) const;
+    // Where print() puts a picture of `picture` pixels on a page of `paper` device pixels with
+    // margins of `left` and `top` device pixels (the same on the opposite sides).
+    static QRectF printTarget(QSize picture, QSize paper, int left, int top);
 
 signals:
     // The context menu's "Save Image" and "Delete Image", for the owner.
