@@ -7,6 +7,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -100,6 +101,7 @@ ImageOutputDialog::ImageOutputDialog(KesHandle settings, QWidget* parent)
     form->addRow(flip2_);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &ImageOutputDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &ImageOutputDialog::reject);
     auto* layout = new QVBoxLayout(this);

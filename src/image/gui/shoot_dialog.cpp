@@ -1,5 +1,6 @@
 #include "image/gui/shoot_dialog.h"
 
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QProgressBar>
@@ -82,8 +83,11 @@ std::unique_ptr<ShotedImage> ShootDialog::runStarted() {
 }
 
 void ShootDialog::poll() {
-    if (worker_.waitFor(0))
-        done(QDialog::Accepted);
+    if (!worker_.waitFor(0))
+        return;
+    // Progress still on its way is shown before the dialog goes.
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    done(QDialog::Accepted);
 }
 
 void ShootDialog::reject() {
