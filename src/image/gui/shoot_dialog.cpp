@@ -27,7 +27,7 @@ ShootDialog::ShootDialog(reader::TwoDimensionModule& module, QWidget* parent)
     transfer_->setObjectName(QStringLiteral("transferBar"));
     transfer_->setRange(0, 1);
     transfer_->setValue(0);
-    triggerLabel_ = new QLabel(this);
+    triggerLabel_ = new QLabel(imageText(res::ids::ShootTriggerCaption), this);
     trigger_ = new QProgressBar(this);
     trigger_->setObjectName(QStringLiteral("triggerBar"));
     trigger_->setRange(0, 1);
@@ -55,7 +55,7 @@ ShootDialog::~ShootDialog() = default;
 
 std::unique_ptr<ShotedImage> ShootDialog::shoot(reader::TriggerKind kind, int seconds) {
     if (kind != reader::TriggerKind::Default)
-        triggerLabel_->setText(imageText(res::ids::ShootTrigger).arg(seconds));
+        status_->setText(imageText(res::ids::ShootTrigger).arg(seconds));
     worker_.startShot(kind, seconds, this);
     return runStarted();
 }
@@ -123,7 +123,7 @@ void ShootDialog::waitPosition(int position) {
         this,
         [this, position] {
             trigger_->setValue(position);
-            triggerLabel_->setText(imageText(res::ids::ShootTrigger).arg(position));
+            status_->setText(imageText(res::ids::ShootTrigger).arg(position));
         },
         Qt::QueuedConnection);
 }
