@@ -33,20 +33,24 @@ bool finderModule(int mx, int my, int cx, int cy, bool& dark) {
 
 bool darkModule(int mx, int my) {
     bool dark = false;
-    for (const auto& [cx, cy] : {std::pair{0, 0}, std::pair{kModules - 7, 0}, std::pair{0, kModules - 7}})
+    for (const auto& [cx, cy] :
+         {std::pair{0, 0}, std::pair{kModules - 7, 0}, std::pair{0, kModules - 7}})
         if (finderModule(mx, my, cx, cy, dark))
             return dark;
     if (mx == 6 || my == 6)
         return (mx + my) % 2 == 0;  // timing patterns
-    const unsigned h = static_cast<unsigned>(mx) * 73856093u ^ static_cast<unsigned>(my) * 19349663u;
+    const unsigned h =
+        static_cast<unsigned>(mx) * 73856093u ^ static_cast<unsigned>(my) * 19349663u;
     return ((h * 2654435761u) >> 16) % 2 == 1;  // data modules, scattered
 }
 
 }  // namespace
 
 std::uint8_t testPixel(int x, int y) {
-    const int mx = (x - kSymbolX) >= 0 ? (x - kSymbolX) / kModule : -1 - (kSymbolX - x - 1) / kModule;
-    const int my = (y - kSymbolY) >= 0 ? (y - kSymbolY) / kModule : -1 - (kSymbolY - y - 1) / kModule;
+    const int mx =
+        (x - kSymbolX) >= 0 ? (x - kSymbolX) / kModule : -1 - (kSymbolX - x - 1) / kModule;
+    const int my =
+        (y - kSymbolY) >= 0 ? (y - kSymbolY) / kModule : -1 - (kSymbolY - y - 1) / kModule;
     if (mx >= 0 && mx < kModules && my >= 0 && my < kModules)
         return darkModule(mx, my) ? 28 : 236;
     if (mx >= -kQuiet && mx < kModules + kQuiet && my >= -kQuiet && my < kModules + kQuiet)

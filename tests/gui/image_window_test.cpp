@@ -10,20 +10,23 @@
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QMenu>
+#include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "../dialogs/modal.h"
 #include "app/gui/main_window.h"
 #include "commands/gui/command_box.h"
 #include "commands/gui/command_selector.h"
 #include "commands/gui/page_tabs.h"
+#include "foundation/exception.h"
 #include "image/gui/image_output_dialog.h"
 #include "image/gui/image_static.h"
 #include "image/gui/shoot_dialog.h"
-#include "foundation/exception.h"
 #include "image/picture_files.h"
 #include "serial/gui/com_port_combo_box.h"
 #include "serial/gui/reader_connection.h"
@@ -32,7 +35,6 @@
 #include "sim/capture_responder.h"
 #include "sim/simulated_reader.h"
 #include "ui/gui/report.h"
-#include "../dialogs/modal.h"
 #include "window_helpers.h"
 
 using omni::app::MainWindow;
@@ -117,7 +119,8 @@ void ImageWindowTest::shotShowsOnANewPageAndSurvivesSavingAsBitmap() {
     QVERIFY(transferEnd >= 0);
     QVERIFY2(pageShown - transferEnd < 1000, qPrintable(QString::number(pageShown - transferEnd)));
 
-    QCOMPARE(window.pageTabs()->tabText(1), window.pageTabs()->tabText(window.pageTabs()->currentIndex()));
+    QCOMPARE(window.pageTabs()->tabText(1),
+             window.pageTabs()->tabText(window.pageTabs()->currentIndex()));
     QVERIFY(window.pageTabs()->tabText(1).startsWith(QStringLiteral("NewImage ")));
     QCOMPARE(window.imageView()->image(), window.pageTabs()->imageAt(1));
     const QImage shot = currentPicture(window);
@@ -230,6 +233,14 @@ void ImageWindowTest::pictureIsSentForTheDecodingTest() {
     // What the reader decoded arrives in the log.
     QTRY_VERIFY_WITH_TIMEOUT(
         window.logPage()->text().contains(QStringLiteral("SIMULATED DECODE OK")), 5000);
+
+    // The picture of the current page, from the view's context menu.
+    QVERIFY(
+        window.imageView()->contextMenu()->actions().contains(window.actions().sendCurrentImage));
+    picture->setDecodeResult("SECOND DECODE");
+    window.actions().sendCurrentImage->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(window.logPage()->text().contains(QStringLiteral("SECOND DECODE")),
+                             5000);
 }
 
 void ImageWindowTest::pagesOpenSaveCopyPasteAndDeleteWithoutAReader() {
@@ -268,7 +279,8 @@ void ImageWindowTest::pagesOpenSaveCopyPasteAndDeleteWithoutAReader() {
     window.imageView()->setFocus();
     QTest::keyClick(&window, Qt::Key_C, Qt::ControlModifier);
     QTest::keyClick(&window, Qt::Key_V, Qt::ControlModifier);
-    QVERIFY(window.pageTabs()->tabText(window.pageTabs()->currentIndex())
+    QVERIFY(window.pageTabs()
+                ->tabText(window.pageTabs()->currentIndex())
                 .startsWith(QStringLiteral("Clipboard ")));
     QCOMPARE(currentPicture(window), colours);
     const int pages = window.pageTabs()->count();
@@ -296,6 +308,15 @@ void ImageWindowTest::pagesOpenSaveCopyPasteAndDeleteWithoutAReader() {
     QCOMPARE(window.pageTabs()->count(), before);
     QVERIFY(!messages.shown.empty());
 
+    // Print: the picture on one page of a PDF.
+    window.openFile(bmp);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(QStringLiteral("page.pdf")));
+    window.printCurrent(printer);
+    QVERIFY(QFileInfo(dir.filePath(QStringLiteral("page.pdf"))).size() > 500);
+    QCOMPARE(printer.docName(), QStringLiteral("CaptureImage"));
+
     // New closes every image page.
     window.newDocument();
     QCOMPARE(window.pageTabs()->count(), 1);
@@ -307,9 +328,9 @@ void ImageWindowTest::imagingCommandsFollowTheConnection() {
     QVERIFY(QTest::qWaitForWindowActive(&window));
     const auto imaging = [&] {
         const auto& a = window.actions();
-        return std::vector<QAction*>{a.autoShoot, a.triggerShootDown, a.triggerShootUp,
-                                     a.triggerShootTwice, a.shootInBackground,
-                                     a.imageOutputProperty, a.sendImage};
+        return std::vector<QAction*>{
+            a.autoShoot,         a.triggerShootDown,    a.triggerShootUp, a.triggerShootTwice,
+            a.shootInBackground, a.imageOutputProperty, a.sendImage};
     };
     for (QAction* a : imaging())
         QVERIFY(!a->isEnabled());

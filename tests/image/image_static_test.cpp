@@ -202,7 +202,6 @@ void ImageStaticTest::printingALargePictureScalesItDown() {
     QCOMPARE(printer.docName(), QStringLiteral("CaptureImage"));
     QVERIFY(QFileInfo(dir.filePath(QStringLiteral("wide.pdf"))).size() > 1000);
 
-
     // Placement: a small picture at the largest whole scale, a large one scaled down to fit
     // between the margins (never to nothing), both at the margins' corner.
     QCOMPARE(ImageStatic::printTarget(QSize(640, 480), QSize(2480, 3508), 118, 118),

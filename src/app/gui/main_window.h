@@ -91,6 +91,7 @@ struct MainWindowActions {
     QAction* shootInBackground = nullptr;
     QAction* imageOutputProperty = nullptr;
     QAction* sendImage = nullptr;
+    QAction* sendCurrentImage = nullptr;  // the picture view's context menu
 };
 
 class MainWindow : public QMainWindow {
@@ -168,6 +169,8 @@ public:
     void editImageOutputSettings();
     // Opens the picture `path` on a new image page and runs the decoding test on it.
     void sendImageForDecoding(const QString& path);
+    // Runs the decoding test on the current image page's picture.
+    void sendCurrentImageForDecoding();
     // A picture on the clipboard opens a "Clipboard %d" page; false when there is none.
     bool pasteImage();
 
@@ -231,6 +234,7 @@ private:
     void runImaging(const std::function<void()>& command);
     void showShotPicture(std::unique_ptr<image::ShotedImage> picture);
     void onSendImage();
+    void runDecodingTest(const image::KesImage& picture, const QString& name);
     bool openImageFile(const QString& path);
     void saveImagePage(const QString& path);
     QStringList imageSaveFilters() const;

@@ -74,8 +74,8 @@ void MainWindow::buildImagingActions() {
     connect(add(&MainWindowActions::triggerShootDown, "triggerShootDown",
                 res::ids::ImageTriggerShootDown, {}),
             &QAction::triggered, this, [this] { shootImage(T::Down); });
-    connect(add(&MainWindowActions::triggerShootUp, "triggerShootUp",
-                res::ids::ImageTriggerShootUp, {}),
+    connect(add(&MainWindowActions::triggerShootUp, "triggerShootUp", res::ids::ImageTriggerShootUp,
+                {}),
             &QAction::triggered, this, [this] { shootImage(T::Up); });
     connect(add(&MainWindowActions::triggerShootTwice, "triggerShootTwice",
                 res::ids::ImageTriggerShootTwice, {}),
@@ -88,6 +88,9 @@ void MainWindow::buildImagingActions() {
             &QAction::triggered, this, &MainWindow::editImageOutputSettings);
     connect(add(&MainWindowActions::sendImage, "sendImage", res::ids::ImageSendForDecoding, {}),
             &QAction::triggered, this, &MainWindow::onSendImage);
+    connect(add(&MainWindowActions::sendCurrentImage, "sendCurrentImage",
+                res::ids::ImageSendThisPicture, {}),
+            &QAction::triggered, this, &MainWindow::sendCurrentImageForDecoding);
     actions_.autoShoot->setIcon(gui::icon(gui::IconId::Camera));
     actions_.autoShoot->setIconText(imageText(res::ids::ImageToolShoot));
     actions_.autoShoot->setToolTip(imageText(res::ids::ImageToolShoot) + QStringLiteral(" (F11)"));
@@ -97,17 +100,18 @@ void MainWindow::buildImaging() {
     imageView_ = new image::ImageStatic(this);
     stack_->addWidget(imageView_);
     connect(imageView_, &image::ImageStatic::saveRequested, this, [this] { onSave(true); });
-    connect(imageView_, &image::ImageStatic::deleteRequested, this,
-            &MainWindow::deleteSelection);
-    connect(imageView_, &image::ImageStatic::imageEdited, this, [this] {
-        tabs_->setImageAt(tabs_->currentIndex(), imageView_->image());
-    });
+    connect(imageView_, &image::ImageStatic::deleteRequested, this, &MainWindow::deleteSelection);
+    connect(imageView_, &image::ImageStatic::imageEdited, this,
+            [this] { tabs_->setImageAt(tabs_->currentIndex(), imageView_->image()); });
+
+    imageView_->contextMenu()->addSeparator();
+    imageView_->contextMenu()->addAction(actions_.sendCurrentImage);
 
     // The scanner toolbar's shoot button drops down the other ways to take a picture.
     const MainWindowActions& a = actions_;
     auto* shootMenu = new QMenu(this);
-    shootMenu->addActions({a.autoShoot, a.triggerShootDown, a.triggerShootUp,
-                           a.triggerShootTwice, a.shootInBackground});
+    shootMenu->addActions({a.autoShoot, a.triggerShootDown, a.triggerShootUp, a.triggerShootTwice,
+                           a.shootInBackground});
     scannerBar_->addAction(a.autoShoot);
     if (auto* button = qobject_cast<QToolButton*>(scannerBar_->widgetForAction(a.autoShoot))) {
         button->setMenu(shootMenu);
@@ -115,8 +119,8 @@ void MainWindow::buildImaging() {
     }
     if (QMenu* scanner = menuBar()->findChild<QMenu*>(QStringLiteral("scannerMenu"))) {
         scanner->addSeparator();
-        scanner->addActions({a.autoShoot, a.triggerShootDown, a.triggerShootUp,
-                             a.triggerShootTwice, a.shootInBackground});
+        scanner->addActions({a.autoShoot, a.triggerShootDown, a.triggerShootUp, a.triggerShootTwice,
+                             a.shootInBackground});
         scanner->addSeparator();
         scanner->addActions({a.imageOutputProperty, a.sendImage});
     }
@@ -126,9 +130,10 @@ void MainWindow::buildImaging() {
 void MainWindow::applyImagingState() {
     const bool twoDReader = connected() && (!connection_->identified() || connection_->twoD());
     const bool usable = twoDReader && !imagingBusy_;
-    for (QAction* action : {actions_.autoShoot, actions_.triggerShootDown, actions_.triggerShootUp,
-                            actions_.triggerShootTwice, actions_.shootInBackground,
-                            actions_.imageOutputProperty, actions_.sendImage}) {
+    for (QAction* action :
+         {actions_.autoShoot, actions_.triggerShootDown, actions_.triggerShootUp,
+          actions_.triggerShootTwice, actions_.shootInBackground, actions_.imageOutputProperty,
+          actions_.sendImage, actions_.sendCurrentImage}) {
         if (action)
             action->setEnabled(usable);
     }
@@ -139,8 +144,8 @@ void MainWindow::applyImagingState() {
 
 reader::TwoDimensionModule& MainWindow::imagingModule() {
     if (!imagingModule_) {
-        auto module = std::make_unique<reader::TwoDimensionModule>(connection_->serialPort(),
-                                                                   &log_->chain());
+        auto module =
+            std::make_unique<reader::TwoDimensionModule>(connection_->serialPort(), &log_->chain());
         module->connect();
         imagingModule_ = std::move(module);
     }
@@ -241,8 +246,8 @@ void MainWindow::editImageOutputSettings() {
 }
 
 void MainWindow::onSendImage() {
-    const QString path = QFileDialog::getOpenFileName(
-        this, gui::uiText(ids::kOpenTitle), QString(), imageText(res::ids::ImageSendFilter));
+    const QString path = QFileDialog::getOpenFileName(this, gui::uiText(ids::kOpenTitle), QString(),
+                                                      imageText(res::ids::ImageSendFilter));
     if (!path.isEmpty())
         sendImageForDecoding(path);
 }
@@ -255,15 +260,31 @@ void MainWindow::sendImageForDecoding(const QString& path) {
         gui::reportException(this, error);
         return;
     }
-    tabs_->addImagePage(picture);
+    const int index = tabs_->addImagePage(picture);
+    tabs_->setFileName(index, path);
     showCurrentPage();
+    runDecodingTest(*picture, QFileInfo(path).fileName());
+}
+
+void MainWindow::sendCurrentImageForDecoding() {
+    const int index = tabs_->currentIndex();
+    const std::shared_ptr<const KesImage> picture = tabs_->imageAt(index);
+    if (!picture) {
+        gui::showMessage(this, QMessageBox::Information, imageText(res::ids::SendImageTitle),
+                         imageText(res::ids::ImagePageEmpty));
+        return;
+    }
+    runDecodingTest(*picture, tabs_->tabText(index));
+}
+
+void MainWindow::runDecodingTest(const image::KesImage& picture, const QString& name) {
     runImaging([&] {
         image::ShootDialog dialog(imagingModule(), this);
-        if (dialog.sendPicture(*picture)) {
+        if (dialog.sendPicture(picture)) {
             connection_->logMessage(imageText(res::ids::SendImageLog)
-                                        .arg(QFileInfo(path).fileName())
-                                        .arg(picture->width())
-                                        .arg(picture->height()));
+                                        .arg(name)
+                                        .arg(picture.width())
+                                        .arg(picture.height()));
         }
     });
 }
@@ -296,7 +317,8 @@ void MainWindow::saveImagePage(const QString& path) {
         }
         image::writeFileAtomically(target, bytes);
     } else {
-        image::writeFileAtomically(target, image::encodePicture(*picture, image::PictureKind::Bitmap));
+        image::writeFileAtomically(target,
+                                   image::encodePicture(*picture, image::PictureKind::Bitmap));
     }
 }
 

@@ -141,17 +141,24 @@ bool ImageOutputDialog::apply(QString* refused) {
                                    KesSetTrimBottom};
     std::vector<Field> fields;
     for (int i = 0; i < 4; ++i) {
-        fields.push_back({trimSetters[i], trim_[i]->value(),
-                          imageText(res::ids::OutputTrim) + QStringLiteral(" ") + imageText(sides[i])});
+        fields.push_back(
+            {trimSetters[i], trim_[i]->value(),
+             imageText(res::ids::OutputTrim) + QStringLiteral(" ") + imageText(sides[i])});
     }
-    fields.push_back({KesSetSubSamplingX, subX_->currentData().toInt(), imageText(res::ids::OutputSubSamplingX)});
-    fields.push_back({KesSetSubSamplingY, subY_->currentData().toInt(), imageText(res::ids::OutputSubSamplingY)});
-    fields.push_back({KesSetBitsPerPixel, bits_->currentData().toInt(), imageText(res::ids::OutputBits)});
-    fields.push_back({KesSetJpegQuality, quality_->value(), imageText(res::ids::OutputJpegQuality)});
-    fields.push_back({KesSetWholeTransfer, transfer_->currentData().toInt(), imageText(res::ids::OutputTransfer)});
+    fields.push_back({KesSetSubSamplingX, subX_->currentData().toInt(),
+                      imageText(res::ids::OutputSubSamplingX)});
+    fields.push_back({KesSetSubSamplingY, subY_->currentData().toInt(),
+                      imageText(res::ids::OutputSubSamplingY)});
+    fields.push_back(
+        {KesSetBitsPerPixel, bits_->currentData().toInt(), imageText(res::ids::OutputBits)});
+    fields.push_back(
+        {KesSetJpegQuality, quality_->value(), imageText(res::ids::OutputJpegQuality)});
+    fields.push_back({KesSetWholeTransfer, transfer_->currentData().toInt(),
+                      imageText(res::ids::OutputTransfer)});
     fields.push_back({KesSetFlip1, flip1_->isChecked() ? 1 : 0, imageText(res::ids::OutputFlip1)});
     fields.push_back({KesSetFlip2, flip2_->isChecked() ? 1 : 0, imageText(res::ids::OutputFlip2)});
-    fields.push_back({KesSetReverse, reverse_->currentData().toInt(), imageText(res::ids::OutputReverse)});
+    fields.push_back(
+        {KesSetReverse, reverse_->currentData().toInt(), imageText(res::ids::OutputReverse)});
     // A format the engine named but this program does not know is left as it is.
     const int format = format_->currentData().toInt();
     if (format == KES_IMAGE_FORMAT_JPEG || format == KES_IMAGE_FORMAT_BMP)

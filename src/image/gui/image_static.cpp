@@ -14,11 +14,11 @@
 #include <QThread>
 #include <QWheelEvent>
 
+#include "foundation/exception.h"
 #include "image/picture_files.h"
 #include "image/pictures.h"
 #include "resources/string_ids.h"
 #include "resources/strings.h"
-#include "foundation/exception.h"
 
 namespace omni::image {
 namespace {
@@ -61,7 +61,8 @@ QImage toQImage(const KesImage& picture) {
     const unsigned bits = info.bitCount;
     const int width = info.width;
     const int height = std::abs(info.height);
-    if (width <= 0 || height <= 0 || (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32))
+    if (width <= 0 || height <= 0 ||
+        (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32))
         return {};
     const std::size_t stride = dibStride(static_cast<std::uint32_t>(width), bits);
     if (dib.pixels.size() < stride * static_cast<std::size_t>(height))
@@ -242,8 +243,9 @@ void ImageStatic::setFrameVisible(bool visible) {
 
 void ImageStatic::setFrameImage(const QRect& rect) {
     // Corners in either order: the frame runs between them, both inclusive.
-    const QRect normal(QPoint(std::min(rect.left(), rect.right()), std::min(rect.top(), rect.bottom())),
-                       QPoint(std::max(rect.left(), rect.right()), std::max(rect.top(), rect.bottom())));
+    const QRect normal(
+        QPoint(std::min(rect.left(), rect.right()), std::min(rect.top(), rect.bottom())),
+        QPoint(std::max(rect.left(), rect.right()), std::max(rect.top(), rect.bottom())));
     if (pictureSize_.isEmpty()) {
         frameImage_ = normal;
     } else {
@@ -407,8 +409,7 @@ QRectF ImageStatic::printTarget(QSize picture, QSize paper, int left, int top) {
     double scale = std::min(roomX / width, roomY / height);
     if (scale < 1)
         scale = std::min(double(roomX) / width, double(roomY) / height);
-    return {double(left), double(top), std::max(1.0, width * scale),
-            std::max(1.0, height * scale)};
+    return {double(left), double(top), std::max(1.0, width * scale), std::max(1.0, height * scale)};
 }
 
 void ImageStatic::print(QPrinter& printer, const QMarginsF& marginsMm) const {

@@ -84,6 +84,9 @@ public:
     // margins of `left` and `top` device pixels (the same on the opposite sides).
     static QRectF printTarget(QSize picture, QSize paper, int left, int top);
 
+    // The context menu, for owners that offer more on the picture.
+    QMenu* contextMenu() const { return menu_; }
+
 signals:
     // The context menu's "Save Image" and "Delete Image", for the owner.
     void saveRequested();
@@ -108,7 +111,7 @@ private:
 
     mutable std::mutex lock_;  // guards picture_ and source_
     std::shared_ptr<const KesImage> picture_;
-    QImage source_;  // the picture at 1:1
+    QImage source_;      // the picture at 1:1
     QSize pictureSize_;  // widget thread's copy, for the bars and the frame
 
     int zoomStep_ = 0;

@@ -99,13 +99,14 @@ void ShootDialog::reject() {
 }
 
 void ShootDialog::transferRange(int low, int high) {
-    QMetaObject::invokeMethod(this, [this, low, high] { transfer_->setRange(low, std::max(low + 1, high)); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, low, high] { transfer_->setRange(low, std::max(low + 1, high)); },
+        Qt::QueuedConnection);
 }
 
 void ShootDialog::transferPosition(int position) {
-    QMetaObject::invokeMethod(this, [this, position] { transfer_->setValue(position); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, position] { transfer_->setValue(position); }, Qt::QueuedConnection);
 }
 
 void ShootDialog::waitRange(int low, int high) {
@@ -132,8 +133,8 @@ void ShootDialog::beginTransfer(bool) {
     QMetaObject::invokeMethod(
         this,
         [this] {
-            status_->setText(imageText(sending_ ? res::ids::SendImageSending
-                                                : res::ids::ShootReceiving));
+            status_->setText(
+                imageText(sending_ ? res::ids::SendImageSending : res::ids::ShootReceiving));
             trigger_->setEnabled(false);
         },
         Qt::QueuedConnection);
