@@ -342,6 +342,7 @@ void ImageWindowTest::imagingCommandsFollowTheConnection() {
     window.actions().shootInBackground->trigger();
     QVERIFY(!QApplication::activeModalWidget());
     QVERIFY(!window.actions().autoShoot->isEnabled());
+    QVERIFY(!window.actions().connectReader->isEnabled());  // the port is in use
     QTRY_COMPARE_WITH_TIMEOUT(window.pageTabs()->count(), 2, 10000);
     QVERIFY(!window.backgroundShotRunning());
     QCOMPARE(currentPicture(window).size(), QSize(640, 480));

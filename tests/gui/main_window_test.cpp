@@ -128,7 +128,10 @@ void MainWindowTest::shellHasTitleMenusAndBands() {
                                              "setupPage", "print", "exit"}));
     QCOMPARE(items("editMenu"), QStringList({"cut", "copy", "paste", "delete", "selectAll", "send",
                                              "backToCommandBox"}));
-    QCOMPARE(items("scannerMenu"), QStringList({"makeMenuCode", "switchMode"}));
+    QCOMPARE(items("scannerMenu"),
+             QStringList({"makeMenuCode", "switchMode", "autoShoot", "triggerShootDown",
+                          "triggerShootUp", "triggerShootTwice", "shootInBackground",
+                          "imageOutputProperty", "sendImage"}));
     QCOMPARE(items("formatMenu"), QStringList({"wordWrap", "font"}));
     QCOMPARE(items("communicationMenu"), QStringList({"connect", "property"}));
 }
@@ -410,7 +413,7 @@ void MainWindowTest::openReadsATextFileIntoTheLog() {
     QCOMPARE(QString::fromUtf8(back.readAll()), expected);
 
     QVERIFY_THROWS_EXCEPTION(omni::foundation::UserException,
-                             window.openFile(dir.filePath("picture.bmp")));
+                             window.openFile(dir.filePath("notes.doc")));
     QVERIFY_THROWS_EXCEPTION(omni::foundation::SystemException,
                              window.openFile(dir.filePath("missing.txt")));
 }

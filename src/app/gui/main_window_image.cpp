@@ -137,6 +137,8 @@ void MainWindow::applyImagingState() {
         if (action)
             action->setEnabled(usable);
     }
+    // The port stays open while a shot runs in the background.
+    actions_.connectReader->setEnabled(!imagingBusy_);
     // The module handle belongs to the port it was opened on; it goes with the connection.
     if (!connected() && !imagingBusy_)
         imagingModule_.reset();
