@@ -171,6 +171,17 @@ void ImageWindowTest::cancelDuringASlowTransferLeavesNoPage() {
     window.commandBox()->submit();
     QTRY_VERIFY_WITH_TIMEOUT(window.logPage()->text().contains(QStringLiteral("BA12J13i")), 5000);
     QVERIFY(window.actions().autoShoot->isEnabled());
+
+    // The engine reports an error instead of a picture: said in a message, still no page.
+    Messages messages;
+    capture->setLineRate(0);
+    capture->setErrorReport(2);
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key_F11);
+    QTRY_COMPARE_WITH_TIMEOUT(messages.shown.size(), std::size_t(1), 10000);
+    QVERIFY(messages.shown[0].text.startsWith(QStringLiteral("The picture could not be taken")));
+    QCOMPARE(window.pageTabs()->count(), 1);
 }
 
 void ImageWindowTest::outputSettingsAreReadAndWritten() {
@@ -204,6 +215,8 @@ void ImageWindowTest::outputSettingsAreReadAndWritten() {
     capture->setSettingsReply("garbage");
     window.actions().imageOutputProperty->trigger();
     QCOMPARE(messages.shown.size(), std::size_t(1));
+    QVERIFY(messages.shown[0].text.startsWith(
+        QStringLiteral("The image output settings could not be read or written")));
     QVERIFY(!QApplication::activeModalWidget());
     QVERIFY(window.actions().imageOutputProperty->isEnabled());
 }

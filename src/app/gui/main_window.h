@@ -231,7 +231,8 @@ private:
     void buildImaging();
     void applyImagingState();
     reader::TwoDimensionModule& imagingModule();
-    void runImaging(const std::function<void()>& command);
+    void runImaging(std::uint32_t titleId, std::uint32_t failedId,
+                    const std::function<void()>& command);
     void showShotPicture(std::unique_ptr<image::ShotedImage> picture);
     void onSendImage();
     void runDecodingTest(const image::KesImage& picture, const QString& name);

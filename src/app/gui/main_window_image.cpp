@@ -154,8 +154,10 @@ reader::TwoDimensionModule& MainWindow::imagingModule() {
     return *imagingModule_;
 }
 
-// Runs an imaging command with the actions disabled, reporting its failure in the user's words.
-void MainWindow::runImaging(const std::function<void()>& command) {
+// Runs an imaging command with the actions disabled, reporting its failure in the user's words:
+// `titleId` captions the message, `failedId` says what failed ("%1": the library's status).
+void MainWindow::runImaging(std::uint32_t titleId, std::uint32_t failedId,
+                            const std::function<void()>& command) {
     if (!connected() || imagingBusy_)
         return;
     imagingBusy_ = true;
@@ -165,15 +167,17 @@ void MainWindow::runImaging(const std::function<void()>& command) {
     } catch (const foundation::KesException& error) {
         switch (error.state()) {
             case KES_STATE_COMMUNICATION_TIMEOUT:
-                gui::showMessage(this, QMessageBox::Warning, imageText(res::ids::ShootTitle),
+                gui::showMessage(this, QMessageBox::Warning, imageText(titleId),
                                  imageText(res::ids::ShootNotAnswered));
                 break;
             case KES_STATE_NOT_SUPPORTED_BY_THIS_HANDLE:
-                gui::showMessage(this, QMessageBox::Warning, imageText(res::ids::ShootTitle),
+                gui::showMessage(this, QMessageBox::Warning, imageText(titleId),
                                  imageText(res::ids::ShootNotSupported));
                 break;
             default:
-                gui::reportException(this, error);
+                gui::showMessage(
+                    this, QMessageBox::Warning, imageText(titleId),
+                    imageText(failedId).arg(QString::fromUtf8(KesStateName(error.state()))));
         }
     } catch (const foundation::Exception& error) {
         gui::reportException(this, error);
@@ -197,7 +201,7 @@ void MainWindow::showShotPicture(std::unique_ptr<image::ShotedImage> picture) {
 }
 
 void MainWindow::shootImage(reader::TriggerKind kind) {
-    runImaging([&] {
+    runImaging(res::ids::ShootTitle, res::ids::CaptureFailed, [&] {
         image::ShootDialog dialog(imagingModule(), this);
         std::unique_ptr<image::ShotedImage> picture = dialog.shoot(kind, kTriggerWaitSeconds);
         if (picture) {
@@ -244,7 +248,8 @@ void MainWindow::shootInBackground() {
 }
 
 void MainWindow::editImageOutputSettings() {
-    runImaging([this] { image::editOutputSettings(imagingModule(), this); });
+    runImaging(res::ids::OutputTitle, res::ids::SettingsFailed,
+               [this] { image::editOutputSettings(imagingModule(), this); });
 }
 
 void MainWindow::onSendImage() {
@@ -280,7 +285,7 @@ void MainWindow::sendCurrentImageForDecoding() {
 }
 
 void MainWindow::runDecodingTest(const image::KesImage& picture, const QString& name) {
-    runImaging([&] {
+    runImaging(res::ids::SendImageTitle, res::ids::SendImageFailed, [&] {
         image::ShootDialog dialog(imagingModule(), this);
         if (dialog.sendPicture(picture)) {
             connection_->logMessage(imageText(res::ids::SendImageLog)
