@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Saves screenshots of the main window (2D and 1D mode, each with a menu-code page holding a few
-# settings) in English and Japanese.
+# settings; an image page shot from the simulated 2D reader, zoomed, with the exposure frame), the
+# shoot dialog receiving and waiting for the trigger, and the image output settings dialog, in
+# English and Japanese.
 #   scripts/screenshots.sh [OUTPUT_FOLDER] [BUILD_FOLDER]
 # Defaults: /work/screenshots and build/.
 set -euo pipefail

@@ -18,6 +18,8 @@
 #include "commands/gui/command_selector.h"
 #include "commands/gui/page_tabs.h"
 #include "foundation/exception.h"
+#include "image/gui/image_static.h"
+#include "resources/string_ids.h"
 #include "menucode/gui/menu_code_page.h"
 #include "menucode/gui/menu_code_view.h"
 #include "resources/string_ids.h"
@@ -127,6 +129,7 @@ void MainWindow::buildActions() {
     connect(actions_.help, &QAction::triggered, this, &MainWindow::onHelp);
     connect(actions_.about, &QAction::triggered, this, &MainWindow::onAbout);
     buildConnectionActions();
+    buildImagingActions();
 }
 
 void MainWindow::buildMenus() {
@@ -169,12 +172,14 @@ void MainWindow::newDocument() {
 
 void MainWindow::onOpen() {
     const QString path = QFileDialog::getOpenFileName(this, uiText(res::ids::OpenTitle), QString(),
-                                                      uiText(res::ids::Filter));
+                                                      uiText(res::ids::ImageOpenFilter));
     if (!path.isEmpty())
         guarded([&] { openFile(path); });
 }
 
 void MainWindow::openFile(const QString& path) {
+    if (openImageFile(path))
+        return;
     if (QFileInfo(path).suffix().compare(QLatin1String("txt"), Qt::CaseInsensitive) != 0) {
         throw foundation::UserException(foundation::UserException::Refused,
                                         gui::toU16(uiText(res::ids::OnlyTextFiles)));
@@ -193,7 +198,8 @@ void MainWindow::saveCurrentTo(const QString& path) {
             modePage()->view()->save(path);
             break;
         case PageKind::Image:
-            return;
+            saveImagePage(path);
+            break;
     }
     tabs_->setFileName(tabs_->currentIndex(), path);
 }
@@ -208,6 +214,9 @@ void MainWindow::onSave(bool askName) {
             filters = {uiText(res::ids::EmfFilter), uiText(res::ids::PngFilter),
                        uiText(res::ids::SvgFilter), uiText(res::ids::PdfFilter)};
             suffix = QStringLiteral("emf");
+        } else if (tabs_->currentKind() == PageKind::Image) {
+            filters = imageSaveFilters();
+            suffix = QStringLiteral("bmp");
         } else {
             filters = {uiText(res::ids::Filter)};
             suffix = QStringLiteral("txt");
@@ -257,6 +266,7 @@ void MainWindow::printCurrent(QPrinter& printer) {
             modePage()->view()->print(printer, true);
             break;
         case PageKind::Image:
+            printImagePage(printer);
             break;
     }
 }
@@ -264,6 +274,14 @@ void MainWindow::printCurrent(QPrinter& printer) {
 // ---- Edit ----
 
 void MainWindow::onEditCommand(const char* name) {
+    const bool paste = std::string_view(name) == "paste";
+    if (paste && !focusedLineEdit() && pasteImage())
+        return;
+    if (tabs_->currentKind() == PageKind::Image && !focusedLineEdit()) {
+        if (std::string_view(name) == "cut")
+            imageView_->cut();
+        return;
+    }
     if (QLineEdit* edit = focusedLineEdit()) {
         QMetaObject::invokeMethod(edit, name);
     } else if (QPlainTextEdit* text = focusedTextEdit(); text && !text->isReadOnly()) {
@@ -276,6 +294,8 @@ void MainWindow::copy() {
         page->view()->copyToClipboard();
     } else if (QLineEdit* edit = focusedLineEdit()) {
         edit->copy();
+    } else if (tabs_->currentKind() == PageKind::Image) {
+        imageView_->copy();
     } else {
         log_->copy();
     }
@@ -288,6 +308,8 @@ void MainWindow::deleteSelection() {
         page->deleteSelected();
     } else if (tabs_->currentKind() == PageKind::Log) {
         log_->deleteSelection();
+    } else if (tabs_->currentKind() == PageKind::Image) {
+        tabs_->removePage(tabs_->currentIndex());  // the picture is the whole page
     }
 }
 

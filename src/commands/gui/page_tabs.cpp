@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "image/kes_image.h"
 #include "menucode/menu_code_history.h"
 #include "resources/string_ids.h"
 #include "ui/gui/icons.h"
@@ -24,7 +25,7 @@ PageTabs::PageTabs(QWidget* parent) : QTabBar(parent) {
     setTabsClosable(true);
     setMovable(false);
     setElideMode(Qt::ElideNone);
-    tabs_.push_back(Tab{PageKind::Log, {}, nullptr});
+    tabs_.push_back(Tab{PageKind::Log, {}, nullptr, nullptr});
     addTab(gui::uiText(res::ids::CommunicationLog));
     setTabButton(0, QTabBar::RightSide, nullptr);
     setTabButton(0, QTabBar::LeftSide, nullptr);
@@ -35,11 +36,30 @@ PageTabs::~PageTabs() = default;
 
 int PageTabs::addMenuCodePage(const QString& titleFormat) {
     tabs_.insert(tabs_.begin() + 1,
-                 Tab{PageKind::MenuCode, {}, std::make_unique<MenuCodeHistory>()});
+                 Tab{PageKind::MenuCode, {}, std::make_unique<MenuCodeHistory>(), nullptr});
     const int index =
         insertTab(1, gui::icon(gui::IconId::Leaf2D), titleFormat.arg(nextNumber(titleFormat)));
     setCurrentIndex(index);
     return index;
+}
+
+int PageTabs::addImagePage(std::shared_ptr<const image::KesImage> picture,
+                           const QString& titleFormat) {
+    tabs_.insert(tabs_.begin() + 1, Tab{PageKind::Image, {}, nullptr, std::move(picture)});
+    const int index =
+        insertTab(1, gui::icon(gui::IconId::Picture), titleFormat.arg(nextNumber(titleFormat)));
+    setCurrentIndex(index);
+    return index;
+}
+
+std::shared_ptr<const image::KesImage> PageTabs::imageAt(int index) const {
+    const Tab* tab = tabAt(index);
+    return tab ? tab->image : nullptr;
+}
+
+void PageTabs::setImageAt(int index, std::shared_ptr<const image::KesImage> picture) {
+    if (kindAt(index) == PageKind::Image)
+        tabs_[static_cast<std::size_t>(index)].image = std::move(picture);
 }
 
 void PageTabs::removePage(int index) {
