@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Saves screenshots of the main window (2D and 1D mode, each with a menu-code page holding a few
-# settings; the catalog filter narrowing the tree), the help window, the question about an
-# unsaved page and the firmware download dialog (sending, writing), in English and Japanese.
+# settings; the catalog filter narrowing the tree; an image page shot from the simulated 2D
+# reader, zoomed, with the exposure frame), the shoot dialog receiving and waiting for the
+# trigger, the image output settings dialog, the help window, the question about an unsaved page
+# and the firmware download dialog (sending, writing), in English and Japanese.
 #   scripts/screenshots.sh [OUTPUT_FOLDER] [BUILD_FOLDER]
 # Defaults: /work/screenshots and build/.
 set -euo pipefail

@@ -1,6 +1,7 @@
 #include "sim/test_picture.h"
 
 #include <cstdio>
+#include <utility>
 
 #include <jpeglib.h>
 
@@ -12,10 +13,50 @@ void put16(std::string& s, std::size_t at, std::uint32_t v) {
     s[at + 1] = static_cast<char>(v);
 }
 
+// The card in front of the engine: a matrix symbol of 25 × 25 modules of 8 pixels with its
+// quiet zone, at a fixed place of a 640 × 480 picture.
+constexpr int kSymbolX = 216;
+constexpr int kSymbolY = 136;
+constexpr int kModule = 8;
+constexpr int kModules = 25;
+constexpr int kQuiet = 4;  // modules
+
+bool finderModule(int mx, int my, int cx, int cy, bool& dark) {
+    if (mx < cx - 1 || mx > cx + 7 || my < cy - 1 || my > cy + 7)
+        return false;
+    const int dx = mx - cx - 3 < 0 ? cx + 3 - mx : mx - cx - 3;
+    const int dy = my - cy - 3 < 0 ? cy + 3 - my : my - cy - 3;
+    const int ring = dx > dy ? dx : dy;
+    dark = ring == 3 || ring <= 1;  // ring 4 is the light separator
+    return true;
+}
+
+bool darkModule(int mx, int my) {
+    bool dark = false;
+    for (const auto& [cx, cy] :
+         {std::pair{0, 0}, std::pair{kModules - 7, 0}, std::pair{0, kModules - 7}})
+        if (finderModule(mx, my, cx, cy, dark))
+            return dark;
+    if (mx == 6 || my == 6)
+        return (mx + my) % 2 == 0;  // timing patterns
+    const unsigned h =
+        static_cast<unsigned>(mx) * 73856093u ^ static_cast<unsigned>(my) * 19349663u;
+    return ((h * 2654435761u) >> 16) % 2 == 1;  // data modules, scattered
+}
+
 }  // namespace
 
 std::uint8_t testPixel(int x, int y) {
-    return static_cast<std::uint8_t>((x + 2 * y + (x * y) / 64) & 0xFF);
+    const int mx =
+        (x - kSymbolX) >= 0 ? (x - kSymbolX) / kModule : -1 - (kSymbolX - x - 1) / kModule;
+    const int my =
+        (y - kSymbolY) >= 0 ? (y - kSymbolY) / kModule : -1 - (kSymbolY - y - 1) / kModule;
+    if (mx >= 0 && mx < kModules && my >= 0 && my < kModules)
+        return darkModule(mx, my) ? 28 : 236;
+    if (mx >= -kQuiet && mx < kModules + kQuiet && my >= -kQuiet && my < kModules + kQuiet)
+        return 236;  // the paper around the symbol
+    // A grey background, lit from the top left.
+    return static_cast<std::uint8_t>(196 - (x + y) / 16 - ((x * 7 + y * 13) % 5));
 }
 
 std::uint32_t engineBytesPerLine(int width, int bits) {

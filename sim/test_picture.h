@@ -8,7 +8,8 @@
 
 namespace omni::sim {
 
-// The 8-bit grey value the picture has at (x, y) (10-bit pictures: their 8 high bits).
+// The 8-bit grey value the picture has at (x, y) (10-bit pictures: their 8 high bits): a grey
+// background with a matrix symbol on a light card, so that a shot is recognisable on screen.
 std::uint8_t testPixel(int x, int y);
 
 // Bytes per row as the engine sends them: 2 × width at 10 bits, whole bytes otherwise, then

@@ -131,8 +131,11 @@ void MainWindowTest::shellHasTitleMenusAndBands() {
                                              "setupPage", "print", "exit"}));
     QCOMPARE(items("editMenu"), QStringList({"cut", "copy", "paste", "delete", "selectAll", "send",
                                              "backToCommandBox"}));
-    QCOMPARE(items("scannerMenu"), QStringList({"makeMenuCode", "switchMode", "dataEditMenuItem",
-                                                "autoTuning", "waveform"}));
+    QCOMPARE(items("scannerMenu"),
+             QStringList({"makeMenuCode", "switchMode", "dataEditMenuItem", "autoTuning",
+                          "waveform", "autoShoot", "triggerShootDown", "triggerShootUp",
+                          "triggerShootTwice", "shootInBackground", "imageOutputProperty",
+                          "sendImage"}));
     QCOMPARE(items("formatMenu"), QStringList({"wordWrap", "font"}));
     QCOMPARE(items("communicationMenu"),
              QStringList({"connect", "property", "download", "forcedDownload", "applyPage",
@@ -417,7 +420,7 @@ void MainWindowTest::openReadsATextFileIntoTheLog() {
     QCOMPARE(QString::fromUtf8(back.readAll()), expected);
 
     QVERIFY_THROWS_EXCEPTION(omni::foundation::UserException,
-                             window.openFile(dir.filePath("picture.bmp")));
+                             window.openFile(dir.filePath("notes.doc")));
     QVERIFY_THROWS_EXCEPTION(omni::foundation::SystemException,
                              window.openFile(dir.filePath("missing.txt")));
 }

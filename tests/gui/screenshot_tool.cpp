@@ -1,7 +1,16 @@
 // Saves pictures of the main window for review: 2D and 1D mode, each with a menu-code page
 // holding a few settings; the catalog filter narrowing the tree; the help window; the question
-// about an unsaved page. Usage: omnisetup_screenshots OUTPUT_PREFIX
+// about an unsaved page; connected to the simulated 2D reader, an image page (zoomed, with the
+// exposure frame), the shoot dialog receiving and waiting for the trigger, and the image output
+// settings dialog. Usage: omnisetup_screenshots OUTPUT_PREFIX
 #include <functional>
+
+#include <QApplication>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
 
 #include <QApplication>
 #include <QDialog>
@@ -19,8 +28,16 @@
 #include "commands/gui/command_box.h"
 #include "commands/gui/command_selector.h"
 #include "commands/selector_model.h"
+#include "commands/gui/page_tabs.h"
 #include "foundation/exception.h"
 #include "resources/strings.h"
+#include "image/gui/image_static.h"
+#include "image/gui/shoot_dialog.h"
+#include "serial/gui/com_port_combo_box.h"
+#include "serial/gui/reader_connection.h"
+#include "serial/gui/simulated_readers.h"
+#include "sim/capture_responder.h"
+#include "sim/simulated_reader.h"
 
 namespace {
 
@@ -51,6 +68,69 @@ void save(omni::app::MainWindow& window, const QString& path) {
     QApplication::processEvents();
     QTest::qWait(50);
     window.grab().save(path);
+}
+
+// Saves the next modal dialog once `ready` holds (or after five seconds), then closes it.
+void saveNextDialog(const QString& path, std::function<bool(QWidget*)> ready) {
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, path, ready = std::move(ready)] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        if (!QTest::qWaitFor([&] { return ready(modal); }, 5000))
+            qWarning("saving %s before it was ready", qPrintable(path));
+        QTest::qWait(50);
+        modal->grab().save(path);
+        QMetaObject::invokeMethod(modal, "reject");
+    });
+    timer->start();
+}
+
+bool transferring(QWidget* modal) {
+    auto* dialog = qobject_cast<omni::image::ShootDialog*>(modal);
+    return dialog && dialog->transferBar()->value() * 3 > dialog->transferBar()->maximum();
+}
+
+bool waitingForTrigger(QWidget* modal) {
+    auto* dialog = qobject_cast<omni::image::ShootDialog*>(modal);
+    return dialog && dialog->triggerBar()->value() > 0 && dialog->triggerBar()->value() < 30;
+}
+
+// The imaging pictures, connected to the simulated 2D reader.
+bool saveImaging(omni::app::MainWindow& window, const QString& prefix) {
+    using omni::serial::SimulatedFamily;
+    window.portBox()->choosePort(
+        omni::serial::SimulatedReaders::descriptor(SimulatedFamily::TwoD));
+    window.toggleConnection();
+    if (!QTest::qWaitFor([&] { return window.connected(); }, 15000))
+        return false;
+    window.shootImage(omni::reader::TriggerKind::Default);
+    if (window.pageTabs()->currentKind() != omni::commands::PageKind::Image)
+        return false;
+    omni::image::ImageStatic* view = window.imageView();
+    view->setZoomStep(6);
+    view->setFrameEnabled(true);
+    view->setFrameVisible(true);
+    view->setFrameImage(QRect(QPoint(190, 110), QPoint(450, 370)));
+    view->horizontalScrollBar()->setValue(120);
+    view->verticalScrollBar()->setValue(150);
+    save(window, prefix + QStringLiteral("-image.png"));
+
+    // A slow line, so that the dialog is caught with its bar part-way.
+    omni::sim::SimulatedReader& reader = *window.simulatedReaders().reader(SimulatedFamily::TwoD);
+    omni::sim::CaptureResponder* capture = omni::sim::addImagingResponders(reader).capture;
+    capture->setLineRate(60000);
+    saveNextDialog(prefix + QStringLiteral("-shoot.png"), transferring);
+    window.shootImage(omni::reader::TriggerKind::Default);
+    saveNextDialog(prefix + QStringLiteral("-output-settings.png"), [](QWidget*) { return true; });
+    window.editImageOutputSettings();
+    capture->setTriggerDelay(std::chrono::seconds(20));
+    saveNextDialog(prefix + QStringLiteral("-shoot-trigger.png"), waitingForTrigger);
+    window.shootImage(omni::reader::TriggerKind::Down);
+    return true;
 }
 
 }  // namespace
@@ -89,7 +169,11 @@ int main(int argc, char** argv) {
         window.switchMode();
         pick(window, "Switching the interface(Caution!!) > Switching to RS-232C(Caution!!)");
         save(window, prefix + QStringLiteral("-1d.png"));
+
         window.switchMode();
+        if (!saveImaging(window, prefix))
+            return 1;
+
 
         QLineEdit* filter = window.selector()->filterBox();
         filter->setFocus();

@@ -21,6 +21,7 @@
 #include "menucode/gui/menu_code_page.h"
 #include "menucode/gui/qr_menu_view.h"
 #include "menucode/menu_code_history.h"
+#include "reader/capture/capture_worker.h"
 #include "reader/command_exchange.h"
 #include "resources/string_ids.h"
 #include "tools/gui/waveform_host.h"
@@ -96,11 +97,15 @@ MainWindow::MainWindow(std::string keyPath, QWidget* parent)
     buildDataEdit();
     buildToolActions();
     buildConnection();
+    buildImaging();
     applyLayout(layout_);
     showCurrentPage();
 }
 
 MainWindow::~MainWindow() {
+    // A background shot and the imaging module use the port: they go before the connection.
+    background_.reset();
+    imagingModule_.reset();
     closeTools();
     closeConnection();
     // The views point into the pages' histories, which the tabs free.
@@ -260,6 +265,8 @@ void MainWindow::showCurrentPage() {
     c39Page_->setHistory(history);
     if (tabs_->currentKind() == PageKind::MenuCode) {
         stack_->setCurrentWidget(modePage());
+    } else if (tabs_->currentKind() == PageKind::Image) {
+        showImagePage();
     } else {
         stack_->setCurrentWidget(log_);
     }

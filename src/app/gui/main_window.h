@@ -4,6 +4,7 @@
 // submitted to the current menu-code page (a new one is opened when none is current).
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -40,6 +41,16 @@ class MenuCodePage;
 namespace omni::dataedit {
 struct HandedPage;
 }
+namespace omni::image {
+class ImageStatic;
+class ShotedImage;
+class KesImage;
+}  // namespace omni::image
+namespace omni::reader {
+class CaptureWorker;
+class TwoDimensionModule;
+enum class TriggerKind : std::int32_t;
+}  // namespace omni::reader
 namespace omni::serial {
 class CodePageComboBox;
 class ComPortComboBox;
@@ -89,6 +100,16 @@ struct MainWindowActions {
     QAction* keyboardReader = nullptr;
     QAction* autoTuning = nullptr;
     QAction* waveform = nullptr;
+
+    // Imaging (main_window_image.cpp).
+    QAction* autoShoot = nullptr;
+    QAction* triggerShootDown = nullptr;
+    QAction* triggerShootUp = nullptr;
+    QAction* triggerShootTwice = nullptr;
+    QAction* shootInBackground = nullptr;
+    QAction* imageOutputProperty = nullptr;
+    QAction* sendImage = nullptr;
+    QAction* sendCurrentImage = nullptr;  // the picture view's context menu
 };
 
 class MainWindow : public QMainWindow {
@@ -155,6 +176,23 @@ public:
     // The bands of the code-page box and the port box.
     QToolBar* characterCodeBand() const { return characterCodeBand_; }
     QToolBar* portBand() const { return portBand_; }
+
+    // ---- Imaging (main_window_image.cpp) ----
+    // The view that shows the current image page.
+    image::ImageStatic* imageView() const { return imageView_; }
+    // A picture from the connected reader, shown on a new "NewImage %d" page (or the current
+    // image page while it is empty); in the shoot dialog, or without one in the background.
+    void shootImage(reader::TriggerKind kind);
+    void shootInBackground();
+    bool backgroundShotRunning() const { return background_ != nullptr; }
+    // The image output settings dialog: read from the reader, written back on OK.
+    void editImageOutputSettings();
+    // Opens the picture `path` on a new image page and runs the decoding test on it.
+    void sendImageForDecoding(const QString& path);
+    // Runs the decoding test on the current image page's picture.
+    void sendCurrentImageForDecoding();
+    // A picture on the clipboard opens a "Clipboard %d" page; false when there is none.
+    bool pasteImage();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -238,6 +276,22 @@ private:
     // Runs `command`, reporting an exception of the program's family in a message box.
     void guarded(const std::function<void()>& command);
 
+    // Imaging (main_window_image.cpp).
+    void buildImagingActions();
+    void buildImaging();
+    void applyImagingState();
+    reader::TwoDimensionModule& imagingModule();
+    void runImaging(std::uint32_t titleId, std::uint32_t failedId,
+                    const std::function<void()>& command);
+    void showShotPicture(std::unique_ptr<image::ShotedImage> picture);
+    void onSendImage();
+    void runDecodingTest(const image::KesImage& picture, const QString& name);
+    bool openImageFile(const QString& path);
+    void saveImagePage(const QString& path);
+    QStringList imageSaveFilters() const;
+    void printImagePage(QPrinter& printer);
+    void showImagePage();
+
     std::string keyPath_;
     LayoutRecords layout_;
     bool mode2D_ = true;
@@ -301,6 +355,12 @@ private:
     std::unique_ptr<serial::KeyboardListener> keyboard_;  // stops before the log pane goes
     QString keyboardLabel_;
     std::unique_ptr<tools::WaveformHost> waveform_;
+
+    // Imaging (main_window_image.cpp).
+    image::ImageStatic* imageView_ = nullptr;
+    std::unique_ptr<reader::TwoDimensionModule> imagingModule_;  // opened on first use
+    std::unique_ptr<reader::CaptureWorker> background_;          // a background shot under way
+    bool imagingBusy_ = false;  // a shot, settings exchange or decoding test is running
 };
 
 }  // namespace omni::app

@@ -19,6 +19,8 @@
 #include "commands/gui/command_selector.h"
 #include "commands/gui/page_tabs.h"
 #include "foundation/exception.h"
+#include "image/gui/image_static.h"
+#include "resources/string_ids.h"
 #include "menucode/gui/menu_code_page.h"
 #include "menucode/gui/menu_code_view.h"
 #include "resources/string_ids.h"
@@ -136,6 +138,7 @@ void MainWindow::buildActions() {
     buildConnectionActions();
     buildFirmwareActions();
     buildPageActions();
+    buildImagingActions();
 }
 
 void MainWindow::buildMenus() {
@@ -213,7 +216,7 @@ void MainWindow::newDocument() {
 void MainWindow::onOpen() {
     const QString path = QFileDialog::getOpenFileName(
         this, uiText(res::ids::OpenTitle), QString(),
-        uiText(res::ids::Filter) + QStringLiteral(";;") + uiText(res::ids::PageFileFilter));
+        uiText(res::ids::ImageOpenFilter) + QStringLiteral(";;") + uiText(res::ids::PageFileFilter));
     if (!path.isEmpty())
         guarded([&] { openFile(path); });
 }
@@ -221,6 +224,8 @@ void MainWindow::onOpen() {
 void MainWindow::openFile(const QString& path) {
     if (isPageFile(path))
         return openPageFile(path);
+    if (openImageFile(path))
+        return;
     if (QFileInfo(path).suffix().compare(QLatin1String("txt"), Qt::CaseInsensitive) != 0) {
         throw foundation::UserException(foundation::UserException::Refused,
                                         gui::toU16(uiText(res::ids::OnlyTextFiles)));
@@ -243,7 +248,8 @@ void MainWindow::saveCurrentTo(const QString& path) {
             }
             break;
         case PageKind::Image:
-            return;
+            saveImagePage(path);
+            break;
     }
     tabs_->setFileName(tabs_->currentIndex(), path);
     tabs_->markSaved(tabs_->currentIndex());
@@ -262,6 +268,9 @@ void MainWindow::onSave(bool askName) {
                        uiText(res::ids::SvgFilter), uiText(res::ids::PdfFilter)};
             filters << uiText(res::ids::PageFileFilter);
             suffix = QStringLiteral("emf");
+        } else if (tabs_->currentKind() == PageKind::Image) {
+            filters = imageSaveFilters();
+            suffix = QStringLiteral("bmp");
         } else {
             filters = {uiText(res::ids::Filter)};
             suffix = QStringLiteral("txt");
@@ -322,6 +331,7 @@ void MainWindow::printCurrent(QPrinter& printer) {
             modePage()->view()->print(printer, true);
             break;
         case PageKind::Image:
+            printImagePage(printer);
             break;
     }
 }
@@ -329,6 +339,14 @@ void MainWindow::printCurrent(QPrinter& printer) {
 // ---- Edit ----
 
 void MainWindow::onEditCommand(const char* name) {
+    const bool paste = std::string_view(name) == "paste";
+    if (paste && !focusedLineEdit() && pasteImage())
+        return;
+    if (tabs_->currentKind() == PageKind::Image && !focusedLineEdit()) {
+        if (std::string_view(name) == "cut")
+            imageView_->cut();
+        return;
+    }
     if (QLineEdit* edit = focusedLineEdit()) {
         QMetaObject::invokeMethod(edit, name);
     } else if (QPlainTextEdit* text = focusedTextEdit(); text && !text->isReadOnly()) {
@@ -341,6 +359,8 @@ void MainWindow::copy() {
         page->view()->copyToClipboard();
     } else if (QLineEdit* edit = focusedLineEdit()) {
         edit->copy();
+    } else if (tabs_->currentKind() == PageKind::Image) {
+        imageView_->copy();
     } else {
         log_->copy();
     }
@@ -354,6 +374,8 @@ void MainWindow::deleteSelection() {
         edit->del();
     } else if (tabs_->currentKind() == PageKind::Log) {
         log_->deleteSelection();
+    } else if (tabs_->currentKind() == PageKind::Image) {
+        tabs_->removePage(tabs_->currentIndex());  // the picture is the whole page
     }
 }
 

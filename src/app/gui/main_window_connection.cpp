@@ -280,6 +280,7 @@ void MainWindow::applyConnectionState() {
     } else if (!busy && QApplication::overrideCursor()) {
         QApplication::restoreOverrideCursor();
     }
+    applyImagingState();
 }
 
 }  // namespace omni::app

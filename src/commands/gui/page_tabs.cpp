@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "image/kes_image.h"
 #include "menucode/menu_code_history.h"
 #include "resources/string_ids.h"
 #include "ui/gui/icons.h"
@@ -40,7 +41,7 @@ PageTabs::PageTabs(QWidget* parent) : QTabBar(parent) {
     setTabsClosable(true);
     setMovable(false);
     setElideMode(Qt::ElideNone);
-    tabs_.push_back(Tab{PageKind::Log, {}, nullptr, {}, {}});
+    tabs_.push_back(Tab{PageKind::Log, {}, nullptr, {}, {}, nullptr});
     addTab(gui::uiText(res::ids::CommunicationLog));
     setTabButton(0, QTabBar::RightSide, nullptr);
     setTabButton(0, QTabBar::LeftSide, nullptr);
@@ -53,12 +54,31 @@ int PageTabs::addMenuCodePage(const QString& titleFormat) {
     auto history = std::make_unique<MenuCodeHistory>();
     std::string state = stateOf(*history);
     tabs_.insert(tabs_.begin() + 1,
-                 Tab{PageKind::MenuCode, {}, std::move(history), std::move(state), {}});
+                 Tab{PageKind::MenuCode, {}, std::move(history), std::move(state), {}, nullptr});
     const int index =
         insertTab(1, gui::icon(mode2D_ ? gui::IconId::Leaf2D : gui::IconId::Leaf1D),
                   titleFormat.arg(nextNumber(titleFormat)));
     setCurrentIndex(index);
     return index;
+}
+
+int PageTabs::addImagePage(std::shared_ptr<const image::KesImage> picture,
+                           const QString& titleFormat) {
+    tabs_.insert(tabs_.begin() + 1, Tab{PageKind::Image, {}, nullptr, {}, {}, std::move(picture)});
+    const int index =
+        insertTab(1, gui::icon(gui::IconId::Picture), titleFormat.arg(nextNumber(titleFormat)));
+    setCurrentIndex(index);
+    return index;
+}
+
+std::shared_ptr<const image::KesImage> PageTabs::imageAt(int index) const {
+    const Tab* tab = tabAt(index);
+    return tab ? tab->image : nullptr;
+}
+
+void PageTabs::setImageAt(int index, std::shared_ptr<const image::KesImage> picture) {
+    if (kindAt(index) == PageKind::Image)
+        tabs_[static_cast<std::size_t>(index)].image = std::move(picture);
 }
 
 void PageTabs::removePage(int index) {

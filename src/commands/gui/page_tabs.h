@@ -15,6 +15,9 @@
 namespace omni {
 class MenuCodeHistory;
 }
+namespace omni::image {
+class KesImage;
+}
 
 namespace omni::commands {
 
@@ -27,6 +30,9 @@ public:
     static inline const QString kNewMenuCode = QStringLiteral("NewMenuCode %1");
     static inline const QString kGs1EditMenuCode = QStringLiteral("GS1EditMenuCode %1");
     static inline const QString kAutoTuningMenuCode = QStringLiteral("AutoTuningMenuCode %1");
+    // Title formats of new image pages: a picture shot or opened, and one pasted.
+    static inline const QString kNewImage = QStringLiteral("NewImage %1");
+    static inline const QString kClipboardImage = QStringLiteral("Clipboard %1");
 
     explicit PageTabs(QWidget* parent = nullptr);
     ~PageTabs() override;
@@ -34,6 +40,14 @@ public:
     // Inserts a menu-code page with an empty history right after the log page, makes it
     // current and returns its index (1).
     int addMenuCodePage(const QString& titleFormat = kNewMenuCode);
+
+    // Inserts an image page holding `picture` (may be null: an empty page) right after the log
+    // page, makes it current and returns its index (1).
+    int addImagePage(std::shared_ptr<const image::KesImage> picture,
+                     const QString& titleFormat = kNewImage);
+    // The picture of image page `index` (null for other pages and empty image pages).
+    std::shared_ptr<const image::KesImage> imageAt(int index) const;
+    void setImageAt(int index, std::shared_ptr<const image::KesImage> picture);
 
     // Closes tab `index` and frees its page; the log page (0) is never closed.
     void removePage(int index);
@@ -74,6 +88,7 @@ private:
         std::unique_ptr<MenuCodeHistory> history;  // menu-code pages
         std::string savedState;  // the commands and labels as last saved
         std::optional<bool> builtIn2D;
+        std::shared_ptr<const image::KesImage> image;         // image pages
     };
     void onCloseRequested(int index);
     const Tab* tabAt(int index) const;

@@ -220,6 +220,29 @@ void drawProgram(QPainter& p) {
     matrix(p, QRectF(6, 6, 20, 20));
 }
 
+// A picture: a framed landscape with a sun.
+void drawPicture(QPainter& p) {
+    p.setPen(QPen(QColor(60, 60, 60), 2));
+    p.setBrush(QColor(235, 244, 252));
+    p.drawRect(QRectF(3, 6, 26, 20));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(70, 140, 70));
+    p.drawPolygon(QPolygonF({QPointF(4, 25), QPointF(13, 14), QPointF(19, 21), QPointF(23, 17),
+                             QPointF(28, 25)}));
+    p.setBrush(QColor(230, 170, 40));
+    p.drawEllipse(QPointF(22, 11), 3, 3);
+}
+
+// A camera, for taking a picture with the reader.
+void drawCamera(QPainter& p) {
+    p.setPen(QPen(QColor(50, 50, 50), 2));
+    p.setBrush(QColor(120, 130, 145));
+    p.drawRoundedRect(QRectF(3, 9, 26, 18), 3, 3);
+    p.drawRect(QRectF(11, 5, 10, 4));
+    p.setBrush(QColor(225, 235, 245));
+    p.drawEllipse(QPointF(16, 18), 6, 6);
+}
+
 Draw drawerOf(IconId id) {
     switch (id) {
         case IconId::New:
@@ -258,6 +281,10 @@ Draw drawerOf(IconId id) {
             return drawLeaf1D;
         case IconId::Program:
             return drawProgram;
+        case IconId::Picture:
+            return drawPicture;
+        case IconId::Camera:
+            return drawCamera;
     }
     return drawNew;
 }

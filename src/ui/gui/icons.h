@@ -28,6 +28,8 @@ enum class IconId {
     Leaf2D,  // a group of the 2D catalog: a small matrix symbol
     Leaf1D,  // a group of the 1D catalog: a small bar code
     Program,
+    Picture,  // an image page
+    Camera,   // taking a picture
 };
 
 QIcon icon(IconId id);
