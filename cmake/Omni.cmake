@@ -53,6 +53,10 @@ function(omni_test name)
     if(NOT ARG_TIMEOUT)
         set(ARG_TIMEOUT 60)
     endif()
+    # Sanitizer builds run several times slower; their limits grow with them.
+    if(OMNI_ASAN OR OMNI_TSAN)
+        math(EXPR ARG_TIMEOUT "${ARG_TIMEOUT} * 4")
+    endif()
     set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT}
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;OMNISETUP_LANG=en;OMNI_SOURCE_DIR=${PROJECT_SOURCE_DIR};XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-config/${name}")
 endfunction()
