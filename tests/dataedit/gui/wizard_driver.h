@@ -30,7 +30,7 @@ inline QWidget* visibleModalNamed(const QString& name) {
 // the event loop that runs it. Gives up after `limitMs`.
 inline void onModalNamed(const QString& name, std::function<void(QWidget*)> act,
                          int limitMs = 30000) {
-    auto* timer = new QTimer;
+    auto* timer = new QTimer(QCoreApplication::instance());  // freed with the app
     timer->setInterval(10);
     auto clock = std::make_shared<QElapsedTimer>();
     clock->start();
