@@ -333,6 +333,17 @@ void SimulatedReader::loop() {
     }
 }
 
+namespace {
+
+// Whether a CR inside a frame is followed, in the same write, by more of the same command: a 1D
+// form of a setting ("[EBY" CR "Q1") sent as one frame reaches the engine whole. A CR that ends
+// the write, or is followed by ESC or another CR, ends the frame.
+bool carriesOn(const char* data, std::size_t next, std::size_t count) {
+    return next < count && data[next] != kEsc && data[next] != kCr;
+}
+
+}  // namespace
+
 void SimulatedReader::take(const char* data, std::size_t count) {
     std::lock_guard taking(takeMutex_);
     std::size_t i = 0;
@@ -362,6 +373,8 @@ void SimulatedReader::take(const char* data, std::size_t count) {
                 if (c == kEsc) {  // a new frame; an unfinished one is abandoned
                     inFrame_ = true;
                     frame_.clear();
+                } else if (inFrame_ && c == kCr && carriesOn(data, i + 1, count)) {
+                    frame_ += c;  // a CR between the tokens of one command
                 } else if (inFrame_ && c == kCr) {
                     inFrame_ = false;
                     if (transcript_.size() == kMaxTranscript)

@@ -95,6 +95,10 @@ void ImageWindowTest::shotShowsOnANewPageAndSurvivesSavingAsBitmap() {
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     QVERIFY(connectTo(window, SimulatedFamily::TwoD));
+    // A transfer of some tenths of a second: long enough that the dialog runs and shows it on
+    // any machine, however fast.
+    omni::sim::SimulatedReader& reader = *window.simulatedReaders().reader(SimulatedFamily::TwoD);
+    omni::sim::addImagingResponders(reader).capture->setLineRate(1500000);
 
     // When the transfer bar fills, and when the page appears.
     QElapsedTimer clock;

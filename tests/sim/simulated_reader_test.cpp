@@ -56,6 +56,11 @@ TEST(SimulatedReader, FramesCommandsAndIgnoresBytesOutsideFrames) {
     ASSERT_TRUE(reader.waitForCommands(2, 2s));
     EXPECT_EQ(reader.transcript(), (std::vector<std::string>{"B2", "Z2"}));
     EXPECT_EQ(reader.received().substr(0, 5), "noise");
+
+    // A command whose tokens are split by CR, written as one frame, arrives whole.
+    device.write("\x1B[EBY\rQ1\r\x1B" "B2\r");
+    ASSERT_TRUE(reader.waitForCommands(4, 2s));
+    EXPECT_EQ(reader.transcript(), (std::vector<std::string>{"B2", "Z2", "[EBY\rQ1", "B2"}));
 }
 
 TEST(SimulatedReader, AnswersVersionWithLeadingBytesAndAcksWhileInAckMode) {
