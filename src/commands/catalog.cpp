@@ -2,7 +2,7 @@
 
 #include "commands/catalog/catalog_data.h"
 
-namespace omni {
+namespace omni::commands {
 namespace {
 
 // The items of a list that ends with an item of label 0 (none for a null list).
@@ -19,7 +19,7 @@ std::span<const Item> untilZeroLabel(const Item* items) {
 }  // namespace
 
 const CatalogNode* catalogRoot(bool mode2D) {
-    return mode2D ? catalog_data::kRoot2D : catalog_data::kRoot1D;
+    return mode2D ? commands::catalog_data::kRoot2D : commands::catalog_data::kRoot1D;
 }
 
 std::span<const CatalogNode> childrenOf(const CatalogNode* group) {
@@ -38,4 +38,4 @@ std::span<const CatalogNode> topLevelGroups(bool mode2D) {
     return {root, n};
 }
 
-}  // namespace omni
+}  // namespace omni::commands

@@ -16,7 +16,7 @@
 
 #include "resources/strings.h"
 
-namespace omni {
+namespace omni::serial {
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -197,7 +197,7 @@ void moduleRestoreSpeed(void* context) {
 
 }  // namespace
 
-SerialPortForPosix::SerialPortForPosix() : ThreadRunnable(Priority::Idle) {
+SerialPortForPosix::SerialPortForPosix() : stream::ThreadRunnable(Priority::Idle) {
     cancelFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (cancelFd_ < 0)
         throw foundation::SystemException(errno);
@@ -609,7 +609,7 @@ void SerialPortForPosix::restoreSpeed() {
     applyLineState(saved_);
 }
 
-void SerialPortForPosix::startReceiving(OutputStream<char>* listener) {
+void SerialPortForPosix::startReceiving(stream::OutputStream<char>* listener) {
     if (!isOpen() || isRunning())
         return;
     listener_ = listener;
@@ -677,4 +677,4 @@ void SerialPortForPosix::run() {
     }
 }
 
-}  // namespace omni
+}  // namespace omni::serial

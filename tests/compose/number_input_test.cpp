@@ -2,17 +2,17 @@
 
 #include "commands/compose/number_input.h"
 
-namespace omni::compose {
+namespace omni::commands::compose {
 namespace {
 
-constexpr CatalogEntry kFixedLength{1, EntryKind::DecimalArgument, "[DC1", 0, 8000, 1, 4, 1};
-constexpr CatalogEntry kResetTime{2, EntryKind::DecimalArgument, "[D3R", 1, 9999, 70, 4, 3};
-constexpr CatalogEntry kMinimumLength{3, EntryKind::ByteArgument, "[XQL", 0, 254, 1, 2, 1};
+constexpr commands::CatalogEntry kFixedLength{1, commands::EntryKind::DecimalArgument, "[DC1", 0, 8000, 1, 4, 1};
+constexpr commands::CatalogEntry kResetTime{2, commands::EntryKind::DecimalArgument, "[D3R", 1, 9999, 70, 4, 3};
+constexpr commands::CatalogEntry kMinimumLength{3, commands::EntryKind::ByteArgument, "[XQL", 0, 254, 1, 2, 1};
 
-std::string compose(const CatalogEntry& entry, int value, bool mode2D) {
-    NumberInputState state = numberInputStart(entry);
+std::string compose(const commands::CatalogEntry& entry, int value, bool mode2D) {
+    commands::compose::NumberInputState state = commands::compose::numberInputStart(entry);
     state.value = value;
-    return composeNumberInput(entry, state, mode2D);
+    return commands::compose::composeNumberInput(entry, state, mode2D);
 }
 
 TEST(NumberInput, DecimalValueInBothModes) {
@@ -23,39 +23,39 @@ TEST(NumberInput, DecimalValueInBothModes) {
 }
 
 TEST(NumberInput, InitializeAndInhibitExcludeEachOther) {
-    NumberInputState state = numberInputStart(kResetTime);
+    commands::compose::NumberInputState state = commands::compose::numberInputStart(kResetTime);
     EXPECT_EQ(state.value, 70);
-    EXPECT_TRUE(numberInputControls(kResetTime, state).numberEnabled);
+    EXPECT_TRUE(commands::compose::numberInputControls(kResetTime, state).numberEnabled);
 
-    setInitialize(state, true);
-    EXPECT_FALSE(numberInputControls(kResetTime, state).numberEnabled);
-    EXPECT_EQ(composeNumberInput(kResetTime, state, true), "[D3R");
-    EXPECT_EQ(composeNumberInput(kResetTime, state, false), "[D3R");  // no carriage return
+    commands::compose::setInitialize(state, true);
+    EXPECT_FALSE(commands::compose::numberInputControls(kResetTime, state).numberEnabled);
+    EXPECT_EQ(commands::compose::composeNumberInput(kResetTime, state, true), "[D3R");
+    EXPECT_EQ(commands::compose::composeNumberInput(kResetTime, state, false), "[D3R");  // no carriage return
 
-    setInhibit(state, true);
+    commands::compose::setInhibit(state, true);
     EXPECT_FALSE(state.initialize);
-    EXPECT_EQ(composeNumberInput(kResetTime, state, true), "[D3RQ0Q0Q0Q0");
+    EXPECT_EQ(commands::compose::composeNumberInput(kResetTime, state, true), "[D3RQ0Q0Q0Q0");
 
-    setInhibit(state, false);
-    EXPECT_TRUE(numberInputControls(kResetTime, state).numberEnabled);
-    EXPECT_EQ(composeNumberInput(kResetTime, state, true), "[D3RQ0Q0Q7Q0");
+    commands::compose::setInhibit(state, false);
+    EXPECT_TRUE(commands::compose::numberInputControls(kResetTime, state).numberEnabled);
+    EXPECT_EQ(commands::compose::composeNumberInput(kResetTime, state, true), "[D3RQ0Q0Q7Q0");
 }
 
 TEST(NumberInput, ChoicesNotOfferedHaveNoEffect) {
     // Only Initialize is offered here; a stray Inhibit must not compose 0.
-    NumberInputState state = numberInputStart(kFixedLength);
-    const NumberInputControls controls = numberInputControls(kFixedLength, state);
+    commands::compose::NumberInputState state = commands::compose::numberInputStart(kFixedLength);
+    const commands::compose::NumberInputControls controls = commands::compose::numberInputControls(kFixedLength, state);
     EXPECT_TRUE(controls.initializeVisible);
     EXPECT_FALSE(controls.inhibitVisible);
     state.inhibit = true;
-    EXPECT_EQ(composeNumberInput(kFixedLength, state, true), "[DC1Q0Q0Q0Q1");
+    EXPECT_EQ(commands::compose::composeNumberInput(kFixedLength, state, true), "[DC1Q0Q0Q0Q1");
 
     // Byte arguments show neither check box, whatever their flags say.
-    NumberInputState byteState = numberInputStart(kMinimumLength);
-    EXPECT_FALSE(numberInputControls(kMinimumLength, byteState).initializeVisible);
+    commands::compose::NumberInputState byteState = commands::compose::numberInputStart(kMinimumLength);
+    EXPECT_FALSE(commands::compose::numberInputControls(kMinimumLength, byteState).initializeVisible);
     byteState.initialize = true;
     byteState.value = 10;
-    EXPECT_EQ(composeNumberInput(kMinimumLength, byteState, false), "[XQL\r[$0A\r");
+    EXPECT_EQ(commands::compose::composeNumberInput(kMinimumLength, byteState, false), "[XQL\r[$0A\r");
 }
 
 TEST(NumberInput, ByteArgument) {

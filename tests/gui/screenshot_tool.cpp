@@ -25,7 +25,7 @@
 namespace {
 
 void pick(omni::app::MainWindow& window, const char* path) {
-    const omni::EntryPath found = omni::findEntryByPath(path, window.mode2D());
+    const omni::commands::EntryPath found = omni::commands::findEntryByPath(path, window.mode2D());
     window.selector()->select(found.group, found.entry);
     window.selector()->pickSelected();
 }

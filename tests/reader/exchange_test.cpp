@@ -13,36 +13,36 @@ using namespace std::chrono_literals;
 TEST(SubmitDecision, ConnectedLogPageSendsAndDropsDigitSettingsIn1D) {
     reader::SubmitContext connected2D{true, false, true, false};
     reader::SubmitContext connected1D{true, false, false, false};
-    EXPECT_EQ(reader::decideSubmit(makePageItem("Z1", u"", 1), connected2D).action,
+    EXPECT_EQ(reader::decideSubmit(commands::makePageItem("Z1", u"", 1), connected2D).action,
               reader::SubmitAction::Send);
-    EXPECT_EQ(reader::decideSubmit(makePageItem("HK", u"", 1), connected2D).action,
+    EXPECT_EQ(reader::decideSubmit(commands::makePageItem("HK", u"", 1), connected2D).action,
               reader::SubmitAction::Send);
-    EXPECT_EQ(reader::decideSubmit(makePageItem("HK", u"", 1), connected1D).action,
+    EXPECT_EQ(reader::decideSubmit(commands::makePageItem("HK", u"", 1), connected1D).action,
               reader::SubmitAction::Drop);
-    EXPECT_EQ(reader::decideSubmit(makePageItem("HKQ1", u"", 2), connected1D).action,
+    EXPECT_EQ(reader::decideSubmit(commands::makePageItem("HKQ1", u"", 2), connected1D).action,
               reader::SubmitAction::Send);
-    EXPECT_EQ(reader::decideSubmit(makePageItem("Z2", u"", 1), connected1D).action,
+    EXPECT_EQ(reader::decideSubmit(commands::makePageItem("Z2", u"", 1), connected1D).action,
               reader::SubmitAction::Send);
     connected1D.fromCommandBox = true;
-    EXPECT_EQ(reader::decideSubmit(makePageItem("H1", u"", 1), connected1D).action,
+    EXPECT_EQ(reader::decideSubmit(commands::makePageItem("H1", u"", 1), connected1D).action,
               reader::SubmitAction::Send);
 }
 
 TEST(SubmitDecision, OtherwiseThePageTakesItExceptALoneZ2) {
     reader::SubmitContext offline{false, false, true, false};
-    reader::SubmitDecision d = reader::decideSubmit(makePageItem("B2", u"", 1), offline);
+    reader::SubmitDecision d = reader::decideSubmit(commands::makePageItem("B2", u"", 1), offline);
     EXPECT_EQ(d.action, reader::SubmitAction::AddToPage);
     EXPECT_TRUE(d.openPage);
 
     reader::SubmitContext onPage{true, true, true, false};
-    d = reader::decideSubmit(makePageItem("Z2", u"", 1), onPage);
+    d = reader::decideSubmit(commands::makePageItem("Z2", u"", 1), onPage);
     EXPECT_EQ(d.action, reader::SubmitAction::Refuse);
     EXPECT_EQ(d.refusalMessageId, 555u);
     EXPECT_FALSE(d.openPage);
-    EXPECT_EQ(reader::decideSubmit(makePageItem("Z2B2", u"", 2), onPage).action,
+    EXPECT_EQ(reader::decideSubmit(commands::makePageItem("Z2B2", u"", 2), onPage).action,
               reader::SubmitAction::AddToPage);
     onPage.fromCommandBox = true;
-    EXPECT_EQ(reader::decideSubmit(makePageItem("Z2", u"", 1), onPage).action,
+    EXPECT_EQ(reader::decideSubmit(commands::makePageItem("Z2", u"", 1), onPage).action,
               reader::SubmitAction::AddToPage);
 }
 

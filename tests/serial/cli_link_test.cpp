@@ -166,7 +166,7 @@ TEST_F(Cli, IdentifySaysWhenTheReaderDidNotAnswer) {
                             .count();
     EXPECT_EQ(dripped.code, 3);  // no complete answer in time
     EXPECT_NE(dripped.out.find("did not answer"), std::string::npos) << dripped.out;
-    EXPECT_LT(tookMs, SerialTiming{}.identifyLimitMs + 1500);
+    EXPECT_LT(tookMs, serial::SerialTiming{}.identifyLimitMs + 1500);
     std::printf("identify against a dripping device: exit %d after %lld ms\n", dripped.code,
                 static_cast<long long>(tookMs));
 

@@ -17,7 +17,7 @@ namespace omni::test {
 inline constexpr std::string_view kTestKey = "Software\\Kestrel\\OmniSetupTest";
 
 // Collects what the receive thread hands over.
-class Collector : public OutputStream<char> {
+class Collector : public stream::OutputStream<char> {
 public:
     void write(const char* data, std::size_t count) override {
         std::lock_guard lock(mutex_);
@@ -42,12 +42,12 @@ protected:
         reader.start();
         port.setTiming(shortTiming());
     }
-    void openPort(PortKind kind = PortKind::Serial) {
+    void openPort(serial::PortKind kind = serial::PortKind::Serial) {
         port.open({kind, reader.devicePath()}, kTestKey);
     }
 
     sim::SimulatedReader reader;
-    SerialPortForPosix port;
+    serial::SerialPortForPosix port;
 };
 
 }  // namespace omni::test

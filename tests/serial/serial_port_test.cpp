@@ -18,7 +18,7 @@ namespace {
 using namespace std::chrono_literals;
 
 TEST_F(ReaderTest, OpensWithStoredSettingsOrTheDefaults) {
-    PortDescriptor descriptor{PortKind::Serial, reader.devicePath()};
+    serial::PortDescriptor descriptor{serial::PortKind::Serial, reader.devicePath()};
     const char zeros[28] = {};
     foundation::writeSetting(kTestKey, portSettingsName(descriptor), zeros,
                              sizeof zeros);  // bad marker
@@ -26,7 +26,7 @@ TEST_F(ReaderTest, OpensWithStoredSettingsOrTheDefaults) {
     EXPECT_EQ(port.chunkSize(), 100u);  // 9600 baud
     port.close();
 
-    LineSettings fast;
+    serial::LineSettings fast;
     fast.baudRate = 115200;
     storeLineSettings(kTestKey, descriptor, fast);
     EXPECT_EQ(loadLineSettings(kTestKey, descriptor), fast);
@@ -38,14 +38,14 @@ TEST_F(ReaderTest, OpensWithStoredSettingsOrTheDefaults) {
     port.close();
     EXPECT_FALSE(port.isOpen());
 
-    storeLineSettings(kTestKey, descriptor, LineSettings{});
-    openPort(PortKind::Reader2D);  // USB readers always move 1024-byte chunks
+    storeLineSettings(kTestKey, descriptor, serial::LineSettings{});
+    openPort(serial::PortKind::Reader2D);  // USB readers always move 1024-byte chunks
     EXPECT_EQ(port.chunkSize(), 1024u);
 }
 
 TEST_F(ReaderTest, MissingDeviceIsASystemError) {
     try {
-        port.open({PortKind::Serial, "/dev/does-not-exist"}, kTestKey);
+        port.open({serial::PortKind::Serial, "/dev/does-not-exist"}, kTestKey);
         FAIL();
     } catch (const foundation::SystemException& e) {
         EXPECT_EQ(e.errorCode(), ENOENT);
@@ -94,7 +94,7 @@ TEST_F(ReaderTest, HighSpeedSwitchOnPlainPortsOnly) {
     EXPECT_EQ(lineSpeed(reader.devicePath()), B9600);
     port.close();
 
-    openPort(PortKind::Reader1D);
+    openPort(serial::PortKind::Reader1D);
     port.switchToHighSpeed();
     EXPECT_EQ(lineSpeed(reader.devicePath()), B9600);
 }
@@ -189,7 +189,7 @@ TEST_F(ReaderTest, UnplugWhileReceivingEndsTheThreadWithAReport) {
 
 TEST_F(ReaderTest, CaptureSinkCollectsUnderItsLock) {
     openPort();
-    NamedLock lock("omni-test-capture");
+    serial::NamedLock lock("omni-test-capture");
     char capture[16] = "";
     port.setCaptureSink(capture, sizeof capture, &lock);
     Collector log;
@@ -201,7 +201,7 @@ TEST_F(ReaderTest, CaptureSinkCollectsUnderItsLock) {
     EXPECT_STREQ(capture, "12345");
     lock.unlock();
     port.stop();
-    NamedLock::remove("omni-test-capture");
+    serial::NamedLock::remove("omni-test-capture");
 }
 
 // Two threads use the library through two ports; each reads back its own failure.
@@ -210,10 +210,10 @@ TEST(ModuleCallbacks, EachThreadReadsItsOwnStatus) {
     sim::SimulatedReader cutOff;
     cutOff.setVersionReply("BA12");  // the line never ends
     cutOff.start();
-    SerialPortForPosix open;
+    serial::SerialPortForPosix open;
     open.setTiming(shortTiming());
-    open.open({PortKind::Serial, cutOff.devicePath()}, kTestKey);
-    SerialPortForPosix closed;
+    open.open({serial::PortKind::Serial, cutOff.devicePath()}, kTestKey);
+    serial::SerialPortForPosix closed;
 
     KesState seenA = -1, seenB = -1;
     std::thread a([&] {

@@ -12,9 +12,9 @@
 
 #include <QTabBar>
 
-namespace omni {
+namespace omni::menucode {
 class MenuCodeHistory;
-}
+}  // namespace omni::menucode
 
 namespace omni::commands {
 
@@ -42,8 +42,8 @@ public:
 
     PageKind kindAt(int index) const;
     PageKind currentKind() const { return kindAt(currentIndex()); }
-    MenuCodeHistory* historyAt(int index) const;
-    MenuCodeHistory* currentHistory() const { return historyAt(currentIndex()); }
+    menucode::MenuCodeHistory* historyAt(int index) const;
+    menucode::MenuCodeHistory* currentHistory() const { return historyAt(currentIndex()); }
 
     // Menu-code tabs show a matrix symbol in 2D mode and a bar code in 1D mode.
     void setMode2D(bool mode2D);
@@ -71,7 +71,7 @@ private:
     struct Tab {
         PageKind kind;
         QString fileName;
-        std::unique_ptr<MenuCodeHistory> history;  // menu-code pages
+        std::unique_ptr<menucode::MenuCodeHistory> history;  // menu-code pages
         std::string savedState;  // the commands and labels as last saved
         std::optional<bool> builtIn2D;
     };

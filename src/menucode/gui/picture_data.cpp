@@ -7,15 +7,15 @@
 
 namespace omni::menucode {
 
-QMimeData* pictureMimeData(const page::Drawing& drawing, const DeviceGeometry& device,
-                           const page::TextMeasure& measure) {
+QMimeData* pictureMimeData(const menucode::Drawing& drawing, const DeviceGeometry& device,
+                           const menucode::TextMeasure& measure) {
     auto* data = new QMimeData;
     if (drawing.items.empty() || drawing.width <= 0 || drawing.height <= 0)
         return data;
     const double dpi = device.dotsPerInch();
-    data->setImageData(page::rasterPicture(drawing, dpi));
-    data->setData(QStringLiteral("image/svg+xml"), page::svgPicture(drawing, dpi));
-    const std::vector<std::uint8_t> emf = page::toEmf(drawing, device, measure);
+    data->setImageData(menucode::rasterPicture(drawing, dpi));
+    data->setData(QStringLiteral("image/svg+xml"), menucode::svgPicture(drawing, dpi));
+    const std::vector<std::uint8_t> emf = menucode::toEmf(drawing, device, measure);
     data->setData(QStringLiteral("image/emf"),
                   QByteArray(reinterpret_cast<const char*>(emf.data()),
                              static_cast<qsizetype>(emf.size())));
