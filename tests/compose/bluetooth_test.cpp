@@ -91,4 +91,4 @@ TEST(AddressBarcode, CodeSizeStaysInRange) {
 }
 
 }  // namespace
-}  // namespace omni::compose
+}  // namespace omni::commands::compose

@@ -138,4 +138,4 @@ TEST(SilentMode, Composition) {
 }
 
 }  // namespace
-}  // namespace omni::compose
+}  // namespace omni::commands::compose

@@ -65,4 +65,4 @@ TEST(NumberInput, ByteArgument) {
 }
 
 }  // namespace
-}  // namespace omni::compose
+}  // namespace omni::commands::compose

@@ -121,4 +121,4 @@ TEST(PrefixSuffix, CodeTypeChoiceSkipsHeadings) {
 }
 
 }  // namespace
-}  // namespace omni::compose
+}  // namespace omni::commands::compose
