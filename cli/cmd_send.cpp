@@ -22,6 +22,7 @@
 #include "resources/string_ids.h"
 #include "reader/command_exchange.h"
 #include "resources/string_ids.h"
+#include "stream/locked_text.h"
 #include "stream/log_chain.h"
 
 namespace omni::cli {
@@ -101,18 +102,11 @@ private:
 // Collects the log's text (UTF-16, CR LF line ends) on the chain's writer thread.
 class TextCollector : public stream::TextSink {
 public:
-    void append(const char16_t* text, std::size_t count) override {
-        std::lock_guard lock(mutex_);
-        text_.append(text, count);
-    }
-    std::u16string text() const {
-        std::lock_guard lock(mutex_);
-        return text_;
-    }
+    void append(const char16_t* text, std::size_t count) override { text_.append(text, count); }
+    std::u16string text() const { return text_.text(); }
 
 private:
-    mutable std::mutex mutex_;
-    std::u16string text_;
+    stream::LockedText<std::u16string> text_;
 };
 
 struct SendOptions {

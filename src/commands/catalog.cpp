@@ -19,7 +19,7 @@ std::span<const Item> untilZeroLabel(const Item* items) {
 }  // namespace
 
 const CatalogNode* catalogRoot(bool mode2D) {
-    return mode2D ? commands::catalog_data::kRoot2D : commands::catalog_data::kRoot1D;
+    return mode2D ? catalog_data::kRoot2D : catalog_data::kRoot1D;
 }
 
 std::span<const CatalogNode> childrenOf(const CatalogNode* group) {

@@ -72,7 +72,7 @@ public:
 
     const std::string& tokenText() const { return tokenText_; }
     const std::string& envelope() const { return envelope_; }
-    const menucode::qr::QrSymbol& symbol() const { return symbol_; }
+    const qr::QrSymbol& symbol() const { return symbol_; }
     // Modules per side of the symbol with its quiet zones.
     int sideModules() const { return QRCodeImage::sideModules(symbol_); }
 
@@ -89,8 +89,8 @@ private:
     std::vector<commands::PageItem> entries_;
     std::string tokenText_;
     std::string envelope_;
-    menucode::qr::QrEncoder encoder_;
-    menucode::qr::QrSymbol symbol_;
+    qr::QrEncoder encoder_;
+    qr::QrSymbol symbol_;
     std::uint16_t modulePixels_ = 3;
     bool symbolCurrent_ = true;
 };

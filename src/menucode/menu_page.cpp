@@ -7,10 +7,6 @@
 
 namespace omni::menucode {
 
-using menucode::Align;
-using menucode::Box;
-using menucode::Drawing;
-using menucode::Font;
 
 namespace {
 
@@ -25,7 +21,7 @@ std::u16string widen(std::string_view bytes) {
 
 // The symbol with its quiet zone, modules mx × my, top left at (left, top): one white square,
 // then one rectangle per horizontal run of dark modules.
-void drawSymbol(Drawing& out, const menucode::qr::QrSymbol& code, double left, double top, double mx, double my) {
+void drawSymbol(Drawing& out, const qr::QrSymbol& code, double left, double top, double mx, double my) {
     const int n = QRCodeImage::sideModules(code);
     out.rect({left, top, left + n * mx, top + n * my}, false);
     const int size = code.symbolSize();
@@ -58,7 +54,7 @@ struct CommandLine {
 };
 
 CommandLine commandLine(const MenuCodeHistory& history, const QrViewOptions& options,
-                        const Font& font, const menucode::TextMeasure& measure) {
+                        const Font& font, const TextMeasure& measure) {
     CommandLine line;
     if (options.showCommandString) {
         line.text = widen(history.envelope());
@@ -76,7 +72,7 @@ double integerHalf(double h) {
 // ---- QR menu code ----
 
 Drawing drawQrScreen(const MenuCodeHistory& history, const QrViewOptions& options,
-                     double clientWidth, const menucode::TextMeasure& measure) {
+                     double clientWidth, const TextMeasure& measure) {
     Drawing out;
     const int m = options.moduleSize;
     const double symbol = history.sideModules() * m;
@@ -99,7 +95,7 @@ Drawing drawQrScreen(const MenuCodeHistory& history, const QrViewOptions& option
 }
 
 Drawing drawQrMetafile(const MenuCodeHistory& history, const QrViewOptions& options,
-                       const DeviceGeometry& reference, const menucode::TextMeasure& measure) {
+                       const DeviceGeometry& reference, const TextMeasure& measure) {
     Drawing out;
     auto atLeastOne = [](int v) { return v < 2 ? 1 : v; };
     const int mx = atLeastOne(scaledModule(options.moduleSize, reference.ppmX()));
@@ -121,7 +117,7 @@ Drawing drawQrMetafile(const MenuCodeHistory& history, const QrViewOptions& opti
 
 std::vector<Drawing> printQrPages(const MenuCodeHistory& history, const QrViewOptions& options,
                                   bool withHistory, const PrintSetup& setup,
-                                  const menucode::TextMeasure& measure) {
+                                  const TextMeasure& measure) {
     const DeviceGeometry& device = setup.device;
     const int ppmX = device.ppmX(), ppmY = device.ppmY();
     const int mx = scaledModule(options.moduleSize, ppmX);
@@ -166,7 +162,7 @@ std::vector<Drawing> printQrPages(const MenuCodeHistory& history, const QrViewOp
     const double labelRight = std::max(labelLeft + h, right - 32 * h);
     const double commandLeft = std::min(right - 28 * h, right);
     for (const commands::PageItem& item : history.entries()) {
-        const auto lines = menucode::wrapText(item.label, font, labelRight - labelLeft, measure);
+        const auto lines = wrapText(item.label, font, labelRight - labelLeft, measure);
         const double labelHeight = std::max<double>(1, lines.size()) * h;
         if (y + labelHeight > bottom) {
             pageOut = &newPage();
@@ -178,7 +174,7 @@ std::vector<Drawing> printQrPages(const MenuCodeHistory& history, const QrViewOp
                           Align::Left);
         }
         const auto commandLines =
-            menucode::wrapText(widen(item.bytes), font, right - commandLeft, measure);
+            wrapText(widen(item.bytes), font, right - commandLeft, measure);
         for (std::size_t i = 0; i < commandLines.size(); ++i) {
             pageOut->text({commandLeft, y + i * h, right, y + (i + 1) * h}, commandLines[i], font,
                           Align::Left);
@@ -221,7 +217,7 @@ struct ScreenGeometry {
 };
 
 ScreenGeometry screenGeometry(double clientWidth, const SheetFonts& fonts,
-                              const menucode::TextMeasure& measure) {
+                              const TextMeasure& measure) {
     const double third = static_cast<double>(static_cast<int>(clientWidth) / 3);
     const double twoThirds = static_cast<double>(static_cast<int>(2 * clientWidth) / 3);
     const double w = measure.width(kStartCaption, fonts.label);
@@ -231,7 +227,7 @@ ScreenGeometry screenGeometry(double clientWidth, const SheetFonts& fonts,
 }  // namespace
 
 Drawing drawCode39Screen(const MenuCodeHistory& history, const Code39ViewOptions& options,
-                         double clientWidth, const menucode::TextMeasure& measure,
+                         double clientWidth, const TextMeasure& measure,
                          SheetExtent* extent) {
     Drawing out;
     const SheetFonts fonts(options.labelHeight);
@@ -268,7 +264,7 @@ Drawing drawCode39Screen(const MenuCodeHistory& history, const Code39ViewOptions
 }
 
 Drawing drawCode39Metafile(const MenuCodeHistory& history, const Code39ViewOptions& options,
-                           const SheetExtent& screenExtent, const menucode::TextMeasure& measure) {
+                           const SheetExtent& screenExtent, const TextMeasure& measure) {
     Drawing out;
     const SheetFonts fonts(options.labelHeight);
     const double h = options.labelHeight;
@@ -301,7 +297,7 @@ Drawing drawCode39Metafile(const MenuCodeHistory& history, const Code39ViewOptio
 }
 
 Drawing drawCode39CodeAt(const MenuCodeHistory& history, const Code39ViewOptions& options,
-                         double clientWidth, double clickY, const menucode::TextMeasure& measure) {
+                         double clientWidth, double clickY, const TextMeasure& measure) {
     Drawing out;
     const SheetFonts fonts(options.labelHeight);
     const double h = options.labelHeight;
@@ -336,7 +332,7 @@ Drawing drawCode39CodeAt(const MenuCodeHistory& history, const Code39ViewOptions
 }
 
 std::vector<Drawing> printCode39Pages(const MenuCodeHistory& history, double labelHeight,
-                                      const PrintSetup& setup, const menucode::TextMeasure& measure) {
+                                      const PrintSetup& setup, const TextMeasure& measure) {
     const DeviceGeometry& device = setup.device;
     const int ppmX = device.ppmX(), ppmY = device.ppmY();
     const double mx = setup.marginLeft * ppmX / 300;
@@ -370,7 +366,7 @@ std::vector<Drawing> printCode39Pages(const MenuCodeHistory& history, double lab
     // Text in a column, word-wrapped; returns its height.
     auto column = [&](double y, std::u16string_view text, const Font& font, double left,
                       double colRight, Align align, bool draw) {
-        const auto lines = menucode::wrapText(text, font, colRight - left, measure);
+        const auto lines = wrapText(text, font, colRight - left, measure);
         if (draw) {
             for (std::size_t i = 0; i < lines.size(); ++i) {
                 out->text({left, y + i * font.height, colRight, y + (i + 1) * font.height},

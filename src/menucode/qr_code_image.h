@@ -16,15 +16,15 @@ public:
     static constexpr int kQuietZone = 4;  // modules on each side
 
     // Modules per side of `symbol` including both quiet zones (0 for the empty symbol).
-    static int sideModules(const menucode::qr::QrSymbol& symbol) {
+    static int sideModules(const qr::QrSymbol& symbol) {
         return symbol.empty() ? 0 : symbol.symbolSize() + 2 * kQuietZone;
     }
 
     // A module of `modulePixels` pixels a side (0 counts as 1).
-    QRCodeImage(menucode::qr::QrSymbol symbol, std::uint16_t modulePixels)
+    QRCodeImage(qr::QrSymbol symbol, std::uint16_t modulePixels)
         : symbol_(std::move(symbol)), modulePixels_(modulePixels ? modulePixels : 1) {}
 
-    const menucode::qr::QrSymbol& symbol() const { return symbol_; }
+    const qr::QrSymbol& symbol() const { return symbol_; }
     std::uint16_t modulePixels() const { return modulePixels_; }
     int sideModules() const { return sideModules(symbol_); }
 
@@ -38,7 +38,7 @@ public:
     bool isJpeg() const override { return false; }
 
 private:
-    menucode::qr::QrSymbol symbol_;
+    qr::QrSymbol symbol_;
     std::uint16_t modulePixels_;
 };
 

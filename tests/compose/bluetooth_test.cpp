@@ -10,7 +10,7 @@
 namespace omni::commands::compose {
 namespace {
 
-constexpr commands::compose::DateTime kNinthJanuary{2026, 1, 9, 8, 5, 3};
+constexpr DateTime kNinthJanuary{2026, 1, 9, 8, 5, 3};
 
 TEST(TimeAdjustment, WritesPerMode) {
     const std::vector<std::string> writes2D = timeAdjustmentWrites(kNinthJanuary, true);
@@ -33,7 +33,7 @@ TEST(TimeAdjustment, ClockTextRoundTrip) {
     EXPECT_EQ(parseClockText("2026/1/09 08:05:03"), std::nullopt);
     EXPECT_EQ(parseClockText("2026/01/09 08:05:0x"), std::nullopt);
     EXPECT_EQ(parseClockText(""), std::nullopt);
-    const commands::compose::DateTime now = commands::compose::localDateTime();
+    const DateTime now = localDateTime();
     EXPECT_EQ(parseClockText(clockText(now)), now);
 }
 
@@ -74,20 +74,20 @@ TEST(AddressBarcode, TextPerMode) {
     EXPECT_EQ(addressBarcodeText(res::ids::TimeAdjustment, "", u"202601090805031", {}),
               std::nullopt);
     EXPECT_EQ(addressBarcodeText(12345, "X", u"", {}), std::nullopt);
-    EXPECT_EQ(commands::compose::dateTimeValue(kNinthJanuary), "20260109080503");
-    EXPECT_TRUE(commands::compose::valueControlsVisible(res::ids::TimeAdjustment));
-    EXPECT_FALSE(commands::compose::valueControlsVisible(res::ids::DemoMode));
+    EXPECT_EQ(dateTimeValue(kNinthJanuary), "20260109080503");
+    EXPECT_TRUE(valueControlsVisible(res::ids::TimeAdjustment));
+    EXPECT_FALSE(valueControlsVisible(res::ids::DemoMode));
 }
 
 TEST(AddressBarcode, CodeSizeStaysInRange) {
-    EXPECT_EQ(commands::compose::codeSizeAfterWheel(commands::compose::kCodeSizeStart, 120), 74);
-    EXPECT_EQ(commands::compose::codeSizeAfterWheel(commands::compose::kCodeSizeStart, -120), 70);
-    EXPECT_EQ(commands::compose::codeSizeAfterWheel(95, 120), 96);
-    EXPECT_EQ(commands::compose::codeSizeAfterWheel(96, 120), 96);
-    EXPECT_EQ(commands::compose::codeSizeAfterWheel(49, -120), 48);
-    EXPECT_EQ(commands::compose::codeSizeAfterWheel(60, 0), 60);
-    EXPECT_EQ(commands::compose::clampCodeSize(10), 48);
-    EXPECT_EQ(commands::compose::clampCodeSize(200), 96);
+    EXPECT_EQ(codeSizeAfterWheel(kCodeSizeStart, 120), 74);
+    EXPECT_EQ(codeSizeAfterWheel(kCodeSizeStart, -120), 70);
+    EXPECT_EQ(codeSizeAfterWheel(95, 120), 96);
+    EXPECT_EQ(codeSizeAfterWheel(96, 120), 96);
+    EXPECT_EQ(codeSizeAfterWheel(49, -120), 48);
+    EXPECT_EQ(codeSizeAfterWheel(60, 0), 60);
+    EXPECT_EQ(clampCodeSize(10), 48);
+    EXPECT_EQ(clampCodeSize(200), 96);
 }
 
 }  // namespace

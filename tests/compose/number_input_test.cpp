@@ -10,9 +10,9 @@ constexpr commands::CatalogEntry kResetTime{2, commands::EntryKind::DecimalArgum
 constexpr commands::CatalogEntry kMinimumLength{3, commands::EntryKind::ByteArgument, "[XQL", 0, 254, 1, 2, 1};
 
 std::string compose(const commands::CatalogEntry& entry, int value, bool mode2D) {
-    commands::compose::NumberInputState state = commands::compose::numberInputStart(entry);
+    NumberInputState state = numberInputStart(entry);
     state.value = value;
-    return commands::compose::composeNumberInput(entry, state, mode2D);
+    return composeNumberInput(entry, state, mode2D);
 }
 
 TEST(NumberInput, DecimalValueInBothModes) {
@@ -23,39 +23,39 @@ TEST(NumberInput, DecimalValueInBothModes) {
 }
 
 TEST(NumberInput, InitializeAndInhibitExcludeEachOther) {
-    commands::compose::NumberInputState state = commands::compose::numberInputStart(kResetTime);
+    NumberInputState state = numberInputStart(kResetTime);
     EXPECT_EQ(state.value, 70);
-    EXPECT_TRUE(commands::compose::numberInputControls(kResetTime, state).numberEnabled);
+    EXPECT_TRUE(numberInputControls(kResetTime, state).numberEnabled);
 
-    commands::compose::setInitialize(state, true);
-    EXPECT_FALSE(commands::compose::numberInputControls(kResetTime, state).numberEnabled);
-    EXPECT_EQ(commands::compose::composeNumberInput(kResetTime, state, true), "[D3R");
-    EXPECT_EQ(commands::compose::composeNumberInput(kResetTime, state, false), "[D3R");  // no carriage return
+    setInitialize(state, true);
+    EXPECT_FALSE(numberInputControls(kResetTime, state).numberEnabled);
+    EXPECT_EQ(composeNumberInput(kResetTime, state, true), "[D3R");
+    EXPECT_EQ(composeNumberInput(kResetTime, state, false), "[D3R");  // no carriage return
 
-    commands::compose::setInhibit(state, true);
+    setInhibit(state, true);
     EXPECT_FALSE(state.initialize);
-    EXPECT_EQ(commands::compose::composeNumberInput(kResetTime, state, true), "[D3RQ0Q0Q0Q0");
+    EXPECT_EQ(composeNumberInput(kResetTime, state, true), "[D3RQ0Q0Q0Q0");
 
-    commands::compose::setInhibit(state, false);
-    EXPECT_TRUE(commands::compose::numberInputControls(kResetTime, state).numberEnabled);
-    EXPECT_EQ(commands::compose::composeNumberInput(kResetTime, state, true), "[D3RQ0Q0Q7Q0");
+    setInhibit(state, false);
+    EXPECT_TRUE(numberInputControls(kResetTime, state).numberEnabled);
+    EXPECT_EQ(composeNumberInput(kResetTime, state, true), "[D3RQ0Q0Q7Q0");
 }
 
 TEST(NumberInput, ChoicesNotOfferedHaveNoEffect) {
     // Only Initialize is offered here; a stray Inhibit must not compose 0.
-    commands::compose::NumberInputState state = commands::compose::numberInputStart(kFixedLength);
-    const commands::compose::NumberInputControls controls = commands::compose::numberInputControls(kFixedLength, state);
+    NumberInputState state = numberInputStart(kFixedLength);
+    const NumberInputControls controls = numberInputControls(kFixedLength, state);
     EXPECT_TRUE(controls.initializeVisible);
     EXPECT_FALSE(controls.inhibitVisible);
     state.inhibit = true;
-    EXPECT_EQ(commands::compose::composeNumberInput(kFixedLength, state, true), "[DC1Q0Q0Q0Q1");
+    EXPECT_EQ(composeNumberInput(kFixedLength, state, true), "[DC1Q0Q0Q0Q1");
 
     // Byte arguments show neither check box, whatever their flags say.
-    commands::compose::NumberInputState byteState = commands::compose::numberInputStart(kMinimumLength);
-    EXPECT_FALSE(commands::compose::numberInputControls(kMinimumLength, byteState).initializeVisible);
+    NumberInputState byteState = numberInputStart(kMinimumLength);
+    EXPECT_FALSE(numberInputControls(kMinimumLength, byteState).initializeVisible);
     byteState.initialize = true;
     byteState.value = 10;
-    EXPECT_EQ(commands::compose::composeNumberInput(kMinimumLength, byteState, false), "[XQL\r[$0A\r");
+    EXPECT_EQ(composeNumberInput(kMinimumLength, byteState, false), "[XQL\r[$0A\r");
 }
 
 TEST(NumberInput, ByteArgument) {

@@ -30,94 +30,94 @@ std::size_t codeType(std::string_view name, bool mode2D = true) {
 
 TEST(PrefixSuffix, DefaultKeyFollowsConnectionAndModel) {
     // Without a page: keyboard connection, RETURN in the first code suffix slot.
-    commands::compose::PrefixSuffixState state = commands::compose::prefixSuffixStart(true, false, "");
-    EXPECT_TRUE(commands::compose::prefixSuffixControls(state).connectionVisible);
+    PrefixSuffixState state = prefixSuffixStart(true, false, "");
+    EXPECT_TRUE(prefixSuffixControls(state).connectionVisible);
     EXPECT_EQ(state.codeSuffix[0], key("RETURN"));
-    EXPECT_EQ(commands::compose::composePrefixSuffix(state), "MZPS");
+    EXPECT_EQ(composePrefixSuffix(state), "MZPS");
     state.eachCode = true;
-    EXPECT_EQ(commands::compose::composePrefixSuffix(state), "RYRZ7I");
+    EXPECT_EQ(composePrefixSuffix(state), "RYRZ7I");
 
-    commands::compose::setConnection(state, commands::compose::ConnectionType::Com);
+    setConnection(state, ConnectionType::Com);
     EXPECT_EQ(state.codeSuffix[0], key("^M(CR)"));
     // A slot the operator changed stays as it is.
-    commands::compose::setSlot(state, commands::compose::KeyGroup::CodeSuffix, 0, key("TAB"));
-    commands::compose::setConnection(state, commands::compose::ConnectionType::Hid);
+    setSlot(state, KeyGroup::CodeSuffix, 0, key("TAB"));
+    setConnection(state, ConnectionType::Hid);
     EXPECT_EQ(state.codeSuffix[0], key("TAB"));
 
     // With a page of a "KVT" reader: CR in the first common suffix slot, no connection choice.
-    state = commands::compose::prefixSuffixStart(false, true, "KVT");
-    EXPECT_FALSE(commands::compose::prefixSuffixControls(state).connectionVisible);
+    state = prefixSuffixStart(false, true, "KVT");
+    EXPECT_FALSE(prefixSuffixControls(state).connectionVisible);
     EXPECT_EQ(state.commonSuffix[0], key("^M(CR)", false));
-    EXPECT_EQ(state.codeSuffix[0], commands::compose::kEmptyKey);
-    EXPECT_EQ(commands::compose::composePrefixSuffix(state), "MZ\rPS\r1M\r");
+    EXPECT_EQ(state.codeSuffix[0], kEmptyKey);
+    EXPECT_EQ(composePrefixSuffix(state), "MZ\rPS\r1M\r");
 }
 
 TEST(PrefixSuffix, CommonAndPerCodeComposition) {
-    commands::compose::PrefixSuffixState state = commands::compose::prefixSuffixStart(true, true, "");
-    commands::compose::setSlot(state, commands::compose::KeyGroup::CommonPrefix, 0, key("A"));
-    commands::compose::setSlot(state, commands::compose::KeyGroup::CommonPrefix, 3, key("Region Coord."));
-    commands::compose::setSlot(state, commands::compose::KeyGroup::CommonSuffix, 7, key("F1"));
-    commands::compose::setSlot(state, commands::compose::KeyGroup::CommonSuffix, 8, key("F2"));  // past the group: ignored
-    EXPECT_EQ(commands::compose::composePrefixSuffix(state), "MZ0A[DDXPS8J");
+    PrefixSuffixState state = prefixSuffixStart(true, true, "");
+    setSlot(state, KeyGroup::CommonPrefix, 0, key("A"));
+    setSlot(state, KeyGroup::CommonPrefix, 3, key("Region Coord."));
+    setSlot(state, KeyGroup::CommonSuffix, 7, key("F1"));
+    setSlot(state, KeyGroup::CommonSuffix, 8, key("F2"));  // past the group: ignored
+    EXPECT_EQ(composePrefixSuffix(state), "MZ0A[DDXPS8J");
 
     state.eachCode = true;
     state.codeType = codeType("GS1-128");
-    commands::compose::setSlot(state, commands::compose::KeyGroup::CodePrefix, 1, key("Date Time(Bluetooth)"));
-    EXPECT_EQ(commands::compose::composePrefixSuffix(state), "[XMX[$TM[XOX1M");
+    setSlot(state, KeyGroup::CodePrefix, 1, key("Date Time(Bluetooth)"));
+    EXPECT_EQ(composePrefixSuffix(state), "[XMX[$TM[XOX1M");
 
-    commands::compose::PrefixSuffixState state1D = commands::compose::prefixSuffixStart(false, true, "");
+    PrefixSuffixState state1D = prefixSuffixStart(false, true, "");
     state1D.eachCode = true;
     state1D.codeType = codeType("Code 39", false);
-    commands::compose::setSlot(state1D, commands::compose::KeyGroup::CodePrefix, 0, key("F13", false));
-    EXPECT_EQ(commands::compose::composePrefixSuffix(state1D), "M4\r[$EB\rO4\r1M\r");
+    setSlot(state1D, KeyGroup::CodePrefix, 0, key("F13", false));
+    EXPECT_EQ(composePrefixSuffix(state1D), "M4\r[$EB\rO4\r1M\r");
 
     // A heading row of the code-type table composes nothing.
     state.codeType = codeType("-----Postal Code-----");
-    EXPECT_EQ(commands::compose::composePrefixSuffix(state), "");
+    EXPECT_EQ(composePrefixSuffix(state), "");
 }
 
 TEST(PrefixSuffix, HeadingRowsEmptyASlot) {
-    commands::compose::PrefixSuffixState state = commands::compose::prefixSuffixStart(true, true, "");
-    commands::compose::setSlot(state, commands::compose::KeyGroup::CommonPrefix, 0, key("B"));
-    commands::compose::setSlot(state, commands::compose::KeyGroup::CommonPrefix, 0, key("-----ASCII-----"));
-    EXPECT_EQ(state.commonPrefix[0], commands::compose::kEmptyKey);
-    commands::compose::setSlot(state, commands::compose::KeyGroup::CommonPrefix, 1, 10'000);
-    EXPECT_EQ(state.commonPrefix[1], commands::compose::kEmptyKey);
+    PrefixSuffixState state = prefixSuffixStart(true, true, "");
+    setSlot(state, KeyGroup::CommonPrefix, 0, key("B"));
+    setSlot(state, KeyGroup::CommonPrefix, 0, key("-----ASCII-----"));
+    EXPECT_EQ(state.commonPrefix[0], kEmptyKey);
+    setSlot(state, KeyGroup::CommonPrefix, 1, 10'000);
+    EXPECT_EQ(state.commonPrefix[1], kEmptyKey);
 }
 
 TEST(PrefixSuffix, ResetRestoresOnlyTheDefaultSlot) {
-    commands::compose::PrefixSuffixState state = commands::compose::prefixSuffixStart(true, true, "");
-    commands::compose::setSlot(state, commands::compose::KeyGroup::CodeSuffix, 0, key("X"));
-    commands::compose::setSlot(state, commands::compose::KeyGroup::CodeSuffix, 3, key("Y"));
-    commands::compose::setSlot(state, commands::compose::KeyGroup::CodePrefix, 2, key("Z"));
-    commands::compose::resetGroup(state, commands::compose::KeyGroup::CodeSuffix);
+    PrefixSuffixState state = prefixSuffixStart(true, true, "");
+    setSlot(state, KeyGroup::CodeSuffix, 0, key("X"));
+    setSlot(state, KeyGroup::CodeSuffix, 3, key("Y"));
+    setSlot(state, KeyGroup::CodePrefix, 2, key("Z"));
+    resetGroup(state, KeyGroup::CodeSuffix);
     EXPECT_EQ(state.codeSuffix[0], key("^M(CR)"));
-    EXPECT_EQ(state.codeSuffix[3], commands::compose::kEmptyKey);
+    EXPECT_EQ(state.codeSuffix[3], kEmptyKey);
     EXPECT_EQ(state.codePrefix[2], key("Z"));
-    commands::compose::resetGroup(state, commands::compose::KeyGroup::CodePrefix);
-    EXPECT_EQ(state.codePrefix[2], commands::compose::kEmptyKey);
-    EXPECT_EQ(commands::compose::resetQuestion(commands::compose::KeyGroup::CommonSuffix), u"Do you want to initialize Postamble?");
+    resetGroup(state, KeyGroup::CodePrefix);
+    EXPECT_EQ(state.codePrefix[2], kEmptyKey);
+    EXPECT_EQ(resetQuestion(KeyGroup::CommonSuffix), u"Do you want to initialize Postamble?");
 }
 
 TEST(PrefixSuffix, Preview) {
-    commands::compose::PrefixSuffixState state = commands::compose::prefixSuffixStart(true, true, "");
-    commands::compose::setSlot(state, commands::compose::KeyGroup::CommonPrefix, 1, key("A"));
-    commands::compose::setSlot(state, commands::compose::KeyGroup::CommonPrefix, 4, key("SPACE"));
-    commands::compose::setSlot(state, commands::compose::KeyGroup::CommonSuffix, 0, key("TAB"));
+    PrefixSuffixState state = prefixSuffixStart(true, true, "");
+    setSlot(state, KeyGroup::CommonPrefix, 1, key("A"));
+    setSlot(state, KeyGroup::CommonPrefix, 4, key("SPACE"));
+    setSlot(state, KeyGroup::CommonSuffix, 0, key("TAB"));
     const std::u16string data(res::loadString(res::ids::PreviewData));
-    EXPECT_EQ(commands::compose::previewText(state), u"[ A ]+[ SPACE ]+" + data + u"+[ TAB ]");
+    EXPECT_EQ(previewText(state), u"[ A ]+[ SPACE ]+" + data + u"+[ TAB ]");
     state.eachCode = true;
-    EXPECT_EQ(commands::compose::previewText(state), data + u"+[ ^M(CR) ]");
+    EXPECT_EQ(previewText(state), data + u"+[ ^M(CR) ]");
 }
 
 TEST(PrefixSuffix, CodeTypeChoiceSkipsHeadings) {
     const std::size_t heading = codeType("-----Postal Code-----");
-    EXPECT_EQ(commands::compose::chooseCodeType(true, heading, heading - 1), heading + 1);  // moving down
-    EXPECT_EQ(commands::compose::chooseCodeType(true, heading, heading + 1), heading - 1);  // moving up
-    EXPECT_EQ(commands::compose::chooseCodeType(true, 1, 0), 2u);
-    EXPECT_EQ(commands::compose::chooseCodeType(true, 1, 5), 0u);
-    EXPECT_EQ(commands::compose::chooseCodeType(true, 500, 0), commands::codeTypeTable(true).size() - 1);
-    EXPECT_EQ(commands::compose::chooseCodeType(false, 7, 3), 7u);
+    EXPECT_EQ(chooseCodeType(true, heading, heading - 1), heading + 1);  // moving down
+    EXPECT_EQ(chooseCodeType(true, heading, heading + 1), heading - 1);  // moving up
+    EXPECT_EQ(chooseCodeType(true, 1, 0), 2u);
+    EXPECT_EQ(chooseCodeType(true, 1, 5), 0u);
+    EXPECT_EQ(chooseCodeType(true, 500, 0), commands::codeTypeTable(true).size() - 1);
+    EXPECT_EQ(chooseCodeType(false, 7, 3), 7u);
 }
 
 }  // namespace

@@ -22,25 +22,25 @@ namespace {
 namespace fs = std::filesystem;
 
 // A grey DIB of the given depth with a recognisable pattern.
-image::DibContainer greyDib(int width, int height, unsigned bits, bool secondPlane = false) {
-    const std::size_t stride = image::dibStride(width, bits);
+DibContainer greyDib(int width, int height, unsigned bits, bool secondPlane = false) {
+    const std::size_t stride = dibStride(width, bits);
     const std::size_t plane = stride * height;
-    image::DibContainer dib;
-    dib.allocate(image::BitmapInfoHeader::kSize + (4u << bits), secondPlane ? 2 * plane : plane);
-    image::BitmapInfoHeader info;
+    DibContainer dib;
+    dib.allocate(BitmapInfoHeader::kSize + (4u << bits), secondPlane ? 2 * plane : plane);
+    BitmapInfoHeader info;
     info.width = width;
     info.height = height;
     info.bitCount = static_cast<std::uint16_t>(bits);
     info.sizeImage = static_cast<std::uint32_t>(plane);
     info.clrUsed = 1u << bits;
     info.writeTo(dib.header.data());
-    writeGreyPalette(dib.header.data() + image::BitmapInfoHeader::kSize, bits);
+    writeGreyPalette(dib.header.data() + BitmapInfoHeader::kSize, bits);
     for (std::size_t i = 0; i < dib.pixels.size(); ++i)
         dib.pixels[i] = static_cast<std::uint8_t>(i * 7 + i / stride);
     return dib;
 }
 
-std::vector<std::uint8_t> bmpBytes(const image::DibContainer& dib) {
+std::vector<std::uint8_t> bmpBytes(const DibContainer& dib) {
     return encodePicture(BitmapFileImage(dib), PictureKind::Bitmap);
 }
 
@@ -77,11 +77,11 @@ TEST(GreyPalette, RampsOfEachDepth) {
 
 TEST_F(ScratchFolder, BitmapRoundTripKeepsHeaderPaletteAndBothPlanes) {
     for (unsigned bits : {1u, 4u, 8u}) {
-        const image::DibContainer dib = greyDib(37, 11, bits, bits == 8);
+        const DibContainer dib = greyDib(37, 11, bits, bits == 8);
         const fs::path path = folder / ("round" + std::to_string(bits) + ".bmp");
         savePicture(BitmapFileImage(dib), path);
         auto loaded = loadPicture(path);
-        image::DibContainer back;
+        DibContainer back;
         ASSERT_TRUE(loaded->toDib(back));
         EXPECT_EQ(back.header, dib.header) << bits;
         EXPECT_EQ(back.pixels, dib.pixels) << bits;
@@ -95,7 +95,7 @@ TEST(BitmapFile, PartialSecondPlaneIsDropped) {
     std::vector<std::uint8_t> bytes = bmpBytes(greyDib(8, 4, 8, true));
     bytes.resize(bytes.size() - 1);
     auto image = decodePicture(bytes, "partial.bmp");
-    image::DibContainer dib;
+    DibContainer dib;
     ASSERT_TRUE(image->toDib(dib));
     EXPECT_EQ(dib.pixels.size(), 8u * 4u);
 }
@@ -128,10 +128,10 @@ TEST(BitmapFile, HostileFilesEndWithAClearError) {
 }
 
 TEST(JpegCodec, GreyPictureSurvivesCompressionAtItsSize) {
-    const image::DibContainer dib = greyDib(64, 48, 8);
+    const DibContainer dib = greyDib(64, 48, 8);
     std::vector<std::uint8_t> jpeg;
     ASSERT_TRUE(BitmapFileImage(dib).toJpeg(jpeg));
-    image::DibContainer back;
+    DibContainer back;
     ASSERT_EQ(decompressJpeg(jpeg.data(), jpeg.size(), back), JpegResult::Ok);
     EXPECT_EQ(back.info().width, 64);
     EXPECT_EQ(back.info().height, 48);
@@ -142,9 +142,9 @@ TEST(JpegCodec, GreyPictureSurvivesCompressionAtItsSize) {
 
 // Rows are fed top row first: the DIB's last row must come out as the JPEG's first.
 TEST(JpegCodec, RowOrderAndGreyForOneBitPictures) {
-    image::DibContainer dib = greyDib(16, 16, 1);
+    DibContainer dib = greyDib(16, 16, 1);
     std::fill(dib.pixels.begin(), dib.pixels.end(), 0);
-    const std::size_t stride = image::dibStride(16, 1);
+    const std::size_t stride = dibStride(16, 1);
     std::fill_n(dib.pixels.begin() + 15 * stride, 2, 0xFF);  // top row white, rest black
     std::vector<std::uint8_t> jpeg;
     ASSERT_TRUE(compressJpeg(dib, jpeg));
@@ -184,7 +184,7 @@ TEST(JpegCodec, DamagedStreamsDecodeOrFailCleanly) {
     std::vector<std::uint8_t> jpeg;
     ASSERT_TRUE(compressJpeg(greyDib(64, 64, 8), jpeg));
     std::vector<std::uint8_t> cut(jpeg.begin(), jpeg.begin() + jpeg.size() / 2);
-    image::DibContainer dib;
+    DibContainer dib;
     EXPECT_EQ(decompressJpeg(cut.data(), cut.size(), dib), JpegResult::Ok);  // synthetic end
     EXPECT_EQ(dib.info().height, 64);
 
@@ -205,7 +205,7 @@ TEST(JpegCodec, DamagedStreamsDecodeOrFailCleanly) {
 }
 
 TEST_F(ScratchFolder, FailedSaveLeavesNothingBehind) {
-    const image::DibContainer dib = greyDib(8, 8, 8);
+    const DibContainer dib = greyDib(8, 8, 8);
     EXPECT_THROW(savePicture(BitmapFileImage(dib), folder / "missing" / "a.bmp"), foundation::SystemException);
     EXPECT_THROW(savePicture(BitmapFileImage(dib), folder / "a.png"), foundation::UserException);
     EXPECT_TRUE(names().empty());

@@ -10,6 +10,7 @@
 #include <memory>
 #include <sstream>
 
+#include "menucode/gui_environment.h"
 #include "menucode/emf_writer.h"
 #include "menucode/page_render.h"
 #include "foundation/file_size_limit.h"
@@ -20,20 +21,8 @@ namespace fs = std::filesystem;
 namespace omni {
 namespace {
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "page_files_test";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QGuiApplication>(argc, argv);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QGuiApplication> app_;
-};
-[[maybe_unused]] auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+[[maybe_unused]] auto* const kEnvironment =
+    ::testing::AddGlobalTestEnvironment(new test::GuiEnvironment);
 
 std::string contentOf(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <memory>
 
+#include "menucode/gui_environment.h"
 #include "menucode/emf_writer.h"
 #include "menucode/menu_page.h"
 #include "menucode/page_render.h"
@@ -20,20 +21,8 @@
 namespace omni {
 namespace {
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "page_render_test";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QGuiApplication>(argc, argv);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QGuiApplication> app_;
-};
-[[maybe_unused]] auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+[[maybe_unused]] auto* const kEnvironment =
+    ::testing::AddGlobalTestEnvironment(new test::GuiEnvironment);
 
 test::GreyImage grey(const QImage& source) {
     const QImage image = source.convertToFormat(QImage::Format_Grayscale8);

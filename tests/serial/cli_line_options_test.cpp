@@ -10,35 +10,17 @@
 #include <filesystem>
 
 #include "foundation/settings_store.h"
+#include "cli/cli_run.h"
 #include "serial/line_settings.h"
 #include "sim/simulated_reader.h"
 
 namespace omni::test {
 namespace {
 
-struct CliRun {
-    int code = -1;
-    std::string out;  // standard output and standard error, in order
-};
-
-std::string cliPath() {
-    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe");
-    return (self.parent_path().parent_path().parent_path() / "cli" / "omnisetup-cli").string();
-}
+std::string cliPath() { return builtCliPath(); }
 
 CliRun runCli(const std::string& arguments) {
-    CliRun run;
-    std::string command = "OMNISETUP_LANG=en " + cliPath() + " " + arguments + " 2>&1";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    std::array<char, 256> buffer;
-    std::size_t n;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        run.out.append(buffer.data(), n);
-    int status = ::pclose(pipe);
-    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return runJoined("OMNISETUP_LANG=en " + cliPath() + " " + arguments);
 }
 
 class CliLine : public ::testing::Test {

@@ -19,13 +19,13 @@ public:
     double labelHeight() const { return options_.labelHeight; }
 
     void zoom(int steps) override;
-    menucode::Drawing screenDrawing(double clientWidth) const override;
-    menucode::Drawing wholePicture() const override;
-    menucode::Drawing copyPicture() const override;
-    std::vector<menucode::Drawing> printPages(bool withHistory, const PrintSetup& setup) const override;
+    Drawing screenDrawing(double clientWidth) const override;
+    Drawing wholePicture() const override;
+    Drawing copyPicture() const override;
+    std::vector<Drawing> printPages(bool withHistory, const PrintSetup& setup) const override;
 
     // The code of the screen row at `y` (a click there followed by Copy copies it).
-    menucode::Drawing codeAt(double y) const;
+    Drawing codeAt(double y) const;
 
 protected:
     QSize naturalSize() const override;

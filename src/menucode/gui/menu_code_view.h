@@ -49,13 +49,13 @@ public:
     virtual void zoom(int steps) = 0;
 
     // The picture as shown, laid out for a client area `clientWidth` wide.
-    virtual menucode::Drawing screenDrawing(double clientWidth) const = 0;
+    virtual Drawing screenDrawing(double clientWidth) const = 0;
     // The whole picture as saved.
-    virtual menucode::Drawing wholePicture() const = 0;
+    virtual Drawing wholePicture() const = 0;
     // What Copy puts on the clipboard.
-    virtual menucode::Drawing copyPicture() const { return wholePicture(); }
+    virtual Drawing copyPicture() const { return wholePicture(); }
     // Printed pages, bare or followed by the history's list.
-    virtual std::vector<menucode::Drawing> printPages(bool withHistory,
+    virtual std::vector<Drawing> printPages(bool withHistory,
                                                   const PrintSetup& setup) const = 0;
 
     // Writes the whole picture in the format of the file name's extension. Throws
@@ -95,7 +95,7 @@ protected:
     QPoint lastClick() const { return lastClick_; }
     // True while the popup's "Copy menu code" runs, which copies what lies under the click.
     bool copyingAtClick() const { return copyingAtClick_; }
-    const menucode::QtTextMeasure& measure() const { return measure_; }
+    const QtTextMeasure& measure() const { return measure_; }
 
 private:
     void setupPage();
@@ -108,7 +108,7 @@ private:
     QAction* setupPageAction_;
     QPoint lastClick_;
     bool copyingAtClick_ = false;  // the popup's Copy is running
-    menucode::QtTextMeasure measure_;
+    QtTextMeasure measure_;
 };
 
 // Print settings of a QPrinter in the form the print layouts take: its full page in device

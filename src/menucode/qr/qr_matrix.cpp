@@ -208,7 +208,7 @@ void QrEncoder::placeAlignment(int cx, int cy) {
 void QrEncoder::placeVersionInfo(int version) {
     if (version < 7)
         return;
-    const std::uint32_t bits = menucode::qr::versionBitsOf(version);
+    const std::uint32_t bits = versionBitsOf(version);
     for (int i = 0; i < 18; ++i) {
         const bool dark = (bits >> i) & 1;
         const int a = symbolSize_ - 11 + i % 3, b = i / 3;
@@ -219,7 +219,7 @@ void QrEncoder::placeVersionInfo(int version) {
 
 // Format information for level L and `mask`, both copies, and the dark module.
 void QrEncoder::placeFormatInfo(int mask) {
-    const int bits = menucode::qr::formatBitsOf(mask);
+    const int bits = formatBitsOf(mask);
     const auto bit = [bits](int i) { return ((bits >> i) & 1) != 0; };
     for (int i = 0; i <= 5; ++i)
         setFunction(8, i, bit(i));
@@ -243,8 +243,8 @@ void QrEncoder::placeFunctionPatterns(int version) {
     placeFinder(3, 3);
     placeFinder(symbolSize_ - 4, 3);
     placeFinder(3, symbolSize_ - 4);
-    const int count = menucode::qr::alignmentCountOf(version);
-    const auto& centres = menucode::qr::kAlignment[version];
+    const int count = alignmentCountOf(version);
+    const auto& centres = kAlignment[version];
     for (int i = 0; i < count; ++i) {
         for (int j = 0; j < count; ++j) {
             const bool besideFinder =
@@ -371,7 +371,7 @@ void QrEncoder::collapseModules() {
 }
 
 void QrEncoder::buildMatrix(int version) {
-    symbolSize_ = menucode::qr::symbolSizeOf(version);
+    symbolSize_ = symbolSizeOf(version);
     std::memset(modules_, 0, sizeof modules_);
     placeFunctionPatterns(version);
     placeCodewords();
