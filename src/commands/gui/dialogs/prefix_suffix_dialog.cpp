@@ -29,34 +29,33 @@ int indexOf(commands::compose::KeyGroup group) {
 
 }  // namespace
 
+void PrefixSuffixDialog::addPair(QGridLayout* grid, int row, compose::KeyGroup first,
+                                 compose::KeyGroup second, std::size_t slotCount, QWidget* box) {
+    int column = 0;
+    for (compose::KeyGroup group : {first, second}) {
+        auto* header = new QHBoxLayout;
+        header->addWidget(new QLabel(gui::uiText(groupCaptionId(group)), box));
+        header->addStretch(1);
+        auto* reset = new QPushButton(gui::uiText(res::ids::Reset), box);
+        reset->setAutoDefault(false);
+        header->addWidget(reset);
+        grid->addLayout(header, row, column);
+        auto* list = new ListBoxChars(slotCount, box);
+        grid->addWidget(list, row + 1, column);
+        lists_[indexOf(group)] = list;
+        connect(reset, &QPushButton::clicked, this, [this, group] { resetGroup(group); });
+        connect(list, &ListBoxChars::slotActivated, this,
+                [this, group](int slot) { chooseKey(group, slot); });
+        ++column;
+    }
+}
+
 PrefixSuffixDialog::PrefixSuffixDialog(bool mode2D, bool hasCurrentPage, std::string_view model,
                                        QWidget* parent)
     : ComposingDialog(res::ids::PrefixSuffixCaption, false, parent),
       state_(prefixSuffixStart(mode2D, hasCurrentPage, model)),
       chooser_(&PrefixSuffixListDialog::choose),
       confirm_(&askOkCancel) {
-    // A pair of slot lists, each under its caption and Reset button.
-    const auto addPair = [this](QGridLayout* grid, int row, commands::compose::KeyGroup first, commands::compose::KeyGroup second,
-                                std::size_t slotCount, QWidget* box) {
-        int column = 0;
-        for (commands::compose::KeyGroup group : {first, second}) {
-            auto* header = new QHBoxLayout;
-            header->addWidget(new QLabel(gui::uiText(groupCaptionId(group)), box));
-            header->addStretch(1);
-            auto* reset = new QPushButton(gui::uiText(res::ids::Reset), box);
-            reset->setAutoDefault(false);
-            header->addWidget(reset);
-            grid->addLayout(header, row, column);
-            auto* list = new ListBoxChars(slotCount, box);
-            grid->addWidget(list, row + 1, column);
-            lists_[indexOf(group)] = list;
-            connect(reset, &QPushButton::clicked, this, [this, group] { resetGroup(group); });
-            connect(list, &ListBoxChars::slotActivated, this,
-                    [this, group](int slot) { chooseKey(group, slot); });
-            ++column;
-        }
-    };
-
     connectionBox_ = choiceRow(res::ids::ConnectionType, connection_,
                                {{res::ids::ConnectionHid, int(commands::compose::ConnectionType::Hid)},
                                 {res::ids::ConnectionCom, int(commands::compose::ConnectionType::Com)}},
@@ -70,8 +69,8 @@ PrefixSuffixDialog::PrefixSuffixDialog(bool mode2D, bool hasCurrentPage, std::st
     commonNote->setWordWrap(true);
     commonLayout->addWidget(commonNote);
     auto* commonGrid = new QGridLayout;
-    addPair(commonGrid, 0, commands::compose::KeyGroup::CommonPrefix, commands::compose::KeyGroup::CommonSuffix, kCommonKeySlots,
-            common_);
+    addPair(commonGrid, 0, compose::KeyGroup::CommonPrefix, compose::KeyGroup::CommonSuffix,
+            kCommonKeySlots, common_);
     commonLayout->addLayout(commonGrid);
     content()->addWidget(common_);
 
@@ -88,7 +87,8 @@ PrefixSuffixDialog::PrefixSuffixDialog(bool mode2D, bool hasCurrentPage, std::st
     typeRow->addWidget(codeType_, 1);
     eachLayout->addLayout(typeRow);
     auto* codeGrid = new QGridLayout;
-    addPair(codeGrid, 0, commands::compose::KeyGroup::CodePrefix, commands::compose::KeyGroup::CodeSuffix, kCodeKeySlots, eachCode_);
+    addPair(codeGrid, 0, compose::KeyGroup::CodePrefix, compose::KeyGroup::CodeSuffix, kCodeKeySlots,
+            eachCode_);
     eachLayout->addLayout(codeGrid);
     content()->addWidget(eachCode_);
 

@@ -16,6 +16,8 @@
 class QGroupBox;
 class QLabel;
 
+class QGridLayout;
+
 namespace omni::commands::dialogs {
 
 class CodeTypeCombo;
@@ -56,6 +58,10 @@ public:
     QLabel* preview() const { return preview_; }
 
 private:
+    // A pair of slot lists side by side in `grid` at `row`, each under its caption and Reset
+    // button.
+    void addPair(QGridLayout* grid, int row, compose::KeyGroup first, compose::KeyGroup second,
+                 std::size_t slotCount, QWidget* box);
     void refresh();
 
     commands::compose::PrefixSuffixState state_;
