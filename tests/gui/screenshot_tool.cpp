@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QTranslator>
 #include <QMessageBox>
@@ -21,6 +20,7 @@
 #include "commands/selector_model.h"
 #include "foundation/exception.h"
 #include "resources/strings.h"
+#include "ui/gui/text.h"
 
 namespace {
 
@@ -62,11 +62,7 @@ int main(int argc, char** argv) {
     const QString prefix = QString::fromLocal8Bit(argv[1]);
     // Qt's own dialogs in the program's language, as the program loads them.
     QTranslator qtTexts;
-    if (omni::res::currentLanguage() == omni::res::Language::Japanese &&
-        qtTexts.load(QStringLiteral("qtbase_ja"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(&qtTexts);
-    }
+    omni::gui::installQtTexts(qtTexts);
     try {
         omni::app::MainWindow window("Software\\Kestrel\\OmniSetupScreenshots");
         window.resize(1280, 800);
@@ -99,7 +95,7 @@ int main(int argc, char** argv) {
 
         window.actions().help->trigger();
         if (auto* help = window.findChild<omni::app::HelpWindow*>()) {
-            QTest::qWaitForWindowExposed(help);
+            static_cast<void>(QTest::qWaitForWindowExposed(help));
             QTest::qWait(50);
             help->grab().save(prefix + QStringLiteral("-help.png"));
             help->close();
