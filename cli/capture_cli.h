@@ -105,7 +105,7 @@ inline int failCapture(const foundation::Exception& error, const std::string& de
 }
 
 // Opens the port and identifies the engine; 0 or the exit status after printing why not.
-inline int connectModule(SerialPortForPosix& port, reader::TwoDimensionModule& module,
+inline int connectModule(serial::SerialPortForPosix& port, reader::TwoDimensionModule& module,
                          const std::string& device) {
     reader::installModuleLock();
     reader::FailureKind kind{};

@@ -14,35 +14,35 @@
 
 namespace omni::cli {
 
-class CliDialogs : public EntryDialogs {
+class CliDialogs : public commands::EntryDialogs {
 public:
     // `number`: what the command line asked for, if anything. `caption`: the entry's caption,
     // used in the messages.
-    CliDialogs(std::optional<NumberChoice> number, std::u16string caption)
+    CliDialogs(std::optional<commands::NumberChoice> number, std::u16string caption)
         : number_(number), caption_(std::move(caption)) {}
 
     // Why the last dialog gave nothing, in the user's language (empty when it gave a result).
     const std::u16string& message() const { return message_; }
 
-    std::optional<NumberChoice> numberInput(const CatalogEntry& entry, bool) override {
+    std::optional<commands::NumberChoice> numberInput(const commands::CatalogEntry& entry, bool) override {
         message_.clear();
         // Only decimal entries offer Initialize and Inhibit; byte entries take a value alone.
         const std::uint16_t offered =
-            entry.kind == EntryKind::DecimalArgument ? entry.flags : std::uint16_t{0};
+            entry.kind == commands::EntryKind::DecimalArgument ? entry.flags : std::uint16_t{0};
         if (!number_) {
             setMessage(res::ids::NeedsValue,
                        {caption_, number(entry.minValue), number(entry.maxValue)});
             return std::nullopt;
         }
-        if (number_->kind == NumberChoice::Kind::Initialize && !(offered & kOfferInitialize)) {
+        if (number_->kind == commands::NumberChoice::Kind::Initialize && !(offered & commands::kOfferInitialize)) {
             setMessage(res::ids::NoInitializeOffered, {caption_});
             return std::nullopt;
         }
-        if (number_->kind == NumberChoice::Kind::Inhibit && !(offered & kOfferInhibit)) {
+        if (number_->kind == commands::NumberChoice::Kind::Inhibit && !(offered & commands::kOfferInhibit)) {
             setMessage(res::ids::NoInhibitOffered, {caption_});
             return std::nullopt;
         }
-        if (number_->kind == NumberChoice::Kind::Value &&
+        if (number_->kind == commands::NumberChoice::Kind::Value &&
             (number_->value < entry.minValue || number_->value > entry.maxValue)) {
             // As the number dialog does: the nearest end of the range, and a note saying so.
             const int used = std::clamp<int>(number_->value, entry.minValue, entry.maxValue);
@@ -52,7 +52,7 @@ public:
                                           std::to_string(entry.minValue),
                                           std::to_string(entry.maxValue), std::to_string(used)})
                       << "\n";
-            return NumberChoice{NumberChoice::Kind::Value, used};
+            return commands::NumberChoice{commands::NumberChoice::Kind::Value, used};
         }
         return number_;
     }
@@ -81,7 +81,7 @@ private:
         return std::nullopt;
     }
 
-    std::optional<NumberChoice> number_;
+    std::optional<commands::NumberChoice> number_;
     std::u16string caption_;
     std::u16string message_;
 };

@@ -46,8 +46,8 @@ int parseOptions(const Args& args, ApplyOptions& options) {
 // was not named already.
 int collectPorts(ApplyOptions& options) {
     if (options.all) {
-        for (const PortDescriptor& found : enumeratePorts()) {
-            if (found.kind != PortKind::Serial &&
+        for (const serial::PortDescriptor& found : serial::enumeratePorts()) {
+            if (found.kind != serial::PortKind::Serial &&
                 std::find(options.ports.begin(), options.ports.end(), found.device) ==
                     options.ports.end())
                 options.ports.push_back(found.device);
@@ -75,7 +75,7 @@ int loadCommands(const std::string& path, std::vector<std::string>& commands) {
                   << "\n";
     if (!contents.problems.empty())
         return ExitBadInput;
-    for (const PageItem& item : contents.page.items) {
+    for (const commands::PageItem& item : contents.page.items) {
         if (item.bytes.size() > reader::kMaxCommandLength)
             return fail(res::formatUtf8(res::ids::CommandTooLong,
                                         {std::to_string(reader::kMaxCommandLength)}),
@@ -131,7 +131,7 @@ int runApply(const Args& args) {
             reader::ProvisionRequest request{devicePort(options.ports[i]), options.ports[i],
                                              std::string(foundation::kProgramSettingsKey), commands,
                                              options.verify};
-            SerialPortForPosix port;
+            serial::SerialPortForPosix port;
             reader::ProvisionCancel cancel;
             results[i] = reader::provisionReader(port, request, {}, cancel);
             std::lock_guard lock(printing);

@@ -22,14 +22,14 @@ std::string visibleCommand(const char* command) {
     return out;
 }
 
-void printGroup(std::ostream& out, const omni::CatalogNode& group, std::size_t depth) {
+void printGroup(std::ostream& out, const omni::commands::CatalogNode& group, std::size_t depth) {
     const std::string indent(2 * depth, ' ');
-    out << indent << omni::res::toUtf8(omni::catalogCaption(group.labelId)) << "\n";
-    for (const omni::CatalogEntry& entry : omni::entriesOf(&group))
-        out << indent << "  " << omni::res::toUtf8(omni::catalogCaption(entry.labelId)) << "\t"
+    out << indent << omni::res::toUtf8(omni::commands::catalogCaption(group.labelId)) << "\n";
+    for (const omni::commands::CatalogEntry& entry : omni::commands::entriesOf(&group))
+        out << indent << "  " << omni::res::toUtf8(omni::commands::catalogCaption(entry.labelId)) << "\t"
             << visibleCommand(entry.command) << "\t" << static_cast<std::uint32_t>(entry.kind)
             << "\n";
-    for (const omni::CatalogNode& child : omni::childrenOf(&group))
+    for (const omni::commands::CatalogNode& child : omni::commands::childrenOf(&group))
         printGroup(out, child, depth + 1);
 }
 
@@ -41,7 +41,7 @@ int runCatalog(const omni::cli::Args& args) {
         else
             return omni::cli::fail("usage: omnisetup-cli catalog [--1d]", 2);
     }
-    for (const omni::CatalogNode& group : omni::topLevelGroups(mode2D))
+    for (const omni::commands::CatalogNode& group : omni::commands::topLevelGroups(mode2D))
         printGroup(std::cout, group, 0);
     return 0;
 }

@@ -69,12 +69,16 @@ std::string textProblemMessage(dataedit::TextProblem problem, const std::string&
                                std::size_t limit) {
     using dataedit::TextProblem;
     switch (problem) {
-        case TextProblem::LoneBackslash: return formatUtf8(ids::DataEditLoneBackslash, {text});
-        case TextProblem::BadHexEscape: return formatUtf8(ids::DataEditBadHexEscape, {text});
-        case TextProblem::NonAscii: return formatUtf8(ids::DataEditNonAscii, {text});
+        case TextProblem::LoneBackslash:
+            return formatUtf8(ids::DataEditLoneBackslash, {text});
+        case TextProblem::BadHexEscape:
+            return formatUtf8(ids::DataEditBadHexEscape, {text});
+        case TextProblem::NonAscii:
+            return formatUtf8(ids::DataEditNonAscii, {text});
         case TextProblem::TooLong:
             return formatUtf8(ids::DataEditTextTooLong, {text, std::to_string(limit)});
-        case TextProblem::None: break;
+        case TextProblem::None:
+            break;
     }
     return {};
 }
@@ -83,7 +87,7 @@ namespace {
 
 // Opens the reader on `device` with the program's saved line settings; 0 or the exit status
 // after printing why it could not be opened.
-int openDevice(SerialPortForPosix& port, const std::string& device) {
+int openDevice(serial::SerialPortForPosix& port, const std::string& device) {
     reader::installModuleLock();
     reader::FailureKind kind{};
     const std::string failure = reader::openReaderPort(
@@ -95,7 +99,7 @@ int openDevice(SerialPortForPosix& port, const std::string& device) {
 
 // Closing the port drops output the reader has not taken yet, so the reader gets a moment to take
 // the commands (and perhaps answer) before the port closes.
-void letReaderTake(SerialPortForPosix& port) {
+void letReaderTake(serial::SerialPortForPosix& port) {
     constexpr unsigned kTakeMs = 200;
     try {
         port.waitForData(kTakeMs);
@@ -109,15 +113,15 @@ void letReaderTake(SerialPortForPosix& port) {
 
 int printOrSend(const std::string& command, const std::string& port, bool save) {
     if (command.size() > dataedit::kMaxCommandLength) {
-        return refuse(formatUtf8(ids::DataEditCommandTooLong,
-                                 {std::to_string(command.size()),
-                                  std::to_string(dataedit::kMaxCommandLength)}));
+        return refuse(formatUtf8(
+            ids::DataEditCommandTooLong,
+            {std::to_string(command.size()), std::to_string(dataedit::kMaxCommandLength)}));
     }
     if (port.empty()) {
         std::cout << command << "\n";
         return 0;
     }
-    SerialPortForPosix serial;
+    serial::SerialPortForPosix serial;
     if (int code = openDevice(serial, port))
         return code;
     try {
@@ -143,8 +147,8 @@ int storeScripts(const dataedit::TemplateResult& result, int program, const std:
         return refuse(textProblemMessage(result.problem, result.refusedText, limit));
     }
     if (dataedit::CheckStore(result.scripts, program) == dataedit::StoreProblem::ScriptTooLong) {
-        return refuse(formatUtf8(ids::DataEditScriptTooLong,
-                                 {std::to_string(dataedit::kMaxScriptLength)}));
+        return refuse(
+            formatUtf8(ids::DataEditScriptTooLong, {std::to_string(dataedit::kMaxScriptLength)}));
     }
     return printOrSend(
         dataedit::ComposeStoreCommand(result.scripts.cut, result.scripts.paste, program), port,
@@ -190,8 +194,8 @@ int runEscape(const Args& args) {
     const int count = dataedit::EscapeScriptText(escaped);
     if (count < 0)
         return refuse(textProblemMessage(problem, *text));
-    std::cout << escaped << "\n" << formatUtf8(ids::DataEditCountLine, {std::to_string(count)})
-              << "\n";
+    std::cout << escaped << "\n"
+              << formatUtf8(ids::DataEditCountLine, {std::to_string(count)}) << "\n";
     return 0;
 }
 
@@ -238,7 +242,7 @@ int runRead(const Args& args) {
     const std::string& device = options.port();
     if (device.empty())
         return fail(res::loadStringUtf8(ids::MissingPort), ExitBadInput);
-    SerialPortForPosix port;
+    serial::SerialPortForPosix port;
     if (int code = openDevice(port, device))
         return code;
     dataedit::StoredPrograms stored;
@@ -282,8 +286,7 @@ int runDataEdit(const Args& args) {
 }
 
 const Registration reg{
-    "dataedit",
-    "dataedit SUBCOMMAND [OPTIONS] [--port PATH]",
+    "dataedit", "dataedit SUBCOMMAND [OPTIONS] [--port PATH]",
     "make data edit scripts and print the command that stores them (--port PATH sends it)\n"
     "      escape TEXT                 the escaped text and its count of characters\n"
     "      gs1-convert [--begin S] [--end S] [--ai] [--ai-brackets] [--between S]\n"

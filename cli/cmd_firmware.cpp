@@ -194,7 +194,7 @@ int runFirmware(const Args& args) {
         return fail(res::toUtf8(*problem), 2);
 
     reader::installModuleLock();
-    SerialPortForPosix port;
+    serial::SerialPortForPosix port;
     reader::FailureKind kind{};
     const std::string failure = reader::openReaderPort(
         port, devicePort(options.device), foundation::kProgramSettingsKey, options.device, &kind);

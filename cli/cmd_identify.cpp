@@ -31,9 +31,9 @@ int runIdentify(const Args& args) {
         return fail(res::loadStringUtf8(res::ids::MissingPort), ExitBadInput);
 
     reader::installModuleLock();
-    SerialPortForPosix port;
+    serial::SerialPortForPosix port;
     if (line.any()) {
-        const PortDescriptor descriptor = devicePort(device);
+        const serial::PortDescriptor descriptor = devicePort(device);
         port.setLineOverride(
             line.over(loadLineSettings(foundation::kProgramSettingsKey, descriptor)));
     }

@@ -140,7 +140,7 @@ int runImageSettings(const Args& args) {
     if (setting && assignments.empty())
         return fail(res::formatUtf8(res::ids::SettingsBadAssignment, {""}), ExitBadInput);
 
-    SerialPortForPosix port;
+    serial::SerialPortForPosix port;
     reader::TwoDimensionModule module(port);
     if (int code = connectModule(port, module, device))
         return code;

@@ -28,7 +28,7 @@ namespace {
 
 // Writes the log's text to standard output as UTF-8. A surrogate pair split between two runs
 // is held back until its second half arrives.
-class StdoutSink : public TextSink {
+class StdoutSink : public stream::TextSink {
 public:
     void append(const char16_t* text, std::size_t count) override {
         held_.append(text, count);
@@ -56,7 +56,7 @@ private:
 };
 
 int listCodePages() {
-    for (const CodePageEntry& e : buildCodePageList(installedCodePages())) {
+    for (const serial::CodePageEntry& e : serial::buildCodePageList(serial::installedCodePages())) {
         std::printf("%u\t%s\n", e.codePage, res::toUtf8(e.text).c_str());
     }
     return 0;
@@ -71,11 +71,11 @@ int runLog(const Args& args) {
             return listCodePages();
         ++choices;
         if (a == "--hex") {
-            codePage = kHexCodePage;
+            codePage = stream::kHexCodePage;
         } else if (a == "--utf16le") {
-            codePage = kUtf16LeCodePage;
+            codePage = stream::kUtf16LeCodePage;
         } else if (a == "--utf16be") {
-            codePage = kUtf16BeCodePage;
+            codePage = stream::kUtf16BeCodePage;
         } else if (a == "--codepage" && i + 1 < args.size()) {
             const std::string& number = args[++i];
             std::uint32_t value = 0;
@@ -85,7 +85,7 @@ int runLog(const Args& args) {
                 // "-1" names the hexadecimal display, as the stored setting does.
                 if (number != "-1")
                     return fail(res::formatUtf8(res::ids::NotACodePage, {number}), 2);
-                value = kHexCodePage;
+                value = stream::kHexCodePage;
             }
             codePage = value;
         } else {
@@ -98,19 +98,19 @@ int runLog(const Args& args) {
         return fail(res::loadStringUtf8(res::ids::OneCodePageOption), 2);
 
     // The list's entry for the wanted code page, without opening every converter there is.
-    std::uint32_t wanted = codePage.value_or(kDefaultCodePage);
-    std::vector<SystemCodePage> system;
-    if (const CodePageInfo* info = findCodePage(wanted); info && isCodePageConvertible(wanted)) {
+    std::uint32_t wanted = codePage.value_or(stream::kDefaultCodePage);
+    std::vector<serial::SystemCodePage> system;
+    if (const stream::CodePageInfo* info = stream::findCodePage(wanted); info && stream::isCodePageConvertible(wanted)) {
         system.push_back({wanted, info->name});
     }
-    std::vector<CodePageEntry> list = buildCodePageList(system);
-    std::size_t index = findCodePageEntry(list, wanted);
+    std::vector<serial::CodePageEntry> list = serial::buildCodePageList(system);
+    std::size_t index = serial::findCodePageEntry(list, wanted);
     if (list[index].codePage != wanted)
         return fail(res::formatUtf8(res::ids::CodePageMissing, {std::to_string(wanted)}), 2);
-    setCurrentCodePageSetting(list[index].setting());
+    stream::setCurrentCodePageSetting(list[index].setting());
 
     StdoutSink sink;
-    BufferedDeSynchronizedEditBoxOutputStream<8192> chain;
+    stream::BufferedDeSynchronizedEditBoxOutputStream<8192> chain;
     chain.setSink(&sink);
     chain.setWaitForWriter(true);  // a slow reader of standard output slows us, never loses text
     char buffer[65536];

@@ -56,14 +56,14 @@ void quietQtNotices(QtMsgType type, const QMessageLogContext& context, const QSt
 }
 
 // Pixels of a picture drawn `scale` times its page size.
-long long pixelsOf(const omni::page::Drawing& drawing, double scale) {
+long long pixelsOf(const omni::menucode::Drawing& drawing, double scale) {
     return static_cast<long long>(std::ceil(drawing.width * scale)) *
            static_cast<long long>(std::ceil(drawing.height * scale));
 }
 
 // Refuses a PNG beyond the picture limit, naming the largest module size that fits.
-void checkPngSize(const omni::page::Drawing& drawing, double scale, int suggestedModuleSize) {
-    if (pixelsOf(drawing, scale) <= omni::page::kMaxPicturePixels)
+void checkPngSize(const omni::menucode::Drawing& drawing, double scale, int suggestedModuleSize) {
+    if (pixelsOf(drawing, scale) <= omni::menucode::kMaxPicturePixels)
         return;
     auto text = [](long long n) { return omni::res::fromUtf8(std::to_string(n)); };
     throw omni::foundation::UserException(
@@ -71,7 +71,7 @@ void checkPngSize(const omni::page::Drawing& drawing, double scale, int suggeste
         omni::res::format(omni::res::ids::PictureTooLargeModule,
                           {text(static_cast<long long>(std::ceil(drawing.width * scale))),
                            text(static_cast<long long>(std::ceil(drawing.height * scale))),
-                           text(omni::page::kMaxPicturePixels / 1000000),
+                           text(omni::menucode::kMaxPicturePixels / 1000000),
                            text(std::max(suggestedModuleSize, 1))}));
 }
 
@@ -100,47 +100,47 @@ std::string extensionOf(const std::string& path) {
 }
 
 // Resolves one catalog entry as the selector does; returns a message on failure.
-std::optional<std::u16string> addEntry(omni::MenuCodeHistory& page, const Source& source,
+std::optional<std::u16string> addEntry(omni::menucode::MenuCodeHistory& page, const Source& source,
                                        bool mode2D) {
-    const omni::EntryPath found = omni::findEntryByPath(source.text, mode2D);
-    const omni::CatalogEntry& entry = *found.entry;
-    const std::u16string caption(omni::catalogCaption(entry.labelId));
-    std::optional<omni::NumberChoice> number;
+    const omni::commands::EntryPath found = omni::commands::findEntryByPath(source.text, mode2D);
+    const omni::commands::CatalogEntry& entry = *found.entry;
+    const std::u16string caption(omni::commands::catalogCaption(entry.labelId));
+    std::optional<omni::commands::NumberChoice> number;
     if (source.value)
-        number = omni::NumberChoice{omni::NumberChoice::Kind::Value, *source.value};
+        number = omni::commands::NumberChoice{omni::commands::NumberChoice::Kind::Value, *source.value};
     omni::cli::CliDialogs dialogs(number, caption);
-    const omni::ResolveResult result = omni::resolveEntry(entry, mode2D, dialogs);
-    if (result.kind == omni::ResolveResult::Kind::Waveform)
+    const omni::commands::ResolveResult result = omni::commands::resolveEntry(entry, mode2D, dialogs);
+    if (result.kind == omni::commands::ResolveResult::Kind::Waveform)
         return omni::res::format(omni::res::ids::NeedsWaveformViewer, {caption});
-    if (result.kind == omni::ResolveResult::Kind::Nothing) {
+    if (result.kind == omni::commands::ResolveResult::Kind::Nothing) {
         if (!dialogs.message().empty())
             return dialogs.message();
         return std::nullopt;
     }
-    for (const omni::PageItem& item : omni::pageItemsFromString(result.text, found.label, mode2D)) {
+    for (const omni::commands::PageItem& item : omni::commands::pageItemsFromString(result.text, found.label, mode2D)) {
         const auto status = page.addEntry(item);
-        if (status != omni::HistoryStatus::Ok)
-            return omni::historyMessage(status);
+        if (status != omni::menucode::HistoryStatus::Ok)
+            return omni::menucode::historyMessage(status);
     }
     return std::nullopt;
 }
 
-std::optional<std::u16string> addCommand(omni::MenuCodeHistory& page, const std::string& text,
+std::optional<std::u16string> addCommand(omni::menucode::MenuCodeHistory& page, const std::string& text,
                                          bool mode2D) {
     if (mode2D) {
         const auto status = page.addTypedCommand(text);
-        if (status != omni::HistoryStatus::Ok)
-            return omni::historyMessage(status);
+        if (status != omni::menucode::HistoryStatus::Ok)
+            return omni::menucode::historyMessage(status);
         return std::nullopt;
     }
-    const auto items = omni::pageItemsFromString(
+    const auto items = omni::commands::pageItemsFromString(
         text, omni::res::loadString(omni::res::ids::TypedCommandLabel), false);
     if (items.empty())
-        return omni::historyMessage(omni::HistoryStatus::NoTokens);
-    for (const omni::PageItem& item : items) {
+        return omni::menucode::historyMessage(omni::menucode::HistoryStatus::NoTokens);
+    for (const omni::commands::PageItem& item : items) {
         const auto status = page.addEntry(item);
-        if (status != omni::HistoryStatus::Ok)
-            return omni::historyMessage(status);
+        if (status != omni::menucode::HistoryStatus::Ok)
+            return omni::menucode::historyMessage(status);
     }
     return std::nullopt;
 }
@@ -148,54 +148,54 @@ std::optional<std::u16string> addCommand(omni::MenuCodeHistory& page, const std:
 // The page as every format shows it: the QR symbol at the module size of the metafile rule on a
 // 600 dpi reference, or the Code 39 sheet at the proportions of the screen.
 struct Picture {
-    omni::page::Drawing drawing;
-    omni::DeviceGeometry device;
+    omni::menucode::Drawing drawing;
+    omni::menucode::DeviceGeometry device;
 };
 
-Picture pictureOf(const omni::MenuCodeHistory& page, bool mode2D, int moduleSize,
-                  bool showCommand, const omni::page::TextMeasure& measure) {
+Picture pictureOf(const omni::menucode::MenuCodeHistory& page, bool mode2D, int moduleSize,
+                  bool showCommand, const omni::menucode::TextMeasure& measure) {
     using namespace omni;
     if (mode2D) {
-        QrViewOptions options;
+        menucode::QrViewOptions options;
         options.moduleSize = moduleSize;
         options.showCommandString = showCommand;
-        const DeviceGeometry reference = DeviceGeometry::a4Printer600();
-        return {drawQrMetafile(page, options, reference, measure), reference};
+        const menucode::DeviceGeometry reference = menucode::DeviceGeometry::a4Printer600();
+        return {menucode::drawQrMetafile(page, options, reference, measure), reference};
     }
-    SheetExtent extent;
-    drawCode39Screen(page, {}, kSheetClientWidth, measure, &extent);
-    return {drawCode39Metafile(page, {}, extent, measure), DeviceGeometry::code39Sheet()};
+    menucode::SheetExtent extent;
+    menucode::drawCode39Screen(page, {}, kSheetClientWidth, measure, &extent);
+    return {menucode::drawCode39Metafile(page, {}, extent, measure), menucode::DeviceGeometry::code39Sheet()};
 }
 
-void writePage(const omni::MenuCodeHistory& page, bool mode2D, int moduleSize,
+void writePage(const omni::menucode::MenuCodeHistory& page, bool mode2D, int moduleSize,
                bool showCommand, bool printed, const std::string& path, const std::string& ext) {
     using namespace omni;
-    const page::QtTextMeasure measure;
+    const menucode::QtTextMeasure measure;
     if (printed) {
         // The pages as printed on A4 paper.
-        const PrintSetup print;
-        QrViewOptions options;
+        const menucode::PrintSetup print;
+        menucode::QrViewOptions options;
         options.moduleSize = moduleSize;
         options.showCommandString = showCommand;
-        const auto pages = mode2D ? printQrPages(page, options, true, print, measure)
-                                  : printCode39Pages(page, 36, print, measure);
-        page::writePdf(pages, path, print.device.dotsPerInch());
+        const auto pages = mode2D ? menucode::printQrPages(page, options, true, print, measure)
+                                  : menucode::printCode39Pages(page, 36, print, measure);
+        menucode::writePdf(pages, path, print.device.dotsPerInch());
         return;
     }
     const Picture picture = pictureOf(page, mode2D, moduleSize, showCommand, measure);
     const double dpi = picture.device.dotsPerInch();
     if (ext == ".emf") {
-        page::writeEmf(picture.drawing, picture.device, measure, path);
+        menucode::writeEmf(picture.drawing, picture.device, measure, path);
     } else if (ext == ".pdf") {
-        page::writePdf({picture.drawing}, path, dpi);
+        menucode::writePdf({picture.drawing}, path, dpi);
     } else if (ext == ".png") {
-        const double scale = page::rasterPixelsPerUnit(dpi);
-        if (pixelsOf(picture.drawing, scale) > page::kMaxPicturePixels) {
+        const double scale = menucode::rasterPixelsPerUnit(dpi);
+        if (pixelsOf(picture.drawing, scale) > menucode::kMaxPicturePixels) {
             // The largest module size whose picture fits (a QR page's modules scale with it).
             int fits = moduleSize;
             while (mode2D && fits > 1 &&
                    pixelsOf(pictureOf(page, mode2D, --fits, showCommand, measure).drawing, scale) >
-                       page::kMaxPicturePixels) {
+                       menucode::kMaxPicturePixels) {
             }
             if (!mode2D) {
                 // A sheet's bars keep their print proportions: only fewer codes make it smaller.
@@ -206,13 +206,13 @@ void writePage(const omni::MenuCodeHistory& page, bool mode2D, int moduleSize,
                         omni::res::ids::PictureTooLargeSheet,
                         {text(static_cast<long long>(std::ceil(picture.drawing.width * scale))),
                          text(static_cast<long long>(std::ceil(picture.drawing.height * scale))),
-                         text(page::kMaxPicturePixels / 1000000)}));
+                         text(menucode::kMaxPicturePixels / 1000000)}));
             }
             checkPngSize(picture.drawing, scale, fits);
         }
-        page::writePng(picture.drawing, path, dpi);
+        menucode::writePng(picture.drawing, path, dpi);
     } else {
-        page::writeSvg(picture.drawing, path, dpi);
+        menucode::writeSvg(picture.drawing, path, dpi);
     }
 }
 
@@ -221,39 +221,39 @@ void writePage(const omni::MenuCodeHistory& page, bool mode2D, int moduleSize,
 // Warns on standard error when the codes of the file just written may not scan: for a PDF at the
 // printer the page is laid out for, for a metafile at its reference device, for PNG and SVG at
 // the files' 96 pixels per inch. A QR page gets the module size that would fix it.
-void warnIfUnreadable(const omni::MenuCodeHistory& page, bool mode2D, int moduleSize,
+void warnIfUnreadable(const omni::menucode::MenuCodeHistory& page, bool mode2D, int moduleSize,
                       bool showCommand, const std::string& ext) {
     using namespace omni;
-    const page::QtTextMeasure measure;
-    const PrintSetup print;
-    const DeviceGeometry reference = DeviceGeometry::a4Printer600();
+    const menucode::QtTextMeasure measure;
+    const menucode::PrintSetup print;
+    const menucode::DeviceGeometry reference = menucode::DeviceGeometry::a4Printer600();
     constexpr double kFileDotsPerMm = 3780 / 1000.0;
     auto geometryAt = [&](int m) {
-        QrViewOptions options;
+        menucode::QrViewOptions options;
         options.moduleSize = m;
         options.showCommandString = showCommand;
         if (ext == ".pdf") {
             return mode2D ? menucode::printGeometry(
-                                printQrPages(page, options, false, print, measure), true, print)
-                          : menucode::printGeometry(printCode39Pages(page, 36, print, measure),
+                                menucode::printQrPages(page, options, false, print, measure), true, print)
+                          : menucode::printGeometry(menucode::printCode39Pages(page, 36, print, measure),
                                                     false, print);
         }
         if (ext == ".emf") {
             const double dotsPerMm = static_cast<double>(reference.horzRes) / reference.horzSizeMm;
             if (mode2D)
-                return menucode::geometryOf({drawQrMetafile(page, options, reference, measure)},
+                return menucode::geometryOf({menucode::drawQrMetafile(page, options, reference, measure)},
                                             true, 1, dotsPerMm);
-            SheetExtent extent;
-            drawCode39Screen(page, {}, kSheetClientWidth, measure, &extent);
-            return menucode::geometryOf({drawCode39Metafile(page, {}, extent, measure)}, false, 1,
+            menucode::SheetExtent extent;
+            menucode::drawCode39Screen(page, {}, kSheetClientWidth, measure, &extent);
+            return menucode::geometryOf({menucode::drawCode39Metafile(page, {}, extent, measure)}, false, 1,
                                         dotsPerMm);
         }
         if (mode2D) {
             options.moduleSize = std::max(m, 4);
-            return menucode::geometryOf({drawQrScreen(page, options, 0, measure)}, true, 1,
+            return menucode::geometryOf({menucode::drawQrScreen(page, options, 0, measure)}, true, 1,
                                         kFileDotsPerMm);
         }
-        return menucode::geometryOf({drawCode39Screen(page, {}, kSheetClientWidth, measure)}, false,
+        return menucode::geometryOf({menucode::drawCode39Screen(page, {}, kSheetClientWidth, measure)}, false,
                                     std::max(m, 4), kFileDotsPerMm);
     };
     auto check = menucode::checkPrint(geometryAt(moduleSize));
@@ -292,12 +292,12 @@ std::optional<std::u16string> checkPageModes(const std::vector<Source>& sources,
     return std::nullopt;
 }
 
-std::optional<std::u16string> addPageItems(omni::MenuCodeHistory& page,
+std::optional<std::u16string> addPageItems(omni::menucode::MenuCodeHistory& page,
                                            const omni::menucode::PageFile& file) {
-    for (const omni::PageItem& item : file.items) {
+    for (const omni::commands::PageItem& item : file.items) {
         const auto status = page.addEntry(item);
-        if (status != omni::HistoryStatus::Ok)
-            return omni::historyMessage(status);
+        if (status != omni::menucode::HistoryStatus::Ok)
+            return omni::menucode::historyMessage(status);
     }
     return std::nullopt;
 }
@@ -366,7 +366,7 @@ int runMenucode(const omni::cli::Args& args) {
     static char* argv[] = {name, nullptr};
     QGuiApplication app(argc, argv);
 
-    omni::MenuCodeHistory page;
+    omni::menucode::MenuCodeHistory page;
     for (const Source& source : sources) {
         const auto error = source.page      ? addPageItems(page, *source.page)
                            : source.isEntry ? addEntry(page, source, mode2D)

@@ -9,7 +9,7 @@
 namespace omni::cli {
 namespace {
 
-void show(const LineSettings& settings) {
+void show(const serial::LineSettings& settings) {
     std::cout << "baud: " << settings.baudRate << "\n"
               << "data bits: " << static_cast<unsigned>(settings.dataBits) << "\n"
               << "parity: " << nameOf(settings.parity) << "\n"
@@ -39,18 +39,18 @@ int runPortSettings(const Args& args) {
     if (reset && options.any())
         return fail(res::formatUtf8(res::ids::UnknownOption, {"--reset"}), 2);
 
-    const PortDescriptor port{kindOfDevice(device), device};
+    const serial::PortDescriptor port{serial::kindOfDevice(device), device};
     if (reset) {
-        storeLineSettings(foundation::kProgramSettingsKey, port, LineSettings{});
+        storeLineSettings(foundation::kProgramSettingsKey, port, serial::LineSettings{});
         std::cout << res::formatUtf8(res::ids::PortSettingsReset, {device}) << "\n";
         return 0;
     }
-    LineSettings stored;
+    serial::LineSettings stored;
     const bool isStored = foundation::readSetting(foundation::kProgramSettingsKey, portSettingsName(port), stored) &&
-                          stored.length == LineSettings::kMarker && inRange(stored);
-    const LineSettings current = loadLineSettings(foundation::kProgramSettingsKey, port);
+                          stored.length == serial::LineSettings::kMarker && inRange(stored);
+    const serial::LineSettings current = loadLineSettings(foundation::kProgramSettingsKey, port);
     if (options.any()) {
-        const LineSettings wanted = options.over(current);
+        const serial::LineSettings wanted = options.over(current);
         toTermios(wanted, termios{});  // a value the system has no setting for is refused here
         storeLineSettings(foundation::kProgramSettingsKey, port, wanted);
         std::cout << res::formatUtf8(res::ids::PortSettingsSaved, {device}) << "\n";

@@ -44,7 +44,7 @@ int parseReading(const Args& args, ReadingOptions& options) {
 }
 
 // What the reader sends, straight to standard output.
-class Passthrough : public OutputStream<char> {
+class Passthrough : public stream::OutputStream<char> {
 public:
     void write(const char* data, std::size_t count) override {
         std::fwrite(data, 1, count, stdout);
@@ -67,7 +67,7 @@ int runReadingTest(const Args& args) {
     if (int code = parseReading(args, options))
         return code;
     reader::installModuleLock();
-    SerialPortForPosix port;
+    serial::SerialPortForPosix port;
     reader::FailureKind kind{};
     const std::string failure = reader::openReaderPort(
         port, devicePort(options.device), foundation::kProgramSettingsKey, options.device, &kind);

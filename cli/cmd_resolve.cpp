@@ -22,7 +22,7 @@ int failWith(const std::u16string& message) {
 }
 
 int runResolve(const omni::cli::Args& args) {
-    using omni::NumberChoice;
+    using omni::commands::NumberChoice;
     bool mode2D = true;
     std::optional<std::string> path;
     std::optional<NumberChoice> number;
@@ -57,21 +57,21 @@ int runResolve(const omni::cli::Args& args) {
     if (numberOptions > 1)
         return failWith(omni::res::format(omni::res::ids::OneValueOption, {}));
 
-    const omni::EntryPath found = omni::findEntryByPath(*path, mode2D);
-    const omni::CatalogEntry& entry = *found.entry;
-    const std::u16string caption(omni::catalogCaption(entry.labelId));
-    const bool takesNumber = entry.kind == omni::EntryKind::DecimalArgument ||
-                             entry.kind == omni::EntryKind::ByteArgument;
+    const omni::commands::EntryPath found = omni::commands::findEntryByPath(*path, mode2D);
+    const omni::commands::CatalogEntry& entry = *found.entry;
+    const std::u16string caption(omni::commands::catalogCaption(entry.labelId));
+    const bool takesNumber = entry.kind == omni::commands::EntryKind::DecimalArgument ||
+                             entry.kind == omni::commands::EntryKind::ByteArgument;
     if (number && !takesNumber)
         return failWith(omni::res::format(omni::res::ids::TakesNoNumber, {caption}));
 
     omni::cli::CliDialogs dialogs(number, caption);
-    const omni::ResolveResult result = omni::resolveEntry(entry, mode2D, dialogs);
-    if (result.kind == omni::ResolveResult::Kind::Waveform)
+    const omni::commands::ResolveResult result = omni::commands::resolveEntry(entry, mode2D, dialogs);
+    if (result.kind == omni::commands::ResolveResult::Kind::Waveform)
         return failWith(omni::res::format(omni::res::ids::NeedsWaveformViewer, {caption}));
-    if (result.kind == omni::ResolveResult::Kind::Nothing && !dialogs.message().empty())
+    if (result.kind == omni::commands::ResolveResult::Kind::Nothing && !dialogs.message().empty())
         return failWith(dialogs.message());
-    for (const omni::PageItem& item : omni::pageItemsFromString(result.text, found.label, mode2D))
+    for (const omni::commands::PageItem& item : omni::commands::pageItemsFromString(result.text, found.label, mode2D))
         std::cout << item.bytes << "\t" << omni::res::toUtf8(item.label) << "\n";
     return 0;
 }

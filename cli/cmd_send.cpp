@@ -22,6 +22,7 @@
 #include "resources/string_ids.h"
 #include "reader/command_exchange.h"
 #include "resources/string_ids.h"
+#include "stream/locked_text.h"
 #include "stream/log_chain.h"
 
 namespace omni::cli {
@@ -36,9 +37,9 @@ constexpr char kAck = 0x06;
 
 // The receive thread's listener: passes the bytes on to the log chain and notes how many came
 // and when the last ones did. In ACK mode it counts the ACKs instead of showing them.
-class ReplyCollector : public OutputStream<char> {
+class ReplyCollector : public stream::OutputStream<char> {
 public:
-    explicit ReplyCollector(OutputStream<char>& log) : log_(log) {}
+    explicit ReplyCollector(stream::OutputStream<char>& log) : log_(log) {}
     void write(const char* data, std::size_t count) override {
         std::size_t acks = 0;
         if (countAcks_) {
@@ -91,7 +92,7 @@ public:
 private:
     mutable std::mutex mutex_;
     std::condition_variable ackArrived_;
-    OutputStream<char>& log_;
+    stream::OutputStream<char>& log_;
     bool countAcks_ = false;
     std::size_t acks_ = 0;
     std::size_t received_ = 0;
@@ -99,20 +100,13 @@ private:
 };
 
 // Collects the log's text (UTF-16, CR LF line ends) on the chain's writer thread.
-class TextCollector : public TextSink {
+class TextCollector : public stream::TextSink {
 public:
-    void append(const char16_t* text, std::size_t count) override {
-        std::lock_guard lock(mutex_);
-        text_.append(text, count);
-    }
-    std::u16string text() const {
-        std::lock_guard lock(mutex_);
-        return text_;
-    }
+    void append(const char16_t* text, std::size_t count) override { text_.append(text, count); }
+    std::u16string text() const { return text_.text(); }
 
 private:
-    mutable std::mutex mutex_;
-    std::u16string text_;
+    stream::LockedText<std::u16string> text_;
 };
 
 struct SendOptions {
@@ -165,7 +159,7 @@ int parseOptions(const Args& args, SendOptions& options) {
 // the link the receive thread reports.
 class ReplyListener {
 public:
-    ReplyListener(SerialPortForPosix& port, const std::string& device, bool countAcks)
+    ReplyListener(serial::SerialPortForPosix& port, const std::string& device, bool countAcks)
         : port_(port), replies_(log_) {
         log_.setSink(&text_);
         if (countAcks)
@@ -235,9 +229,9 @@ private:
         std::cout << res::toUtf8(text_.text()) << std::flush;
     }
 
-    SerialPortForPosix& port_;
+    serial::SerialPortForPosix& port_;
     TextCollector text_;
-    BufferedDeSynchronizedEditBoxOutputStream<8192> log_;
+    stream::BufferedDeSynchronizedEditBoxOutputStream<8192> log_;
     ReplyCollector replies_;
     std::mutex failureMutex_;
     std::optional<std::string> failure_;
@@ -281,9 +275,9 @@ int runSend(const Args& args) {
         return code;
 
     reader::installModuleLock();
-    SerialPortForPosix port;
+    serial::SerialPortForPosix port;
     if (options.line.any()) {
-        const PortDescriptor descriptor = devicePort(options.device);
+        const serial::PortDescriptor descriptor = devicePort(options.device);
         port.setLineOverride(
             options.line.over(loadLineSettings(foundation::kProgramSettingsKey, descriptor)));
     }

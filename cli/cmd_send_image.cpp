@@ -12,7 +12,7 @@ constexpr unsigned kReportWaitMs = 3000;  // for the first byte of the report
 constexpr unsigned kQuietMs = 300;        // the report has ended
 
 // Reads what the reader sends until the line has been quiet; empty when nothing came.
-std::string readReport(SerialPortForPosix& port) {
+std::string readReport(serial::SerialPortForPosix& port) {
     std::string report;
     unsigned wait = kReportWaitMs;
     for (;;) {
@@ -62,7 +62,7 @@ int runSendImage(const Args& args) {
         return fail(res::loadStringUtf8(res::ids::MissingPort), ExitBadInput);
     if (file.empty())
         return fail(res::loadStringUtf8(res::ids::SendImageMissingFile), ExitBadInput);
-    std::unique_ptr<KesImage> picture;
+    std::unique_ptr<image::KesImage> picture;
     try {
         picture = image::loadPicture(file);
     } catch (const foundation::UserException& e) {
@@ -71,7 +71,7 @@ int runSendImage(const Args& args) {
         return fail(e.what(), ExitBadInput);
     }
 
-    SerialPortForPosix port;
+    serial::SerialPortForPosix port;
     reader::TwoDimensionModule module(port);
     if (int code = connectModule(port, module, device))
         return code;

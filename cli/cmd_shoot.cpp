@@ -58,7 +58,7 @@ int runShoot(const Args& args) {
     ShootOptions options;
     if (int code = parseShoot(args, options))
         return code;
-    SerialPortForPosix port;
+    serial::SerialPortForPosix port;
     reader::TwoDimensionModule module(port);
     if (int code = connectModule(port, module, options.device))
         return code;

@@ -9,7 +9,7 @@ namespace {
 int runTokens(const omni::cli::Args& args) {
     if (args.size() != 1)
         return omni::cli::fail("usage: omnisetup-cli tokens TEXT", 2);
-    std::cout << omni::countTokens(omni::cli::unescapeArgument(args[0])) << "\n";
+    std::cout << omni::commands::countTokens(omni::cli::unescapeArgument(args[0])) << "\n";
     return 0;
 }
 

@@ -102,7 +102,7 @@ int runTune(const Args& args) {
     if (int code = parseTune(args, options))
         return code;
     reader::installModuleLock();
-    SerialPortForPosix port;
+    serial::SerialPortForPosix port;
     reader::FailureKind kind{};
     const std::string failure = reader::openReaderPort(
         port, devicePort(options.device), foundation::kProgramSettingsKey, options.device, &kind);

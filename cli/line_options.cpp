@@ -19,7 +19,7 @@ std::optional<std::uint32_t> number(std::string_view text, std::uint32_t low, st
 
 }  // namespace
 
-LineSettings LineOptions::over(LineSettings base) const {
+serial::LineSettings LineOptions::over(serial::LineSettings base) const {
     if (baudRate)
         base.baudRate = *baudRate;
     if (dataBits)
@@ -50,13 +50,13 @@ LineOptionResult takeLineOption(const Args& args, std::size_t& i, LineOptions& o
         if (good)
             options.dataBits = static_cast<std::uint8_t>(*bits);
     } else if (name == "--parity") {
-        options.parity = parityNamed(value);
+        options.parity = serial::parityNamed(value);
         good = options.parity.has_value();
     } else if (name == "--stop-bits") {
-        options.stopBits = stopBitsNamed(value);
+        options.stopBits = serial::stopBitsNamed(value);
         good = options.stopBits.has_value();
     } else {
-        options.flowControl = flowNamed(value);
+        options.flowControl = serial::flowNamed(value);
         good = options.flowControl.has_value();
     }
     if (good)

@@ -20,13 +20,13 @@ namespace omni::cli {
 struct LineOptions {
     std::optional<std::uint32_t> baudRate;
     std::optional<std::uint8_t> dataBits;
-    std::optional<Parity> parity;
-    std::optional<StopBits> stopBits;
-    std::optional<FlowControl> flowControl;
+    std::optional<serial::Parity> parity;
+    std::optional<serial::StopBits> stopBits;
+    std::optional<serial::FlowControl> flowControl;
 
     bool any() const { return baudRate || dataBits || parity || stopBits || flowControl; }
     // `base` with every given option in place of its value.
-    LineSettings over(LineSettings base) const;
+    serial::LineSettings over(serial::LineSettings base) const;
 };
 
 enum class LineOptionResult { NotMine, Taken, Bad };

@@ -16,8 +16,8 @@
 namespace omni::cli {
 
 // The port descriptor of a device path, with the kind port discovery gives it.
-inline PortDescriptor devicePort(const std::string& device) {
-    return {kindOfDevice(device), device};
+inline serial::PortDescriptor devicePort(const std::string& device) {
+    return {serial::kindOfDevice(device), device};
 }
 
 // One line for a failure of the link once the port is open.

@@ -42,12 +42,12 @@ void Download1MB(benchmark::State& state) {
     auto responder = std::make_unique<omni::sim::FirmwareResponder>(reader);
     reader.addResponder(std::move(responder));
     reader.start();
-    omni::SerialPortForPosix port;
-    port.open({omni::PortKind::Serial, reader.devicePath()}, "Software\\Kestrel\\OmniSetupBench");
+    omni::serial::SerialPortForPosix port;
+    port.open({omni::serial::PortKind::Serial, reader.devicePath()}, "Software\\Kestrel\\OmniSetupBench");
     omni::reader::ModuleHandle module = omni::reader::openModule(port.moduleHandle());
 
     for (auto _ : state) {
-        omni::FileInputStreamForKes2D stream(path);
+        omni::stream::FileInputStreamForKes2D stream(path);
         KesSetLastStatus(KES_STATE_SUCCESS);
         KesDownload(module.get(), stream.handle(), static_cast<std::uint32_t>(stream.size()), 0,
                     0);

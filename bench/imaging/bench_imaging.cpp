@@ -48,8 +48,8 @@ void captureBlockMode(benchmark::State& state) {
     engine->setLineRate(static_cast<std::size_t>(state.range(0)));
     reader.start();
 
-    omni::SerialPortForPosix port;
-    port.open({omni::PortKind::Serial, reader.devicePath()}, "Software\\Kestrel\\OmniSetupBench");
+    omni::serial::SerialPortForPosix port;
+    port.open({omni::serial::PortKind::Serial, reader.devicePath()}, "Software\\Kestrel\\OmniSetupBench");
     omni::reader::TwoDimensionModule module(port);
     module.connect();
 

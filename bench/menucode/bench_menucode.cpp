@@ -34,7 +34,7 @@ const std::string& input(int which) {
 
 void Ours(benchmark::State& state) {
     const std::string& text = input(static_cast<int>(state.range(0)));
-    auto code = std::make_unique<omni::QrEncoder>();
+    auto code = std::make_unique<omni::menucode::qr::QrEncoder>();
     int version = 0;
     for (auto _ : state) {
         const auto symbol = code->encode(text);

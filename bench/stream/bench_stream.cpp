@@ -13,10 +13,10 @@
 
 namespace {
 
-using omni::BufferedDeSynchronizedEditBoxOutputStream;
-using omni::CodePageSetting;
+using omni::stream::BufferedDeSynchronizedEditBoxOutputStream;
+using omni::stream::CodePageSetting;
 
-class CountingSink : public omni::TextSink {
+class CountingSink : public omni::stream::TextSink {
 public:
     void append(const char16_t*, std::size_t count) override {
         units.fetch_add(count, std::memory_order_relaxed);
@@ -42,7 +42,7 @@ std::string repeatTo(const std::string& unit, std::size_t size) {
 }
 
 void runChain(benchmark::State& state, CodePageSetting setting, const std::string& input) {
-    omni::setCurrentCodePageSetting(setting);
+    omni::stream::setCurrentCodePageSetting(setting);
     CountingSink sink;
     BufferedDeSynchronizedEditBoxOutputStream<8192> chain;
     chain.setSink(&sink);
@@ -64,7 +64,7 @@ void runChain(benchmark::State& state, CodePageSetting setting, const std::strin
         static_cast<double>(state.iterations() * input.size()) / 1e6 / cpu;
     state.counters["units_out"] =
         benchmark::Counter(static_cast<double>(sink.units.load()), benchmark::Counter::kIsRate);
-    omni::setCurrentCodePageSetting({});
+    omni::stream::setCurrentCodePageSetting({});
 }
 
 void BM_LogChainAscii(benchmark::State& state) {
@@ -90,7 +90,7 @@ void BM_LogChainHex(benchmark::State& state) {
     std::string bytes(kBytesPerIteration, '\0');
     for (std::size_t i = 0; i < bytes.size(); ++i)
         bytes[i] = static_cast<char>(i * 31);
-    runChain(state, {false, omni::kHexCodePage}, bytes);
+    runChain(state, {false, omni::stream::kHexCodePage}, bytes);
 }
 
 BENCHMARK(BM_LogChainAscii)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -23,7 +23,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-omni::DiscoveryRoots fakeRoots;
+omni::serial::DiscoveryRoots fakeRoots;
 
 // A reader on ttyACM0 under a USB device with our vendor id, and a plain ttyS0.
 void makeFakeTree() {
@@ -79,9 +79,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();  // these sub-commands never talk to a reader
 
     for (std::size_t i = 2; i < args.size(); ++i) {
-        omni::kindOfDevice(args[i], fakeRoots);
-        if (omni::naturalLess(args[i], args[i]) ||
-            (omni::naturalLess(args[i], args[i - 1]) && omni::naturalLess(args[i - 1], args[i])))
+        omni::serial::kindOfDevice(args[i], fakeRoots);
+        if (omni::serial::naturalLess(args[i], args[i]) ||
+            (omni::serial::naturalLess(args[i], args[i - 1]) && omni::serial::naturalLess(args[i - 1], args[i])))
             std::abort();  // not a strict order
     }
     return 0;

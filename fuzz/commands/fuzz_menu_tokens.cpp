@@ -12,11 +12,11 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view command(reinterpret_cast<const char*>(data), size);
 
-    const std::uint32_t count = omni::countTokens(command);
+    const std::uint32_t count = omni::commands::countTokens(command);
     std::string_view rest = command;
     std::uint32_t walked = 0;
     while (!rest.empty()) {
-        const std::size_t length = omni::tokenLength(rest);
+        const std::size_t length = omni::commands::tokenLength(rest);
         if (length > rest.size())
             std::abort();
         if (length == 0)
@@ -39,12 +39,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (covered > command.size())
         std::abort();
 
-    if (size <= omni::PageItem::kMaxBytes) {
-        for (const omni::PageItem& item : omni::pageItemsFromString(command, u"fuzz", false)) {
+    if (size <= omni::commands::PageItem::kMaxBytes) {
+        for (const omni::commands::PageItem& item : omni::commands::pageItemsFromString(command, u"fuzz", false)) {
             if (item.bytes.empty() || item.bytes.find('\r') != std::string::npos)
                 std::abort();
         }
-        const auto items = omni::pageItemsFromString(command, u"fuzz", true);
+        const auto items = omni::commands::pageItemsFromString(command, u"fuzz", true);
         if (items.size() != (command.empty() ? 0u : 1u))
             std::abort();
     }

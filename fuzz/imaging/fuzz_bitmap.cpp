@@ -8,7 +8,7 @@
 
 namespace {
 
-class Bytes : public omni::InputStream<unsigned char> {
+class Bytes : public omni::stream::InputStream<unsigned char> {
 public:
     Bytes(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
     std::size_t read(unsigned char* buffer, std::size_t count) override {

@@ -26,8 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         lastLine = problem.line;
     }
     for (const auto& item : contents.page.items) {
-        if (item.bytes.empty() || item.bytes.size() > omni::PageItem::kMaxBytes ||
-            item.label.size() > omni::PageItem::kMaxLabel || item.count == 0)
+        if (item.bytes.empty() || item.bytes.size() > omni::commands::PageItem::kMaxBytes ||
+            item.label.size() > omni::commands::PageItem::kMaxLabel || item.count == 0)
             std::abort();
     }
     const PageFileContents again = parsePageFile(formatPageFile(contents.page));

@@ -2,7 +2,7 @@
 
 #include "commands/catalog/catalog_data.h"
 
-namespace omni {
+namespace omni::commands {
 namespace {
 
 // The items of a list that ends with an item of label 0 (none for a null list).
@@ -38,4 +38,4 @@ std::span<const CatalogNode> topLevelGroups(bool mode2D) {
     return {root, n};
 }
 
-}  // namespace omni
+}  // namespace omni::commands

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <span>
 
-namespace omni {
+namespace omni::commands {
 
 // What picking an entry does (see resolve.h).
 enum class EntryKind : std::uint32_t {
@@ -62,4 +62,4 @@ std::span<const CatalogEntry> entriesOf(const CatalogNode* group);
 // The top-level groups of a catalog.
 std::span<const CatalogNode> topLevelGroups(bool mode2D);
 
-}  // namespace omni
+}  // namespace omni::commands

@@ -9,7 +9,7 @@
 #include "resources/string_ids.h"
 #include "resources/strings.h"
 
-namespace omni {
+namespace omni::commands {
 namespace {
 
 // Row 0 ("all codes") gets its name from the string table; the placeholder here is null.
@@ -140,4 +140,4 @@ std::span<const CodeTypeRow> codeTypeTable(bool mode2D) {
     return rows1D;
 }
 
-}  // namespace omni
+}  // namespace omni::commands

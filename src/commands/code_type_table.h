@@ -4,7 +4,7 @@
 
 #include <span>
 
-namespace omni {
+namespace omni::commands {
 
 // One row. A row whose both commands are null is a section heading (a dashed caption) and
 // cannot be chosen for a command.
@@ -23,4 +23,4 @@ inline bool isSeparator(const CodeTypeRow& row) {
     return row.prefixCommand == nullptr && row.suffixCommand == nullptr;
 }
 
-}  // namespace omni
+}  // namespace omni::commands

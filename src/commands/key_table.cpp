@@ -6,7 +6,7 @@
 #include <array>
 #include <cstddef>
 
-namespace omni {
+namespace omni::commands {
 namespace {
 
 // The table is assembled from sections so that the 2D and 1D variants share every row they have
@@ -264,4 +264,4 @@ const KeyRow* findKeyByName(std::string_view name, bool mode2D) {
     return nullptr;
 }
 
-}  // namespace omni
+}  // namespace omni::commands

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace omni {
+namespace omni::commands {
 
 // One row: the name shown in the slot lists and the command body written without its bracket.
 // Heading rows (the empty choice and the dashed section captions) have no body.
@@ -34,4 +34,4 @@ const KeyRow* findKeyByCommand(std::string_view command, bool mode2D);
 // The row of the mode's table named `name`, or null (used to find a default key by its name).
 const KeyRow* findKeyByName(std::string_view name, bool mode2D);
 
-}  // namespace omni
+}  // namespace omni::commands

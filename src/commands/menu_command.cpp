@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-namespace omni {
+namespace omni::commands {
 
 namespace {
 
@@ -167,4 +167,4 @@ std::string composeCodePrefixSuffix(const char* prefixCommand, const char* suffi
     return out;
 }
 
-}  // namespace omni
+}  // namespace omni::commands

@@ -17,7 +17,7 @@
 #include <string>
 #include <string_view>
 
-namespace omni {
+namespace omni::commands {
 
 inline constexpr char kCarriageReturn = '\r';
 
@@ -106,4 +106,4 @@ std::string composeCommonPrefixSuffix(KeySlots prefixKeys, KeySlots suffixKeys, 
 std::string composeCodePrefixSuffix(const char* prefixCommand, const char* suffixCommand,
                                     KeySlots prefixKeys, KeySlots suffixKeys, bool mode2D);
 
-}  // namespace omni
+}  // namespace omni::commands

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace omni {
+namespace omni::commands {
 
 struct PageItem {
     static constexpr std::size_t kMaxBytes = 1023;  // command bytes (a 1024-byte field with its NUL)
@@ -30,4 +30,4 @@ inline PageItem makePageItem(std::string_view bytes, std::u16string_view label,
     return item;
 }
 
-}  // namespace omni
+}  // namespace omni::commands

@@ -2,7 +2,7 @@
 
 #include "resources/string_ids.h"
 
-namespace omni {
+namespace omni::commands {
 
 namespace {
 
@@ -74,4 +74,4 @@ ResolveResult resolveEntry(const CatalogEntry& entry, bool mode2D, EntryDialogs&
     return ResolveResult::nothing();  // kinds above 15
 }
 
-}  // namespace omni
+}  // namespace omni::commands

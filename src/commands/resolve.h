@@ -14,7 +14,7 @@
 #include "commands/menu_command.h"
 #include "resources/string_ids.h"
 
-namespace omni {
+namespace omni::commands {
 
 // The dialogs an entry may need. Each runs modally and returns its composed string, or nullopt
 // when the operator cancelled or the dialog is not available.
@@ -59,4 +59,4 @@ struct ResolveResult {
 // Resolves `entry` in the given mode, asking `dialogs` when the kind needs one.
 ResolveResult resolveEntry(const CatalogEntry& entry, bool mode2D, EntryDialogs& dialogs);
 
-}  // namespace omni
+}  // namespace omni::commands

@@ -6,7 +6,7 @@
 #include "resources/string_ids.h"
 #include "resources/strings.h"
 
-namespace omni {
+namespace omni::commands {
 
 namespace {
 
@@ -148,4 +148,4 @@ std::vector<PageItem> pageItemsFromString(std::string_view resolved, std::u16str
     return items;
 }
 
-}  // namespace omni
+}  // namespace omni::commands

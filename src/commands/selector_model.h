@@ -11,7 +11,7 @@
 #include "commands/catalog.h"
 #include "commands/page_item.h"
 
-namespace omni {
+namespace omni::commands {
 
 // The caption of a catalog string id in the current language.
 std::u16string_view catalogCaption(std::uint32_t labelId);
@@ -47,4 +47,4 @@ EntryPath findEntryByPath(std::string_view utf8Path, bool mode2D);
 std::vector<PageItem> pageItemsFromString(std::string_view resolved, std::u16string_view label,
                                           bool mode2D);
 
-}  // namespace omni
+}  // namespace omni::commands

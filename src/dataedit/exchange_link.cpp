@@ -10,7 +10,8 @@ constexpr char kCr = 0x0D;
 
 class ExchangeLink : public ProgramLink {
 public:
-    ExchangeLink(reader::CommandExchange& exchange, Communicator<char>& port, unsigned firstByteMs)
+    ExchangeLink(reader::CommandExchange& exchange, stream::Communicator<char>& port,
+                 unsigned firstByteMs)
         : exchange_(exchange), port_(port), firstByteMs_(firstByteMs) {}
 
     void send(std::string_view command) override { exchange_.sendCommand(command); }
@@ -39,14 +40,14 @@ public:
 
 private:
     reader::CommandExchange& exchange_;
-    Communicator<char>& port_;
+    stream::Communicator<char>& port_;
     unsigned firstByteMs_;
 };
 
 }  // namespace
 
-StoredPrograms ReadStoredPrograms(reader::CommandExchange& exchange, Communicator<char>& port,
-                                  unsigned firstByteMs) {
+StoredPrograms ReadStoredPrograms(reader::CommandExchange& exchange,
+                                  stream::Communicator<char>& port, unsigned firstByteMs) {
     ExchangeLink link(exchange, port, firstByteMs);
     return ReadStoredPrograms(&link);
 }

@@ -8,16 +8,16 @@ namespace omni::reader {
 class CommandExchange;
 }  // namespace omni::reader
 
-namespace omni {
+namespace omni::stream {
 template <typename T>
 class Communicator;
-}  // namespace omni
+}  // namespace omni::stream
 
 namespace omni::dataedit {
 
 // Waits up to `firstByteMs` for each reply to begin and the port's byte time-out for the rest.
 // Throws the exchange's exceptions when the reader has gone.
-StoredPrograms ReadStoredPrograms(reader::CommandExchange& exchange, Communicator<char>& port,
-                                  unsigned firstByteMs = 3000);
+StoredPrograms ReadStoredPrograms(reader::CommandExchange& exchange,
+                                  stream::Communicator<char>& port, unsigned firstByteMs = 3000);
 
 }  // namespace omni::dataedit

@@ -158,7 +158,7 @@ std::string ComposeOcrCommand(const OcrSetting& setting) {
         length = std::min(length, clampDigits(setting.lines[1].digits));
     std::string command = ComposeStoreCommand(scripts.cut, scripts.paste, kFirstProgram);
     command += "[DKF[DKI";
-    command += digitTokens(static_cast<unsigned>(length), length >= 10 ? 2 : 1, true);
+    command += commands::digitTokens(static_cast<unsigned>(length), length >= 10 ? 2 : 1, true);
     command += "[DLT";
     command += kFonts[std::min(setting.font, kFonts.size() - 1)].code;
     return command;

@@ -46,8 +46,7 @@ int convert(std::string_view text, std::string* out, TextProblem& problem) {
                 return -1;
             }
             if (takesHexArgument(next)) {
-                if (i + 3 >= text.size() || !isHexDigit(text[i + 2]) ||
-                    !isHexDigit(text[i + 3])) {
+                if (i + 3 >= text.size() || !isHexDigit(text[i + 2]) || !isHexDigit(text[i + 3])) {
                     problem = TextProblem::BadHexEscape;
                     return -1;
                 }
@@ -77,7 +76,7 @@ int convert(std::string_view text, std::string* out, TextProblem& problem) {
 }
 
 std::string programDigit(int program) {
-    return digitTokens(static_cast<unsigned>(program), 1, true);
+    return commands::digitTokens(static_cast<unsigned>(program), 1, true);
 }
 
 }  // namespace

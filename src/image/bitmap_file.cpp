@@ -20,7 +20,7 @@ void put32(std::uint8_t* p, std::uint32_t v) {
 }
 
 // Reads until `count` bytes have come or the stream ends; returns how many came.
-std::size_t readFully(InputStream<unsigned char>& in, std::uint8_t* into, std::size_t count) {
+std::size_t readFully(stream::InputStream<unsigned char>& in, std::uint8_t* into, std::size_t count) {
     std::size_t done = 0;
     while (done < count) {
         const std::size_t n = in.read(into + done, count - done);
@@ -32,7 +32,7 @@ std::size_t readFully(InputStream<unsigned char>& in, std::uint8_t* into, std::s
 }
 
 // Appends up to `count` bytes to `block` in pieces; returns how many came.
-std::size_t appendFromStream(InputStream<unsigned char>& in, std::vector<std::uint8_t>& block,
+std::size_t appendFromStream(stream::InputStream<unsigned char>& in, std::vector<std::uint8_t>& block,
                              std::size_t count) {
     std::size_t done = 0;
     while (done < count) {
@@ -51,7 +51,7 @@ std::size_t appendFromStream(InputStream<unsigned char>& in, std::vector<std::ui
 
 }  // namespace
 
-void writeBitmap(const DibContainer& dib, OutputStream<unsigned char>& out) {
+void writeBitmap(const DibContainer& dib, stream::OutputStream<unsigned char>& out) {
     std::uint8_t fileHeader[kFileHeader] = {'B', 'M'};
     const std::size_t offset = kFileHeader + dib.header.size();
     put32(fileHeader + 2, static_cast<std::uint32_t>(offset + dib.pixels.size()));
@@ -62,7 +62,7 @@ void writeBitmap(const DibContainer& dib, OutputStream<unsigned char>& out) {
     out.flush();
 }
 
-BitmapResult readBitmap(InputStream<unsigned char>& in, DibContainer& dib) {
+BitmapResult readBitmap(stream::InputStream<unsigned char>& in, DibContainer& dib) {
     std::uint8_t fileHeader[kFileHeader];
     const std::size_t got = readFully(in, fileHeader, kFileHeader);
     if (got < 2 || fileHeader[0] != 'B' || fileHeader[1] != 'M')

@@ -54,9 +54,3 @@ struct DibContainer {
 
 }  // namespace omni::image
 
-// Pictures were first kept directly in omni; their users still name them so.
-namespace omni {
-using image::BitmapInfoHeader;
-using image::DibContainer;
-using image::dibStride;
-}  // namespace omni

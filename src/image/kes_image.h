@@ -31,6 +31,3 @@ public:
 
 }  // namespace omni::image
 
-namespace omni {
-using image::KesImage;
-}  // namespace omni

@@ -32,7 +32,7 @@ std::u16string contextOf(std::uint32_t id, const std::filesystem::path& path) {
 }
 
 // A byte source over memory, for the bitmap reader.
-class MemoryInput : public InputStream<unsigned char> {
+class MemoryInput : public stream::InputStream<unsigned char> {
 public:
     explicit MemoryInput(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
     std::size_t read(unsigned char* buffer, std::size_t count) override {
@@ -49,7 +49,7 @@ private:
 };
 
 // Collects what the bitmap writer produces.
-class MemoryOutput : public OutputStream<unsigned char> {
+class MemoryOutput : public stream::OutputStream<unsigned char> {
 public:
     explicit MemoryOutput(std::vector<std::uint8_t>& bytes) : bytes_(bytes) {}
     void write(const unsigned char* data, std::size_t count) override {

@@ -48,13 +48,13 @@ std::vector<std::string> sheetTokens(std::string_view command) {
     std::vector<std::string> tokens;
     std::size_t i = 0;
     while (i < command.size()) {
-        if (kCode39SheetRules.skipSeparators &&
-            (command[i] == kCarriageReturn || command[i] == ' ')) {
+        if (commands::kCode39SheetRules.skipSeparators &&
+            (command[i] == commands::kCarriageReturn || command[i] == ' ')) {
             ++i;
             continue;
         }
-        Token token;
-        readToken(command, i, kCode39SheetRules, token);  // the sheet's rules never refuse
+        commands::Token token;
+        commands::readToken(command, i, commands::kCode39SheetRules, token);  // the sheet's rules never refuse
         if (token.end > token.bodyBegin)
             tokens.emplace_back(command.substr(token.bodyBegin, token.end - token.bodyBegin));
         i = std::max(token.end, token.bodyBegin + 1);
@@ -112,7 +112,7 @@ double codeWidth(std::string_view text, double em) {
     return units * em / 1000.0;
 }
 
-void drawCode(page::Drawing& out, std::string_view text, double em, double left, double top,
+void drawCode(menucode::Drawing& out, std::string_view text, double em, double left, double top,
               double bottom, int barShrink) {
     int origin = 0;
     for (char c : text) {

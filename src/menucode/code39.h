@@ -48,7 +48,7 @@ Glyph glyphOf(char c, int barShrink = kBarShrink);
 double codeWidth(std::string_view text, double em);
 
 // Draws `text` in the barcode face: bars from `top` to `bottom`, starting at `left`.
-void drawCode(page::Drawing& out, std::string_view text, double em, double left, double top,
+void drawCode(menucode::Drawing& out, std::string_view text, double em, double left, double top,
               double bottom, int barShrink = kBarShrink);
 
 }  // namespace omni::code39

@@ -15,7 +15,7 @@
 #include "resources/strings.h"
 #include "foundation/atomic_file.h"
 
-namespace omni::page {
+namespace omni::menucode {
 
 namespace {
 
@@ -361,4 +361,4 @@ void writeEmf(const Drawing& drawing, const DeviceGeometry& reference, const Tex
         path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
-}  // namespace omni::page
+}  // namespace omni::menucode

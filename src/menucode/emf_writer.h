@@ -10,7 +10,7 @@
 #include "menucode/menu_page.h"
 #include "menucode/page_drawing.h"
 
-namespace omni::page {
+namespace omni::menucode {
 
 std::vector<std::uint8_t> toEmf(const Drawing& drawing, const DeviceGeometry& reference,
                                 const TextMeasure& measure);
@@ -19,4 +19,4 @@ std::vector<std::uint8_t> toEmf(const Drawing& drawing, const DeviceGeometry& re
 void writeEmf(const Drawing& drawing, const DeviceGeometry& reference, const TextMeasure& measure,
               const std::string& path);
 
-}  // namespace omni::page
+}  // namespace omni::menucode

@@ -6,22 +6,22 @@
 #include "resources/string_ids.h"
 #include "resources/strings.h"
 
-namespace omni {
+namespace omni::menucode {
 
 TokenError appendQrTokens(std::string& tokenText, std::string_view command) {
     if (tokenText.size() + command.size() > kMaxTokenText)
         return TokenError::TooLong;
     std::size_t i = 0;
     while (i < command.size()) {
-        Token token;
-        switch (readToken(command, i, kQrEnvelopeRules, token)) {
-            case TokenFault::None:
+        commands::Token token;
+        switch (commands::readToken(command, i, commands::kQrEnvelopeRules, token)) {
+            case commands::TokenFault::None:
                 break;
-            case TokenFault::Unterminated:
+            case commands::TokenFault::Unterminated:
                 return TokenError::Unterminated;
-            case TokenFault::BracketAtEnd:
+            case commands::TokenFault::BracketAtEnd:
                 return TokenError::BracketAtEnd;
-            case TokenFault::Truncated:
+            case commands::TokenFault::Truncated:
                 return TokenError::TrailingCharacter;
         }
         tokenText.append(command.substr(token.bodyBegin, token.end - token.bodyBegin));
@@ -65,7 +65,7 @@ MenuCodeHistory::MenuCodeHistory() {
     rebuild();
 }
 
-HistoryStatus MenuCodeHistory::addEntry(const PageItem& item) {
+HistoryStatus MenuCodeHistory::addEntry(const commands::PageItem& item) {
     if (item.count == 0)
         return HistoryStatus::NoTokens;
     if (entries_.size() >= kMaxEntries)
@@ -86,7 +86,7 @@ HistoryStatus MenuCodeHistory::addEntry(const PageItem& item) {
 
 HistoryStatus MenuCodeHistory::addTypedCommand(std::string_view command) {
     return addEntry(
-        makePageItem(command, res::loadString(res::ids::TypedCommandLabel), countTokens(command)));
+        commands::makePageItem(command, res::loadString(res::ids::TypedCommandLabel), commands::countTokens(command)));
 }
 
 HistoryStatus MenuCodeHistory::removeEntry(std::size_t index) {
@@ -111,10 +111,10 @@ void MenuCodeHistory::clear() {
 // Re-tokenizes every entry in order (refusals leave what was appended) and re-encodes.
 HistoryStatus MenuCodeHistory::rebuildAll() {
     tokenText_.clear();
-    for (const PageItem& item : entries_)
+    for (const commands::PageItem& item : entries_)
         appendQrTokens(tokenText_, item.bytes);
     symbolCurrent_ = rebuild();
     return symbolCurrent_ ? HistoryStatus::Ok : HistoryStatus::TooLarge;
 }
 
-}  // namespace omni
+}  // namespace omni::menucode

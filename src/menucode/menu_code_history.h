@@ -16,7 +16,7 @@
 #include "menucode/qr_code_image.h"
 #include "resources/string_ids.h"
 
-namespace omni {
+namespace omni::menucode {
 
 inline constexpr std::string_view kMenuEnvelopeStart = "@MENU_KEST@ZZ@";
 inline constexpr std::string_view kMenuEnvelopeEnd = "ZZ@TSEK_UNEM@";
@@ -55,7 +55,7 @@ public:
     MenuCodeHistory();
 
     // Appends a copy of `item` (refused when its count is 0 or the history is full).
-    HistoryStatus addEntry(const PageItem& item);
+    HistoryStatus addEntry(const commands::PageItem& item);
     // A command typed by the operator, labelled "Input command by user".
     HistoryStatus addTypedCommand(std::string_view command);
     HistoryStatus removeEntry(std::size_t index);
@@ -64,15 +64,15 @@ public:
 
     std::size_t size() const { return entries_.size(); }
     bool empty() const { return entries_.empty(); }
-    const PageItem& entry(std::size_t index) const { return entries_.at(index); }
-    const std::vector<PageItem>& entries() const { return entries_; }
+    const commands::PageItem& entry(std::size_t index) const { return entries_.at(index); }
+    const std::vector<commands::PageItem>& entries() const { return entries_; }
 
     // False after a refused add or failed encode, until the next successful rebuild.
     bool symbolMatchesHistory() const { return symbolCurrent_; }
 
     const std::string& tokenText() const { return tokenText_; }
     const std::string& envelope() const { return envelope_; }
-    const QrSymbol& symbol() const { return symbol_; }
+    const qr::QrSymbol& symbol() const { return symbol_; }
     // Modules per side of the symbol with its quiet zones.
     int sideModules() const { return QRCodeImage::sideModules(symbol_); }
 
@@ -86,13 +86,13 @@ private:
     bool rebuild();
     HistoryStatus rebuildAll();
 
-    std::vector<PageItem> entries_;
+    std::vector<commands::PageItem> entries_;
     std::string tokenText_;
     std::string envelope_;
-    QrEncoder encoder_;
-    QrSymbol symbol_;
+    qr::QrEncoder encoder_;
+    qr::QrSymbol symbol_;
     std::uint16_t modulePixels_ = 3;
     bool symbolCurrent_ = true;
 };
 
-}  // namespace omni
+}  // namespace omni::menucode

@@ -5,12 +5,8 @@
 
 #include "menucode/code39.h"
 
-namespace omni {
+namespace omni::menucode {
 
-using page::Align;
-using page::Box;
-using page::Drawing;
-using page::Font;
 
 namespace {
 
@@ -25,7 +21,7 @@ std::u16string widen(std::string_view bytes) {
 
 // The symbol with its quiet zone, modules mx × my, top left at (left, top): one white square,
 // then one rectangle per horizontal run of dark modules.
-void drawSymbol(Drawing& out, const QrSymbol& code, double left, double top, double mx, double my) {
+void drawSymbol(Drawing& out, const qr::QrSymbol& code, double left, double top, double mx, double my) {
     const int n = QRCodeImage::sideModules(code);
     out.rect({left, top, left + n * mx, top + n * my}, false);
     const int size = code.symbolSize();
@@ -58,7 +54,7 @@ struct CommandLine {
 };
 
 CommandLine commandLine(const MenuCodeHistory& history, const QrViewOptions& options,
-                        const Font& font, const page::TextMeasure& measure) {
+                        const Font& font, const TextMeasure& measure) {
     CommandLine line;
     if (options.showCommandString) {
         line.text = widen(history.envelope());
@@ -76,7 +72,7 @@ double integerHalf(double h) {
 // ---- QR menu code ----
 
 Drawing drawQrScreen(const MenuCodeHistory& history, const QrViewOptions& options,
-                     double clientWidth, const page::TextMeasure& measure) {
+                     double clientWidth, const TextMeasure& measure) {
     Drawing out;
     const int m = options.moduleSize;
     const double symbol = history.sideModules() * m;
@@ -99,7 +95,7 @@ Drawing drawQrScreen(const MenuCodeHistory& history, const QrViewOptions& option
 }
 
 Drawing drawQrMetafile(const MenuCodeHistory& history, const QrViewOptions& options,
-                       const DeviceGeometry& reference, const page::TextMeasure& measure) {
+                       const DeviceGeometry& reference, const TextMeasure& measure) {
     Drawing out;
     auto atLeastOne = [](int v) { return v < 2 ? 1 : v; };
     const int mx = atLeastOne(scaledModule(options.moduleSize, reference.ppmX()));
@@ -121,7 +117,7 @@ Drawing drawQrMetafile(const MenuCodeHistory& history, const QrViewOptions& opti
 
 std::vector<Drawing> printQrPages(const MenuCodeHistory& history, const QrViewOptions& options,
                                   bool withHistory, const PrintSetup& setup,
-                                  const page::TextMeasure& measure) {
+                                  const TextMeasure& measure) {
     const DeviceGeometry& device = setup.device;
     const int ppmX = device.ppmX(), ppmY = device.ppmY();
     const int mx = scaledModule(options.moduleSize, ppmX);
@@ -165,8 +161,8 @@ std::vector<Drawing> printQrPages(const MenuCodeHistory& history, const QrViewOp
     const double labelLeft = marginLeft + 4 * h;
     const double labelRight = std::max(labelLeft + h, right - 32 * h);
     const double commandLeft = std::min(right - 28 * h, right);
-    for (const PageItem& item : history.entries()) {
-        const auto lines = page::wrapText(item.label, font, labelRight - labelLeft, measure);
+    for (const commands::PageItem& item : history.entries()) {
+        const auto lines = wrapText(item.label, font, labelRight - labelLeft, measure);
         const double labelHeight = std::max<double>(1, lines.size()) * h;
         if (y + labelHeight > bottom) {
             pageOut = &newPage();
@@ -178,7 +174,7 @@ std::vector<Drawing> printQrPages(const MenuCodeHistory& history, const QrViewOp
                           Align::Left);
         }
         const auto commandLines =
-            page::wrapText(widen(item.bytes), font, right - commandLeft, measure);
+            wrapText(widen(item.bytes), font, right - commandLeft, measure);
         for (std::size_t i = 0; i < commandLines.size(); ++i) {
             pageOut->text({commandLeft, y + i * h, right, y + (i + 1) * h}, commandLines[i], font,
                           Align::Left);
@@ -221,7 +217,7 @@ struct ScreenGeometry {
 };
 
 ScreenGeometry screenGeometry(double clientWidth, const SheetFonts& fonts,
-                              const page::TextMeasure& measure) {
+                              const TextMeasure& measure) {
     const double third = static_cast<double>(static_cast<int>(clientWidth) / 3);
     const double twoThirds = static_cast<double>(static_cast<int>(2 * clientWidth) / 3);
     const double w = measure.width(kStartCaption, fonts.label);
@@ -231,7 +227,7 @@ ScreenGeometry screenGeometry(double clientWidth, const SheetFonts& fonts,
 }  // namespace
 
 Drawing drawCode39Screen(const MenuCodeHistory& history, const Code39ViewOptions& options,
-                         double clientWidth, const page::TextMeasure& measure,
+                         double clientWidth, const TextMeasure& measure,
                          SheetExtent* extent) {
     Drawing out;
     const SheetFonts fonts(options.labelHeight);
@@ -248,7 +244,7 @@ Drawing drawCode39Screen(const MenuCodeHistory& history, const Code39ViewOptions
     caption(kStartCaption, fonts.label, y);
     codeInColumn(out, kFrameCode, fonts.em, g.codeLeft, g.codeRight, y, y + h);
     y += std::max(h, codeHeight);
-    for (const PageItem& item : history.entries()) {
+    for (const commands::PageItem& item : history.entries()) {
         for (const std::string& token : code39::sheetTokens(item.bytes)) {
             caption(widen(token), fonts.label, y);
             codeInColumn(out, framed(token), fonts.em, g.codeLeft, g.codeRight, y, y + h);
@@ -268,7 +264,7 @@ Drawing drawCode39Screen(const MenuCodeHistory& history, const Code39ViewOptions
 }
 
 Drawing drawCode39Metafile(const MenuCodeHistory& history, const Code39ViewOptions& options,
-                           const SheetExtent& screenExtent, const page::TextMeasure& measure) {
+                           const SheetExtent& screenExtent, const TextMeasure& measure) {
     Drawing out;
     const SheetFonts fonts(options.labelHeight);
     const double h = options.labelHeight;
@@ -288,7 +284,7 @@ Drawing drawCode39Metafile(const MenuCodeHistory& history, const Code39ViewOptio
         y += rowHeight;
     };
     row(kStartCaption, fonts.label, kFrameCode);
-    for (const PageItem& item : history.entries()) {
+    for (const commands::PageItem& item : history.entries()) {
         for (const std::string& token : code39::sheetTokens(item.bytes)) {
             row(widen(token), fonts.label, framed(token));
             row(item.label, fonts.description, {});
@@ -301,7 +297,7 @@ Drawing drawCode39Metafile(const MenuCodeHistory& history, const Code39ViewOptio
 }
 
 Drawing drawCode39CodeAt(const MenuCodeHistory& history, const Code39ViewOptions& options,
-                         double clientWidth, double clickY, const page::TextMeasure& measure) {
+                         double clientWidth, double clickY, const TextMeasure& measure) {
     Drawing out;
     const SheetFonts fonts(options.labelHeight);
     const double h = options.labelHeight;
@@ -321,7 +317,7 @@ Drawing drawCode39CodeAt(const MenuCodeHistory& history, const Code39ViewOptions
         return out;
     }
     y += rowHeight;
-    for (const PageItem& item : history.entries()) {
+    for (const commands::PageItem& item : history.entries()) {
         for (const std::string& token : code39::sheetTokens(item.bytes)) {
             if (hit(y, 2 * rowHeight)) {
                 drawOnly(framed(token));
@@ -336,7 +332,7 @@ Drawing drawCode39CodeAt(const MenuCodeHistory& history, const Code39ViewOptions
 }
 
 std::vector<Drawing> printCode39Pages(const MenuCodeHistory& history, double labelHeight,
-                                      const PrintSetup& setup, const page::TextMeasure& measure) {
+                                      const PrintSetup& setup, const TextMeasure& measure) {
     const DeviceGeometry& device = setup.device;
     const int ppmX = device.ppmX(), ppmY = device.ppmY();
     const double mx = setup.marginLeft * ppmX / 300;
@@ -370,7 +366,7 @@ std::vector<Drawing> printCode39Pages(const MenuCodeHistory& history, double lab
     // Text in a column, word-wrapped; returns its height.
     auto column = [&](double y, std::u16string_view text, const Font& font, double left,
                       double colRight, Align align, bool draw) {
-        const auto lines = page::wrapText(text, font, colRight - left, measure);
+        const auto lines = wrapText(text, font, colRight - left, measure);
         if (draw) {
             for (std::size_t i = 0; i < lines.size(); ++i) {
                 out->text({left, y + i * font.height, colRight, y + (i + 1) * font.height},
@@ -387,7 +383,7 @@ std::vector<Drawing> printCode39Pages(const MenuCodeHistory& history, double lab
 
     double y = my + h;
     frameRow(y, kStartCaption);
-    for (const PageItem& item : history.entries()) {
+    for (const commands::PageItem& item : history.entries()) {
         for (const std::string& token : code39::sheetTokens(item.bytes)) {
             const std::u16string text = widen(token);
             const double th = column(y, text, fonts.label, x0, textRight, Align::Left, false);
@@ -407,4 +403,4 @@ std::vector<Drawing> printCode39Pages(const MenuCodeHistory& history, double lab
     return pages;
 }
 
-}  // namespace omni
+}  // namespace omni::menucode

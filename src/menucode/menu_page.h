@@ -7,7 +7,7 @@
 #include "menucode/menu_code_history.h"
 #include "menucode/page_drawing.h"
 
-namespace omni {
+namespace omni::menucode {
 
 // A reference or output device: its resolution in pixels and its size in millimetres.
 struct DeviceGeometry {
@@ -37,25 +37,25 @@ struct PrintSetup {
 struct QrViewOptions {
     int moduleSize = 3;  // pixels per module on screen, 2..8
     bool showCommandString = false;
-    page::Font commandFont{u"", 16, true};
+    Font commandFont{u"", 16, true};
 };
 
 // The window's picture: the symbol with its quiet zone, moduleSize pixels per module, centred in
 // a client area `clientWidth` wide (0: as wide as the symbol), and the envelope text under it
 // when shown.
-page::Drawing drawQrScreen(const MenuCodeHistory& history, const QrViewOptions& options,
-                           double clientWidth, const page::TextMeasure& measure);
+Drawing drawQrScreen(const MenuCodeHistory& history, const QrViewOptions& options,
+                           double clientWidth, const TextMeasure& measure);
 
 // The whole-symbol metafile: modules of (moduleSize × ppm × 125 + 500) ÷ 1000 reference pixels
 // (1 below 2), the font scaled the same way, the symbol centred at the top.
-page::Drawing drawQrMetafile(const MenuCodeHistory& history, const QrViewOptions& options,
-                             const DeviceGeometry& reference, const page::TextMeasure& measure);
+Drawing drawQrMetafile(const MenuCodeHistory& history, const QrViewOptions& options,
+                             const DeviceGeometry& reference, const TextMeasure& measure);
 
 // Printed pages: the symbol and, when `withHistory`, the list of every entry (a dot, its label
 // word-wrapped, its command beside it), continued on further pages as needed.
-std::vector<page::Drawing> printQrPages(const MenuCodeHistory& history,
+std::vector<Drawing> printQrPages(const MenuCodeHistory& history,
                                         const QrViewOptions& options, bool withHistory,
-                                        const PrintSetup& setup, const page::TextMeasure& measure);
+                                        const PrintSetup& setup, const TextMeasure& measure);
 
 // ---- Code 39 sheet ----
 
@@ -71,23 +71,23 @@ struct SheetExtent {
 
 // The window's sheet in a client area `clientWidth` wide: "SET(ZZ)", each token with its code
 // and the entry's label under it, "END(ZZ)". `extent` (optional) receives the sheet's extent.
-page::Drawing drawCode39Screen(const MenuCodeHistory& history, const Code39ViewOptions& options,
-                               double clientWidth, const page::TextMeasure& measure,
+Drawing drawCode39Screen(const MenuCodeHistory& history, const Code39ViewOptions& options,
+                               double clientWidth, const TextMeasure& measure,
                                SheetExtent* extent = nullptr);
 
 // The whole-sheet metafile, laid out from the extent of the last screen drawing.
-page::Drawing drawCode39Metafile(const MenuCodeHistory& history, const Code39ViewOptions& options,
-                                 const SheetExtent& screenExtent, const page::TextMeasure& measure);
+Drawing drawCode39Metafile(const MenuCodeHistory& history, const Code39ViewOptions& options,
+                                 const SheetExtent& screenExtent, const TextMeasure& measure);
 
 // The one code of the screen row containing `clickY` (header and end rows: the frame code);
 // an empty drawing when no row contains it.
-page::Drawing drawCode39CodeAt(const MenuCodeHistory& history, const Code39ViewOptions& options,
-                               double clientWidth, double clickY, const page::TextMeasure& measure);
+Drawing drawCode39CodeAt(const MenuCodeHistory& history, const Code39ViewOptions& options,
+                               double clientWidth, double clickY, const TextMeasure& measure);
 
 // Printed pages of the sheet with label font height `labelHeight` (24 for the bare sheet, 36
 // with the history), breaking pages before a row that would pass the bottom margin.
-std::vector<page::Drawing> printCode39Pages(const MenuCodeHistory& history, double labelHeight,
+std::vector<Drawing> printCode39Pages(const MenuCodeHistory& history, double labelHeight,
                                             const PrintSetup& setup,
-                                            const page::TextMeasure& measure);
+                                            const TextMeasure& measure);
 
-}  // namespace omni
+}  // namespace omni::menucode

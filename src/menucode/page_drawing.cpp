@@ -1,6 +1,6 @@
 #include "menucode/page_drawing.h"
 
-namespace omni::page {
+namespace omni::menucode {
 
 namespace {
 
@@ -66,4 +66,4 @@ std::vector<std::u16string> wrapText(std::u16string_view text, const Font& font,
     return lines;
 }
 
-}  // namespace omni::page
+}  // namespace omni::menucode

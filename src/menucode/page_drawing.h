@@ -8,7 +8,7 @@
 #include <variant>
 #include <vector>
 
-namespace omni::page {
+namespace omni::menucode {
 
 struct Box {
     double left = 0, top = 0, right = 0, bottom = 0;
@@ -71,4 +71,4 @@ public:
 std::vector<std::u16string> wrapText(std::u16string_view text, const Font& font, double maxWidth,
                                      const TextMeasure& measure);
 
-}  // namespace omni::page
+}  // namespace omni::menucode

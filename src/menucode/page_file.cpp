@@ -171,7 +171,7 @@ bool readHeader(std::string_view line) {
 }
 
 // One entry line; nullopt with `problem` set when it cannot be read.
-std::optional<PageItem> readEntry(std::string_view line, bool mode2D, std::u16string& problem) {
+std::optional<commands::PageItem> readEntry(std::string_view line, bool mode2D, std::u16string& problem) {
     const auto tab = line.find('\t');
     if (tab == std::string_view::npos) {
         problem = res::format(ids::PageFileNoTab, {});
@@ -188,8 +188,8 @@ std::optional<PageItem> readEntry(std::string_view line, bool mode2D, std::u16st
         problem = res::format(ids::PageFileEmptyCommand, {});
         return std::nullopt;
     }
-    if (bytes->size() > PageItem::kMaxBytes) {
-        problem = res::format(ids::PageFileCommandTooLong, {number(PageItem::kMaxBytes)});
+    if (bytes->size() > commands::PageItem::kMaxBytes) {
+        problem = res::format(ids::PageFileCommandTooLong, {number(commands::PageItem::kMaxBytes)});
         return std::nullopt;
     }
     const auto label = decodeUtf8(*labelBytes);
@@ -197,20 +197,20 @@ std::optional<PageItem> readEntry(std::string_view line, bool mode2D, std::u16st
         problem = res::format(ids::PageFileBadUtf8, {});
         return std::nullopt;
     }
-    if (label->size() > PageItem::kMaxLabel) {
-        problem = res::format(ids::PageFileLabelTooLong, {number(PageItem::kMaxLabel)});
+    if (label->size() > commands::PageItem::kMaxLabel) {
+        problem = res::format(ids::PageFileLabelTooLong, {number(commands::PageItem::kMaxLabel)});
         return std::nullopt;
     }
     // Counted as the selector counts them. A 1D page keeps pieces the menu-command syntax does
     // not split (they are one code each on the sheet), as the selector does for later pieces.
-    std::uint32_t count = countTokens(*bytes);
+    std::uint32_t count = commands::countTokens(*bytes);
     if (count == 0 && !mode2D)
         count = 1;
     if (count == 0) {
         problem = res::format(ids::PageFileNoTokens, {});
         return std::nullopt;
     }
-    return makePageItem(*bytes, *label, count);
+    return commands::makePageItem(*bytes, *label, count);
 }
 
 std::u16string errnoText(int error) {
@@ -278,7 +278,7 @@ std::string escapeLabel(std::u16string_view label) {
 std::string formatPageFile(const PageFile& page) {
     std::string text(kPageFileMagic);
     text += ' ' + std::to_string(kPageFileVersion) + (page.mode2D ? " 2D\n" : " 1D\n");
-    for (const PageItem& item : page.items) {
+    for (const commands::PageItem& item : page.items) {
         text += escapeCommand(item.bytes);
         text += '\t';
         text += escapeLabel(item.label);

@@ -27,7 +27,7 @@ inline constexpr std::string_view kPageFileExtension = ".omnipage";
 
 struct PageFile {
     bool mode2D = true;
-    std::vector<PageItem> items;
+    std::vector<commands::PageItem> items;
 };
 
 // A line that was skipped while reading, with the reason in the user's words.

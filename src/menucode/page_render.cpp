@@ -15,7 +15,7 @@
 #include "resources/string_ids.h"
 #include "resources/strings.h"
 
-namespace omni::page {
+namespace omni::menucode {
 
 namespace {
 
@@ -206,4 +206,4 @@ void writePdf(const std::vector<Drawing>& pages, const std::string& path, double
     foundation::writeFileAtomically(path, std::string_view(bytes.constData(), bytes.size()));
 }
 
-}  // namespace omni::page
+}  // namespace omni::menucode

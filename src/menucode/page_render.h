@@ -13,7 +13,7 @@
 class QPainter;
 class QPaintDevice;
 
-namespace omni::page {
+namespace omni::menucode {
 
 // Measures text with the fonts the painters below use.
 class QtTextMeasure : public TextMeasure {
@@ -54,4 +54,4 @@ void writeSvg(const Drawing& drawing, const std::string& path, double unitsPerIn
 void writePdf(const std::vector<Drawing>& pages, const std::string& path,
               double unitsPerInch = 96.0);
 
-}  // namespace omni::page
+}  // namespace omni::menucode

@@ -13,10 +13,9 @@ namespace omni::menucode {
 namespace {
 
 namespace ids = res::ids;
-using page::Box;
 
-const page::FillRect* darkRect(const page::Item& item) {
-    const auto* rect = std::get_if<page::FillRect>(&item);
+const FillRect* darkRect(const Item& item) {
+    const auto* rect = std::get_if<FillRect>(&item);
     return rect && rect->dark && rect->box.width() > 0 && rect->box.height() > 0 ? rect : nullptr;
 }
 
@@ -32,7 +31,7 @@ Box scaled(const Box& box, double factor) {
 // A QR page: every dark rectangle belongs to the one symbol. The rectangles are runs of modules
 // on one row, so the narrowest run and any row height give the module; the three finder
 // patterns reach three corners, so their union is the symbol.
-void findQrSymbol(const page::Drawing& drawing, std::size_t pageIndex,
+void findQrSymbol(const Drawing& drawing, std::size_t pageIndex,
                   std::vector<PrintedSymbol>& out) {
     PrintedSymbol symbol{SymbolKind::QrCode, pageIndex, {}, std::numeric_limits<double>::max()};
     bool any = false;
@@ -52,7 +51,7 @@ void findQrSymbol(const page::Drawing& drawing, std::size_t pageIndex,
 // framed by the space pattern, which has both narrow and wide bars; as the face draws each bar
 // thinner by the same amount, the difference between the widest and narrowest bar is the
 // difference between the nominal wide and narrow elements, from which the narrow one follows.
-void findCode39Symbols(const page::Drawing& drawing, std::size_t pageIndex,
+void findCode39Symbols(const Drawing& drawing, std::size_t pageIndex,
                        std::vector<PrintedSymbol>& out) {
     struct Run {
         Box box;
@@ -155,8 +154,8 @@ std::u16string findingText(const PrintFinding& f, bool manyPages) {
 
 }  // namespace
 
-PrintGeometry geometryOf(const std::vector<page::Drawing>& pages, bool mode2D, double dotsPerUnit,
-                         double dotsPerMm, const std::vector<page::Box>& printable) {
+PrintGeometry geometryOf(const std::vector<Drawing>& pages, bool mode2D, double dotsPerUnit,
+                         double dotsPerMm, const std::vector<Box>& printable) {
     PrintGeometry geometry;
     geometry.dotsPerMm = dotsPerMm;
     std::vector<PrintedSymbol> found;
@@ -177,7 +176,7 @@ PrintGeometry geometryOf(const std::vector<page::Drawing>& pages, bool mode2D, d
     return geometry;
 }
 
-PrintGeometry printGeometry(const std::vector<page::Drawing>& pages, bool mode2D,
+PrintGeometry printGeometry(const std::vector<Drawing>& pages, bool mode2D,
                             const PrintSetup& setup) {
     const DeviceGeometry& device = setup.device;
     const int divisor = mode2D ? 100 : 300;

@@ -44,14 +44,14 @@ enum class SymbolKind { QrCode, Code39 };
 struct PrintedSymbol {
     SymbolKind kind = SymbolKind::QrCode;
     std::size_t page = 0;  // 0-based
-    page::Box box;         // the dark modules or bars, without the quiet zone
+    Box box;         // the dark modules or bars, without the quiet zone
     double module = 0;     // QR module or Code 39 narrow element
 };
 
 // The codes of a page as a device receives them.
 struct PrintGeometry {
     double dotsPerMm = 0;              // the device's (or the file's) resolution
-    std::vector<page::Box> printable;  // per page: the area the codes must stay in, in dots
+    std::vector<Box> printable;  // per page: the area the codes must stay in, in dots
     std::vector<PrintedSymbol> symbols;
 };
 
@@ -59,12 +59,12 @@ struct PrintGeometry {
 // on a 1D page each run of bars on one row is a code. `dotsPerUnit` converts page units to
 // device dots; `printable` gives each page's markable area in page units (missing pages: the
 // whole drawing).
-PrintGeometry geometryOf(const std::vector<page::Drawing>& pages, bool mode2D, double dotsPerUnit,
-                         double dotsPerMm, const std::vector<page::Box>& printable = {});
+PrintGeometry geometryOf(const std::vector<Drawing>& pages, bool mode2D, double dotsPerUnit,
+                         double dotsPerMm, const std::vector<Box>& printable = {});
 
 // The printed pages of a layout at the print setup's device: the area inside the page margins as
 // the layouts apply them (QR pages: margin × ppm ÷ 100; Code 39 sheets: margin × ppm ÷ 300).
-PrintGeometry printGeometry(const std::vector<page::Drawing>& pages, bool mode2D,
+PrintGeometry printGeometry(const std::vector<Drawing>& pages, bool mode2D,
                             const PrintSetup& setup);
 
 struct PrintFinding {

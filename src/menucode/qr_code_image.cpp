@@ -2,24 +2,24 @@
 
 #include <cstring>
 
-namespace omni {
+namespace omni::menucode {
 
 std::uint32_t QRCodeImage::width() const {
     return static_cast<std::uint32_t>(modulePixels_) * static_cast<std::uint32_t>(sideModules());
 }
 
 std::uint32_t QRCodeImage::stride() const {
-    return dibStride(width(), 1);
+    return image::dibStride(width(), 1);
 }
 
-bool QRCodeImage::toDib(DibContainer& dib) const {
+bool QRCodeImage::toDib(image::DibContainer& dib) const {
     if (symbol_.empty())
         return false;
     const std::uint32_t side = width();
     const std::uint32_t rowBytes = stride();
     dib.allocate(headerSize(), static_cast<std::size_t>(rowBytes) * side);
 
-    BitmapInfoHeader info;
+    image::BitmapInfoHeader info;
     info.width = static_cast<std::int32_t>(side);
     info.height = static_cast<std::int32_t>(side);
     info.bitCount = 1;
@@ -27,7 +27,7 @@ bool QRCodeImage::toDib(DibContainer& dib) const {
     info.clrUsed = 2;
     info.writeTo(dib.header.data());
     // Palette: entry 0 black, entry 1 white (blue, green, red, reserved).
-    std::uint8_t* palette = dib.header.data() + BitmapInfoHeader::kSize;
+    std::uint8_t* palette = dib.header.data() + image::BitmapInfoHeader::kSize;
     std::memset(palette + 4, 0xFF, 3);
 
     // Everything light first, then clear the bits of dark modules. Rows are stored bottom-up.
@@ -52,4 +52,4 @@ bool QRCodeImage::toDib(DibContainer& dib) const {
     return true;
 }
 
-}  // namespace omni
+}  // namespace omni::menucode

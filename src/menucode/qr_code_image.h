@@ -9,22 +9,22 @@
 #include "image/kes_image.h"
 #include "menucode/qr/qr_encode.h"
 
-namespace omni {
+namespace omni::menucode {
 
-class QRCodeImage : public KesImage {
+class QRCodeImage : public image::KesImage {
 public:
     static constexpr int kQuietZone = 4;  // modules on each side
 
     // Modules per side of `symbol` including both quiet zones (0 for the empty symbol).
-    static int sideModules(const QrSymbol& symbol) {
+    static int sideModules(const qr::QrSymbol& symbol) {
         return symbol.empty() ? 0 : symbol.symbolSize() + 2 * kQuietZone;
     }
 
     // A module of `modulePixels` pixels a side (0 counts as 1).
-    QRCodeImage(QrSymbol symbol, std::uint16_t modulePixels)
+    QRCodeImage(qr::QrSymbol symbol, std::uint16_t modulePixels)
         : symbol_(std::move(symbol)), modulePixels_(modulePixels ? modulePixels : 1) {}
 
-    const QrSymbol& symbol() const { return symbol_; }
+    const qr::QrSymbol& symbol() const { return symbol_; }
     std::uint16_t modulePixels() const { return modulePixels_; }
     int sideModules() const { return sideModules(symbol_); }
 
@@ -34,12 +34,12 @@ public:
     std::uint32_t bitsPerPixel() const override { return 1; }
     std::uint32_t headerSize() const override { return 40 + 4 * 2; }
     std::uint32_t imageSize() const override { return stride() * height(); }
-    bool toDib(DibContainer& dib) const override;
+    bool toDib(image::DibContainer& dib) const override;
     bool isJpeg() const override { return false; }
 
 private:
-    QrSymbol symbol_;
+    qr::QrSymbol symbol_;
     std::uint16_t modulePixels_;
 };
 
-}  // namespace omni
+}  // namespace omni::menucode

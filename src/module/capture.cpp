@@ -208,9 +208,8 @@ ImageInfomation* ImageReceiver::cancel(ImageInfomation* image) {
     return nullptr;
 }
 
-bool ImageReceiver::readHeaderBlock(ImageInfomation& image) {
-    Block block;
-    switch (readWithRetries(image.header().bytes, ImageHeader::kSize, block)) {
+bool ImageReceiver::readDataBlock(std::uint8_t* into, std::uint32_t room, Block& block) {
+    switch (readWithRetries(into, room, block)) {
         case Outcome::Ok:
             break;
         case Outcome::Cancelled:
@@ -229,6 +228,13 @@ bool ImageReceiver::readHeaderBlock(ImageInfomation& image) {
         setStatus(KES_STATE_COMMUNICATION_FAILURE);
         return false;
     }
+    return true;
+}
+
+bool ImageReceiver::readHeaderBlock(ImageInfomation& image) {
+    Block block;
+    if (!readDataBlock(image.header().bytes, ImageHeader::kSize, block))
+        return false;
     if (block.length != ImageHeader::kSize) {
         setStatus(KES_STATE_BROKEN_IMAGE);
         return false;
@@ -242,26 +248,7 @@ bool ImageReceiver::readDataBlocks(ImageInfomation& image) {
     std::int32_t blocks = 0;
     while (received < size) {
         Block block;
-        switch (readWithRetries(image.data() + received, size - received, block)) {
-            case Outcome::Ok:
-                break;
-            case Outcome::Cancelled:
-                cancelled_ = true;
-                return false;
-            default:
-                return false;
-        }
-        if (block.type == kErrorReport) {
-            port_.put(kAck);
-            setStatus(reported_);
-            return false;
-        }
-        if (block.type != kDataBlock) {
-            sendAfterFailure(port_, kCan);
-            setStatus(KES_STATE_COMMUNICATION_FAILURE);
-            return false;
-        }
-        if (!port_.put(kAck))
+        if (!readDataBlock(image.data() + received, size - received, block) || !port_.put(kAck))
             return false;
         received += block.length;
         reportPosition(++blocks);

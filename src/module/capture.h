@@ -61,6 +61,9 @@ private:
     Outcome waitAndReadHead(Block& block);
     Outcome readBlock(std::uint8_t* into, std::uint32_t room, Block& block);
     Outcome readWithRetries(std::uint8_t* into, std::uint32_t room, Block& block);
+    // Reads one block into `into`; false (with the status set) unless it is a data block. An
+    // error report is acknowledged; any other block cancels the transfer.
+    bool readDataBlock(std::uint8_t* into, std::uint32_t room, Block& block);
     bool readHeaderBlock(ImageInfomation& image);
     bool readDataBlocks(ImageInfomation& image);
     bool readWholePayload(ImageInfomation& image, std::uint32_t length);

@@ -37,7 +37,7 @@ std::string frameCommand(std::string_view command) {
     return frame;
 }
 
-SubmitDecision decideSubmit(const PageItem& item, const SubmitContext& context) {
+SubmitDecision decideSubmit(const commands::PageItem& item, const SubmitContext& context) {
     SubmitDecision decision;
     if (!context.menuCodePageCurrent && context.connected) {
         bool drop = !context.twoDimensionalMode && !context.fromCommandBox &&

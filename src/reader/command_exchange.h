@@ -46,7 +46,7 @@ struct SubmitDecision {
     std::uint32_t refusalMessageId = 0;
 };
 
-SubmitDecision decideSubmit(const PageItem& item, const SubmitContext& context);
+SubmitDecision decideSubmit(const commands::PageItem& item, const SubmitContext& context);
 
 // Writes the echo of a sent command into a log chain: a new line, ">" and the command, a new
 // line. `Log` is the communication log chain (endOfLine() and asciiStream()).
@@ -79,7 +79,7 @@ public:
     enum class DirectRequest { First, Second, Third };
 
     // `port` is the connection (not owned); it outlives the exchange.
-    explicit CommandExchange(Communicator<char>& port) : port_(port) {}
+    explicit CommandExchange(stream::Communicator<char>& port) : port_(port) {}
 
     // The module identified on the port (0 or -1: none). Commands go through the module library
     // when one is set, straight to the port with the same frame otherwise.
@@ -108,7 +108,7 @@ public:
     void gateTuningTool(bool open, TuningToolHost& host);
 
 private:
-    Communicator<char>& port_;
+    stream::Communicator<char>& port_;
     KesHandle module_ = KES_INVALID_HANDLE;
     unsigned ackNak_[3] = {0, 0, 0};
 };

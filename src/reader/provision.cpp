@@ -16,7 +16,7 @@ enum class Answer { Ack, Nak };
 
 // Waits for the next ACK or NAK, passing over anything else the reader sends. Throws the port's
 // time-out, cancel and loss exceptions.
-Answer awaitAnswer(SerialPortForPosix& port, unsigned timeoutMs) {
+Answer awaitAnswer(serial::SerialPortForPosix& port, unsigned timeoutMs) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         const auto left =
@@ -47,7 +47,7 @@ bool isCancel(const foundation::Exception& e) {
 // switch back. Failures come out as exceptions; `result` keeps the counts so far.
 class Run {
 public:
-    Run(SerialPortForPosix& port, const ProvisionRequest& request, ProvisionResult& result,
+    Run(serial::SerialPortForPosix& port, const ProvisionRequest& request, ProvisionResult& result,
         const ProvisionListener& listener, ProvisionCancel& cancel)
         : port_(port),
           request_(request),
@@ -163,7 +163,7 @@ private:
         }
     }
 
-    SerialPortForPosix& port_;
+    serial::SerialPortForPosix& port_;
     const ProvisionRequest& request_;
     ProvisionResult& result_;
     const ProvisionListener& listener_;
@@ -173,7 +173,7 @@ private:
     int unanswered_ = 0;  // commands sent in ACK mode whose ACK or NAK has not been read
 };
 
-void closeQuietly(SerialPortForPosix& port) {
+void closeQuietly(serial::SerialPortForPosix& port) {
     try {
         port.close();
     } catch (const foundation::Exception&) {
@@ -200,7 +200,7 @@ void finish(ProvisionResult& result, const ProvisionRequest& request, ProvisionC
 
 }  // namespace
 
-void ProvisionCancel::attach(SerialPortForPosix* port) {
+void ProvisionCancel::attach(serial::SerialPortForPosix* port) {
     std::lock_guard lock(mutex_);
     port_ = port;
     if (port && cancelled_.load())
@@ -214,7 +214,7 @@ void ProvisionCancel::cancel() {
         port_->cancelWait();
 }
 
-ProvisionResult provisionReader(SerialPortForPosix& port, const ProvisionRequest& request,
+ProvisionResult provisionReader(serial::SerialPortForPosix& port, const ProvisionRequest& request,
                                 const ProvisionListener& listener, ProvisionCancel& cancel) {
     const auto started = Clock::now();
     ProvisionResult result;
@@ -225,8 +225,7 @@ ProvisionResult provisionReader(SerialPortForPosix& port, const ProvisionRequest
     run.report(ProvisionProgress::Stage::Connecting);
 
     cancel.attach(&port);
-    Connection connection =
-        connectReader(port, request.device, request.keyPath, request.label);
+    Connection connection = connectReader(port, request.device, request.keyPath, request.label);
     if (connection.ok() && connection.identity.firmware.empty()) {
         // A reader without a firmware version kept quiet (or sits in its boot loader): nothing
         // sent to it would be taken.

@@ -24,7 +24,7 @@
 namespace omni::reader {
 
 struct ProvisionRequest {
-    PortDescriptor device;
+    serial::PortDescriptor device;
     std::string label;    // names the port in messages
     std::string keyPath;  // where the port's line settings are stored
     std::vector<std::string> commands;
@@ -60,14 +60,14 @@ struct ProvisionResult {
 // port's current wait ends at once.
 class ProvisionCancel {
 public:
-    void attach(SerialPortForPosix* port);
+    void attach(serial::SerialPortForPosix* port);
     void cancel();
     bool cancelled() const { return cancelled_.load(); }
 
 private:
     std::atomic<bool> cancelled_{false};
     std::mutex mutex_;  // keeps the port attached while cancel() reaches it
-    SerialPortForPosix* port_ = nullptr;
+    serial::SerialPortForPosix* port_ = nullptr;
 };
 
 using ProvisionListener = std::function<void(const ProvisionProgress&)>;
@@ -75,7 +75,7 @@ using ProvisionListener = std::function<void(const ProvisionProgress&)>;
 // Connects to the reader, identifies it, sends the commands and closes the port. Never throws for
 // a reader or port failure: the result says what happened. `listener` may be empty; it is called
 // on the calling thread.
-ProvisionResult provisionReader(SerialPortForPosix& port, const ProvisionRequest& request,
+ProvisionResult provisionReader(serial::SerialPortForPosix& port, const ProvisionRequest& request,
                                 const ProvisionListener& listener, ProvisionCancel& cancel);
 
 }  // namespace omni::reader

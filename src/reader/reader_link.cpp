@@ -21,7 +21,7 @@ std::string lostMessage(std::string_view label, int errorCode) {
 
 // Identification within the port's overall limit: each wait of the exchange is capped so that a
 // device that keeps sending without ending its line cannot hold the attempt.
-void identify(SerialPortForPosix& port, Connection& connection) {
+void identify(serial::SerialPortForPosix& port, Connection& connection) {
     port.limitWaitsUntil(std::chrono::steady_clock::now() +
                          std::chrono::milliseconds(port.timing().identifyLimitMs));
     try {
@@ -35,7 +35,7 @@ void identify(SerialPortForPosix& port, Connection& connection) {
     connection.identity = {identity.className, identity.firmware, identity.model};
 }
 
-void closeQuietly(SerialPortForPosix& port) {
+void closeQuietly(serial::SerialPortForPosix& port) {
     try {
         port.close();
     } catch (const foundation::Exception&) {
@@ -53,7 +53,7 @@ bool isOneDimensionalVersion(std::string_view version) {
     return false;
 }
 
-std::string openReaderPort(SerialPortForPosix& port, const PortDescriptor& device,
+std::string openReaderPort(serial::SerialPortForPosix& port, const serial::PortDescriptor& device,
                            std::string_view keyPath, std::string_view label, FailureKind* kind) {
     if (kind)
         *kind = FailureKind::None;
@@ -83,7 +83,7 @@ FailureKind failureKindOf(const foundation::Exception& error, bool opening) {
     return opening ? FailureKind::Port : FailureKind::Link;
 }
 
-Connection connectReader(SerialPortForPosix& port, const PortDescriptor& device,
+Connection connectReader(serial::SerialPortForPosix& port, const serial::PortDescriptor& device,
                          std::string_view keyPath, std::string_view label) {
     Connection connection;
     connection.failure = openReaderPort(port, device, keyPath, label, &connection.failureKind);

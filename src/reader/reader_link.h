@@ -57,12 +57,12 @@ bool isOneDimensionalVersion(std::string_view version);
 // answer that fits no engine fails the attempt and closes the port. A reader that keeps quiet is
 // taken to sit in its boot loader: it connects with that module (bootLoader() of its identity),
 // which refuses menu commands.
-Connection connectReader(SerialPortForPosix& port, const PortDescriptor& device,
+Connection connectReader(serial::SerialPortForPosix& port, const serial::PortDescriptor& device,
                          std::string_view keyPath, std::string_view label);
 
 // Opens `device` without identifying it. Returns the open-failure message, empty on success.
 // `kind`, when given, receives the kind of failure (None on success).
-std::string openReaderPort(SerialPortForPosix& port, const PortDescriptor& device,
+std::string openReaderPort(serial::SerialPortForPosix& port, const serial::PortDescriptor& device,
                            std::string_view keyPath, std::string_view label,
                            FailureKind* kind = nullptr);
 

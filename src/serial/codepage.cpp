@@ -8,7 +8,7 @@
 #include "stream/code_page_table.h"
 #include "stream/multi_byte_converter.h"
 
-namespace omni {
+namespace omni::serial {
 namespace {
 
 constexpr std::u16string_view kUtf16LeText = u"UTF-16 (Little-Endian)";
@@ -29,8 +29,8 @@ CodePageProperty loadCodePageProperty() {
         return {};
     }
     // A code page this program does not know is not kept.
-    if (property.codePage != kHexCodePage && property.codePage != kUtf16LeCodePage &&
-        property.codePage != kUtf16BeCodePage && findCodePage(property.codePage) == nullptr) {
+    if (property.codePage != stream::kHexCodePage && property.codePage != stream::kUtf16LeCodePage &&
+        property.codePage != stream::kUtf16BeCodePage && stream::findCodePage(property.codePage) == nullptr) {
         return {};
     }
     return property;
@@ -42,8 +42,8 @@ void storeCodePageProperty(const CodePageProperty& property) {
 
 std::vector<SystemCodePage> installedCodePages() {
     std::vector<SystemCodePage> installed;
-    for (const CodePageInfo& info : knownCodePages()) {
-        if (isCodePageConvertible(info.number))
+    for (const stream::CodePageInfo& info : stream::knownCodePages()) {
+        if (stream::isCodePageConvertible(info.number))
             installed.push_back({info.number, info.name});
     }
     return installed;
@@ -52,8 +52,8 @@ std::vector<SystemCodePage> installedCodePages() {
 std::vector<CodePageEntry> buildCodePageList(std::span<const SystemCodePage> system) {
     std::vector<CodePageEntry> list;
     list.push_back(
-        entry(kDefaultCodePage, res::loadString(res::ids::DefaultCharacterCode), true, true));
-    list.push_back(entry(kHexCodePage, res::loadString(res::ids::BinaryData), false));
+        entry(stream::kDefaultCodePage, res::loadString(res::ids::DefaultCharacterCode), true, true));
+    list.push_back(entry(stream::kHexCodePage, res::loadString(res::ids::BinaryData), false));
     for (const SystemCodePage& page : system)
         list.push_back(entry(page.codePage, page.name, true));
 
@@ -61,10 +61,10 @@ std::vector<CodePageEntry> buildCodePageList(std::span<const SystemCodePage> sys
         return std::any_of(list.begin(), list.end(),
                            [&](const CodePageEntry& e) { return e.codePage == codePage; });
     };
-    if (!has(kUtf16LeCodePage))
-        list.push_back(entry(kUtf16LeCodePage, kUtf16LeText, false));
-    if (!has(kUtf16BeCodePage))
-        list.push_back(entry(kUtf16BeCodePage, kUtf16BeText, false));
+    if (!has(stream::kUtf16LeCodePage))
+        list.push_back(entry(stream::kUtf16LeCodePage, kUtf16LeText, false));
+    if (!has(stream::kUtf16BeCodePage))
+        list.push_back(entry(stream::kUtf16BeCodePage, kUtf16BeText, false));
 
     std::stable_sort(list.begin(), list.end(), [](const CodePageEntry& a, const CodePageEntry& b) {
         if (a.keepAtTop != b.keepAtTop)
@@ -102,4 +102,4 @@ void CodePageList::store() const {
     storeCodePageProperty({0, entries_[selected_].codePage});
 }
 
-}  // namespace omni
+}  // namespace omni::serial

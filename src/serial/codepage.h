@@ -19,7 +19,7 @@
 
 #include "stream/code_page_setting.h"
 
-namespace omni {
+namespace omni::serial {
 
 // One row of the list.
 struct CodePageEntry {
@@ -28,7 +28,7 @@ struct CodePageEntry {
     bool multiByte = false;  // converted by the system conversion of `codePage`
     bool keepAtTop = false;
 
-    CodePageSetting setting() const { return {multiByte, codePage}; }
+    stream::CodePageSetting setting() const { return {multiByte, codePage}; }
 };
 
 inline constexpr std::size_t kMaxCodePageText = 260;
@@ -42,7 +42,7 @@ struct SystemCodePage {
 // The stored choice, 8 bytes: marker (0) and code-page number.
 struct CodePageProperty {
     std::uint32_t marker = 0;
-    std::uint32_t codePage = kDefaultCodePage;
+    std::uint32_t codePage = stream::kDefaultCodePage;
 };
 static_assert(sizeof(CodePageProperty) == 8);
 
@@ -87,4 +87,4 @@ private:
     std::size_t selected_ = 0;
 };
 
-}  // namespace omni
+}  // namespace omni::serial

@@ -34,7 +34,7 @@ struct KeyboardReaderDevice {
 // The keyboard-mode readers attached, in the order of their event numbers.
 std::vector<KeyboardReaderDevice> findKeyboardReaders(const DiscoveryRoots& roots = {});
 
-class KeyboardListener : public ThreadRunnable {
+class KeyboardListener : public stream::ThreadRunnable {
 public:
     // Called on the listener's thread: the bytes a batch of events typed, and (once) the end
     // of the device with the system's error number (ENODEV: unplugged).

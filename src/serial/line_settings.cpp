@@ -9,7 +9,7 @@
 #include "resources/string_ids.h"
 #include "resources/strings.h"
 
-namespace omni {
+namespace omni::serial {
 namespace {
 
 constexpr std::pair<std::uint32_t, speed_t> kSpeeds[] = {
@@ -190,4 +190,4 @@ bool isModuleHighSpeedState(const termios& state) {
            (state.c_cflag & CRTSCTS) != 0;
 }
 
-}  // namespace omni
+}  // namespace omni::serial

@@ -11,7 +11,7 @@
 #include "serial/port_descriptor.h"
 #include "foundation/exception.h"
 
-namespace omni {
+namespace omni::serial {
 
 enum class Parity : std::uint8_t { None = 0, Odd = 1, Even = 2, Mark = 3, Space = 4 };
 enum class StopBits : std::uint8_t { One = 0, OneAndHalf = 1, Two = 2 };  // 1.5 is sent as 2
@@ -77,4 +77,4 @@ std::uint32_t baudRateOf(const termios& state);
 // bits, RTS/CTS handshake.
 bool isModuleHighSpeedState(const termios& state);
 
-}  // namespace omni
+}  // namespace omni::serial

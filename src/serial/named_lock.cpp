@@ -8,7 +8,7 @@
 #include "foundation/exception.h"
 #include "resources/strings.h"
 
-namespace omni {
+namespace omni::serial {
 
 NamedLock::NamedLock(const std::string& name)
     : semaphore_(sem_open(("/" + name).c_str(), O_CREAT, 0600, 1)) {
@@ -44,4 +44,4 @@ void NamedLock::remove(const std::string& name) {
     sem_unlink(("/" + name).c_str());
 }
 
-}  // namespace omni
+}  // namespace omni::serial

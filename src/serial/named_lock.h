@@ -6,7 +6,7 @@
 
 #include <string>
 
-namespace omni {
+namespace omni::serial {
 
 class NamedLock {
 public:
@@ -27,4 +27,4 @@ private:
     sem_t* semaphore_;
 };
 
-}  // namespace omni
+}  // namespace omni::serial

@@ -3,7 +3,7 @@
 #include "resources/string_ids.h"
 #include "resources/strings.h"
 
-namespace omni {
+namespace omni::serial {
 namespace {
 
 std::u16string labelIn(const PortDescriptor& port, res::Language language) {
@@ -33,4 +33,4 @@ std::string portSettingsName(const PortDescriptor& port) {
     return res::toUtf8(labelIn(port, res::Language::English));
 }
 
-}  // namespace omni
+}  // namespace omni::serial

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace omni {
+namespace omni::serial {
 
 enum class PortKind : std::uint16_t {
     Serial = 0,    // a plain serial port, or a device we do not recognise
@@ -31,4 +31,4 @@ std::u16string portLabel(const PortDescriptor& port);
 // The same label in the form the settings store uses as the value name (UTF-8, never translated).
 std::string portSettingsName(const PortDescriptor& port);
 
-}  // namespace omni
+}  // namespace omni::serial

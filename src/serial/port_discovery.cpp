@@ -6,7 +6,7 @@
 #include <set>
 #include <thread>
 
-namespace omni {
+namespace omni::serial {
 namespace fs = std::filesystem;
 namespace {
 
@@ -194,7 +194,7 @@ void PortWatch::restore(const PortDescriptor& port, bool watching) {
 // --- PortPoller ---
 
 PortPoller::PortPoller(Listener listener, DiscoveryRoots roots, unsigned intervalMs)
-    : ThreadRunnable(Priority::Idle),
+    : stream::ThreadRunnable(Priority::Idle),
       listener_(std::move(listener)),
       roots_(std::move(roots)),
       intervalMs_(intervalMs) {}
@@ -275,4 +275,4 @@ void PortPoller::run() {
     }
 }
 
-}  // namespace omni
+}  // namespace omni::serial

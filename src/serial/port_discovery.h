@@ -20,7 +20,7 @@
 #include "serial/port_descriptor.h"
 #include "stream/thread_runnable.h"
 
-namespace omni {
+namespace omni::serial {
 
 // Our USB vendor id (set by the build, OMNI_READER_VENDOR_ID) and the product ids of the readers.
 #ifndef OMNI_READER_VENDOR_ID
@@ -96,7 +96,7 @@ private:
 // Polls the system on an idle thread every interval and reports each change. The callback runs
 // on the poll thread; it gets the new list and the watch notification (if any), already past the
 // appear pause. Choose, restore and watch through the functions here, from any thread.
-class PortPoller : public ThreadRunnable {
+class PortPoller : public stream::ThreadRunnable {
 public:
     using Listener =
         std::function<void(const std::vector<PortDescriptor>& ports, std::optional<bool> notify)>;
@@ -126,4 +126,4 @@ private:
     PortWatch watch_;
 };
 
-}  // namespace omni
+}  // namespace omni::serial

@@ -36,7 +36,7 @@
 #include "stream/stream.h"
 #include "stream/thread_runnable.h"
 
-namespace omni {
+namespace omni::serial {
 
 // Time limits of the port. The defaults are the reader protocol's; tests shorten them.
 struct SerialTiming {
@@ -60,7 +60,7 @@ struct LineState {
     int modemLines = -1;  // TIOCM_* bits; -1 when the device has no modem lines (a pty)
 };
 
-class SerialPortForPosix : public Communicator<char>, public ThreadRunnable {
+class SerialPortForPosix : public stream::Communicator<char>, public stream::ThreadRunnable {
 public:
     static constexpr unsigned kWaitForever = ~0u;
     static constexpr std::size_t kReceiveBuffer = 4096;
@@ -83,7 +83,7 @@ public:
 
     // Starts the receive thread feeding `listener` (not owned; outlives receiving). Does nothing
     // when the port is closed or the thread already runs.
-    void startReceiving(OutputStream<char>* listener);
+    void startReceiving(stream::OutputStream<char>* listener);
     // Ends the receive thread quietly (sets the cancel signal, joins within receiveStopMs).
     void stop() override;
     bool isReceiving() const { return isRunning(); }
@@ -174,7 +174,7 @@ private:
     bool hasDeadline_ = false;
     std::chrono::steady_clock::time_point deadline_{};
     KesHandle moduleHandle_ = KES_INVALID_HANDLE;
-    OutputStream<char>* listener_ = nullptr;
+    stream::OutputStream<char>* listener_ = nullptr;
     std::function<void(const foundation::Exception&)> reporter_;
     char* captureBuffer_ = nullptr;
     std::size_t captureCapacity_ = 0;
@@ -183,4 +183,4 @@ private:
     std::optional<LineSettings> lineOverride_;
 };
 
-}  // namespace omni
+}  // namespace omni::serial

@@ -1,6 +1,6 @@
 #include "stream/bit_to_byte_stream.h"
 
-namespace omni {
+namespace omni::stream {
 
 void BitToByteStream::write(const bool* data, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i)
@@ -21,4 +21,4 @@ void BitToByteStream::flush() {
         put(&kZero);
 }
 
-}  // namespace omni
+}  // namespace omni::stream

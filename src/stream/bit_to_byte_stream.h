@@ -5,7 +5,7 @@
 
 #include "stream/stream.h"
 
-namespace omni {
+namespace omni::stream {
 
 class BitToByteStream : public OutputStream<bool> {
 public:
@@ -29,4 +29,4 @@ private:
     int bitCount_ = 0;
 };
 
-}  // namespace omni
+}  // namespace omni::stream

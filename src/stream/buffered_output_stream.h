@@ -7,7 +7,7 @@
 #include "stream/ring_buffer.h"
 #include "stream/stream.h"
 
-namespace omni {
+namespace omni::stream {
 
 template <typename T, std::size_t N>
 class BufferedOutputStream : public OutputStream<T> {
@@ -51,4 +51,4 @@ private:
     OutputStream<T>* target_;
 };
 
-}  // namespace omni
+}  // namespace omni::stream

@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-namespace omni {
+namespace omni::stream {
 namespace {
 
 constexpr std::uint64_t pack(CodePageSetting s) {
@@ -22,4 +22,4 @@ void setCurrentCodePageSetting(CodePageSetting setting) {
     current.store(pack(setting), std::memory_order_release);
 }
 
-}  // namespace omni
+}  // namespace omni::stream

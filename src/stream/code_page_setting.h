@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-namespace omni {
+namespace omni::stream {
 
 // Special code-page numbers.
 inline constexpr std::uint32_t kDefaultCodePage = 0;  // the user's locale encoding
@@ -27,4 +27,4 @@ struct CodePageSetting {
 CodePageSetting currentCodePageSetting();
 void setCurrentCodePageSetting(CodePageSetting setting);
 
-}  // namespace omni
+}  // namespace omni::stream

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace omni {
+namespace omni::stream {
 
 CodePageCharToWCharStream::CodePageCharToWCharStream(OutputStream<char16_t>* target)
     : CharToWCharStream(target) {}
@@ -97,4 +97,4 @@ void CodePageCharToWCharStream::openConverter(std::uint32_t codePage) {
     converter_ = std::make_unique<MultiByteConverter>(codePage);
 }
 
-}  // namespace omni
+}  // namespace omni::stream

@@ -19,7 +19,7 @@
 #include "stream/multi_byte_converter.h"
 #include "stream/text_streams.h"
 
-namespace omni {
+namespace omni::stream {
 
 class CodePageCharToWCharStream : public CharToWCharStream {
 public:
@@ -75,4 +75,4 @@ private:
     std::size_t batchCount_ = 0;
 };
 
-}  // namespace omni
+}  // namespace omni::stream

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
-namespace omni {
+namespace omni::stream {
 namespace {
 
 // Number, converter name, list name. The list names are those the system gives its code pages.
@@ -145,4 +145,4 @@ const CodePageInfo* findCodePage(std::uint32_t number) {
     return it != std::end(kCodePages) && it->number == number ? &*it : nullptr;
 }
 
-}  // namespace omni
+}  // namespace omni::stream

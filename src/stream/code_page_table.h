@@ -6,7 +6,7 @@
 #include <span>
 #include <string_view>
 
-namespace omni {
+namespace omni::stream {
 
 struct CodePageInfo {
     std::uint32_t number;      // Windows code-page number
@@ -21,4 +21,4 @@ std::span<const CodePageInfo> knownCodePages();
 // The row for `number`, or null.
 const CodePageInfo* findCodePage(std::uint32_t number);
 
-}  // namespace omni
+}  // namespace omni::stream

@@ -22,7 +22,7 @@
 #include "stream/stream.h"
 #include "stream/thread_runnable.h"
 
-namespace omni {
+namespace omni::stream {
 
 template <typename T, std::size_t N>
 class DesynchronizedOutputStream : public OutputStream<T>, public ThreadRunnable {
@@ -189,4 +189,4 @@ private:
     T scratch_[N];                   // writer thread only
 };
 
-}  // namespace omni
+}  // namespace omni::stream

@@ -2,7 +2,7 @@
 
 #include "foundation/exception.h"
 
-namespace omni {
+namespace omni::stream {
 
 FileInputStreamForKes2D::FileInputStreamForKes2D(const std::filesystem::path& path)
     : FileInputStream<char>(path) {
@@ -32,4 +32,4 @@ std::uint32_t FileInputStreamForKes2D::readForModule(void* context, void* buffer
     return 0;  // exceptions never cross into the library
 }
 
-}  // namespace omni
+}  // namespace omni::stream

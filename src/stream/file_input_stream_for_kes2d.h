@@ -8,7 +8,7 @@
 #include "module/kes_sdk.h"
 #include "stream/file_stream.h"
 
-namespace omni {
+namespace omni::stream {
 
 class FileInputStreamForKes2D : public FileInputStream<char> {
 public:
@@ -32,4 +32,4 @@ private:
     int readError_ = 0;
 };
 
-}  // namespace omni
+}  // namespace omni::stream

@@ -9,7 +9,7 @@
 #include "foundation/exception.h"
 #include "resources/strings.h"
 
-namespace omni {
+namespace omni::stream {
 namespace {
 
 std::u16string contextOf(const char* operation) {
@@ -82,4 +82,4 @@ template class FileInputStream<unsigned char>;
 template class FileOutputStream<char>;
 template class FileOutputStream<unsigned char>;
 
-}  // namespace omni
+}  // namespace omni::stream

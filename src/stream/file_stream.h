@@ -9,7 +9,7 @@
 
 #include "stream/stream.h"
 
-namespace omni {
+namespace omni::stream {
 
 // A file descriptor owned by a file stream, closed with it, and the error that opening it gave.
 class OwnedFile {
@@ -77,4 +77,4 @@ extern template class FileInputStream<unsigned char>;
 extern template class FileOutputStream<char>;
 extern template class FileOutputStream<unsigned char>;
 
-}  // namespace omni
+}  // namespace omni::stream

@@ -29,7 +29,7 @@
 #include "stream/desynchronized_output_stream.h"
 #include "stream/text_streams.h"
 
-namespace omni {
+namespace omni::stream {
 
 // Where the log's text ends up: the log widget, a dialog's result box, or standard output.
 class TextSink {
@@ -205,4 +205,4 @@ private:
     CrOrLfToCrLfOutputStreamW lineEnds_;
 };
 
-}  // namespace omni
+}  // namespace omni::stream

@@ -9,7 +9,7 @@
 
 #include "stream/code_page_table.h"
 
-namespace omni {
+namespace omni::stream {
 namespace {
 
 const iconv_t kFailed = reinterpret_cast<iconv_t>(-1);
@@ -138,4 +138,4 @@ std::size_t MultiByteConverter::convertWithLibrary(const unsigned char* bytes, s
     return units;
 }
 
-}  // namespace omni
+}  // namespace omni::stream

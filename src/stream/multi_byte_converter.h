@@ -14,7 +14,7 @@
 #include <memory>
 #include <string>
 
-namespace omni {
+namespace omni::stream {
 
 class MultiByteConverter {
 public:
@@ -73,4 +73,4 @@ std::string localeEncodingName();
 // True when the C library can convert from `codePage` (0: the locale encoding).
 bool isCodePageConvertible(std::uint32_t codePage);
 
-}  // namespace omni
+}  // namespace omni::stream

@@ -10,7 +10,7 @@
 
 #include "stream/stream.h"
 
-namespace omni {
+namespace omni::stream {
 
 template <typename T, std::size_t N>
 class RingBuffer : public OutputStream<T> {
@@ -109,4 +109,4 @@ private:
     bool full_ = false;
 };
 
-}  // namespace omni
+}  // namespace omni::stream

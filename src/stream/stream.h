@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-namespace omni {
+namespace omni::stream {
 
 template <typename T>
 class OutputStream {
@@ -40,4 +40,4 @@ public:
     InputStream<T>& input() { return *this; }
 };
 
-}  // namespace omni
+}  // namespace omni::stream

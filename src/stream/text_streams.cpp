@@ -3,7 +3,7 @@
 #include <array>
 #include <string_view>
 
-namespace omni {
+namespace omni::stream {
 namespace {
 
 constexpr char16_t kLf = u'\n';
@@ -89,4 +89,4 @@ void CrOrLfToCrLfOutputStreamW::put(const char16_t* item) {
     }
 }
 
-}  // namespace omni
+}  // namespace omni::stream

@@ -8,7 +8,7 @@
 
 #include "stream/stream.h"
 
-namespace omni {
+namespace omni::stream {
 
 // Turns bytes into text for an OutputStream<char16_t>; subclasses decide how.
 class CharToWCharStream : public OutputStream<char> {
@@ -78,4 +78,4 @@ private:
     bool atLineStart_ = true;
 };
 
-}  // namespace omni
+}  // namespace omni::stream

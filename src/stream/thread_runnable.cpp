@@ -10,7 +10,7 @@
 
 #include "foundation/exception.h"
 
-namespace omni {
+namespace omni::stream {
 
 ThreadRunnable::ThreadRunnable(Priority priority) : priority_(priority) {}
 
@@ -64,4 +64,4 @@ void ThreadRunnable::join(int timeoutMs) {
     thread_.join();
 }
 
-}  // namespace omni
+}  // namespace omni::stream

@@ -11,7 +11,7 @@
 #include <mutex>
 #include <thread>
 
-namespace omni {
+namespace omni::stream {
 
 class ThreadRunnable {
 public:
@@ -51,4 +51,4 @@ private:
     std::condition_variable ended_;
 };
 
-}  // namespace omni
+}  // namespace omni::stream

@@ -12,7 +12,7 @@ ExchangeBalance& verificationBalance() {
     return balance;
 }
 
-ReadingTest::ReadingTest(ToolLink& link, OutputStream<char>* listener, Kind kind)
+ReadingTest::ReadingTest(ToolLink& link, stream::OutputStream<char>* listener, Kind kind)
     : link_(link), listener_(listener), kind_(kind) {}
 
 ReadingTest::~ReadingTest() {

@@ -21,7 +21,7 @@ public:
     enum class Kind { Test, Verification1D };
 
     // `listener` receives what the reader sends while running (not owned).
-    ReadingTest(ToolLink& link, OutputStream<char>* listener, Kind kind = Kind::Test);
+    ReadingTest(ToolLink& link, stream::OutputStream<char>* listener, Kind kind = Kind::Test);
     ~ReadingTest();
 
     // The verification sends "Y" when its dialog opens.
@@ -34,7 +34,7 @@ public:
 
 private:
     ToolLink& link_;
-    OutputStream<char>* listener_;
+    stream::OutputStream<char>* listener_;
     Kind kind_;
     bool running_ = false;
 };

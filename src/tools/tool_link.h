@@ -35,7 +35,8 @@ long long encodeMicroseconds(long long microseconds);
 
 class ToolLink {
 public:
-    ToolLink(reader::CommandExchange& exchange, SerialPortForPosix& port, ToolTiming timing = {})
+    ToolLink(reader::CommandExchange& exchange, serial::SerialPortForPosix& port,
+             ToolTiming timing = {})
         : exchange_(exchange), port_(port), timing_(timing) {}
 
     // Every command sent also goes to `observer` (the recorder of the tuning dialog, the log).
@@ -60,12 +61,12 @@ public:
     void pause(unsigned ms) const;
 
     const ToolTiming& timing() const { return timing_; }
-    SerialPortForPosix& port() { return port_; }
+    serial::SerialPortForPosix& port() { return port_; }
     reader::CommandExchange& exchange() { return exchange_; }
 
 private:
     reader::CommandExchange& exchange_;
-    SerialPortForPosix& port_;
+    serial::SerialPortForPosix& port_;
     ToolTiming timing_;
     std::function<void(std::string_view)> observer_;
 };

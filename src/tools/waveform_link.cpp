@@ -27,7 +27,7 @@ WaveformShare::WaveformShare(std::string memoryName, std::string lockName, bool 
     : memoryName_("/" + std::move(memoryName)), lockName_(std::move(lockName)), owner_(create) {
     if (create) {
         ::shm_unlink(memoryName_.c_str());
-        NamedLock::remove(lockName_);  // a viewer that died holding it leaves it taken
+        serial::NamedLock::remove(lockName_);  // a viewer that died holding it leaves it taken
     }
     int fd = ::shm_open(memoryName_.c_str(), create ? O_RDWR | O_CREAT | O_EXCL : O_RDWR, 0600);
     if (fd < 0)
@@ -50,7 +50,7 @@ WaveformShare::WaveformShare(std::string memoryName, std::string lockName, bool 
     if (create)
         std::memset(view_, 0, kWaveformBlockSize);
     try {
-        lock_ = std::make_unique<NamedLock>(lockName_);
+        lock_ = std::make_unique<serial::NamedLock>(lockName_);
     } catch (...) {
         ::munmap(view_, kWaveformBlockSize);
         if (create)
@@ -70,7 +70,7 @@ void WaveformShare::release() {
         return;
     owner_ = false;
     ::shm_unlink(memoryName_.c_str());
-    NamedLock::remove(lockName_);
+    serial::NamedLock::remove(lockName_);
 }
 
 std::optional<std::string> WaveformShare::take(unsigned timeoutMs) {
@@ -128,7 +128,7 @@ std::vector<int> parseWaveformLine(std::string_view line) {
     return samples;
 }
 
-WaveformLink::WaveformLink(SerialPortForPosix& port, reader::CommandExchange& exchange,
+WaveformLink::WaveformLink(serial::SerialPortForPosix& port, reader::CommandExchange& exchange,
                            std::string memoryName, std::string lockName)
     : port_(port),
       exchange_(exchange),

@@ -43,7 +43,7 @@ public:
     void release();
 
     char* view() { return view_; }
-    NamedLock& lock() { return *lock_; }
+    serial::NamedLock& lock() { return *lock_; }
     // Under the lock: the text in the block, which is emptied. Nothing when the lock was not had
     // within `timeoutMs`.
     std::optional<std::string> take(unsigned timeoutMs = kWaveformLockMs);
@@ -53,7 +53,7 @@ private:
     std::string lockName_;
     bool owner_;
     char* view_ = nullptr;
-    std::unique_ptr<NamedLock> lock_;
+    std::unique_ptr<serial::NamedLock> lock_;
 };
 
 // A viewer request: 0 detach; 1 waveform mode (0 to 2); 2 reading off (0) or on; 3 output off
@@ -73,7 +73,7 @@ class WaveformLink {
 public:
     enum class StartResult { Ignored, WrongModel, AlreadyAttached, Started };
 
-    WaveformLink(SerialPortForPosix& port, reader::CommandExchange& exchange,
+    WaveformLink(serial::SerialPortForPosix& port, reader::CommandExchange& exchange,
                  std::string memoryName = std::string(kWaveformMemoryName),
                  std::string lockName = std::string(kWaveformLockName));
     ~WaveformLink();
@@ -91,7 +91,7 @@ public:
     int viewerProcess() const { return viewer_; }
 
 private:
-    SerialPortForPosix& port_;
+    serial::SerialPortForPosix& port_;
     reader::CommandExchange& exchange_;
     std::string memoryName_;
     std::string lockName_;

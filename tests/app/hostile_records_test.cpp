@@ -42,13 +42,13 @@ TEST(HostileRecords, OutOfRangeValuesGiveTheDefaults) {
     foundation::writeSetting(kKey, serial::kSerialLogPropertyName, log);
     EXPECT_EQ(serial::loadSerialLogProperty(kKey).font.height, serial::SerialLogProperty{}.font.height);
 
-    CodePageProperty codePage;
+    serial::CodePageProperty codePage;
     codePage.codePage = 123456;  // no such code page
-    storeCodePageProperty(codePage);
-    EXPECT_EQ(loadCodePageProperty().codePage, CodePageProperty{}.codePage);
-    codePage.codePage = kUtf16BeCodePage;
-    storeCodePageProperty(codePage);
-    EXPECT_EQ(loadCodePageProperty().codePage, kUtf16BeCodePage);
+    serial::storeCodePageProperty(codePage);
+    EXPECT_EQ(serial::loadCodePageProperty().codePage, serial::CodePageProperty{}.codePage);
+    codePage.codePage = stream::kUtf16BeCodePage;
+    serial::storeCodePageProperty(codePage);
+    EXPECT_EQ(serial::loadCodePageProperty().codePage, stream::kUtf16BeCodePage);
 }
 
 }  // namespace

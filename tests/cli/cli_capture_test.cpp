@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "sim/capture_responder.h"
+#include "cli/cli_run.h"
 #include "sim/test_picture.h"
 
 extern char** environ;
@@ -27,24 +28,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct CliRun {
-    int code = -1;
-    std::string out;  // standard output and standard error, in order
-};
-
 CliRun runCli(const std::string& arguments) {
-    CliRun run;
-    const std::string command = std::string(OMNI_CLI_PATH) + " " + arguments + " 2>&1";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    std::array<char, 256> buffer;
-    std::size_t n;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        run.out.append(buffer.data(), n);
-    const int status = ::pclose(pipe);
-    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return runJoined(std::string(OMNI_CLI_PATH) + " " + arguments);
 }
 
 std::vector<std::uint8_t> fileBytes(const fs::path& path) {

@@ -17,20 +17,20 @@ std::string english(std::uint32_t id) {
 }
 
 // The group at a path of English captions joined by " > ".
-const CatalogNode* group(std::string_view path, bool mode2D) {
-    std::span<const CatalogNode> level = topLevelGroups(mode2D);
-    const CatalogNode* found = nullptr;
+const commands::CatalogNode* group(std::string_view path, bool mode2D) {
+    std::span<const commands::CatalogNode> level = commands::topLevelGroups(mode2D);
+    const commands::CatalogNode* found = nullptr;
     while (!path.empty()) {
         auto at = path.find(" > ");
         std::string_view caption = path.substr(0, at);
         path = at == std::string_view::npos ? std::string_view{} : path.substr(at + 3);
         found = nullptr;
-        for (const CatalogNode& node : level)
+        for (const commands::CatalogNode& node : level)
             if (english(node.labelId) == caption)
                 found = &node;
         if (!found)
             return nullptr;
-        level = childrenOf(found);
+        level = commands::childrenOf(found);
     }
     return found;
 }
@@ -41,20 +41,20 @@ struct Totals {
     std::map<std::uint32_t, int> kinds;
 };
 
-void tally(std::span<const CatalogNode> level, Totals& totals) {
-    for (const CatalogNode& node : level) {
+void tally(std::span<const commands::CatalogNode> level, Totals& totals) {
+    for (const commands::CatalogNode& node : level) {
         ++totals.groups;
-        for (const CatalogEntry& entry : entriesOf(&node)) {
+        for (const commands::CatalogEntry& entry : commands::entriesOf(&node)) {
             ++totals.entries;
             ++totals.kinds[static_cast<std::uint32_t>(entry.kind)];
         }
-        tally(childrenOf(&node), totals);
+        tally(commands::childrenOf(&node), totals);
     }
 }
 
 TEST(Catalog, TopLevelGroups) {
-    auto top2D = topLevelGroups(true);
-    auto top1D = topLevelGroups(false);
+    auto top2D = commands::topLevelGroups(true);
+    auto top1D = commands::topLevelGroups(false);
     ASSERT_EQ(top2D.size(), 12u);
     ASSERT_EQ(top1D.size(), 13u);
     EXPECT_EQ(english(top2D.front().labelId), "Back to default");
@@ -65,8 +65,8 @@ TEST(Catalog, TopLevelGroups) {
 
 TEST(Catalog, SizesAndKinds) {
     Totals t2D, t1D;
-    tally(topLevelGroups(true), t2D);
-    tally(topLevelGroups(false), t1D);
+    tally(commands::topLevelGroups(true), t2D);
+    tally(commands::topLevelGroups(false), t1D);
     EXPECT_EQ(t2D.groups, 239);
     EXPECT_EQ(t2D.entries, 804);
     EXPECT_EQ(t1D.groups, 165);
@@ -82,80 +82,80 @@ TEST(Catalog, SizesAndKinds) {
 }
 
 TEST(Catalog, RepresentativeGroups) {
-    const CatalogNode* readable = group("Setting readable codes", true);
+    const commands::CatalogNode* readable = group("Setting readable codes", true);
     ASSERT_NE(readable, nullptr);
-    EXPECT_TRUE(entriesOf(readable).empty());
-    EXPECT_EQ(childrenOf(readable).size(), 4u);
+    EXPECT_TRUE(commands::entriesOf(readable).empty());
+    EXPECT_EQ(commands::childrenOf(readable).size(), 4u);
 
-    const CatalogNode* code39 = group("Setting readable codes > 1D Code > Code39", true);
+    const commands::CatalogNode* code39 = group("Setting readable codes > 1D Code > Code39", true);
     ASSERT_NE(code39, nullptr);
-    ASSERT_EQ(entriesOf(code39).size(), 3u);
-    EXPECT_STREQ(entriesOf(code39)[1].command, "B2");
-    EXPECT_EQ(english(entriesOf(code39)[1].labelId), "Enable");
-    EXPECT_TRUE(childrenOf(code39).empty());
+    ASSERT_EQ(commands::entriesOf(code39).size(), 3u);
+    EXPECT_STREQ(commands::entriesOf(code39)[1].command, "B2");
+    EXPECT_EQ(english(commands::entriesOf(code39)[1].labelId), "Enable");
+    EXPECT_TRUE(commands::childrenOf(code39).empty());
 
-    EXPECT_EQ(entriesOf(group("Interface > USB-HID options > Keyboard language", true)).size(),
+    EXPECT_EQ(commands::entriesOf(group("Interface > USB-HID options > Keyboard language", true)).size(),
               26u);
-    EXPECT_EQ(entriesOf(group("Interface > USB-HID options > Keyboard language", false)).size(),
+    EXPECT_EQ(commands::entriesOf(group("Interface > USB-HID options > Keyboard language", false)).size(),
               23u);
     EXPECT_EQ(
-        entriesOf(group("Code Specific Options > Postal Code > Australian Postal", true)).size(),
+        commands::entriesOf(group("Code Specific Options > Postal Code > Australian Postal", true)).size(),
         12u);
-    EXPECT_EQ(entriesOf(group("Setting readable codes > GS1 DataBar", false)).size(), 0u);
+    EXPECT_EQ(commands::entriesOf(group("Setting readable codes > GS1 DataBar", false)).size(), 0u);
 
-    auto rs232 = entriesOf(group("Switching the interface(Caution!!)", false));
+    auto rs232 = commands::entriesOf(group("Switching the interface(Caution!!)", false));
     ASSERT_EQ(rs232.size(), 3u);
     EXPECT_STREQ(rs232[0].command, "[X.Z\rU2\r[X.Z");
-    EXPECT_STREQ(entriesOf(group("Switching the interface(Caution!!)", true))[0].command,
+    EXPECT_STREQ(commands::entriesOf(group("Switching the interface(Caution!!)", true))[0].command,
                  "[X.ZU2[X.Z");
 }
 
 TEST(Catalog, NumericFieldsOfArgumentEntries) {
-    auto fixed = entriesOf(group("Number of characters > 1D Code > Code39", true));
+    auto fixed = commands::entriesOf(group("Number of characters > 1D Code > Code39", true));
     ASSERT_EQ(fixed.size(), 3u);
-    const CatalogEntry& f = fixed[0];
-    EXPECT_EQ(f.kind, EntryKind::DecimalArgument);
+    const commands::CatalogEntry& f = fixed[0];
+    EXPECT_EQ(f.kind, commands::EntryKind::DecimalArgument);
     EXPECT_STREQ(f.command, "[DC1");
     EXPECT_EQ(f.minValue, 0);
     EXPECT_EQ(f.maxValue, 8000);
     EXPECT_EQ(f.defaultValue, 1);
     EXPECT_EQ(f.digits, 4);
-    EXPECT_EQ(f.flags, kOfferInitialize);
+    EXPECT_EQ(f.flags, commands::kOfferInitialize);
 
-    const CatalogEntry& reset =
-        entriesOf(group("Read mode > Auto trigger > Double read reset time", true))[0];
+    const commands::CatalogEntry& reset =
+        commands::entriesOf(group("Read mode > Auto trigger > Double read reset time", true))[0];
     EXPECT_STREQ(reset.command, "[D3R");
     EXPECT_EQ(reset.maxValue, 9999);
     EXPECT_EQ(reset.defaultValue, 70);
-    EXPECT_EQ(reset.flags, kOfferInitialize | kOfferInhibit);
+    EXPECT_EQ(reset.flags, commands::kOfferInitialize | commands::kOfferInhibit);
 
-    auto byteEntries = entriesOf(group("Number of characters > Code39", false));
+    auto byteEntries = commands::entriesOf(group("Number of characters > Code39", false));
     ASSERT_EQ(byteEntries.size(), 4u);
-    EXPECT_EQ(byteEntries[2].kind, EntryKind::ByteArgument);
+    EXPECT_EQ(byteEntries[2].kind, commands::EntryKind::ByteArgument);
     EXPECT_STREQ(byteEntries[2].command, "[XQL");
     EXPECT_EQ(byteEntries[2].maxValue, 254);
     EXPECT_EQ(byteEntries[2].digits, 2);  // carried by kind 4 entries, never read
     EXPECT_EQ(byteEntries[2].flags, 1);
 
-    const CatalogEntry& most =
-        entriesOf(group("Interface > USB-HID options > Output mode", true))[4];
-    EXPECT_EQ(most.kind, EntryKind::PrefixSuffix);
+    const commands::CatalogEntry& most =
+        commands::entriesOf(group("Interface > USB-HID options > Output mode", true))[4];
+    EXPECT_EQ(most.kind, commands::EntryKind::PrefixSuffix);
     EXPECT_STREQ(most.command, "[X16");
     EXPECT_EQ(most.minValue, 1);
 }
 
 // Every entry of both catalogs: a caption in both languages, a known kind, a well-formed command
 // and numeric fields that fit the kind.
-void checkEntries(std::span<const CatalogNode> level, bool mode2D) {
-    for (const CatalogNode& node : level) {
+void checkEntries(std::span<const commands::CatalogNode> level, bool mode2D) {
+    for (const commands::CatalogNode& node : level) {
         EXPECT_FALSE(res::loadString(node.labelId, res::Language::Japanese).empty());
-        for (const CatalogEntry& e : entriesOf(&node)) {
+        for (const commands::CatalogEntry& e : commands::entriesOf(&node)) {
             const std::string where = english(node.labelId) + " > " + english(e.labelId);
             EXPECT_FALSE(res::loadString(e.labelId, res::Language::English).empty()) << where;
             EXPECT_FALSE(res::loadString(e.labelId, res::Language::Japanese).empty()) << where;
             EXPECT_LE(static_cast<std::uint32_t>(e.kind), 15u) << where;
             const bool number =
-                e.kind == EntryKind::DecimalArgument || e.kind == EntryKind::ByteArgument;
+                e.kind == commands::EntryKind::DecimalArgument || e.kind == commands::EntryKind::ByteArgument;
             if (number) {
                 EXPECT_LT(e.minValue, e.maxValue) << where;
                 EXPECT_GE(e.defaultValue, e.minValue) << where;
@@ -164,7 +164,7 @@ void checkEntries(std::span<const CatalogNode> level, bool mode2D) {
                 EXPECT_EQ(e.minValue | e.maxValue | e.defaultValue | e.digits | e.flags, 0)
                     << where;
             }
-            if (e.kind != EntryKind::Command)
+            if (e.kind != commands::EntryKind::Command)
                 continue;
             std::string_view command = e.command;
             if (command.size() == 1)
@@ -172,7 +172,7 @@ void checkEntries(std::span<const CatalogNode> level, bool mode2D) {
             // Each piece a 1D reader scans separately must be whole tokens.
             while (!command.empty()) {
                 auto cr = command.find('\r');
-                EXPECT_GT(countTokens(command.substr(0, cr)), 0u) << where;
+                EXPECT_GT(commands::countTokens(command.substr(0, cr)), 0u) << where;
                 command =
                     cr == std::string_view::npos ? std::string_view{} : command.substr(cr + 1);
             }
@@ -180,18 +180,18 @@ void checkEntries(std::span<const CatalogNode> level, bool mode2D) {
                 EXPECT_EQ(std::string_view(e.command).find('\r'), std::string::npos);
             }
         }
-        checkEntries(childrenOf(&node), mode2D);
+        checkEntries(commands::childrenOf(&node), mode2D);
     }
 }
 
 TEST(Catalog, EveryEntryIsWellFormed) {
-    checkEntries(topLevelGroups(true), true);
-    checkEntries(topLevelGroups(false), false);
+    checkEntries(commands::topLevelGroups(true), true);
+    checkEntries(commands::topLevelGroups(false), false);
 }
 
 TEST(Catalog, CaptionsFollowTheLanguage) {
     const std::uint32_t id =
-        entriesOf(group("Setting readable codes > 1D Code > Code39", true))[1].labelId;
+        commands::entriesOf(group("Setting readable codes > 1D Code > Code39", true))[1].labelId;
     EXPECT_EQ(res::toUtf8(res::loadString(id, res::Language::Japanese)), "有効");
     EXPECT_EQ(english(850), "All Code (Excluding some *)");
 }

@@ -15,14 +15,14 @@ std::string utf8(std::u16string_view text) {
 }
 
 // Records which dialog was asked and answers from its fields.
-struct FakeDialogs : EntryDialogs {
-    std::optional<NumberChoice> number;
+struct FakeDialogs : commands::EntryDialogs {
+    std::optional<commands::NumberChoice> number;
     std::optional<std::string> text;
     std::string asked;
     std::uint32_t captionId = 0;
     std::string command;
 
-    std::optional<NumberChoice> numberInput(const CatalogEntry& e, bool) override {
+    std::optional<commands::NumberChoice> numberInput(const commands::CatalogEntry& e, bool) override {
         asked = "number";
         command = e.command;
         return number;
@@ -59,24 +59,24 @@ struct FakeDialogs : EntryDialogs {
 };
 
 TEST(SelectorModel, FindsAnEntryAndBuildsItsLabel) {
-    EntryPath path = findEntryByPath("Setting readable codes > 1D Code > Code39 > Enable", true);
+    commands::EntryPath path = commands::findEntryByPath("Setting readable codes > 1D Code > Code39 > Enable", true);
     ASSERT_NE(path.entry, nullptr);
     EXPECT_STREQ(path.entry->command, "B2");
     EXPECT_EQ(utf8(path.label), "Setting readable codes > 1D Code > Code39 > Enable");
-    EXPECT_EQ(utf8(groupPathText(path.group, true)),
+    EXPECT_EQ(utf8(commands::groupPathText(path.group, true)),
               "Setting readable codes > 1D Code > Code39 > ");
-    EXPECT_EQ(utf8(catalogCaption(parentOf(parentOf(path.group, true), true)->labelId)),
+    EXPECT_EQ(utf8(commands::catalogCaption(commands::parentOf(commands::parentOf(path.group, true), true)->labelId)),
               "Setting readable codes");
-    EXPECT_EQ(parentOf(&topLevelGroups(true)[0], true), nullptr);
+    EXPECT_EQ(commands::parentOf(&commands::topLevelGroups(true)[0], true), nullptr);
 
     // The same group caption at two levels ("UPC-A/E" inside "UPC-A/E").
-    path = findEntryByPath("Setting readable codes > UPC-A/E > UPC-A/E > Disable", false);
+    path = commands::findEntryByPath("Setting readable codes > UPC-A/E > UPC-A/E > Disable", false);
     EXPECT_STREQ(path.entry->command, "[X4B");
 }
 
 TEST(SelectorModel, LabelFollowsTheLanguage) {
     res::setLanguage(res::Language::Japanese);
-    EntryPath path = findEntryByPath("Save setting > Save as startup setting", false);
+    commands::EntryPath path = commands::findEntryByPath("Save setting > Save as startup setting", false);
     res::setLanguage(res::Language::English);
     EXPECT_EQ(utf8(path.label), "設定の保存 > 起動時の設定として保存");
 }
@@ -84,7 +84,7 @@ TEST(SelectorModel, LabelFollowsTheLanguage) {
 TEST(SelectorModel, ReportsTheFirstCaptionThatDoesNotMatch) {
     auto message = [](std::string_view path, bool mode2D) {
         try {
-            findEntryByPath(path, mode2D);
+            commands::findEntryByPath(path, mode2D);
         } catch (const foundation::UserException& e) {
             EXPECT_EQ(e.code(), foundation::UserException::BadInput);
             return utf8(e.text());
@@ -104,17 +104,17 @@ TEST(SelectorModel, ReportsTheFirstCaptionThatDoesNotMatch) {
 }
 
 TEST(SelectorModel, PageItemsIn2DMode) {
-    auto items = pageItemsFromString("[X.ZU2[X.Z", u"L", true);
+    auto items = commands::pageItemsFromString("[X.ZU2[X.Z", u"L", true);
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(items[0].bytes, "[X.ZU2[X.Z");
     EXPECT_EQ(items[0].count, 3u);
     EXPECT_EQ(items[0].length(), 10u);
-    EXPECT_TRUE(pageItemsFromString("", u"L", true).empty());
-    EXPECT_EQ(pageItemsFromString(std::string(2000, 'A'), u"L", true)[0].length(), 1023u);
+    EXPECT_TRUE(commands::pageItemsFromString("", u"L", true).empty());
+    EXPECT_EQ(commands::pageItemsFromString(std::string(2000, 'A'), u"L", true)[0].length(), 1023u);
 }
 
 TEST(SelectorModel, PageItemsIn1DModeSplitAtCarriageReturns) {
-    auto items = pageItemsFromString("[X.Z\rU2\r[X.Z", u"Switch", false);
+    auto items = commands::pageItemsFromString("[X.Z\rU2\r[X.Z", u"Switch", false);
     ASSERT_EQ(items.size(), 3u);
     EXPECT_EQ(items[0].bytes, "[X.Z");
     EXPECT_EQ(items[0].count, 1u);
@@ -124,7 +124,7 @@ TEST(SelectorModel, PageItemsIn1DModeSplitAtCarriageReturns) {
     EXPECT_EQ(utf8(items[2].label), "Switch > [X.Z");
 
     // Digit tokens are named by the key table; empty pieces are skipped.
-    items = pageItemsFromString("\r[DC1\rQ0\r\rQ9\r[$0A\r", u"Len", false);
+    items = commands::pageItemsFromString("\r[DC1\rQ0\r\rQ9\r[$0A\r", u"Len", false);
     ASSERT_EQ(items.size(), 4u);
     EXPECT_EQ(utf8(items[0].label), "Len");
     EXPECT_EQ(utf8(items[1].label), "Len > 0");
@@ -132,72 +132,72 @@ TEST(SelectorModel, PageItemsIn1DModeSplitAtCarriageReturns) {
     EXPECT_EQ(items[3].count, 1u);
 
     // The first piece keeps its own token count; a string without CR is one item.
-    items = pageItemsFromString("[EBZQ1", u"S", false);
+    items = commands::pageItemsFromString("[EBZQ1", u"S", false);
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(items[0].count, 2u);
 }
 
 TEST(Resolve, PlainAndNumberEntries) {
     FakeDialogs dialogs;
-    const CatalogEntry* plain =
-        findEntryByPath("Save setting > Save as startup setting", true).entry;
-    ResolveResult r = resolveEntry(*plain, true, dialogs);
-    EXPECT_EQ(r.kind, ResolveResult::Kind::Text);
+    const commands::CatalogEntry* plain =
+        commands::findEntryByPath("Save setting > Save as startup setting", true).entry;
+    commands::ResolveResult r = commands::resolveEntry(*plain, true, dialogs);
+    EXPECT_EQ(r.kind, commands::ResolveResult::Kind::Text);
     EXPECT_EQ(r.text, "Z2");
     EXPECT_EQ(dialogs.asked, "");
 
-    const CatalogEntry* fixed =
-        findEntryByPath("Number of characters > 1D Code > Code39 > Fixed length", true).entry;
-    dialogs.number = NumberChoice{NumberChoice::Kind::Value, 9000};
-    EXPECT_EQ(resolveEntry(*fixed, true, dialogs).text, "[DC1Q8Q0Q0Q0");
-    dialogs.number = NumberChoice{NumberChoice::Kind::Initialize};
-    EXPECT_EQ(resolveEntry(*fixed, true, dialogs).text, "[DC1");
+    const commands::CatalogEntry* fixed =
+        commands::findEntryByPath("Number of characters > 1D Code > Code39 > Fixed length", true).entry;
+    dialogs.number = commands::NumberChoice{commands::NumberChoice::Kind::Value, 9000};
+    EXPECT_EQ(commands::resolveEntry(*fixed, true, dialogs).text, "[DC1Q8Q0Q0Q0");
+    dialogs.number = commands::NumberChoice{commands::NumberChoice::Kind::Initialize};
+    EXPECT_EQ(commands::resolveEntry(*fixed, true, dialogs).text, "[DC1");
     // Inhibit is not offered by this entry: the value is used instead.
-    dialogs.number = NumberChoice{NumberChoice::Kind::Inhibit, 12};
-    EXPECT_EQ(resolveEntry(*fixed, true, dialogs).text, "[DC1Q0Q0Q1Q2");
+    dialogs.number = commands::NumberChoice{commands::NumberChoice::Kind::Inhibit, 12};
+    EXPECT_EQ(commands::resolveEntry(*fixed, true, dialogs).text, "[DC1Q0Q0Q1Q2");
     dialogs.number.reset();
-    EXPECT_EQ(resolveEntry(*fixed, true, dialogs).kind, ResolveResult::Kind::Nothing);
+    EXPECT_EQ(commands::resolveEntry(*fixed, true, dialogs).kind, commands::ResolveResult::Kind::Nothing);
 
-    const CatalogEntry* minimum =
-        findEntryByPath("Number of characters > Code39 > Minimum length", false).entry;
-    dialogs.number = NumberChoice{NumberChoice::Kind::Value, 10};
-    EXPECT_EQ(resolveEntry(*minimum, false, dialogs).text, "[XQL\r[$0A\r");
+    const commands::CatalogEntry* minimum =
+        commands::findEntryByPath("Number of characters > Code39 > Minimum length", false).entry;
+    dialogs.number = commands::NumberChoice{commands::NumberChoice::Kind::Value, 10};
+    EXPECT_EQ(commands::resolveEntry(*minimum, false, dialogs).text, "[XQL\r[$0A\r");
 }
 
 TEST(Resolve, DialogKindsAndTheirCaptions) {
     FakeDialogs dialogs;
     dialogs.text = "W0";
-    const CatalogEntry* buzzer = findEntryByPath("Indicator > Indicator > Buzzer", true).entry;
-    EXPECT_EQ(resolveEntry(*buzzer, true, dialogs).text, "W0");
+    const commands::CatalogEntry* buzzer = commands::findEntryByPath("Indicator > Indicator > Buzzer", true).entry;
+    EXPECT_EQ(commands::resolveEntry(*buzzer, true, dialogs).text, "W0");
     EXPECT_EQ(dialogs.asked, "buzzer");
 
-    const CatalogEntry* clear = findEntryByPath(
+    const commands::CatalogEntry* clear = commands::findEntryByPath(
                                     "Interface > Bluetooth configuration > Behavior > Clear stored "
                                     "datas > Clear stored datas",
                                     false)
                                     .entry;
-    resolveEntry(*clear, false, dialogs);
+    commands::resolveEntry(*clear, false, dialogs);
     EXPECT_EQ(dialogs.asked, "bluetoothBarcode");
     EXPECT_EQ(dialogs.captionId, res::ids::ClearStoredData);
     EXPECT_EQ(dialogs.command, "+-MCLR-+");
 
-    const CatalogEntry* name =
-        findEntryByPath(
+    const commands::CatalogEntry* name =
+        commands::findEntryByPath(
             "Interface > Bluetooth configuration > Behavior > Device name > Device name", true)
             .entry;
-    resolveEntry(*name, true, dialogs);
+    commands::resolveEntry(*name, true, dialogs);
     EXPECT_EQ(dialogs.asked, "bluetoothSend");
     EXPECT_EQ(dialogs.captionId, res::ids::DeviceName);
 
     dialogs.text.reset();  // cancelled
-    EXPECT_EQ(resolveEntry(*buzzer, true, dialogs).kind, ResolveResult::Kind::Nothing);
+    EXPECT_EQ(commands::resolveEntry(*buzzer, true, dialogs).kind, commands::ResolveResult::Kind::Nothing);
 
-    const CatalogEntry* wave =
-        findEntryByPath("Waveform acquisition > Waveform acquisition", false).entry;
-    EXPECT_EQ(resolveEntry(*wave, false, dialogs).kind, ResolveResult::Kind::Waveform);
+    const commands::CatalogEntry* wave =
+        commands::findEntryByPath("Waveform acquisition > Waveform acquisition", false).entry;
+    EXPECT_EQ(commands::resolveEntry(*wave, false, dialogs).kind, commands::ResolveResult::Kind::Waveform);
 
-    CatalogEntry unknown{1, static_cast<EntryKind>(16), "B2", 0, 0, 0, 0, 0};
-    EXPECT_EQ(resolveEntry(unknown, true, dialogs).kind, ResolveResult::Kind::Nothing);
+    commands::CatalogEntry unknown{1, static_cast<commands::EntryKind>(16), "B2", 0, 0, 0, 0, 0};
+    EXPECT_EQ(commands::resolveEntry(unknown, true, dialogs).kind, commands::ResolveResult::Kind::Nothing);
 }
 
 }  // namespace

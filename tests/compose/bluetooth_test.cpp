@@ -7,7 +7,7 @@
 #include "commands/compose/bluetooth.h"
 #include "resources/string_ids.h"
 
-namespace omni::compose {
+namespace omni::commands::compose {
 namespace {
 
 constexpr DateTime kNinthJanuary{2026, 1, 9, 8, 5, 3};
@@ -91,4 +91,4 @@ TEST(AddressBarcode, CodeSizeStaysInRange) {
 }
 
 }  // namespace
-}  // namespace omni::compose
+}  // namespace omni::commands::compose

@@ -5,7 +5,7 @@
 #include "commands/compose/status_led.h"
 #include "commands/compose/vibrator.h"
 
-namespace omni::compose {
+namespace omni::commands::compose {
 namespace {
 
 TEST(Buzzer, GoodReadWithCustomFrequency) {
@@ -138,4 +138,4 @@ TEST(SilentMode, Composition) {
 }
 
 }  // namespace
-}  // namespace omni::compose
+}  // namespace omni::commands::compose

@@ -14,8 +14,8 @@ namespace {
 
 std::map<std::string, std::string> commandsByName(bool mode2D) {
     std::map<std::string, std::string> out;
-    for (const KeyRow& row : keyTable(mode2D)) {
-        if (!isHeading(row)) {
+    for (const commands::KeyRow& row : commands::keyTable(mode2D)) {
+        if (!commands::isHeading(row)) {
             out[row.name] = writtenKeyCommand(row);
         }
     }
@@ -57,49 +57,49 @@ TEST(KeyTable, CharacterAndKeyRowsFollowTheReaderCodes) {
         EXPECT_EQ(keys.at("F12"), "8U");
         EXPECT_EQ(keys.at("RETURN"), "7I");
         EXPECT_EQ(keys.at("Date Time(Bluetooth)"), "[$TM");
-        EXPECT_EQ(std::string(keyTable(mode2D).front().name), "--------------------");
-        EXPECT_EQ(std::string(keyTable(mode2D).back().name), "CAPSLOCK");
+        EXPECT_EQ(std::string(commands::keyTable(mode2D).front().name), "--------------------");
+        EXPECT_EQ(std::string(commands::keyTable(mode2D).back().name), "CAPSLOCK");
     }
 }
 
 TEST(KeyTable, CommandsAreUniqueAndFoundAgain) {
     for (bool mode2D : {true, false}) {
         std::set<std::string> seen;
-        for (const KeyRow& row : keyTable(mode2D)) {
-            if (isHeading(row)) {
+        for (const commands::KeyRow& row : commands::keyTable(mode2D)) {
+            if (commands::isHeading(row)) {
                 EXPECT_EQ(writtenKeyCommand(row), "");
                 continue;
             }
             const std::string command = writtenKeyCommand(row);
             EXPECT_TRUE(seen.insert(command).second) << row.name;
-            EXPECT_EQ(findKeyByCommand(command, mode2D), &row);
+            EXPECT_EQ(commands::findKeyByCommand(command, mode2D), &row);
         }
     }
-    EXPECT_EQ(findKeyByCommand("", true), nullptr);
-    EXPECT_EQ(findKeyByCommand("[DDX", false), nullptr);  // a 2D-only row
-    EXPECT_EQ(findKeyByCommand("DDX", true), nullptr);    // the bare body is not a command
-    EXPECT_EQ(writtenKeyCommand(KeyRow{"x", "ABCD"}), "]ABCD");
+    EXPECT_EQ(commands::findKeyByCommand("", true), nullptr);
+    EXPECT_EQ(commands::findKeyByCommand("[DDX", false), nullptr);  // a 2D-only row
+    EXPECT_EQ(commands::findKeyByCommand("DDX", true), nullptr);    // the bare body is not a command
+    EXPECT_EQ(writtenKeyCommand(commands::KeyRow{"x", "ABCD"}), "]ABCD");
 }
 
 TEST(CodeTypeTable, OneDimensionalRowsAreASubsetOfTheTwoDimensional) {
-    const auto rows2D = codeTypeTable(true);
-    const auto rows1D = codeTypeTable(false);
+    const auto rows2D = commands::codeTypeTable(true);
+    const auto rows1D = commands::codeTypeTable(false);
     ASSERT_EQ(rows2D.size(), 60u);
     ASSERT_EQ(rows1D.size(), 32u);
 
     std::map<std::string, std::pair<std::string, std::string>> commands2D;
     int separators2D = 0;
-    for (const CodeTypeRow& row : rows2D) {
+    for (const commands::CodeTypeRow& row : rows2D) {
         ASSERT_NE(row.name, nullptr);
-        if (isSeparator(row)) {
+        if (commands::isSeparator(row)) {
             ++separators2D;
             continue;
         }
         commands2D[row.name] = {row.prefixCommand, row.suffixCommand};
     }
     EXPECT_EQ(separators2D, 5);
-    for (const CodeTypeRow& row : rows1D) {
-        if (!isSeparator(row)) {
+    for (const commands::CodeTypeRow& row : rows1D) {
+        if (!commands::isSeparator(row)) {
             EXPECT_EQ(commands2D.at(row.name), std::make_pair(std::string(row.prefixCommand),
                                                               std::string(row.suffixCommand)))
                 << row.name;
@@ -111,12 +111,12 @@ TEST(CodeTypeTable, OneDimensionalRowsAreASubsetOfTheTwoDimensional) {
 
 TEST(CodeTypeTable, FirstRowIsAllCodesFromTheStringTable) {
     for (bool mode2D : {true, false}) {
-        const CodeTypeRow& all = codeTypeTable(mode2D).front();
+        const commands::CodeTypeRow& all = commands::codeTypeTable(mode2D).front();
         EXPECT_EQ(std::string(all.name), res::loadStringUtf8(res::ids::AllCodesCaption));
         EXPECT_EQ(std::string(all.prefixCommand), "RY");
         EXPECT_EQ(std::string(all.suffixCommand), "RZ");
     }
-    EXPECT_EQ(std::string(codeTypeTable(true).front().name), "All Code (Excluding some *)");
+    EXPECT_EQ(std::string(commands::codeTypeTable(true).front().name), "All Code (Excluding some *)");
 }
 
 }  // namespace

@@ -2,14 +2,14 @@
 
 #include "commands/compose/number_input.h"
 
-namespace omni::compose {
+namespace omni::commands::compose {
 namespace {
 
-constexpr CatalogEntry kFixedLength{1, EntryKind::DecimalArgument, "[DC1", 0, 8000, 1, 4, 1};
-constexpr CatalogEntry kResetTime{2, EntryKind::DecimalArgument, "[D3R", 1, 9999, 70, 4, 3};
-constexpr CatalogEntry kMinimumLength{3, EntryKind::ByteArgument, "[XQL", 0, 254, 1, 2, 1};
+constexpr commands::CatalogEntry kFixedLength{1, commands::EntryKind::DecimalArgument, "[DC1", 0, 8000, 1, 4, 1};
+constexpr commands::CatalogEntry kResetTime{2, commands::EntryKind::DecimalArgument, "[D3R", 1, 9999, 70, 4, 3};
+constexpr commands::CatalogEntry kMinimumLength{3, commands::EntryKind::ByteArgument, "[XQL", 0, 254, 1, 2, 1};
 
-std::string compose(const CatalogEntry& entry, int value, bool mode2D) {
+std::string compose(const commands::CatalogEntry& entry, int value, bool mode2D) {
     NumberInputState state = numberInputStart(entry);
     state.value = value;
     return composeNumberInput(entry, state, mode2D);
@@ -65,4 +65,4 @@ TEST(NumberInput, ByteArgument) {
 }
 
 }  // namespace
-}  // namespace omni::compose
+}  // namespace omni::commands::compose

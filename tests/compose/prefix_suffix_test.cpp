@@ -8,17 +8,17 @@
 #include "resources/string_ids.h"
 #include "resources/strings.h"
 
-namespace omni::compose {
+namespace omni::commands::compose {
 namespace {
 
 std::size_t key(std::string_view name, bool mode2D = true) {
-    const KeyRow* row = findKeyByName(name, mode2D);
+    const commands::KeyRow* row = findKeyByName(name, mode2D);
     EXPECT_NE(row, nullptr) << name;
-    return static_cast<std::size_t>(row - keyTable(mode2D).data());
+    return static_cast<std::size_t>(row - commands::keyTable(mode2D).data());
 }
 
 std::size_t codeType(std::string_view name, bool mode2D = true) {
-    const auto table = codeTypeTable(mode2D);
+    const auto table = commands::codeTypeTable(mode2D);
     for (std::size_t i = 0; i < table.size(); ++i) {
         if (name == table[i].name) {
             return i;
@@ -116,9 +116,9 @@ TEST(PrefixSuffix, CodeTypeChoiceSkipsHeadings) {
     EXPECT_EQ(chooseCodeType(true, heading, heading + 1), heading - 1);  // moving up
     EXPECT_EQ(chooseCodeType(true, 1, 0), 2u);
     EXPECT_EQ(chooseCodeType(true, 1, 5), 0u);
-    EXPECT_EQ(chooseCodeType(true, 500, 0), codeTypeTable(true).size() - 1);
+    EXPECT_EQ(chooseCodeType(true, 500, 0), commands::codeTypeTable(true).size() - 1);
     EXPECT_EQ(chooseCodeType(false, 7, 3), 7u);
 }
 
 }  // namespace
-}  // namespace omni::compose
+}  // namespace omni::commands::compose

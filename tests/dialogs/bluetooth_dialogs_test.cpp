@@ -23,28 +23,28 @@
 #include "ui/gui/report.h"
 
 using namespace omni;
-using namespace omni::bluetooth;
+using namespace omni::menucode::bluetooth;
 
 namespace {
 
 constexpr std::string_view kTestKey = "Software\\Kestrel\\OmniSetupTest";
-const compose::DateTime kNinthOfJanuary{2026, 1, 9, 8, 5, 3};
+const commands::compose::DateTime kNinthOfJanuary{2026, 1, 9, 8, 5, 3};
 
 // The texts a drawing holds.
-QStringList textsOf(const page::Drawing& drawing) {
+QStringList textsOf(const menucode::Drawing& drawing) {
     QStringList out;
-    for (const page::Item& item : drawing.items) {
-        if (const auto* run = std::get_if<page::TextRun>(&item)) {
+    for (const menucode::Item& item : drawing.items) {
+        if (const auto* run = std::get_if<menucode::TextRun>(&item)) {
             out << QString::fromStdU16String(run->text);
         }
     }
     return out;
 }
 
-int barsOf(const page::Drawing& drawing) {
+int barsOf(const menucode::Drawing& drawing) {
     int bars = 0;
-    for (const page::Item& item : drawing.items)
-        bars += std::holds_alternative<page::FillRect>(item);
+    for (const menucode::Item& item : drawing.items)
+        bars += std::holds_alternative<menucode::FillRect>(item);
     return bars;
 }
 
@@ -53,7 +53,7 @@ struct Connection {
     Connection() {
         reader::installModuleLock();
         reader.start();
-        port.open({PortKind::Serial, reader.devicePath()}, kTestKey);
+        port.open({serial::PortKind::Serial, reader.devicePath()}, kTestKey);
         reader.clearTranscript();
     }
     // Waits until the reader has received `bytes` (and nothing else).
@@ -66,7 +66,7 @@ struct Connection {
         return reader.received() == bytes;
     }
     sim::SimulatedReader reader;
-    SerialPortForPosix port;
+    serial::SerialPortForPosix port;
 };
 
 }  // namespace
@@ -86,21 +86,21 @@ private Q_SLOTS:
 };
 
 void BluetoothDialogsTest::addressBarcodeShowsTheLastAdapter() {
-    AddressBarcodeDialog dialog("", omni::res::ids::BluetoothAddress,
+    menucode::bluetooth::AddressBarcodeDialog dialog("", omni::res::ids::BluetoothAddress,
                                 {0xAABB'CCDD'EEFFull, 0x0000'0A0B'0C0Dull});
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Bluetooth Address Barcode"));
     QCOMPARE(dialog.barcodeText(), std::optional<std::string>("_00000a0b0c0d_"));
     QVERIFY(dialog.valueEdit()->isHidden());
-    const page::Drawing drawing = dialog.areaDrawing(600, 300);
+    const menucode::Drawing drawing = dialog.areaDrawing(600, 300);
     QCOMPARE(textsOf(drawing), QStringList{QStringLiteral("00000A0B0C0D")});
     // 14 characters of five bars each, centred.
     QCOMPARE(barsOf(drawing), 14 * 5);
 }
 
 void BluetoothDialogsTest::noAdapterShowsTheMessage() {
-    AddressBarcodeDialog dialog("", omni::res::ids::BluetoothAddress, {});
+    menucode::bluetooth::AddressBarcodeDialog dialog("", omni::res::ids::BluetoothAddress, {});
     QVERIFY(!dialog.barcodeText());
-    const page::Drawing drawing = dialog.areaDrawing(600, 300);
+    const menucode::Drawing drawing = dialog.areaDrawing(600, 300);
     QCOMPARE(textsOf(drawing), QStringList{QStringLiteral("Not Found the Bluetooth Device!!")});
     QCOMPARE(barsOf(drawing), 0);
     QVERIFY(dialog.copyDrawing().items.empty());
@@ -108,17 +108,17 @@ void BluetoothDialogsTest::noAdapterShowsTheMessage() {
     QVERIFY(!data->hasImage());
 
     // This machine has no radio: the system's list is empty, and asking does not hang.
-    QVERIFY(systemBluetoothRadios()->addresses().empty());
+    QVERIFY(menucode::bluetooth::systemBluetoothRadios()->addresses().empty());
 }
 
 void BluetoothDialogsTest::commandAndDateTimeModes() {
     for (std::uint32_t mode : {omni::res::ids::ClearStoredData, omni::res::ids::WirelessDisconnect,
                                omni::res::ids::DemoMode}) {
-        AddressBarcodeDialog dialog("+-MCLR-+", mode, {});
+        menucode::bluetooth::AddressBarcodeDialog dialog("+-MCLR-+", mode, {});
         QCOMPARE(dialog.barcodeText(), std::optional<std::string>("_+-MCLR-+_"));
         QVERIFY(dialog.valueEdit()->isHidden());
     }
-    AddressBarcodeDialog time("", omni::res::ids::TimeAdjustment, {});
+    menucode::bluetooth::AddressBarcodeDialog time("", omni::res::ids::TimeAdjustment, {});
     QCOMPARE(time.windowTitle(), QStringLiteral("Time adjustment"));
     QVERIFY(!time.valueEdit()->isHidden());
     QCOMPARE(time.valueEdit()->text().size(), 14);  // prefilled with the local time
@@ -133,7 +133,7 @@ void BluetoothDialogsTest::commandAndDateTimeModes() {
 }
 
 void BluetoothDialogsTest::codeSizeStaysWithinItsRange() {
-    AddressBarcodeDialog dialog("", omni::res::ids::BluetoothAddress, {1});
+    menucode::bluetooth::AddressBarcodeDialog dialog("", omni::res::ids::BluetoothAddress, {1});
     QCOMPARE(dialog.codeSize(), 72);
     QCOMPARE(dialog.sizeSlider()->minimum(), 48);
     QCOMPARE(dialog.sizeSlider()->maximum(), 96);
@@ -159,14 +159,14 @@ void BluetoothDialogsTest::codeSizeStaysWithinItsRange() {
 }
 
 void BluetoothDialogsTest::rightClickCopiesTheCode() {
-    AddressBarcodeDialog dialog("", omni::res::ids::BluetoothAddress, {0x0000'0000'0001ull});
+    menucode::bluetooth::AddressBarcodeDialog dialog("", omni::res::ids::BluetoothAddress, {0x0000'0000'0001ull});
     const QList<QAction*> items = dialog.popupMenu()->actions();
     QCOMPARE(items.size(), 3);
     QVERIFY(items[0]->isEnabled());
     QVERIFY(!items[1]->isEnabled());  // show command string
     QVERIFY(!items[2]->isEnabled());  // setup page
 
-    const page::Drawing copy = dialog.copyDrawing();
+    const menucode::Drawing copy = dialog.copyDrawing();
     QCOMPARE(copy.height, 72.0);
     QCOMPARE(copy.width, std::ceil(code39::codeWidth("_000000000001_", 72) + 20));
     items[0]->trigger();
@@ -183,7 +183,7 @@ void BluetoothDialogsTest::rightClickCopiesTheCode() {
 void BluetoothDialogsTest::timeAdjustmentBytesOnTheWire() {
     for (bool mode2D : {true, false}) {
         Connection link;
-        SendCommandDialog dialog(mode2D, &link.port, omni::res::ids::TimeAdjustment);
+        menucode::bluetooth::SendCommandDialog dialog(mode2D, &link.port, omni::res::ids::TimeAdjustment);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Time adjustment"));
         QVERIFY(dialog.nameEdit()->isHidden());
         QVERIFY(dialog.initializeBox()->isHidden());
@@ -200,7 +200,7 @@ void BluetoothDialogsTest::timeAdjustmentBytesOnTheWire() {
 void BluetoothDialogsTest::deviceNameBytesOnTheWire() {
     {
         Connection link;
-        SendCommandDialog dialog(true, &link.port, omni::res::ids::DeviceName);
+        menucode::bluetooth::SendCommandDialog dialog(true, &link.port, omni::res::ids::DeviceName);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Device name"));
         QVERIFY(dialog.clockLabel()->isHidden());
         QTest::keyClicks(dialog.nameEdit(), QStringLiteral("ab CD-1.(x)=?"));
@@ -211,14 +211,14 @@ void BluetoothDialogsTest::deviceNameBytesOnTheWire() {
     }
     {
         Connection link;
-        SendCommandDialog dialog(false, &link.port, omni::res::ids::DeviceName);
+        menucode::bluetooth::SendCommandDialog dialog(false, &link.port, omni::res::ids::DeviceName);
         QTest::keyClicks(dialog.nameEdit(), QStringLiteral("A1"));
         dialog.sendButton()->click();
         QVERIFY(link.received("[E650A\rQ1\r[E66"));
     }
     {
         Connection link;
-        SendCommandDialog dialog(true, &link.port, omni::res::ids::DeviceName);
+        menucode::bluetooth::SendCommandDialog dialog(true, &link.port, omni::res::ids::DeviceName);
         QTest::keyClicks(dialog.nameEdit(), QStringLiteral("NAME"));
         dialog.initializeBox()->click();
         QVERIFY(!dialog.nameEdit()->isEnabled());
@@ -228,14 +228,14 @@ void BluetoothDialogsTest::deviceNameBytesOnTheWire() {
 }
 
 void BluetoothDialogsTest::sendNeedsAnOpenPort() {
-    SendCommandDialog time(true, nullptr, omni::res::ids::TimeAdjustment);
+    menucode::bluetooth::SendCommandDialog time(true, nullptr, omni::res::ids::TimeAdjustment);
     QVERIFY(!time.sendButton()->isEnabled());
-    SendCommandDialog name(true, nullptr, omni::res::ids::DeviceName);
+    menucode::bluetooth::SendCommandDialog name(true, nullptr, omni::res::ids::DeviceName);
     QVERIFY(!name.sendButton()->isEnabled());
 
     // A reader that vanished: the error is reported and the dialog stays open.
     Connection link;
-    SendCommandDialog dialog(true, &link.port, omni::res::ids::DeviceName);
+    menucode::bluetooth::SendCommandDialog dialog(true, &link.port, omni::res::ids::DeviceName);
     link.port.close();
     QString reported;
     auto previous =
@@ -248,20 +248,20 @@ void BluetoothDialogsTest::sendNeedsAnOpenPort() {
 }
 
 void BluetoothDialogsTest::screenshots() {
-    AddressBarcodeDialog address("", omni::res::ids::BluetoothAddress, {0x0012'3456'789Aull});
+    menucode::bluetooth::AddressBarcodeDialog address("", omni::res::ids::BluetoothAddress, {0x0012'3456'789Aull});
     if (!test::saveScreenshot(address, QStringLiteral("bluetooth-address"))) {
         QSKIP("OMNI_SCREENSHOT_DIR not set");
     }
-    AddressBarcodeDialog none("", omni::res::ids::BluetoothAddress, {});
+    menucode::bluetooth::AddressBarcodeDialog none("", omni::res::ids::BluetoothAddress, {});
     test::saveScreenshot(none, QStringLiteral("bluetooth-address-none"));
-    AddressBarcodeDialog demo("+-DEMO-+", omni::res::ids::DemoMode, {});
+    menucode::bluetooth::AddressBarcodeDialog demo("+-DEMO-+", omni::res::ids::DemoMode, {});
     test::saveScreenshot(demo, QStringLiteral("bluetooth-demo-mode"));
-    AddressBarcodeDialog time("", omni::res::ids::TimeAdjustment, {});
+    menucode::bluetooth::AddressBarcodeDialog time("", omni::res::ids::TimeAdjustment, {});
     test::saveScreenshot(time, QStringLiteral("bluetooth-time-code"));
-    SendCommandDialog clock(true, nullptr, omni::res::ids::TimeAdjustment);
+    menucode::bluetooth::SendCommandDialog clock(true, nullptr, omni::res::ids::TimeAdjustment);
     clock.setClock([] { return kNinthOfJanuary; });
     test::saveScreenshot(clock, QStringLiteral("bluetooth-send-time"));
-    SendCommandDialog name(true, nullptr, omni::res::ids::DeviceName);
+    menucode::bluetooth::SendCommandDialog name(true, nullptr, omni::res::ids::DeviceName);
     test::saveScreenshot(name, QStringLiteral("bluetooth-send-name"));
 }
 

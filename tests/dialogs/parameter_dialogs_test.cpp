@@ -27,15 +27,15 @@
 #include "ui/gui/text.h"
 
 using namespace omni;
-using namespace omni::dialogs;
-using omni::compose::KeyGroup;
-using omni::compose::LedState;
+using namespace omni::commands::dialogs;
+using omni::commands::compose::KeyGroup;
+using omni::commands::compose::LedState;
 
 namespace {
 
-constexpr CatalogEntry kDecimal{1, EntryKind::DecimalArgument,      "[DC1", 0, 8000, 25,
-                                4, kOfferInitialize | kOfferInhibit};
-constexpr CatalogEntry kByte{1, EntryKind::ByteArgument, "[XQL", 0, 255, 10, 2, 1};
+constexpr commands::CatalogEntry kDecimal{1, commands::EntryKind::DecimalArgument,      "[DC1", 0, 8000, 25,
+                                4, commands::kOfferInitialize | commands::kOfferInhibit};
+constexpr commands::CatalogEntry kByte{1, commands::EntryKind::ByteArgument, "[XQL", 0, 255, 10, 2, 1};
 
 // A double-click on a row of an item view, as a press and release followed by the double-click.
 void doubleClick(QListWidget* list, QListWidgetItem* item) {
@@ -51,10 +51,10 @@ void typeNumber(QSpinBox* box, const QString& text) {
 }
 
 std::size_t keyRow(const char* name, bool mode2D) {
-    return static_cast<std::size_t>(findKeyByName(name, mode2D) - keyTable(mode2D).data());
+    return static_cast<std::size_t>(commands::findKeyByName(name, mode2D) - commands::keyTable(mode2D).data());
 }
 
-QString slotText(PrefixSuffixDialog& dialog, KeyGroup group, int slot) {
+QString slotText(commands::dialogs::PrefixSuffixDialog& dialog, KeyGroup group, int slot) {
     return dialog.slotList(group)->item(slot)->text();
 }
 
@@ -77,7 +77,7 @@ private Q_SLOTS:
 };
 
 void ParameterDialogsTest::numberInputClampsAndOffersItsChoices() {
-    NumberInputDialog dialog(kDecimal);
+    commands::dialogs::NumberInputDialog dialog(kDecimal);
     QCOMPARE(dialog.windowTitle(), gui::uiText(omni::res::ids::InputNumberTitle));
     QCOMPARE(dialog.numberBox()->value(), 25);
     bool rangeShown = false;  // the range label is filled from the table's placeholders
@@ -93,14 +93,14 @@ void ParameterDialogsTest::numberInputClampsAndOffersItsChoices() {
 
     dialog.initializeBox()->click();
     QVERIFY(!dialog.numberBox()->isEnabled());
-    QCOMPARE(dialog.choice().kind, NumberChoice::Kind::Initialize);
+    QCOMPARE(dialog.choice().kind, commands::NumberChoice::Kind::Initialize);
     dialog.inhibitBox()->click();  // the two exclude each other
     QVERIFY(!dialog.initializeBox()->isChecked());
-    QCOMPARE(dialog.choice().kind, NumberChoice::Kind::Inhibit);
+    QCOMPARE(dialog.choice().kind, commands::NumberChoice::Kind::Inhibit);
     dialog.inhibitBox()->click();
     QVERIFY(dialog.numberBox()->isEnabled());
 
-    NumberInputDialog byteDialog(kByte);
+    commands::dialogs::NumberInputDialog byteDialog(kByte);
     QVERIFY(byteDialog.initializeBox()->isHidden());
     QVERIFY(byteDialog.inhibitBox()->isHidden());
     typeNumber(byteDialog.numberBox(), QStringLiteral("-4x"));  // no sign, no letters
@@ -108,16 +108,16 @@ void ParameterDialogsTest::numberInputClampsAndOffersItsChoices() {
 }
 
 void ParameterDialogsTest::buzzerComposesAndFollowsItsEnablingRules() {
-    BuzzerDialog dialog("[BAS", true);
+    commands::dialogs::BuzzerDialog dialog("[BAS", true);
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Buzzer"));
     QCOMPARE(dialog.compose(), "[BAS");  // nothing chosen
     QVERIFY(!dialog.frequency()->isEnabled());
     QCOMPARE(dialog.frequency()->value(), 3000);
 
     dialog.goodRead().button(1)->click();
-    dialog.volume().button(int(compose::BuzzerVolume::Loud))->click();
-    dialog.duration().button(int(compose::BuzzerDuration::Ms100))->click();
-    dialog.tone().button(int(compose::BuzzerTone::CustomFrequency))->click();
+    dialog.volume().button(int(commands::compose::BuzzerVolume::Loud))->click();
+    dialog.duration().button(int(commands::compose::BuzzerDuration::Ms100))->click();
+    dialog.tone().button(int(commands::compose::BuzzerTone::CustomFrequency))->click();
     QVERIFY(dialog.frequency()->isEnabled());
     typeNumber(dialog.frequency(), QStringLiteral("2700"));
     QCOMPARE(dialog.compose(), "[BASW8T1W4[DF0Q2Q7Q0Q0");
@@ -138,9 +138,9 @@ void ParameterDialogsTest::buzzerComposesAndFollowsItsEnablingRules() {
     QCOMPARE(dialog.goodRead().chosen(), -1);
 
     // 1D readers: no 75 ms, no read timeout buzzer, an intermediate row per symbology.
-    BuzzerDialog oneD("[BAS", false);
-    QVERIFY(dialog.duration().button(int(compose::BuzzerDuration::Ms75))->isVisibleTo(&dialog));
-    QVERIFY(!oneD.duration().button(int(compose::BuzzerDuration::Ms75))->isVisibleTo(&oneD));
+    commands::dialogs::BuzzerDialog oneD("[BAS", false);
+    QVERIFY(dialog.duration().button(int(commands::compose::BuzzerDuration::Ms75))->isVisibleTo(&dialog));
+    QVERIFY(!oneD.duration().button(int(commands::compose::BuzzerDuration::Ms75))->isVisibleTo(&oneD));
     QVERIFY(!oneD.readTimeout().button(1)->isEnabled());
     QVERIFY(!oneD.intermediate().button(1)->isVisibleTo(&oneD));
     QVERIFY(oneD.intermediateDataBar().button(1)->isVisibleTo(&oneD));
@@ -153,7 +153,7 @@ void ParameterDialogsTest::buzzerComposesAndFollowsItsEnablingRules() {
 
 void ParameterDialogsTest::buzzerApplyHandsOverWithoutClosing() {
     std::vector<std::string> applied;
-    BuzzerDialog dialog("[BAS", true);
+    commands::dialogs::BuzzerDialog dialog("[BAS", true);
     dialog.setApplyHandler([&](const std::string& text) { applied.push_back(text); }, false);
     QVERIFY(!dialog.applyButton()->isEnabled());  // no current page
 
@@ -174,13 +174,13 @@ void ParameterDialogsTest::buzzerApplyHandsOverWithoutClosing() {
 }
 
 void ParameterDialogsTest::statusLedColoursAndConfiguration() {
-    StatusLedDialog dialog("[LED", true);
+    commands::dialogs::StatusLedDialog dialog("[LED", true);
     QCOMPARE(dialog.swatch(LedState::GoodRead), QColor(0, 153, 220));
     QCOMPARE(dialog.swatch(LedState::NG), QColor(255, 0, 0));
     QCOMPARE(dialog.swatch(LedState::StandDetection), QColor(0, 0, 153));
     QVERIFY(!dialog.level(LedState::NG, 0)->isEnabled());
 
-    dialog.duration().button(int(compose::LedDuration::S01))->click();
+    dialog.duration().button(int(commands::compose::LedDuration::S01))->click();
     dialog.inversion().button(1)->click();
     QCOMPARE(dialog.compose(), "[LED[XT8[E6Z");  // colours not configured: no [EG2
     dialog.enableConfiguration()->click();
@@ -195,18 +195,18 @@ void ParameterDialogsTest::statusLedColoursAndConfiguration() {
 }
 
 void ParameterDialogsTest::vibratorAndSilentMode() {
-    VibratorDialog vibrator("[VIB", true);
-    vibrator.intensity().button(int(compose::VibrationIntensity::Strong))->click();
+    commands::dialogs::VibratorDialog vibrator("[VIB", true);
+    vibrator.intensity().button(int(commands::compose::VibrationIntensity::Strong))->click();
     vibrator.goodRead().button(1)->click();
-    vibrator.duration().button(int(compose::VibrationDuration::Ms50))->click();
+    vibrator.duration().button(int(commands::compose::VibrationDuration::Ms50))->click();
     vibrator.intermediate().button(2)->click();
     QCOMPARE(vibrator.compose(), "[VIB[EBI[EBJ[EBO[ED6Q0");
     vibrator.goodRead().button(2)->click();
     QVERIFY(!vibrator.intensity().button(0)->isEnabled());
     QCOMPARE(vibrator.compose(), "[VIB[EBH[ED6Q0");
 
-    SilentModeDialog silent(true);
-    QCOMPARE(silent.modeChange().toggle(), compose::Toggle::Enable);
+    commands::dialogs::SilentModeDialog silent(true);
+    QCOMPARE(silent.modeChange().toggle(), commands::compose::Toggle::Enable);
     QCOMPARE(silent.triggerCount()->value(), 10);
     silent.buzzer(0)->click();
     silent.vibrator(1)->click();
@@ -218,12 +218,12 @@ void ParameterDialogsTest::vibratorAndSilentMode() {
     QVERIFY(!silent.buzzer(0)->isEnabled());
     QCOMPARE(silent.compose(), "[EBZ");
 
-    SilentModeDialog oneD(false);
+    commands::dialogs::SilentModeDialog oneD(false);
     QCOMPARE(oneD.compose(), "[EBZ\rQ1\rQ0\rQ0\rQ0\r");
 }
 
 void ParameterDialogsTest::prefixSuffixSlotsPreviewAndReset() {
-    PrefixSuffixDialog dialog(true, true, "");
+    commands::dialogs::PrefixSuffixDialog dialog(true, true, "");
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Prefix/Suffix Settings"));
     QVERIFY(dialog.applyButton() != nullptr);
     QVERIFY(dialog.deselectButton() == nullptr);
@@ -239,10 +239,10 @@ void ParameterDialogsTest::prefixSuffixSlotsPreviewAndReset() {
     });
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    ListBoxChars* prefix = dialog.slotList(KeyGroup::CommonPrefix);
+    commands::dialogs::ListBoxChars* prefix = dialog.slotList(KeyGroup::CommonPrefix);
     QListWidgetItem* second = prefix->item(1);
     doubleClick(prefix, second);
-    QCOMPARE(offered, compose::kEmptyKey);
+    QCOMPARE(offered, commands::compose::kEmptyKey);
     QCOMPARE(slotText(dialog, KeyGroup::CommonPrefix, 1), QStringLiteral("^B(STX)"));
     dialog.setKeyChooser([](QWidget*, bool, std::size_t) {
         return std::optional<std::size_t>(keyRow("TAB", true));
@@ -269,18 +269,18 @@ void ParameterDialogsTest::prefixSuffixSlotsPreviewAndReset() {
 
 void ParameterDialogsTest::prefixSuffixDefaultsAndCodeTypes() {
     // With a page the default key is CR: in the code suffix, or the common suffix for "KVT".
-    PrefixSuffixDialog withPage(true, true, "");
+    commands::dialogs::PrefixSuffixDialog withPage(true, true, "");
     QVERIFY(withPage.connectionBox()->isHidden());
     QCOMPARE(slotText(withPage, KeyGroup::CodeSuffix, 0), QStringLiteral("^M(CR)"));
-    PrefixSuffixDialog kvt(true, true, "KVT");
+    commands::dialogs::PrefixSuffixDialog kvt(true, true, "KVT");
     QCOMPARE(slotText(kvt, KeyGroup::CommonSuffix, 0), QStringLiteral("^M(CR)"));
     QCOMPARE(kvt.compose(), "MZPS1M");
 
     // Without a page: the connection type shows, keyboard first.
-    PrefixSuffixDialog noPage(false, false, "");
+    commands::dialogs::PrefixSuffixDialog noPage(false, false, "");
     QVERIFY(!noPage.connectionBox()->isHidden());
     QCOMPARE(slotText(noPage, KeyGroup::CodeSuffix, 0), QStringLiteral("RETURN"));
-    noPage.connection().button(int(compose::ConnectionType::Com))->click();
+    noPage.connection().button(int(commands::compose::ConnectionType::Com))->click();
     QCOMPARE(slotText(noPage, KeyGroup::CodeSuffix, 0), QStringLiteral("^M(CR)"));
 
     // "Each Code": the common groups are disabled and the code type's commands are used.
@@ -296,7 +296,7 @@ void ParameterDialogsTest::prefixSuffixDefaultsAndCodeTypes() {
     noPage.codeType()->setCurrentIndex(1);
     QCOMPARE(noPage.codeType()->currentIndex(), 2);
 
-    PrefixSuffixDialog twoD(true, true, "");
+    commands::dialogs::PrefixSuffixDialog twoD(true, true, "");
     const int heading = twoD.codeType()->findText(QStringLiteral("-----Postal Code-----"));
     QVERIFY(heading > 0);
     twoD.codeType()->setCurrentIndex(heading + 1);
@@ -305,13 +305,13 @@ void ParameterDialogsTest::prefixSuffixDefaultsAndCodeTypes() {
 }
 
 void ParameterDialogsTest::selectValueListSkipsHeadings() {
-    PrefixSuffixListDialog dialog(true, keyRow("TAB", true));
+    commands::dialogs::PrefixSuffixListDialog dialog(true, keyRow("TAB", true));
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Select a value"));
     QCOMPARE(dialog.list()->count(), 178);
     QCOMPARE(dialog.chosenRow(), keyRow("TAB", true));
     QVERIFY(dialog.list()->item(0)->flags() & Qt::ItemIsSelectable);  // the empty choice
     QVERIFY(!(dialog.list()->item(1)->flags() & Qt::ItemIsSelectable));
-    QCOMPARE(PrefixSuffixListDialog(false, 0).list()->count(), 186);
+    QCOMPARE(commands::dialogs::PrefixSuffixListDialog(false, 0).list()->count(), 186);
 
     // Run modally as the slot lists do: double-click a key.
     test::onNextModal([](QWidget* modal) {
@@ -323,39 +323,39 @@ void ParameterDialogsTest::selectValueListSkipsHeadings() {
         if (modal->isVisible())
             static_cast<QDialog*>(modal)->reject();  // the click missed
     });
-    QCOMPARE(PrefixSuffixListDialog::choose(nullptr, true, 0), keyRow("ESC", true));
+    QCOMPARE(commands::dialogs::PrefixSuffixListDialog::choose(nullptr, true, 0), keyRow("ESC", true));
 }
 
 void ParameterDialogsTest::everyDialogEntryOpensItsDialog() {
-    const std::map<EntryKind, std::uint32_t> titles = {
-        {EntryKind::PrefixSuffix, omni::res::ids::PrefixSuffixCaption},
-        {EntryKind::DecimalArgument, omni::res::ids::InputNumberTitle},
-        {EntryKind::SilentMode, omni::res::ids::SilentModeCaption},
-        {EntryKind::ByteArgument, omni::res::ids::InputNumberTitle},
-        {EntryKind::Buzzer, omni::res::ids::BuzzerCaption},
-        {EntryKind::StatusLed, omni::res::ids::StatusLedCaption},
-        {EntryKind::Vibrator, omni::res::ids::VibratorCaption},
-        {EntryKind::BluetoothAddress, 771},
-        {EntryKind::BluetoothClearData, 818},
-        {EntryKind::BluetoothDisconnect, 819},
-        {EntryKind::BluetoothTime, 823},
-        {EntryKind::BluetoothTimeCode, 823},
-        {EntryKind::BluetoothDeviceName, 824},
-        {EntryKind::BluetoothDemoMode, 838},
+    const std::map<commands::EntryKind, std::uint32_t> titles = {
+        {commands::EntryKind::PrefixSuffix, omni::res::ids::PrefixSuffixCaption},
+        {commands::EntryKind::DecimalArgument, omni::res::ids::InputNumberTitle},
+        {commands::EntryKind::SilentMode, omni::res::ids::SilentModeCaption},
+        {commands::EntryKind::ByteArgument, omni::res::ids::InputNumberTitle},
+        {commands::EntryKind::Buzzer, omni::res::ids::BuzzerCaption},
+        {commands::EntryKind::StatusLed, omni::res::ids::StatusLedCaption},
+        {commands::EntryKind::Vibrator, omni::res::ids::VibratorCaption},
+        {commands::EntryKind::BluetoothAddress, 771},
+        {commands::EntryKind::BluetoothClearData, 818},
+        {commands::EntryKind::BluetoothDisconnect, 819},
+        {commands::EntryKind::BluetoothTime, 823},
+        {commands::EntryKind::BluetoothTimeCode, 823},
+        {commands::EntryKind::BluetoothDeviceName, 824},
+        {commands::EntryKind::BluetoothDemoMode, 838},
     };
     QWidget owner;
     app::DialogHost host;
-    host.radios = std::make_shared<bluetooth::FixedBluetoothRadios>(
+    host.radios = std::make_shared<menucode::bluetooth::FixedBluetoothRadios>(
         std::vector<std::uint64_t>{0x0012'3456'789Aull});
     app::QtEntryDialogs dialogs(&owner, host);
 
     int opened = 0;
-    std::set<EntryKind> kinds;
+    std::set<commands::EntryKind> kinds;
     for (bool mode2D : {true, false}) {
-        std::function<void(std::span<const CatalogNode>)> walk =
-            [&](std::span<const CatalogNode> nodes) {
-                for (const CatalogNode& node : nodes) {
-                    for (const CatalogEntry& entry : entriesOf(&node)) {
+        std::function<void(std::span<const commands::CatalogNode>)> walk =
+            [&](std::span<const commands::CatalogNode> nodes) {
+                for (const commands::CatalogNode& node : nodes) {
+                    for (const commands::CatalogEntry& entry : commands::entriesOf(&node)) {
                         const auto title = titles.find(entry.kind);
                         if (title == titles.end())
                             continue;
@@ -364,16 +364,16 @@ void ParameterDialogsTest::everyDialogEntryOpensItsDialog() {
                             shown = modal->windowTitle();
                             static_cast<QDialog*>(modal)->reject();
                         });
-                        const ResolveResult result = resolveEntry(entry, mode2D, dialogs);
-                        QCOMPARE(result.kind, ResolveResult::Kind::Nothing);
+                        const commands::ResolveResult result = commands::resolveEntry(entry, mode2D, dialogs);
+                        QCOMPARE(result.kind, commands::ResolveResult::Kind::Nothing);
                         QCOMPARE(shown, gui::uiText(title->second));
                         kinds.insert(entry.kind);
                         ++opened;
                     }
-                    walk(childrenOf(&node));
+                    walk(commands::childrenOf(&node));
                 }
             };
-        walk(topLevelGroups(mode2D));
+        walk(commands::topLevelGroups(mode2D));
     }
     QVERIFY(opened > 20);
     QVERIFY(kinds.size() >= 12);  // kind 12 is in neither catalog
@@ -391,22 +391,22 @@ void ParameterDialogsTest::entryDialogsComposeThroughResolve() {
 
     // Kind 2: a typed value past the range, OK.
     test::onNextModal([](QWidget* modal) {
-        auto* dialog = static_cast<NumberInputDialog*>(modal);
+        auto* dialog = static_cast<commands::dialogs::NumberInputDialog*>(modal);
         typeNumber(dialog->numberBox(), QStringLiteral("9000"));
         dialog->okButton()->click();
     });
-    QCOMPARE(resolveEntry(kDecimal, true, dialogs).text, "[DC1Q8Q0Q0Q0");
+    QCOMPARE(commands::resolveEntry(kDecimal, true, dialogs).text, "[DC1Q8Q0Q0Q0");
     test::onNextModal([](QWidget* modal) {
-        auto* dialog = static_cast<NumberInputDialog*>(modal);
+        auto* dialog = static_cast<commands::dialogs::NumberInputDialog*>(modal);
         dialog->initializeBox()->click();
         dialog->okButton()->click();
     });
-    QCOMPARE(resolveEntry(kDecimal, false, dialogs).text, "[DC1");
+    QCOMPARE(commands::resolveEntry(kDecimal, false, dialogs).text, "[DC1");
 
     // Buzzer: Apply twice, then OK; Apply reached the owner, OK the resolver.
-    const CatalogEntry buzzer{1, EntryKind::Buzzer, "[BAS", 0, 0, 0, 0, 0};
+    const commands::CatalogEntry buzzer{1, commands::EntryKind::Buzzer, "[BAS", 0, 0, 0, 0, 0};
     test::onNextModal([](QWidget* modal) {
-        auto* dialog = static_cast<BuzzerDialog*>(modal);
+        auto* dialog = static_cast<commands::dialogs::BuzzerDialog*>(modal);
         QVERIFY(dialog->applyButton()->isEnabled());
         dialog->startup().button(1)->click();
         dialog->applyButton()->click();
@@ -414,62 +414,62 @@ void ParameterDialogsTest::entryDialogsComposeThroughResolve() {
         dialog->applyButton()->click();
         dialog->okButton()->click();
     });
-    QCOMPARE(resolveEntry(buzzer, true, dialogs).text, "[BASGC[EAP");
+    QCOMPARE(commands::resolveEntry(buzzer, true, dialogs).text, "[BASGC[EAP");
     QCOMPARE(applied, (std::vector<std::string>{"[BASGC", "[BASGC[EAP"}));
 
     // Without a current page Apply is disabled; Cancel gives nothing.
     page = false;
     bool applyEnabled = true;
     test::onNextModal([&](QWidget* modal) {
-        auto* dialog = static_cast<PrefixSuffixDialog*>(modal);
+        auto* dialog = static_cast<commands::dialogs::PrefixSuffixDialog*>(modal);
         applyEnabled = dialog->applyButton()->isEnabled();
         dialog->cancelButton()->click();
     });
-    const CatalogEntry prefix{1, EntryKind::PrefixSuffix, "", 0, 0, 0, 0, 0};
-    QCOMPARE(resolveEntry(prefix, true, dialogs).kind, ResolveResult::Kind::Nothing);
+    const commands::CatalogEntry prefix{1, commands::EntryKind::PrefixSuffix, "", 0, 0, 0, 0, 0};
+    QCOMPARE(commands::resolveEntry(prefix, true, dialogs).kind, commands::ResolveResult::Kind::Nothing);
     QVERIFY(!applyEnabled);
 
     // The page's reader model moves the default key into the common suffix.
     page = true;
-    test::onNextModal([](QWidget* modal) { static_cast<PrefixSuffixDialog*>(modal)->accept(); });
-    QCOMPARE(resolveEntry(prefix, true, dialogs).text, "MZPS1M");
+    test::onNextModal([](QWidget* modal) { static_cast<commands::dialogs::PrefixSuffixDialog*>(modal)->accept(); });
+    QCOMPARE(commands::resolveEntry(prefix, true, dialogs).text, "MZPS1M");
 }
 
 void ParameterDialogsTest::screenshots() {
-    NumberInputDialog number(kDecimal);
+    commands::dialogs::NumberInputDialog number(kDecimal);
     if (!test::saveScreenshot(number, QStringLiteral("number-input"))) {
         QSKIP("OMNI_SCREENSHOT_DIR not set");
     }
-    NumberInputDialog byteNumber(kByte);
+    commands::dialogs::NumberInputDialog byteNumber(kByte);
     test::saveScreenshot(byteNumber, QStringLiteral("number-input-byte"));
-    BuzzerDialog buzzerStart("[BAS", true);
+    commands::dialogs::BuzzerDialog buzzerStart("[BAS", true);
     buzzerStart.setApplyHandler([](const std::string&) {}, true);
     test::saveScreenshot(buzzerStart, QStringLiteral("buzzer-2d-start"));
-    BuzzerDialog buzzer2D("[BAS", true);
+    commands::dialogs::BuzzerDialog buzzer2D("[BAS", true);
     buzzer2D.setApplyHandler([](const std::string&) {}, true);
     buzzer2D.goodRead().button(1)->click();
-    buzzer2D.tone().button(int(compose::BuzzerTone::CustomFrequency))->click();
+    buzzer2D.tone().button(int(commands::compose::BuzzerTone::CustomFrequency))->click();
     test::saveScreenshot(buzzer2D, QStringLiteral("buzzer-2d"));
-    BuzzerDialog buzzer1D("[BAS", false);
+    commands::dialogs::BuzzerDialog buzzer1D("[BAS", false);
     test::saveScreenshot(buzzer1D, QStringLiteral("buzzer-1d"));
-    StatusLedDialog led("[LED", true);
+    commands::dialogs::StatusLedDialog led("[LED", true);
     led.enableConfiguration()->click();
     test::saveScreenshot(led, QStringLiteral("status-led"));
-    VibratorDialog vibrator("[VIB", true);
+    commands::dialogs::VibratorDialog vibrator("[VIB", true);
     test::saveScreenshot(vibrator, QStringLiteral("vibrator"));
-    SilentModeDialog silent(true);
+    commands::dialogs::SilentModeDialog silent(true);
     test::saveScreenshot(silent, QStringLiteral("silent-mode"));
-    PrefixSuffixDialog prefix(true, false, "");
+    commands::dialogs::PrefixSuffixDialog prefix(true, false, "");
     prefix.setKeyChooser([](QWidget*, bool, std::size_t) {
         return std::optional<std::size_t>(keyRow("TAB", true));
     });
     prefix.chooseKey(KeyGroup::CommonPrefix, 0);
     test::saveScreenshot(prefix, QStringLiteral("prefix-suffix"));
-    PrefixSuffixDialog prefixEach(true, true, "");
+    commands::dialogs::PrefixSuffixDialog prefixEach(true, true, "");
     prefixEach.eachCode()->setChecked(true);
     prefixEach.codeType()->setCurrentIndex(2);
     test::saveScreenshot(prefixEach, QStringLiteral("prefix-suffix-each-code"));
-    PrefixSuffixListDialog list(true, keyRow("TAB", true));
+    commands::dialogs::PrefixSuffixListDialog list(true, keyRow("TAB", true));
     test::saveScreenshot(list, QStringLiteral("select-a-value"));
 }
 

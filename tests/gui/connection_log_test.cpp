@@ -247,19 +247,19 @@ void ConnectionLogTest::codePageChoiceIsStoredAndAMissingOneFallsBack() {
         const int index = box.findData(QVariant::fromValue<quint32>(932));
         QVERIFY(index > 0);
         box.setCurrentIndex(index);
-        QCOMPARE(omni::currentCodePageSetting().codePage, 932u);
-        QVERIFY(omni::currentCodePageSetting().multiByte);
+        QCOMPARE(omni::stream::currentCodePageSetting().codePage, 932u);
+        QVERIFY(omni::stream::currentCodePageSetting().multiByte);
     }
-    QCOMPARE(omni::loadCodePageProperty().codePage, 932u);
+    QCOMPARE(omni::serial::loadCodePageProperty().codePage, 932u);
     {
         CodePageComboBox box;
         QCOMPARE(box.currentData().toUInt(), 932u);
-        box.selectCodePage(omni::kHexCodePage);
+        box.selectCodePage(omni::stream::kHexCodePage);
         QCOMPARE(box.currentText(), QStringLiteral("Binary Data"));
-        QVERIFY(!omni::currentCodePageSetting().multiByte);
+        QVERIFY(!omni::stream::currentCodePageSetting().multiByte);
     }
     // A code page this system does not have: "Default character code", first in the list.
-    omni::storeCodePageProperty({0, 54321});
+    omni::serial::storeCodePageProperty({0, 54321});
     CodePageComboBox box;
     QCOMPARE(box.currentIndex(), 0);
     // The entry says which encoding it currently means.

@@ -23,7 +23,7 @@
 #include "sim/simulated_reader.h"
 #include "ui/gui/report.h"
 
-using omni::PortDescriptor;
+using omni::serial::PortDescriptor;
 using omni::serial::ReaderConnection;
 using omni::serial::SerialLogBox;
 using omni::serial::SimulatedFamily;
@@ -59,7 +59,7 @@ struct Rig {
 class ConnectionReaderTest : public QObject {
     Q_OBJECT
 private slots:
-    void init() { omni::setCurrentCodePageSetting({true, omni::kDefaultCodePage}); }
+    void init() { omni::stream::setCurrentCodePageSetting({true, omni::stream::kDefaultCodePage}); }
     void versionRequestIsEchoedAndAnswered();
     void oneDimensionalReaderIsRecognised();
     void hangUpEndsTheConnectionAndPluggingBackAllowsAnother();
@@ -131,7 +131,7 @@ void ConnectionReaderTest::silentReaderIsItsBootLoaderAndRefusesMenuCommands() {
     reader.setSilent(true);
     reader.start();
     rig.connection.setTiming(shortTiming());
-    QVERIFY(rig.connectTo({omni::PortKind::Serial, reader.devicePath()}));
+    QVERIFY(rig.connectTo({omni::serial::PortKind::Serial, reader.devicePath()}));
     QVERIFY(!rig.connection.identified());
     QVERIFY(rig.connection.bootLoader());
     QVERIFY(rig.connection.twoD());  // the family stays as it was
@@ -155,13 +155,13 @@ void ConnectionReaderTest::drippingDeviceFailsWithinTheIdentificationLimit() {
     reader.setSilent(true);
     reader.start();
     omni::sim::Drip drip(reader, "x", std::chrono::milliseconds(50));
-    omni::SerialTiming timing = shortTiming();
+    omni::serial::SerialTiming timing = shortTiming();
     timing.identifyLimitMs = 1500;
     rig.connection.setTiming(timing);
     QSignalSpy failed(&rig.connection, &ReaderConnection::connectFailed);
     QElapsedTimer clock;
     clock.start();
-    rig.connection.connectTo({omni::PortKind::Serial, reader.devicePath()}, QStringLiteral("drip"));
+    rig.connection.connectTo({omni::serial::PortKind::Serial, reader.devicePath()}, QStringLiteral("drip"));
     QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 1, 5000);
     const qint64 took = clock.elapsed();
     QVERIFY2(took < timing.identifyLimitMs + 700, qPrintable(QString::number(took)));
@@ -173,7 +173,7 @@ void ConnectionReaderTest::drippingDeviceFailsWithinTheIdentificationLimit() {
     // Disconnect ends such an attempt at once.
     timing.identifyLimitMs = 60000;
     rig.connection.setTiming(timing);
-    rig.connection.connectTo({omni::PortKind::Serial, reader.devicePath()}, QStringLiteral("drip"));
+    rig.connection.connectTo({omni::serial::PortKind::Serial, reader.devicePath()}, QStringLiteral("drip"));
     QTest::qWait(300);
     clock.restart();
     rig.connection.disconnectFromReader();
@@ -210,7 +210,7 @@ void ConnectionReaderTest::abandoningAnAttemptLeavesItDisconnected() {
     reader.setSilent(true);
     reader.start();
     QSignalSpy failed(&rig.connection, &ReaderConnection::connectFailed);
-    rig.connection.connectTo({omni::PortKind::Serial, reader.devicePath()}, QStringLiteral("x"));
+    rig.connection.connectTo({omni::serial::PortKind::Serial, reader.devicePath()}, QStringLiteral("x"));
     QCOMPARE(rig.connection.state(), State::Connecting);
     QTest::qWait(100);
     QElapsedTimer clock;
@@ -235,7 +235,7 @@ void ConnectionReaderTest::japaneseReplyInCodePage932() {
     QTRY_COMPARE_WITH_TIMEOUT(rig.log.text(), QStringLiteral("バーコード\n"), 5000);
 
     // Bytes received after another choice are shown in that one.
-    box.setCurrentIndex(box.findData(QVariant::fromValue<quint32>(omni::kHexCodePage)));
+    box.setCurrentIndex(box.findData(QVariant::fromValue<quint32>(omni::stream::kHexCodePage)));
     rig.reader(SimulatedFamily::TwoD).send("\x83\x6f");
     QTRY_VERIFY_WITH_TIMEOUT(rig.log.text().contains(QStringLiteral("83 6F")), 5000);
     QVERIFY(rig.log.text().startsWith(QStringLiteral("バーコード\n")));
@@ -244,7 +244,7 @@ void ConnectionReaderTest::japaneseReplyInCodePage932() {
 void ConnectionReaderTest::openFailuresSayWhatToDo() {
     Rig rig;
     QSignalSpy failed(&rig.connection, &ReaderConnection::connectFailed);
-    rig.connection.connectTo({omni::PortKind::Serial, "/dev/ttyOMNI-none"},
+    rig.connection.connectTo({omni::serial::PortKind::Serial, "/dev/ttyOMNI-none"},
                              QStringLiteral("/dev/ttyOMNI-none"));
     QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 1, 5000);
     QCOMPARE(rig.connection.state(), State::Disconnected);
@@ -254,7 +254,7 @@ void ConnectionReaderTest::openFailuresSayWhatToDo() {
              qPrintable(text));
 
     // A file that is no terminal.
-    rig.connection.connectTo({omni::PortKind::Serial, "/dev/null"}, QStringLiteral("/dev/null"));
+    rig.connection.connectTo({omni::serial::PortKind::Serial, "/dev/null"}, QStringLiteral("/dev/null"));
     QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 1, 5000);
     text = failed.takeFirst().at(0).toString();
     QVERIFY2(text.contains(QStringLiteral("not a serial port")), qPrintable(text));
@@ -265,7 +265,7 @@ void ConnectionReaderTest::openFailuresSayWhatToDo() {
     other.setVersionReply("OK\r");
     other.start();
     const QString path = QString::fromStdString(other.devicePath());
-    rig.connection.connectTo({omni::PortKind::Serial, other.devicePath()}, path);
+    rig.connection.connectTo({omni::serial::PortKind::Serial, other.devicePath()}, path);
     QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 1, 10000);
     text = failed.takeFirst().at(0).toString();
     QVERIFY2(text.contains(path) && text.contains(QStringLiteral("not as a reader")),
@@ -276,8 +276,8 @@ void ConnectionReaderTest::openFailuresSayWhatToDo() {
 }
 
 void ConnectionReaderTest::portSettingsDialogStoresTheRecord() {
-    const PortDescriptor port{omni::PortKind::Serial, "/dev/ttyS3"};
-    omni::storeLineSettings(kKey, port, omni::LineSettings{});
+    const PortDescriptor port{omni::serial::PortKind::Serial, "/dev/ttyS3"};
+    omni::serial::storeLineSettings(kKey, port, omni::serial::LineSettings{});
     std::vector<omni::gui::ShownMessage> shown;
     const auto previous =
         omni::gui::setMessageSink([&](const omni::gui::ShownMessage& m) { shown.push_back(m); });
@@ -288,7 +288,7 @@ void ConnectionReaderTest::portSettingsDialogStoresTheRecord() {
         dialog.accept();
         QCOMPARE(shown.size(), std::size_t(1));
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
-        QCOMPARE(omni::loadLineSettings(kKey, port).baudRate, 9600u);
+        QCOMPARE(omni::serial::loadLineSettings(kKey, port).baudRate, 9600u);
 
         dialog.baudRate()->setEditText(QStringLiteral("115200"));
         dialog.dataBits()->setCurrentIndex(dialog.dataBits()->findData(7));
@@ -299,12 +299,12 @@ void ConnectionReaderTest::portSettingsDialogStoresTheRecord() {
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
     }
     omni::gui::setMessageSink(previous);
-    const omni::LineSettings stored = omni::loadLineSettings(kKey, port);
+    const omni::serial::LineSettings stored = omni::serial::loadLineSettings(kKey, port);
     QCOMPARE(stored.baudRate, 115200u);
     QCOMPARE(int(stored.dataBits), 7);
-    QCOMPARE(stored.parity, omni::Parity::Even);
-    QCOMPARE(stored.stopBits, omni::StopBits::Two);
-    QCOMPARE(stored.flowControl, omni::FlowControl::Hardware);
+    QCOMPARE(stored.parity, omni::serial::Parity::Even);
+    QCOMPARE(stored.stopBits, omni::serial::StopBits::Two);
+    QCOMPARE(stored.flowControl, omni::serial::FlowControl::Hardware);
     omni::serial::PortSettingsDialog again(kKey, port);
     QCOMPARE(again.baudRate()->currentText(), QStringLiteral("115200"));
     QCOMPARE(again.parity()->currentIndex(), 2);

@@ -35,7 +35,7 @@ public:
 };
 
 void pick(omni::app::MainWindow& window, const char* path) {
-    const omni::EntryPath found = omni::findEntryByPath(path, window.mode2D());
+    const omni::commands::EntryPath found = omni::commands::findEntryByPath(path, window.mode2D());
     window.selector()->select(found.group, found.entry);
     window.selector()->pickSelected();
     QTest::qWait(150);

@@ -139,8 +139,8 @@ void ConnectionWindowTest::oneDReaderSwitchesToOneDMode() {
     // Settings that expect digit codes to be scanned are not sent to a 1D reader; typed, they are.
     omni::sim::SimulatedReader& reader = *window.simulatedReaders().reader(SimulatedFamily::OneD);
     reader.clearTranscript();
-    window.submitItem(omni::makePageItem("HK", u"HK", 1));
-    window.submitItem(omni::makePageItem("B2", u"B2", 1));
+    window.submitItem(omni::commands::makePageItem("HK", u"HK", 1));
+    window.submitItem(omni::commands::makePageItem("B2", u"B2", 1));
     QVERIFY(reader.waitForCommands(1, std::chrono::seconds(3)));
     window.submitTyped(QStringLiteral("HK"));
     QVERIFY(reader.waitForCommands(2, std::chrono::seconds(3)));

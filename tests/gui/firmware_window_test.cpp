@@ -117,7 +117,7 @@ void expectDownload(Seen& seen, const std::string& file,
     });
 }
 
-bool sameLine(const omni::LineState& a, const omni::LineState& b) {
+bool sameLine(const omni::serial::LineState& a, const omni::serial::LineState& b) {
     const termios& x = a.attributes;
     const termios& y = b.attributes;
     return x.c_iflag == y.c_iflag && x.c_oflag == y.c_oflag && x.c_cflag == y.c_cflag &&
@@ -222,7 +222,7 @@ void FirmwareWindowTest::cancelDuringTransferAbortsAndKeepsTheLine() {
     MainWindow window(omni::test::freshKey("FirmwareTest", "cancel"));
     cabled.connect(window);
     QVERIFY(waitConnected(window));
-    const omni::LineState before = window.connection()->serialPort().lineState();
+    const omni::serial::LineState before = window.connection()->serialPort().lineState();
     omni::test::Messages messages;
 
     Seen seen;
@@ -260,7 +260,7 @@ void FirmwareWindowTest::versionQuestionAndWriteError() {
     MainWindow window(omni::test::freshKey("FirmwareTest", "failure"));
     cabled.connect(window);
     QVERIFY(waitConnected(window));
-    const omni::LineState before = window.connection()->serialPort().lineState();
+    const omni::serial::LineState before = window.connection()->serialPort().lineState();
     omni::test::Messages messages;
 
     // A file not named like the engine's version: "No" ends the command before anything is sent.

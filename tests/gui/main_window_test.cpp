@@ -44,7 +44,7 @@
 #include "ui/gui/text.h"
 #include "window_helpers.h"
 
-using omni::MenuCodeHistory;
+using omni::menucode::MenuCodeHistory;
 using omni::app::MainWindow;
 using omni::commands::PageKind;
 
@@ -73,10 +73,10 @@ QStringList rows(const omni::menucode::MenuCodePage* page, int column) {
 }
 
 QImage screenPicture(const omni::menucode::MenuCodePage* page) {
-    const omni::page::Drawing drawing = page->view()->screenDrawing(0);
+    const omni::menucode::Drawing drawing = page->view()->screenDrawing(0);
     QImage image(static_cast<int>(drawing.width * 2) + 1, static_cast<int>(drawing.height * 2) + 1,
                  QImage::Format_RGB32);
-    omni::page::paintTo(image, drawing, 2.0);
+    omni::menucode::paintTo(image, drawing, 2.0);
     return image;
 }
 
@@ -162,8 +162,8 @@ void MainWindowTest::pickingIn2DModeAddsOneItemToANewPage() {
     QCOMPARE(omni::test::decodeQr(screenPicture(window.qrPage())),
              std::string("@MENU_KEST@ZZ@B2@ZZ@TSEK_UNEM@"));
     // A second pick, with Enter in the list, goes to the same page.
-    const omni::EntryPath disable =
-        omni::findEntryByPath("Setting readable codes > 1D Code > Code39 > Disable", true);
+    const omni::commands::EntryPath disable =
+        omni::commands::findEntryByPath("Setting readable codes > 1D Code > Code39 > Disable", true);
     QVERIFY(window.selector()->select(disable.group, disable.entry));
     window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&window));
@@ -195,7 +195,7 @@ void MainWindowTest::pickingIn1DModeSplitsTheCommand() {
 void MainWindowTest::loneZ2IsRefusedOnAPage() {
     MainWindow window(keyFor("z2"));
     Messages messages;
-    window.submitItem(omni::makePageItem("Z2", u"Save", 1));
+    window.submitItem(omni::commands::makePageItem("Z2", u"Save", 1));
     QCOMPARE(window.pageTabs()->currentKind(), PageKind::MenuCode);
     QVERIFY(window.pageTabs()->currentHistory()->empty());
     QCOMPARE(messages.shown.size(), std::size_t{1});
@@ -203,7 +203,7 @@ void MainWindowTest::loneZ2IsRefusedOnAPage() {
     QCOMPARE(messages.shown[0].caption, QStringLiteral("OmniSetup"));
     QCOMPARE(messages.shown[0].text, omni::gui::uiText(omni::res::ids::NoZ2OnMenuCode));
     // Z2 among other tokens, and a typed Z2, are added.
-    window.submitItem(omni::makePageItem("Z2B2", u"Two", 2));
+    window.submitItem(omni::commands::makePageItem("Z2B2", u"Two", 2));
     window.submitTyped(QStringLiteral("Z2"));
     QCOMPARE(window.pageTabs()->currentHistory()->size(), std::size_t{2});
     QCOMPARE(messages.shown.size(), std::size_t{1});
@@ -213,7 +213,7 @@ void MainWindowTest::dialogEntriesComposeTheirCommand() {
     MainWindow window(keyFor("dialog"));
     window.show();
     const char* path = "Number of characters > 1D Code > Code39 > Fixed length";
-    const omni::EntryPath found = omni::findEntryByPath(path, true);
+    const omni::commands::EntryPath found = omni::commands::findEntryByPath(path, true);
     QVERIFY(window.selector()->select(found.group, found.entry));
     QCOMPARE(window.selector()->list()->selectedItems().front()->text(1),
              QStringLiteral("[DC1..."));
@@ -240,7 +240,7 @@ void MainWindowTest::dialogEntriesComposeTheirCommand() {
     QVERIFY(history);
     QCOMPARE(history->size(), std::size_t{1});
     const std::string expected =
-        "[DC1" + omni::digitTokens(static_cast<unsigned>(found.entry->defaultValue),
+        "[DC1" + omni::commands::digitTokens(static_cast<unsigned>(found.entry->defaultValue),
                                    found.entry->digits, true);
     QCOMPARE(history->entry(0).bytes, expected);
     QCOMPARE(omni::gui::toQString(history->entry(0).label), QString::fromLatin1(path));

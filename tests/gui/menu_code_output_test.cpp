@@ -43,8 +43,8 @@ std::string keyFor(const char* name) {
 
 // A window with one page holding "Code39 > Enable" and a typed "[DC1Q0Q0Q2Q5".
 void fillPage(MainWindow& window) {
-    const omni::EntryPath found =
-        omni::findEntryByPath("Setting readable codes > 1D Code > Code39 > Enable", true);
+    const omni::commands::EntryPath found =
+        omni::commands::findEntryByPath("Setting readable codes > 1D Code > Code39 > Enable", true);
     QVERIFY(window.selector()->select(found.group, found.entry));
     window.selector()->pickSelected();
     window.submitTyped(QStringLiteral("[DC1Q0Q0Q2Q5"));

@@ -44,8 +44,8 @@ std::string keyFor(const char* name) {
 }
 
 void fillPage(MainWindow& window) {
-    const omni::EntryPath found =
-        omni::findEntryByPath("Setting readable codes > 1D Code > Code39 > Enable", true);
+    const omni::commands::EntryPath found =
+        omni::commands::findEntryByPath("Setting readable codes > 1D Code > Code39 > Enable", true);
     QVERIFY(window.selector()->select(found.group, found.entry));
     window.selector()->pickSelected();
     window.submitTyped(QStringLiteral("[DC1Q0Q0Q2Q5"));
@@ -89,7 +89,8 @@ void PagesWindowTest::pageFileReopensToTheSameMenuCode() {
     QTemporaryDir dir;
     window.saveCurrentTo(dir.filePath("before.png"));
     window.saveCurrentTo(dir.filePath("page.omnipage"));
-    const std::vector<omni::PageItem> before = window.pageTabs()->currentHistory()->entries();
+    const std::vector<omni::commands::PageItem> before =
+        window.pageTabs()->currentHistory()->entries();
 
     window.newDocument();
     QCOMPARE(window.pageTabs()->count(), 1);
@@ -97,7 +98,8 @@ void PagesWindowTest::pageFileReopensToTheSameMenuCode() {
     QCOMPARE(window.pageTabs()->currentKind(), omni::commands::PageKind::MenuCode);
     QCOMPARE(window.pageTabs()->fileName(window.pageTabs()->currentIndex()),
              dir.filePath("page.omnipage"));
-    const std::vector<omni::PageItem> after = window.pageTabs()->currentHistory()->entries();
+    const std::vector<omni::commands::PageItem> after =
+        window.pageTabs()->currentHistory()->entries();
     QCOMPARE(after.size(), before.size());
     for (std::size_t i = 0; i < after.size(); ++i) {
         QCOMPARE(after[i].bytes, before[i].bytes);
@@ -191,9 +193,9 @@ void PagesWindowTest::applyDialogReportsEachReader() {
     }
     silent.setSilent(true);
     std::vector<omni::app::ApplyTarget> targets{
-        {QStringLiteral("A"), {omni::PortKind::Serial, answering.devicePath()}, true},
-        {QStringLiteral("B"), {omni::PortKind::Serial, silent.devicePath()}, true},
-        {QStringLiteral("C"), {omni::PortKind::Serial, "/dev/null-reader"}, false}};
+        {QStringLiteral("A"), {omni::serial::PortKind::Serial, answering.devicePath()}, true},
+        {QStringLiteral("B"), {omni::serial::PortKind::Serial, silent.devicePath()}, true},
+        {QStringLiteral("C"), {omni::serial::PortKind::Serial, "/dev/null-reader"}, false}};
     omni::app::ApplyPageDialog dialog({"[BCA", "[DC1Q0Q0"}, QStringLiteral("test page"),
                                       std::move(targets), keyFor("apply"));
     QSignalSpy finished(&dialog, &omni::app::ApplyPageDialog::finished);

@@ -6,43 +6,38 @@
 #include <functional>
 
 #include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
-
-#include <QApplication>
-#include <QDialog>
-#include <QLibraryInfo>
-#include <QLineEdit>
 #include <QTranslator>
-#include <QMessageBox>
-#include <QPixmap>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
 
 #include "app/gui/help_window.h"
 #include "app/gui/main_window.h"
 #include "commands/gui/command_box.h"
 #include "commands/gui/command_selector.h"
-#include "commands/selector_model.h"
 #include "commands/gui/page_tabs.h"
+#include "commands/selector_model.h"
 #include "foundation/exception.h"
-#include "resources/strings.h"
 #include "image/gui/image_static.h"
 #include "image/gui/shoot_dialog.h"
+#include "resources/strings.h"
 #include "serial/gui/com_port_combo_box.h"
 #include "serial/gui/reader_connection.h"
 #include "serial/gui/simulated_readers.h"
 #include "sim/capture_responder.h"
 #include "sim/simulated_reader.h"
+#include "ui/gui/text.h"
 
 namespace {
 
 void pick(omni::app::MainWindow& window, const char* path) {
-    const omni::EntryPath found = omni::findEntryByPath(path, window.mode2D());
+    const omni::commands::EntryPath found = omni::commands::findEntryByPath(path, window.mode2D());
     window.selector()->select(found.group, found.entry);
     window.selector()->pickSelected();
 }
@@ -102,8 +97,7 @@ bool waitingForTrigger(QWidget* modal) {
 // The imaging pictures, connected to the simulated 2D reader.
 bool saveImaging(omni::app::MainWindow& window, const QString& prefix) {
     using omni::serial::SimulatedFamily;
-    window.portBox()->choosePort(
-        omni::serial::SimulatedReaders::descriptor(SimulatedFamily::TwoD));
+    window.portBox()->choosePort(omni::serial::SimulatedReaders::descriptor(SimulatedFamily::TwoD));
     window.toggleConnection();
     if (!QTest::qWaitFor([&] { return window.connected(); }, 15000))
         return false;
@@ -142,11 +136,7 @@ int main(int argc, char** argv) {
     const QString prefix = QString::fromLocal8Bit(argv[1]);
     // Qt's own dialogs in the program's language, as the program loads them.
     QTranslator qtTexts;
-    if (omni::res::currentLanguage() == omni::res::Language::Japanese &&
-        qtTexts.load(QStringLiteral("qtbase_ja"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(&qtTexts);
-    }
+    omni::gui::installQtTexts(qtTexts);
     try {
         omni::app::MainWindow window("Software\\Kestrel\\OmniSetupScreenshots");
         window.resize(1280, 800);
@@ -174,7 +164,6 @@ int main(int argc, char** argv) {
         if (!saveImaging(window, prefix))
             return 1;
 
-
         QLineEdit* filter = window.selector()->filterBox();
         filter->setFocus();
         QTest::keyClicks(filter, QStringLiteral("code39"));
@@ -183,7 +172,7 @@ int main(int argc, char** argv) {
 
         window.actions().help->trigger();
         if (auto* help = window.findChild<omni::app::HelpWindow*>()) {
-            (void)QTest::qWaitForWindowExposed(help);
+            static_cast<void>(QTest::qWaitForWindowExposed(help));
             QTest::qWait(50);
             help->grab().save(prefix + QStringLiteral("-help.png"));
             help->close();

@@ -24,7 +24,7 @@ inline std::string freshKey(const char* prefix, const char* name) {
 
 // Picks an entry by its English caption path, as the operator would by double-clicking it.
 inline void pick(omni::app::MainWindow& window, const char* path) {
-    const omni::EntryPath found = omni::findEntryByPath(path, window.mode2D());
+    const omni::commands::EntryPath found = omni::commands::findEntryByPath(path, window.mode2D());
     QVERIFY(window.selector()->select(found.group, found.entry));
     window.selector()->pickSelected();
 }

@@ -65,7 +65,7 @@ TEST(Code39Sheet, EveryCharacterDecodes) {
     const std::string characters = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-._$/+%abcxyz";
     for (std::size_t start = 0; start < characters.size(); start += 7) {
         const std::string chunk = characters.substr(start, 7);
-        page::Drawing drawing;
+        menucode::Drawing drawing;
         const double em = 500;  // 10 pixels per nominal narrow element
         const std::string text = "*" + chunk + "*";
         drawing.width = code39::codeWidth(text, em);

@@ -8,21 +8,21 @@
 #include "resources/strings.h"
 #include "zxing_decode.h"
 
-namespace omni {
+namespace omni::menucode {
 namespace {
 
 using test::decodeQr;
 
-PageItem item(std::string_view command, std::u16string_view label = u"label") {
-    return makePageItem(command, label, 1);
+commands::PageItem item(std::string_view command, std::u16string_view label = u"label") {
+    return commands::makePageItem(command, label, 1);
 }
 
 // The DIB a QR image hands out, decoded by ZXing: checks palette, bit order and bottom-up rows.
-std::optional<std::string> decodeDib(const QRCodeImage& image) {
-    DibContainer dib;
+std::optional<std::string> decodeDib(const menucode::QRCodeImage& image) {
+    image::DibContainer dib;
     if (!image.toDib(dib))
         return std::nullopt;
-    const BitmapInfoHeader info = dib.info();
+    const image::BitmapInfoHeader info = dib.info();
     EXPECT_EQ(info.bitCount, 1);
     EXPECT_EQ(dib.paletteEntry(0), 0x000000u);
     EXPECT_EQ(dib.paletteEntry(1), 0xFFFFFFu);
@@ -43,14 +43,14 @@ std::optional<std::string> decodeDib(const QRCodeImage& image) {
 }
 
 TEST(MenuHistory, EmptyAndSimpleEnvelopesDecode) {
-    auto page = std::make_unique<MenuCodeHistory>();
+    auto page = std::make_unique<menucode::MenuCodeHistory>();
     EXPECT_EQ(page->modulePixels(), 3);
     EXPECT_EQ(page->envelope(), "@MENU_KEST@ZZ@ZZ@TSEK_UNEM@");
     EXPECT_EQ(decodeDib(page->image()), "@MENU_KEST@ZZ@ZZ@TSEK_UNEM@");
     EXPECT_EQ(page->image().width(), 3u * (page->symbol().symbolSize() + 8));
     EXPECT_EQ(page->image().stride() % 4, 0u);
 
-    EXPECT_EQ(page->addEntry(item("[DE1Q0")), HistoryStatus::Ok);
+    EXPECT_EQ(page->addEntry(item("[DE1Q0")), menucode::HistoryStatus::Ok);
     EXPECT_EQ(page->envelope(), "@MENU_KEST@ZZ@DE1@Q0@ZZ@TSEK_UNEM@");
     page->setModulePixels(1);
     EXPECT_EQ(decodeDib(page->image()), "@MENU_KEST@ZZ@DE1@Q0@ZZ@TSEK_UNEM@");
@@ -82,23 +82,26 @@ TEST(MenuHistory, TokenRules) {
     };
     for (const Case& c : cases) {
         std::string tokens;
-        EXPECT_EQ(appendQrTokens(tokens, c.command) == TokenError::None, c.accepted) << c.command;
+        EXPECT_EQ(menucode::appendQrTokens(tokens, c.command) == menucode::TokenError::None,
+                  c.accepted)
+            << c.command;
         EXPECT_EQ(tokens, c.tokens) << c.command;
     }
 
     std::string tokens;
-    ASSERT_EQ(appendQrTokens(tokens, std::string(1000, 'A')), TokenError::None);
-    EXPECT_EQ(appendQrTokens(tokens, std::string(23, 'A')), TokenError::TooLong);
+    ASSERT_EQ(menucode::appendQrTokens(tokens, std::string(1000, 'A')), menucode::TokenError::None);
+    EXPECT_EQ(menucode::appendQrTokens(tokens, std::string(23, 'A')),
+              menucode::TokenError::TooLong);
     EXPECT_EQ(tokens.size(), 1500u);  // nothing appended
 }
 
 TEST(MenuHistory, RefusedCommandStaysListedButKeepsThePreviousSymbol) {
-    MenuCodeHistory page;
-    ASSERT_EQ(page.addEntry(item("B2")), HistoryStatus::Ok);
+    menucode::MenuCodeHistory page;
+    ASSERT_EQ(page.addEntry(item("B2")), menucode::HistoryStatus::Ok);
     const int mask = page.symbol().maskNumber();
     const std::string before = page.envelope();
 
-    EXPECT_EQ(page.addEntry(item("Q1Q")), HistoryStatus::Malformed);
+    EXPECT_EQ(page.addEntry(item("Q1Q")), menucode::HistoryStatus::Malformed);
     EXPECT_EQ(page.size(), 2u);
     EXPECT_FALSE(page.symbolMatchesHistory());
     EXPECT_EQ(page.envelope(), before);
@@ -106,39 +109,40 @@ TEST(MenuHistory, RefusedCommandStaysListedButKeepsThePreviousSymbol) {
     EXPECT_EQ(decodeQr(page.symbol()), before);
 
     // Removing the bad entry brings symbol and history together again.
-    EXPECT_EQ(page.removeEntry(1), HistoryStatus::Ok);
+    EXPECT_EQ(page.removeEntry(1), menucode::HistoryStatus::Ok);
     EXPECT_TRUE(page.symbolMatchesHistory());
-    EXPECT_EQ(page.removeEntry(5), HistoryStatus::NoSuchEntry);
+    EXPECT_EQ(page.removeEntry(5), menucode::HistoryStatus::NoSuchEntry);
 
     // Nothing tokenizable: nothing added.
-    EXPECT_EQ(page.addEntry(makePageItem("Z", u"x", 0)), HistoryStatus::NoTokens);
-    EXPECT_EQ(page.addTypedCommand("Z"), HistoryStatus::NoTokens);
+    EXPECT_EQ(page.addEntry(commands::makePageItem("Z", u"x", 0)),
+              menucode::HistoryStatus::NoTokens);
+    EXPECT_EQ(page.addTypedCommand("Z"), menucode::HistoryStatus::NoTokens);
     EXPECT_EQ(page.size(), 1u);
 
     // Past 1022 characters of tokens the entry is listed but not encoded.
-    EXPECT_EQ(page.addEntry(item(std::string(1020, 'A'))), HistoryStatus::TooLong);
+    EXPECT_EQ(page.addEntry(item(std::string(1020, 'A'))), menucode::HistoryStatus::TooLong);
     EXPECT_EQ(page.size(), 2u);
     EXPECT_EQ(page.envelope(), before);
-    for (auto status :
-         {HistoryStatus::NoTokens, HistoryStatus::Full, HistoryStatus::TooLong,
-          HistoryStatus::Malformed, HistoryStatus::TooLarge, HistoryStatus::NoSuchEntry}) {
-        EXPECT_FALSE(historyMessage(status).empty());
+    for (auto status : {menucode::HistoryStatus::NoTokens, menucode::HistoryStatus::Full,
+                        menucode::HistoryStatus::TooLong, menucode::HistoryStatus::Malformed,
+                        menucode::HistoryStatus::TooLarge, menucode::HistoryStatus::NoSuchEntry}) {
+        EXPECT_FALSE(menucode::historyMessage(status).empty());
     }
-    EXPECT_TRUE(historyMessage(HistoryStatus::Ok).empty());
+    EXPECT_TRUE(menucode::historyMessage(menucode::HistoryStatus::Ok).empty());
 }
 
 TEST(MenuHistory, RemoveAndSwapRebuildInOrder) {
-    MenuCodeHistory page;
+    menucode::MenuCodeHistory page;
     for (auto c : {"A1", "B2", "[DC1Q5"})
-        ASSERT_EQ(page.addEntry(item(c)), HistoryStatus::Ok);
-    EXPECT_EQ(page.swapEntries(0, 2), HistoryStatus::Ok);
+        ASSERT_EQ(page.addEntry(item(c)), menucode::HistoryStatus::Ok);
+    EXPECT_EQ(page.swapEntries(0, 2), menucode::HistoryStatus::Ok);
     EXPECT_EQ(page.envelope(), "@MENU_KEST@ZZ@DC1@Q5@B2@A1@ZZ@TSEK_UNEM@");
-    EXPECT_EQ(page.removeEntry(1), HistoryStatus::Ok);
+    EXPECT_EQ(page.removeEntry(1), menucode::HistoryStatus::Ok);
     EXPECT_EQ(page.envelope(), "@MENU_KEST@ZZ@DC1@Q5@A1@ZZ@TSEK_UNEM@");
     EXPECT_EQ(decodeQr(page.symbol()), page.envelope());
-    EXPECT_EQ(page.swapEntries(0, 2), HistoryStatus::NoSuchEntry);
+    EXPECT_EQ(page.swapEntries(0, 2), menucode::HistoryStatus::NoSuchEntry);
 
-    EXPECT_EQ(page.addTypedCommand("[DC1Q0Q0Q2Q5"), HistoryStatus::Ok);
+    EXPECT_EQ(page.addTypedCommand("[DC1Q0Q0Q2Q5"), menucode::HistoryStatus::Ok);
     EXPECT_EQ(page.entries().back().label, res::loadString(res::ids::TypedCommandLabel));
     EXPECT_EQ(page.entries().back().count, 5u);
 }
@@ -155,15 +159,14 @@ TEST(MenuHistory, TokenTextLimitAtOneThousandTwentyTwo) {
         TokenError expected;
     };
     const Case cases[] = {
-        {0, longest, TokenError::None},
-        {0, longest + "B", TokenError::TooLong},
-        {1020, "B2", TokenError::None},
-        {1021, "B2", TokenError::TooLong},
+        {0, longest, TokenError::None},   {0, longest + "B", TokenError::TooLong},
+        {1020, "B2", TokenError::None},   {1021, "B2", TokenError::TooLong},
         {1022, "B", TokenError::TooLong},
     };
     for (const Case& c : cases) {
         std::string text(c.before, '@');
-        EXPECT_EQ(appendQrTokens(text, c.command), c.expected) << c.before << "+" << c.command.size();
+        EXPECT_EQ(appendQrTokens(text, c.command), c.expected)
+            << c.before << "+" << c.command.size();
         if (c.expected != TokenError::None) {
             EXPECT_EQ(text.size(), c.before);  // nothing appended
         }
@@ -180,20 +183,20 @@ TEST(MenuHistory, TokenTextLimitAtOneThousandTwentyTwo) {
 }
 
 TEST(MenuHistory, FullHistoryRefusesTheNextEntryAndDecodes) {
-    MenuCodeHistory page;
-    std::string expected(kMenuEnvelopeStart);
+    menucode::MenuCodeHistory page;
+    std::string expected(menucode::kMenuEnvelopeStart);
     for (int i = 0; i < 256; ++i) {
         const std::string command = {static_cast<char>('A' + i % 26),
                                      static_cast<char>('0' + i % 10)};
-        ASSERT_EQ(page.addEntry(item(command)), HistoryStatus::Ok) << i;
+        ASSERT_EQ(page.addEntry(item(command)), menucode::HistoryStatus::Ok) << i;
         expected += command + "@";
     }
-    expected += kMenuEnvelopeEnd;
-    EXPECT_EQ(page.addEntry(item("Z2")), HistoryStatus::Full);
+    expected += menucode::kMenuEnvelopeEnd;
+    EXPECT_EQ(page.addEntry(item("Z2")), menucode::HistoryStatus::Full);
     EXPECT_EQ(page.size(), 256u);
     EXPECT_EQ(page.envelope(), expected);
     EXPECT_EQ(decodeDib(page.image()), expected);
 }
 
 }  // namespace
-}  // namespace omni
+}  // namespace omni::menucode

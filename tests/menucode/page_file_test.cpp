@@ -15,7 +15,7 @@
 #include "foundation/exception.h"
 
 namespace fs = std::filesystem;
-using omni::PageItem;
+using omni::commands::PageItem;
 using namespace omni::menucode;
 
 namespace {
@@ -44,7 +44,7 @@ std::u16string problemsText(const PageFileContents& contents) {
 
 TEST(PageFile, RoundTripKeepsBytesLabelsOrderAndTheMenuCode) {
     PageFile page;
-    page.items = omni::pageItemsFromString("[BCA", u"Enable Code 39", true);
+    page.items = omni::commands::pageItemsFromString("[BCA", u"Enable Code 39", true);
     // Every byte value that needs escaping, a leading "#", and labels that need escaping:
     // a tab, a line break, a backslash, Japanese text and a character outside the BMP.
     std::string awkward = "#'A\\B''C'[DC1Q0";
@@ -54,8 +54,8 @@ TEST(PageFile, RoundTripKeepsBytesLabelsOrderAndTheMenuCode) {
     awkward += '\x80';
     awkward += '\xFF';
     awkward += '\x01';
-    page.items.push_back(omni::makePageItem(awkward, u"tab\there\nnext \\ 読取 \U0001F600", 9));
-    page.items.push_back(omni::makePageItem("Z2", u"", 1));
+    page.items.push_back(omni::commands::makePageItem(awkward, u"tab\there\nnext \\ 読取 \U0001F600", 9));
+    page.items.push_back(omni::commands::makePageItem("Z2", u"", 1));
 
     const std::string text = formatPageFile(page);
     EXPECT_TRUE(text.starts_with("OMNIPAGE 1 2D\n"));
@@ -74,7 +74,7 @@ TEST(PageFile, RoundTripKeepsBytesLabelsOrderAndTheMenuCode) {
     }
     // Counted as the selector counts them, so the reopened page gives the same menu code.
     EXPECT_EQ(back.page.items[0].count, page.items[0].count);
-    omni::MenuCodeHistory original, reopened;
+    omni::menucode::MenuCodeHistory original, reopened;
     for (const auto& item : page.items)
         original.addEntry(item);
     for (const auto& item : back.page.items)
@@ -83,7 +83,7 @@ TEST(PageFile, RoundTripKeepsBytesLabelsOrderAndTheMenuCode) {
 
     // 1D pages keep their mode, and pieces the menu-command syntax does not split are kept as
     // the selector keeps them.
-    PageFile sheet{false, omni::pageItemsFromString("[DE1\rQ0\rQ", u"Prefix", false)};
+    PageFile sheet{false, omni::commands::pageItemsFromString("[DE1\rQ0\rQ", u"Prefix", false)};
     const PageFileContents sheetBack = parsePageFile(formatPageFile(sheet));
     EXPECT_FALSE(sheetBack.page.mode2D);
     ASSERT_EQ(sheetBack.page.items.size(), 3u);
@@ -152,11 +152,11 @@ TEST(PageFile, HeadersThatAreNotOursAreRefusedWithTheReason) {
 TEST(PageFile, WritesReplaceTheFileWholeOrNotAtAll) {
     TempDir dir;
     const fs::path target = dir.path / "page.omnipage";
-    PageFile page{true, omni::pageItemsFromString("[BCA", u"Enable", true)};
+    PageFile page{true, omni::commands::pageItemsFromString("[BCA", u"Enable", true)};
     writePageFile(page, target);
     EXPECT_EQ(readPageFile(target).page.items.size(), 1u);
 
-    page.items.push_back(omni::makePageItem("[BCB", u"Second", 1));
+    page.items.push_back(omni::commands::makePageItem("[BCB", u"Second", 1));
     writePageFile(page, target);
     EXPECT_EQ(slurp(target), formatPageFile(page));
 

@@ -10,6 +10,7 @@
 #include <memory>
 #include <sstream>
 
+#include "menucode/gui_environment.h"
 #include "menucode/emf_writer.h"
 #include "menucode/page_render.h"
 #include "foundation/file_size_limit.h"
@@ -20,20 +21,8 @@ namespace fs = std::filesystem;
 namespace omni {
 namespace {
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "page_files_test";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QGuiApplication>(argc, argv);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QGuiApplication> app_;
-};
-[[maybe_unused]] auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+[[maybe_unused]] auto* const kEnvironment =
+    ::testing::AddGlobalTestEnvironment(new test::GuiEnvironment);
 
 std::string contentOf(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -43,8 +32,8 @@ std::string contentOf(const fs::path& path) {
 }
 
 // A page busy enough that every format needs more than a few kilobytes.
-page::Drawing busyPage() {
-    page::Drawing drawing;
+menucode::Drawing busyPage() {
+    menucode::Drawing drawing;
     drawing.width = 800;
     drawing.height = 800;
     for (int y = 0; y < 80; ++y) {
@@ -53,7 +42,7 @@ page::Drawing busyPage() {
                 drawing.rect({x * 10.0, y * 10.0, x * 10.0 + 10, y * 10.0 + 10}, true);
         }
     }
-    drawing.text({0, 0, 800, 20}, u"Menu code", page::Font{}, page::Align::Left);
+    drawing.text({0, 0, 800, 20}, u"Menu code", menucode::Font{}, menucode::Align::Left);
     return drawing;
 }
 
@@ -61,15 +50,15 @@ TEST(PageFiles, DiskFullPartWayLeavesTheEarlierFile) {
     const fs::path folder = fs::temp_directory_path() / ("omni-page-files-" + std::to_string(::getpid()));
     fs::remove_all(folder);
     fs::create_directories(folder);
-    const page::Drawing drawing = busyPage();
-    const page::QtTextMeasure measure;
+    const menucode::Drawing drawing = busyPage();
+    const menucode::QtTextMeasure measure;
     const std::pair<const char*, std::function<void(const std::string&)>> writers[] = {
-        {"page.png", [&](const std::string& path) { page::writePng(drawing, path, 96.0); }},
-        {"page.svg", [&](const std::string& path) { page::writeSvg(drawing, path, 96.0); }},
-        {"page.pdf", [&](const std::string& path) { page::writePdf({drawing}, path); }},
+        {"page.png", [&](const std::string& path) { menucode::writePng(drawing, path, 96.0); }},
+        {"page.svg", [&](const std::string& path) { menucode::writeSvg(drawing, path, 96.0); }},
+        {"page.pdf", [&](const std::string& path) { menucode::writePdf({drawing}, path); }},
         {"page.emf",
          [&](const std::string& path) {
-             page::writeEmf(drawing, DeviceGeometry::a4Printer600(), measure, path);
+             menucode::writeEmf(drawing, menucode::DeviceGeometry::a4Printer600(), measure, path);
          }},
     };
     for (const auto& [name, write] : writers) {
@@ -99,12 +88,12 @@ TEST(PageFiles, DiskFullPartWayLeavesTheEarlierFile) {
 }
 
 TEST(PageFiles, OversizedPictureIsRefusedBeforeAllocating) {
-    page::Drawing drawing;
+    menucode::Drawing drawing;
     drawing.width = 20000;
     drawing.height = 20000;
     const fs::path path = fs::temp_directory_path() / "omni-page-files-huge.png";
     try {
-        page::writePng(drawing, path.string(), 300.0);  // a pixel a unit: 400 megapixels
+        menucode::writePng(drawing, path.string(), 300.0);  // a pixel a unit: 400 megapixels
         FAIL() << "a 400-megapixel picture was made";
     } catch (const foundation::UserException& e) {
         EXPECT_NE(e.text().find(u"20000"), std::u16string::npos);

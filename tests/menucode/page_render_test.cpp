@@ -12,6 +12,7 @@
 #include <fstream>
 #include <memory>
 
+#include "menucode/gui_environment.h"
 #include "menucode/emf_writer.h"
 #include "menucode/menu_page.h"
 #include "menucode/page_render.h"
@@ -20,20 +21,8 @@
 namespace omni {
 namespace {
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "page_render_test";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QGuiApplication>(argc, argv);
-    }
-    void TearDown() override { app_.reset(); }
-
-private:
-    std::unique_ptr<QGuiApplication> app_;
-};
-[[maybe_unused]] auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+[[maybe_unused]] auto* const kEnvironment =
+    ::testing::AddGlobalTestEnvironment(new test::GuiEnvironment);
 
 test::GreyImage grey(const QImage& source) {
     const QImage image = source.convertToFormat(QImage::Format_Grayscale8);
@@ -131,13 +120,13 @@ std::optional<test::GreyImage> playEmf(const std::vector<std::uint8_t>& emf, dou
     return image;
 }
 
-std::unique_ptr<MenuCodeHistory> samplePage(int entries) {
-    auto page = std::make_unique<MenuCodeHistory>();
+std::unique_ptr<menucode::MenuCodeHistory> samplePage(int entries) {
+    auto page = std::make_unique<menucode::MenuCodeHistory>();
     page->setModulePixels(1);
     for (int i = 0; i < entries; ++i) {
         const std::string command = i % 2 ? "[DC1Q0Q0Q2Q5" : "B2";
-        EXPECT_EQ(page->addEntry(makePageItem(command, u"Setting readable codes > Code39", 1)),
-                  HistoryStatus::Ok);
+        EXPECT_EQ(page->addEntry(commands::makePageItem(command, u"Setting readable codes > Code39", 1)),
+                  menucode::HistoryStatus::Ok);
     }
     return page;
 }
@@ -145,23 +134,23 @@ std::unique_ptr<MenuCodeHistory> samplePage(int entries) {
 TEST(PageRender, EveryFormatCarriesTheSymbol) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const page::QtTextMeasure measure;
+    const menucode::QtTextMeasure measure;
     for (int entries : {0, 2, 100}) {
         SCOPED_TRACE(entries);
         const auto page = samplePage(entries);
         const std::string expected = page->envelope();
-        QrViewOptions options;
+        menucode::QrViewOptions options;
         options.moduleSize = 4;
         options.showCommandString = true;
-        const page::Drawing screen = drawQrScreen(*page, options, 0, measure);
+        const menucode::Drawing screen = menucode::drawQrScreen(*page, options, 0, measure);
         // The layout itself, rasterized without Qt.
         EXPECT_EQ(test::decode(test::rasterize(screen, 1), ZXing::BarcodeFormat::QRCode), expected);
 
         const std::string base = dir.filePath(QString::number(entries)).toStdString();
-        page::writePng(screen, base + ".png", 300);  // one pixel per unit
+        menucode::writePng(screen, base + ".png", 300);  // one pixel per unit
         EXPECT_EQ(decodeQImage(QImage(QString::fromStdString(base + ".png"))), expected);
 
-        page::writeSvg(screen, base + ".svg", 96);
+        menucode::writeSvg(screen, base + ".svg", 96);
         QSvgRenderer svg(QString::fromStdString(base + ".svg"));
         ASSERT_TRUE(svg.isValid());
         QImage svgImage(svg.defaultSize() * 2, QImage::Format_RGB32);
@@ -171,13 +160,13 @@ TEST(PageRender, EveryFormatCarriesTheSymbol) {
         painter.end();
         EXPECT_EQ(decodeQImage(svgImage), expected);
 
-        const DeviceGeometry printer = DeviceGeometry::a4Printer600();
+        const menucode::DeviceGeometry printer = menucode::DeviceGeometry::a4Printer600();
         options.moduleSize = 3;
-        const page::Drawing metafile = drawQrMetafile(*page, options, printer, measure);
+        const menucode::Drawing metafile = menucode::drawQrMetafile(*page, options, printer, measure);
         // 3 pixels per module on screen become (3 × 23 × 125 + 500) ÷ 1000 = 9 at 600 dpi.
-        EXPECT_EQ(std::get<page::FillRect>(metafile.items.front()).box.width(),
+        EXPECT_EQ(std::get<menucode::FillRect>(metafile.items.front()).box.width(),
                   page->sideModules() * 9);
-        page::writeEmf(metafile, printer, measure, base + ".emf");
+        menucode::writeEmf(metafile, printer, measure, base + ".emf");
         std::ifstream file(base + ".emf", std::ios::binary);
         const std::vector<std::uint8_t> emf((std::istreambuf_iterator<char>(file)), {});
         const auto played = playEmf(emf, 0.5);
@@ -187,8 +176,8 @@ TEST(PageRender, EveryFormatCarriesTheSymbol) {
         // The printed page, through poppler when it is installed. (A long command string would
         // widen the picture and move the symbol out of the cropped corner.)
         options.showCommandString = false;
-        const auto pages = printQrPages(*page, options, true, PrintSetup{}, measure);
-        page::writePdf(pages, base + ".pdf", printer.dotsPerInch());
+        const auto pages = menucode::printQrPages(*page, options, true, menucode::PrintSetup{}, measure);
+        menucode::writePdf(pages, base + ".pdf", printer.dotsPerInch());
         const std::string command =
             "pdftoppm -r 300 -f 1 -l 1 -x 0 -y 0 -W 1400 -H 1400 -png -singlefile " + base +
             ".pdf " + base + "-pdf";
@@ -199,49 +188,49 @@ TEST(PageRender, EveryFormatCarriesTheSymbol) {
 }
 
 TEST(PageRender, QrPrintListBreaksPagesAndKeepsEveryLabel) {
-    const page::QtTextMeasure measure;
-    MenuCodeHistory page;
+    const menucode::QtTextMeasure measure;
+    menucode::MenuCodeHistory page;
     for (int i = 0; i < 200; ++i) {
-        ASSERT_EQ(page.addEntry(makePageItem("Z2", u"Setting readable codes > Code39", 1)),
-                  HistoryStatus::Ok);
+        ASSERT_EQ(page.addEntry(commands::makePageItem("Z2", u"Setting readable codes > Code39", 1)),
+                  menucode::HistoryStatus::Ok);
     }
-    const auto pages = printQrPages(page, {}, true, PrintSetup{}, measure);
+    const auto pages = menucode::printQrPages(page, {}, true, menucode::PrintSetup{}, measure);
     ASSERT_GE(pages.size(), 2u);
     std::size_t labels = 0, dots = 0;
     for (const auto& p : pages) {
         for (const auto& item : p.items) {
-            if (const auto* t = std::get_if<page::TextRun>(&item)) {
+            if (const auto* t = std::get_if<menucode::TextRun>(&item)) {
                 labels += t->text == u"Setting readable codes > Code39";
                 EXPECT_LE(t->box.bottom, p.height);
             }
-            dots += std::holds_alternative<page::Dot>(item);
+            dots += std::holds_alternative<menucode::Dot>(item);
         }
     }
     EXPECT_EQ(labels, 200u);
     EXPECT_EQ(dots, 200u);
-    EXPECT_EQ(printQrPages(page, {}, false, PrintSetup{}, measure).size(), 1u);
+    EXPECT_EQ(menucode::printQrPages(page, {}, false, menucode::PrintSetup{}, measure).size(), 1u);
 }
 
-std::size_t barCount(const page::Drawing& drawing) {
+std::size_t barCount(const menucode::Drawing& drawing) {
     std::size_t n = 0;
     for (const auto& item : drawing.items) {
-        const auto* r = std::get_if<page::FillRect>(&item);
+        const auto* r = std::get_if<menucode::FillRect>(&item);
         n += r && r->dark;
     }
     return n;
 }
 
 TEST(PageRender, Code39SheetRows) {
-    const page::QtTextMeasure measure;
-    MenuCodeHistory page;
-    SheetExtent extent;
-    auto empty = drawCode39Screen(page, {}, 640, measure, &extent);
+    const menucode::QtTextMeasure measure;
+    menucode::MenuCodeHistory page;
+    menucode::SheetExtent extent;
+    auto empty = menucode::drawCode39Screen(page, {}, 640, measure, &extent);
     EXPECT_EQ(test::texts(empty), (std::vector<std::u16string>{u"SET(ZZ)", u"END(ZZ)"}));
     EXPECT_EQ(barCount(empty), 2u * 4 * 5);  // "_ZZ_" twice
     EXPECT_GT(extent.width, 640.0 * 2 / 3);
 
-    ASSERT_EQ(page.addEntry(makePageItem("[DE1Q0", u"Label", 2)), HistoryStatus::Ok);
-    auto sheet = drawCode39Screen(page, {}, 640, measure, &extent);
+    ASSERT_EQ(page.addEntry(commands::makePageItem("[DE1Q0", u"Label", 2)), menucode::HistoryStatus::Ok);
+    auto sheet = menucode::drawCode39Screen(page, {}, 640, measure, &extent);
     EXPECT_EQ(test::texts(sheet), (std::vector<std::u16string>{u"SET(ZZ)", u"DE1", u"Label", u"Q0",
                                                                u"Label", u"END(ZZ)"}));
     EXPECT_EQ(barCount(sheet), (4 + 5 + 4 + 4) * 5u);
@@ -249,17 +238,17 @@ TEST(PageRender, Code39SheetRows) {
     EXPECT_EQ(extent.height, 3 + 2 * 24 + 2 * 4 * 24 + 24);
 
     // Copying a single code: the row under the click, nothing below the end row.
-    EXPECT_EQ(barCount(drawCode39CodeAt(page, {}, 640, 3 + 48 + 10, measure)), 5u * 5);
-    EXPECT_EQ(barCount(drawCode39CodeAt(page, {}, 640, 5, measure)), 4u * 5);
-    EXPECT_TRUE(drawCode39CodeAt(page, {}, 640, extent.height + 100, measure).items.empty());
+    EXPECT_EQ(barCount(menucode::drawCode39CodeAt(page, {}, 640, 3 + 48 + 10, measure)), 5u * 5);
+    EXPECT_EQ(barCount(menucode::drawCode39CodeAt(page, {}, 640, 5, measure)), 4u * 5);
+    EXPECT_TRUE(menucode::drawCode39CodeAt(page, {}, 640, extent.height + 100, measure).items.empty());
 
-    const auto metafile = drawCode39Metafile(page, {}, extent, measure);
+    const auto metafile = menucode::drawCode39Metafile(page, {}, extent, measure);
     EXPECT_EQ(barCount(metafile), barCount(sheet));
     EXPECT_EQ(test::texts(metafile), test::texts(sheet));
-    const auto emf = page::toEmf(metafile, DeviceGeometry::a4Printer600(), measure);
+    const auto emf = menucode::toEmf(metafile, menucode::DeviceGeometry::a4Printer600(), measure);
     EXPECT_TRUE(playEmf(emf, 1).has_value());
 
-    const auto printed = printCode39Pages(page, 36, PrintSetup{}, measure);
+    const auto printed = menucode::printCode39Pages(page, 36, menucode::PrintSetup{}, measure);
     ASSERT_EQ(printed.size(), 1u);
     EXPECT_EQ(test::texts(printed[0]), test::texts(sheet));
 }

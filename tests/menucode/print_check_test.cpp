@@ -20,12 +20,12 @@ using K = PrintFinding::Kind;
 // A printer that spreads ink: every dark rectangle grows by half a dot on each edge, then the
 // page is sampled at one pixel per dot. Only the rectangles near `box` are kept, to keep the
 // raster small.
-test::GreyImage printed(const page::Drawing& drawing, const page::Box& box, double margin) {
-    page::Drawing crop;
+test::GreyImage printed(const menucode::Drawing& drawing, const menucode::Box& box, double margin) {
+    menucode::Drawing crop;
     crop.width = box.width() + 2 * margin;
     crop.height = box.height() + 2 * margin;
     for (const auto& item : drawing.items) {
-        const auto* r = std::get_if<page::FillRect>(&item);
+        const auto* r = std::get_if<menucode::FillRect>(&item);
         if (!r || !r->dark || r->box.right < box.left - margin ||
             r->box.left > box.right + margin || r->box.bottom < box.top - margin ||
             r->box.top > box.bottom + margin)
@@ -87,16 +87,16 @@ std::optional<std::string> readCode39(const test::GreyImage& image) {
     return text.substr(1, text.size() - 2);
 }
 
-MenuCodeHistory samplePage() {
-    MenuCodeHistory history;
+menucode::MenuCodeHistory samplePage() {
+    menucode::MenuCodeHistory history;
     history.addTypedCommand("[BCA[DC1Q0Q0Q2Q5");
     history.addTypedCommand("]BCMA{ABCDE");
     return history;
 }
 
 // A4 at 16 dots per millimetre: there 4 dots are 0.25 mm, both QR limits at once.
-PrintSetup setupAt(int dotsPerMm) {
-    PrintSetup setup;
+menucode::PrintSetup setupAt(int dotsPerMm) {
+    menucode::PrintSetup setup;
     setup.device = {210 * dotsPerMm, 297 * dotsPerMm, 210, 297};
     return setup;
 }
@@ -107,18 +107,18 @@ bool has(const menucode::PrintCheck& check, K kind) {
 }
 
 TEST(PrintCheck, QrAtTheLimitDecodesAndJustBelowIsReportedWithTheFix) {
-    const page::TextMeasure measure;
+    const menucode::TextMeasure measure;
     const auto history = samplePage();
-    const PrintSetup setup = setupAt(16);
+    const menucode::PrintSetup setup = setupAt(16);
     auto geometryAt = [&](int moduleSize) {
-        QrViewOptions options;
+        menucode::QrViewOptions options;
         options.moduleSize = moduleSize;
         return menucode::printGeometry(printQrPages(history, options, false, setup, measure), true,
                                        setup);
     };
 
     // Module size 2: 4 dots of 1/16 mm per module.
-    QrViewOptions options;
+    menucode::QrViewOptions options;
     options.moduleSize = 2;
     const auto pages = printQrPages(history, options, false, setup, measure);
     const auto atLimit = menucode::printGeometry(pages, true, setup);
@@ -151,11 +151,11 @@ TEST(PrintCheck, QrAtTheLimitDecodesAndJustBelowIsReportedWithTheFix) {
 }
 
 TEST(PrintCheck, Code39AtTheLimitDecodesAndJustBelowIsReported) {
-    const page::TextMeasure measure;
+    const menucode::TextMeasure measure;
     const auto history = samplePage();
     // At 12 dots per mm the print scales the label height by 2, the barcode em is twice that,
     // and the narrow element is 20/1000 em: a label height of 37.5 gives exactly 3 dots.
-    const PrintSetup setup = setupAt(12);
+    const menucode::PrintSetup setup = setupAt(12);
     const auto pages = printCode39Pages(history, 37.5, setup, measure);
     const auto atLimit = menucode::printGeometry(pages, false, setup);
     const auto tokens = code39::sheetTokens("[BCA[DC1Q0Q0Q2Q5");
@@ -189,10 +189,10 @@ TEST(PrintCheck, Code39AtTheLimitDecodesAndJustBelowIsReported) {
 }
 
 TEST(PrintCheck, CodesAndQuietZonesCutByTheMarginsAreReported) {
-    const page::TextMeasure measure;
+    const menucode::TextMeasure measure;
     const auto history = samplePage();
-    const PrintSetup setup = setupAt(16);
-    QrViewOptions options;
+    const menucode::PrintSetup setup = setupAt(16);
+    menucode::QrViewOptions options;
     options.moduleSize = 64;  // 128 dots per module: wider than the paper
     auto huge = menucode::checkPrint(menucode::printGeometry(
         printQrPages(history, options, false, setup, measure), true, setup));
@@ -214,9 +214,9 @@ TEST(PrintCheck, CodesAndQuietZonesCutByTheMarginsAreReported) {
 
     // A size that scans only when it no longer fits says so instead of suggesting it.
     auto tiny = menucode::checkPrint(menucode::printGeometry(
-        printQrPages(history, QrViewOptions{1}, false, setupAt(4), measure), true, setupAt(4)));
+        printQrPages(history, menucode::QrViewOptions{1}, false, setupAt(4), measure), true, setupAt(4)));
     menucode::suggestModuleSize(tiny, 1, 8, [&](int m) {
-        QrViewOptions o;
+        menucode::QrViewOptions o;
         o.moduleSize = m;
         auto g = menucode::printGeometry(printQrPages(history, o, false, setupAt(4), measure), true,
                                          setupAt(4));

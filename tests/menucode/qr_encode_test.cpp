@@ -16,9 +16,9 @@ using test::decodeQr;
 
 // The encoder after encoding `text` (its segments), and the symbol it gave.
 struct Encoded {
-    std::unique_ptr<QrEncoder> encoder = std::make_unique<QrEncoder>();
-    QrSymbol symbol;
-    const QrEncoder* operator->() const { return encoder.get(); }
+    std::unique_ptr<menucode::qr::QrEncoder> encoder = std::make_unique<menucode::qr::QrEncoder>();
+    menucode::qr::QrSymbol symbol;
+    const menucode::qr::QrEncoder* operator->() const { return encoder.get(); }
 };
 
 Encoded encoded(const std::string& text) {
@@ -34,30 +34,30 @@ TEST(QrEncode, SegmentsFollowTheCheapestModes) {
     // Digits alone: one numeric segment.
     auto digits = encoded("0123456789012");
     ASSERT_EQ(digits->segmentCount(), 1);
-    EXPECT_EQ(digits->segmentMode(0), QrEncoder::Numeric);
+    EXPECT_EQ(digits->segmentMode(0), menucode::qr::QrEncoder::Numeric);
 
     // Four digits and three capitals cost 52 bits as one alphanumeric segment, 58 apart.
     auto mixed = encoded("1234ABC");
     ASSERT_EQ(mixed->segmentCount(), 1);
-    EXPECT_EQ(mixed->segmentMode(0), QrEncoder::Alphanumeric);
+    EXPECT_EQ(mixed->segmentMode(0), menucode::qr::QrEncoder::Alphanumeric);
     EXPECT_EQ(mixed->dataBits(), 52);
 
     // Short alphanumeric runs between single 8-bit characters collapse into 8-bit segments.
     auto envelope = encoded("@MENU_KEST@ZZ@ZZ@TSEK_UNEM@");
     EXPECT_EQ(envelope->segmentCount(), 1);
-    EXPECT_EQ(envelope->segmentMode(0), QrEncoder::Byte);
+    EXPECT_EQ(envelope->segmentMode(0), menucode::qr::QrEncoder::Byte);
     EXPECT_EQ(*decodeQr(envelope.symbol), "@MENU_KEST@ZZ@ZZ@TSEK_UNEM@");
 
     // A long digit run inside text keeps its own numeric segment.
     auto run = encoded("abc01234567890123456789def");
     ASSERT_EQ(run->segmentCount(), 3);
-    EXPECT_EQ(run->segmentMode(1), QrEncoder::Numeric);
+    EXPECT_EQ(run->segmentMode(1), menucode::qr::QrEncoder::Numeric);
     EXPECT_EQ(run->segmentLength(1), 20);
 
     // Shift JIS pairs are Kanji characters of two bytes each.
     auto kanji = encoded("\x88\x9F\x88\xA0\xE0\x40");
     ASSERT_EQ(kanji->segmentCount(), 1);
-    EXPECT_EQ(kanji->segmentMode(0), QrEncoder::Kanji);
+    EXPECT_EQ(kanji->segmentMode(0), menucode::qr::QrEncoder::Kanji);
     EXPECT_EQ(kanji->dataBits(), 4 + 8 + 3 * 13);
 }
 
@@ -67,7 +67,7 @@ TEST(QrEncode, ChoosesTheSmallestVersionWithTheWiderCountFields) {
     EXPECT_EQ(encoded(std::string(17, 'a')).symbol.version(), 1);
     EXPECT_EQ(encoded(std::string(18, 'a')).symbol.version(), 2);
     EXPECT_EQ(encoded(std::string(230, 'a')).symbol.version(), 9);
-    const QrSymbol ten = encoded(std::string(231, 'a')).symbol;
+    const menucode::qr::QrSymbol ten = encoded(std::string(231, 'a')).symbol;
     EXPECT_EQ(ten.version(), 10);
     EXPECT_EQ(ten.symbolSize(), 57);
     EXPECT_EQ(*decodeQr(ten), std::string(231, 'a'));
@@ -82,7 +82,7 @@ TEST(QrEncode, VersionFortyLimitsAndTooLongOrEmptyTextsGiveNoSymbol) {
         {std::string(4296, 'K'), std::string(4297, 'K')},
         {std::string(2953, 'k'), std::string(2954, 'k')},
     };
-    QrEncoder code;
+    menucode::qr::QrEncoder code;
     for (const auto& limit : limits) {
         const auto symbol = code.encode(limit.fits);
         ASSERT_TRUE(symbol);
@@ -99,7 +99,7 @@ TEST(QrEncode, VersionFortyLimitsAndTooLongOrEmptyTextsGiveNoSymbol) {
 }
 
 // The penalty rules written out plainly, module by module, on the final symbol.
-int plainPenalty(const QrSymbol& code) {
+int plainPenalty(const menucode::qr::QrSymbol& code) {
     const int n = code.symbolSize();
     int score = 0, dark = 0;
     for (int vertical = 0; vertical < 2; ++vertical) {
@@ -147,7 +147,7 @@ int plainPenalty(const QrSymbol& code) {
 }
 
 TEST(QrEncode, PenaltyScoreFollowsTheRules) {
-    auto code = std::make_unique<QrEncoder>();
+    auto code = std::make_unique<menucode::qr::QrEncoder>();
     for (int length : {1, 20, 100, 300, 700, 1200, 2000, 2900}) {
         std::string text;
         for (int i = 0; i < length; ++i)
@@ -165,7 +165,7 @@ TEST(QrEncode, DifferentialAgainstARealDecoder) {
         return std::uniform_int_distribution<int>(lo, hi)(rng);
     };
     const std::string alnum = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ $%*+-./:";
-    auto code = std::make_unique<QrEncoder>();
+    auto code = std::make_unique<menucode::qr::QrEncoder>();
     int decoded = 0, bigVersions = 0;
     for (int round = 0; round < 400; ++round) {
         // Mostly short texts, every tenth near the version-40 capacity.

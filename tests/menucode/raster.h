@@ -9,13 +9,13 @@
 
 namespace omni::test {
 
-inline GreyImage rasterize(const page::Drawing& drawing, double scale, int margin = 0) {
+inline GreyImage rasterize(const menucode::Drawing& drawing, double scale, int margin = 0) {
     GreyImage image;
     image.width = static_cast<int>(std::ceil(drawing.width * scale)) + 2 * margin;
     image.height = static_cast<int>(std::ceil(drawing.height * scale)) + 2 * margin;
     image.pixels.assign(static_cast<std::size_t>(image.width) * image.height, 255);
     for (const auto& item : drawing.items) {
-        const auto* r = std::get_if<page::FillRect>(&item);
+        const auto* r = std::get_if<menucode::FillRect>(&item);
         if (!r)
             continue;
         const int x0 = margin + static_cast<int>(std::lround(r->box.left * scale));
@@ -32,10 +32,10 @@ inline GreyImage rasterize(const page::Drawing& drawing, double scale, int margi
 }
 
 // Text runs of a drawing, in order.
-inline std::vector<std::u16string> texts(const page::Drawing& drawing) {
+inline std::vector<std::u16string> texts(const menucode::Drawing& drawing) {
     std::vector<std::u16string> out;
     for (const auto& item : drawing.items) {
-        if (const auto* t = std::get_if<page::TextRun>(&item))
+        if (const auto* t = std::get_if<menucode::TextRun>(&item))
             out.push_back(t->text);
     }
     return out;

@@ -19,7 +19,7 @@ struct GreyImage {
 };
 
 // The symbol's modules with a quiet zone of 4, `scale` pixels per module.
-inline GreyImage renderModules(const QrSymbol& code, int scale) {
+inline GreyImage renderModules(const menucode::qr::QrSymbol& code, int scale) {
     GreyImage image;
     const int side = (code.symbolSize() + 8) * scale;
     image.width = image.height = side;
@@ -55,7 +55,7 @@ inline std::optional<std::string> decode(const GreyImage& image, ZXing::BarcodeF
     return std::string(bytes.begin(), bytes.end());
 }
 
-inline std::optional<std::string> decodeQr(const QrSymbol& code, int scale = 2) {
+inline std::optional<std::string> decodeQr(const menucode::qr::QrSymbol& code, int scale = 2) {
     return decode(renderModules(code, scale), ZXing::BarcodeFormat::QRCode, true);
 }
 

@@ -21,8 +21,8 @@ namespace omni::test {
 
 inline constexpr std::string_view kFirmwareTestKey = "Software\\Kestrel\\OmniSetupTest";
 
-inline SerialTiming downloadTiming() {
-    SerialTiming timing;
+inline serial::SerialTiming downloadTiming() {
+    serial::SerialTiming timing;
     timing.blockTimeoutMs = 1000;
     timing.perByteTimeoutMs = 1000;
     timing.waitLimitMs = 1000;  // caps the protocol's long waits (35 s, 60 s) in tests
@@ -67,7 +67,7 @@ private:
 };
 
 // Everything the high-speed switch touches, for comparing before and after a download.
-inline void expectSameLine(const LineState& before, const LineState& after) {
+inline void expectSameLine(const serial::LineState& before, const serial::LineState& after) {
     EXPECT_EQ(cfgetospeed(&before.attributes), cfgetospeed(&after.attributes));
     EXPECT_EQ(cfgetispeed(&before.attributes), cfgetispeed(&after.attributes));
     EXPECT_EQ(before.attributes.c_cflag, after.attributes.c_cflag);
@@ -126,14 +126,14 @@ protected:
         sim::FirmwareResponder& firmware = *responder;
         reader.addResponder(std::move(responder));
         reader.start();
-        port.open({PortKind::Serial, reader.devicePath()}, kFirmwareTestKey);
+        port.open({serial::PortKind::Serial, reader.devicePath()}, kFirmwareTestKey);
         before = port.lineState();
         module = reader::openModule(port.moduleHandle());
         return firmware;
     }
     // Runs KesDownload on this thread; returns the last status.
     KesState download(const FirmwareFile& file, bool bootLoader = false) {
-        FileInputStreamForKes2D stream(file.path());
+        stream::FileInputStreamForKes2D stream(file.path());
         KesHandle sink = progress.create();
         KesSetLastStatus(KES_STATE_SUCCESS);
         KesDownload(module.get(), stream.handle(), static_cast<std::uint32_t>(stream.size()),
@@ -145,10 +145,10 @@ protected:
     void expectLineRestored() { expectSameLine(before, port.lineState()); }
 
     sim::SimulatedReader reader;
-    SerialPortForPosix port;
+    serial::SerialPortForPosix port;
     reader::ModuleHandle module;
     ProgressLog progress;
-    LineState before;
+    serial::LineState before;
 };
 
 }  // namespace omni::test

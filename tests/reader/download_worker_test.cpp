@@ -43,13 +43,13 @@ protected:
 
 TEST_F(WorkerTest, FinishedDownloadReconnectsAtTheSpeedTheReaderCameBackAt) {
     // The port's own speed is 38400; the restarted engine answers only at 9600.
-    LineSettings fast;
+    serial::LineSettings fast;
     fast.baudRate = 38400;
     sim::FirmwareRestart restart;
     restart.kind = sim::RestartKind::Quiet;
     restart.only9600 = true;
     restart.versionAfter = "BD52";
-    storeLineSettings(kFirmwareTestKey, {PortKind::Serial, reader.devicePath()}, fast);
+    serial::storeLineSettings(kFirmwareTestKey, {serial::PortKind::Serial, reader.devicePath()}, fast);
     connect("BD12", {}, restart);
     EXPECT_EQ(reader.lineSpeed(), 38400u);
 
@@ -88,9 +88,9 @@ TEST_F(WorkerTest, ReaderThatNeverComesBackIsReportedWithTheLineAsItWas) {
     reader::DownloadRequest r = request(file);
     r.timing.attempts = 2;  // the last one at 9600 baud
     r.timing.answerWaitMs = 100;
-    LineSettings odd;
+    serial::LineSettings odd;
     odd.baudRate = 19200;
-    port.applyLineState({toTermios(odd, before.attributes), before.modemLines});
+    port.applyLineState({serial::toTermios(odd, before.attributes), before.modemLines});
     before = port.lineState();
     reader::DownloadWorker worker(port, module, r);
     reader::DownloadResult result = worker.run();
@@ -190,7 +190,7 @@ public:
         std::error_code ignored;
         fs::remove_all(root_, ignored);
     }
-    DiscoveryRoots roots() const { return {root_ / "sys", root_ / "dev"}; }
+    serial::DiscoveryRoots roots() const { return {root_ / "sys", root_ / "dev"}; }
     // The reader's interface shows up as `name`, its device node pointing at `target`.
     std::string plug(const std::string& name, const std::string& target) {
         fs::create_symlink(target, root_ / "dev" / name);
@@ -228,7 +228,7 @@ TEST_F(WorkerTest, UsbReaderIsFollowedToItsNewDeviceName) {
     reader.addResponder(std::make_unique<sim::FirmwareResponder>(reader, sim::FirmwareFaults{},
                                                                   restart));
     reader.start();
-    port.open({PortKind::Reader2D, first}, kFirmwareTestKey);
+    port.open({serial::PortKind::Reader2D, first}, kFirmwareTestKey);
     module = reader::openModule(port.moduleHandle());
 
     FirmwareFile file(20000);
@@ -239,7 +239,7 @@ TEST_F(WorkerTest, UsbReaderIsFollowedToItsNewDeviceName) {
     EXPECT_EQ(result.outcome, DownloadOutcome::Finished);
     EXPECT_TRUE(result.reconnected) << res::toUtf8(result.message);
     EXPECT_EQ(fs::path(port.port().device).filename(), "ttyACM1");
-    EXPECT_EQ(port.port().kind, PortKind::Reader2D);
+    EXPECT_EQ(port.port().kind, serial::PortKind::Reader2D);
     EXPECT_STREQ(result.identity.firmware, "BD53");
     EXPECT_EQ(back.wait_for(std::chrono::seconds(5)), std::future_status::ready);
 }

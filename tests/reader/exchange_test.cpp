@@ -9,41 +9,40 @@ namespace omni::test {
 namespace {
 
 using namespace std::chrono_literals;
+using reader::SubmitAction;
+
+// The decision for a picked item of `tokens` tokens.
+reader::SubmitDecision decide(const char* command, int tokens,
+                              const reader::SubmitContext& context) {
+    return reader::decideSubmit(commands::makePageItem(command, u"", tokens), context);
+}
 
 TEST(SubmitDecision, ConnectedLogPageSendsAndDropsDigitSettingsIn1D) {
     reader::SubmitContext connected2D{true, false, true, false};
     reader::SubmitContext connected1D{true, false, false, false};
-    EXPECT_EQ(reader::decideSubmit(makePageItem("Z1", u"", 1), connected2D).action,
-              reader::SubmitAction::Send);
-    EXPECT_EQ(reader::decideSubmit(makePageItem("HK", u"", 1), connected2D).action,
-              reader::SubmitAction::Send);
-    EXPECT_EQ(reader::decideSubmit(makePageItem("HK", u"", 1), connected1D).action,
-              reader::SubmitAction::Drop);
-    EXPECT_EQ(reader::decideSubmit(makePageItem("HKQ1", u"", 2), connected1D).action,
-              reader::SubmitAction::Send);
-    EXPECT_EQ(reader::decideSubmit(makePageItem("Z2", u"", 1), connected1D).action,
-              reader::SubmitAction::Send);
+    EXPECT_EQ(decide("Z1", 1, connected2D).action, SubmitAction::Send);
+    EXPECT_EQ(decide("HK", 1, connected2D).action, SubmitAction::Send);
+    EXPECT_EQ(decide("HK", 1, connected1D).action, SubmitAction::Drop);
+    EXPECT_EQ(decide("HKQ1", 2, connected1D).action, SubmitAction::Send);
+    EXPECT_EQ(decide("Z2", 1, connected1D).action, SubmitAction::Send);
     connected1D.fromCommandBox = true;
-    EXPECT_EQ(reader::decideSubmit(makePageItem("H1", u"", 1), connected1D).action,
-              reader::SubmitAction::Send);
+    EXPECT_EQ(decide("H1", 1, connected1D).action, SubmitAction::Send);
 }
 
 TEST(SubmitDecision, OtherwiseThePageTakesItExceptALoneZ2) {
     reader::SubmitContext offline{false, false, true, false};
-    reader::SubmitDecision d = reader::decideSubmit(makePageItem("B2", u"", 1), offline);
-    EXPECT_EQ(d.action, reader::SubmitAction::AddToPage);
+    reader::SubmitDecision d = decide("B2", 1, offline);
+    EXPECT_EQ(d.action, SubmitAction::AddToPage);
     EXPECT_TRUE(d.openPage);
 
     reader::SubmitContext onPage{true, true, true, false};
-    d = reader::decideSubmit(makePageItem("Z2", u"", 1), onPage);
-    EXPECT_EQ(d.action, reader::SubmitAction::Refuse);
+    d = decide("Z2", 1, onPage);
+    EXPECT_EQ(d.action, SubmitAction::Refuse);
     EXPECT_EQ(d.refusalMessageId, 555u);
     EXPECT_FALSE(d.openPage);
-    EXPECT_EQ(reader::decideSubmit(makePageItem("Z2B2", u"", 2), onPage).action,
-              reader::SubmitAction::AddToPage);
+    EXPECT_EQ(decide("Z2B2", 2, onPage).action, SubmitAction::AddToPage);
     onPage.fromCommandBox = true;
-    EXPECT_EQ(reader::decideSubmit(makePageItem("Z2", u"", 1), onPage).action,
-              reader::SubmitAction::AddToPage);
+    EXPECT_EQ(decide("Z2", 1, onPage).action, SubmitAction::AddToPage);
 }
 
 TEST(ModelGate, VersionTable) {

@@ -26,7 +26,7 @@ private:
 class Provision : public ReaderTest {
 protected:
     reader::ProvisionRequest request(bool verify) {
-        return {{PortKind::Serial, reader.devicePath()},
+        return {{serial::PortKind::Serial, reader.devicePath()},
                 "reader-1",
                 std::string(kTestKey),
                 {"BCA", "[DC1Q0Q0", "Z3"},

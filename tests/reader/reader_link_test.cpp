@@ -17,8 +17,8 @@ bool has(const std::string& text, std::string_view part) {
     return text.find(part) != std::string::npos;
 }
 
-reader::Connection connect(SerialPortForPosix& port, const std::string& device) {
-    return reader::connectReader(port, {PortKind::Serial, device}, kTestKey, device);
+reader::Connection connect(serial::SerialPortForPosix& port, const std::string& device) {
+    return reader::connectReader(port, {serial::PortKind::Serial, device}, kTestKey, device);
 }
 
 using Clock = std::chrono::steady_clock;
@@ -39,7 +39,7 @@ TEST_F(ReaderTest, ConnectingIdentifiesTheEngineAndKeepsThePortOpen) {
 }
 
 TEST_F(ReaderTest, AnAnswerThatStallsOrNeverEndsFailsWithinTheLimit) {
-    SerialTiming timing = shortTiming();
+    serial::SerialTiming timing = shortTiming();
     timing.identifyLimitMs = 1500;
     port.setTiming(timing);
 
@@ -112,7 +112,7 @@ TEST(ReaderFamily, OneDimensionalEnginesAreNamedByTheirVersionPrefix) {
 }
 
 TEST(ReaderMessages, OpenFailuresSayWhatIsWrongAndHowToFixIt) {
-    SerialPortForPosix port;
+    serial::SerialPortForPosix port;
     reader::Connection missing = connect(port, "/dev/ttyOMNI-none");
     EXPECT_TRUE(has(missing.failure, "The port /dev/ttyOMNI-none does not exist"))
         << missing.failure;

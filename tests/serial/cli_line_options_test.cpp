@@ -10,35 +10,17 @@
 #include <filesystem>
 
 #include "foundation/settings_store.h"
+#include "cli/cli_run.h"
 #include "serial/line_settings.h"
 #include "sim/simulated_reader.h"
 
 namespace omni::test {
 namespace {
 
-struct CliRun {
-    int code = -1;
-    std::string out;  // standard output and standard error, in order
-};
-
-std::string cliPath() {
-    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe");
-    return (self.parent_path().parent_path().parent_path() / "cli" / "omnisetup-cli").string();
-}
+std::string cliPath() { return builtCliPath(); }
 
 CliRun runCli(const std::string& arguments) {
-    CliRun run;
-    std::string command = "OMNISETUP_LANG=en " + cliPath() + " " + arguments + " 2>&1";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    std::array<char, 256> buffer;
-    std::size_t n;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        run.out.append(buffer.data(), n);
-    int status = ::pclose(pipe);
-    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return runJoined("OMNISETUP_LANG=en " + cliPath() + " " + arguments);
 }
 
 class CliLine : public ::testing::Test {
@@ -49,9 +31,9 @@ protected:
         reader.start();
         port = " --port " + reader.devicePath();
         // Whatever an earlier run stored for this device name, start from the defaults.
-        storeLineSettings(foundation::kProgramSettingsKey, descriptor(), LineSettings{});
+        serial::storeLineSettings(foundation::kProgramSettingsKey, descriptor(), serial::LineSettings{});
     }
-    PortDescriptor descriptor() const { return {PortKind::Serial, reader.devicePath()}; }
+    serial::PortDescriptor descriptor() const { return {serial::PortKind::Serial, reader.devicePath()}; }
 
     sim::SimulatedReader reader;
     std::string port;
@@ -60,7 +42,7 @@ protected:
 TEST_F(CliLine, OverridesLastOneRunAndRefusalsNameTheSetting) {
     CliRun fast = runCli("identify" + port + " --baud 115200 --stop-bits 2");
     EXPECT_EQ(fast.code, 0) << fast.out;
-    EXPECT_EQ(loadLineSettings(foundation::kProgramSettingsKey, descriptor()), LineSettings{});  // not kept
+    EXPECT_EQ(serial::loadLineSettings(foundation::kProgramSettingsKey, descriptor()), serial::LineSettings{});  // not kept
 
     CliRun odd = runCli("identify" + port + " --baud 12345");
     EXPECT_EQ(odd.code, 2);
@@ -75,22 +57,22 @@ TEST_F(CliLine, OverridesLastOneRunAndRefusalsNameTheSetting) {
 TEST_F(CliLine, StoredSettingsAreShownStoredAndReset) {
     CliRun store = runCli("port-settings" + port + " --baud 19200 --flow software");
     EXPECT_EQ(store.code, 0) << store.out;
-    EXPECT_EQ(loadLineSettings(foundation::kProgramSettingsKey, descriptor()).baudRate, 19200u);
+    EXPECT_EQ(serial::loadLineSettings(foundation::kProgramSettingsKey, descriptor()).baudRate, 19200u);
     CliRun shown = runCli("port-settings" + port);
     EXPECT_NE(shown.out.find("baud: 19200\n"), std::string::npos) << shown.out;
     EXPECT_NE(shown.out.find("flow: software\n"), std::string::npos) << shown.out;
     EXPECT_EQ(runCli("identify" + port).code, 0);
 
     // A damaged record that names a speed the system does not have: the message says which.
-    LineSettings stored;
+    serial::LineSettings stored;
     stored.baudRate = 12345;
-    storeLineSettings(foundation::kProgramSettingsKey, descriptor(), stored);
+    serial::storeLineSettings(foundation::kProgramSettingsKey, descriptor(), stored);
     CliRun refused = runCli("identify" + port);
     EXPECT_EQ(refused.code, 2);
     EXPECT_NE(refused.out.find("baud rate 12345"), std::string::npos) << refused.out;
 
     EXPECT_EQ(runCli("port-settings" + port + " --reset").code, 0);
-    EXPECT_EQ(loadLineSettings(foundation::kProgramSettingsKey, descriptor()), LineSettings{});
+    EXPECT_EQ(serial::loadLineSettings(foundation::kProgramSettingsKey, descriptor()), serial::LineSettings{});
     EXPECT_EQ(runCli("identify" + port).code, 0);
 }
 

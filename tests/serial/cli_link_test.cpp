@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "serial/serial_port.h"
+#include "cli/cli_run.h"
 #include "sim/line_faults.h"
 #include "sim/simulated_reader.h"
 
@@ -18,31 +19,9 @@ namespace {
 
 namespace replies = sim::replies;
 
-struct CliRun {
-    int code = -1;
-    std::string out;  // standard output and standard error, in order
-};
+std::string cliPath() { return builtCliPath(); }
 
-// The tool sits in the build tree's cli folder, two levels above this test.
-std::string cliPath() {
-    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe");
-    return (self.parent_path().parent_path().parent_path() / "cli" / "omnisetup-cli").string();
-}
-
-CliRun runCli(const std::string& arguments) {
-    CliRun run;
-    std::string command = cliPath() + " " + arguments + " 2>&1";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    std::array<char, 256> buffer;
-    std::size_t n;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        run.out.append(buffer.data(), n);
-    int status = ::pclose(pipe);
-    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
+CliRun runCli(const std::string& arguments) { return runJoined(cliPath() + " " + arguments); }
 
 class Cli : public ::testing::Test {
 protected:
@@ -166,7 +145,7 @@ TEST_F(Cli, IdentifySaysWhenTheReaderDidNotAnswer) {
                             .count();
     EXPECT_EQ(dripped.code, 3);  // no complete answer in time
     EXPECT_NE(dripped.out.find("did not answer"), std::string::npos) << dripped.out;
-    EXPECT_LT(tookMs, SerialTiming{}.identifyLimitMs + 1500);
+    EXPECT_LT(tookMs, serial::SerialTiming{}.identifyLimitMs + 1500);
     std::printf("identify against a dripping device: exit %d after %lld ms\n", dripped.code,
                 static_cast<long long>(tookMs));
 

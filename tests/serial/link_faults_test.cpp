@@ -95,7 +95,7 @@ TEST_F(ReaderTest, StoppingWhileTheReaderFloodsIsPromptAndThePortOpensAgain) {
     openPort();
     SlowCollector collector;
     struct CloseFirst {  // the receive thread ends before its listener goes
-        SerialPortForPosix& port;
+        serial::SerialPortForPosix& port;
         ~CloseFirst() { port.close(); }
     } closeFirst{port};
     port.startReceiving(&collector);
@@ -125,10 +125,10 @@ TEST_F(ReaderTest, StoppingWhileTheReaderFloodsIsPromptAndThePortOpensAgain) {
 TEST_F(ReaderTest, HighSpeedChosenByTheUserIsNotTakenForTheModule) {
     // Settings of their own, so that no other test's port finds them.
     constexpr std::string_view kKey = "Software\\Kestrel\\OmniSetupTest\\HighSpeedByChoice";
-    LineSettings fast;
+    serial::LineSettings fast;
     fast.baudRate = 115200;
-    fast.flowControl = FlowControl::Hardware;
-    const PortDescriptor device{PortKind::Serial, reader.devicePath()};
+    fast.flowControl = serial::FlowControl::Hardware;
+    const serial::PortDescriptor device{serial::PortKind::Serial, reader.devicePath()};
     storeLineSettings(kKey, device, fast);
     port.open(device, kKey);
     port.close();
@@ -136,7 +136,7 @@ TEST_F(ReaderTest, HighSpeedChosenByTheUserIsNotTakenForTheModule) {
     port.close();
     std::this_thread::sleep_for(100ms);
     EXPECT_EQ(reader.received(), "");
-    storeLineSettings(kKey, device, LineSettings{});
+    storeLineSettings(kKey, device, serial::LineSettings{});
 }
 
 }  // namespace

@@ -58,7 +58,7 @@ protected:
     }
 
     fs::path root_;
-    DiscoveryRoots roots;
+    serial::DiscoveryRoots roots;
 };
 
 TEST_F(FakeSystem, ListsRealDevicesWithKindsLabelsAndNaturalOrder) {
@@ -69,13 +69,13 @@ TEST_F(FakeSystem, ListsRealDevicesWithKindsLabelsAndNaturalOrder) {
     writeFile(roots.sys / "class/tty/ttyS1/type", "0");
     fs::create_directories(roots.sys / "class/tty/tty0");  // a console: no device
     writeFile(roots.dev / "tty0", "");
-    addTty("ttyACM10", usbDevice("1-1", kReaderVendorId, kProductReader1D));
-    addTty("ttyACM9", usbDevice("1-2", kReaderVendorId, kProductReader2D));
-    addTty("ttyUSB0", usbDevice("1-3", 0x0403, kProductReader2D));  // someone else's adapter
-    addTty("ttyACM2", usbDevice("1-4", kReaderVendorId, kProductKeyboard2D));
+    addTty("ttyACM10", usbDevice("1-1", serial::kReaderVendorId, serial::kProductReader1D));
+    addTty("ttyACM9", usbDevice("1-2", serial::kReaderVendorId, serial::kProductReader2D));
+    addTty("ttyUSB0", usbDevice("1-3", 0x0403, serial::kProductReader2D));  // someone else's adapter
+    addTty("ttyACM2", usbDevice("1-4", serial::kReaderVendorId, serial::kProductKeyboard2D));
     addTty("ttyUSB1", platform, false);  // unplugged: the node has gone
 
-    std::vector<PortDescriptor> ports = enumeratePorts(roots);
+    std::vector<serial::PortDescriptor> ports = serial::enumeratePorts(roots);
     std::vector<std::string> labels;
     for (const auto& p : ports)
         labels.push_back(res::toUtf8(portLabel(p)));
@@ -84,35 +84,35 @@ TEST_F(FakeSystem, ListsRealDevicesWithKindsLabelsAndNaturalOrder) {
                           "Kestrel USB Code Reader(1D) (ttyACM10)", "Communication Port (ttyS0)",
                           "Communication Port (ttyUSB0)"}));
     EXPECT_EQ(ports[1].device, (roots.dev / "ttyACM9").string());
-    EXPECT_EQ(kindOfDevice(roots.dev / "ttyACM10", roots), PortKind::Reader1D);
-    EXPECT_EQ(kindOfDevice("/dev/pts/3", roots), PortKind::Serial);
+    EXPECT_EQ(serial::kindOfDevice(roots.dev / "ttyACM10", roots), serial::PortKind::Reader1D);
+    EXPECT_EQ(serial::kindOfDevice("/dev/pts/3", roots), serial::PortKind::Serial);
 }
 
 TEST_F(FakeSystem, CountsKeyboardReadersOncePerDevice) {
-    fs::path keyboard = usbDevice("2-1", kReaderVendorId, kProductKeyboard1D);
-    fs::path other = usbDevice("2-2", 0x046D, kProductKeyboard1D);
+    fs::path keyboard = usbDevice("2-1", serial::kReaderVendorId, serial::kProductKeyboard1D);
+    fs::path other = usbDevice("2-2", 0x046D, serial::kProductKeyboard1D);
     for (auto [name, parent] :
          {std::pair{"input3", keyboard}, {"input4", keyboard}, {"input5", other}}) {
         fs::path real = parent / "2-x:1.0" / "input" / name;
         fs::create_directories(real);
         fs::create_directory_symlink(real, roots.sys / "class" / "input" / name);
     }
-    EXPECT_EQ(countKeyboardReaders(roots), 1u);
+    EXPECT_EQ(serial::countKeyboardReaders(roots), 1u);
 }
 
 TEST(NaturalOrder, NumbersCompareByValue) {
-    EXPECT_TRUE(naturalLess("ttyACM9", "ttyACM10"));
-    EXPECT_FALSE(naturalLess("ttyACM10", "ttyACM9"));
-    EXPECT_TRUE(naturalLess("ttyS2", "ttyS10"));
-    EXPECT_TRUE(naturalLess("ttyACM0", "ttyS0"));
-    EXPECT_FALSE(naturalLess("ttyS1", "ttyS1"));
-    EXPECT_TRUE(naturalLess("ttyS", "ttyS0"));
+    EXPECT_TRUE(serial::naturalLess("ttyACM9", "ttyACM10"));
+    EXPECT_FALSE(serial::naturalLess("ttyACM10", "ttyACM9"));
+    EXPECT_TRUE(serial::naturalLess("ttyS2", "ttyS10"));
+    EXPECT_TRUE(serial::naturalLess("ttyACM0", "ttyS0"));
+    EXPECT_FALSE(serial::naturalLess("ttyS1", "ttyS1"));
+    EXPECT_TRUE(serial::naturalLess("ttyS", "ttyS0"));
 }
 
 TEST(PortWatch, NotifiesOnlyOnChangesWhileWatching) {
-    PortDescriptor reader{PortKind::Reader2D, "/dev/ttyACM0"};
-    PortDescriptor plain{PortKind::Serial, "/dev/ttyS0"};
-    PortWatch watch;
+    serial::PortDescriptor reader{serial::PortKind::Reader2D, "/dev/ttyACM0"};
+    serial::PortDescriptor plain{serial::PortKind::Serial, "/dev/ttyS0"};
+    serial::PortWatch watch;
     watch.restore(reader, true);
 
     auto update = watch.refresh({plain, reader});
@@ -136,15 +136,15 @@ TEST(PortWatch, NotifiesOnlyOnChangesWhileWatching) {
 
 TEST_F(FakeSystem, PollerReportsAPluggedReader) {
     std::mutex mutex;
-    std::vector<std::vector<PortDescriptor>> seen;
-    PortPoller poller(
-        [&](const std::vector<PortDescriptor>& ports, std::optional<bool>) {
+    std::vector<std::vector<serial::PortDescriptor>> seen;
+    serial::PortPoller poller(
+        [&](const std::vector<serial::PortDescriptor>& ports, std::optional<bool>) {
             std::lock_guard lock(mutex);
             seen.push_back(ports);
         },
         roots, 20);
     poller.start();
-    addTty("ttyACM0", usbDevice("3-1", kReaderVendorId, kProductReader2D));
+    addTty("ttyACM0", usbDevice("3-1", serial::kReaderVendorId, serial::kProductReader2D));
     poller.refreshNow();
     for (int i = 0; i < 200; ++i) {
         {
@@ -158,7 +158,7 @@ TEST_F(FakeSystem, PollerReportsAPluggedReader) {
     std::lock_guard lock(mutex);
     ASSERT_FALSE(seen.empty());
     ASSERT_EQ(seen.back().size(), 1u);
-    EXPECT_EQ(seen.back()[0].kind, PortKind::Reader2D);
+    EXPECT_EQ(seen.back()[0].kind, serial::PortKind::Reader2D);
 }
 
 }  // namespace

@@ -41,11 +41,11 @@ int exclusiveFlag(const std::string& device) {
 
 // Opens and closes the device twice, as the current user, while the simulator holds it.
 void openTwice(const std::string& device) {
-    SerialPortForPosix port;
+    serial::SerialPortForPosix port;
     port.setTiming(shortTiming());
     for (int round = 0; round < 2; ++round) {
         SCOPED_TRACE(round);
-        ASSERT_NO_THROW(port.open({PortKind::Serial, device}, kTestKey));
+        ASSERT_NO_THROW(port.open({serial::PortKind::Serial, device}, kTestKey));
         port.close();
     }
 }
@@ -88,7 +88,7 @@ class HandOverTest : public ReaderTest {
 protected:
     void SetUp() override {
         ReaderTest::SetUp();
-        storeLineSettings(kTestKey, {PortKind::Serial, reader.devicePath()}, LineSettings{});
+        storeLineSettings(kTestKey, {serial::PortKind::Serial, reader.devicePath()}, serial::LineSettings{});
     }
 };
 
@@ -116,9 +116,9 @@ TEST_F(HandOverTest, ReopenAsPlainUserWhileAnotherHoldsTheDevice) {
 
 TEST_F(HandOverTest, SecondOpenerIsRefusedWhileOpenAndAdmittedAfter) {
     openPort();
-    SerialPortForPosix second;
+    serial::SerialPortForPosix second;
     try {
-        second.open({PortKind::Serial, reader.devicePath()}, kTestKey);
+        second.open({serial::PortKind::Serial, reader.devicePath()}, kTestKey);
         FAIL() << "a second copy opened the device";
     } catch (const foundation::SystemException& e) {
         EXPECT_EQ(e.errorCode(), EBUSY);
@@ -127,7 +127,7 @@ TEST_F(HandOverTest, SecondOpenerIsRefusedWhileOpenAndAdmittedAfter) {
     char byte = 'x';
     EXPECT_NO_THROW(port.write(&byte, 1));
     port.close();
-    EXPECT_NO_THROW(second.open({PortKind::Serial, reader.devicePath()}, kTestKey));
+    EXPECT_NO_THROW(second.open({serial::PortKind::Serial, reader.devicePath()}, kTestKey));
 }
 
 TEST_F(HandOverTest, CloseRestoresTheStateTheDeviceWasFoundIn) {
@@ -157,8 +157,8 @@ TEST_F(HandOverTest, CloseRestoresTheStateTheDeviceWasFoundIn) {
 }
 
 TEST_F(HandOverTest, RefusedLineSettingIsNamedAndLeavesTheDeviceFree) {
-    PortDescriptor descriptor{PortKind::Serial, reader.devicePath()};
-    LineSettings odd;
+    serial::PortDescriptor descriptor{serial::PortKind::Serial, reader.devicePath()};
+    serial::LineSettings odd;
     odd.baudRate = 12345;  // no speed the system knows
     storeLineSettings(kTestKey, descriptor, odd);
     try {
@@ -172,11 +172,11 @@ TEST_F(HandOverTest, RefusedLineSettingIsNamedAndLeavesTheDeviceFree) {
     EXPECT_EQ(exclusiveFlag(reader.devicePath()), 0);
 
     // Values outside their range are not used at all: the defaults apply.
-    LineSettings damaged;
+    serial::LineSettings damaged;
     damaged.dataBits = 200;
-    damaged.parity = static_cast<Parity>(77);
+    damaged.parity = static_cast<serial::Parity>(77);
     storeLineSettings(kTestKey, descriptor, damaged);
-    EXPECT_EQ(loadLineSettings(kTestKey, descriptor), LineSettings{});
+    EXPECT_EQ(loadLineSettings(kTestKey, descriptor), serial::LineSettings{});
     EXPECT_NO_THROW(openPort());
     EXPECT_EQ(port.chunkSize(), 100u);
 }

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <string>
 
+#include "stream/locked_text.h"
 #include "reader/module_host.h"
 #include "serial/serial_port.h"
 #include "short_timing.h"
@@ -17,22 +18,15 @@ namespace omni::test {
 inline constexpr std::string_view kTestKey = "Software\\Kestrel\\OmniSetupTest";
 
 // Collects what the receive thread hands over.
-class Collector : public OutputStream<char> {
+class Collector : public stream::OutputStream<char> {
 public:
-    void write(const char* data, std::size_t count) override {
-        std::lock_guard lock(mutex_);
-        text_.append(data, count);
-    }
+    void write(const char* data, std::size_t count) override { text_.append(data, count); }
     void put(const char* item) override { write(item, 1); }
     void flush() override {}
-    std::string text() const {
-        std::lock_guard lock(mutex_);
-        return text_;
-    }
+    std::string text() const { return text_.text(); }
 
 private:
-    mutable std::mutex mutex_;
-    std::string text_;
+    stream::LockedText<std::string> text_;
 };
 
 class ReaderTest : public ::testing::Test {
@@ -42,12 +36,12 @@ protected:
         reader.start();
         port.setTiming(shortTiming());
     }
-    void openPort(PortKind kind = PortKind::Serial) {
+    void openPort(serial::PortKind kind = serial::PortKind::Serial) {
         port.open({kind, reader.devicePath()}, kTestKey);
     }
 
     sim::SimulatedReader reader;
-    SerialPortForPosix port;
+    serial::SerialPortForPosix port;
 };
 
 }  // namespace omni::test

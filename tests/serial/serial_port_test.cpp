@@ -18,7 +18,7 @@ namespace {
 using namespace std::chrono_literals;
 
 TEST_F(ReaderTest, OpensWithStoredSettingsOrTheDefaults) {
-    PortDescriptor descriptor{PortKind::Serial, reader.devicePath()};
+    serial::PortDescriptor descriptor{serial::PortKind::Serial, reader.devicePath()};
     const char zeros[28] = {};
     foundation::writeSetting(kTestKey, portSettingsName(descriptor), zeros,
                              sizeof zeros);  // bad marker
@@ -26,9 +26,9 @@ TEST_F(ReaderTest, OpensWithStoredSettingsOrTheDefaults) {
     EXPECT_EQ(port.chunkSize(), 100u);  // 9600 baud
     port.close();
 
-    LineSettings fast;
+    serial::LineSettings fast;
     fast.baudRate = 115200;
-    storeLineSettings(kTestKey, descriptor, fast);
+    serial::storeLineSettings(kTestKey, descriptor, fast);
     EXPECT_EQ(loadLineSettings(kTestKey, descriptor), fast);
     openPort();
     EXPECT_EQ(port.chunkSize(), 1024u);
@@ -38,8 +38,8 @@ TEST_F(ReaderTest, OpensWithStoredSettingsOrTheDefaults) {
     port.close();
     EXPECT_FALSE(port.isOpen());
 
-    storeLineSettings(kTestKey, descriptor, LineSettings{});
-    openPort(PortKind::Reader2D);  // USB readers always move 1024-byte chunks
+    serial::storeLineSettings(kTestKey, descriptor, serial::LineSettings{});
+    openPort(serial::PortKind::Reader2D);  // USB readers always move 1024-byte chunks
     EXPECT_EQ(port.chunkSize(), 1024u);
 }
 
@@ -51,28 +51,28 @@ TEST_F(ReaderTest, ChunkAndPerByteTimeoutFollowTheStoredBaudRate) {
         std::size_t chunk;
         unsigned perByteMs;
     };
-    const Case cases[] = {{50, 1, 64000},   {1200, 12, 2666},  {4800, 50, 666},
-                          {9600, 100, 333}, {19200, 200, 166}, {38400, 400, 100},
+    const Case cases[] = {{50, 1, 64000},    {1200, 12, 2666},   {4800, 50, 666},
+                          {9600, 100, 333},  {19200, 200, 166},  {38400, 400, 100},
                           {57600, 600, 100}, {115200, 1024, 100}};
-    PortDescriptor descriptor{PortKind::Serial, reader.devicePath()};
-    SerialTiming fromBaud = shortTiming();
+    serial::PortDescriptor descriptor{serial::PortKind::Serial, reader.devicePath()};
+    serial::SerialTiming fromBaud = shortTiming();
     fromBaud.perByteTimeoutMs = 0;
     port.setTiming(fromBaud);
     for (const Case& c : cases) {
-        LineSettings settings;
+        serial::LineSettings settings;
         settings.baudRate = c.baud;
-        storeLineSettings(kTestKey, descriptor, settings);
+        serial::storeLineSettings(kTestKey, descriptor, settings);
         openPort();
         EXPECT_EQ(port.chunkSize(), c.chunk) << c.baud;
         EXPECT_EQ(port.perByteTimeoutMs(), c.perByteMs) << c.baud;
         port.close();
     }
-    storeLineSettings(kTestKey, descriptor, LineSettings{});
+    serial::storeLineSettings(kTestKey, descriptor, serial::LineSettings{});
 }
 
 TEST_F(ReaderTest, MissingDeviceIsASystemError) {
     try {
-        port.open({PortKind::Serial, "/dev/does-not-exist"}, kTestKey);
+        port.open({serial::PortKind::Serial, "/dev/does-not-exist"}, kTestKey);
         FAIL();
     } catch (const foundation::SystemException& e) {
         EXPECT_EQ(e.errorCode(), ENOENT);
@@ -121,7 +121,7 @@ TEST_F(ReaderTest, HighSpeedSwitchOnPlainPortsOnly) {
     EXPECT_EQ(lineSpeed(reader.devicePath()), B9600);
     port.close();
 
-    openPort(PortKind::Reader1D);
+    openPort(serial::PortKind::Reader1D);
     port.switchToHighSpeed();
     EXPECT_EQ(lineSpeed(reader.devicePath()), B9600);
 }
@@ -216,7 +216,7 @@ TEST_F(ReaderTest, UnplugWhileReceivingEndsTheThreadWithAReport) {
 
 TEST_F(ReaderTest, CaptureSinkCollectsUnderItsLock) {
     openPort();
-    NamedLock lock("omni-test-capture");
+    serial::NamedLock lock("omni-test-capture");
     char capture[16] = "";
     port.setCaptureSink(capture, sizeof capture, &lock);
     Collector log;
@@ -228,7 +228,7 @@ TEST_F(ReaderTest, CaptureSinkCollectsUnderItsLock) {
     EXPECT_STREQ(capture, "12345");
     lock.unlock();
     port.stop();
-    NamedLock::remove("omni-test-capture");
+    serial::NamedLock::remove("omni-test-capture");
 }
 
 // Two threads use the library through two ports; each reads back its own failure.
@@ -237,10 +237,10 @@ TEST(ModuleCallbacks, EachThreadReadsItsOwnStatus) {
     sim::SimulatedReader cutOff;
     cutOff.setVersionReply("BA12");  // the line never ends
     cutOff.start();
-    SerialPortForPosix open;
+    serial::SerialPortForPosix open;
     open.setTiming(shortTiming());
-    open.open({PortKind::Serial, cutOff.devicePath()}, kTestKey);
-    SerialPortForPosix closed;
+    open.open({serial::PortKind::Serial, cutOff.devicePath()}, kTestKey);
+    serial::SerialPortForPosix closed;
 
     KesState seenA = -1, seenB = -1;
     std::thread a([&] {

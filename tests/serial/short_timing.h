@@ -5,8 +5,8 @@
 
 namespace omni::test {
 
-inline SerialTiming shortTiming() {
-    SerialTiming timing;
+inline serial::SerialTiming shortTiming() {
+    serial::SerialTiming timing;
     timing.blockTimeoutMs = 300;
     timing.perByteTimeoutMs = 300;
     timing.waitLimitMs = 300;

@@ -18,10 +18,10 @@ using test::CollectingStream;
 
 class CodePageStream : public ::testing::Test {
 protected:
-    void TearDown() override { setCurrentCodePageSetting({}); }
+    void TearDown() override { stream::setCurrentCodePageSetting({}); }
 
-    std::u16string convert(CodePageSetting setting, const std::vector<unsigned char>& bytes) {
-        setCurrentCodePageSetting(setting);
+    std::u16string convert(stream::CodePageSetting setting, const std::vector<unsigned char>& bytes) {
+        stream::setCurrentCodePageSetting(setting);
         for (unsigned char b : bytes) {
             char c = static_cast<char>(b);
             stream.put(&c);
@@ -30,7 +30,7 @@ protected:
     }
 
     CollectingStream out;
-    CodePageCharToWCharStream stream{&out};
+    stream::CodePageCharToWCharStream stream{&out};
 };
 
 // "日本語のテストです。" in Shift JIS.
@@ -79,7 +79,7 @@ TEST_F(CodePageStream, Utf8AndGb18030FourByteSequences) {
 }
 
 TEST_F(CodePageStream, UnknownCodePageShowsBytesWidened) {
-    MultiByteConverter none(4242);
+    stream::MultiByteConverter none(4242);
     EXPECT_FALSE(none.isValid());
     // Every fourth byte pushes the oldest pending one out as itself.
     EXPECT_EQ(convert({true, 4242}, {'a', 'b', 'c', 'd', 'e'}), u"ab");
@@ -87,14 +87,14 @@ TEST_F(CodePageStream, UnknownCodePageShowsBytesWidened) {
 }
 
 TEST_F(CodePageStream, Utf16BothByteOrders) {
-    EXPECT_EQ(convert({false, kUtf16BeCodePage}, {0x30, 0x00}), u"\x3000");
+    EXPECT_EQ(convert({false, stream::kUtf16BeCodePage}, {0x30, 0x00}), u"\x3000");
     out.text.clear();
-    EXPECT_EQ(convert({false, kUtf16LeCodePage}, {0x30, 0x00}), u"0");
+    EXPECT_EQ(convert({false, stream::kUtf16LeCodePage}, {0x30, 0x00}), u"0");
     out.text.clear();
     // An odd byte waits for its partner.
-    convert({false, kUtf16LeCodePage}, {0x42, 0x30, 0x41});
+    convert({false, stream::kUtf16LeCodePage}, {0x42, 0x30, 0x41});
     EXPECT_EQ(out.text, u"\x3042");
-    convert({false, kUtf16LeCodePage}, {0x00});
+    convert({false, stream::kUtf16LeCodePage}, {0x00});
     EXPECT_EQ(out.text,
               u"\x3042"
               u"A");
@@ -104,11 +104,11 @@ TEST_F(CodePageStream, HexRowsOfSixteenAndColumnReset) {
     std::vector<unsigned char> bytes(17, 0);
     bytes[15] = 0xAB;
     std::u16string row = u"00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 AB\r00 ";
-    EXPECT_EQ(convert({false, kHexCodePage}, bytes), row);
+    EXPECT_EQ(convert({false, stream::kHexCodePage}, bytes), row);
     // Without a reset the row continues; after it, the next block starts a new row of 16.
     stream.resetHexColumn();
     out.text.clear();
-    convert({false, kHexCodePage}, std::vector<unsigned char>(16, 0xFF));
+    convert({false, stream::kHexCodePage}, std::vector<unsigned char>(16, 0xFF));
     EXPECT_EQ(out.text.size(), 48u);
     EXPECT_EQ(out.text.back(), u'\r');
 }
@@ -118,13 +118,13 @@ TEST_F(CodePageStream, OtherSettingsShowNothing) {
 }
 
 TEST(CodePageTable, RowsAreFoundByNumber) {
-    ASSERT_NE(findCodePage(932), nullptr);
-    EXPECT_EQ(findCodePage(932)->name, u"ANSI/OEM - Japanese Shift-JIS");
-    EXPECT_EQ(findCodePage(1200), nullptr);  // UTF-16 has its own entries
-    EXPECT_EQ(findCodePage(9999), nullptr);
-    EXPECT_TRUE(isCodePageConvertible(932));
-    EXPECT_TRUE(isCodePageConvertible(0));
-    EXPECT_FALSE(isCodePageConvertible(9999));
+    ASSERT_NE(stream::findCodePage(932), nullptr);
+    EXPECT_EQ(stream::findCodePage(932)->name, u"ANSI/OEM - Japanese Shift-JIS");
+    EXPECT_EQ(stream::findCodePage(1200), nullptr);  // UTF-16 has its own entries
+    EXPECT_EQ(stream::findCodePage(9999), nullptr);
+    EXPECT_TRUE(stream::isCodePageConvertible(932));
+    EXPECT_TRUE(stream::isCodePageConvertible(0));
+    EXPECT_FALSE(stream::isCodePageConvertible(9999));
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 namespace omni::test {
 
 // Records writes of UTF-16 text, how many write calls and how many flushes it saw.
-struct CollectingStream : OutputStream<char16_t> {
+struct CollectingStream : stream::OutputStream<char16_t> {
     std::u16string text;
     int writes = 0;
     int flushes = 0;
@@ -24,7 +24,7 @@ struct CollectingStream : OutputStream<char16_t> {
 };
 
 // A sink that may be read from the test thread while the writer thread appends.
-class CollectingSink : public TextSink {
+class CollectingSink : public stream::TextSink {
 public:
     void append(const char16_t* text, std::size_t count) override {
         std::lock_guard lock(mutex_);

@@ -20,15 +20,15 @@ namespace {
 using test::CollectingSink;
 using test::Gate;
 
-using LogChain = BufferedDeSynchronizedEditBoxOutputStream<8192>;
+using LogChain = stream::BufferedDeSynchronizedEditBoxOutputStream<8192>;
 
 class LogChainTest : public ::testing::Test {
 protected:
     void SetUp() override { chain.setSink(&sink); }
-    void TearDown() override { setCurrentCodePageSetting({}); }
+    void TearDown() override { stream::setCurrentCodePageSetting({}); }
 
-    std::u16string feed(std::string_view bytes, CodePageSetting setting = {true, 65001}) {
-        setCurrentCodePageSetting(setting);
+    std::u16string feed(std::string_view bytes, stream::CodePageSetting setting = {true, 65001}) {
+        stream::setCurrentCodePageSetting(setting);
         chain.write(bytes.data(), bytes.size());
         chain.endOfLine();
         EXPECT_TRUE(chain.drain(10000));
@@ -55,14 +55,14 @@ TEST_F(LogChainTest, EndOfLineAddsNoBlankLine) {
 TEST_F(LogChainTest, HexBlocksStartFreshRows) {
     std::string zeros(17, '\0');
     std::u16string first = u"00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00\r\n00 \r\n";
-    EXPECT_EQ(feed(zeros, {false, kHexCodePage}), first);
+    EXPECT_EQ(feed(zeros, {false, stream::kHexCodePage}), first);
     // After the end of line the next block starts its own row of 16.
-    EXPECT_EQ(feed(std::string(16, '\x7f'), {false, kHexCodePage}),
+    EXPECT_EQ(feed(std::string(16, '\x7f'), {false, stream::kHexCodePage}),
               first + u"7F 7F 7F 7F 7F 7F 7F 7F 7F 7F 7F 7F 7F 7F 7F 7F\r\n");
 }
 
 TEST_F(LogChainTest, EchoedAsciiAndMessagesShareTheLine) {
-    setCurrentCodePageSetting({true, 932});
+    stream::setCurrentCodePageSetting({true, 932});
     chain.asciiStream().write(">Z1", 3);
     chain.endOfLine();
     chain.writeText(u"接続しました\n");
@@ -85,7 +85,7 @@ TEST_F(LogChainTest, ManyProducersInOrderNoneLost) {
     // arrive in order, however the threads interleave and however often the ring wraps.
     constexpr int kProducers = 4;
     constexpr int kLines = 5000;
-    setCurrentCodePageSetting({true, 65001});
+    stream::setCurrentCodePageSetting({true, 65001});
     std::vector<std::thread> threads;
     for (int p = 0; p < kProducers; ++p) {
         threads.emplace_back([this, p] {
@@ -125,7 +125,7 @@ TEST_F(LogChainTest, ManyProducersInOrderNoneLost) {
 }
 
 // A target the writer thread blocks in until the test lets it go.
-struct BlockingTarget : OutputStream<char16_t> {
+struct BlockingTarget : stream::OutputStream<char16_t> {
     Gate gate;
     std::atomic<bool> entered{false};
     std::u16string text;  // writer thread only until joined
@@ -140,7 +140,7 @@ struct BlockingTarget : OutputStream<char16_t> {
 
 TEST(DesynchronizedOutputStream, ProducerDoesNotWaitForASlowTarget) {
     BlockingTarget target;
-    DesynchronizedOutputStream<char16_t, 64> stream(&target);
+    stream::DesynchronizedOutputStream<char16_t, 64> stream(&target);
     std::u16string first(10, u'a');
     stream.write(first.data(), first.size());
     while (!target.entered)
@@ -157,7 +157,7 @@ TEST(DesynchronizedOutputStream, ProducerDoesNotWaitForASlowTarget) {
 
 TEST(DesynchronizedOutputStream, StalledWriterLosesOldestAfterTheWait) {
     BlockingTarget target;
-    DesynchronizedOutputStream<char16_t, 16> stream(&target);
+    stream::DesynchronizedOutputStream<char16_t, 16> stream(&target);
     const char16_t x = u'x';
     stream.put(&x);
     while (!target.entered)
@@ -176,7 +176,7 @@ TEST(DesynchronizedOutputStream, StalledWriterLosesOldestAfterTheWait) {
     EXPECT_EQ(target.text, u"x123456789ABCDEFG");
 }
 
-struct ThrowingTarget : OutputStream<char16_t> {
+struct ThrowingTarget : stream::OutputStream<char16_t> {
     void write(const char16_t*, std::size_t) override { throw std::runtime_error("broken"); }
     void put(const char16_t* item) override { write(item, 1); }
     void flush() override {}
@@ -184,7 +184,7 @@ struct ThrowingTarget : OutputStream<char16_t> {
 
 TEST(DesynchronizedOutputStream, WriterThatDiesReleasesProducers) {
     ThrowingTarget target;
-    DesynchronizedOutputStream<char16_t, 16> stream(&target);
+    stream::DesynchronizedOutputStream<char16_t, 16> stream(&target);
     stream.write(u"abc", 3);
     EXPECT_FALSE(stream.drain(10000));
     // With no writer left, a producer never waits for space: this would take minutes otherwise.

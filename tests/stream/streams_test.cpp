@@ -22,12 +22,12 @@ namespace {
 
 using test::CollectingStream;
 
-void through(OutputStream<char16_t>& stage, std::u16string_view input) {
+void through(stream::OutputStream<char16_t>& stage, std::u16string_view input) {
     stage.write(input.data(), input.size());
 }
 
 TEST(RingBuffer, EmptyFullAndWrap) {
-    RingBuffer<char16_t, 8192> ring;
+    stream::RingBuffer<char16_t, 8192> ring;
     EXPECT_TRUE(ring.empty());
     EXPECT_EQ(ring.count(), 0u);
 
@@ -71,7 +71,7 @@ TEST(RingBuffer, EmptyFullAndWrap) {
 
 TEST(BufferedOutputStream, HandsOnWholeRunsAndNeverFlushesTarget) {
     CollectingStream target;
-    BufferedOutputStream<char16_t, 8> buffered(&target);
+    stream::BufferedOutputStream<char16_t, 8> buffered(&target);
     std::u16string text = u"0123456789ABCDEFGHIJ";  // 20 units: two full runs and 4 left
     buffered.write(text.data(), text.size());
     EXPECT_EQ(target.writes, 2);
@@ -87,7 +87,7 @@ TEST(BufferedOutputStream, HandsOnWholeRunsAndNeverFlushesTarget) {
 
 TEST(CrOrLfToCrLf, EveryLineEndBecomesOneCrLf) {
     CollectingStream out;
-    CrOrLfToCrLfOutputStreamW lines(&out);
+    stream::CrOrLfToCrLfOutputStreamW lines(&out);
     EXPECT_TRUE(lines.atLineStart());
     through(lines, u"a\r\nb\rc\nd\r\re\n\nf");
     EXPECT_EQ(out.text, u"a\r\nb\r\nc\r\nd\r\n\r\ne\r\n\r\nf");
@@ -101,7 +101,7 @@ TEST(CrOrLfToCrLf, EveryLineEndBecomesOneCrLf) {
 
 TEST(VisibleASCII, ControlCharactersByName) {
     CollectingStream out;
-    VisibleASCIIStream visible(&out);
+    stream::VisibleASCIIStream visible(&out);
     std::u16string input;
     for (char16_t c = 0; c < 32; ++c)
         input += c;
@@ -113,14 +113,14 @@ TEST(VisibleASCII, ControlCharactersByName) {
               u"[DEL] ~\xFF80\x3042");
     for (char16_t c = 0; c < 32; ++c) {
         if (c != 10 && c != 13) {
-            EXPECT_LE(VisibleASCIIStream::nameOf(c).size(), 7u);
+            EXPECT_LE(stream::VisibleASCIIStream::nameOf(c).size(), 7u);
         }
     }
 }
 
 TEST(CharToWCharOnlyASCII, WidensBySignExtension) {
     CollectingStream out;
-    CharToWCharStreamOnlyASCII ascii(&out);
+    stream::CharToWCharStreamOnlyASCII ascii(&out);
     const char bytes[] = {'A', '\x7F', '\x80', '\xFF'};
     ascii.write(bytes, 4);
     EXPECT_EQ(out.text, std::u16string(u"A\x7F\xFF80\xFFFF"));
@@ -128,7 +128,7 @@ TEST(CharToWCharOnlyASCII, WidensBySignExtension) {
 
 TEST(BitToByteStream, PacksMostSignificantFirstAndPadsOnFlush) {
     unsigned char bytes[3] = {0xFF, 0xFF, 0xFF};
-    BitToByteStream bits(bytes);
+    stream::BitToByteStream bits(bytes);
     const bool first[] = {true, false, true};
     bits.write(first, 3);
     bits.flush();
@@ -158,10 +158,10 @@ protected:
 TEST_F(FileStreams, WriteThenReadBack) {
     auto path = dir_ / "data.bin";
     {
-        FileOutputStream<unsigned char> out(path);
+        stream::FileOutputStream<unsigned char> out(path);
         ASSERT_TRUE(out.isOpen());
         // A second writer is refused while the first holds the file.
-        FileOutputStream<unsigned char> second(path);
+        stream::FileOutputStream<unsigned char> second(path);
         EXPECT_FALSE(second.isOpen());
         std::vector<unsigned char> data(100000);
         for (std::size_t i = 0; i < data.size(); ++i)
@@ -171,7 +171,7 @@ TEST_F(FileStreams, WriteThenReadBack) {
         out.put(&last);
         out.flush();
     }
-    FileInputStream<unsigned char> in(path);
+    stream::FileInputStream<unsigned char> in(path);
     ASSERT_TRUE(in.isOpen());
     std::vector<unsigned char> back(200000);
     std::size_t total = 0;
@@ -184,26 +184,26 @@ TEST_F(FileStreams, WriteThenReadBack) {
     EXPECT_EQ(in.get(&c), 0u);  // end of file
 
     // Creating an existing file truncates it.
-    FileOutputStream<char> again(path);
+    stream::FileOutputStream<char> again(path);
     ASSERT_TRUE(again.isOpen());
     EXPECT_EQ(std::filesystem::file_size(path), 0u);
 }
 
 TEST_F(FileStreams, FailuresAreReported) {
-    FileInputStream<char> missing(dir_ / "missing");
+    stream::FileInputStream<char> missing(dir_ / "missing");
     EXPECT_FALSE(missing.isOpen());
     EXPECT_EQ(missing.errorCode(), ENOENT);
 
-    FileInputStream<char> directory(dir_);  // opens, but reading a directory fails
+    stream::FileInputStream<char> directory(dir_);  // opens, but reading a directory fails
     ASSERT_TRUE(directory.isOpen());
     char buffer[4];
     EXPECT_THROW(directory.read(buffer, 4), foundation::SystemException);
 }
 
 // A worker that runs until released.
-class Waiter : public ThreadRunnable {
+class Waiter : public stream::ThreadRunnable {
 public:
-    using ThreadRunnable::ThreadRunnable;
+    using stream::ThreadRunnable::ThreadRunnable;
     ~Waiter() override { stop(); }
     void stop() override {
         release.open();
@@ -220,7 +220,7 @@ protected:
 };
 
 TEST(ThreadRunnable, JoinTimesOutWithUserExceptionThenEnds) {
-    Waiter worker(ThreadRunnable::Priority::Idle);
+    Waiter worker(stream::ThreadRunnable::Priority::Idle);
     ASSERT_TRUE(worker.start());
     EXPECT_TRUE(worker.start());  // still running: left alone
     try {

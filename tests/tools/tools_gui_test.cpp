@@ -30,8 +30,8 @@ namespace {
 
 const std::string kKey = "Software\\Kestrel\\ToolsTest";
 
-omni::SerialTiming shortTiming() {
-    omni::SerialTiming timing;
+omni::serial::SerialTiming shortTiming() {
+    omni::serial::SerialTiming timing;
     timing.blockTimeoutMs = 1000;
     timing.perByteTimeoutMs = 1000;
     timing.waitLimitMs = 1000;
@@ -58,7 +58,8 @@ struct Rig {
         connection.setTiming(shortTiming());
     }
     bool connect() {
-        connection.connectTo({omni::PortKind::Serial, reader.devicePath()}, QStringLiteral("sim"));
+        connection.connectTo({omni::serial::PortKind::Serial, reader.devicePath()},
+                             QStringLiteral("sim"));
         return QTest::qWaitFor([&] { return connection.state() != State::Connecting; }, 15000) &&
                connection.isConnected();
     }

@@ -64,7 +64,7 @@ void ToolsWindowTest::autoTuningMakesTheMenuPage() {
     // "Make QR Menu" and the close after a recorded apply each made a page.
     QCOMPARE(window.pageTabs()->count(), 3);
     QCOMPARE(window.pageTabs()->tabText(1), QStringLiteral("AutoTuningMenuCode 2"));
-    const omni::MenuCodeHistory* page = window.pageTabs()->historyAt(1);
+    const omni::menucode::MenuCodeHistory* page = window.pageTabs()->historyAt(1);
     QCOMPARE(page->size(), std::size_t(1));
     QCOMPARE(page->entry(0).label, std::u16string(u"Input command by Auto Tuning"));
     QVERIFY(page->entry(0).bytes.ends_with("Z2"));

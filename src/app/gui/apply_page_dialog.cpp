@@ -134,7 +134,7 @@ bool ApplyPageDialog::loadPageFile(const QString& path) {
     try {
         menucode::PageFileContents contents = menucode::readPageFile(path.toStdString());
         std::vector<std::string> commands;
-        for (const PageItem& item : contents.page.items)
+        for (const commands::PageItem& item : contents.page.items)
             commands.push_back(item.bytes);
         QStringList problems;
         for (const menucode::PageFileProblem& problem : contents.problems)
@@ -193,7 +193,7 @@ void ApplyPageDialog::start() {
                                          keyPath_, commands_, verify};
         reader::ProvisionCancel* cancel = &worker->cancel;
         worker->thread = std::thread([this, row, request = std::move(request), cancel] {
-            SerialPortForPosix port;
+            serial::SerialPortForPosix port;
             const auto listener = [this, row](const reader::ProvisionProgress& progress) {
                 QMetaObject::invokeMethod(
                     this, [this, row, progress] { onProgress(row, progress); },

@@ -24,7 +24,7 @@ namespace omni::app {
 // One reader the dialog offers: the name shown and the device opened.
 struct ApplyTarget {
     QString label;
-    PortDescriptor device;
+    serial::PortDescriptor device;
     bool ticked = true;
 };
 

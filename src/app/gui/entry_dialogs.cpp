@@ -31,50 +31,50 @@ std::optional<std::string> QtEntryDialogs::runComposing(Dialog& dialog) {
     return dialog.run();
 }
 
-std::optional<NumberChoice> QtEntryDialogs::numberInput(const CatalogEntry& entry, bool) {
-    dialogs::NumberInputDialog dialog(entry, owner_);
+std::optional<commands::NumberChoice> QtEntryDialogs::numberInput(const commands::CatalogEntry& entry, bool) {
+    commands::dialogs::NumberInputDialog dialog(entry, owner_);
     return dialog.run();
 }
 
 std::optional<std::string> QtEntryDialogs::prefixSuffix(std::string_view, bool mode2D) {
     const std::string model = host_.readerModel ? host_.readerModel() : std::string();
-    dialogs::PrefixSuffixDialog dialog(mode2D, hasCurrentPage(), model, owner_);
+    commands::dialogs::PrefixSuffixDialog dialog(mode2D, hasCurrentPage(), model, owner_);
     return runComposing(dialog);
 }
 
 std::optional<std::string> QtEntryDialogs::silentMode(std::string_view, bool mode2D) {
-    dialogs::SilentModeDialog dialog(mode2D, owner_);
+    commands::dialogs::SilentModeDialog dialog(mode2D, owner_);
     return runComposing(dialog);
 }
 
 std::optional<std::string> QtEntryDialogs::buzzer(std::string_view command, bool mode2D) {
-    dialogs::BuzzerDialog dialog(command, mode2D, owner_);
+    commands::dialogs::BuzzerDialog dialog(command, mode2D, owner_);
     return runComposing(dialog);
 }
 
 std::optional<std::string> QtEntryDialogs::statusLed(std::string_view command, bool mode2D) {
-    dialogs::StatusLedDialog dialog(command, mode2D, owner_);
+    commands::dialogs::StatusLedDialog dialog(command, mode2D, owner_);
     return runComposing(dialog);
 }
 
 std::optional<std::string> QtEntryDialogs::vibrator(std::string_view command, bool mode2D) {
-    dialogs::VibratorDialog dialog(command, mode2D, owner_);
+    commands::dialogs::VibratorDialog dialog(command, mode2D, owner_);
     return runComposing(dialog);
 }
 
 std::optional<std::string> QtEntryDialogs::bluetoothBarcode(std::uint32_t captionId,
                                                             std::string_view command, bool) {
-    std::shared_ptr<const bluetooth::BluetoothRadios> radios = host_.radios;
+    std::shared_ptr<const menucode::bluetooth::BluetoothRadios> radios = host_.radios;
     if (!radios)
-        radios = bluetooth::systemBluetoothRadios();
-    bluetooth::showAddressBarcode(owner_, command, captionId, *radios);
+        radios = menucode::bluetooth::systemBluetoothRadios();
+    menucode::bluetooth::showAddressBarcode(owner_, command, captionId, *radios);
     return std::nullopt;
 }
 
 std::optional<std::string> QtEntryDialogs::bluetoothSend(std::uint32_t captionId,
                                                          std::string_view command, bool mode2D) {
-    OutputStream<char>* port = host_.openPort ? host_.openPort() : nullptr;
-    bluetooth::showSendCommand(owner_, command, mode2D, port, captionId);
+    stream::OutputStream<char>* port = host_.openPort ? host_.openPort() : nullptr;
+    menucode::bluetooth::showSendCommand(owner_, command, mode2D, port, captionId);
     return std::nullopt;
 }
 

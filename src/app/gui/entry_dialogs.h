@@ -15,7 +15,7 @@
 
 class QWidget;
 
-namespace omni::bluetooth {
+namespace omni::menucode::bluetooth {
 class BluetoothRadios;
 }
 
@@ -30,12 +30,12 @@ struct DialogHost {
     // Apply: adds the composed string to the current page as if the entry had resolved to it.
     std::function<void(const std::string&)> apply;
     // The connection to the reader while its port is open, else null. Unset: never connected.
-    std::function<OutputStream<char>*()> openPort;
+    std::function<stream::OutputStream<char>*()> openPort;
     // The local Bluetooth adapters. Null: the system's.
-    std::shared_ptr<const bluetooth::BluetoothRadios> radios;
+    std::shared_ptr<const menucode::bluetooth::BluetoothRadios> radios;
 };
 
-class QtEntryDialogs : public EntryDialogs {
+class QtEntryDialogs : public commands::EntryDialogs {
 public:
     // `owner` (the main window) must outlive this object.
     explicit QtEntryDialogs(QWidget* owner, DialogHost host = {});
@@ -43,7 +43,7 @@ public:
 
     void setHost(DialogHost host);
 
-    std::optional<NumberChoice> numberInput(const CatalogEntry& entry, bool mode2D) override;
+    std::optional<commands::NumberChoice> numberInput(const commands::CatalogEntry& entry, bool mode2D) override;
     std::optional<std::string> prefixSuffix(std::string_view command, bool mode2D) override;
     std::optional<std::string> silentMode(std::string_view command, bool mode2D) override;
     std::optional<std::string> buzzer(std::string_view command, bool mode2D) override;

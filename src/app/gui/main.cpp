@@ -1,11 +1,11 @@
 // omnisetup: the desktop program.
 #include <QApplication>
-#include <QLibraryInfo>
 #include <QTranslator>
 
 #include "app/gui/main_window.h"
 #include "foundation/exception.h"
 #include "resources/strings.h"
+#include "ui/gui/text.h"
 #include "ui/gui/report.h"
 
 int main(int argc, char** argv) {
@@ -14,11 +14,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(QStringLiteral(OMNI_VERSION));
     // Qt's own dialogs (files, printing, message box buttons) speak the program's language.
     QTranslator qtTexts;
-    if (omni::res::currentLanguage() == omni::res::Language::Japanese &&
-        qtTexts.load(QStringLiteral("qtbase_ja"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(&qtTexts);
-    }
+    omni::gui::installQtTexts(qtTexts);
     try {
         omni::app::MainWindow window;
         window.show();

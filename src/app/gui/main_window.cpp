@@ -86,7 +86,7 @@ MainWindow::MainWindow(std::string keyPath, QWidget* parent)
     host.readerModel = [this]() -> std::string {
         return connection_ && connection_->isConnected() ? connection_->model() : std::string();
     };
-    host.openPort = [this]() -> OutputStream<char>* {
+    host.openPort = [this]() -> stream::OutputStream<char>* {
         return connection_ && connection_->isConnected() ? &connection_->serialPort() : nullptr;
     };
     dialogs_ = std::make_unique<QtEntryDialogs>(this, std::move(host));
@@ -259,7 +259,7 @@ menucode::MenuCodePage* MainWindow::currentMenuPage() const {
 }
 
 void MainWindow::showCurrentPage() {
-    MenuCodeHistory* history = tabs_->currentHistory();
+    menucode::MenuCodeHistory* history = tabs_->currentHistory();
     // Both views follow the current page so that either shows it the moment the mode changes.
     qrPage_->setHistory(history);
     c39Page_->setHistory(history);
@@ -320,29 +320,29 @@ int MainWindow::makeMenuCode() {
     return tabs_->addMenuCodePage();
 }
 
-void MainWindow::showAddResult(HistoryStatus status) {
-    MenuCodeHistory* history = tabs_->currentHistory();
+void MainWindow::showAddResult(menucode::HistoryStatus status) {
+    menucode::MenuCodeHistory* history = tabs_->currentHistory();
     refreshMenuViews();
     modePage()->selectIndex(static_cast<int>(history->size()) - 1);
-    if (status != HistoryStatus::Ok) {
+    if (status != menucode::HistoryStatus::Ok) {
         gui::showMessage(this, QMessageBox::Information, uiText(res::ids::Program),
-                         gui::toQString(historyMessage(status)));
+                         gui::toQString(menucode::historyMessage(status)));
     }
 }
 
-void MainWindow::submitItem(const PageItem& item) {
+void MainWindow::submitItem(const commands::PageItem& item) {
     submit(item, false, [&] { return tabs_->currentHistory()->addEntry(item); });
 }
 
 void MainWindow::submitTyped(const QString& text) {
     const QByteArray bytes = text.toLatin1();
     const std::string_view command(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    submit(makePageItem(command, {}, 1), true,
+    submit(commands::makePageItem(command, {}, 1), true,
            [&] { return tabs_->currentHistory()->addTypedCommand(command); });
 }
 
-void MainWindow::submit(const PageItem& item, bool typed,
-                        const std::function<HistoryStatus()>& addToPage) {
+void MainWindow::submit(const commands::PageItem& item, bool typed,
+                        const std::function<menucode::HistoryStatus()>& addToPage) {
     // Commands for a reader that is away are not quietly collected on a new page: the operator
     // meant them for the reader.
     if (readerAway() && tabs_->currentKind() != PageKind::MenuCode) {

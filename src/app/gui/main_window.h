@@ -23,10 +23,12 @@ class QProgressBar;
 class QStackedWidget;
 class QToolBar;
 
-namespace omni {
+namespace omni::commands {
 class EntryDialogs;
+}  // namespace omni::commands
+namespace omni::menucode {
 enum class HistoryStatus;
-}  // namespace omni
+}  // namespace omni::menucode
 namespace omni::gui {
 class PaneSplitter;
 }
@@ -134,7 +136,7 @@ public:
     // the log and sent (in 1D mode "H1", "HK", "HL" and "HM" are dropped). Otherwise it goes to
     // the current menu-code page, opening one when the current tab is not a menu-code page; a
     // lone "Z2" is refused with a message.
-    void submitItem(const PageItem& item);
+    void submitItem(const commands::PageItem& item);
     // Submits a typed command the same way, labelled "Input command by user", without the 1D
     // drop and the "Z2" refusal.
     void submitTyped(const QString& text);
@@ -212,7 +214,7 @@ private:
     void connectToChosenPort(bool automatic);
     void disconnectReader();
     void applyConnectionState();
-    QString portName(const PortDescriptor& port) const;
+    QString portName(const serial::PortDescriptor& port) const;
     void onConnected();
     void onConnectFailed(const QString& message);
     void onConnectionLost();
@@ -228,10 +230,10 @@ private:
     menucode::MenuCodePage* currentMenuPage() const;
     // The one path of a picked or typed item: the exchange's decision sends it, drops it,
     // refuses it or (after opening a page when it says so) adds it with `addToPage`.
-    void submit(const PageItem& item, bool typed,
-                const std::function<HistoryStatus()>& addToPage);
+    void submit(const commands::PageItem& item, bool typed,
+                const std::function<menucode::HistoryStatus()>& addToPage);
     // Redraws the page after an add and explains a refused or partial add.
-    void showAddResult(HistoryStatus status);
+    void showAddResult(menucode::HistoryStatus status);
     void syncPictureHeight(int height);
 
     // Asks whether to save menu-code page `index` when it has unsaved changes (Save, Discard,
@@ -299,7 +301,7 @@ private:
     QPrinter printer_;
 
     MainWindowActions actions_;
-    std::unique_ptr<EntryDialogs> dialogs_;  // what entries that need a dialog open
+    std::unique_ptr<commands::EntryDialogs> dialogs_;  // what entries that need a dialog open
     commands::CommandSelector* selector_ = nullptr;
     commands::CommandBox* commandBox_ = nullptr;
     commands::PageTabs* tabs_ = nullptr;

@@ -144,7 +144,7 @@ void MainWindow::reportNotSentWhileAway(const std::string& command) {
                                      portName(portBox_->selectedPort())));
 }
 
-QString MainWindow::portName(const PortDescriptor& port) const {
+QString MainWindow::portName(const serial::PortDescriptor& port) const {
     if (serial::SimulatedReaders::familyOf(port))
         return serial::portBoxLabel(port);
     return QString::fromStdString(port.device);
@@ -168,7 +168,7 @@ void MainWindow::connectToChosenPort(bool automatic) {
             return;
         }
     }
-    const PortDescriptor port = portBox_->selectedPort();
+    const serial::PortDescriptor port = portBox_->selectedPort();
     if (port.empty()) {
         applyConnectionState();
         gui::showMessage(this, QMessageBox::Information, uiText(res::ids::Program),
@@ -192,7 +192,7 @@ void MainWindow::disconnectReader() {
 }
 
 void MainWindow::showPortSettings() {
-    const PortDescriptor port = portBox_->selectedPort();
+    const serial::PortDescriptor port = portBox_->selectedPort();
     if (port.empty()) {
         gui::showMessage(this, QMessageBox::Information, uiText(res::ids::Program),
                          uiText(res::ids::ChoosePortFirst));

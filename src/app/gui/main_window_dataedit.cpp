@@ -172,8 +172,8 @@ void MainWindow::openHandedPage(const dataedit::HandedPage& page) {
                                ? commands::PageTabs::kGs1EditMenuCode
                                : commands::PageTabs::kNewMenuCode);
     showCurrentPage();
-    const PageItem item =
-        makePageItem(page.command, gui::toU16(page.label), countTokens(page.command));
+    const commands::PageItem item = commands::makePageItem(page.command, gui::toU16(page.label),
+                                                           commands::countTokens(page.command));
     showAddResult(tabs_->currentHistory()->addEntry(item));
 }
 

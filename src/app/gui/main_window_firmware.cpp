@@ -51,7 +51,7 @@ void drawDownload(QPainter& p) {
 
 // The time limits of the reconnection. The built-in simulated readers stay on their terminal
 // while they restart, so the wait for a USB reader to leave is kept short for them.
-reader::ReconnectTiming reconnectTiming(const PortDescriptor& port) {
+reader::ReconnectTiming reconnectTiming(const serial::PortDescriptor& port) {
     reader::ReconnectTiming timing;
     if (serial::SimulatedReaders::familyOf(port))
         timing.closeWaitMs = 1000;

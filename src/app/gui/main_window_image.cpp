@@ -14,7 +14,6 @@
 #include <QToolButton>
 
 #include "app/gui/main_window.h"
-#include "resources/string_ids.h"
 #include "commands/gui/page_tabs.h"
 #include "foundation/exception.h"
 #include "image/gui/image_output_dialog.h"
@@ -23,6 +22,7 @@
 #include "image/gui/shoot_dialog.h"
 #include "image/picture_files.h"
 #include "reader/capture/capture_worker.h"
+#include "resources/string_ids.h"
 #include "serial/gui/reader_connection.h"
 #include "serial/gui/serial_log_box.h"
 #include "ui/gui/icons.h"
@@ -189,7 +189,7 @@ void MainWindow::runImaging(std::uint32_t titleId, std::uint32_t failedId,
 // ---- shooting ----
 
 void MainWindow::showShotPicture(std::unique_ptr<image::ShotedImage> picture) {
-    std::shared_ptr<const KesImage> shared(std::move(picture));
+    std::shared_ptr<const image::KesImage> shared(std::move(picture));
     // An empty image page that is current is filled; otherwise the picture gets a page of its own.
     const int current = tabs_->currentIndex();
     if (tabs_->currentKind() == PageKind::Image && !tabs_->imageAt(current)) {
@@ -253,15 +253,14 @@ void MainWindow::editImageOutputSettings() {
 }
 
 void MainWindow::onSendImage() {
-    const QString path =
-        QFileDialog::getOpenFileName(this, gui::uiText(res::ids::OpenTitle), QString(),
-                                     imageText(res::ids::ImageSendFilter));
+    const QString path = QFileDialog::getOpenFileName(
+        this, gui::uiText(res::ids::OpenTitle), QString(), imageText(res::ids::ImageSendFilter));
     if (!path.isEmpty())
         sendImageForDecoding(path);
 }
 
 void MainWindow::sendImageForDecoding(const QString& path) {
-    std::shared_ptr<const KesImage> picture;
+    std::shared_ptr<const image::KesImage> picture;
     try {
         picture = image::loadPicture(path.toStdString());
     } catch (const foundation::Exception& error) {
@@ -276,7 +275,7 @@ void MainWindow::sendImageForDecoding(const QString& path) {
 
 void MainWindow::sendCurrentImageForDecoding() {
     const int index = tabs_->currentIndex();
-    const std::shared_ptr<const KesImage> picture = tabs_->imageAt(index);
+    const std::shared_ptr<const image::KesImage> picture = tabs_->imageAt(index);
     if (!picture) {
         gui::showMessage(this, QMessageBox::Information, imageText(res::ids::SendImageTitle),
                          imageText(res::ids::ImagePageEmpty));
@@ -302,7 +301,7 @@ void MainWindow::runDecodingTest(const image::KesImage& picture, const QString& 
 bool MainWindow::openImageFile(const QString& path) {
     if (!isPictureFile(path))
         return false;
-    std::shared_ptr<const KesImage> picture = image::loadPicture(path.toStdString());
+    std::shared_ptr<const image::KesImage> picture = image::loadPicture(path.toStdString());
     const int index = tabs_->addImagePage(std::move(picture));
     tabs_->setFileName(index, path);
     showCurrentPage();
@@ -310,7 +309,7 @@ bool MainWindow::openImageFile(const QString& path) {
 }
 
 void MainWindow::saveImagePage(const QString& path) {
-    const std::shared_ptr<const KesImage> picture = tabs_->imageAt(tabs_->currentIndex());
+    const std::shared_ptr<const image::KesImage> picture = tabs_->imageAt(tabs_->currentIndex());
     if (!picture) {
         throw foundation::UserException(foundation::UserException::Refused,
                                         gui::toU16(imageText(res::ids::ImagePageEmpty)));
@@ -340,10 +339,10 @@ void MainWindow::printImagePage(QPrinter& printer) {
 }
 
 bool MainWindow::pasteImage() {
-    std::unique_ptr<KesImage> picture = image::pictureFromClipboard();
+    std::unique_ptr<image::KesImage> picture = image::pictureFromClipboard();
     if (!picture)
         return false;
-    tabs_->addImagePage(std::shared_ptr<const KesImage>(std::move(picture)),
+    tabs_->addImagePage(std::shared_ptr<const image::KesImage>(std::move(picture)),
                         PageTabs::kClipboardImage);
     showCurrentPage();
     return true;

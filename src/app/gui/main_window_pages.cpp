@@ -67,8 +67,8 @@ bool chooseKeyboardReader(QWidget* owner, const std::vector<serial::KeyboardRead
 }
 
 // The history statuses after which an entry is not on the page.
-bool entryLeftOut(HistoryStatus status) {
-    return status == HistoryStatus::NoTokens || status == HistoryStatus::Full;
+bool entryLeftOut(menucode::HistoryStatus status) {
+    return status == menucode::HistoryStatus::NoTokens || status == menucode::HistoryStatus::Full;
 }
 
 // Lays the page out at other module sizes for the check's suggestion, and puts the view's own
@@ -125,13 +125,14 @@ void MainWindow::openPageFile(const QString& path) {
     QStringList problems;
     for (const menucode::PageFileProblem& problem : contents.problems)
         problems << toQString(menucode::describe(problem));
-    HistoryStatus last = HistoryStatus::Ok;
+    menucode::HistoryStatus last = menucode::HistoryStatus::Ok;
     for (std::size_t i = 0; i < contents.page.items.size(); ++i) {
-        const HistoryStatus status = history->addEntry(contents.page.items[i]);
+        const menucode::HistoryStatus status = history->addEntry(contents.page.items[i]);
         if (entryLeftOut(status)) {
             problems << uiText(res::ids::PageFileEntryRefused)
-                            .arg(QString::number(i + 1), toQString(historyMessage(status)));
-        } else if (status != HistoryStatus::Ok) {
+                            .arg(QString::number(i + 1),
+                                 toQString(menucode::historyMessage(status)));
+        } else if (status != menucode::HistoryStatus::Ok) {
             last = status;
         }
     }
@@ -142,7 +143,7 @@ void MainWindow::openPageFile(const QString& path) {
                          uiText(res::ids::PageFileOpenProblems).arg(path) + QLatin1Char('\n') +
                              problems.join(QLatin1Char('\n')));
     }
-    if (last != HistoryStatus::Ok)
+    if (last != menucode::HistoryStatus::Ok)
         showAddResult(last);
 }
 
@@ -167,10 +168,10 @@ bool MainWindow::confirmReadable(QPrinter* printer) {
     // the reference device it is drawn for.
     auto geometry = [&] {
         if (printer) {
-            const PrintSetup setup = menucode::printSetupOf(*printer);
+            const menucode::PrintSetup setup = menucode::printSetupOf(*printer);
             return menucode::printGeometry(view->printPages(true, setup), mode2D_, setup);
         }
-        const DeviceGeometry device = view->referenceDevice();
+        const menucode::DeviceGeometry device = view->referenceDevice();
         const double dotsPerMm =
             device.horzSizeMm > 0 ? static_cast<double>(device.horzRes) / device.horzSizeMm : 1;
         return menucode::geometryOf({view->wholePicture()}, mode2D_, 1, dotsPerMm);
@@ -219,16 +220,16 @@ void MainWindow::applyPageToReaders() {
     QString pageText = uiText(res::ids::ApplyPageNoPage);
     if (const auto* history = tabs_->currentHistory();
         tabs_->currentKind() == PageKind::MenuCode && history && !history->empty()) {
-        for (const PageItem& item : history->entries())
+        for (const commands::PageItem& item : history->entries())
             commands.push_back(item.bytes);
         pageText = uiText(res::ids::ApplyPageCurrent).arg(commands.size());
     }
     std::vector<ApplyTarget> targets;
-    for (const PortDescriptor& port : portBox_->ports()) {
-        ApplyTarget target{portName(port), port, port.kind != PortKind::Serial};
+    for (const serial::PortDescriptor& port : portBox_->ports()) {
+        ApplyTarget target{portName(port), port, port.kind != serial::PortKind::Serial};
         if (const auto family = serial::SimulatedReaders::familyOf(port)) {
             target.device.device = simulated_->devicePath(*family);
-            target.device.kind = PortKind::Serial;
+            target.device.kind = serial::PortKind::Serial;
             target.ticked = true;
         }
         // The reader this window talks to keeps its connection.

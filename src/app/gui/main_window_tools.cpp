@@ -109,8 +109,8 @@ void MainWindow::addTuningPage(const QByteArray& commands) {
         return;
     tabs_->addMenuCodePage(commands::PageTabs::kAutoTuningMenuCode);
     const std::string_view bytes(commands.constData(), static_cast<std::size_t>(commands.size()));
-    const PageItem item =
-        makePageItem(bytes, res::loadString(res::ids::TuningPageTitle), countTokens(bytes));
+    const commands::PageItem item = commands::makePageItem(
+        bytes, res::loadString(res::ids::TuningPageTitle), commands::countTokens(bytes));
     showAddResult(tabs_->currentHistory()->addEntry(item));
 }
 

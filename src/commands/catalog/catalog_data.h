@@ -4,9 +4,9 @@
 
 #include "commands/catalog.h"
 
-namespace omni::catalog_data {
+namespace omni::commands::catalog_data {
 
 extern const CatalogNode* const kRoot2D;
 extern const CatalogNode* const kRoot1D;
 
-}  // namespace omni::catalog_data
+}  // namespace omni::commands::catalog_data

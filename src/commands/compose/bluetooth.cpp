@@ -7,7 +7,7 @@
 #include "commands/menu_command.h"
 #include "resources/string_ids.h"
 
-namespace omni::compose {
+namespace omni::commands::compose {
 namespace {
 
 // `value` as `count` digit tokens, one write per digit (1D) or one write for all (2D).
@@ -220,4 +220,4 @@ std::string joinWrites(std::span<const std::string> writes) {
     return bytes;
 }
 
-}  // namespace omni::compose
+}  // namespace omni::commands::compose

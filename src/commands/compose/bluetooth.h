@@ -13,7 +13,7 @@
 
 #include "resources/string_ids.h"
 
-namespace omni::compose {
+namespace omni::commands::compose {
 
 // A local calendar time.
 struct DateTime {
@@ -108,4 +108,4 @@ std::vector<std::string> deviceNameWrites(std::u16string_view name, bool initial
 // All writes as the bytes that reach the port.
 std::string joinWrites(std::span<const std::string> writes);
 
-}  // namespace omni::compose
+}  // namespace omni::commands::compose

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace omni::compose {
+namespace omni::commands::compose {
 namespace {
 
 // Tokens by BuzzerVolume, BuzzerDuration and BuzzerTone, in the enums' order.
@@ -78,4 +78,4 @@ std::string composeBuzzer(std::string_view baseCommand, const BuzzerChoices& cho
     return out.text();
 }
 
-}  // namespace omni::compose
+}  // namespace omni::commands::compose

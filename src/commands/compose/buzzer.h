@@ -7,7 +7,7 @@
 
 #include "commands/compose/token_writer.h"
 
-namespace omni::compose {
+namespace omni::commands::compose {
 
 enum class BuzzerVolume { Small, Normal, Loud, Maximum };
 enum class BuzzerDuration { Ms50, Ms75, Ms100, Ms200, Ms400 };
@@ -51,4 +51,4 @@ BuzzerControls buzzerControls(const BuzzerChoices& choices, bool mode2D);
 // disabled in the current state adds nothing.
 std::string composeBuzzer(std::string_view baseCommand, const BuzzerChoices& choices, bool mode2D);
 
-}  // namespace omni::compose
+}  // namespace omni::commands::compose

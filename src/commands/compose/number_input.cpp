@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace omni::compose {
+namespace omni::commands::compose {
 namespace {
 
 bool offers(const CatalogEntry& entry, std::uint16_t flag) {
@@ -66,4 +66,4 @@ std::string composeNumberInput(const CatalogEntry& entry, const NumberInputState
     }
 }
 
-}  // namespace omni::compose
+}  // namespace omni::commands::compose

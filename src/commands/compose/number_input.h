@@ -7,7 +7,7 @@
 #include "commands/catalog.h"
 #include "commands/menu_command.h"
 
-namespace omni::compose {
+namespace omni::commands::compose {
 
 // What the operator has set in the dialog.
 struct NumberInputState {
@@ -44,4 +44,4 @@ NumberChoice numberChoice(const CatalogEntry& entry, const NumberInputState& sta
 std::string composeNumberInput(const CatalogEntry& entry, const NumberInputState& state,
                                bool mode2D);
 
-}  // namespace omni::compose
+}  // namespace omni::commands::compose

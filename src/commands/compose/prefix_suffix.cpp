@@ -9,7 +9,7 @@
 #include "resources/string_ids.h"
 #include "resources/strings.h"
 
-namespace omni::compose {
+namespace omni::commands::compose {
 namespace {
 
 constexpr std::string_view kKeyboardDefaultKey = "RETURN";
@@ -181,4 +181,4 @@ std::u16string resetQuestion(KeyGroup group) {
     return res::format(res::ids::ResetQuestion, {res::loadString(groupCaptionId(group))});
 }
 
-}  // namespace omni::compose
+}  // namespace omni::commands::compose

@@ -14,7 +14,7 @@
 
 #include "commands/menu_command.h"
 
-namespace omni::compose {
+namespace omni::commands::compose {
 
 // The four slot groups; the common pair is captioned "Preamble" and "Postamble".
 enum class KeyGroup { CommonPrefix, CommonSuffix, CodePrefix, CodeSuffix };
@@ -87,4 +87,4 @@ std::u16string previewText(const PrefixSuffixState& state);
 std::uint32_t groupCaptionId(KeyGroup group);
 std::u16string resetQuestion(KeyGroup group);
 
-}  // namespace omni::compose
+}  // namespace omni::commands::compose

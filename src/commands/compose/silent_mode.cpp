@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace omni::compose {
+namespace omni::commands::compose {
 
 void deselect(SilentModeChoices& choices) {
     choices.modeChange = Toggle::None;
@@ -24,4 +24,4 @@ std::string composeSilentMode(const SilentModeChoices& choices, bool mode2D) {
     return out.text();
 }
 
-}  // namespace omni::compose
+}  // namespace omni::commands::compose

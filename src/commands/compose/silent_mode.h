@@ -7,7 +7,7 @@
 
 #include "commands/compose/token_writer.h"
 
-namespace omni::compose {
+namespace omni::commands::compose {
 
 // The command of silent mode, whatever the entry carries.
 inline constexpr std::string_view kSilentModeCommand = "[EBZ";
@@ -45,4 +45,4 @@ inline unsigned methodDigit(const IndicatorMethod& method) {
 // each token followed by a carriage return). Otherwise "[EBZ" alone.
 std::string composeSilentMode(const SilentModeChoices& choices, bool mode2D);
 
-}  // namespace omni::compose
+}  // namespace omni::commands::compose

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace omni::compose {
+namespace omni::commands::compose {
 namespace {
 
 int clampLevel(int level) {
@@ -47,4 +47,4 @@ std::string composeStatusLed(std::string_view baseCommand, const StatusLedChoice
     return out.text();
 }
 
-}  // namespace omni::compose
+}  // namespace omni::commands::compose

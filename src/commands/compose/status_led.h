@@ -8,7 +8,7 @@
 
 #include "commands/compose/token_writer.h"
 
-namespace omni::compose {
+namespace omni::commands::compose {
 
 enum class LedDuration { Off, S01, S02, S04, S08 };
 
@@ -64,4 +64,4 @@ Rgb swatchColour(const LedColour& colour);
 std::string composeStatusLed(std::string_view baseCommand, const StatusLedChoices& choices,
                              bool mode2D);
 
-}  // namespace omni::compose
+}  // namespace omni::commands::compose

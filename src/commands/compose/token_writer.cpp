@@ -2,7 +2,7 @@
 
 #include "commands/menu_command.h"
 
-namespace omni::compose {
+namespace omni::commands::compose {
 
 TokenWriter::TokenWriter(std::string_view baseCommand, bool mode2D)
     : text_(baseCommand), mode2D_(mode2D) {}
@@ -26,4 +26,4 @@ void TokenWriter::toggle(Toggle choice, std::string_view enable, std::string_vie
     }
 }
 
-}  // namespace omni::compose
+}  // namespace omni::commands::compose

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace omni::compose {
+namespace omni::commands::compose {
 
 // An Enable/Disable pair of radio buttons; neither is chosen at start or after "Deselect".
 enum class Toggle { None, Enable, Disable };
@@ -31,4 +31,4 @@ private:
     bool mode2D_;
 };
 
-}  // namespace omni::compose
+}  // namespace omni::commands::compose

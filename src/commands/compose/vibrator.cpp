@@ -1,6 +1,6 @@
 #include "commands/compose/vibrator.h"
 
-namespace omni::compose {
+namespace omni::commands::compose {
 
 VibratorControls vibratorControls(const VibratorChoices& choices) {
     const bool goodReadOff = choices.goodRead == Toggle::Disable;
@@ -38,4 +38,4 @@ std::string composeVibrator(std::string_view baseCommand, const VibratorChoices&
     return out.text();
 }
 
-}  // namespace omni::compose
+}  // namespace omni::commands::compose

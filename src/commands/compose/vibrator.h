@@ -7,7 +7,7 @@
 
 #include "commands/compose/token_writer.h"
 
-namespace omni::compose {
+namespace omni::commands::compose {
 
 enum class VibrationIntensity { Strong, Normal, Weak };
 enum class VibrationDuration { Ms50, Ms100 };
@@ -35,4 +35,4 @@ VibratorControls vibratorControls(const VibratorChoices& choices);
 std::string composeVibrator(std::string_view baseCommand, const VibratorChoices& choices,
                             bool mode2D);
 
-}  // namespace omni::compose
+}  // namespace omni::commands::compose

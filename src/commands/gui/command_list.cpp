@@ -8,7 +8,7 @@
 #include "resources/string_ids.h"
 #include "ui/gui/text.h"
 
-Q_DECLARE_METATYPE(const omni::CatalogEntry*)
+Q_DECLARE_METATYPE(const omni::commands::CatalogEntry*)
 
 namespace omni::commands {
 namespace {

@@ -4,10 +4,10 @@
 
 #include <QTreeWidget>
 
-namespace omni {
+namespace omni::commands {
 struct CatalogNode;
 struct CatalogEntry;
-}  // namespace omni
+}  // namespace omni::commands
 
 namespace omni::commands {
 

@@ -15,11 +15,11 @@ class QLabel;
 class QLineEdit;
 class QAction;
 
-namespace omni {
+namespace omni::commands {
 struct CatalogNode;
 struct CatalogEntry;
 class EntryDialogs;
-}  // namespace omni
+}  // namespace omni::commands
 
 namespace omni::gui {
 class PaneSplitter;
@@ -61,7 +61,7 @@ public:
     QAction* sendAction() const { return send_; }
 
 signals:
-    void itemPicked(const omni::PageItem& item);
+    void itemPicked(const omni::commands::PageItem& item);
     void waveformRequested();
 
 private:

@@ -7,7 +7,7 @@
 #include "ui/gui/icons.h"
 #include "ui/gui/text.h"
 
-Q_DECLARE_METATYPE(const omni::CatalogNode*)
+Q_DECLARE_METATYPE(const omni::commands::CatalogNode*)
 
 namespace omni::commands {
 namespace {

@@ -4,9 +4,9 @@
 
 #include <QTreeWidget>
 
-namespace omni {
+namespace omni::commands {
 struct CatalogNode;
-}
+}  // namespace omni::commands
 
 namespace omni::commands {
 
@@ -27,7 +27,7 @@ public:
     bool selectGroup(const CatalogNode* group);
 
 signals:
-    void groupSelected(const omni::CatalogNode* group);
+    void groupSelected(const omni::commands::CatalogNode* group);
 
 private:
     void updateFolderIcon(QTreeWidgetItem* item);

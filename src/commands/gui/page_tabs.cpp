@@ -21,7 +21,7 @@ int nextNumber(const QString& titleFormat) {
 namespace {
 
 // The commands and labels of a page, in order: what saving keeps.
-std::string stateOf(const MenuCodeHistory& history) {
+std::string stateOf(const menucode::MenuCodeHistory& history) {
     std::string state;
     for (const PageItem& item : history.entries()) {
         state += item.bytes;
@@ -51,7 +51,7 @@ PageTabs::PageTabs(QWidget* parent) : QTabBar(parent) {
 PageTabs::~PageTabs() = default;
 
 int PageTabs::addMenuCodePage(const QString& titleFormat) {
-    auto history = std::make_unique<MenuCodeHistory>();
+    auto history = std::make_unique<menucode::MenuCodeHistory>();
     std::string state = stateOf(*history);
     tabs_.insert(tabs_.begin() + 1,
                  Tab{PageKind::MenuCode, {}, std::move(history), std::move(state), {}, nullptr});
@@ -137,7 +137,7 @@ PageKind PageTabs::kindAt(int index) const {
     return tab ? tab->kind : PageKind::Log;
 }
 
-MenuCodeHistory* PageTabs::historyAt(int index) const {
+menucode::MenuCodeHistory* PageTabs::historyAt(int index) const {
     const Tab* tab = tabAt(index);
     return tab ? tab->history.get() : nullptr;
 }

@@ -12,12 +12,12 @@
 
 #include <QTabBar>
 
-namespace omni {
+namespace omni::menucode {
 class MenuCodeHistory;
-}
+}  // namespace omni::menucode
 namespace omni::image {
 class KesImage;
-}
+}  // namespace omni::image
 
 namespace omni::commands {
 
@@ -56,8 +56,8 @@ public:
 
     PageKind kindAt(int index) const;
     PageKind currentKind() const { return kindAt(currentIndex()); }
-    MenuCodeHistory* historyAt(int index) const;
-    MenuCodeHistory* currentHistory() const { return historyAt(currentIndex()); }
+    menucode::MenuCodeHistory* historyAt(int index) const;
+    menucode::MenuCodeHistory* currentHistory() const { return historyAt(currentIndex()); }
 
     // Menu-code tabs show a matrix symbol in 2D mode and a bar code in 1D mode.
     void setMode2D(bool mode2D);
@@ -85,10 +85,10 @@ private:
     struct Tab {
         PageKind kind;
         QString fileName;
-        std::unique_ptr<MenuCodeHistory> history;  // menu-code pages
+        std::unique_ptr<menucode::MenuCodeHistory> history;  // menu-code pages
         std::string savedState;  // the commands and labels as last saved
         std::optional<bool> builtIn2D;
-        std::shared_ptr<const image::KesImage> image;         // image pages
+        std::shared_ptr<const image::KesImage> image;  // image pages
     };
     void onCloseRequested(int index);
     const Tab* tabAt(int index) const;

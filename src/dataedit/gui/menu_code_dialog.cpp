@@ -15,13 +15,13 @@ namespace {
 constexpr int kModulePixels = 4;
 
 // The symbol's modules on white with the quiet zone, kModulePixels to a module.
-QImage drawSymbol(const QrSymbol& code) {
-    const int side = QRCodeImage::sideModules(code);
+QImage drawSymbol(const menucode::qr::QrSymbol& code) {
+    const int side = menucode::QRCodeImage::sideModules(code);
     if (side == 0)
         return {};
     QImage image(side * kModulePixels, side * kModulePixels, QImage::Format_Grayscale8);
     image.fill(Qt::white);
-    const int quiet = QRCodeImage::kQuietZone;
+    const int quiet = menucode::QRCodeImage::kQuietZone;
     for (int y = 0; y < code.symbolSize(); ++y) {
         for (int x = 0; x < code.symbolSize(); ++x) {
             if (!code.isDark(x, y))
@@ -47,8 +47,8 @@ MenuCodeDialog::MenuCodeDialog(const QString& title, const QStringList& prompts,
     for (const QString& prompt : prompts)
         layout->addWidget(new QLabel(prompt, this));
 
-    MenuCodeHistory code;
-    if (code.addTypedCommand(command) == HistoryStatus::Ok) {
+    menucode::MenuCodeHistory code;
+    if (code.addTypedCommand(command) == menucode::HistoryStatus::Ok) {
         envelope_ = code.envelope();
         symbol_ = drawSymbol(code.symbol());
     }
@@ -56,7 +56,8 @@ MenuCodeDialog::MenuCodeDialog(const QString& title, const QStringList& prompts,
     picture->setObjectName(QStringLiteral("symbol"));
     picture->setAlignment(Qt::AlignCenter);
     if (symbol_.isNull()) {
-        picture->setText(gui::toQString(historyMessage(HistoryStatus::TooLarge)));
+        picture->setText(
+            gui::toQString(menucode::historyMessage(menucode::HistoryStatus::TooLarge)));
     } else {
         picture->setPixmap(QPixmap::fromImage(symbol_));
     }

@@ -3,16 +3,16 @@
 #include <QPointer>
 
 #include "dataedit/exchange_link.h"
+#include "foundation/exception.h"
 #include "serial/gui/reader_connection.h"
 #include "stream/stream.h"
-#include "foundation/exception.h"
 #include "ui/gui/report.h"
 
 namespace omni::dataedit {
 
 // Takes what the receive thread reads and hands it to the user-interface thread. Bytes are
 // Latin-1 text: the reader's output in the dialogs is ASCII.
-class WizardLink::Listener : public OutputStream<char> {
+class WizardLink::Listener : public stream::OutputStream<char> {
 public:
     explicit Listener(WizardLink* link) : link_(link) {}
     void write(const char* data, std::size_t count) override {
@@ -85,7 +85,7 @@ void WizardLink::readPrograms() {
     reading_ = true;
     QPointer<WizardLink> self = this;
     reader::CommandExchange* exchange = &connection_->exchange();
-    Communicator<char>* port = &connection_->serialPort();
+    stream::Communicator<char>* port = &connection_->serialPort();
     worker_ = std::thread([self, exchange, port, wasListening, target = this] {
         StoredPrograms programs;
         try {

@@ -13,7 +13,7 @@ void C39MenuView::zoom(int steps) {
     options_.labelHeight = std::clamp(options_.labelHeight + 2.0 * steps, kMinLabel, kMaxLabel);
 }
 
-page::Drawing C39MenuView::screenDrawing(double clientWidth) const {
+Drawing C39MenuView::screenDrawing(double clientWidth) const {
     if (!history())
         return {};
     return drawCode39Screen(*history(), options_, clientWidth, measure());
@@ -27,7 +27,7 @@ double C39MenuView::neededWidth() const {
     return 3.0 * extent.width + 8.0;
 }
 
-page::Drawing C39MenuView::wholePicture() const {
+Drawing C39MenuView::wholePicture() const {
     if (!history())
         return {};
     SheetExtent extent;
@@ -36,22 +36,22 @@ page::Drawing C39MenuView::wholePicture() const {
     return drawCode39Metafile(*history(), options_, extent, measure());
 }
 
-page::Drawing C39MenuView::codeAt(double y) const {
+Drawing C39MenuView::codeAt(double y) const {
     if (!history())
         return {};
     return drawCode39CodeAt(*history(), options_, width(), y, measure());
 }
 
-page::Drawing C39MenuView::copyPicture() const {
+Drawing C39MenuView::copyPicture() const {
     // From the popup, the code under the right click; otherwise (Edit > Copy, Ctrl+C), or when
     // the click was beside the codes, the whole sheet: never an empty picture.
-    page::Drawing code = copyingAtClick() ? codeAt(lastClick().y()) : page::Drawing{};
+    Drawing code = copyingAtClick() ? codeAt(lastClick().y()) : Drawing{};
     if (code.items.empty())
         return wholePicture();
     return code;
 }
 
-std::vector<page::Drawing> C39MenuView::printPages(bool withHistory,
+std::vector<Drawing> C39MenuView::printPages(bool withHistory,
                                                    const PrintSetup& setup) const {
     if (!history())
         return {};

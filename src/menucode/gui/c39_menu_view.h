@@ -19,13 +19,13 @@ public:
     double labelHeight() const { return options_.labelHeight; }
 
     void zoom(int steps) override;
-    page::Drawing screenDrawing(double clientWidth) const override;
-    page::Drawing wholePicture() const override;
-    page::Drawing copyPicture() const override;
-    std::vector<page::Drawing> printPages(bool withHistory, const PrintSetup& setup) const override;
+    Drawing screenDrawing(double clientWidth) const override;
+    Drawing wholePicture() const override;
+    Drawing copyPicture() const override;
+    std::vector<Drawing> printPages(bool withHistory, const PrintSetup& setup) const override;
 
     // The code of the screen row at `y` (a click there followed by Copy copies it).
-    page::Drawing codeAt(double y) const;
+    Drawing codeAt(double y) const;
 
 protected:
     QSize naturalSize() const override;

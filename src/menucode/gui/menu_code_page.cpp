@@ -96,7 +96,7 @@ void MenuCodePage::refillList() {
     const QSignalBlocker block(list_);
     list_->clear();
     if (history_) {
-        for (const PageItem& item : history_->entries()) {
+        for (const commands::PageItem& item : history_->entries()) {
             auto* row = new QTreeWidgetItem(list_);
             row->setText(0, gui::toQString(item.label));
             row->setText(1, commandShown(item.bytes));

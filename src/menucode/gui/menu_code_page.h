@@ -9,9 +9,9 @@ class QAction;
 class QScrollArea;
 class QTreeWidget;
 
-namespace omni {
+namespace omni::menucode {
 class MenuCodeHistory;
-}
+}  // namespace omni::menucode
 
 namespace omni::gui {
 class PaneSplitter;

@@ -101,7 +101,7 @@ void MenuCodeView::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), Qt::white);
     if (!history_)
         return;
-    page::paint(painter, screenDrawing(width()));
+    paint(painter, screenDrawing(width()));
 }
 
 void MenuCodeView::wheelEvent(QWheelEvent* event) {
@@ -137,21 +137,21 @@ void MenuCodeView::setupPage() {
 }
 
 void MenuCodeView::save(const QString& path) const {
-    const page::Drawing drawing = wholePicture();
+    const Drawing drawing = wholePicture();
     const std::string file = path.toStdString();
     const DeviceGeometry device = pictureDevice();
     switch (pictureFormatOf(path)) {
         case PictureFormat::Emf:
-            page::writeEmf(drawing, device, measure_, file);
+            writeEmf(drawing, device, measure_, file);
             break;
         case PictureFormat::Png:
-            page::writePng(drawing, file, device.dotsPerInch());
+            writePng(drawing, file, device.dotsPerInch());
             break;
         case PictureFormat::Svg:
-            page::writeSvg(drawing, file, device.dotsPerInch());
+            writeSvg(drawing, file, device.dotsPerInch());
             break;
         case PictureFormat::Pdf:
-            page::writePdf({drawing}, file, device.dotsPerInch());
+            writePdf({drawing}, file, device.dotsPerInch());
             break;
     }
 }
@@ -171,7 +171,7 @@ void MenuCodeView::print(QPrinter& printer, bool withHistory) const {
         return;
     printer.setFullPage(true);
     printer.setDocName(documentName(withHistory));
-    const std::vector<page::Drawing> pages = printPages(withHistory, printSetupOf(printer));
+    const std::vector<Drawing> pages = printPages(withHistory, printSetupOf(printer));
     QPainter painter;
     if (!painter.begin(&printer)) {
         throw foundation::UserException(foundation::UserException::Refused,
@@ -180,7 +180,7 @@ void MenuCodeView::print(QPrinter& printer, bool withHistory) const {
     for (std::size_t i = 0; i < pages.size(); ++i) {
         if (i > 0)
             printer.newPage();
-        page::paint(painter, pages[i]);
+        paint(painter, pages[i]);
     }
     painter.end();
 }

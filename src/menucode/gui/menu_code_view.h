@@ -17,9 +17,9 @@ class QAction;
 class QPrinter;
 class QMimeData;
 
-namespace omni {
+namespace omni::menucode {
 class MenuCodeHistory;
-}
+}  // namespace omni::menucode
 
 namespace omni::menucode {
 
@@ -49,13 +49,13 @@ public:
     virtual void zoom(int steps) = 0;
 
     // The picture as shown, laid out for a client area `clientWidth` wide.
-    virtual page::Drawing screenDrawing(double clientWidth) const = 0;
+    virtual Drawing screenDrawing(double clientWidth) const = 0;
     // The whole picture as saved.
-    virtual page::Drawing wholePicture() const = 0;
+    virtual Drawing wholePicture() const = 0;
     // What Copy puts on the clipboard.
-    virtual page::Drawing copyPicture() const { return wholePicture(); }
+    virtual Drawing copyPicture() const { return wholePicture(); }
     // Printed pages, bare or followed by the history's list.
-    virtual std::vector<page::Drawing> printPages(bool withHistory,
+    virtual std::vector<Drawing> printPages(bool withHistory,
                                                   const PrintSetup& setup) const = 0;
 
     // Writes the whole picture in the format of the file name's extension. Throws
@@ -95,7 +95,7 @@ protected:
     QPoint lastClick() const { return lastClick_; }
     // True while the popup's "Copy menu code" runs, which copies what lies under the click.
     bool copyingAtClick() const { return copyingAtClick_; }
-    const page::QtTextMeasure& measure() const { return measure_; }
+    const QtTextMeasure& measure() const { return measure_; }
 
 private:
     void setupPage();
@@ -108,7 +108,7 @@ private:
     QAction* setupPageAction_;
     QPoint lastClick_;
     bool copyingAtClick_ = false;  // the popup's Copy is running
-    page::QtTextMeasure measure_;
+    QtTextMeasure measure_;
 };
 
 // Print settings of a QPrinter in the form the print layouts take: its full page in device

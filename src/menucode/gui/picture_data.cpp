@@ -7,15 +7,15 @@
 
 namespace omni::menucode {
 
-QMimeData* pictureMimeData(const page::Drawing& drawing, const DeviceGeometry& device,
-                           const page::TextMeasure& measure) {
+QMimeData* pictureMimeData(const Drawing& drawing, const DeviceGeometry& device,
+                           const TextMeasure& measure) {
     auto* data = new QMimeData;
     if (drawing.items.empty() || drawing.width <= 0 || drawing.height <= 0)
         return data;
     const double dpi = device.dotsPerInch();
-    data->setImageData(page::rasterPicture(drawing, dpi));
-    data->setData(QStringLiteral("image/svg+xml"), page::svgPicture(drawing, dpi));
-    const std::vector<std::uint8_t> emf = page::toEmf(drawing, device, measure);
+    data->setImageData(rasterPicture(drawing, dpi));
+    data->setData(QStringLiteral("image/svg+xml"), svgPicture(drawing, dpi));
+    const std::vector<std::uint8_t> emf = toEmf(drawing, device, measure);
     data->setData(QStringLiteral("image/emf"),
                   QByteArray(reinterpret_cast<const char*>(emf.data()),
                              static_cast<qsizetype>(emf.size())));

@@ -13,7 +13,7 @@ namespace omni::menucode {
 // resolution set, at least 300 dpi), "image/svg+xml" (sized in millimetres) and "image/emf"
 // (`device` as the reference). An empty drawing gives empty data. The caller owns the result
 // (the clipboard takes it).
-QMimeData* pictureMimeData(const page::Drawing& drawing, const DeviceGeometry& device,
-                           const page::TextMeasure& measure);
+QMimeData* pictureMimeData(const Drawing& drawing, const DeviceGeometry& device,
+                           const TextMeasure& measure);
 
 }  // namespace omni::menucode

@@ -7,33 +7,33 @@ namespace omni::menucode {
 
 QrMenuView::QrMenuView(QWidget* parent) : MenuCodeView(parent) {
     setObjectName(QStringLiteral("QRMenuStatic"));
-    options_.commandFont = page::Font{u"", 18, true};
+    options_.commandFont = Font{u"", 18, true};
 }
 
 void QrMenuView::zoom(int steps) {
     options_.moduleSize = std::clamp(options_.moduleSize + steps, kMinModule, kMaxModule);
 }
 
-page::Drawing QrMenuView::screenDrawing(double clientWidth) const {
+Drawing QrMenuView::screenDrawing(double clientWidth) const {
     if (!history())
         return {};
     return drawQrScreen(*history(), options_, clientWidth, measure());
 }
 
-page::Drawing QrMenuView::wholePicture() const {
+Drawing QrMenuView::wholePicture() const {
     if (!history())
         return {};
     return drawQrMetafile(*history(), options_, referenceDevice(), measure());
 }
 
-std::vector<page::Drawing> QrMenuView::printPages(bool withHistory, const PrintSetup& setup) const {
+std::vector<Drawing> QrMenuView::printPages(bool withHistory, const PrintSetup& setup) const {
     if (!history())
         return {};
     return printQrPages(*history(), options_, withHistory, setup, measure());
 }
 
 QSize QrMenuView::naturalSize() const {
-    const page::Drawing drawing = screenDrawing(0);
+    const Drawing drawing = screenDrawing(0);
     return QSize(static_cast<int>(std::ceil(drawing.width)),
                  static_cast<int>(std::ceil(drawing.height)));
 }

@@ -20,9 +20,9 @@ public:
     void setCommandFontHeight(double height) { options_.commandFont.height = height; }
 
     void zoom(int steps) override;
-    page::Drawing screenDrawing(double clientWidth) const override;
-    page::Drawing wholePicture() const override;
-    std::vector<page::Drawing> printPages(bool withHistory, const PrintSetup& setup) const override;
+    Drawing screenDrawing(double clientWidth) const override;
+    Drawing wholePicture() const override;
+    std::vector<Drawing> printPages(bool withHistory, const PrintSetup& setup) const override;
     void setCommandStringShown(bool shown) override { options_.showCommandString = shown; }
 
 protected:

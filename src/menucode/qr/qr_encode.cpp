@@ -5,7 +5,7 @@
 
 #include "menucode/qr/qr_tables.h"
 
-namespace omni {
+namespace omni::menucode::qr {
 
 QrEncoder::QrEncoder() {
     std::memset(modules_, 0, sizeof modules_);
@@ -23,7 +23,7 @@ std::optional<QrSymbol> QrEncoder::encode(std::string_view text) {
     buildCodewords(version);
     buildMatrix(version);
     version_ = version;
-    symbolSize_ = qr::symbolSizeOf(version);
+    symbolSize_ = symbolSizeOf(version);
     return finishedSymbol();
 }
 
@@ -43,7 +43,7 @@ QrSymbol QrEncoder::finishedSymbol() const {
 
 // Remainder of data(x) · x^eccLength divided by the generator of degree eccLength, into rsWork_.
 void QrEncoder::computeEcc(const std::uint8_t* data, int dataLength, int eccLength) {
-    const std::uint8_t* generator = qr::kGenerators[eccLength].logCoefficients;
+    const std::uint8_t* generator = kGenerators[eccLength].logCoefficients;
     std::uint8_t* rem = rsWork_;
     std::memset(rem, 0, static_cast<std::size_t>(eccLength));
     for (int i = 0; i < dataLength; ++i) {
@@ -52,9 +52,9 @@ void QrEncoder::computeEcc(const std::uint8_t* data, int dataLength, int eccLeng
         rem[eccLength - 1] = 0;
         if (factor == 0)
             continue;
-        const int logFactor = qr::kGalois.log[factor];
+        const int logFactor = kGalois.log[factor];
         for (int k = 0; k < eccLength; ++k)
-            rem[k] ^= qr::kGalois.exp[generator[k] + logFactor];
+            rem[k] ^= kGalois.exp[generator[k] + logFactor];
     }
 }
 
@@ -62,9 +62,9 @@ void QrEncoder::computeEcc(const std::uint8_t* data, int dataLength, int eccLeng
 // interleaves: data codewords column by column over all blocks, then the error-correction
 // codewords the same way.
 void QrEncoder::buildCodewords(int version) {
-    const qr::BlockLayout layout = qr::blockLayoutOf(version, level_);
-    const int dataTotal = qr::dataCodewordsOf(version, level_);
-    allCodewordCount_ = qr::kTotalCodewords[version];
+    const BlockLayout layout = blockLayoutOf(version, level_);
+    const int dataTotal = dataCodewordsOf(version, level_);
+    allCodewordCount_ = kTotalCodewords[version];
 
     int blockStart = 0;
     for (int b = 0; b < layout.blocks; ++b) {
@@ -88,4 +88,4 @@ void QrEncoder::buildCodewords(int version) {
     }
 }
 
-}  // namespace omni
+}  // namespace omni::menucode::qr

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-namespace omni {
+namespace omni::menucode::qr {
 
 // An encoded symbol: its version, mask and module matrix. A value; the empty symbol has size 0.
 class QrSymbol {
@@ -112,4 +112,4 @@ private:
     std::uint8_t rsWork_[kMaxEccPerBlock + 123];  // one block's data plus its remainder
 };
 
-}  // namespace omni
+}  // namespace omni::menucode::qr

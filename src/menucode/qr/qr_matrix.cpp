@@ -4,7 +4,7 @@
 #include "menucode/qr/qr_encode.h"
 #include "menucode/qr/qr_tables.h"
 
-namespace omni {
+namespace omni::menucode::qr {
 
 namespace {
 
@@ -208,7 +208,7 @@ void QrEncoder::placeAlignment(int cx, int cy) {
 void QrEncoder::placeVersionInfo(int version) {
     if (version < 7)
         return;
-    const std::uint32_t bits = qr::versionBitsOf(version);
+    const std::uint32_t bits = versionBitsOf(version);
     for (int i = 0; i < 18; ++i) {
         const bool dark = (bits >> i) & 1;
         const int a = symbolSize_ - 11 + i % 3, b = i / 3;
@@ -219,7 +219,7 @@ void QrEncoder::placeVersionInfo(int version) {
 
 // Format information for level L and `mask`, both copies, and the dark module.
 void QrEncoder::placeFormatInfo(int mask) {
-    const int bits = qr::formatBitsOf(mask);
+    const int bits = formatBitsOf(mask);
     const auto bit = [bits](int i) { return ((bits >> i) & 1) != 0; };
     for (int i = 0; i <= 5; ++i)
         setFunction(8, i, bit(i));
@@ -243,8 +243,8 @@ void QrEncoder::placeFunctionPatterns(int version) {
     placeFinder(3, 3);
     placeFinder(symbolSize_ - 4, 3);
     placeFinder(3, symbolSize_ - 4);
-    const int count = qr::alignmentCountOf(version);
-    const auto& centres = qr::kAlignment[version];
+    const int count = alignmentCountOf(version);
+    const auto& centres = kAlignment[version];
     for (int i = 0; i < count; ++i) {
         for (int j = 0; j < count; ++j) {
             const bool besideFinder =
@@ -371,7 +371,7 @@ void QrEncoder::collapseModules() {
 }
 
 void QrEncoder::buildMatrix(int version) {
-    symbolSize_ = qr::symbolSizeOf(version);
+    symbolSize_ = symbolSizeOf(version);
     std::memset(modules_, 0, sizeof modules_);
     placeFunctionPatterns(version);
     placeCodewords();
@@ -379,4 +379,4 @@ void QrEncoder::buildMatrix(int version) {
     collapseModules();
 }
 
-}  // namespace omni
+}  // namespace omni::menucode::qr

@@ -4,7 +4,7 @@
 #include "menucode/qr/qr_encode.h"
 #include "menucode/qr/qr_tables.h"
 
-namespace omni {
+namespace omni::menucode::qr {
 
 namespace {
 
@@ -311,7 +311,7 @@ int QrEncoder::chooseVersion(const std::uint8_t* text, int length) {
             continue;
         const int bytes = (dataBits_ + 7) / 8;
         for (int v = kGroupFirst[group]; v <= kGroupLast[group]; ++v) {
-            if (qr::dataCodewordsOf(v, level_) >= bytes)
+            if (dataCodewordsOf(v, level_) >= bytes)
                 return v;
         }
     }
@@ -321,7 +321,7 @@ int QrEncoder::chooseVersion(const std::uint8_t* text, int length) {
 // Terminator (up to 4 zero bits), zero bits to the byte boundary, then the pad bytes 236 and 17
 // alternately up to the version's data capacity.
 void QrEncoder::terminateAndPad(int version) {
-    const int capacityBits = qr::dataCodewordsOf(version, level_) * 8;
+    const int capacityBits = dataCodewordsOf(version, level_) * 8;
     const int streamBits = dataBits_;
     const int terminator = capacityBits - dataBits_ < 4 ? capacityBits - dataBits_ : 4;
     putBits(0, terminator);
@@ -333,4 +333,4 @@ void QrEncoder::terminateAndPad(int version) {
     dataBits_ = streamBits;  // the stream's own length, without terminator and padding
 }
 
-}  // namespace omni
+}  // namespace omni::menucode::qr

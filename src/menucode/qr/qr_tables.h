@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 
-namespace omni::qr {
+namespace omni::menucode::qr {
 
 inline constexpr int kVersions = 40;
 
@@ -241,4 +241,4 @@ constexpr std::uint32_t versionBitsOf(int version) {
 }
 static_assert(versionBitsOf(7) == 0x07C94 && versionBitsOf(40) == 0x28C69);
 
-}  // namespace omni::qr
+}  // namespace omni::menucode::qr

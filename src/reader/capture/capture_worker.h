@@ -16,7 +16,7 @@
 
 namespace omni::reader {
 
-class CaptureWorker : public ThreadRunnable {
+class CaptureWorker : public stream::ThreadRunnable {
 public:
     static constexpr int kStopJoinMs = 3000;
 

@@ -86,7 +86,7 @@ private:
     KesHandle handle_ = 0;
 };
 
-ReceivePause::ReceivePause(SerialPortForPosix& port, OutputStream<char>* listener)
+ReceivePause::ReceivePause(serial::SerialPortForPosix& port, stream::OutputStream<char>* listener)
     : port_(port), listener_(listener), wasReceiving_(port.isReceiving()) {
     if (wasReceiving_)
         port_.stop();
@@ -97,7 +97,7 @@ ReceivePause::~ReceivePause() {
         port_.startReceiving(listener_);
 }
 
-TwoDimensionModule::TwoDimensionModule(SerialPortForPosix& port, OutputStream<char>* listener)
+TwoDimensionModule::TwoDimensionModule(serial::SerialPortForPosix& port, stream::OutputStream<char>* listener)
     : port_(port), listener_(listener) {}
 
 TwoDimensionModule::~TwoDimensionModule() {

@@ -42,14 +42,14 @@ enum class TriggerKind : std::int32_t { Default = 0, Down = 1, Up = 2, Twice = 3
 // was running.
 class ReceivePause {
 public:
-    ReceivePause(SerialPortForPosix& port, OutputStream<char>* listener);
+    ReceivePause(serial::SerialPortForPosix& port, stream::OutputStream<char>* listener);
     ~ReceivePause();
     ReceivePause(const ReceivePause&) = delete;
     ReceivePause& operator=(const ReceivePause&) = delete;
 
 private:
-    SerialPortForPosix& port_;
-    OutputStream<char>* listener_;
+    serial::SerialPortForPosix& port_;
+    stream::OutputStream<char>* listener_;
     bool wasReceiving_;
 };
 
@@ -57,7 +57,7 @@ class TwoDimensionModule {
 public:
     // `port` (not owned) outlives this object; `listener` is what the receive thread feeds when
     // it is restarted after an operation (null: the thread is not restarted).
-    explicit TwoDimensionModule(SerialPortForPosix& port, OutputStream<char>* listener = nullptr);
+    explicit TwoDimensionModule(serial::SerialPortForPosix& port, stream::OutputStream<char>* listener = nullptr);
     ~TwoDimensionModule();
     TwoDimensionModule(const TwoDimensionModule&) = delete;
     TwoDimensionModule& operator=(const TwoDimensionModule&) = delete;
@@ -66,8 +66,8 @@ public:
     void connect();
     KesHandle handle() const { return handle_; }
     bool connected() const { return handle_ != KES_INVALID_HANDLE && handle_ != 0; }
-    SerialPortForPosix& port() { return port_; }
-    OutputStream<char>* listener() const { return listener_; }
+    serial::SerialPortForPosix& port() { return port_; }
+    stream::OutputStream<char>* listener() const { return listener_; }
 
     void sendCommand(std::string_view text);
 
@@ -100,8 +100,8 @@ private:
     std::unique_ptr<image::ShotedImage> finishShot(KesHandle image);
     void joinBackground(int timeoutMs);
 
-    SerialPortForPosix& port_;
-    OutputStream<char>* listener_;
+    serial::SerialPortForPosix& port_;
+    stream::OutputStream<char>* listener_;
     KesHandle handle_ = KES_INVALID_HANDLE;
     std::thread background_;
     std::shared_ptr<std::atomic<bool>> backgroundDone_;

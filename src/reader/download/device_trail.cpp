@@ -15,7 +15,7 @@ std::string firstLine(const fs::path& file) {
 
 // The sysfs entry of a tty: by the device's own name, or by the name of what a link points to
 // (/dev/serial/by-id/... -> /dev/ttyACM0).
-fs::path ttyEntry(const std::string& device, const DiscoveryRoots& roots) {
+fs::path ttyEntry(const std::string& device, const serial::DiscoveryRoots& roots) {
     std::error_code error;
     fs::path entry = roots.sys / "class" / "tty" / fs::path(device).filename();
     if (fs::exists(entry / "device", error))
@@ -31,7 +31,7 @@ fs::path ttyEntry(const std::string& device, const DiscoveryRoots& roots) {
 
 }  // namespace
 
-DeviceTrail traceDevice(const PortDescriptor& port, const DiscoveryRoots& roots) {
+DeviceTrail traceDevice(const serial::PortDescriptor& port, const serial::DiscoveryRoots& roots) {
     DeviceTrail trail;
     trail.port = port;
     fs::path entry = ttyEntry(port.device, roots);
@@ -54,9 +54,9 @@ DeviceTrail traceDevice(const PortDescriptor& port, const DiscoveryRoots& roots)
     return trail;
 }
 
-std::optional<PortDescriptor> findDevice(const DeviceTrail& trail, const DiscoveryRoots& roots) {
-    std::optional<PortDescriptor> samePort;
-    for (const PortDescriptor& port : enumeratePorts(roots)) {
+std::optional<serial::PortDescriptor> findDevice(const DeviceTrail& trail, const serial::DiscoveryRoots& roots) {
+    std::optional<serial::PortDescriptor> samePort;
+    for (const serial::PortDescriptor& port : enumeratePorts(roots)) {
         DeviceTrail now = traceDevice(port, roots);
         if (!trail.usbSerial.empty() && now.usbSerial == trail.usbSerial)
             return port;

@@ -12,17 +12,17 @@
 namespace omni::reader {
 
 struct DeviceTrail {
-    PortDescriptor port;     // where the reader was
+    serial::PortDescriptor port;     // where the reader was
     std::string usbSerial;   // the USB device's serial number, empty when it has none
     std::string usbPath;     // the USB device's place in the bus tree ("1-1.2"), empty if not USB
 };
 
 // What sysfs tells about the device at `port` now.
-DeviceTrail traceDevice(const PortDescriptor& port, const DiscoveryRoots& roots = {});
+DeviceTrail traceDevice(const serial::PortDescriptor& port, const serial::DiscoveryRoots& roots = {});
 
 // The device that carries the trail now, if it is present: the same serial number, else the
 // same USB port, else the same device path.
-std::optional<PortDescriptor> findDevice(const DeviceTrail& trail,
-                                         const DiscoveryRoots& roots = {});
+std::optional<serial::PortDescriptor> findDevice(const DeviceTrail& trail,
+                                         const serial::DiscoveryRoots& roots = {});
 
 }  // namespace omni::reader

@@ -40,7 +40,7 @@ std::u16string downloadFailureMessage(KesState state) {
                        {res::loadString(reason), res::fromUtf8(KesStateName(state))});
 }
 
-DownloadWorker::DownloadWorker(SerialPortForPosix& port, ModuleHandle& module,
+DownloadWorker::DownloadWorker(serial::SerialPortForPosix& port, ModuleHandle& module,
                                DownloadRequest request)
     : port_(port), module_(module), request_(std::move(request)) {}
 
@@ -70,7 +70,7 @@ DownloadResult DownloadWorker::run() {
 
 DownloadResult DownloadWorker::download() {
     DownloadResult result;
-    FileInputStreamForKes2D stream(request_.file);
+    stream::FileInputStreamForKes2D stream(request_.file);
     if (!stream.isOpen() || stream.handle() == KES_INVALID_HANDLE) {
         std::string reason = std::generic_category().message(stream.errorCode());
         result.message = res::format(res::ids::FirmwareCannotOpen,
@@ -162,7 +162,7 @@ void DownloadWorker::onBeginPhase(void* context, std::int32_t transferring) {
 
 DownloadProcess::DownloadProcess(DownloadWorker& worker,
                                  std::function<void(const DownloadResult&)> finished)
-    : ThreadRunnable(Priority::Idle), worker_(worker), finished_(std::move(finished)) {}
+    : stream::ThreadRunnable(Priority::Idle), worker_(worker), finished_(std::move(finished)) {}
 
 DownloadProcess::~DownloadProcess() {
     try {

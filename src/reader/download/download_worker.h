@@ -72,14 +72,14 @@ struct DownloadRequest {
     bool bootLoader = false;  // as the plan says (forced on for some kinds)
     ReconnectMode reconnect = ReconnectMode::Family;
     std::string settingsKey;               // of the port's stored line settings, for reopening
-    OutputStream<char>* listener = nullptr;  // receive thread's listener afterwards (null: none)
-    DiscoveryRoots roots;                  // where devices are looked up
+    stream::OutputStream<char>* listener = nullptr;  // receive thread's listener afterwards (null: none)
+    serial::DiscoveryRoots roots;                  // where devices are looked up
     ReconnectTiming timing;
 };
 
 class DownloadWorker {
 public:
-    DownloadWorker(SerialPortForPosix& port, ModuleHandle& module, DownloadRequest request);
+    DownloadWorker(serial::SerialPortForPosix& port, ModuleHandle& module, DownloadRequest request);
 
     void setProgress(DownloadProgress progress) { progress_ = std::move(progress); }
     DownloadResult run();
@@ -107,7 +107,7 @@ private:
     void drain();
     void restartReceiving();
 
-    SerialPortForPosix& port_;
+    serial::SerialPortForPosix& port_;
     ModuleHandle& module_;
     DownloadRequest request_;
     DownloadProgress progress_;
@@ -120,7 +120,7 @@ private:
 };
 
 // Runs a worker on its own idle-priority thread; `finished` is called on that thread at the end.
-class DownloadProcess : public ThreadRunnable {
+class DownloadProcess : public stream::ThreadRunnable {
 public:
     DownloadProcess(DownloadWorker& worker, std::function<void(const DownloadResult&)> finished);
     ~DownloadProcess() override;

@@ -28,9 +28,9 @@ void pause(unsigned ms) {
 }
 
 // The fallback line of the version requests: 9600 baud, 8N1, DTR and RTS on.
-LineState slowLine(const LineState& saved) {
-    LineState slow;
-    slow.attributes = toTermios(LineSettings{}, saved.attributes);
+serial::LineState slowLine(const serial::LineState& saved) {
+    serial::LineState slow;
+    slow.attributes = toTermios(serial::LineSettings{}, saved.attributes);
     if (saved.modemLines >= 0)
         slow.modemLines = saved.modemLines | TIOCM_DTR | TIOCM_RTS;
     return slow;
@@ -46,14 +46,14 @@ void DownloadWorker::reconnect(DownloadResult& result) {
         std::lock_guard lock(moduleMutex_);
         module_.reset();  // the old engine is gone; a new module object is made for the new one
     }
-    if (port_.port().kind != PortKind::Serial)
+    if (port_.port().kind != serial::PortKind::Serial)
         waitForClose();
 
     bool answered = false;
     for (int round = 0; round < kMaxComebacks && !answered && !cancelled_.load(); ++round) {
         if (!waitForOpen())
             break;
-        if (port_.port().kind != PortKind::Serial) {
+        if (port_.port().kind != serial::PortKind::Serial) {
             answered = true;  // identification itself asks a USB reader
             break;
         }
@@ -119,7 +119,7 @@ bool DownloadWorker::waitForOpen() {
         return true;
     auto deadline = Clock::now() + std::chrono::milliseconds(request_.timing.openWaitMs);
     while (!cancelled_.load()) {
-        if (std::optional<PortDescriptor> found = findDevice(trail_, request_.roots)) {
+        if (std::optional<serial::PortDescriptor> found = findDevice(trail_, request_.roots)) {
             try {
                 port_.open(*found, request_.settingsKey);
                 return true;
@@ -139,8 +139,8 @@ bool DownloadWorker::waitForOpen() {
 // then, to be waited for again).
 bool DownloadWorker::callReader() {
     try {
-        LineState saved = port_.lineState();
-        LineState slow = slowLine(saved);
+        serial::LineState saved = port_.lineState();
+        serial::LineState slow = slowLine(saved);
         for (unsigned attempt = 0; attempt < request_.timing.attempts; ++attempt) {
             if (cancelled_.load())
                 return false;

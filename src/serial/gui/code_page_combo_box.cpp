@@ -38,7 +38,7 @@ void CodePageComboBox::fill() {
     clear();
     for (const CodePageEntry& entry : list_.entries()) {
         QString text = gui::toQString(entry.text);
-        if (entry.codePage == kDefaultCodePage)
+        if (entry.codePage == stream::kDefaultCodePage)
             text = gui::toQString(res::format(res::ids::DefaultCodePageMeans,
                                               {entry.text, defaultEncodingLabel()}));
         addItem(text, QVariant::fromValue<quint32>(entry.codePage));
@@ -47,7 +47,7 @@ void CodePageComboBox::fill() {
 }
 
 std::u16string CodePageComboBox::defaultEncodingLabel() {
-    const std::string name = localeEncodingName();
+    const std::string name = stream::localeEncodingName();
     return res::fromUtf8(name == "CP1252" ? std::string("Windows-1252") : name);
 }
 

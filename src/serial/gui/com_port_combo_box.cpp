@@ -95,7 +95,7 @@ QString portBoxLabel(const PortDescriptor& port) {
 ComPortComboBox::ComPortComboBox(std::string keyPath, ExtraPorts extra, QWidget* parent,
                                  DiscoveryRoots roots)
     : QComboBox(parent),
-      ThreadRunnable(Priority::Idle),
+      stream::ThreadRunnable(Priority::Idle),
       keyPath_(std::move(keyPath)),
       extra_(std::move(extra)),
       roots_(std::move(roots)),

@@ -70,7 +70,7 @@ void storePortChoice(std::string_view keyPath, const StoredPortChoice& choice);
 // The label shown for a port: the simulated readers by name, other devices by portLabel().
 QString portBoxLabel(const PortDescriptor& port);
 
-class ComPortComboBox : public QComboBox, public ThreadRunnable {
+class ComPortComboBox : public QComboBox, public stream::ThreadRunnable {
     Q_OBJECT
 public:
     static constexpr int kWidth = 240;

@@ -41,7 +41,7 @@ int errnoOf(const QFileDevice& file) {
 }  // namespace
 
 // Collects the chain's text on its writer thread and queues one delivery at a time.
-class SerialLogBox::Sink : public TextSink {
+class SerialLogBox::Sink : public stream::TextSink {
 public:
     explicit Sink(SerialLogBox* box) : box_(box) {}
 

@@ -30,7 +30,7 @@ class QTimer;
 
 namespace omni::serial {
 
-using LogChain = BufferedDeSynchronizedEditBoxOutputStream<8192>;
+using LogChain = stream::BufferedDeSynchronizedEditBoxOutputStream<8192>;
 
 // One of the pane's two views: read-only text the operator can select and copy.
 class SerialLogEditBox : public QPlainTextEdit {

@@ -297,7 +297,7 @@ void AutoTuningDialog::prefixSuffix() {
                                                  text(res::ids::TuningPrefixSuffixQuestion)) !=
                                QMessageBox::Yes)
                 return;
-            dialogs::PrefixSuffixDialog dialog(mode2D_, false, connection_.model(), this);
+            commands::dialogs::PrefixSuffixDialog dialog(mode2D_, false, connection_.model(), this);
             if (dialog.exec() == QDialog::Accepted)
                 session_->recordedPrefixSuffix() = dialog.compose();
         });

@@ -28,7 +28,7 @@ QString text(std::uint32_t id) {
 }  // namespace
 
 // Hands what the receive thread reads to the dialog on its own thread.
-class ReadingTestDialog::Listener : public OutputStream<char> {
+class ReadingTestDialog::Listener : public stream::OutputStream<char> {
 public:
     explicit Listener(ReadingTestDialog* dialog) : dialog_(dialog) {}
     void write(const char* data, std::size_t count) override {

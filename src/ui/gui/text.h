@@ -8,6 +8,8 @@
 
 #include <QString>
 
+class QTranslator;
+
 namespace omni::gui {
 
 // String `id` of the string table in the current language.
@@ -15,6 +17,10 @@ QString uiText(std::uint32_t id);
 
 // String `id` with %1..%9 filled from `args`.
 QString uiFormat(std::uint32_t id, std::initializer_list<QString> args);
+
+// Loads Qt's own texts (file and print dialogs, message box buttons) in the program's language
+// into `translator` and installs it; English needs none.
+void installQtTexts(QTranslator& translator);
 
 inline QString toQString(std::u16string_view text) {
     return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));

@@ -56,7 +56,7 @@ std::optional<std::string> decodeImage(const QImage& image) {
 }
 
 std::string envelopeOf(const std::string& command) {
-    omni::MenuCodeHistory code;
+    omni::menucode::MenuCodeHistory code;
     code.addTypedCommand(command);
     return code.envelope();
 }

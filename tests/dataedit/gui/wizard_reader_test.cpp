@@ -11,12 +11,12 @@
 #include <QTreeWidget>
 
 #include "app/gui/main_window.h"
-#include "foundation/settings_store.h"
 #include "commands/gui/page_tabs.h"
 #include "dataedit/gs1.h"
 #include "dataedit/gui/data_edit_wizard.h"
 #include "dataedit/gui/gs1_wizard.h"
 #include "dataedit/gui/menu_code_dialog.h"
+#include "foundation/settings_store.h"
 #include "menucode/menu_code_history.h"
 #include "serial/gui/com_port_combo_box.h"
 #include "serial/gui/reader_connection.h"
@@ -112,8 +112,8 @@ QString currentTab(MainWindow& window) {
     return window.pageTabs()->tabText(window.pageTabs()->currentIndex());
 }
 
-const omni::PageItem* currentEntry(MainWindow& window) {
-    omni::MenuCodeHistory* history = window.pageTabs()->currentHistory();
+const omni::commands::PageItem* currentEntry(MainWindow& window) {
+    omni::menucode::MenuCodeHistory* history = window.pageTabs()->currentHistory();
     return history && history->size() == 1 ? &history->entry(0) : nullptr;
 }
 
@@ -314,7 +314,7 @@ void WizardReaderTest::gs1WizardWithoutReaderShowsItsMenuCodes() {
     QVERIFY(cancelled);
     QCOMPARE(codes.size(), std::size_t{2});
     const auto envelope = [](const std::string& command) {
-        omni::MenuCodeHistory code;
+        omni::menucode::MenuCodeHistory code;
         code.addTypedCommand(command);
         return code.envelope();
     };

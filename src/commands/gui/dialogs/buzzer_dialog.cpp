@@ -10,10 +10,10 @@
 #include "resources/string_ids.h"
 #include "ui/gui/text.h"
 
-namespace omni::dialogs {
+namespace omni::commands::dialogs {
 namespace {
 
-using namespace omni::compose;
+using namespace omni::commands::compose;
 
 template <typename Enum>
 std::optional<Enum> chosenAs(const ChoiceGroup& group) {
@@ -41,27 +41,27 @@ QLabel* addToggleRow(QGridLayout* grid, int row, std::uint32_t captionId, Choice
 BuzzerDialog::BuzzerDialog(std::string_view command, bool mode2D, QWidget* parent)
     : IndicatorDialog(res::ids::BuzzerCaption, command, mode2D, parent) {
     content()->addWidget(choiceRow(res::ids::Volume, volume_,
-                                   {{res::ids::VolumeSmall, int(BuzzerVolume::Small)},
-                                    {res::ids::VolumeNormal, int(BuzzerVolume::Normal)},
-                                    {res::ids::VolumeLoud, int(BuzzerVolume::Loud)},
-                                    {res::ids::VolumeMaximum, int(BuzzerVolume::Maximum)}},
+                                   {{res::ids::VolumeSmall, int(commands::compose::BuzzerVolume::Small)},
+                                    {res::ids::VolumeNormal, int(commands::compose::BuzzerVolume::Normal)},
+                                    {res::ids::VolumeLoud, int(commands::compose::BuzzerVolume::Loud)},
+                                    {res::ids::VolumeMaximum, int(commands::compose::BuzzerVolume::Maximum)}},
                                    this));
 
     auto* goodRead = goodReadGroup(res::ids::GoodReadBuzzer, goodRead_, duration_,
-                                   {{res::ids::Buzzer50ms, int(BuzzerDuration::Ms50)},
-                                    {res::ids::Buzzer75ms, int(BuzzerDuration::Ms75)},
-                                    {res::ids::Buzzer100ms, int(BuzzerDuration::Ms100)},
-                                    {res::ids::Buzzer200ms, int(BuzzerDuration::Ms200)},
-                                    {res::ids::Buzzer400ms, int(BuzzerDuration::Ms400)}},
+                                   {{res::ids::Buzzer50ms, int(commands::compose::BuzzerDuration::Ms50)},
+                                    {res::ids::Buzzer75ms, int(commands::compose::BuzzerDuration::Ms75)},
+                                    {res::ids::Buzzer100ms, int(commands::compose::BuzzerDuration::Ms100)},
+                                    {res::ids::Buzzer200ms, int(commands::compose::BuzzerDuration::Ms200)},
+                                    {res::ids::Buzzer400ms, int(commands::compose::BuzzerDuration::Ms400)}},
                                    this);
     auto* tone = new QGroupBox(gui::uiText(res::ids::Tone), goodRead);
     auto* toneLayout = new QGridLayout(tone);
-    toneLayout->addWidget(tone_.add(res::ids::ToneMiddle, int(BuzzerTone::Middle), tone), 0, 0);
-    toneLayout->addWidget(tone_.add(res::ids::ToneHighToLow, int(BuzzerTone::HighToLow), tone), 0,
+    toneLayout->addWidget(tone_.add(res::ids::ToneMiddle, int(commands::compose::BuzzerTone::Middle), tone), 0, 0);
+    toneLayout->addWidget(tone_.add(res::ids::ToneHighToLow, int(commands::compose::BuzzerTone::HighToLow), tone), 0,
                           1);
-    toneLayout->addWidget(tone_.add(res::ids::ToneLowToHigh, int(BuzzerTone::LowToHigh), tone), 0,
+    toneLayout->addWidget(tone_.add(res::ids::ToneLowToHigh, int(commands::compose::BuzzerTone::LowToHigh), tone), 0,
                           2);
-    toneLayout->addWidget(tone_.add(res::ids::ToneCustom, int(BuzzerTone::CustomFrequency), tone),
+    toneLayout->addWidget(tone_.add(res::ids::ToneCustom, int(commands::compose::BuzzerTone::CustomFrequency), tone),
                           1, 0);
     auto* frequencyRow = new QHBoxLayout;
     frequency_ = new NumberBox(kFrequencyMin, kFrequencyMax, kFrequencyStart, tone);
@@ -107,12 +107,12 @@ BuzzerDialog::BuzzerDialog(std::string_view command, bool mode2D, QWidget* paren
     updateControls();
 }
 
-BuzzerChoices BuzzerDialog::choices() {
-    BuzzerChoices c;
-    c.volume = chosenAs<BuzzerVolume>(volume_);
+commands::compose::BuzzerChoices BuzzerDialog::choices() {
+    commands::compose::BuzzerChoices c;
+    c.volume = chosenAs<commands::compose::BuzzerVolume>(volume_);
     c.goodRead = goodRead_.toggle();
-    c.duration = chosenAs<BuzzerDuration>(duration_);
-    c.tone = chosenAs<BuzzerTone>(tone_);
+    c.duration = chosenAs<commands::compose::BuzzerDuration>(duration_);
+    c.tone = chosenAs<commands::compose::BuzzerTone>(tone_);
     c.frequency = frequency_->enteredValue();
     c.startup = startup_.toggle();
     c.readTimeout = readTimeout_.toggle();
@@ -122,7 +122,7 @@ BuzzerChoices BuzzerDialog::choices() {
     return c;
 }
 
-void BuzzerDialog::showChoices(const BuzzerChoices& c) {
+void BuzzerDialog::showChoices(const commands::compose::BuzzerChoices& c) {
     volume_.choose(idOf(c.volume));
     goodRead_.setToggle(c.goodRead);
     duration_.choose(idOf(c.duration));
@@ -137,10 +137,10 @@ void BuzzerDialog::showChoices(const BuzzerChoices& c) {
 }
 
 void BuzzerDialog::updateControls() {
-    const BuzzerControls controls = buzzerControls(choices(), mode2D_);
+    const commands::compose::BuzzerControls controls = buzzerControls(choices(), mode2D_);
     volume_.setEnabled(controls.volumeEnabled);
     duration_.setEnabled(controls.durationEnabled);
-    duration_.button(int(BuzzerDuration::Ms75))->setVisible(controls.duration75Visible);
+    duration_.button(int(commands::compose::BuzzerDuration::Ms75))->setVisible(controls.duration75Visible);
     tone_.setEnabled(controls.toneEnabled);
     frequency_->setEnabled(controls.frequencyEnabled);
     frequencyUnit_->setEnabled(controls.frequencyEnabled);
@@ -154,4 +154,4 @@ std::string BuzzerDialog::compose() {
     return composeBuzzer(command_, choices(), mode2D_);
 }
 
-}  // namespace omni::dialogs
+}  // namespace omni::commands::dialogs

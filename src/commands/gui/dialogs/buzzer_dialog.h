@@ -11,9 +11,9 @@
 class QGroupBox;
 class QLabel;
 
-namespace omni::dialogs {
+namespace omni::commands::dialogs {
 
-class BuzzerDialog : public IndicatorDialog<BuzzerDialog, compose::BuzzerChoices> {
+class BuzzerDialog : public IndicatorDialog<BuzzerDialog, commands::compose::BuzzerChoices> {
     Q_OBJECT
 public:
     BuzzerDialog(std::string_view command, bool mode2D, QWidget* parent = nullptr);
@@ -21,8 +21,8 @@ public:
     std::string compose() override;
 
     // The controls as choices, and back.
-    compose::BuzzerChoices choices();
-    void showChoices(const compose::BuzzerChoices& choices);
+    commands::compose::BuzzerChoices choices();
+    void showChoices(const commands::compose::BuzzerChoices& choices);
 
     ChoiceGroup& volume() { return volume_; }
     ChoiceGroup& goodRead() { return goodRead_; }
@@ -47,4 +47,4 @@ private:
     QWidget* intermediate1D_;
 };
 
-}  // namespace omni::dialogs
+}  // namespace omni::commands::dialogs

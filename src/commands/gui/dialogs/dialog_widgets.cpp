@@ -13,7 +13,7 @@
 #include "resources/string_ids.h"
 #include "ui/gui/text.h"
 
-namespace omni::dialogs {
+namespace omni::commands::dialogs {
 namespace {
 
 // Button ids of an Enable/Disable pair.
@@ -69,26 +69,26 @@ void ChoiceGroup::setEnabled(bool enabled) {
         button->setEnabled(enabled);
 }
 
-compose::Toggle ChoiceGroup::toggle() const {
+commands::compose::Toggle ChoiceGroup::toggle() const {
     switch (chosen()) {
         case kEnableId:
-            return compose::Toggle::Enable;
+            return commands::compose::Toggle::Enable;
         case kDisableId:
-            return compose::Toggle::Disable;
+            return commands::compose::Toggle::Disable;
         default:
-            return compose::Toggle::None;
+            return commands::compose::Toggle::None;
     }
 }
 
-void ChoiceGroup::setToggle(compose::Toggle toggle) {
+void ChoiceGroup::setToggle(commands::compose::Toggle toggle) {
     switch (toggle) {
-        case compose::Toggle::Enable:
+        case commands::compose::Toggle::Enable:
             choose(kEnableId);
             break;
-        case compose::Toggle::Disable:
+        case commands::compose::Toggle::Disable:
             choose(kDisableId);
             break;
-        case compose::Toggle::None:
+        case commands::compose::Toggle::None:
             choose(-1);
             break;
     }
@@ -216,4 +216,4 @@ void ComposingDialog::applyNow() {
         applyHandler_(compose());
 }
 
-}  // namespace omni::dialogs
+}  // namespace omni::commands::dialogs

@@ -22,7 +22,7 @@ class QPushButton;
 class QRadioButton;
 class QVBoxLayout;
 
-namespace omni::dialogs {
+namespace omni::commands::dialogs {
 
 // Exclusive radio buttons where "nothing chosen" is a state of its own: the start state of the
 // indicator dialogs and what "Deselect" returns to.
@@ -42,8 +42,8 @@ public:
     void setEnabled(bool enabled);
 
     // An Enable/Disable pair read as a toggle (ids 1 and 2).
-    compose::Toggle toggle() const;
-    void setToggle(compose::Toggle toggle);
+    commands::compose::Toggle toggle() const;
+    void setToggle(commands::compose::Toggle toggle);
 
 Q_SIGNALS:
     void changed();
@@ -153,4 +153,4 @@ protected:
     const bool mode2D_;
 };
 
-}  // namespace omni::dialogs
+}  // namespace omni::commands::dialogs

@@ -13,12 +13,12 @@
 #include "ui/gui/dialog_buttons.h"
 #include "ui/gui/text.h"
 
-namespace omni::dialogs {
+namespace omni::commands::dialogs {
 namespace {
 
 QString keyName(std::size_t row, bool mode2D) {
     const auto table = keyTable(mode2D);
-    return QString::fromUtf8(table[row < table.size() ? row : compose::kEmptyKey].name);
+    return QString::fromUtf8(table[row < table.size() ? row : commands::compose::kEmptyKey].name);
 }
 
 }  // namespace
@@ -64,13 +64,13 @@ PrefixSuffixListDialog::PrefixSuffixListDialog(bool mode2D, std::size_t current,
     heading.setBold(true);
     for (std::size_t row = 0; row < table.size(); ++row) {
         auto* item = new QListWidgetItem(QString::fromUtf8(table[row].name), list_);
-        if (row != compose::kEmptyKey && isHeading(table[row])) {
+        if (row != commands::compose::kEmptyKey && isHeading(table[row])) {
             item->setFlags(Qt::ItemIsEnabled);  // a section heading, not a choice
             item->setFont(heading);
         }
     }
-    if (current >= table.size() || (current != compose::kEmptyKey && isHeading(table[current]))) {
-        current = compose::kEmptyKey;
+    if (current >= table.size() || (current != commands::compose::kEmptyKey && isHeading(table[current]))) {
+        current = commands::compose::kEmptyKey;
     }
     list_->setCurrentRow(static_cast<int>(current));
     list_->scrollToItem(list_->currentItem(), QAbstractItemView::PositionAtCenter);
@@ -96,7 +96,7 @@ void PrefixSuffixListDialog::showEvent(QShowEvent* event) {
 
 std::size_t PrefixSuffixListDialog::chosenRow() const {
     const int row = list_->currentRow();
-    return row < 0 ? compose::kEmptyKey : static_cast<std::size_t>(row);
+    return row < 0 ? commands::compose::kEmptyKey : static_cast<std::size_t>(row);
 }
 
 std::optional<std::size_t> PrefixSuffixListDialog::choose(QWidget* parent, bool mode2D,
@@ -127,7 +127,7 @@ CodeTypeCombo::CodeTypeCombo(bool mode2D, QWidget* parent) : QComboBox(parent), 
 void CodeTypeCombo::settle(int wanted) {
     if (wanted < 0)
         return;
-    const auto row = static_cast<int>(compose::chooseCodeType(
+    const auto row = static_cast<int>(commands::compose::chooseCodeType(
         mode2D_, static_cast<std::size_t>(wanted), static_cast<std::size_t>(previous_)));
     if (row != wanted) {
         setCurrentIndex(row);  // re-enters with a choosable row
@@ -139,4 +139,4 @@ void CodeTypeCombo::settle(int wanted) {
     Q_EMIT codeTypeChanged(static_cast<std::size_t>(row));
 }
 
-}  // namespace omni::dialogs
+}  // namespace omni::commands::dialogs

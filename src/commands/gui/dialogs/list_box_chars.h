@@ -11,7 +11,7 @@
 #include <QDialog>
 #include <QListWidget>
 
-namespace omni::dialogs {
+namespace omni::commands::dialogs {
 
 // The key slots of one prefix or suffix group, one row per slot, each showing the name of the
 // key-table row it holds. Double-clicking a slot (or Enter on it) asks for a new key.
@@ -72,4 +72,4 @@ private:
     int previous_ = 0;
 };
 
-}  // namespace omni::dialogs
+}  // namespace omni::commands::dialogs

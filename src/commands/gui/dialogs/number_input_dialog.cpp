@@ -14,14 +14,14 @@
 #include "ui/gui/dialog_buttons.h"
 #include "ui/gui/text.h"
 
-namespace omni::dialogs {
+namespace omni::commands::dialogs {
 namespace {}  // namespace
 
 NumberInputDialog::NumberInputDialog(const CatalogEntry& entry, QWidget* parent)
     : QDialog(parent), entry_(entry) {
     setWindowTitle(gui::uiText(res::ids::InputNumberTitle));
-    const compose::NumberInputState start = compose::numberInputStart(entry);
-    const compose::NumberInputControls controls = compose::numberInputControls(entry, start);
+    const commands::compose::NumberInputState start = commands::compose::numberInputStart(entry);
+    const commands::compose::NumberInputControls controls = commands::compose::numberInputControls(entry, start);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(gui::uiText(res::ids::InputNumberCaption), this));
@@ -69,16 +69,16 @@ NumberInputDialog::NumberInputDialog(const CatalogEntry& entry, QWidget* parent)
         std::max(sizeHint().width() + 40, fontMetrics().horizontalAdvance(QLatin1Char('M')) * 26));
 }
 
-compose::NumberInputState NumberInputDialog::state() {
+commands::compose::NumberInputState NumberInputDialog::state() {
     return {number_->enteredValue(), initialize_->isChecked(), inhibit_->isChecked()};
 }
 
 void NumberInputDialog::updateControls() {
-    number_->setEnabled(compose::numberInputControls(entry_, state()).numberEnabled);
+    number_->setEnabled(commands::compose::numberInputControls(entry_, state()).numberEnabled);
 }
 
 NumberChoice NumberInputDialog::choice() {
-    return compose::numberChoice(entry_, state());
+    return commands::compose::numberChoice(entry_, state());
 }
 
 std::optional<NumberChoice> NumberInputDialog::run() {
@@ -87,4 +87,4 @@ std::optional<NumberChoice> NumberInputDialog::run() {
     return choice();
 }
 
-}  // namespace omni::dialogs
+}  // namespace omni::commands::dialogs

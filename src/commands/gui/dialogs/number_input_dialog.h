@@ -13,7 +13,7 @@ class QCheckBox;
 class QLabel;
 class QPushButton;
 
-namespace omni::dialogs {
+namespace omni::commands::dialogs {
 
 class NumberBox;
 
@@ -33,7 +33,7 @@ public:
     QPushButton* okButton() const { return ok_; }
 
 private:
-    compose::NumberInputState state();
+    commands::compose::NumberInputState state();
     void updateControls();
 
     const CatalogEntry& entry_;
@@ -43,4 +43,4 @@ private:
     QPushButton* ok_;
 };
 
-}  // namespace omni::dialogs
+}  // namespace omni::commands::dialogs

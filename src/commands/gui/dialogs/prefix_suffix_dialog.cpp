@@ -13,21 +13,42 @@
 #include "resources/string_ids.h"
 #include "ui/gui/text.h"
 
-namespace omni::dialogs {
+namespace omni::commands::dialogs {
 namespace {
 
-using namespace omni::compose;
+using namespace omni::commands::compose;
 
 bool askOkCancel(QWidget* parent, const QString& caption, const QString& text) {
     return QMessageBox::information(parent, caption, text, QMessageBox::Ok | QMessageBox::Cancel,
                                     QMessageBox::Ok) == QMessageBox::Ok;
 }
 
-int indexOf(KeyGroup group) {
+int indexOf(commands::compose::KeyGroup group) {
     return static_cast<int>(group);
 }
 
 }  // namespace
+
+void PrefixSuffixDialog::addPair(QGridLayout* grid, int row, compose::KeyGroup first,
+                                 compose::KeyGroup second, std::size_t slotCount, QWidget* box) {
+    int column = 0;
+    for (compose::KeyGroup group : {first, second}) {
+        auto* header = new QHBoxLayout;
+        header->addWidget(new QLabel(gui::uiText(groupCaptionId(group)), box));
+        header->addStretch(1);
+        auto* reset = new QPushButton(gui::uiText(res::ids::Reset), box);
+        reset->setAutoDefault(false);
+        header->addWidget(reset);
+        grid->addLayout(header, row, column);
+        auto* list = new ListBoxChars(slotCount, box);
+        grid->addWidget(list, row + 1, column);
+        lists_[indexOf(group)] = list;
+        connect(reset, &QPushButton::clicked, this, [this, group] { resetGroup(group); });
+        connect(list, &ListBoxChars::slotActivated, this,
+                [this, group](int slot) { chooseKey(group, slot); });
+        ++column;
+    }
+}
 
 PrefixSuffixDialog::PrefixSuffixDialog(bool mode2D, bool hasCurrentPage, std::string_view model,
                                        QWidget* parent)
@@ -35,31 +56,9 @@ PrefixSuffixDialog::PrefixSuffixDialog(bool mode2D, bool hasCurrentPage, std::st
       state_(prefixSuffixStart(mode2D, hasCurrentPage, model)),
       chooser_(&PrefixSuffixListDialog::choose),
       confirm_(&askOkCancel) {
-    // A pair of slot lists, each under its caption and Reset button.
-    const auto addPair = [this](QGridLayout* grid, int row, KeyGroup first, KeyGroup second,
-                                std::size_t slotCount, QWidget* box) {
-        int column = 0;
-        for (KeyGroup group : {first, second}) {
-            auto* header = new QHBoxLayout;
-            header->addWidget(new QLabel(gui::uiText(groupCaptionId(group)), box));
-            header->addStretch(1);
-            auto* reset = new QPushButton(gui::uiText(res::ids::Reset), box);
-            reset->setAutoDefault(false);
-            header->addWidget(reset);
-            grid->addLayout(header, row, column);
-            auto* list = new ListBoxChars(slotCount, box);
-            grid->addWidget(list, row + 1, column);
-            lists_[indexOf(group)] = list;
-            connect(reset, &QPushButton::clicked, this, [this, group] { resetGroup(group); });
-            connect(list, &ListBoxChars::slotActivated, this,
-                    [this, group](int slot) { chooseKey(group, slot); });
-            ++column;
-        }
-    };
-
     connectionBox_ = choiceRow(res::ids::ConnectionType, connection_,
-                               {{res::ids::ConnectionHid, int(ConnectionType::Hid)},
-                                {res::ids::ConnectionCom, int(ConnectionType::Com)}},
+                               {{res::ids::ConnectionHid, int(commands::compose::ConnectionType::Hid)},
+                                {res::ids::ConnectionCom, int(commands::compose::ConnectionType::Com)}},
                                this);
     connection_.choose(int(state_.connection));
     content()->addWidget(connectionBox_);
@@ -70,8 +69,8 @@ PrefixSuffixDialog::PrefixSuffixDialog(bool mode2D, bool hasCurrentPage, std::st
     commonNote->setWordWrap(true);
     commonLayout->addWidget(commonNote);
     auto* commonGrid = new QGridLayout;
-    addPair(commonGrid, 0, KeyGroup::CommonPrefix, KeyGroup::CommonSuffix, kCommonKeySlots,
-            common_);
+    addPair(commonGrid, 0, compose::KeyGroup::CommonPrefix, compose::KeyGroup::CommonSuffix,
+            kCommonKeySlots, common_);
     commonLayout->addLayout(commonGrid);
     content()->addWidget(common_);
 
@@ -88,7 +87,8 @@ PrefixSuffixDialog::PrefixSuffixDialog(bool mode2D, bool hasCurrentPage, std::st
     typeRow->addWidget(codeType_, 1);
     eachLayout->addLayout(typeRow);
     auto* codeGrid = new QGridLayout;
-    addPair(codeGrid, 0, KeyGroup::CodePrefix, KeyGroup::CodeSuffix, kCodeKeySlots, eachCode_);
+    addPair(codeGrid, 0, compose::KeyGroup::CodePrefix, compose::KeyGroup::CodeSuffix, kCodeKeySlots,
+            eachCode_);
     eachLayout->addLayout(codeGrid);
     content()->addWidget(eachCode_);
 
@@ -116,18 +116,18 @@ PrefixSuffixDialog::PrefixSuffixDialog(bool mode2D, bool hasCurrentPage, std::st
     connect(&connection_, &ChoiceGroup::changed, this, [this] {
         if (connection_.chosen() < 0)
             return;
-        setConnection(state_, static_cast<ConnectionType>(connection_.chosen()));
+        setConnection(state_, static_cast<commands::compose::ConnectionType>(connection_.chosen()));
         refresh();
     });
     setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('M')) * 40);
     refresh();
 }
 
-ListBoxChars* PrefixSuffixDialog::slotList(KeyGroup group) const {
+ListBoxChars* PrefixSuffixDialog::slotList(commands::compose::KeyGroup group) const {
     return lists_[indexOf(group)];
 }
 
-void PrefixSuffixDialog::chooseKey(KeyGroup group, int slot) {
+void PrefixSuffixDialog::chooseKey(commands::compose::KeyGroup group, int slot) {
     const auto groupSlots = keyRowsOf(state_, group);
     if (slot < 0 || static_cast<std::size_t>(slot) >= groupSlots.size())
         return;
@@ -138,23 +138,23 @@ void PrefixSuffixDialog::chooseKey(KeyGroup group, int slot) {
     refresh();
 }
 
-void PrefixSuffixDialog::resetGroup(KeyGroup group) {
+void PrefixSuffixDialog::resetGroup(commands::compose::KeyGroup group) {
     if (!confirm_(this, gui::uiText(res::ids::Information), gui::toQString(resetQuestion(group)))) {
         return;
     }
-    compose::resetGroup(state_, group);
+    commands::compose::resetGroup(state_, group);
     refresh();
 }
 
 void PrefixSuffixDialog::refresh() {
-    const PrefixSuffixControls controls = prefixSuffixControls(state_);
+    const commands::compose::PrefixSuffixControls controls = prefixSuffixControls(state_);
     connectionBox_->setVisible(controls.connectionVisible);
     common_->setEnabled(controls.commonGroupsEnabled);
     if (eachCode_->isChecked() != controls.codeGroupsEnabled) {
         eachCode_->setChecked(controls.codeGroupsEnabled);
     }
-    for (KeyGroup group : {KeyGroup::CommonPrefix, KeyGroup::CommonSuffix, KeyGroup::CodePrefix,
-                           KeyGroup::CodeSuffix}) {
+    for (commands::compose::KeyGroup group : {commands::compose::KeyGroup::CommonPrefix, commands::compose::KeyGroup::CommonSuffix, commands::compose::KeyGroup::CodePrefix,
+                           commands::compose::KeyGroup::CodeSuffix}) {
         lists_[indexOf(group)]->showKeys(keyRowsOf(state_, group), state_.mode2D);
     }
     preview_->setText(gui::toQString(previewText(state_)));
@@ -164,4 +164,4 @@ std::string PrefixSuffixDialog::compose() {
     return composePrefixSuffix(state_);
 }
 
-}  // namespace omni::dialogs
+}  // namespace omni::commands::dialogs

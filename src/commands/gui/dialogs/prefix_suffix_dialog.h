@@ -16,7 +16,9 @@
 class QGroupBox;
 class QLabel;
 
-namespace omni::dialogs {
+class QGridLayout;
+
+namespace omni::commands::dialogs {
 
 class CodeTypeCombo;
 class ListBoxChars;
@@ -37,18 +39,18 @@ public:
 
     std::string compose() override;
 
-    const compose::PrefixSuffixState& state() const { return state_; }
+    const commands::compose::PrefixSuffixState& state() const { return state_; }
 
     // Defaults: the "Select a value" dialog and an OK/Cancel message box titled "Information".
     void setKeyChooser(KeyChooser chooser) { chooser_ = std::move(chooser); }
     void setConfirm(Confirm confirm) { confirm_ = std::move(confirm); }
 
     // Double-click on a slot: asks for its key and shows the result.
-    void chooseKey(compose::KeyGroup group, int slot);
+    void chooseKey(commands::compose::KeyGroup group, int slot);
     // Reset of a group: asks, then empties it.
-    void resetGroup(compose::KeyGroup group);
+    void resetGroup(commands::compose::KeyGroup group);
 
-    ListBoxChars* slotList(compose::KeyGroup group) const;
+    ListBoxChars* slotList(commands::compose::KeyGroup group) const;
     QGroupBox* eachCode() const { return eachCode_; }
     CodeTypeCombo* codeType() const { return codeType_; }
     QGroupBox* connectionBox() const { return connectionBox_; }
@@ -56,9 +58,13 @@ public:
     QLabel* preview() const { return preview_; }
 
 private:
+    // A pair of slot lists side by side in `grid` at `row`, each under its caption and Reset
+    // button.
+    void addPair(QGridLayout* grid, int row, compose::KeyGroup first, compose::KeyGroup second,
+                 std::size_t slotCount, QWidget* box);
     void refresh();
 
-    compose::PrefixSuffixState state_;
+    commands::compose::PrefixSuffixState state_;
     KeyChooser chooser_;
     Confirm confirm_;
     std::array<ListBoxChars*, 4> lists_{};
@@ -70,4 +76,4 @@ private:
     QLabel* preview_;
 };
 
-}  // namespace omni::dialogs
+}  // namespace omni::commands::dialogs

@@ -10,9 +10,9 @@
 #include "resources/string_ids.h"
 #include "ui/gui/text.h"
 
-namespace omni::dialogs {
+namespace omni::commands::dialogs {
 
-using namespace omni::compose;
+using namespace omni::commands::compose;
 
 SilentModeDialog::SilentModeDialog(bool mode2D, QWidget* parent)
     : ComposingDialog(res::ids::SilentModeCaption, true, parent), mode2D_(mode2D) {
@@ -42,11 +42,11 @@ SilentModeDialog::SilentModeDialog(bool mode2D, QWidget* parent)
     content()->addWidget(indicatorBox_);
 
     connect(&modeChange_, &ChoiceGroup::changed, this, &SilentModeDialog::updateControls);
-    showChoices(SilentModeChoices{});
+    showChoices(commands::compose::SilentModeChoices{});
 }
 
-SilentModeChoices SilentModeDialog::choices() {
-    SilentModeChoices c;
+commands::compose::SilentModeChoices SilentModeDialog::choices() {
+    commands::compose::SilentModeChoices c;
     c.modeChange = modeChange_.toggle();
     c.triggerCount = count_->enteredValue();
     c.methodA = {buzzer_[0]->isChecked(), vibrator_[0]->isChecked()};
@@ -54,10 +54,10 @@ SilentModeChoices SilentModeDialog::choices() {
     return c;
 }
 
-void SilentModeDialog::showChoices(const SilentModeChoices& c) {
+void SilentModeDialog::showChoices(const commands::compose::SilentModeChoices& c) {
     modeChange_.setToggle(c.modeChange);
     count_->setValue(c.triggerCount);
-    const IndicatorMethod* methods[2] = {&c.methodA, &c.methodB};
+    const commands::compose::IndicatorMethod* methods[2] = {&c.methodA, &c.methodB};
     for (int method = 0; method < 2; ++method) {
         buzzer_[method]->setChecked(methods[method]->buzzer);
         vibrator_[method]->setChecked(methods[method]->vibrator);
@@ -72,8 +72,8 @@ void SilentModeDialog::updateControls() {
 }
 
 void SilentModeDialog::deselect() {
-    SilentModeChoices c = choices();
-    compose::deselect(c);
+    commands::compose::SilentModeChoices c = choices();
+    commands::compose::deselect(c);
     showChoices(c);
 }
 
@@ -81,4 +81,4 @@ std::string SilentModeDialog::compose() {
     return composeSilentMode(choices(), mode2D_);
 }
 
-}  // namespace omni::dialogs
+}  // namespace omni::commands::dialogs

@@ -10,7 +10,7 @@
 class QCheckBox;
 class QGroupBox;
 
-namespace omni::dialogs {
+namespace omni::commands::dialogs {
 
 class SilentModeDialog : public ComposingDialog {
     Q_OBJECT
@@ -19,8 +19,8 @@ public:
 
     std::string compose() override;
 
-    compose::SilentModeChoices choices();
-    void showChoices(const compose::SilentModeChoices& choices);
+    commands::compose::SilentModeChoices choices();
+    void showChoices(const commands::compose::SilentModeChoices& choices);
 
     ChoiceGroup& modeChange() { return modeChange_; }
     NumberBox* triggerCount() const { return count_; }
@@ -43,4 +43,4 @@ private:
     QCheckBox* vibrator_[2];
 };
 
-}  // namespace omni::dialogs
+}  // namespace omni::commands::dialogs

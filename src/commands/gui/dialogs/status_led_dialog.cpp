@@ -11,10 +11,10 @@
 #include "resources/string_ids.h"
 #include "ui/gui/text.h"
 
-namespace omni::dialogs {
+namespace omni::commands::dialogs {
 namespace {
 
-using namespace omni::compose;
+using namespace omni::commands::compose;
 
 constexpr std::uint32_t kStateCaptions[kLedStates] = {res::ids::GoodReadLed, res::ids::LedNG,
                                                       res::ids::StandDetection};
@@ -25,11 +25,11 @@ constexpr std::uint32_t kChannelCaptions[3] = {res::ids::Red, res::ids::Green, r
 StatusLedDialog::StatusLedDialog(std::string_view command, bool mode2D, QWidget* parent)
     : IndicatorDialog(res::ids::StatusLedCaption, command, mode2D, parent) {
     content()->addWidget(choiceRow(res::ids::LedDuration, duration_,
-                                   {{res::ids::LedOff, int(LedDuration::Off)},
-                                    {res::ids::Led01s, int(LedDuration::S01)},
-                                    {res::ids::Led02s, int(LedDuration::S02)},
-                                    {res::ids::Led04s, int(LedDuration::S04)},
-                                    {res::ids::Led08s, int(LedDuration::S08)}},
+                                   {{res::ids::LedOff, int(commands::compose::LedDuration::Off)},
+                                    {res::ids::Led01s, int(commands::compose::LedDuration::S01)},
+                                    {res::ids::Led02s, int(commands::compose::LedDuration::S02)},
+                                    {res::ids::Led04s, int(commands::compose::LedDuration::S04)},
+                                    {res::ids::Led08s, int(commands::compose::LedDuration::S08)}},
                                    this));
     content()->addWidget(togglePair(res::ids::LedInversion, inversion_, this));
 
@@ -66,14 +66,14 @@ StatusLedDialog::StatusLedDialog(std::string_view command, bool mode2D, QWidget*
     content()->addWidget(colour);
 
     connect(configure_, &QCheckBox::toggled, this, &StatusLedDialog::updateControls);
-    showChoices(StatusLedChoices{});
+    showChoices(commands::compose::StatusLedChoices{});
 }
 
-StatusLedChoices StatusLedDialog::choices() const {
-    StatusLedChoices c;
+commands::compose::StatusLedChoices StatusLedDialog::choices() const {
+    commands::compose::StatusLedChoices c;
     const int duration = duration_.chosen();
     if (duration >= 0)
-        c.duration = static_cast<LedDuration>(duration);
+        c.duration = static_cast<commands::compose::LedDuration>(duration);
     c.inversion = inversion_.toggle();
     c.configureColours = configure_->isChecked();
     for (int state = 0; state < kLedStates; ++state) {
@@ -83,12 +83,12 @@ StatusLedChoices StatusLedDialog::choices() const {
     return c;
 }
 
-void StatusLedDialog::showChoices(const StatusLedChoices& c) {
+void StatusLedDialog::showChoices(const commands::compose::StatusLedChoices& c) {
     duration_.choose(c.duration ? static_cast<int>(*c.duration) : -1);
     inversion_.setToggle(c.inversion);
     configure_->setChecked(c.configureColours);
     for (int state = 0; state < kLedStates; ++state) {
-        const LedColour& colour = c.colours[state];
+        const commands::compose::LedColour& colour = c.colours[state];
         levels_[state][0]->setCurrentIndex(colour.red);
         levels_[state][1]->setCurrentIndex(colour.green);
         levels_[state][2]->setCurrentIndex(colour.blue);
@@ -96,21 +96,21 @@ void StatusLedDialog::showChoices(const StatusLedChoices& c) {
     updateControls();
 }
 
-QComboBox* StatusLedDialog::level(LedState state, int channel) const {
+QComboBox* StatusLedDialog::level(commands::compose::LedState state, int channel) const {
     return levels_[static_cast<int>(state)][channel];
 }
 
-QColor StatusLedDialog::swatch(LedState state) const {
+QColor StatusLedDialog::swatch(commands::compose::LedState state) const {
     return swatches_[static_cast<int>(state)]->palette().color(QPalette::Window);
 }
 
 void StatusLedDialog::updateControls() {
-    const StatusLedChoices c = choices();
+    const commands::compose::StatusLedChoices c = choices();
     const bool enabled = colourCombosEnabled(c);
     for (int state = 0; state < kLedStates; ++state) {
         for (QComboBox* combo : levels_[state])
             combo->setEnabled(enabled);
-        const Rgb rgb = swatchColour(c.colours[state]);
+        const commands::compose::Rgb rgb = swatchColour(c.colours[state]);
         QPalette palette = swatches_[state]->palette();
         palette.setColor(QPalette::Window, QColor(rgb.red, rgb.green, rgb.blue));
         swatches_[state]->setPalette(palette);
@@ -121,4 +121,4 @@ std::string StatusLedDialog::compose() {
     return composeStatusLed(command_, choices(), mode2D_);
 }
 
-}  // namespace omni::dialogs
+}  // namespace omni::commands::dialogs

@@ -13,33 +13,33 @@ class QCheckBox;
 class QComboBox;
 class QFrame;
 
-namespace omni::dialogs {
+namespace omni::commands::dialogs {
 
-class StatusLedDialog : public IndicatorDialog<StatusLedDialog, compose::StatusLedChoices> {
+class StatusLedDialog : public IndicatorDialog<StatusLedDialog, commands::compose::StatusLedChoices> {
     Q_OBJECT
 public:
     StatusLedDialog(std::string_view command, bool mode2D, QWidget* parent = nullptr);
 
     std::string compose() override;
 
-    compose::StatusLedChoices choices() const;
-    void showChoices(const compose::StatusLedChoices& choices);
+    commands::compose::StatusLedChoices choices() const;
+    void showChoices(const commands::compose::StatusLedChoices& choices);
 
     ChoiceGroup& duration() { return duration_; }
     ChoiceGroup& inversion() { return inversion_; }
     QCheckBox* enableConfiguration() const { return configure_; }
     // The R, G or B combo (channel 0, 1, 2) of an LED state's row.
-    QComboBox* level(compose::LedState state, int channel) const;
+    QComboBox* level(commands::compose::LedState state, int channel) const;
     // The colour a row's swatch shows.
-    QColor swatch(compose::LedState state) const;
+    QColor swatch(commands::compose::LedState state) const;
 
 private:
     void updateControls();
 
     ChoiceGroup duration_, inversion_;
     QCheckBox* configure_;
-    std::array<std::array<QComboBox*, 3>, compose::kLedStates> levels_{};
-    std::array<QFrame*, compose::kLedStates> swatches_{};
+    std::array<std::array<QComboBox*, 3>, commands::compose::kLedStates> levels_{};
+    std::array<QFrame*, commands::compose::kLedStates> swatches_{};
 };
 
-}  // namespace omni::dialogs
+}  // namespace omni::commands::dialogs

@@ -8,21 +8,21 @@
 #include "resources/string_ids.h"
 #include "ui/gui/text.h"
 
-namespace omni::dialogs {
+namespace omni::commands::dialogs {
 
-using namespace omni::compose;
+using namespace omni::commands::compose;
 
 VibratorDialog::VibratorDialog(std::string_view command, bool mode2D, QWidget* parent)
     : IndicatorDialog(res::ids::VibratorCaption, command, mode2D, parent) {
     content()->addWidget(choiceRow(res::ids::VibrationIntensity, intensity_,
-                                   {{res::ids::IntensityStrong, int(VibrationIntensity::Strong)},
-                                    {res::ids::IntensityNormal, int(VibrationIntensity::Normal)},
-                                    {res::ids::IntensityWeak, int(VibrationIntensity::Weak)}},
+                                   {{res::ids::IntensityStrong, int(commands::compose::VibrationIntensity::Strong)},
+                                    {res::ids::IntensityNormal, int(commands::compose::VibrationIntensity::Normal)},
+                                    {res::ids::IntensityWeak, int(commands::compose::VibrationIntensity::Weak)}},
                                    this));
 
     content()->addWidget(goodReadGroup(res::ids::GoodReadVibrator, goodRead_, duration_,
-                                       {{res::ids::Vibrator50ms, int(VibrationDuration::Ms50)},
-                                        {res::ids::Vibrator100ms, int(VibrationDuration::Ms100)}},
+                                       {{res::ids::Vibrator50ms, int(commands::compose::VibrationDuration::Ms50)},
+                                        {res::ids::Vibrator100ms, int(commands::compose::VibrationDuration::Ms100)}},
                                        this));
     content()->addWidget(togglePair(res::ids::StartupVibrator, startup_, this));
     content()->addWidget(togglePair(res::ids::IntermediateVibrator, intermediate_, this));
@@ -33,19 +33,19 @@ VibratorDialog::VibratorDialog(std::string_view command, bool mode2D, QWidget* p
     updateControls();
 }
 
-VibratorChoices VibratorDialog::choices() const {
-    VibratorChoices c;
+commands::compose::VibratorChoices VibratorDialog::choices() const {
+    commands::compose::VibratorChoices c;
     if (intensity_.chosen() >= 0)
-        c.intensity = VibrationIntensity(intensity_.chosen());
+        c.intensity = commands::compose::VibrationIntensity(intensity_.chosen());
     c.goodRead = goodRead_.toggle();
     if (duration_.chosen() >= 0)
-        c.duration = VibrationDuration(duration_.chosen());
+        c.duration = commands::compose::VibrationDuration(duration_.chosen());
     c.startup = startup_.toggle();
     c.intermediate = intermediate_.toggle();
     return c;
 }
 
-void VibratorDialog::showChoices(const VibratorChoices& c) {
+void VibratorDialog::showChoices(const commands::compose::VibratorChoices& c) {
     intensity_.choose(c.intensity ? int(*c.intensity) : -1);
     goodRead_.setToggle(c.goodRead);
     duration_.choose(c.duration ? int(*c.duration) : -1);
@@ -55,7 +55,7 @@ void VibratorDialog::showChoices(const VibratorChoices& c) {
 }
 
 void VibratorDialog::updateControls() {
-    const VibratorControls controls = vibratorControls(choices());
+    const commands::compose::VibratorControls controls = vibratorControls(choices());
     intensity_.setEnabled(controls.intensityEnabled);
     duration_.setEnabled(controls.durationEnabled);
 }
@@ -64,4 +64,4 @@ std::string VibratorDialog::compose() {
     return composeVibrator(command_, choices(), mode2D_);
 }
 
-}  // namespace omni::dialogs
+}  // namespace omni::commands::dialogs

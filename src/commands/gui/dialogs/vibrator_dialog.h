@@ -8,17 +8,17 @@
 #include "commands/compose/vibrator.h"
 #include "commands/gui/dialogs/dialog_widgets.h"
 
-namespace omni::dialogs {
+namespace omni::commands::dialogs {
 
-class VibratorDialog : public IndicatorDialog<VibratorDialog, compose::VibratorChoices> {
+class VibratorDialog : public IndicatorDialog<VibratorDialog, commands::compose::VibratorChoices> {
     Q_OBJECT
 public:
     VibratorDialog(std::string_view command, bool mode2D, QWidget* parent = nullptr);
 
     std::string compose() override;
 
-    compose::VibratorChoices choices() const;
-    void showChoices(const compose::VibratorChoices& choices);
+    commands::compose::VibratorChoices choices() const;
+    void showChoices(const commands::compose::VibratorChoices& choices);
 
     ChoiceGroup& intensity() { return intensity_; }
     ChoiceGroup& goodRead() { return goodRead_; }
@@ -32,4 +32,4 @@ private:
     ChoiceGroup intensity_, goodRead_, duration_, startup_, intermediate_;
 };
 
-}  // namespace omni::dialogs
+}  // namespace omni::commands::dialogs

@@ -28,10 +28,10 @@
 #include "ui/gui/dialog_buttons.h"
 #include "ui/gui/text.h"
 
-namespace omni::bluetooth {
+namespace omni::menucode::bluetooth {
 namespace {
 
-using namespace omni::compose;
+using namespace omni::commands::compose;
 
 // The barcode face draws its bars over the upper part of the em and the readable text under
 // them, as a Code 39 font with human-readable characters does.
@@ -44,7 +44,7 @@ constexpr double kMessageHeight = 24;
 constexpr double kCopyMargin = 20;
 
 // The code with its bars and its readable text, the em's top at `top`.
-void drawCodeAt(page::Drawing& out, std::string_view text, double em, double left, double top) {
+void drawCodeAt(menucode::Drawing& out, std::string_view text, double em, double left, double top) {
     const double width = code39::codeWidth(text, em);
     code39::drawCode(out, text, em, left, top, top + em * kBarShare);
     // The readable line shows the framed characters, lower-case letters as the upper-case
@@ -59,7 +59,7 @@ void drawCodeAt(page::Drawing& out, std::string_view text, double em, double lef
     }
     const double textTop = top + em * (kBarShare + kGapShare);
     out.text({left, textTop, left + width, textTop + em * kTextShare}, readable,
-             page::Font{u"", em * kTextShare, true}, page::Align::Center);
+             menucode::Font{u"", em * kTextShare, true}, menucode::Align::Center);
 }
 
 }  // namespace
@@ -74,14 +74,14 @@ BarcodeArea::BarcodeArea(AddressBarcodeDialog& dialog, QWidget* parent)
 
 QSize BarcodeArea::sizeHint() const {
     // Room for an address code at the largest size.
-    const double width = code39::codeWidth(radioAddressText(0), kCodeSizeMax);
-    return {static_cast<int>(width) + 60, kCodeSizeMax * 2};
+    const double width = code39::codeWidth(radioAddressText(0), commands::compose::kCodeSizeMax);
+    return {static_cast<int>(width) + 60, commands::compose::kCodeSizeMax * 2};
 }
 
 void BarcodeArea::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::white);
-    page::paint(painter, dialog_.areaDrawing(width(), height()));
+    menucode::paint(painter, dialog_.areaDrawing(width(), height()));
 }
 
 void BarcodeArea::wheelEvent(QWheelEvent* event) {
@@ -107,7 +107,7 @@ AddressBarcodeDialog::AddressBarcodeDialog(std::string_view command, std::uint32
       command_(command),
       mode_(mode),
       radios_(std::move(radios)),
-      codeSize_(kCodeSizeStart) {
+      codeSize_(commands::compose::kCodeSizeStart) {
     setWindowTitle(gui::uiText(mode));
     auto* layout = new QVBoxLayout(this);
     area_ = new BarcodeArea(*this, this);
@@ -116,7 +116,7 @@ AddressBarcodeDialog::AddressBarcodeDialog(std::string_view command, std::uint32
     auto* controls = new QGridLayout;
     controls->addWidget(new QLabel(gui::uiText(res::ids::CodeSize), this), 0, 0);
     slider_ = new QSlider(Qt::Horizontal, this);
-    slider_->setRange(kCodeSizeMin, kCodeSizeMax);
+    slider_->setRange(commands::compose::kCodeSizeMin, commands::compose::kCodeSizeMax);
     slider_->setValue(codeSize_);
     slider_->setTickPosition(QSlider::TicksBelow);
     slider_->setTickInterval(8);
@@ -129,18 +129,18 @@ AddressBarcodeDialog::AddressBarcodeDialog(std::string_view command, std::uint32
     // The date-time value, only in the time mode.
     auto* valueCaption = new QLabel(gui::uiText(res::ids::Value), this);
     value_ = new QLineEdit(this);
-    value_->setMaxLength(static_cast<int>(kDateTimeValueLength));
+    value_->setMaxLength(static_cast<int>(commands::compose::kDateTimeValueLength));
     auto* hint = new QLabel(gui::uiText(res::ids::DateTimeHint), this);
     controls->addWidget(valueCaption, 1, 0);
     controls->addWidget(value_, 1, 1);
     controls->addWidget(hint, 2, 1);
-    const bool valueShown = valueControlsVisible(mode);
+    const bool valueShown = commands::compose::valueControlsVisible(mode);
     for (QWidget* widget : {static_cast<QWidget*>(valueCaption), static_cast<QWidget*>(value_),
                             static_cast<QWidget*>(hint)}) {
         widget->setVisible(valueShown);
     }
     if (valueShown)
-        value_->setText(QString::fromLatin1(dateTimeValue(localDateTime())));
+        value_->setText(QString::fromLatin1(commands::compose::dateTimeValue(commands::compose::localDateTime())));
     controls->setColumnStretch(1, 1);
     layout->addLayout(controls);
 
@@ -159,7 +159,7 @@ AddressBarcodeDialog::AddressBarcodeDialog(std::string_view command, std::uint32
 }
 
 void AddressBarcodeDialog::setCodeSize(int size) {
-    size = clampCodeSize(size);
+    size = commands::compose::clampCodeSize(size);
     if (slider_->value() != size)
         slider_->setValue(size);  // re-enters with the same size
     if (size == codeSize_)
@@ -170,15 +170,15 @@ void AddressBarcodeDialog::setCodeSize(int size) {
 }
 
 void AddressBarcodeDialog::wheel(int delta) {
-    setCodeSize(codeSizeAfterWheel(codeSize_, delta));
+    setCodeSize(commands::compose::codeSizeAfterWheel(codeSize_, delta));
 }
 
 std::optional<std::string> AddressBarcodeDialog::barcodeText() const {
     return addressBarcodeText(mode_, command_, gui::toU16(value_->text()), radios_);
 }
 
-page::Drawing AddressBarcodeDialog::areaDrawing(double width, double height) const {
-    page::Drawing out;
+menucode::Drawing AddressBarcodeDialog::areaDrawing(double width, double height) const {
+    menucode::Drawing out;
     out.width = width;
     out.height = height;
     if (const auto text = barcodeText()) {
@@ -187,13 +187,13 @@ page::Drawing AddressBarcodeDialog::areaDrawing(double width, double height) con
     } else if (mode_ == res::ids::BluetoothAddress) {
         out.text({0, (height - kMessageHeight) / 2, width, (height + kMessageHeight) / 2},
                  res::loadString(res::ids::NoBluetoothDevice),
-                 page::Font{u"", kMessageHeight, false}, page::Align::Center);
+                 menucode::Font{u"", kMessageHeight, false}, menucode::Align::Center);
     }
     return out;
 }
 
-page::Drawing AddressBarcodeDialog::copyDrawing() const {
-    page::Drawing out;
+menucode::Drawing AddressBarcodeDialog::copyDrawing() const {
+    menucode::Drawing out;
     const auto text = barcodeText();
     if (!text)
         return out;
@@ -205,7 +205,7 @@ page::Drawing AddressBarcodeDialog::copyDrawing() const {
 }
 
 QMimeData* AddressBarcodeDialog::clipboardData() const {
-    const page::Drawing drawing = copyDrawing();
+    const menucode::Drawing drawing = copyDrawing();
     if (drawing.items.empty())
         return new QMimeData;
     return menucode::pictureMimeData(drawing, DeviceGeometry::screen(), measure_);
@@ -221,4 +221,4 @@ void showAddressBarcode(QWidget* parent, std::string_view command, std::uint32_t
     dialog.exec();
 }
 
-}  // namespace omni::bluetooth
+}  // namespace omni::menucode::bluetooth

@@ -22,7 +22,7 @@ class QMimeData;
 class QPushButton;
 class QSlider;
 
-namespace omni::bluetooth {
+namespace omni::menucode::bluetooth {
 
 class BluetoothRadios;
 class AddressBarcodeDialog;
@@ -61,10 +61,10 @@ public:
     // characters).
     std::optional<std::string> barcodeText() const;
     // The picture of an area of the given size, as the dialog paints it.
-    page::Drawing areaDrawing(double width, double height) const;
+    menucode::Drawing areaDrawing(double width, double height) const;
     // What "Copy menu code" puts on the clipboard: the code in a box 20 units wider than it;
     // empty when there is no code.
-    page::Drawing copyDrawing() const;
+    menucode::Drawing copyDrawing() const;
     QMimeData* clipboardData() const;
     void copyToClipboard() const;
 
@@ -84,11 +84,11 @@ private:
     QLabel* sizeLabel_;
     QLineEdit* value_;
     QMenu* popup_;
-    page::QtTextMeasure measure_;
+    menucode::QtTextMeasure measure_;
 };
 
 // Runs the dialog modally with the adapters of `radios`.
 void showAddressBarcode(QWidget* parent, std::string_view command, std::uint32_t mode,
                         const BluetoothRadios& radios);
 
-}  // namespace omni::bluetooth
+}  // namespace omni::menucode::bluetooth

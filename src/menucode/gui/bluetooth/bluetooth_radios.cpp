@@ -6,7 +6,7 @@
 #include <QBluetoothLocalDevice>
 #endif
 
-namespace omni::bluetooth {
+namespace omni::menucode::bluetooth {
 namespace {
 
 class SystemBluetoothRadios : public BluetoothRadios {
@@ -28,4 +28,4 @@ std::shared_ptr<const BluetoothRadios> systemBluetoothRadios() {
     return std::make_shared<SystemBluetoothRadios>();
 }
 
-}  // namespace omni::bluetooth
+}  // namespace omni::menucode::bluetooth

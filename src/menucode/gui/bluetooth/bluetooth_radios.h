@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-namespace omni::bluetooth {
+namespace omni::menucode::bluetooth {
 
 class BluetoothRadios {
 public:
@@ -29,4 +29,4 @@ private:
 // The adapters of this computer (none on a machine without a radio or without Qt Bluetooth).
 std::shared_ptr<const BluetoothRadios> systemBluetoothRadios();
 
-}  // namespace omni::bluetooth
+}  // namespace omni::menucode::bluetooth

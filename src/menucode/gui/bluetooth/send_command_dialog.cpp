@@ -15,17 +15,17 @@
 #include "ui/gui/report.h"
 #include "ui/gui/text.h"
 
-namespace omni::bluetooth {
+namespace omni::menucode::bluetooth {
 namespace {
 
-using namespace omni::compose;
+using namespace omni::commands::compose;
 constexpr int kClockRefreshMs = 100;
 // Pixel height of the clock's digits.
 constexpr int kClockPixels = 20;
 
 }  // namespace
 
-SendCommandDialog::SendCommandDialog(bool mode2D, OutputStream<char>* port, std::uint32_t mode,
+SendCommandDialog::SendCommandDialog(bool mode2D, stream::OutputStream<char>* port, std::uint32_t mode,
                                      QWidget* parent)
     : QDialog(parent), mode2D_(mode2D), port_(port), mode_(mode), clockSource_(&localDateTime) {
     setWindowTitle(gui::uiText(mode));
@@ -138,10 +138,10 @@ void SendCommandDialog::send() {
     accept();
 }
 
-void showSendCommand(QWidget* parent, std::string_view, bool mode2D, OutputStream<char>* port,
+void showSendCommand(QWidget* parent, std::string_view, bool mode2D, stream::OutputStream<char>* port,
                      std::uint32_t mode) {
     SendCommandDialog dialog(mode2D, port, mode, parent);
     dialog.exec();
 }
 
-}  // namespace omni::bluetooth
+}  // namespace omni::menucode::bluetooth

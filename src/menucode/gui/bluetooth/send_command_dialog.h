@@ -19,16 +19,16 @@ class QLineEdit;
 class QPushButton;
 class QTimer;
 
-namespace omni::bluetooth {
+namespace omni::menucode::bluetooth {
 
 class SendCommandDialog : public QDialog {
     Q_OBJECT
 public:
-    using Clock = std::function<compose::DateTime()>;
+    using Clock = std::function<commands::compose::DateTime()>;
 
     // `port` is the open connection, or null. `mode` is 823 (time adjustment) or 824 (device
     // name).
-    SendCommandDialog(bool mode2D, OutputStream<char>* port, std::uint32_t mode,
+    SendCommandDialog(bool mode2D, stream::OutputStream<char>* port, std::uint32_t mode,
                       QWidget* parent = nullptr);
 
     // The clock shown in the time mode (the local time unless a test sets another).
@@ -49,7 +49,7 @@ private:
     void updateControls();
 
     bool mode2D_;
-    OutputStream<char>* port_;
+    stream::OutputStream<char>* port_;
     std::uint32_t mode_;
     Clock clockSource_;
     QLabel* clock_;
@@ -61,6 +61,6 @@ private:
 
 // Runs the dialog modally.
 void showSendCommand(QWidget* parent, std::string_view command, bool mode2D,
-                     OutputStream<char>* port, std::uint32_t mode);
+                     stream::OutputStream<char>* port, std::uint32_t mode);
 
-}  // namespace omni::bluetooth
+}  // namespace omni::menucode::bluetooth
