@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
 
     std::size_t covered = 0;
-    for (const std::string& token : omni::code39::sheetTokens(command)) {
+    for (const std::string& token : omni::menucode::code39::sheetTokens(command)) {
         if (token.empty() || token.size() > 5)
             std::abort();
         covered += token.size();
@@ -40,7 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
 
     if (size <= omni::commands::PageItem::kMaxBytes) {
-        for (const omni::commands::PageItem& item : omni::commands::pageItemsFromString(command, u"fuzz", false)) {
+        for (const omni::commands::PageItem& item :
+             omni::commands::pageItemsFromString(command, u"fuzz", false)) {
             if (item.bytes.empty() || item.bytes.find('\r') != std::string::npos)
                 std::abort();
         }

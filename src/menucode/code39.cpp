@@ -6,7 +6,7 @@
 
 #include "commands/menu_command.h"
 
-namespace omni::code39 {
+namespace omni::menucode::code39 {
 
 namespace {
 
@@ -54,7 +54,8 @@ std::vector<std::string> sheetTokens(std::string_view command) {
             continue;
         }
         commands::Token token;
-        commands::readToken(command, i, commands::kCode39SheetRules, token);  // the sheet's rules never refuse
+        commands::readToken(command, i, commands::kCode39SheetRules,
+                            token);  // the sheet's rules never refuse
         if (token.end > token.bodyBegin)
             tokens.emplace_back(command.substr(token.bodyBegin, token.end - token.bodyBegin));
         i = std::max(token.end, token.bodyBegin + 1);
@@ -126,4 +127,4 @@ void drawCode(menucode::Drawing& out, std::string_view text, double em, double l
     }
 }
 
-}  // namespace omni::code39
+}  // namespace omni::menucode::code39

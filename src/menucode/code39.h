@@ -11,7 +11,7 @@
 
 #include "menucode/page_drawing.h"
 
-namespace omni::code39 {
+namespace omni::menucode::code39 {
 
 // Tokens of a command as the sheet shows them, one code each: carriage returns and spaces are
 // skipped; "[", "]", "{" start a token of the next 3, 4, 5 characters (bracket dropped); any
@@ -51,4 +51,4 @@ double codeWidth(std::string_view text, double em);
 void drawCode(menucode::Drawing& out, std::string_view text, double em, double left, double top,
               double bottom, int barShrink = kBarShrink);
 
-}  // namespace omni::code39
+}  // namespace omni::menucode::code39

@@ -11,7 +11,7 @@
 #include "serial/codepage.h"
 #include "serial/gui/log_property.h"
 
-namespace omni {
+namespace omni::app {
 namespace {
 
 const std::string kKey = "Software\\Kestrel\\HostileRecords";
@@ -24,13 +24,15 @@ TEST(HostileRecords, OutOfRangeValuesGiveTheDefaults) {
     app::MainWindowBorderRecord border;
     border.sizes[app::kTreeHeight] = -40;
     foundation::writeSetting(kKey, app::kMainWindowBorderValue, border);
-    const auto stamp = std::filesystem::last_write_time(foundation::settingsFolder(kKey) / "MainWindow");
+    const auto stamp =
+        std::filesystem::last_write_time(foundation::settingsFolder(kKey) / "MainWindow");
 
     const app::LayoutRecords layout = app::loadLayout(kKey, 1000);
     EXPECT_EQ(layout.window.width, app::kDefaultSize);
     EXPECT_EQ(layout.window.height, app::kDefaultSize);
     EXPECT_EQ(layout.border.sizes[app::kTreeHeight], 256);
-    EXPECT_EQ(std::filesystem::last_write_time(foundation::settingsFolder(kKey) / "MainWindow"), stamp);
+    EXPECT_EQ(std::filesystem::last_write_time(foundation::settingsFolder(kKey) / "MainWindow"),
+              stamp);
 
     // A size that fits is kept.
     window.width = 1024;
@@ -40,7 +42,8 @@ TEST(HostileRecords, OutOfRangeValuesGiveTheDefaults) {
     serial::SerialLogProperty log;
     log.font.height = INT_MIN;  // its negation overflows
     foundation::writeSetting(kKey, serial::kSerialLogPropertyName, log);
-    EXPECT_EQ(serial::loadSerialLogProperty(kKey).font.height, serial::SerialLogProperty{}.font.height);
+    EXPECT_EQ(serial::loadSerialLogProperty(kKey).font.height,
+              serial::SerialLogProperty{}.font.height);
 
     serial::CodePageProperty codePage;
     codePage.codePage = 123456;  // no such code page
@@ -52,4 +55,4 @@ TEST(HostileRecords, OutOfRangeValuesGiveTheDefaults) {
 }
 
 }  // namespace
-}  // namespace omni
+}  // namespace omni::app

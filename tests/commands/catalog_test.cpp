@@ -9,7 +9,7 @@
 #include "commands/selector_model.h"
 #include "resources/strings.h"
 
-namespace omni {
+namespace omni::commands {
 namespace {
 
 std::string english(std::uint32_t id) {
@@ -94,12 +94,15 @@ TEST(Catalog, RepresentativeGroups) {
     EXPECT_EQ(english(commands::entriesOf(code39)[1].labelId), "Enable");
     EXPECT_TRUE(commands::childrenOf(code39).empty());
 
-    EXPECT_EQ(commands::entriesOf(group("Interface > USB-HID options > Keyboard language", true)).size(),
-              26u);
-    EXPECT_EQ(commands::entriesOf(group("Interface > USB-HID options > Keyboard language", false)).size(),
-              23u);
     EXPECT_EQ(
-        commands::entriesOf(group("Code Specific Options > Postal Code > Australian Postal", true)).size(),
+        commands::entriesOf(group("Interface > USB-HID options > Keyboard language", true)).size(),
+        26u);
+    EXPECT_EQ(
+        commands::entriesOf(group("Interface > USB-HID options > Keyboard language", false)).size(),
+        23u);
+    EXPECT_EQ(
+        commands::entriesOf(group("Code Specific Options > Postal Code > Australian Postal", true))
+            .size(),
         12u);
     EXPECT_EQ(commands::entriesOf(group("Setting readable codes > GS1 DataBar", false)).size(), 0u);
 
@@ -154,8 +157,8 @@ void checkEntries(std::span<const commands::CatalogNode> level, bool mode2D) {
             EXPECT_FALSE(res::loadString(e.labelId, res::Language::English).empty()) << where;
             EXPECT_FALSE(res::loadString(e.labelId, res::Language::Japanese).empty()) << where;
             EXPECT_LE(static_cast<std::uint32_t>(e.kind), 15u) << where;
-            const bool number =
-                e.kind == commands::EntryKind::DecimalArgument || e.kind == commands::EntryKind::ByteArgument;
+            const bool number = e.kind == commands::EntryKind::DecimalArgument ||
+                                e.kind == commands::EntryKind::ByteArgument;
             if (number) {
                 EXPECT_LT(e.minValue, e.maxValue) << where;
                 EXPECT_GE(e.defaultValue, e.minValue) << where;
@@ -197,4 +200,4 @@ TEST(Catalog, CaptionsFollowTheLanguage) {
 }
 
 }  // namespace
-}  // namespace omni
+}  // namespace omni::commands

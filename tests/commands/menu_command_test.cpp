@@ -4,7 +4,7 @@
 
 #include <array>
 
-namespace omni {
+namespace omni::commands {
 namespace {
 
 TEST(MenuCommand, TokenLengthFollowsTheFirstCharacter) {
@@ -12,7 +12,8 @@ TEST(MenuCommand, TokenLengthFollowsTheFirstCharacter) {
     EXPECT_EQ(commands::tokenLength("]BCMAxx"), 5u);
     EXPECT_EQ(commands::tokenLength("{ABCDEx"), 6u);
     EXPECT_EQ(commands::tokenLength("+Kxx"), 2u);
-    EXPECT_EQ(commands::tokenLength("'it''s'xx"), 7u);  // a doubled apostrophe stays inside the literal
+    EXPECT_EQ(commands::tokenLength("'it''s'xx"),
+              7u);  // a doubled apostrophe stays inside the literal
     EXPECT_EQ(commands::tokenLength(""), 0u);
     EXPECT_EQ(commands::tokenLength("["), 0u);
     EXPECT_EQ(commands::tokenLength("'open"), 0u);
@@ -42,12 +43,17 @@ TEST(MenuCommand, BracketRuleForKeyBodies) {
 
 TEST(MenuCommand, DecimalArgumentIn2DMode) {
     using K = commands::NumberChoice::Kind;
-    EXPECT_EQ(commands::composeDecimalArgument("[DC1", 0, 8000, 4, {K::Value, 25}, true), "[DC1Q0Q0Q2Q5");
+    EXPECT_EQ(commands::composeDecimalArgument("[DC1", 0, 8000, 4, {K::Value, 25}, true),
+              "[DC1Q0Q0Q2Q5");
     // Clamped into the range in both directions.
-    EXPECT_EQ(commands::composeDecimalArgument("[DC1", 0, 8000, 4, {K::Value, 9000}, true), "[DC1Q8Q0Q0Q0");
-    EXPECT_EQ(commands::composeDecimalArgument("[DC1", 5, 8000, 4, {K::Value, -3}, true), "[DC1Q0Q0Q0Q5");
-    EXPECT_EQ(commands::composeDecimalArgument("[DC1", 0, 8000, 4, {K::Initialize, 77}, true), "[DC1");
-    EXPECT_EQ(commands::composeDecimalArgument("[D3R", 0, 9999, 4, {K::Inhibit, 77}, true), "[D3RQ0Q0Q0Q0");
+    EXPECT_EQ(commands::composeDecimalArgument("[DC1", 0, 8000, 4, {K::Value, 9000}, true),
+              "[DC1Q8Q0Q0Q0");
+    EXPECT_EQ(commands::composeDecimalArgument("[DC1", 5, 8000, 4, {K::Value, -3}, true),
+              "[DC1Q0Q0Q0Q5");
+    EXPECT_EQ(commands::composeDecimalArgument("[DC1", 0, 8000, 4, {K::Initialize, 77}, true),
+              "[DC1");
+    EXPECT_EQ(commands::composeDecimalArgument("[D3R", 0, 9999, 4, {K::Inhibit, 77}, true),
+              "[D3RQ0Q0Q0Q0");
 }
 
 TEST(MenuCommand, DecimalArgumentIn1DModeSplitsEveryDigit) {
@@ -55,7 +61,8 @@ TEST(MenuCommand, DecimalArgumentIn1DModeSplitsEveryDigit) {
     EXPECT_EQ(commands::composeDecimalArgument("[DC1", 0, 8000, 4, {K::Value, 25}, false),
               "[DC1\rQ0\rQ0\rQ2\rQ5\r");
     // Initialize adds no carriage return in either mode.
-    EXPECT_EQ(commands::composeDecimalArgument("[DC1", 0, 8000, 4, {K::Initialize, 0}, false), "[DC1");
+    EXPECT_EQ(commands::composeDecimalArgument("[DC1", 0, 8000, 4, {K::Initialize, 0}, false),
+              "[DC1");
     EXPECT_EQ(commands::digitTokens(7, 2, false), "Q0\rQ7\r");
 }
 
@@ -95,25 +102,31 @@ TEST(MenuCommand, TokenRulesDifferOnlyWhereTheMediaDo) {
                          std::string(text.substr(token.bodyBegin, token.end - token.bodyBegin))};
     };
     // A quoted literal with a doubled apostrophe is one token, except on the Code 39 sheet.
-    EXPECT_EQ(read("'a''b'Z1", commands::kCountingRules), std::pair(commands::TokenFault::None, std::string("'a''b'")));
-    EXPECT_EQ(read("'a''b'Z1", commands::kCode39SheetRules), std::pair(commands::TokenFault::None, std::string("'a")));
+    EXPECT_EQ(read("'a''b'Z1", commands::kCountingRules),
+              std::pair(commands::TokenFault::None, std::string("'a''b'")));
+    EXPECT_EQ(read("'a''b'Z1", commands::kCode39SheetRules),
+              std::pair(commands::TokenFault::None, std::string("'a")));
     EXPECT_EQ(read("'ab", commands::kQrEnvelopeRules).first, commands::TokenFault::Unterminated);
     // A lone trailing letter, also after a bracket, is a token only in the QR envelope.
-    EXPECT_EQ(read("Z", commands::kQrEnvelopeRules), std::pair(commands::TokenFault::None, std::string("Z")));
-    EXPECT_EQ(read("[Z", commands::kQrEnvelopeRules), std::pair(commands::TokenFault::None, std::string("Z")));
+    EXPECT_EQ(read("Z", commands::kQrEnvelopeRules),
+              std::pair(commands::TokenFault::None, std::string("Z")));
+    EXPECT_EQ(read("[Z", commands::kQrEnvelopeRules),
+              std::pair(commands::TokenFault::None, std::string("Z")));
     EXPECT_EQ(read("Z", commands::kCountingRules).first, commands::TokenFault::Truncated);
     EXPECT_EQ(read("Q", commands::kQrEnvelopeRules).first, commands::TokenFault::Truncated);
     // A cut-short token is drawn as far as it goes on the sheet; a lone bracket is refused
     // elsewhere.
-    EXPECT_EQ(read("]AB", commands::kCode39SheetRules), std::pair(commands::TokenFault::None, std::string("AB")));
+    EXPECT_EQ(read("]AB", commands::kCode39SheetRules),
+              std::pair(commands::TokenFault::None, std::string("AB")));
     EXPECT_EQ(read("[", commands::kCountingRules).first, commands::TokenFault::BracketAtEnd);
     // Bracketed bodies leave out the bracket; the whole token keeps it.
     commands::Token token;
-    ASSERT_EQ(commands::readToken("{ABCDEQ1", 0, commands::kCountingRules, token), commands::TokenFault::None);
+    ASSERT_EQ(commands::readToken("{ABCDEQ1", 0, commands::kCountingRules, token),
+              commands::TokenFault::None);
     EXPECT_EQ(token.bodyBegin, 1u);
     EXPECT_EQ(token.end, 6u);
     EXPECT_EQ(commands::tokenLength("{ABCDEQ1"), 6u);
 }
 
 }  // namespace
-}  // namespace omni
+}  // namespace omni::commands

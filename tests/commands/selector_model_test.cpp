@@ -7,7 +7,7 @@
 #include "resources/string_ids.h"
 #include "resources/strings.h"
 
-namespace omni {
+namespace omni::commands {
 namespace {
 
 std::string utf8(std::u16string_view text) {
@@ -22,7 +22,8 @@ struct FakeDialogs : commands::EntryDialogs {
     std::uint32_t captionId = 0;
     std::string command;
 
-    std::optional<commands::NumberChoice> numberInput(const commands::CatalogEntry& e, bool) override {
+    std::optional<commands::NumberChoice> numberInput(const commands::CatalogEntry& e,
+                                                      bool) override {
         asked = "number";
         command = e.command;
         return number;
@@ -59,13 +60,15 @@ struct FakeDialogs : commands::EntryDialogs {
 };
 
 TEST(SelectorModel, FindsAnEntryAndBuildsItsLabel) {
-    commands::EntryPath path = commands::findEntryByPath("Setting readable codes > 1D Code > Code39 > Enable", true);
+    commands::EntryPath path =
+        commands::findEntryByPath("Setting readable codes > 1D Code > Code39 > Enable", true);
     ASSERT_NE(path.entry, nullptr);
     EXPECT_STREQ(path.entry->command, "B2");
     EXPECT_EQ(utf8(path.label), "Setting readable codes > 1D Code > Code39 > Enable");
     EXPECT_EQ(utf8(commands::groupPathText(path.group, true)),
               "Setting readable codes > 1D Code > Code39 > ");
-    EXPECT_EQ(utf8(commands::catalogCaption(commands::parentOf(commands::parentOf(path.group, true), true)->labelId)),
+    EXPECT_EQ(utf8(commands::catalogCaption(
+                  commands::parentOf(commands::parentOf(path.group, true), true)->labelId)),
               "Setting readable codes");
     EXPECT_EQ(commands::parentOf(&commands::topLevelGroups(true)[0], true), nullptr);
 
@@ -76,7 +79,8 @@ TEST(SelectorModel, FindsAnEntryAndBuildsItsLabel) {
 
 TEST(SelectorModel, LabelFollowsTheLanguage) {
     res::setLanguage(res::Language::Japanese);
-    commands::EntryPath path = commands::findEntryByPath("Save setting > Save as startup setting", false);
+    commands::EntryPath path =
+        commands::findEntryByPath("Save setting > Save as startup setting", false);
     res::setLanguage(res::Language::English);
     EXPECT_EQ(utf8(path.label), "設定の保存 > 起動時の設定として保存");
 }
@@ -147,7 +151,8 @@ TEST(Resolve, PlainAndNumberEntries) {
     EXPECT_EQ(dialogs.asked, "");
 
     const commands::CatalogEntry* fixed =
-        commands::findEntryByPath("Number of characters > 1D Code > Code39 > Fixed length", true).entry;
+        commands::findEntryByPath("Number of characters > 1D Code > Code39 > Fixed length", true)
+            .entry;
     dialogs.number = commands::NumberChoice{commands::NumberChoice::Kind::Value, 9000};
     EXPECT_EQ(commands::resolveEntry(*fixed, true, dialogs).text, "[DC1Q8Q0Q0Q0");
     dialogs.number = commands::NumberChoice{commands::NumberChoice::Kind::Initialize};
@@ -156,7 +161,8 @@ TEST(Resolve, PlainAndNumberEntries) {
     dialogs.number = commands::NumberChoice{commands::NumberChoice::Kind::Inhibit, 12};
     EXPECT_EQ(commands::resolveEntry(*fixed, true, dialogs).text, "[DC1Q0Q0Q1Q2");
     dialogs.number.reset();
-    EXPECT_EQ(commands::resolveEntry(*fixed, true, dialogs).kind, commands::ResolveResult::Kind::Nothing);
+    EXPECT_EQ(commands::resolveEntry(*fixed, true, dialogs).kind,
+              commands::ResolveResult::Kind::Nothing);
 
     const commands::CatalogEntry* minimum =
         commands::findEntryByPath("Number of characters > Code39 > Minimum length", false).entry;
@@ -167,15 +173,17 @@ TEST(Resolve, PlainAndNumberEntries) {
 TEST(Resolve, DialogKindsAndTheirCaptions) {
     FakeDialogs dialogs;
     dialogs.text = "W0";
-    const commands::CatalogEntry* buzzer = commands::findEntryByPath("Indicator > Indicator > Buzzer", true).entry;
+    const commands::CatalogEntry* buzzer =
+        commands::findEntryByPath("Indicator > Indicator > Buzzer", true).entry;
     EXPECT_EQ(commands::resolveEntry(*buzzer, true, dialogs).text, "W0");
     EXPECT_EQ(dialogs.asked, "buzzer");
 
-    const commands::CatalogEntry* clear = commands::findEntryByPath(
-                                    "Interface > Bluetooth configuration > Behavior > Clear stored "
-                                    "datas > Clear stored datas",
-                                    false)
-                                    .entry;
+    const commands::CatalogEntry* clear =
+        commands::findEntryByPath(
+            "Interface > Bluetooth configuration > Behavior > Clear stored "
+            "datas > Clear stored datas",
+            false)
+            .entry;
     commands::resolveEntry(*clear, false, dialogs);
     EXPECT_EQ(dialogs.asked, "bluetoothBarcode");
     EXPECT_EQ(dialogs.captionId, res::ids::ClearStoredData);
@@ -190,15 +198,18 @@ TEST(Resolve, DialogKindsAndTheirCaptions) {
     EXPECT_EQ(dialogs.captionId, res::ids::DeviceName);
 
     dialogs.text.reset();  // cancelled
-    EXPECT_EQ(commands::resolveEntry(*buzzer, true, dialogs).kind, commands::ResolveResult::Kind::Nothing);
+    EXPECT_EQ(commands::resolveEntry(*buzzer, true, dialogs).kind,
+              commands::ResolveResult::Kind::Nothing);
 
     const commands::CatalogEntry* wave =
         commands::findEntryByPath("Waveform acquisition > Waveform acquisition", false).entry;
-    EXPECT_EQ(commands::resolveEntry(*wave, false, dialogs).kind, commands::ResolveResult::Kind::Waveform);
+    EXPECT_EQ(commands::resolveEntry(*wave, false, dialogs).kind,
+              commands::ResolveResult::Kind::Waveform);
 
     commands::CatalogEntry unknown{1, static_cast<commands::EntryKind>(16), "B2", 0, 0, 0, 0, 0};
-    EXPECT_EQ(commands::resolveEntry(unknown, true, dialogs).kind, commands::ResolveResult::Kind::Nothing);
+    EXPECT_EQ(commands::resolveEntry(unknown, true, dialogs).kind,
+              commands::ResolveResult::Kind::Nothing);
 }
 
 }  // namespace
-}  // namespace omni
+}  // namespace omni::commands

@@ -9,7 +9,7 @@
 #include "resources/string_ids.h"
 #include "resources/strings.h"
 
-namespace omni {
+namespace omni::commands::compose {
 namespace {
 
 std::map<std::string, std::string> commandsByName(bool mode2D) {
@@ -77,7 +77,7 @@ TEST(KeyTable, CommandsAreUniqueAndFoundAgain) {
     }
     EXPECT_EQ(commands::findKeyByCommand("", true), nullptr);
     EXPECT_EQ(commands::findKeyByCommand("[DDX", false), nullptr);  // a 2D-only row
-    EXPECT_EQ(commands::findKeyByCommand("DDX", true), nullptr);    // the bare body is not a command
+    EXPECT_EQ(commands::findKeyByCommand("DDX", true), nullptr);  // the bare body is not a command
     EXPECT_EQ(writtenKeyCommand(commands::KeyRow{"x", "ABCD"}), "]ABCD");
 }
 
@@ -116,8 +116,9 @@ TEST(CodeTypeTable, FirstRowIsAllCodesFromTheStringTable) {
         EXPECT_EQ(std::string(all.prefixCommand), "RY");
         EXPECT_EQ(std::string(all.suffixCommand), "RZ");
     }
-    EXPECT_EQ(std::string(commands::codeTypeTable(true).front().name), "All Code (Excluding some *)");
+    EXPECT_EQ(std::string(commands::codeTypeTable(true).front().name),
+              "All Code (Excluding some *)");
 }
 
 }  // namespace
-}  // namespace omni
+}  // namespace omni::commands::compose

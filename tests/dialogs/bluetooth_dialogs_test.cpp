@@ -87,7 +87,7 @@ private Q_SLOTS:
 
 void BluetoothDialogsTest::addressBarcodeShowsTheLastAdapter() {
     menucode::bluetooth::AddressBarcodeDialog dialog("", omni::res::ids::BluetoothAddress,
-                                {0xAABB'CCDD'EEFFull, 0x0000'0A0B'0C0Dull});
+                                                     {0xAABB'CCDD'EEFFull, 0x0000'0A0B'0C0Dull});
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Bluetooth Address Barcode"));
     QCOMPARE(dialog.barcodeText(), std::optional<std::string>("_00000a0b0c0d_"));
     QVERIFY(dialog.valueEdit()->isHidden());
@@ -159,7 +159,8 @@ void BluetoothDialogsTest::codeSizeStaysWithinItsRange() {
 }
 
 void BluetoothDialogsTest::rightClickCopiesTheCode() {
-    menucode::bluetooth::AddressBarcodeDialog dialog("", omni::res::ids::BluetoothAddress, {0x0000'0000'0001ull});
+    menucode::bluetooth::AddressBarcodeDialog dialog("", omni::res::ids::BluetoothAddress,
+                                                     {0x0000'0000'0001ull});
     const QList<QAction*> items = dialog.popupMenu()->actions();
     QCOMPARE(items.size(), 3);
     QVERIFY(items[0]->isEnabled());
@@ -168,7 +169,7 @@ void BluetoothDialogsTest::rightClickCopiesTheCode() {
 
     const menucode::Drawing copy = dialog.copyDrawing();
     QCOMPARE(copy.height, 72.0);
-    QCOMPARE(copy.width, std::ceil(code39::codeWidth("_000000000001_", 72) + 20));
+    QCOMPARE(copy.width, std::ceil(menucode::code39::codeWidth("_000000000001_", 72) + 20));
     items[0]->trigger();
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     QVERIFY(data && data->hasImage());
@@ -183,7 +184,8 @@ void BluetoothDialogsTest::rightClickCopiesTheCode() {
 void BluetoothDialogsTest::timeAdjustmentBytesOnTheWire() {
     for (bool mode2D : {true, false}) {
         Connection link;
-        menucode::bluetooth::SendCommandDialog dialog(mode2D, &link.port, omni::res::ids::TimeAdjustment);
+        menucode::bluetooth::SendCommandDialog dialog(mode2D, &link.port,
+                                                      omni::res::ids::TimeAdjustment);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Time adjustment"));
         QVERIFY(dialog.nameEdit()->isHidden());
         QVERIFY(dialog.initializeBox()->isHidden());
@@ -211,7 +213,8 @@ void BluetoothDialogsTest::deviceNameBytesOnTheWire() {
     }
     {
         Connection link;
-        menucode::bluetooth::SendCommandDialog dialog(false, &link.port, omni::res::ids::DeviceName);
+        menucode::bluetooth::SendCommandDialog dialog(false, &link.port,
+                                                      omni::res::ids::DeviceName);
         QTest::keyClicks(dialog.nameEdit(), QStringLiteral("A1"));
         dialog.sendButton()->click();
         QVERIFY(link.received("[E650A\rQ1\r[E66"));
@@ -248,7 +251,8 @@ void BluetoothDialogsTest::sendNeedsAnOpenPort() {
 }
 
 void BluetoothDialogsTest::screenshots() {
-    menucode::bluetooth::AddressBarcodeDialog address("", omni::res::ids::BluetoothAddress, {0x0012'3456'789Aull});
+    menucode::bluetooth::AddressBarcodeDialog address("", omni::res::ids::BluetoothAddress,
+                                                      {0x0012'3456'789Aull});
     if (!test::saveScreenshot(address, QStringLiteral("bluetooth-address"))) {
         QSKIP("OMNI_SCREENSHOT_DIR not set");
     }

@@ -4,7 +4,7 @@
 
 #include "raster.h"
 
-namespace omni {
+namespace omni::menucode {
 namespace {
 
 using code39::glyphOf;
@@ -83,4 +83,4 @@ TEST(Code39Sheet, EveryCharacterDecodes) {
 }
 
 }  // namespace
-}  // namespace omni
+}  // namespace omni::menucode

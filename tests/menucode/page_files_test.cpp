@@ -10,15 +10,15 @@
 #include <memory>
 #include <sstream>
 
-#include "menucode/gui_environment.h"
-#include "menucode/emf_writer.h"
-#include "menucode/page_render.h"
-#include "foundation/file_size_limit.h"
 #include "foundation/exception.h"
+#include "foundation/file_size_limit.h"
+#include "menucode/emf_writer.h"
+#include "menucode/gui_environment.h"
+#include "menucode/page_render.h"
 
 namespace fs = std::filesystem;
 
-namespace omni {
+namespace omni::menucode {
 namespace {
 
 [[maybe_unused]] auto* const kEnvironment =
@@ -47,7 +47,8 @@ menucode::Drawing busyPage() {
 }
 
 TEST(PageFiles, DiskFullPartWayLeavesTheEarlierFile) {
-    const fs::path folder = fs::temp_directory_path() / ("omni-page-files-" + std::to_string(::getpid()));
+    const fs::path folder =
+        fs::temp_directory_path() / ("omni-page-files-" + std::to_string(::getpid()));
     fs::remove_all(folder);
     fs::create_directories(folder);
     const menucode::Drawing drawing = busyPage();
@@ -102,4 +103,4 @@ TEST(PageFiles, OversizedPictureIsRefusedBeforeAllocating) {
 }
 
 }  // namespace
-}  // namespace omni
+}  // namespace omni::menucode

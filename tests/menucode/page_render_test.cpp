@@ -12,13 +12,13 @@
 #include <fstream>
 #include <memory>
 
-#include "menucode/gui_environment.h"
 #include "menucode/emf_writer.h"
+#include "menucode/gui_environment.h"
 #include "menucode/menu_page.h"
 #include "menucode/page_render.h"
 #include "raster.h"
 
-namespace omni {
+namespace omni::menucode {
 namespace {
 
 [[maybe_unused]] auto* const kEnvironment =
@@ -125,8 +125,9 @@ std::unique_ptr<menucode::MenuCodeHistory> samplePage(int entries) {
     page->setModulePixels(1);
     for (int i = 0; i < entries; ++i) {
         const std::string command = i % 2 ? "[DC1Q0Q0Q2Q5" : "B2";
-        EXPECT_EQ(page->addEntry(commands::makePageItem(command, u"Setting readable codes > Code39", 1)),
-                  menucode::HistoryStatus::Ok);
+        EXPECT_EQ(
+            page->addEntry(commands::makePageItem(command, u"Setting readable codes > Code39", 1)),
+            menucode::HistoryStatus::Ok);
     }
     return page;
 }
@@ -162,7 +163,8 @@ TEST(PageRender, EveryFormatCarriesTheSymbol) {
 
         const menucode::DeviceGeometry printer = menucode::DeviceGeometry::a4Printer600();
         options.moduleSize = 3;
-        const menucode::Drawing metafile = menucode::drawQrMetafile(*page, options, printer, measure);
+        const menucode::Drawing metafile =
+            menucode::drawQrMetafile(*page, options, printer, measure);
         // 3 pixels per module on screen become (3 × 23 × 125 + 500) ÷ 1000 = 9 at 600 dpi.
         EXPECT_EQ(std::get<menucode::FillRect>(metafile.items.front()).box.width(),
                   page->sideModules() * 9);
@@ -176,7 +178,8 @@ TEST(PageRender, EveryFormatCarriesTheSymbol) {
         // The printed page, through poppler when it is installed. (A long command string would
         // widen the picture and move the symbol out of the cropped corner.)
         options.showCommandString = false;
-        const auto pages = menucode::printQrPages(*page, options, true, menucode::PrintSetup{}, measure);
+        const auto pages =
+            menucode::printQrPages(*page, options, true, menucode::PrintSetup{}, measure);
         menucode::writePdf(pages, base + ".pdf", printer.dotsPerInch());
         const std::string command =
             "pdftoppm -r 300 -f 1 -l 1 -x 0 -y 0 -W 1400 -H 1400 -png -singlefile " + base +
@@ -191,8 +194,9 @@ TEST(PageRender, QrPrintListBreaksPagesAndKeepsEveryLabel) {
     const menucode::QtTextMeasure measure;
     menucode::MenuCodeHistory page;
     for (int i = 0; i < 200; ++i) {
-        ASSERT_EQ(page.addEntry(commands::makePageItem("Z2", u"Setting readable codes > Code39", 1)),
-                  menucode::HistoryStatus::Ok);
+        ASSERT_EQ(
+            page.addEntry(commands::makePageItem("Z2", u"Setting readable codes > Code39", 1)),
+            menucode::HistoryStatus::Ok);
     }
     const auto pages = menucode::printQrPages(page, {}, true, menucode::PrintSetup{}, measure);
     ASSERT_GE(pages.size(), 2u);
@@ -229,7 +233,8 @@ TEST(PageRender, Code39SheetRows) {
     EXPECT_EQ(barCount(empty), 2u * 4 * 5);  // "_ZZ_" twice
     EXPECT_GT(extent.width, 640.0 * 2 / 3);
 
-    ASSERT_EQ(page.addEntry(commands::makePageItem("[DE1Q0", u"Label", 2)), menucode::HistoryStatus::Ok);
+    ASSERT_EQ(page.addEntry(commands::makePageItem("[DE1Q0", u"Label", 2)),
+              menucode::HistoryStatus::Ok);
     auto sheet = menucode::drawCode39Screen(page, {}, 640, measure, &extent);
     EXPECT_EQ(test::texts(sheet), (std::vector<std::u16string>{u"SET(ZZ)", u"DE1", u"Label", u"Q0",
                                                                u"Label", u"END(ZZ)"}));
@@ -240,7 +245,8 @@ TEST(PageRender, Code39SheetRows) {
     // Copying a single code: the row under the click, nothing below the end row.
     EXPECT_EQ(barCount(menucode::drawCode39CodeAt(page, {}, 640, 3 + 48 + 10, measure)), 5u * 5);
     EXPECT_EQ(barCount(menucode::drawCode39CodeAt(page, {}, 640, 5, measure)), 4u * 5);
-    EXPECT_TRUE(menucode::drawCode39CodeAt(page, {}, 640, extent.height + 100, measure).items.empty());
+    EXPECT_TRUE(
+        menucode::drawCode39CodeAt(page, {}, 640, extent.height + 100, measure).items.empty());
 
     const auto metafile = menucode::drawCode39Metafile(page, {}, extent, measure);
     EXPECT_EQ(barCount(metafile), barCount(sheet));
@@ -254,4 +260,4 @@ TEST(PageRender, Code39SheetRows) {
 }
 
 }  // namespace
-}  // namespace omni
+}  // namespace omni::menucode

@@ -11,7 +11,7 @@
 #include "raster.h"
 #include "resources/strings.h"
 
-namespace omni {
+namespace omni::menucode {
 namespace {
 
 using menucode::PrintFinding;
@@ -214,7 +214,8 @@ TEST(PrintCheck, CodesAndQuietZonesCutByTheMarginsAreReported) {
 
     // A size that scans only when it no longer fits says so instead of suggesting it.
     auto tiny = menucode::checkPrint(menucode::printGeometry(
-        printQrPages(history, menucode::QrViewOptions{1}, false, setupAt(4), measure), true, setupAt(4)));
+        printQrPages(history, menucode::QrViewOptions{1}, false, setupAt(4), measure), true,
+        setupAt(4)));
     menucode::suggestModuleSize(tiny, 1, 8, [&](int m) {
         menucode::QrViewOptions o;
         o.moduleSize = m;
@@ -229,4 +230,4 @@ TEST(PrintCheck, CodesAndQuietZonesCutByTheMarginsAreReported) {
 }
 
 }  // namespace
-}  // namespace omni
+}  // namespace omni::menucode

@@ -9,7 +9,7 @@
 
 #include "zxing_decode.h"
 
-namespace omni {
+namespace omni::menucode {
 namespace {
 
 using test::decodeQr;
@@ -216,4 +216,4 @@ TEST(QrEncode, DifferentialAgainstARealDecoder) {
 }
 
 }  // namespace
-}  // namespace omni
+}  // namespace omni::menucode

@@ -13,7 +13,7 @@
 #include "stream/code_page_setting.h"
 #include "stream/multi_byte_converter.h"
 
-namespace omni {
+namespace omni::serial {
 namespace {
 
 std::vector<std::uint32_t> numbers(const std::vector<serial::CodePageEntry>& list) {
@@ -31,14 +31,14 @@ protected:
 
 TEST_F(CodePageListTest, FixedEntriesUtf16AndSortOrder) {
     const serial::SystemCodePage system[] = {{65001, u"UTF-8"},
-                                     {932, u"ANSI/OEM - Japanese Shift-JIS"},
-                                     {1252, u"ANSI - Latin I"},
-                                     {20127, u"US-ASCII"}};
+                                             {932, u"ANSI/OEM - Japanese Shift-JIS"},
+                                             {1252, u"ANSI - Latin I"},
+                                             {20127, u"US-ASCII"}};
     auto list = serial::buildCodePageList(system);
     // The default stays on top; the rest are ordered by text, "Binary Data" and UTF-16 included
     // ("UTF-16 ..." sorts before "UTF-8", and upper case before lower case).
-    EXPECT_EQ(numbers(list),
-              (std::vector<std::uint32_t>{0, 1252, 932, stream::kHexCodePage, 20127, 1201, 1200, 65001}));
+    EXPECT_EQ(numbers(list), (std::vector<std::uint32_t>{0, 1252, 932, stream::kHexCodePage, 20127,
+                                                         1201, 1200, 65001}));
     EXPECT_EQ(list[0].text, u"Default character code");
     EXPECT_TRUE(list[0].multiByte);
     EXPECT_TRUE(list[0].keepAtTop);
@@ -56,7 +56,8 @@ TEST_F(CodePageListTest, SystemUtf16IsNotDuplicatedAndEqualTextsKeepTheirOrder) 
     const serial::SystemCodePage system[] = {
         {1201, u"Unicode (Big-Endian)"}, {1200, u"Unicode"}, {51949, u"Korean"}, {949, u"Korean"}};
     auto list = serial::buildCodePageList(system);
-    EXPECT_EQ(numbers(list), (std::vector<std::uint32_t>{0, stream::kHexCodePage, 51949, 949, 1200, 1201}));
+    EXPECT_EQ(numbers(list),
+              (std::vector<std::uint32_t>{0, stream::kHexCodePage, 51949, 949, 1200, 1201}));
     EXPECT_TRUE(list[serial::findCodePageEntry(list, 1200)].multiByte);
 }
 
@@ -67,11 +68,13 @@ TEST_F(CodePageListTest, SelectionFallsBackToTheFirstEntryAndSetsTheCurrentCodeP
     EXPECT_EQ(stream::currentCodePageSetting(), (stream::CodePageSetting{true, 932}));
 
     serial::CodePageList hex(system, stream::kHexCodePage);
-    EXPECT_EQ(stream::currentCodePageSetting(), (stream::CodePageSetting{false, stream::kHexCodePage}));
+    EXPECT_EQ(stream::currentCodePageSetting(),
+              (stream::CodePageSetting{false, stream::kHexCodePage}));
 
     serial::CodePageList gone(system, 10000);  // no longer installed
     EXPECT_EQ(gone.selectedIndex(), 0u);
-    EXPECT_EQ(stream::currentCodePageSetting(), (stream::CodePageSetting{true, stream::kDefaultCodePage}));
+    EXPECT_EQ(stream::currentCodePageSetting(),
+              (stream::CodePageSetting{true, stream::kDefaultCodePage}));
 
     gone.select(999);  // out of range
     EXPECT_EQ(gone.selectedIndex(), 0u);
@@ -90,7 +93,8 @@ TEST_F(CodePageListTest, InstalledPagesAreThoseTheLibraryConverts) {
 }
 
 TEST_F(CodePageListTest, StoredChoiceRoundTripAndInvalidRecords) {
-    EXPECT_EQ(serial::loadCodePageProperty().codePage, stream::kDefaultCodePage);  // nothing stored yet
+    EXPECT_EQ(serial::loadCodePageProperty().codePage,
+              stream::kDefaultCodePage);  // nothing stored yet
 
     const serial::SystemCodePage system[] = {{932, u"ANSI/OEM - Japanese Shift-JIS"}};
     serial::CodePageList list(system, stream::kDefaultCodePage);
@@ -101,19 +105,15 @@ TEST_F(CodePageListTest, StoredChoiceRoundTripAndInvalidRecords) {
     EXPECT_EQ(reopened.selected().codePage, stream::kUtf16BeCodePage);
 
     serial::CodePageProperty marked{1, 932};
-    foundation::writeSetting(foundation::kProgramSettingsKey, serial::kCodePagePropertyName, marked);
+    foundation::writeSetting(foundation::kProgramSettingsKey, serial::kCodePagePropertyName,
+                             marked);
     EXPECT_EQ(serial::loadCodePageProperty().codePage, stream::kDefaultCodePage);
 
     std::uint32_t shortRecord = 932;
-    foundation::writeSetting(foundation::kProgramSettingsKey, serial::kCodePagePropertyName, shortRecord);
+    foundation::writeSetting(foundation::kProgramSettingsKey, serial::kCodePagePropertyName,
+                             shortRecord);
     EXPECT_EQ(serial::loadCodePageProperty().codePage, stream::kDefaultCodePage);
 }
-
-}  // namespace
-}  // namespace omni
-
-namespace omni {
-namespace {
 
 // The C/POSIX locale's default shows every byte: Windows-1252, the five bytes it leaves undefined
 // as the C1 characters of the same value.
@@ -139,4 +139,4 @@ TEST(DefaultCharacterCode, PlainLocaleMeansWindows1252) {
 }
 
 }  // namespace
-}  // namespace omni
+}  // namespace omni::serial

@@ -12,7 +12,7 @@
 #include "resources/strings.h"
 #include "serial/port_discovery.h"
 
-namespace omni {
+namespace omni::serial {
 namespace {
 
 namespace fs = std::filesystem;
@@ -71,7 +71,8 @@ TEST_F(FakeSystem, ListsRealDevicesWithKindsLabelsAndNaturalOrder) {
     writeFile(roots.dev / "tty0", "");
     addTty("ttyACM10", usbDevice("1-1", serial::kReaderVendorId, serial::kProductReader1D));
     addTty("ttyACM9", usbDevice("1-2", serial::kReaderVendorId, serial::kProductReader2D));
-    addTty("ttyUSB0", usbDevice("1-3", 0x0403, serial::kProductReader2D));  // someone else's adapter
+    addTty("ttyUSB0",
+           usbDevice("1-3", 0x0403, serial::kProductReader2D));  // someone else's adapter
     addTty("ttyACM2", usbDevice("1-4", serial::kReaderVendorId, serial::kProductKeyboard2D));
     addTty("ttyUSB1", platform, false);  // unplugged: the node has gone
 
@@ -162,4 +163,4 @@ TEST_F(FakeSystem, PollerReportsAPluggedReader) {
 }
 
 }  // namespace
-}  // namespace omni
+}  // namespace omni::serial

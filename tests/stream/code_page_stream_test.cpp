@@ -11,7 +11,7 @@
 #include "stream/code_page_table.h"
 #include "stream/multi_byte_converter.h"
 
-namespace omni {
+namespace omni::stream {
 namespace {
 
 using test::CollectingStream;
@@ -20,7 +20,8 @@ class CodePageStream : public ::testing::Test {
 protected:
     void TearDown() override { stream::setCurrentCodePageSetting({}); }
 
-    std::u16string convert(stream::CodePageSetting setting, const std::vector<unsigned char>& bytes) {
+    std::u16string convert(stream::CodePageSetting setting,
+                           const std::vector<unsigned char>& bytes) {
         stream::setCurrentCodePageSetting(setting);
         for (unsigned char b : bytes) {
             char c = static_cast<char>(b);
@@ -128,4 +129,4 @@ TEST(CodePageTable, RowsAreFoundByNumber) {
 }
 
 }  // namespace
-}  // namespace omni
+}  // namespace omni::stream

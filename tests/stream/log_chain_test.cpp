@@ -14,7 +14,7 @@
 #include "stream/desynchronized_output_stream.h"
 #include "stream/log_chain.h"
 
-namespace omni {
+namespace omni::stream {
 namespace {
 
 using test::CollectingSink;
@@ -195,4 +195,4 @@ TEST(DesynchronizedOutputStream, WriterThatDiesReleasesProducers) {
 }
 
 }  // namespace
-}  // namespace omni
+}  // namespace omni::stream

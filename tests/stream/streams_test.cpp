@@ -17,7 +17,7 @@
 #include "stream/text_streams.h"
 #include "stream/thread_runnable.h"
 
-namespace omni {
+namespace omni::stream {
 namespace {
 
 using test::CollectingStream;
@@ -237,7 +237,7 @@ TEST(ThreadRunnable, JoinTimesOutWithUserExceptionThenEnds) {
 }
 
 }  // namespace
-}  // namespace omni
+}  // namespace omni::stream
 
 TEST(Escapes, NamedBytesAndHexAreUnescapedAndTheRestStands) {
     using omni::stream::unescape;
