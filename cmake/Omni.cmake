@@ -33,7 +33,8 @@ endfunction()
 
 # One test executable registered with CTest: omni_test(NAME SOURCES ... LIBS ... [GUI] [TIMEOUT s])
 # GoogleTest main unless QT is given (Qt Test brings its own main). GUI tests run on the
-# offscreen platform, with a watchdog that fails the program when a modal window stays open.
+# offscreen platform, with a watchdog that fails the program when a modal window stays open or
+# the program stops running its event loop, printing every thread's stack (tests/modal_watchdog.cpp).
 # Every test has a time limit: 60 s unless its line says why it needs more.
 function(omni_test name)
     cmake_parse_arguments(ARG "QT;GUI" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
@@ -58,5 +59,5 @@ function(omni_test name)
         math(EXPR ARG_TIMEOUT "${ARG_TIMEOUT} * 4")
     endif()
     set_tests_properties(${name} PROPERTIES TIMEOUT ${ARG_TIMEOUT}
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;OMNISETUP_LANG=en;OMNI_SOURCE_DIR=${PROJECT_SOURCE_DIR};XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-config/${name}")
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;OMNISETUP_LANG=en;OMNI_SOURCE_DIR=${PROJECT_SOURCE_DIR};XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-config/${name};OMNI_TEST_LIMIT=${ARG_TIMEOUT}")
 endfunction()

@@ -3,26 +3,27 @@
 // reader that is away, and the small things of the menus and tabs.
 #include <QAbstractButton>
 #include <QApplication>
-#include <QFileInfo>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QTabBar>
 #include <QDialog>
-#include <QLabel>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QTreeWidget>
-#include <QTextBrowser>
-#include <QTreeWidgetItemIterator>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 
 #include <functional>
 
+#include "../dialogs/modal.h"
 #include "app/gui/help_window.h"
 #include "app/gui/main_window.h"
 #include "commands/gui/command_box.h"
@@ -31,8 +32,8 @@
 #include "commands/gui/page_tabs.h"
 #include "menucode/gui/menu_code_page.h"
 #include "menucode/menu_code_history.h"
-#include "ui/gui/icons.h"
 #include "resources/strings.h"
+#include "ui/gui/icons.h"
 #include "ui/gui/report.h"
 #include "window_helpers.h"
 
@@ -171,8 +172,8 @@ void DesktopWindowTest::unsavedPagesAreNotLostWithoutAsking() {
 
 void DesktopWindowTest::f1ShowsTheHelpInEnglishAndJapanese() {
     std::vector<omni::gui::ShownMessage> messages;
-    const auto previous = omni::gui::setMessageSink(
-        [&](const omni::gui::ShownMessage& m) { messages.push_back(m); });
+    const auto previous =
+        omni::gui::setMessageSink([&](const omni::gui::ShownMessage& m) { messages.push_back(m); });
     MainWindow window(keyFor("help"));
     QVERIFY(showActive(window));
     QTest::keyClick(&window, Qt::Key_F1);
@@ -250,23 +251,14 @@ void DesktopWindowTest::filterBoxNarrowsTheCatalogTree() {
     QCOMPARE(shownPaths(tree).size(), all);
 }
 
-// Rejects the next modal dialog (a file or print dialog), bounded like Answers.
+// Rejects the next modal dialog (a file or print dialog); one that never opens is the
+// watchdog's to report.
 void rejectNextDialog() {
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    auto* deadline = new QTimer(timer);
-    deadline->setSingleShot(true);
-    deadline->start(5000);
-    QObject::connect(timer, &QTimer::timeout, [timer, deadline] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dialog && deadline->isActive())
-            return;
-        timer->stop();
-        timer->deleteLater();
-        if (dialog)
-            dialog->reject();
+    omni::test::onNextModal([](QWidget* modal) {
+        auto* dialog = qobject_cast<QDialog*>(modal);
+        QVERIFY(dialog);
+        dialog->reject();
     });
-    timer->start();
 }
 
 void DesktopWindowTest::statusBarShowsTheModeAndWarnsAboutThePageMode() {
@@ -277,8 +269,8 @@ void DesktopWindowTest::statusBarShowsTheModeAndWarnsAboutThePageMode() {
     QCOMPARE(modeLabel->text(), QStringLiteral("2D mode"));
 
     std::vector<omni::gui::ShownMessage> messages;
-    const auto previous = omni::gui::setMessageSink(
-        [&](const omni::gui::ShownMessage& m) { messages.push_back(m); });
+    const auto previous =
+        omni::gui::setMessageSink([&](const omni::gui::ShownMessage& m) { messages.push_back(m); });
     typeCommand(window, QStringLiteral("B2"));
     // Printed in the mode it was built in: no warning.
     rejectNextDialog();
@@ -300,23 +292,13 @@ void DesktopWindowTest::statusBarShowsTheModeAndWarnsAboutThePageMode() {
     omni::gui::setMessageSink(previous);
 }
 
-// Calls `act` with the next modal dialog; after five seconds without one, gives up.
+// Calls `act` with the next modal dialog.
 void onNextDialog(std::function<void(QDialog*)> act) {
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    auto* deadline = new QTimer(timer);
-    deadline->setSingleShot(true);
-    deadline->start(5000);
-    QObject::connect(timer, &QTimer::timeout, [timer, deadline, act = std::move(act)] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dialog && deadline->isActive())
-            return;
-        timer->stop();
-        timer->deleteLater();
-        if (dialog)
-            act(dialog);
+    omni::test::onNextModal([act = std::move(act)](QWidget* modal) {
+        auto* dialog = qobject_cast<QDialog*>(modal);
+        QVERIFY(dialog);
+        act(dialog);
     });
-    timer->start();
 }
 
 // The access keys of a menu's items, each letter once.
