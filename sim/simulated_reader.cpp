@@ -10,7 +10,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <system_error>
+#include <thread>
 
 #include "sim/responders.h"
 
@@ -137,15 +139,24 @@ unsigned SimulatedReader::lineSpeed() const {
             return 0;
     }
     switch (cfgetospeed(&state)) {
-        case B1200: return 1200;
-        case B2400: return 2400;
-        case B4800: return 4800;
-        case B9600: return 9600;
-        case B19200: return 19200;
-        case B38400: return 38400;
-        case B57600: return 57600;
-        case B115200: return 115200;
-        default: return 0;
+        case B1200:
+            return 1200;
+        case B2400:
+            return 2400;
+        case B4800:
+            return 4800;
+        case B9600:
+            return 9600;
+        case B19200:
+            return 19200;
+        case B38400:
+            return 38400;
+        case B57600:
+            return 57600;
+        case B115200:
+            return 115200;
+        default:
+            return 0;
     }
 }
 
@@ -278,12 +289,27 @@ std::string SimulatedReader::readRaw(std::size_t count, std::chrono::millisecond
     return bytes;
 }
 
+void SimulatedReader::settle() const {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (running_.load() && !stalled_.load() && !hungUp_.load() &&
+           std::chrono::steady_clock::now() < until) {
+        int waiting = 0;
+        const int master = master_.load();
+        if (!busy_.load() &&
+            (master < 0 || ::ioctl(master, FIONREAD, &waiting) != 0 || waiting == 0))
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+}
+
 std::vector<std::string> SimulatedReader::transcript() const {
+    settle();
     std::lock_guard lock(mutex_);
     return transcript_;
 }
 
 std::string SimulatedReader::received() const {
+    settle();
     std::lock_guard lock(mutex_);
     return received_;
 }
@@ -323,10 +349,12 @@ void SimulatedReader::loop() {
             std::lock_guard lock(readMutex_);
             if (master_.load() != master)
                 continue;
+            busy_.store(true);
             got = ::read(master, buffer, sizeof buffer);
         }
         if (got > 0)
             take(buffer, static_cast<std::size_t>(got));
+        busy_.store(false);
         // EIO while no program holds the slave side is normal for a pty; poll again.
         if (got < 0 && errno == EIO)
             ::poll(nullptr, 0, 10);

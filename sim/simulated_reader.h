@@ -5,8 +5,8 @@
 // transcript of them and hands each command to its responders in order until one answers. The
 // reader's behaviour is the list of responders plus a little shared state (the version reply,
 // ACK mode, the configuration text), so a new behaviour is a responder rather than a change to
-// the loop. Faults a real reader shows on a bad day can be injected: leading control bytes, garbage,
-// silence, a reader that stops reading, a hang-up.
+// the loop. Faults a real reader shows on a bad day can be injected: leading control bytes,
+// garbage, silence, a reader that stops reading, a hang-up.
 //
 // Threads: the simulator runs its own thread between start() and stop(); every public function
 // may be called from any thread.
@@ -117,6 +117,8 @@ public:
     std::size_t sendSome(std::string_view bytes);
 
     // --- What the reader saw ---
+    // Both first let the reader take in what is already waiting on the line (for at most two
+    // seconds, unless it is stalled or gone), so a program that has just ended is seen whole.
     std::vector<std::string> transcript() const;
     std::string received() const;  // every byte, framed or not
     void clearTranscript();
@@ -128,6 +130,7 @@ private:
     void take(const char* data, std::size_t count);
     void dispatch(const std::string& command);
     void closeMaster();
+    void settle() const;
 
     void openPty();
 
@@ -147,7 +150,8 @@ private:
     // Held while a block of received bytes is taken and its commands answered, so that
     // clearTranscript() never lands between an answer and its count.
     std::mutex takeMutex_;
-    mutable std::mutex mutex_;  // guards everything below and writes to the master
+    std::atomic<bool> busy_{false};  // from a read of the line until its bytes are taken
+    mutable std::mutex mutex_;       // guards everything below and writes to the master
     mutable std::condition_variable commandArrived_;
     std::vector<std::unique_ptr<Responder>> responders_;
     std::string versionReply_;

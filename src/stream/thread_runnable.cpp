@@ -1,7 +1,5 @@
 #include "stream/thread_runnable.h"
 
-#include <pthread.h>
-#include <sched.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -11,17 +9,25 @@
 #include "foundation/exception.h"
 
 namespace omni::stream {
+namespace {
+
+constexpr int kIdleNice = 10;  // about a tenth of the share of a normal thread beside it
+
+}  // namespace
 
 ThreadRunnable::ThreadRunnable(Priority priority) : priority_(priority) {}
 
 ThreadRunnable::~ThreadRunnable() {
     // The owner stops the thread before destruction; joining here only reaps a finished one.
-    if (thread_.joinable()) thread_.join();
+    if (thread_.joinable())
+        thread_.join();
 }
 
 bool ThreadRunnable::start() {
-    if (isRunning()) return true;
-    if (thread_.joinable()) thread_.join();
+    if (isRunning())
+        return true;
+    if (thread_.joinable())
+        thread_.join();
     running_.store(true, std::memory_order_release);
     try {
         thread_ = std::thread([this] { body(); });
@@ -34,10 +40,10 @@ bool ThreadRunnable::start() {
 
 void ThreadRunnable::body() {
     if (priority_ == Priority::Idle) {
-        // Lowest share of the processor for this thread only (Linux: per-thread nice value).
-        sched_param param{};
-        pthread_setschedparam(pthread_self(), SCHED_IDLE, &param);
-        setpriority(PRIO_PROCESS, static_cast<id_t>(::syscall(SYS_gettid)), 19);
+        // A smaller share of the processor for this thread only (Linux: per-thread nice value).
+        // Not the idle scheduling class: there a thread can wait for minutes on a busy machine,
+        // and one holding a lock that the user interface needs would freeze the window.
+        setpriority(PRIO_PROCESS, static_cast<id_t>(::syscall(SYS_gettid)), kIdleNice);
     }
     try {
         run();
@@ -52,8 +58,10 @@ void ThreadRunnable::body() {
 }
 
 void ThreadRunnable::join(int timeoutMs) {
-    if (!thread_.joinable()) return;
-    if (thread_.get_id() == std::this_thread::get_id()) return;  // a body joining itself
+    if (!thread_.joinable())
+        return;
+    if (thread_.get_id() == std::this_thread::get_id())
+        return;  // a body joining itself
     if (timeoutMs >= 0) {
         std::unique_lock lock(mutex_);
         if (!ended_.wait_for(lock, std::chrono::milliseconds(timeoutMs),

@@ -15,7 +15,8 @@ namespace omni::stream {
 
 class ThreadRunnable {
 public:
-    // Scheduling classes; idle workers give way to the user interface.
+    // Idle workers give way to the user interface: they get a smaller share of the processor,
+    // yet are never starved.
     enum class Priority { Normal, Idle };
 
     explicit ThreadRunnable(Priority priority = Priority::Normal);

@@ -52,7 +52,8 @@ TEST_F(Cli, SendPutsExactlyTheFramesOnTheWireAndShowsTheReply) {
     sim::SimulatedReader reader;
     reader.setLeadingBytes("\x17");
     reader.start();
-    CliRun run = runCli("send --port " + reader.devicePath() + " B2 Z2 Z1");
+    // A long quiet time: the reply still counts when a loaded machine delays the simulator.
+    CliRun run = runCli("send --quiet 2000 --port " + reader.devicePath() + " B2 Z2 Z1");
     EXPECT_EQ(run.code, 0) << run.out;
     EXPECT_EQ(reader.received(),
               "\x1B"

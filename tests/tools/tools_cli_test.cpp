@@ -97,6 +97,10 @@ TEST_F(ToolsCli, TuneSavesTheRecordedCommandsAndRestoresTheReader) {
     EXPECT_EQ(text.rfind("[DFDQ1Q0Q0Q0Q0", 0), 0u);  // bank 1 disabled comes first
     EXPECT_NE(text.find("B0[BCD"), std::string::npos);
     EXPECT_EQ(text.substr(text.size() - 2), "Z2");
+    // The program's last frame may still be in the terminal when it has ended.
+    const auto restored = [&] { return reader.transcript().back() == "[C21Q1"; };
+    for (int i = 0; i < 500 && !restored(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(reader.transcript().back(), "[C21Q1");
 }
 

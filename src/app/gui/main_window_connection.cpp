@@ -9,8 +9,8 @@
 #include <QToolBar>
 
 #include "app/gui/main_window.h"
-#include "resources/string_ids.h"
 #include "commands/gui/page_tabs.h"
+#include "foundation/exception.h"
 #include "resources/string_ids.h"
 #include "serial/gui/code_page_combo_box.h"
 #include "serial/gui/com_port_combo_box.h"
@@ -124,8 +124,13 @@ void MainWindow::buildPortBoxes() {
 }
 
 void MainWindow::closeConnection() {
-    if (portBox_)
-        portBox_->stop();  // its poll thread asks the simulated readers, which go first
+    if (portBox_) {
+        try {
+            portBox_->stop();  // its poll thread asks the simulated readers, which go first
+        } catch (const foundation::Exception&) {
+            // A poll still enumerating ends on its own; the box's destructor reaps it.
+        }
+    }
     connection_.reset();
 }
 
@@ -139,9 +144,9 @@ bool MainWindow::readerAway() const {
 }
 
 void MainWindow::reportNotSentWhileAway(const std::string& command) {
-    connection_->logMessage(uiText(res::ids::NotSentReaderAway)
-                                .arg(QString::fromStdString(command),
-                                     portName(portBox_->selectedPort())));
+    connection_->logMessage(
+        uiText(res::ids::NotSentReaderAway)
+            .arg(QString::fromStdString(command), portName(portBox_->selectedPort())));
 }
 
 QString MainWindow::portName(const serial::PortDescriptor& port) const {
