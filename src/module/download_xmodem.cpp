@@ -8,17 +8,17 @@
 namespace kes {
 namespace {
 
-constexpr char kLoaderCommand[] = "XLT\x0F";       // into the serial loader (not from the boot loader)
-constexpr char kTransferCommand[] = "XO";          // start of the transfer
-constexpr char kRestartCommand[] = "RV";           // run the new firmware
-constexpr std::uint32_t kStartPauseMs = 200;       // before the high-speed switch
-constexpr std::uint32_t kLoaderPauseMs = 2000;     // the loader settles at high speed
-constexpr std::uint32_t kStartWaitMs = 60000;      // for each byte before the engine's NAK
-constexpr std::uint32_t kReplyWaitMs = 10000;      // for the answer to a block or to the end byte
-constexpr std::uint32_t kMaxAttempts = 101;        // the first try and 100 more
-constexpr std::uint32_t kResultWaitMs = 1000;      // for the engine's result line
+constexpr char kLoaderCommand[] = "XLT\x0F";    // into the serial loader (not from the boot loader)
+constexpr char kTransferCommand[] = "XO";       // start of the transfer
+constexpr char kRestartCommand[] = "RV";        // run the new firmware
+constexpr std::uint32_t kStartPauseMs = 200;    // before the high-speed switch
+constexpr std::uint32_t kLoaderPauseMs = 2000;  // the loader settles at high speed
+constexpr std::uint32_t kStartWaitMs = 60000;   // for each byte before the engine's NAK
+constexpr std::uint32_t kReplyWaitMs = 10000;   // for the answer to a block or to the end byte
+constexpr std::uint32_t kMaxAttempts = 101;     // the first try and 100 more
+constexpr std::uint32_t kResultWaitMs = 1000;   // for the engine's result line
 constexpr std::uint32_t kResultLineMax = 256;
-constexpr std::uint32_t kRestartPauseMs = 1000;    // before "RV"
+constexpr std::uint32_t kRestartPauseMs = 1000;  // before "RV"
 constexpr std::uint32_t kAfterRestartPauseMs = 2000;
 
 enum class Answer { Ack, Can, Retry, Failed };
@@ -49,10 +49,15 @@ bool sendUntilAcknowledged(SerialPortForModule& port, const std::uint8_t* data,
         if (!port.write(data, count) || !port.flush())
             return false;
         switch (awaitAnswer(port, kReplyWaitMs)) {
-            case Answer::Ack: return true;
-            case Answer::Can: setStatus(KES_STATE_CANCELED); return false;
-            case Answer::Failed: return false;
-            case Answer::Retry: break;
+            case Answer::Ack:
+                return true;
+            case Answer::Can:
+                setStatus(KES_STATE_CANCELED);
+                return false;
+            case Answer::Failed:
+                return false;
+            case Answer::Retry:
+                break;
         }
     }
     port.put(kCan);
@@ -78,13 +83,13 @@ bool awaitStart(SerialPortForModule& port) {
 
 // The blocks and the end byte. True when the engine acknowledged the end.
 bool transfer(SerialPortForModule& port, InputStreamInterface& input, std::uint32_t fileSize,
-              DownloadReport& report, const std::function<bool()>& cancelled) {
+              const ProgressReport& report, const std::function<bool()>& cancelled) {
     std::int32_t blocks = static_cast<std::int32_t>((fileSize + kXmodemData - 1) / kXmodemData);
     report.transferRange(1, blocks + 1);
-    report.writeRange(1, blocks + 1);
+    report.stageRange(1, blocks + 1);
     report.transferPosition(1);
-    report.writePosition(1);
-    report.beginPhase(false);
+    report.stagePosition(1);
+    report.begin(false);
 
     std::uint8_t data[kXmodemData];
     std::uint8_t packet[kXmodemPacketSize];
@@ -97,7 +102,7 @@ bool transfer(SerialPortForModule& port, InputStreamInterface& input, std::uint3
         ++number;  // wraps after 255, as the protocol's 8-bit number does
         ++sent;
         report.transferPosition(sent);
-        report.writePosition(sent);
+        report.stagePosition(sent);
         if (cancelled()) {
             port.put(kCan);
             setStatus(KES_STATE_SUCCESS);
@@ -138,8 +143,8 @@ void buildXmodemPacket(std::uint8_t block, const std::uint8_t* data, std::uint32
     packet[kXmodemPacketSize - 1] = sum;
 }
 
-void EngineL::download(InputStreamInterface* input, std::uint32_t fileSize,
-                       std::int32_t bootLoader, DownloadProgressInterface* progress) {
+void EngineL::download(InputStreamInterface* input, std::uint32_t fileSize, std::int32_t bootLoader,
+                       DownloadProgressInterface* progress) {
     cancelSeen_ = cancelRequests_.load();
     downloadFinished_ = false;
     if (!bootLoader) {
@@ -154,7 +159,7 @@ void EngineL::download(InputStreamInterface* input, std::uint32_t fileSize,
         port_->sleep(kLoaderPauseMs);
         sendCommand(kTransferCommand, sizeof kTransferCommand - 1);
     }
-    DownloadReport report(progress);
+    const ProgressReport report = reportOf(progress);
     bool ended = status() == KES_STATE_SUCCESS && awaitStart(*port_) &&
                  transfer(*port_, *input, fileSize, report,
                           [this] { return cancelRequests_.load() != cancelSeen_; });

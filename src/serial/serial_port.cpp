@@ -4,9 +4,9 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -431,6 +431,29 @@ void SerialPortForPosix::drainOutput() {
     }
 }
 
+// One write(2) once the descriptor has room. A terminal may report room it then refuses: the
+// pause keeps the caller from spinning, and the deadline ends the write even though room keeps
+// being reported. At the deadline what was taken of the command is discarded, so that it never
+// goes out.
+std::size_t SerialPortForPosix::writeWhenReady(const char* data, std::size_t count,
+                                               std::chrono::steady_clock::time_point deadline) {
+    if (!waitReady(POLLOUT, static_cast<unsigned>(remainingMs(deadline, false)))) {
+        tcflush(fd_, TCOFLUSH);
+        throwTimeout();
+    }
+    ssize_t n = ::write(fd_, data, count);
+    if (n > 0)
+        return static_cast<std::size_t>(n);
+    if (n < 0 && errno != EAGAIN && errno != EINTR)
+        throwLost(errno);
+    if (Clock::now() >= deadline) {
+        tcflush(fd_, TCOFLUSH);
+        throwTimeout();
+    }
+    sleepMs(1);
+    return 0;
+}
+
 void SerialPortForPosix::write(const char* data, std::size_t count) {
     requireOpen();
     std::size_t done = 0;
@@ -438,26 +461,8 @@ void SerialPortForPosix::write(const char* data, std::size_t count) {
         std::size_t piece = std::min(count - done, chunk_);
         auto deadline = Clock::now() + std::chrono::milliseconds(timing_.blockTimeoutMs);
         std::size_t sent = 0;
-        while (sent < piece) {
-            if (!waitReady(POLLOUT, static_cast<unsigned>(remainingMs(deadline, false)))) {
-                tcflush(fd_, TCOFLUSH);  // what was taken of this command never goes out
-                throwTimeout();
-            }
-            ssize_t n = ::write(fd_, data + done + sent, piece - sent);
-            if (n < 0) {
-                if (errno != EAGAIN && errno != EINTR)
-                    throwLost(errno);
-                // A terminal may report room it then refuses: pause instead of spinning, and
-                // end at the deadline even though it keeps reporting room.
-                if (Clock::now() >= deadline) {
-                    tcflush(fd_, TCOFLUSH);
-                    throwTimeout();
-                }
-                sleepMs(1);
-                continue;
-            }
-            sent += static_cast<std::size_t>(n);
-        }
+        while (sent < piece)
+            sent += writeWhenReady(data + done + sent, piece - sent, deadline);
         done += piece;
     }
     drainOutput();
@@ -466,24 +471,9 @@ void SerialPortForPosix::write(const char* data, std::size_t count) {
 void SerialPortForPosix::put(const char* item) {
     requireOpen();
     auto deadline = Clock::now() + std::chrono::milliseconds(perByteTimeoutMs());
-    for (;;) {
-        if (!waitReady(POLLOUT, static_cast<unsigned>(remainingMs(deadline, false)))) {
-            tcflush(fd_, TCOFLUSH);
-            throwTimeout();
-        }
-        ssize_t n = ::write(fd_, item, 1);
-        if (n == 1) {
-            drainOutput();
-            return;
-        }
-        if (n < 0 && errno != EAGAIN && errno != EINTR)
-            throwLost(errno);
-        if (Clock::now() >= deadline) {  // room reported, then refused: as in write()
-            tcflush(fd_, TCOFLUSH);
-            throwTimeout();
-        }
-        sleepMs(1);
+    while (writeWhenReady(item, 1, deadline) == 0) {
     }
+    drainOutput();
 }
 
 std::size_t SerialPortForPosix::read(char* buffer, std::size_t count) {

@@ -1,9 +1,9 @@
 #include "reader/download/download_worker.h"
 
+#include "foundation/exception.h"
 #include "resources/string_ids.h"
 #include "resources/strings.h"
 #include "stream/file_input_stream_for_kes2d.h"
-#include "foundation/exception.h"
 
 namespace omni::reader {
 namespace {
@@ -16,25 +16,45 @@ std::u16string fileName(const std::filesystem::path& file) {
     return res::fromUtf8(file.string());
 }
 
+// Hands a report of the library on to the host's callback, where the host gave one.
+template <typename Callback, typename... Args>
+void pass(const Callback& callback, Args... args) {
+    if (callback)
+        callback(args...);
+}
+
 }  // namespace
 
 std::u16string downloadFailureMessage(KesState state) {
     std::uint32_t reason = res::ids::FirmwareOtherError;
     switch (state) {
-        case KES_STATE_TOO_MANY_RETRY: reason = res::ids::FirmwareTooManyRetry; break;
+        case KES_STATE_TOO_MANY_RETRY:
+            reason = res::ids::FirmwareTooManyRetry;
+            break;
         case KES_STATE_DOWNLOAD_PROTCOL_START_WRITING_EXCEPTION:
             reason = res::ids::FirmwareEndRefused;
             break;
-        case KES_STATE_DOWNLOAD_PROTCOL_FROM_EXCEPTION: reason = res::ids::FirmwareWriteError; break;
+        case KES_STATE_DOWNLOAD_PROTCOL_FROM_EXCEPTION:
+            reason = res::ids::FirmwareWriteError;
+            break;
         case KES_STATE_DOWNLOAD_PROTCOL_WRITING_EXCEPTION:
             reason = res::ids::FirmwareWriteAnswer;
             break;
-        case KES_STATE_COMMUNICATION_TIMEOUT: reason = res::ids::FirmwareTimeout; break;
+        case KES_STATE_COMMUNICATION_TIMEOUT:
+            reason = res::ids::FirmwareTimeout;
+            break;
         case KES_STATE_COMMUNICATION_FAILURE:
-        case KES_STATE_SERIAL_PORT_IS_CLOSED: reason = res::ids::FirmwareLost; break;
-        case KES_STATE_NOT_SUPPORTED_BY_THIS_HANDLE: reason = res::ids::FirmwareWrongWay; break;
-        case KES_STATE_CANCELED: reason = res::ids::FirmwareReaderCancelled; break;
-        default: break;
+        case KES_STATE_SERIAL_PORT_IS_CLOSED:
+            reason = res::ids::FirmwareLost;
+            break;
+        case KES_STATE_NOT_SUPPORTED_BY_THIS_HANDLE:
+            reason = res::ids::FirmwareWrongWay;
+            break;
+        case KES_STATE_CANCELED:
+            reason = res::ids::FirmwareReaderCancelled;
+            break;
+        default:
+            break;
     }
     return res::format(res::ids::FirmwareFailed,
                        {res::loadString(reason), res::fromUtf8(KesStateName(state))});
@@ -78,9 +98,9 @@ DownloadResult DownloadWorker::download() {
         return result;
     }
     if (stream.size() == 0 || stream.size() > 0xFFFFFFFFull) {
-        result.message = res::format(
-            stream.size() ? res::ids::FirmwareTooLarge : res::ids::FirmwareEmpty,
-            {fileName(request_.file)});
+        result.message =
+            res::format(stream.size() ? res::ids::FirmwareTooLarge : res::ids::FirmwareEmpty,
+                        {fileName(request_.file)});
         return result;
     }
     KesHandle progress = KesCreateDownloadProgress(this, onTransferRange, onTransferPosition,
@@ -114,9 +134,12 @@ DownloadResult DownloadWorker::download() {
 
 bool DownloadWorker::shouldReconnect() const {
     switch (request_.reconnect) {
-        case ReconnectMode::Always: return true;
-        case ReconnectMode::Never: return false;
-        case ReconnectMode::Family: break;
+        case ReconnectMode::Always:
+            return true;
+        case ReconnectMode::Never:
+            return false;
+        case ReconnectMode::Family:
+            break;
     }
     return KesFirmwareReconnects(family_.c_str()) != 0;
 }
@@ -124,25 +147,19 @@ bool DownloadWorker::shouldReconnect() const {
 // --- Progress from the library, on the worker's thread ---
 
 void DownloadWorker::onTransferRange(void* context, std::int32_t low, std::int32_t high) {
-    DownloadWorker& worker = self(context);
-    if (worker.progress_.setTransferRange)
-        worker.progress_.setTransferRange(low, high);
+    pass(self(context).progress_.setTransferRange, low, high);
 }
 
 void DownloadWorker::onTransferPosition(void* context, std::int32_t position) {
-    if (self(context).progress_.setTransferPosition)
-        self(context).progress_.setTransferPosition(position);
+    pass(self(context).progress_.setTransferPosition, position);
 }
 
 void DownloadWorker::onWriteRange(void* context, std::int32_t low, std::int32_t high) {
-    DownloadWorker& worker = self(context);
-    if (worker.progress_.setWriteRange)
-        worker.progress_.setWriteRange(low, high);
+    pass(self(context).progress_.setWriteRange, low, high);
 }
 
 void DownloadWorker::onWritePosition(void* context, std::int32_t position) {
-    if (self(context).progress_.setWritePosition)
-        self(context).progress_.setWritePosition(position);
+    pass(self(context).progress_.setWritePosition, position);
 }
 
 void DownloadWorker::onBeginPhase(void* context, std::int32_t transferring) {
@@ -154,8 +171,7 @@ void DownloadWorker::onBeginPhase(void* context, std::int32_t transferring) {
         worker.transferBegun_ = true;
     else if (worker.transferBegun_)
         worker.writing_.store(true);
-    if (worker.progress_.beginPhase)
-        worker.progress_.beginPhase(transferring != 0);
+    pass(worker.progress_.beginPhase, transferring != 0);
 }
 
 // --- The thread ---
