@@ -153,6 +153,14 @@ private:
     // time-out (the output discarded) at `deadline`.
     std::size_t writeWhenReady(const char* data, std::size_t count,
                                std::chrono::steady_clock::time_point deadline);
+    // Reads what has come of `count` bytes once there is any: 0 when to try again; a time-out
+    // at `deadline`.
+    std::size_t readWhenReady(char* into, std::size_t count,
+                              std::chrono::steady_clock::time_point deadline);
+    // Moves `count` bytes in pieces of at most chunk_ bytes, each within the block time-out;
+    // `step(offset, length, deadline)` moves what it can and returns how much.
+    template <typename Step>
+    void inPieces(std::size_t count, Step step);
     // Waits until the written bytes have left the output queue; on time-out discards them.
     void drainOutput();
     // Discards everything queued in both directions (time-out).
