@@ -1,12 +1,11 @@
 #include "dataedit/exchange_link.h"
 
+#include "foundation/control_chars.h"
 #include "foundation/exception.h"
 #include "reader/command_exchange.h"
 
 namespace omni::dataedit {
 namespace {
-
-constexpr char kCr = 0x0D;
 
 class ExchangeLink : public ProgramLink {
 public:
@@ -24,7 +23,7 @@ public:
             while (line.size() < max) {
                 char byte = 0;
                 port_.get(&byte);
-                if (byte == kCr) {
+                if (byte == foundation::kCr) {
                     complete = true;
                     return line;
                 }

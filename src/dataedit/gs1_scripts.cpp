@@ -35,25 +35,29 @@ std::string aiElement(const GS1Options& options) {
     return options.aiInBrackets ? "\\(\\I\\)" : "\\I";
 }
 
+// The separator pair (`first`, `second`) when `withPair`, then the delay when the options ask
+// for one.
+std::string pairAndDelay(bool withPair, std::size_t first, std::size_t second,
+                         const GS1Options& options) {
+    std::string text;
+    if (withPair)
+        text += pairOf(first, second);
+    if (options.delay)
+        text += DelayElement(options.delayMs);
+    return text;
+}
+
 // The data-field sequence: the four data parts, the multi-data separator and the delay before
 // each part after the first.
 std::string dataFields(const GS1Options& options) {
-    std::string between;
-    if (options.multiSeparator)
-        between += pairOf(options.m1, options.m2);
-    if (options.delay)
-        between += DelayElement(options.delayMs);
+    const std::string between =
+        pairAndDelay(options.multiSeparator, options.m1, options.m2, options);
     return "\\D1(" + between + "\\D2|)(" + between + "\\D3|)(" + between + "\\D4|)";
 }
 
 // What is output between two AIs: the between-data string and the delay.
 std::string betweenData(const GS1Options& options) {
-    std::string text;
-    if (options.between)
-        text += pairOf(options.s1, options.s2);
-    if (options.delay)
-        text += DelayElement(options.delayMs);
-    return text;
+    return pairAndDelay(options.between, options.s1, options.s2, options);
 }
 
 std::string formatElement(const GS1Options& options) {

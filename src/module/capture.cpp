@@ -179,17 +179,13 @@ bool ImageReceiver::acceptHeader(ImageInfomation& image) {
 }
 
 void ImageReceiver::reportRange(const ImageInfomation& image) {
-    if (!progress_)
-        return;
-    const auto& cb = progress_->callbacks();
     const std::uint32_t line = std::max<std::uint32_t>(image.bytesPerLine(), 1);
-    cb.setTransferRange(cb.context, 0, static_cast<std::int32_t>(image.dataSize() / line));
-    cb.setTransferPosition(cb.context, 0);
+    progress_.transferRange(0, static_cast<std::int32_t>(image.dataSize() / line));
+    progress_.transferPosition(0);
 }
 
 void ImageReceiver::reportPosition(std::int32_t position) {
-    if (progress_)
-        progress_->callbacks().setTransferPosition(progress_->callbacks().context, position);
+    progress_.transferPosition(position);
 }
 
 ImageInfomation* ImageReceiver::fail(ImageInfomation* image, KesState state) {
@@ -256,21 +252,26 @@ bool ImageReceiver::readDataBlocks(ImageInfomation& image) {
     return true;
 }
 
-ImageInfomation* ImageReceiver::receiveBlocks() {
-    if (progress_)
-        progress_->callbacks().beginTransfer(progress_->callbacks().context, 1);
+ImageInfomation* ImageReceiver::startImage(bool blockByBlock) {
+    progress_.begin(blockByBlock);
     auto* image = new (std::nothrow) ImageInfomation;
     if (!image)
-        return fail(nullptr, KES_STATE_CREATE_HANDLE_FAILURE);
-    if (readHeaderBlock(*image) && readDataBlocks(*image)) {
-        port_.put(kEtb);
-        if (status() == KES_STATE_SUCCESS)
-            return image;
-        return fail(image, status());
-    }
-    if (cancelled_)
-        return cancel(image);
-    return fail(image, status());
+        fail(nullptr, KES_STATE_CREATE_HANDLE_FAILURE);
+    return image;
+}
+
+ImageInfomation* ImageReceiver::finishImage(ImageInfomation* image, bool received) {
+    if (!received)
+        return cancelled_ ? cancel(image) : fail(image, status());
+    port_.put(kEtb);
+    return status() == KES_STATE_SUCCESS ? image : fail(image, status());
+}
+
+ImageInfomation* ImageReceiver::receiveBlocks() {
+    auto* image = startImage(true);
+    if (!image)
+        return nullptr;
+    return finishImage(image, readHeaderBlock(*image) && readDataBlocks(*image));
 }
 
 // The payload after the header, in pieces of at most one line, kept up to the data size; the
@@ -311,11 +312,9 @@ bool ImageReceiver::readWholePayload(ImageInfomation& image, std::uint32_t lengt
 }
 
 ImageInfomation* ImageReceiver::receiveWhole() {
-    if (progress_)
-        progress_->callbacks().beginTransfer(progress_->callbacks().context, 0);
-    auto* image = new (std::nothrow) ImageInfomation;
+    auto* image = startImage(false);
     if (!image)
-        return fail(nullptr, KES_STATE_CREATE_HANDLE_FAILURE);
+        return nullptr;
     Block block;
     switch (waitAndReadHead(block)) {
         case Outcome::Ok:
@@ -350,10 +349,7 @@ ImageInfomation* ImageReceiver::receiveWhole() {
         return fail(image, status());
     if (payload - ImageHeader::kSize < image->dataSize())
         return fail(image, KES_STATE_BROKEN_IMAGE);
-    if (!readWholePayload(*image, payload - ImageHeader::kSize))
-        return cancelled_ ? cancel(image) : fail(image, status());
-    port_.put(kEtb);
-    return status() == KES_STATE_SUCCESS ? image : fail(image, status());
+    return finishImage(image, readWholePayload(*image, payload - ImageHeader::kSize));
 }
 
 }  // namespace kes

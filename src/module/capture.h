@@ -41,7 +41,7 @@ public:
     ImageReceiver(SerialPortForModule& port, ShootProgressInterface* progress, ImageLimits limits,
                   const std::atomic<std::uint32_t>& cancelRequests, std::uint32_t cancelSeen)
         : port_(port),
-          progress_(progress),
+          progress_(reportOf(progress)),
           limits_(limits),
           cancelRequests_(cancelRequests),
           cancelSeen_(cancelSeen) {}
@@ -71,11 +71,17 @@ private:
     KesState reportedState(const std::uint8_t* payload, std::uint32_t length) const;
     void reportRange(const ImageInfomation& image);
     void reportPosition(std::int32_t position);
+    // Announces the transfer and allocates the image; null, with the failure reported, when
+    // there is no memory.
+    ImageInfomation* startImage(bool blockByBlock);
+    // Ends the transfer: ETB and the image when everything was `received`, otherwise CAN after a
+    // cancel or ETB after a failure.
+    ImageInfomation* finishImage(ImageInfomation* image, bool received);
     ImageInfomation* fail(ImageInfomation* image, KesState state);
     ImageInfomation* cancel(ImageInfomation* image);
 
     SerialPortForModule& port_;
-    ShootProgressInterface* progress_;
+    ProgressReport progress_;
     ImageLimits limits_;
     const std::atomic<std::uint32_t>& cancelRequests_;
     std::uint32_t cancelSeen_;

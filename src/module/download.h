@@ -60,20 +60,6 @@ void buildXmodemPacket(std::uint8_t block, const std::uint8_t* data, std::uint32
 
 // --- Shared by both ---
 
-// The progress sink of one download; every call is skipped when the host gave none.
-class DownloadReport {
-public:
-    explicit DownloadReport(DownloadProgressInterface* sink) : sink_(sink) {}
-    void transferRange(std::int32_t low, std::int32_t high);
-    void transferPosition(std::int32_t position);
-    void writeRange(std::int32_t low, std::int32_t high);
-    void writePosition(std::int32_t position);
-    void beginPhase(bool transferring);
-
-private:
-    DownloadProgressInterface* sink_;
-};
-
 // Reads up to `count` bytes from the stream, as many calls as it takes; fewer only at the end.
 std::uint32_t readFull(InputStreamInterface& input, std::uint8_t* buffer, std::uint32_t count);
 
@@ -84,7 +70,7 @@ void restoreSpeedKeepingStatus(SerialPortForModule& port);
 // already at high speed. Returns true when the engine reported the write finished. `cancelled`
 // is asked after each accepted block.
 bool runApplicationProtocol(SerialPortForModule& port, InputStreamInterface& input,
-                            std::uint32_t fileSize, DownloadReport& report,
+                            std::uint32_t fileSize, const ProgressReport& report,
                             const std::function<bool()>& cancelled);
 
 }  // namespace kes

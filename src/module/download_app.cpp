@@ -66,10 +66,10 @@ bool endTransfer(SerialPortForModule& port) {
 }
 
 // Follows the engine's write reports until it finishes. True on "FE".
-bool followWrite(SerialPortForModule& port, std::uint32_t fileSize, DownloadReport& report) {
+bool followWrite(SerialPortForModule& port, std::uint32_t fileSize, const ProgressReport& report) {
     std::int32_t units = static_cast<std::int32_t>((fileSize + kWriteUnit - 1) / kWriteUnit);
-    report.writeRange(0, units);
-    report.writePosition(0);
+    report.stageRange(0, units);
+    report.stagePosition(0);
     WriteReplyReader reader;
     std::int32_t written = 0;
     for (;;) {
@@ -82,10 +82,10 @@ bool followWrite(SerialPortForModule& port, std::uint32_t fileSize, DownloadRepo
             case WriteReplyReader::Reply::Writing:
                 break;
             case WriteReplyReader::Reply::UnitWritten:
-                report.writePosition(++written);
+                report.stagePosition(++written);
                 break;
             case WriteReplyReader::Reply::Finished:
-                report.writePosition(written + 1);
+                report.stagePosition(written + 1);
                 return true;
             case WriteReplyReader::Reply::WriteError:
                 setStatus(KES_STATE_DOWNLOAD_PROTCOL_FROM_EXCEPTION);
@@ -143,27 +143,6 @@ WriteReplyReader::Reply WriteReplyReader::feed(std::uint8_t byte) {
     }
 }
 
-void DownloadReport::transferRange(std::int32_t low, std::int32_t high) {
-    if (sink_)
-        sink_->callbacks().setTransferRange(sink_->callbacks().context, low, high);
-}
-void DownloadReport::transferPosition(std::int32_t position) {
-    if (sink_)
-        sink_->callbacks().setTransferPosition(sink_->callbacks().context, position);
-}
-void DownloadReport::writeRange(std::int32_t low, std::int32_t high) {
-    if (sink_)
-        sink_->callbacks().setWriteRange(sink_->callbacks().context, low, high);
-}
-void DownloadReport::writePosition(std::int32_t position) {
-    if (sink_)
-        sink_->callbacks().setWritePosition(sink_->callbacks().context, position);
-}
-void DownloadReport::beginPhase(bool transferring) {
-    if (sink_)
-        sink_->callbacks().beginPhase(sink_->callbacks().context, transferring ? 1 : 0);
-}
-
 std::uint32_t readFull(InputStreamInterface& input, std::uint8_t* buffer, std::uint32_t count) {
     std::uint32_t done = 0;
     while (done < count) {
@@ -183,7 +162,7 @@ void restoreSpeedKeepingStatus(SerialPortForModule& port) {
 }
 
 bool runApplicationProtocol(SerialPortForModule& port, InputStreamInterface& input,
-                            std::uint32_t fileSize, DownloadReport& report,
+                            std::uint32_t fileSize, const ProgressReport& report,
                             const std::function<bool()>& cancelled) {
     std::uint8_t data[kAppBlockData];
     std::uint8_t packet[kAppPacketSize];
@@ -196,7 +175,7 @@ bool runApplicationProtocol(SerialPortForModule& port, InputStreamInterface& inp
     std::int32_t blocks = static_cast<std::int32_t>((fileSize + kAppBlockData - 1) / kAppBlockData);
     report.transferRange(block, block + blocks);
     report.transferPosition(block);
-    report.beginPhase(true);
+    report.begin(true);
 
     for (;;) {
         buildApplicationPacket(block, data, count, packet);
@@ -215,7 +194,7 @@ bool runApplicationProtocol(SerialPortForModule& port, InputStreamInterface& inp
         if (count == 0)
             break;
     }
-    report.beginPhase(false);
+    report.begin(false);
     if (!endTransfer(port))
         return false;
     return followWrite(port, fileSize, report);
@@ -234,7 +213,7 @@ void EngineA::download(InputStreamInterface* input, std::uint32_t fileSize,
         return;
     port_->sleep(kStartPauseMs);
     port_->highSpeed();
-    DownloadReport report(progress);
+    const ProgressReport report = reportOf(progress);
     if (status() == KES_STATE_SUCCESS) {
         downloadFinished_ = runApplicationProtocol(
             *port_, *input, fileSize, report, [this] { return cancelRequests_.load() != cancelSeen_; });
@@ -259,7 +238,7 @@ void EngineAInvalid::download(InputStreamInterface* input, std::uint32_t fileSiz
     cancelFlag_.store(false);
     port_->sleep(kStartPauseMs);
     port_->highSpeed();
-    DownloadReport report(progress);
+    const ProgressReport report = reportOf(progress);
     if (status() == KES_STATE_SUCCESS) {
         downloadFinished_ = runApplicationProtocol(*port_, *input, fileSize, report,
                                                    [this] { return cancelFlag_.load(); });

@@ -78,13 +78,13 @@ bool awaitStart(SerialPortForModule& port) {
 
 // The blocks and the end byte. True when the engine acknowledged the end.
 bool transfer(SerialPortForModule& port, InputStreamInterface& input, std::uint32_t fileSize,
-              DownloadReport& report, const std::function<bool()>& cancelled) {
+              const ProgressReport& report, const std::function<bool()>& cancelled) {
     std::int32_t blocks = static_cast<std::int32_t>((fileSize + kXmodemData - 1) / kXmodemData);
     report.transferRange(1, blocks + 1);
-    report.writeRange(1, blocks + 1);
+    report.stageRange(1, blocks + 1);
     report.transferPosition(1);
-    report.writePosition(1);
-    report.beginPhase(false);
+    report.stagePosition(1);
+    report.begin(false);
 
     std::uint8_t data[kXmodemData];
     std::uint8_t packet[kXmodemPacketSize];
@@ -97,7 +97,7 @@ bool transfer(SerialPortForModule& port, InputStreamInterface& input, std::uint3
         ++number;  // wraps after 255, as the protocol's 8-bit number does
         ++sent;
         report.transferPosition(sent);
-        report.writePosition(sent);
+        report.stagePosition(sent);
         if (cancelled()) {
             port.put(kCan);
             setStatus(KES_STATE_SUCCESS);
@@ -154,7 +154,7 @@ void EngineL::download(InputStreamInterface* input, std::uint32_t fileSize,
         port_->sleep(kLoaderPauseMs);
         sendCommand(kTransferCommand, sizeof kTransferCommand - 1);
     }
-    DownloadReport report(progress);
+    const ProgressReport report = reportOf(progress);
     bool ended = status() == KES_STATE_SUCCESS && awaitStart(*port_) &&
                  transfer(*port_, *input, fileSize, report,
                           [this] { return cancelRequests_.load() != cancelSeen_; });

@@ -112,6 +112,17 @@ bool shootProgressOf(KesHandle handle, ShootProgressInterface*& progress) {
     return progress != nullptr;
 }
 
+// A shot through `m` (null when its handle was wrong) reporting to the optional progress handle;
+// `shot` runs it once both handles are right.
+template <typename Shot>
+KesHandle shootThrough(Kes2DTwoDimensionModule* m, KesHandle shootProgress, Shot shot) {
+    ShootProgressInterface* progress;
+    if (!m || !shootProgressOf(shootProgress, progress))
+        return KES_INVALID_HANDLE;
+    setStatus(KES_STATE_SUCCESS);
+    return shot(*m, progress);
+}
+
 }  // namespace
 
 extern "C" {
@@ -160,42 +171,29 @@ void KesCancel(KesHandle module) {
 }
 
 KesHandle KesShoot(KesHandle module, KesHandle shootProgress) {
-    Kes2DTwoDimensionModule* m = moduleOf(module);
-    ShootProgressInterface* progress;
-    if (!m || !shootProgressOf(shootProgress, progress))
-        return KES_INVALID_HANDLE;
-    setStatus(KES_STATE_SUCCESS);
-    return m->shoot(progress);
+    return shootThrough(moduleOf(module), shootProgress,
+                        [](auto& m, auto* progress) { return m.shoot(progress); });
 }
 
 KesHandle KesShootWithMode(KesHandle module, std::int32_t kind, std::int32_t seconds,
                            KesHandle shootProgress) {
-    Kes2DTwoDimensionModule* m = moduleOf(module);
-    ShootProgressInterface* progress;
-    if (!m || !shootProgressOf(shootProgress, progress))
-        return KES_INVALID_HANDLE;
-    setStatus(KES_STATE_SUCCESS);
-    return m->shootWithMode(kind, seconds, progress);
+    return shootThrough(moduleOf(module), shootProgress, [&](auto& m, auto* progress) {
+        return m.shootWithMode(kind, seconds, progress);
+    });
 }
 
 KesHandle KesShootWithCommand(KesHandle module, std::int32_t request, KesHandle shootProgress) {
-    Kes2DTwoDimensionModule* m = fullModuleOf(module);
-    ShootProgressInterface* progress;
-    if (!m || !shootProgressOf(shootProgress, progress))
-        return KES_INVALID_HANDLE;
-    setStatus(KES_STATE_SUCCESS);
-    return m->shootWithCommand(request, progress);
+    return shootThrough(fullModuleOf(module), shootProgress, [&](auto& m, auto* progress) {
+        return m.shootWithCommand(request, progress);
+    });
 }
 
 KesHandle KesSendImage(KesHandle module, const void* data, std::int32_t, std::int32_t request,
                        std::int32_t width, std::int32_t lines, std::int32_t bitsPerPixel,
                        KesHandle shootProgress) {
-    Kes2DTwoDimensionModule* m = fullModuleOf(module);
-    ShootProgressInterface* progress;
-    if (!m || !shootProgressOf(shootProgress, progress))
-        return KES_INVALID_HANDLE;
-    setStatus(KES_STATE_SUCCESS);
-    return m->sendImage(data, request, width, lines, bitsPerPixel, progress);
+    return shootThrough(fullModuleOf(module), shootProgress, [&](auto& m, auto* progress) {
+        return m.sendImage(data, request, width, lines, bitsPerPixel, progress);
+    });
 }
 
 KesHandle KesGetImageOutputProperty(KesHandle module) {

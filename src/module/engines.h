@@ -112,15 +112,21 @@ private:
     int sendLine(const std::uint8_t* block, std::uint32_t blockBytes);
 };
 
-class EngineAD : public EngineA {
+// The families that take firmware but have no imaging engine.
+class NonImagingEngine : public EngineA {
 public:
     using EngineA::EngineA;
-    const char* className() const override { return "EngineAD"; }
-    void download(InputStreamInterface* input, std::uint32_t fileSize, std::int32_t bootLoader,
-                  DownloadProgressInterface* progress) override;
 
 protected:
     bool capturesImages() const override { return false; }
+};
+
+class EngineAD : public NonImagingEngine {
+public:
+    using NonImagingEngine::NonImagingEngine;
+    const char* className() const override { return "EngineAD"; }
+    void download(InputStreamInterface* input, std::uint32_t fileSize, std::int32_t bootLoader,
+                  DownloadProgressInterface* progress) override;
 };
 
 class EngineB : public EngineA {
@@ -141,15 +147,12 @@ protected:
     ImageOutputProperty* newOutputProperty() const override;
 };
 
-class EngineL : public EngineA {
+class EngineL : public NonImagingEngine {
 public:
-    using EngineA::EngineA;
+    using NonImagingEngine::NonImagingEngine;
     const char* className() const override { return "EngineL"; }
     void download(InputStreamInterface* input, std::uint32_t fileSize, std::int32_t bootLoader,
                   DownloadProgressInterface* progress) override;
-
-protected:
-    bool capturesImages() const override { return false; }
 };
 
 // An engine that did not answer identification; assumed to sit in its boot loader.

@@ -113,40 +113,70 @@ private:
     KesReadCallback read_;
 };
 
-class ShootProgressInterface final : public KesObject {
+// The progress callbacks a host hands over with a shot or a download. Both report the transfer
+// and a second stage: a shot the wait for the trigger (optional), a download the flash write.
+// `begin` starts a phase: a shot 1 block by block, 0 whole; a download 1 sending, 0 writing.
+struct ProgressCallbacks {
+    void* context;
+    KesRangeCallback setTransferRange;
+    KesPositionCallback setTransferPosition;
+    KesRangeCallback setStageRange;
+    KesPositionCallback setStagePosition;
+    KesFlagCallback begin;
+};
+
+// Progress reports through a host's callbacks; each one is skipped where the host gave no
+// callback, or no progress object at all (the default).
+class ProgressReport {
 public:
-    struct Callbacks {
-        void* context;
-        KesRangeCallback setTransferRange;
-        KesPositionCallback setTransferPosition;
-        KesRangeCallback setWaitRange;        // may be null
-        KesPositionCallback setWaitPosition;  // may be null
-        KesFlagCallback beginTransfer;
-    };
-    explicit ShootProgressInterface(const Callbacks& callbacks) : cb_(callbacks) {}
+    ProgressReport() = default;
+    explicit ProgressReport(const ProgressCallbacks& callbacks) : cb_(callbacks) {}
+
+    void transferRange(std::int32_t low, std::int32_t high) const {
+        call(cb_.setTransferRange, low, high);
+    }
+    void stageRange(std::int32_t low, std::int32_t high) const {
+        call(cb_.setStageRange, low, high);
+    }
+    void transferPosition(std::int32_t position) const { call(cb_.setTransferPosition, position); }
+    void stagePosition(std::int32_t position) const { call(cb_.setStagePosition, position); }
+    void begin(bool flag) const { call(cb_.begin, flag ? 1 : 0); }
+
+private:
+    template <typename Callback, typename... Args>
+    void call(Callback callback, Args... args) const {
+        if (callback)
+            callback(cb_.context, args...);
+    }
+
+    ProgressCallbacks cb_{};
+};
+
+// A host's progress callbacks behind a handle.
+class ProgressInterface : public KesObject {
+public:
+    explicit ProgressInterface(const ProgressCallbacks& callbacks) : report_(callbacks) {}
+    const ProgressReport& report() const { return report_; }
+
+private:
+    ProgressReport report_;
+};
+
+class ShootProgressInterface final : public ProgressInterface {
+public:
+    using ProgressInterface::ProgressInterface;
     ShootProgressInterface* asShootProgress() override { return this; }
-    const Callbacks& callbacks() const { return cb_; }
-
-private:
-    Callbacks cb_;
 };
 
-class DownloadProgressInterface final : public KesObject {
+class DownloadProgressInterface final : public ProgressInterface {
 public:
-    struct Callbacks {
-        void* context;
-        KesRangeCallback setTransferRange;
-        KesPositionCallback setTransferPosition;
-        KesRangeCallback setWriteRange;
-        KesPositionCallback setWritePosition;
-        KesFlagCallback beginPhase;
-    };
-    explicit DownloadProgressInterface(const Callbacks& callbacks) : cb_(callbacks) {}
+    using ProgressInterface::ProgressInterface;
     DownloadProgressInterface* asDownloadProgress() override { return this; }
-    const Callbacks& callbacks() const { return cb_; }
-
-private:
-    Callbacks cb_;
 };
+
+// The reports of `progress`, which may be null.
+inline ProgressReport reportOf(const ProgressInterface* progress) {
+    return progress ? progress->report() : ProgressReport{};
+}
 
 }  // namespace kes

@@ -125,12 +125,10 @@ KesHandle EngineA::sendImage(const void* data, std::int32_t request, std::int32_
     if (!announcePicture(request, length, lines, bitsPerPixel))
         return KES_INVALID_HANDLE;
 
-    const auto& cb = progress ? progress->callbacks() : ShootProgressInterface::Callbacks{};
-    if (progress) {
-        cb.setTransferRange(cb.context, 0, lines);
-        cb.setTransferPosition(cb.context, 0);
-        cb.beginTransfer(cb.context, 0);
-    }
+    const ProgressReport report = reportOf(progress);
+    report.transferRange(0, lines);
+    report.transferPosition(0);
+    report.begin(false);
     std::unique_ptr<std::uint8_t[]> block(new (std::nothrow) std::uint8_t[length + 10]);
     if (!block) {
         setStatus(KES_STATE_CREATE_HANDLE_FAILURE);
@@ -144,8 +142,7 @@ KesHandle EngineA::sendImage(const void* data, std::int32_t request, std::int32_
             return sent == 0 ? 0 : KES_INVALID_HANDLE;
         if (sent == 2)
             break;  // the engine has seen enough
-        if (progress)
-            cb.setTransferPosition(cb.context, line + 1);
+        report.transferPosition(line + 1);
     }
     return 1;
 }

@@ -156,12 +156,10 @@ bool EngineA::sendRequest() {
 // data arrives or it reaches 0; a cancel ends it at the next tick. False when the shot ends here
 // (cancelled: status 0 and CAN sent; failed: the status set).
 bool EngineA::waitForTrigger(ShootProgressInterface* progress) {
-    const auto& cb = progress ? progress->callbacks() : ShootProgressInterface::Callbacks{};
+    const ProgressReport report = reportOf(progress);
     std::int32_t count = triggerSeconds_ > 0 ? triggerSeconds_ : 0;
-    if (cb.setWaitRange)
-        cb.setWaitRange(cb.context, 0, count + 1);
-    if (cb.setWaitPosition)
-        cb.setWaitPosition(cb.context, count);
+    report.stageRange(0, count + 1);
+    report.stagePosition(count);
     while (count > 0) {
         if (cancelRequests_.load() != cancelSeen_) {
             port_->put(kCan);
@@ -175,8 +173,7 @@ bool EngineA::waitForTrigger(ShootProgressInterface* progress) {
             return false;
         setStatus(KES_STATE_SUCCESS);
         --count;
-        if (cb.setWaitPosition)
-            cb.setWaitPosition(cb.context, count);
+        report.stagePosition(count);
     }
     if (port_->waitForData(kAfterTriggerMs) == 0 || status() != KES_STATE_SUCCESS) {
         if (status() == KES_STATE_SUCCESS)

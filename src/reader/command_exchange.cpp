@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "foundation/control_chars.h"
 #include "foundation/exception.h"
 #include "reader/model_gate.h"
 #include "reader/module_host.h"
@@ -10,10 +11,6 @@
 
 namespace omni::reader {
 namespace {
-
-constexpr char kEsc = 0x1B;
-constexpr char kCr = 0x0D;
-constexpr char kAck = 0x06;
 
 constexpr int kProbeAcknowledgedWd = 26;
 constexpr std::string_view kConfigurationQuery = "[X.Z[F3G[X.Z";
@@ -31,9 +28,9 @@ std::string frameCommand(std::string_view command) {
         throw foundation::KesException(KES_STATE_TOO_LONG_SEND_COMMAND);
     std::string frame;
     frame.reserve(command.size() + 2);
-    frame += kEsc;
+    frame += foundation::kEsc;
     frame += command;
-    frame += kCr;
+    frame += foundation::kCr;
     return frame;
 }
 
@@ -89,7 +86,7 @@ bool CommandExchange::probeAck() {
             char byte = 0;
             do {
                 port_.get(&byte);
-            } while (byte != kAck);
+            } while (byte != foundation::kAck);
             sendCommand("WD");
             if (++acknowledged == kProbeAcknowledgedWd)
                 return true;
@@ -110,13 +107,14 @@ void CommandExchange::directControl(DirectRequest request, int value) {
         case DirectRequest::First:
             if (value < 0 || value > 2)
                 return;
-            frame = std::string{kEsc} + "[EGFQ" + static_cast<char>('0' + value) + kCr;
+            frame = std::string{foundation::kEsc} + "[EGFQ" + static_cast<char>('0' + value) +
+                    foundation::kCr;
             break;
         case DirectRequest::Second:
-            frame = std::string{kEsc} + (value == 0 ? "Y" : "Z") + kCr;
+            frame = std::string{foundation::kEsc} + (value == 0 ? "Y" : "Z") + foundation::kCr;
             break;
         case DirectRequest::Third:
-            frame = std::string{kEsc} + (value == 0 ? ".W" : ".V") + kCr;
+            frame = std::string{foundation::kEsc} + (value == 0 ? ".W" : ".V") + foundation::kCr;
             break;
     }
     port_.write(frame.data(), frame.size());

@@ -1,5 +1,6 @@
 #include "reader/provision.h"
 
+#include "foundation/control_chars.h"
 #include "reader/command_exchange.h"
 #include "resources/string_ids.h"
 #include "resources/strings.h"
@@ -8,9 +9,6 @@ namespace omni::reader {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-constexpr char kAck = 0x06;
-constexpr char kNak = 0x15;
 
 enum class Answer { Ack, Nak };
 
@@ -26,9 +24,9 @@ Answer awaitAnswer(serial::SerialPortForPosix& port, unsigned timeoutMs) {
         port.waitForData(static_cast<unsigned>(left.count()));
         char byte = 0;
         port.read(&byte, 1);
-        if (byte == kAck)
+        if (byte == foundation::kAck)
             return Answer::Ack;
-        if (byte == kNak)
+        if (byte == foundation::kNak)
             return Answer::Nak;
     }
 }

@@ -4,9 +4,9 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -431,102 +431,87 @@ void SerialPortForPosix::drainOutput() {
     }
 }
 
-void SerialPortForPosix::write(const char* data, std::size_t count) {
-    requireOpen();
+// One write(2) once the descriptor has room. A terminal may report room it then refuses: the
+// pause keeps the caller from spinning, and the deadline ends the write even though room keeps
+// being reported. At the deadline what was taken of the command is discarded, so that it never
+// goes out.
+std::size_t SerialPortForPosix::writeWhenReady(const char* data, std::size_t count,
+                                               std::chrono::steady_clock::time_point deadline) {
+    if (!waitReady(POLLOUT, static_cast<unsigned>(remainingMs(deadline, false)))) {
+        tcflush(fd_, TCOFLUSH);
+        throwTimeout();
+    }
+    ssize_t n = ::write(fd_, data, count);
+    if (n > 0)
+        return static_cast<std::size_t>(n);
+    if (n < 0 && errno != EAGAIN && errno != EINTR)
+        throwLost(errno);
+    if (Clock::now() >= deadline) {
+        tcflush(fd_, TCOFLUSH);
+        throwTimeout();
+    }
+    sleepMs(1);
+    return 0;
+}
+
+// One read(2) once the descriptor is readable: 0 when the read is to be tried again.
+std::size_t SerialPortForPosix::readWhenReady(char* into, std::size_t count,
+                                              std::chrono::steady_clock::time_point deadline) {
+    if (!waitReady(POLLIN, static_cast<unsigned>(remainingMs(deadline, false))))
+        throwTimeout();
+    ssize_t n = ::read(fd_, into, count);
+    if (n == 0)
+        throwLost(EIO);  // readable with nothing to read: the far end hung up
+    if (n > 0)
+        return static_cast<std::size_t>(n);
+    if (errno != EAGAIN && errno != EINTR)
+        throwLost(errno);
+    return 0;
+}
+
+template <typename Step>
+void SerialPortForPosix::inPieces(std::size_t count, Step step) {
     std::size_t done = 0;
     while (done < count) {
         std::size_t piece = std::min(count - done, chunk_);
         auto deadline = Clock::now() + std::chrono::milliseconds(timing_.blockTimeoutMs);
-        std::size_t sent = 0;
-        while (sent < piece) {
-            if (!waitReady(POLLOUT, static_cast<unsigned>(remainingMs(deadline, false)))) {
-                tcflush(fd_, TCOFLUSH);  // what was taken of this command never goes out
-                throwTimeout();
-            }
-            ssize_t n = ::write(fd_, data + done + sent, piece - sent);
-            if (n < 0) {
-                if (errno != EAGAIN && errno != EINTR)
-                    throwLost(errno);
-                // A terminal may report room it then refuses: pause instead of spinning, and
-                // end at the deadline even though it keeps reporting room.
-                if (Clock::now() >= deadline) {
-                    tcflush(fd_, TCOFLUSH);
-                    throwTimeout();
-                }
-                sleepMs(1);
-                continue;
-            }
-            sent += static_cast<std::size_t>(n);
-        }
+        std::size_t moved = 0;
+        while (moved < piece)
+            moved += step(done + moved, piece - moved, deadline);
         done += piece;
     }
+}
+
+void SerialPortForPosix::write(const char* data, std::size_t count) {
+    requireOpen();
+    inPieces(count, [&](std::size_t at, std::size_t length, Clock::time_point deadline) {
+        return writeWhenReady(data + at, length, deadline);
+    });
     drainOutput();
 }
 
 void SerialPortForPosix::put(const char* item) {
     requireOpen();
     auto deadline = Clock::now() + std::chrono::milliseconds(perByteTimeoutMs());
-    for (;;) {
-        if (!waitReady(POLLOUT, static_cast<unsigned>(remainingMs(deadline, false)))) {
-            tcflush(fd_, TCOFLUSH);
-            throwTimeout();
-        }
-        ssize_t n = ::write(fd_, item, 1);
-        if (n == 1) {
-            drainOutput();
-            return;
-        }
-        if (n < 0 && errno != EAGAIN && errno != EINTR)
-            throwLost(errno);
-        if (Clock::now() >= deadline) {  // room reported, then refused: as in write()
-            tcflush(fd_, TCOFLUSH);
-            throwTimeout();
-        }
-        sleepMs(1);
+    while (writeWhenReady(item, 1, deadline) == 0) {
     }
+    drainOutput();
 }
 
 std::size_t SerialPortForPosix::read(char* buffer, std::size_t count) {
     requireOpen();
-    std::size_t done = 0;
-    while (done < count) {
-        std::size_t piece = std::min(count - done, chunk_);
-        auto deadline = Clock::now() + std::chrono::milliseconds(timing_.blockTimeoutMs);
-        std::size_t got = 0;
-        while (got < piece) {
-            if (!waitReady(POLLIN, static_cast<unsigned>(remainingMs(deadline, false)))) {
-                throwTimeout();
-            }
-            ssize_t n = ::read(fd_, buffer + done + got, piece - got);
-            if (n == 0)
-                throwLost(EIO);  // readable with nothing to read: the far end hung up
-            if (n < 0) {
-                if (errno == EAGAIN || errno == EINTR)
-                    continue;
-                throwLost(errno);
-            }
-            got += static_cast<std::size_t>(n);
-        }
-        done += piece;
-    }
-    return done;
+    inPieces(count, [&](std::size_t at, std::size_t length, Clock::time_point deadline) {
+        return readWhenReady(buffer + at, length, deadline);
+    });
+    return count;
 }
 
 std::size_t SerialPortForPosix::get(char* item) {
     requireOpen();
     auto deadline = Clock::now() + std::chrono::milliseconds(perByteTimeoutMs());
-    for (;;) {
-        if (!waitReady(POLLIN, static_cast<unsigned>(remainingMs(deadline, false)))) {
-            throwTimeout();
-        }
-        ssize_t n = ::read(fd_, item, 1);
-        if (n == 1)
-            return 1;
-        if (n == 0)
-            throwLost(EIO);
-        if (errno != EAGAIN && errno != EINTR)
-            throwLost(errno);
+    while (readWhenReady(item, 1, deadline) == 0) {
     }
+    return 1;
 }
 
 std::size_t SerialPortForPosix::waitForData(unsigned timeoutMs) {

@@ -149,6 +149,18 @@ private:
     unsigned capped(unsigned timeoutMs) const;
     // True (and the signal consumed) when a cancel is pending.
     bool takeCancel();
+    // Writes what the device takes of `count` bytes once it has room: 0 after a refusal, a
+    // time-out (the output discarded) at `deadline`.
+    std::size_t writeWhenReady(const char* data, std::size_t count,
+                               std::chrono::steady_clock::time_point deadline);
+    // Reads what has come of `count` bytes once there is any: 0 when to try again; a time-out
+    // at `deadline`.
+    std::size_t readWhenReady(char* into, std::size_t count,
+                              std::chrono::steady_clock::time_point deadline);
+    // Moves `count` bytes in pieces of at most chunk_ bytes, each within the block time-out;
+    // `step(offset, length, deadline)` moves what it can and returns how much.
+    template <typename Step>
+    void inPieces(std::size_t count, Step step);
     // Waits until the written bytes have left the output queue; on time-out discards them.
     void drainOutput();
     // Discards everything queued in both directions (time-out).
@@ -168,8 +180,8 @@ private:
     PortDescriptor port_;
     std::size_t chunk_ = 100;
     unsigned perByteMs_ = 333;
-    LineState saved_;  // the state to return to after the high-speed switch
-    termios original_{};  // the state the device was found in, restored by close()
+    LineState saved_;         // the state to return to after the high-speed switch
+    termios original_{};      // the state the device was found in, restored by close()
     int originalLines_ = -1;  // its DTR and RTS lines then; -1: it has none
     bool hasDeadline_ = false;
     std::chrono::steady_clock::time_point deadline_{};

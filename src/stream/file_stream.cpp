@@ -34,12 +34,12 @@ void OwnedFile::fail(int error) {
 
 template <typename T>
 FileInputStream<T>::FileInputStream(const std::filesystem::path& path)
-    : file_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+    : FileStream<T, InputStream>(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
 
 template <typename T>
 std::size_t FileInputStream<T>::read(T* buffer, std::size_t count) {
     for (;;) {
-        ssize_t n = ::read(file_.fd(), buffer, count);
+        ssize_t n = ::read(this->file_.fd(), buffer, count);
         if (n >= 0)
             return static_cast<std::size_t>(n);
         if (errno != EINTR)
@@ -49,18 +49,18 @@ std::size_t FileInputStream<T>::read(T* buffer, std::size_t count) {
 
 template <typename T>
 FileOutputStream<T>::FileOutputStream(const std::filesystem::path& path)
-    : file_(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666)) {
-    if (!file_.isOpen())
+    : FileStream<T, OutputStream>(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666)) {
+    if (!this->file_.isOpen())
         return;
     // No sharing: a second writer of the same file is refused before anything is truncated.
-    if (::flock(file_.fd(), LOCK_EX | LOCK_NB) != 0 || ::ftruncate(file_.fd(), 0) != 0)
-        file_.fail(errno);
+    if (::flock(this->file_.fd(), LOCK_EX | LOCK_NB) != 0 || ::ftruncate(this->file_.fd(), 0) != 0)
+        this->file_.fail(errno);
 }
 
 template <typename T>
 void FileOutputStream<T>::write(const T* data, std::size_t count) {
     while (count > 0) {
-        ssize_t n = ::write(file_.fd(), data, count);
+        ssize_t n = ::write(this->file_.fd(), data, count);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -73,7 +73,7 @@ void FileOutputStream<T>::write(const T* data, std::size_t count) {
 
 template <typename T>
 void FileOutputStream<T>::flush() {
-    if (::fsync(file_.fd()) != 0 && errno != EINVAL)
+    if (::fsync(this->file_.fd()) != 0 && errno != EINVAL)
         throw foundation::SystemException(errno, contextOf("fsync"));
 }
 

@@ -31,45 +31,44 @@ private:
     int error_ = 0;
 };
 
-// Reads an existing file; other readers may open it at the same time.
-template <typename T>
-class FileInputStream : public InputStream<T> {
+// What both file streams share: the file they own and its state.
+template <typename T, template <typename> class Stream>
+class FileStream : public Stream<T> {
     static_assert(sizeof(T) == 1, "file streams carry bytes");
 
 public:
-    explicit FileInputStream(const std::filesystem::path& path);
-
     bool isOpen() const { return file_.isOpen(); }
     int errorCode() const { return file_.errorCode(); }
+
+protected:
+    explicit FileStream(int fd) : file_(fd) {}
+
+    OwnedFile file_;
+};
+
+// Reads an existing file; other readers may open it at the same time.
+template <typename T>
+class FileInputStream : public FileStream<T, InputStream> {
+public:
+    explicit FileInputStream(const std::filesystem::path& path);
 
     // Returns the number of elements read; 0 at the end of the file.
     std::size_t read(T* buffer, std::size_t count) override;
     std::size_t get(T* item) override { return read(item, 1); }
-
-private:
-    OwnedFile file_;
 };
 
 // Creates or truncates a file for writing. The file is locked against other writers of this
 // program while the stream is open.
 template <typename T>
-class FileOutputStream : public OutputStream<T> {
-    static_assert(sizeof(T) == 1, "file streams carry bytes");
-
+class FileOutputStream : public FileStream<T, OutputStream> {
 public:
     explicit FileOutputStream(const std::filesystem::path& path);
-
-    bool isOpen() const { return file_.isOpen(); }
-    int errorCode() const { return file_.errorCode(); }
 
     // Writes every element or throws.
     void write(const T* data, std::size_t count) override;
     void put(const T* item) override { write(item, 1); }
     // Commits the written data to the storage device.
     void flush() override;
-
-private:
-    OwnedFile file_;
 };
 
 extern template class FileInputStream<char>;

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cctype>
 
+#include "foundation/control_chars.h"
 #include "foundation/exception.h"
 
 namespace omni::tools {
 namespace {
 
-constexpr char kAck = 0x06;
 constexpr unsigned kAckWaitMs = 2000;
 constexpr unsigned kLongAckWaitMs = 4000;
 constexpr unsigned kFirstReplyMs = 3000;
@@ -252,7 +252,7 @@ std::optional<TuningResult> AutoTuning::attempt(int k) {
         // A late acknowledgement of the wait before is no reply.
         do {
             first = link_.readByte(kFirstReplyMs);
-        } while (first == kAck);
+        } while (first == foundation::kAck);
     } catch (const foundation::KesException& e) {
         if (e.state() != KES_STATE_COMMUNICATION_TIMEOUT)
             throw;
@@ -287,10 +287,10 @@ void AutoTuning::readCorners(TuningResult& result) {
     std::string number;
     for (;;) {
         char c = link_.readByte(link_.timing().replyByteMs);
-        if (c == '/' || c == ':' || c == kAck) {
+        if (c == '/' || c == ':' || c == foundation::kAck) {
             numbers.push_back(number.empty() ? 0 : std::stoll(number));
             number.clear();
-            if (c == kAck)
+            if (c == foundation::kAck)
                 break;
         } else if (std::isdigit(static_cast<unsigned char>(c)) || c == '-') {
             if (number.size() >= kMaxNumber)

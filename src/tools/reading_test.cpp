@@ -1,6 +1,26 @@
 #include "tools/reading_test.h"
 
+#include <initializer_list>
+#include <string_view>
+
 namespace omni::tools {
+namespace {
+
+using Commands = std::initializer_list<std::string_view>;
+
+// What puts the reader into its reading mode and back: the reading test's mode switch with
+// its trigger and buzzer settings, or the 1D verification mode.
+const Commands kTestStart = {"[BAQQ2", "S2S7", "[EAT"};
+const Commands kTestStop = {"S0S8", "[EAU", "[BAPQ2"};
+const Commands kVerificationStart = {".V"};
+const Commands kVerificationStop = {".W"};
+
+void sendAll(ToolLink& link, Commands commands) {
+    for (std::string_view command : commands)
+        link.send(command);
+}
+
+}  // namespace
 
 ExchangeBalance& readingTestBalance() {
     static ExchangeBalance balance;
@@ -31,13 +51,7 @@ void ReadingTest::opening() {
 void ReadingTest::start() {
     if (running_)
         return;
-    if (kind_ == Kind::Test) {
-        link_.send("[BAQQ2");
-        link_.send("S2S7");
-        link_.send("[EAT");
-    } else {
-        link_.send(".V");
-    }
+    sendAll(link_, kind_ == Kind::Test ? kTestStart : kVerificationStart);
     running_ = true;
     link_.port().startReceiving(listener_);
 }
@@ -46,13 +60,7 @@ int ReadingTest::stop() {
     if (!running_)
         return 0;
     running_ = false;
-    if (kind_ == Kind::Test) {
-        link_.send("S0S8");
-        link_.send("[EAU");
-        link_.send("[BAPQ2");
-    } else {
-        link_.send(".W");
-    }
+    sendAll(link_, kind_ == Kind::Test ? kTestStop : kVerificationStop);
     link_.port().stop();
     ExchangeBalance& balance = kind_ == Kind::Test ? readingTestBalance() : verificationBalance();
     ++balance.value;

@@ -3,12 +3,12 @@
 #include <chrono>
 #include <thread>
 
+#include "foundation/control_chars.h"
 #include "foundation/exception.h"
 
 namespace omni::tools {
 namespace {
 
-constexpr char kAck = 0x06;
 constexpr int kExchangeLimit = 26;  // "WD"s the acknowledgement exchange sends at most
 
 }  // namespace
@@ -98,7 +98,7 @@ bool ToolLink::waitForAck(unsigned timeoutMs) {
         throw;
     }
     exchange_.sendCommand("WD");
-    return byte == kAck;
+    return byte == foundation::kAck;
 }
 
 int ToolLink::acknowledgementExchange() {
@@ -107,7 +107,7 @@ int ToolLink::acknowledgementExchange() {
         drain();
         exchange_.sendCommand("WC");
         while (sent < kExchangeLimit) {
-            while (readByte(timing_.exchangeByteMs) != kAck) {
+            while (readByte(timing_.exchangeByteMs) != foundation::kAck) {
             }
             exchange_.sendCommand("WD");
             ++sent;

@@ -9,7 +9,6 @@
 #include <QScreen>
 #include <QStackedWidget>
 #include <QToolBar>
-#include <QVBoxLayout>
 
 #include "app/gui/entry_dialogs.h"
 #include "commands/gui/command_box.h"
@@ -140,12 +139,7 @@ void MainWindow::buildCentre() {
     stack_->addWidget(c39Page_);
     connect(tabs_, &QTabBar::currentChanged, this, &MainWindow::showCurrentPage);
 
-    auto* pages = new QWidget(this);
-    auto* pagesLayout = new QVBoxLayout(pages);
-    pagesLayout->setContentsMargins(0, 0, 0, 0);
-    pagesLayout->setSpacing(0);
-    pagesLayout->addWidget(tabs_);
-    pagesLayout->addWidget(stack_, 1);
+    QWidget* pages = gui::barAbove(tabs_, stack_, this);
 
     split_ = new gui::PaneSplitter(Qt::Horizontal, this);
     split_->setObjectName(QStringLiteral("VerticalBorder"));

@@ -5,11 +5,9 @@
 #include <QTreeWidget>
 
 namespace omni::commands {
+
 struct CatalogNode;
 struct CatalogEntry;
-}  // namespace omni::commands
-
-namespace omni::commands {
 
 class CommandList : public QTreeWidget {
     Q_OBJECT

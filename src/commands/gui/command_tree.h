@@ -5,10 +5,8 @@
 #include <QTreeWidget>
 
 namespace omni::commands {
-struct CatalogNode;
-}  // namespace omni::commands
 
-namespace omni::commands {
+struct CatalogNode;
 
 class CommandTree : public QTreeWidget {
     Q_OBJECT

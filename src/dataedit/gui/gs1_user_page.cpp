@@ -2,7 +2,6 @@
 // terminator dialog.
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -19,6 +18,7 @@
 #include "dataedit/char_tables.h"
 #include "dataedit/gui/gs1_wizard.h"
 #include "resources/string_ids.h"
+#include "ui/gui/dialog_buttons.h"
 #include "ui/gui/icons.h"
 #include "ui/gui/report.h"
 #include "ui/gui/text.h"
@@ -191,10 +191,7 @@ GS1OptionSheet::GS1OptionSheet(const GS1Options& options, bool dataPageOnly, QWi
     if (!dataOnly_)
         tabs_->addTab(buildAdvancedPage(), uiText(ids::Gs1OptionPageAdvanced));
     layout->addWidget(tabs_);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    gui::addOkCancel(this, layout);
     updateEnabled();
 }
 
@@ -370,10 +367,7 @@ GS1HeaderDialog::GS1HeaderDialog(const GS1Row& row, const GS1Options& options, Q
     image_->setReadOnly(true);
     imageLayout->addWidget(image_);
     layout->addWidget(imageGroup);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    gui::addOkCancel(this, layout);
     refresh();
 }
 

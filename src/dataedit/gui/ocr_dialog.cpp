@@ -1,7 +1,6 @@
 #include "dataedit/gui/ocr_dialog.h"
 
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -11,6 +10,7 @@
 
 #include "dataedit/gui/wizard_link.h"
 #include "resources/string_ids.h"
+#include "ui/gui/dialog_buttons.h"
 #include "ui/gui/text.h"
 
 namespace omni::dataedit {
@@ -53,10 +53,7 @@ OcrDialog::OcrDialog(WizardLink& link, QWidget* parent) : QDialog(parent), link_
     layout->addWidget(buildLine(1));
     layout->addWidget(buildNotes());
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &OcrDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &OcrDialog::reject);
-    layout->addWidget(buttons);
+    gui::addOkCancel(this, layout);
 
     connect(lineCount_, &QComboBox::currentIndexChanged, this, &OcrDialog::updateEnabled);
     updateEnabled();

@@ -13,6 +13,7 @@
 
 #include "image/gui/image_strings.h"
 #include "reader/capture/two_dimension_module.h"
+#include "ui/gui/dialog_buttons.h"
 #include "ui/gui/report.h"
 
 namespace omni::image {
@@ -100,14 +101,10 @@ ImageOutputDialog::ImageOutputDialog(KesHandle settings, QWidget* parent)
     form->addRow(flip1_);
     form->addRow(flip2_);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
-    connect(buttons, &QDialogButtonBox::accepted, this, &ImageOutputDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &ImageOutputDialog::reject);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(trimBox);
     layout->addLayout(form);
-    layout->addWidget(buttons);
+    gui::addOkCancel(this, layout)->button(QDialogButtonBox::Ok)->setDefault(true);
     load();
 }
 

@@ -59,12 +59,7 @@ MenuCodePage::MenuCodePage(MenuCodeView* view, QWidget* parent) : QWidget(parent
     connect(up_, &QAction::triggered, this, [this] { moveSelected(-1); });
     connect(down_, &QAction::triggered, this, [this] { moveSelected(1); });
 
-    auto* lower = new QWidget(this);
-    auto* lowerLayout = new QVBoxLayout(lower);
-    lowerLayout->setContentsMargins(0, 0, 0, 0);
-    lowerLayout->setSpacing(0);
-    lowerLayout->addWidget(bar);
-    lowerLayout->addWidget(list_, 1);
+    QWidget* lower = gui::barAbove(bar, list_, this);
 
     split_ = new gui::PaneSplitter(Qt::Vertical, this);
     split_->addWidget(scroll_);

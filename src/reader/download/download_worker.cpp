@@ -16,6 +16,13 @@ std::u16string fileName(const std::filesystem::path& file) {
     return res::fromUtf8(file.string());
 }
 
+// Hands a report of the library on to the host's callback, where the host gave one.
+template <typename Callback, typename... Args>
+void pass(const Callback& callback, Args... args) {
+    if (callback)
+        callback(args...);
+}
+
 }  // namespace
 
 std::u16string downloadFailureMessage(KesState state) {
@@ -124,25 +131,19 @@ bool DownloadWorker::shouldReconnect() const {
 // --- Progress from the library, on the worker's thread ---
 
 void DownloadWorker::onTransferRange(void* context, std::int32_t low, std::int32_t high) {
-    DownloadWorker& worker = self(context);
-    if (worker.progress_.setTransferRange)
-        worker.progress_.setTransferRange(low, high);
+    pass(self(context).progress_.setTransferRange, low, high);
 }
 
 void DownloadWorker::onTransferPosition(void* context, std::int32_t position) {
-    if (self(context).progress_.setTransferPosition)
-        self(context).progress_.setTransferPosition(position);
+    pass(self(context).progress_.setTransferPosition, position);
 }
 
 void DownloadWorker::onWriteRange(void* context, std::int32_t low, std::int32_t high) {
-    DownloadWorker& worker = self(context);
-    if (worker.progress_.setWriteRange)
-        worker.progress_.setWriteRange(low, high);
+    pass(self(context).progress_.setWriteRange, low, high);
 }
 
 void DownloadWorker::onWritePosition(void* context, std::int32_t position) {
-    if (self(context).progress_.setWritePosition)
-        self(context).progress_.setWritePosition(position);
+    pass(self(context).progress_.setWritePosition, position);
 }
 
 void DownloadWorker::onBeginPhase(void* context, std::int32_t transferring) {
@@ -154,8 +155,7 @@ void DownloadWorker::onBeginPhase(void* context, std::int32_t transferring) {
         worker.transferBegun_ = true;
     else if (worker.transferBegun_)
         worker.writing_.store(true);
-    if (worker.progress_.beginPhase)
-        worker.progress_.beginPhase(transferring != 0);
+    pass(worker.progress_.beginPhase, transferring != 0);
 }
 
 // --- The thread ---

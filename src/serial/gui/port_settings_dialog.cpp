@@ -1,7 +1,6 @@
 #include "serial/gui/port_settings_dialog.h"
 
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,6 +9,7 @@
 #include "foundation/exception.h"
 #include "resources/string_ids.h"
 #include "serial/gui/com_port_combo_box.h"
+#include "ui/gui/dialog_buttons.h"
 #include "ui/gui/report.h"
 #include "ui/gui/text.h"
 
@@ -75,13 +75,10 @@ PortSettingsDialog::PortSettingsDialog(std::string keyPath, PortDescriptor port,
     form->addRow(uiText(res::ids::FlowControl), flow_);
     auto* note = new QLabel(uiText(res::ids::SettingsApplyNextTime), this);
     note->setWordWrap(true);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &PortSettingsDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(note);
-    layout->addWidget(buttons);
+    gui::addOkCancel(this, layout);
 
     setSettings(loaded_);
 }

@@ -20,4 +20,12 @@ DialogButtons addDialogButtons(QDialog* dialog, QBoxLayout* layout, std::uint32_
     return {box, accept};
 }
 
+QDialogButtonBox* addOkCancel(QDialog* dialog, QBoxLayout* layout) {
+    auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+    QObject::connect(box, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(box, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    layout->addWidget(box);
+    return box;
+}
+
 }  // namespace omni::gui

@@ -20,4 +20,8 @@ struct DialogButtons {
 DialogButtons addDialogButtons(QDialog* dialog, QBoxLayout* layout, std::uint32_t acceptId,
                                std::uint32_t rejectId);
 
+// Adds the standard OK and Cancel buttons to the foot of `layout`: OK accepts `dialog`, Cancel
+// rejects it.
+QDialogButtonBox* addOkCancel(QDialog* dialog, QBoxLayout* layout);
+
 }  // namespace omni::gui

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QResizeEvent>
+#include <QVBoxLayout>
 
 namespace omni::gui {
 
@@ -66,6 +67,16 @@ void PaneSplitter::resizeEvent(QResizeEvent* event) {
         const int first = acceptedPosition(wanted_);
         setSizes({first, std::max(0, extent() - first)});
     }
+}
+
+QWidget* barAbove(QWidget* bar, QWidget* body, QWidget* parent) {
+    auto* pane = new QWidget(parent);
+    auto* layout = new QVBoxLayout(pane);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(bar);
+    layout->addWidget(body, 1);
+    return pane;
 }
 
 }  // namespace omni::gui

@@ -6,6 +6,9 @@
 
 namespace omni::gui {
 
+// A pane of `bar` above `body`, which takes the rest of the room; no margins, no spacing.
+QWidget* barAbove(QWidget* bar, QWidget* body, QWidget* parent);
+
 class PaneSplitter : public QSplitter {
     Q_OBJECT
 public:

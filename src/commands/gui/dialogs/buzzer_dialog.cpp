@@ -150,8 +150,4 @@ void BuzzerDialog::updateControls() {
     intermediate1D_->setVisible(controls.intermediate1DVisible);
 }
 
-std::string BuzzerDialog::compose() {
-    return composeBuzzer(command_, choices(), mode2D_);
-}
-
 }  // namespace omni::commands::dialogs

@@ -13,12 +13,11 @@ class QLabel;
 
 namespace omni::commands::dialogs {
 
-class BuzzerDialog : public IndicatorDialog<BuzzerDialog, commands::compose::BuzzerChoices> {
+class BuzzerDialog : public IndicatorDialog<BuzzerDialog, commands::compose::BuzzerChoices,
+                                         commands::compose::composeBuzzer> {
     Q_OBJECT
 public:
     BuzzerDialog(std::string_view command, bool mode2D, QWidget* parent = nullptr);
-
-    std::string compose() override;
 
     // The controls as choices, and back.
     commands::compose::BuzzerChoices choices();

@@ -133,11 +133,17 @@ void deselectChoices(Choices& choices) {
 }
 }  // namespace detail
 
-// The indicator dialogs (buzzer, vibrator, status LED): a base command composed with the choices
-// the controls show. `Dialog` supplies choices() and showChoices(); Deselect clears the choices
-// the way the composition defines.
-template <typename Dialog, typename Choices>
+// The indicator dialogs (buzzer, vibrator, status LED): a base command composed by `Compose`
+// with the choices the controls show. `Dialog` supplies choices() and showChoices(); Deselect
+// clears the choices the way the composition defines.
+template <typename Dialog, typename Choices,
+          std::string (*Compose)(std::string_view, const Choices&, bool)>
 class IndicatorDialog : public ComposingDialog {
+public:
+    std::string compose() override {
+        return Compose(command_, static_cast<Dialog&>(*this).choices(), mode2D_);
+    }
+
 protected:
     IndicatorDialog(std::uint32_t titleId, std::string_view command, bool mode2D, QWidget* parent)
         : ComposingDialog(titleId, true, parent), command_(command), mode2D_(mode2D) {}

@@ -117,8 +117,4 @@ void StatusLedDialog::updateControls() {
     }
 }
 
-std::string StatusLedDialog::compose() {
-    return composeStatusLed(command_, choices(), mode2D_);
-}
-
 }  // namespace omni::commands::dialogs

@@ -15,12 +15,11 @@ class QFrame;
 
 namespace omni::commands::dialogs {
 
-class StatusLedDialog : public IndicatorDialog<StatusLedDialog, commands::compose::StatusLedChoices> {
+class StatusLedDialog : public IndicatorDialog<StatusLedDialog, commands::compose::StatusLedChoices,
+                                         commands::compose::composeStatusLed> {
     Q_OBJECT
 public:
     StatusLedDialog(std::string_view command, bool mode2D, QWidget* parent = nullptr);
-
-    std::string compose() override;
 
     commands::compose::StatusLedChoices choices() const;
     void showChoices(const commands::compose::StatusLedChoices& choices);

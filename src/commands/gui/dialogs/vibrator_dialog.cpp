@@ -60,8 +60,4 @@ void VibratorDialog::updateControls() {
     duration_.setEnabled(controls.durationEnabled);
 }
 
-std::string VibratorDialog::compose() {
-    return composeVibrator(command_, choices(), mode2D_);
-}
-
 }  // namespace omni::commands::dialogs

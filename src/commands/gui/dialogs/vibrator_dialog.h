@@ -10,12 +10,11 @@
 
 namespace omni::commands::dialogs {
 
-class VibratorDialog : public IndicatorDialog<VibratorDialog, commands::compose::VibratorChoices> {
+class VibratorDialog : public IndicatorDialog<VibratorDialog, commands::compose::VibratorChoices,
+                                         commands::compose::composeVibrator> {
     Q_OBJECT
 public:
     VibratorDialog(std::string_view command, bool mode2D, QWidget* parent = nullptr);
-
-    std::string compose() override;
 
     commands::compose::VibratorChoices choices() const;
     void showChoices(const commands::compose::VibratorChoices& choices);
