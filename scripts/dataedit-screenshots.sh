@@ -7,16 +7,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 out="${1:-screenshots/dataedit}"
 build="${2:-build}"
-if [ ! -f "$build/CMakeCache.txt" ]; then
-    cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-fi
-cmake --build "$build" --target dataedit_screenshots
-mkdir -p "$out"
-out="$(cd "$out" && pwd)"
-config="$(mktemp -d)"
-trap 'rm -rf "$config"' EXIT
+source scripts/screenshot-helpers.sh
+build_targets "$build" dataedit_screenshots
+prepare_folders "$out"
 for lang in en ja; do
-    QT_QPA_PLATFORM=offscreen OMNISETUP_LANG="$lang" XDG_CONFIG_HOME="$config" \
-        "$build/tests/dataedit/dataedit_screenshots" "$out" 2>/dev/null
+    offscreen "$lang" "$build/tests/dataedit/dataedit_screenshots" "$out" 2>/dev/null
 done
 ls -1 "$out"/*.png

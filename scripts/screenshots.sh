@@ -10,16 +10,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 out="${1:-/work/screenshots}"
 build="${2:-build}"
-source scripts/build-targets.sh
+source scripts/screenshot-helpers.sh
 build_targets "$build" omnisetup_screenshots firmware_window_test
-mkdir -p "$out"
-out="$(cd "$out" && pwd)"
-config="$(mktemp -d)"
-trap 'rm -rf "$config"' EXIT
+prepare_folders "$out"
 for lang in en ja; do
-    QT_QPA_PLATFORM=offscreen OMNISETUP_LANG="$lang" XDG_CONFIG_HOME="$config" \
-        "$build/tests/gui/omnisetup_screenshots" "$out/main-window-$lang"
-    QT_QPA_PLATFORM=offscreen OMNISETUP_LANG="$lang" OMNI_SCREENSHOT_DIR="$out" \
-        XDG_CONFIG_HOME="$config" "$build/tests/gui/firmware_window_test" screenshots >/dev/null
+    offscreen "$lang" "$build/tests/gui/omnisetup_screenshots" "$out/main-window-$lang"
+    OMNI_SCREENSHOT_DIR="$out" offscreen "$lang" "$build/tests/gui/firmware_window_test" \
+        screenshots >/dev/null
 done
 ls -1 "$out"/main-window-*.png "$out"/firmware-download*.png

@@ -45,12 +45,7 @@ std::string keyFor(const char* name) {
     return omni::test::freshKey("DesktopTest", name);
 }
 
-bool showActive(MainWindow& window) {
-    window.resize(1180, 780);
-    window.show();
-    window.activateWindow();
-    return QTest::qWaitForWindowActive(&window);
-}
+using omni::test::showActive;
 
 // Answers the next message box with `button` and counts the boxes answered. A box that nobody
 // expected is cancelled after a few seconds, so a test never hangs on it.

@@ -56,15 +56,7 @@ QImage currentPicture(MainWindow& window) {
     return picture ? omni::image::toQImage(*picture) : QImage();
 }
 
-struct Messages {
-    Messages() {
-        previous = omni::gui::setMessageSink(
-            [this](const omni::gui::ShownMessage& m) { shown.push_back(m); });
-    }
-    ~Messages() { omni::gui::setMessageSink(previous); }
-    std::vector<omni::gui::ShownMessage> shown;
-    omni::gui::MessageSink previous;
-};
+using omni::test::Messages;
 
 // Answers the next file dialog with `path`.
 void answerFileDialog(const QString& path) {

@@ -1,6 +1,7 @@
 // Helpers shared by the main-window tests.
 #pragma once
 
+#include <QProcess>
 #include <QtTest/QtTest>
 
 #include <filesystem>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "app/gui/main_window.h"
+#include "commands/gui/command_selector.h"
 #include "commands/selector_model.h"
 #include "foundation/settings_store.h"
 #include "ui/gui/report.h"
@@ -22,11 +24,42 @@ inline std::string freshKey(const char* prefix, const char* name) {
     return key;
 }
 
+// Shows the window at a desktop size, where the port band is not folded into the toolbar's
+// overflow menu, and makes it the active window.
+inline bool showActive(omni::app::MainWindow& window) {
+    window.resize(1180, 780);
+    window.show();
+    window.activateWindow();
+    return QTest::qWaitForWindowActive(&window);
+}
+
 // Picks an entry by its English caption path, as the operator would by double-clicking it.
 inline void pick(omni::app::MainWindow& window, const char* path) {
     const omni::commands::EntryPath found = omni::commands::findEntryByPath(path, window.mode2D());
     QVERIFY(window.selector()->select(found.group, found.entry));
     window.selector()->pickSelected();
+}
+
+// The menu code of a page that fillPage filled.
+inline const std::string kFilledPageEnvelope = "@MENU_KEST@ZZ@B2@DC1@Q0@Q0@Q2@Q5@ZZ@TSEK_UNEM@";
+
+// Puts "Code39 > Enable" and a typed "[DC1Q0Q0Q2Q5" on a new page of `window`.
+inline void fillPage(omni::app::MainWindow& window) {
+    const omni::commands::EntryPath found =
+        omni::commands::findEntryByPath("Setting readable codes > 1D Code > Code39 > Enable", true);
+    QVERIFY(window.selector()->select(found.group, found.entry));
+    window.selector()->pickSelected();
+    window.submitTyped(QStringLiteral("[DC1Q0Q0Q2Q5"));
+}
+
+// Rasterises page `page` of a PDF at `dpi` with pdftoppm.
+inline QImage rasterise(const QString& pdf, int page, int dpi) {
+    const QString prefix = pdf + QStringLiteral("-page");
+    QProcess::execute(QStringLiteral("pdftoppm"),
+                      {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"),
+                       QString::number(page), QStringLiteral("-l"), QString::number(page),
+                       QStringLiteral("-singlefile"), QStringLiteral("-png"), pdf, prefix});
+    return QImage(prefix + QStringLiteral(".png"));
 }
 
 // Collects the messages the window would show, while it lives.
