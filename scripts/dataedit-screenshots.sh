@@ -5,11 +5,8 @@
 # Defaults: screenshots/dataedit and build/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-out="${1:-screenshots/dataedit}"
-build="${2:-build}"
 source scripts/screenshot-helpers.sh
-build_targets "$build" dataedit_screenshots
-prepare_folders "$out"
+prepare_screenshots "${1:-screenshots/dataedit}" "${2:-build}" dataedit_screenshots
 for lang in en ja; do
     offscreen "$lang" "$build/tests/dataedit/dataedit_screenshots" "$out" 2>/dev/null
 done

@@ -5,11 +5,9 @@
 # Defaults: screenshots/dialogs and build/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-out="${1:-screenshots/dialogs}"
-build="${2:-build}"
 source scripts/screenshot-helpers.sh
-build_targets "$build" dialogs_parameter_test dialogs_bluetooth_test
-prepare_folders "$out"
+prepare_screenshots "${1:-screenshots/dialogs}" "${2:-build}" dialogs_parameter_test \
+    dialogs_bluetooth_test
 for lang in en ja; do
     for test in dialogs_parameter_test dialogs_bluetooth_test; do
         OMNI_SCREENSHOT_DIR="$out" offscreen "$lang" "$build/tests/dialogs/$test" \

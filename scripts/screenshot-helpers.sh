@@ -11,10 +11,13 @@ build_targets() {
     cmake --build "$build" --target "$@"
 }
 
-# Makes OUTPUT_FOLDER and sets `out` to its absolute path, and `config` to an empty settings
-# folder that is removed when the script exits, so that no operator's settings show.
-#   prepare_folders OUTPUT_FOLDER
-prepare_folders() {
+# Builds the targets in BUILD_FOLDER, makes OUTPUT_FOLDER, and sets `build`, `out` (the output
+# folder's absolute path) and `config` (an empty settings folder that is removed when the script
+# exits, so that no operator's settings show).
+#   prepare_screenshots OUTPUT_FOLDER BUILD_FOLDER TARGET...
+prepare_screenshots() {
+    build="$2"
+    build_targets "$build" "${@:3}"
     mkdir -p "$1"
     out="$(cd "$1" && pwd)"
     config="$(mktemp -d)"

@@ -8,11 +8,9 @@
 # Defaults: /work/screenshots and build/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-out="${1:-/work/screenshots}"
-build="${2:-build}"
 source scripts/screenshot-helpers.sh
-build_targets "$build" omnisetup_screenshots firmware_window_test
-prepare_folders "$out"
+prepare_screenshots "${1:-/work/screenshots}" "${2:-build}" omnisetup_screenshots \
+    firmware_window_test
 for lang in en ja; do
     offscreen "$lang" "$build/tests/gui/omnisetup_screenshots" "$out/main-window-$lang"
     OMNI_SCREENSHOT_DIR="$out" offscreen "$lang" "$build/tests/gui/firmware_window_test" \
