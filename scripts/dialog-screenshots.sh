@@ -3,9 +3,7 @@
 # offscreen platform.
 #   scripts/dialog-screenshots.sh [OUTPUT_FOLDER] [BUILD_FOLDER]
 # Defaults: screenshots/dialogs and build/.
-set -euo pipefail
-cd "$(dirname "$0")/.."
-source scripts/screenshot-helpers.sh
+source "$(dirname "$0")/screenshot-helpers.sh"
 prepare_screenshots "${1:-screenshots/dialogs}" "${2:-build}" dialogs_parameter_test \
     dialogs_bluetooth_test
 for lang in en ja; do

@@ -1,4 +1,7 @@
-# Shared by the screenshot scripts, sourced from the source root.
+# Shared by the screenshot scripts: sourcing it stops the script at the first failure and makes
+# the source root the working folder.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 # Configures BUILD_FOLDER when it has no build yet, then builds the given targets.
 #   build_targets BUILD_FOLDER TARGET...

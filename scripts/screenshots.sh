@@ -6,9 +6,7 @@
 # and the firmware download dialog (sending, writing), in English and Japanese.
 #   scripts/screenshots.sh [OUTPUT_FOLDER] [BUILD_FOLDER]
 # Defaults: /work/screenshots and build/.
-set -euo pipefail
-cd "$(dirname "$0")/.."
-source scripts/screenshot-helpers.sh
+source "$(dirname "$0")/screenshot-helpers.sh"
 prepare_screenshots "${1:-/work/screenshots}" "${2:-build}" omnisetup_screenshots \
     firmware_window_test
 for lang in en ja; do

@@ -36,9 +36,7 @@ using omni::serial::SimulatedReaders;
 
 namespace {
 
-std::string keyFor(const char* name) {
-    return omni::test::freshKey("ConnectTest", name);
-}
+const omni::test::KeyFor keyFor{"ConnectTest"};
 
 using omni::test::pick;
 
@@ -54,6 +52,14 @@ bool waitConnected(MainWindow& window, bool connected = true, int ms = 15000) {
 
 using omni::test::Messages;
 using omni::test::showActive;
+
+// A simulated reader of the test's own on a device path, answering as a BD49 engine.
+struct ReaderOnAPath : omni::sim::SimulatedReader {
+    ReaderOnAPath() {
+        setVersionReply(omni::sim::replies::family("BD49"));
+        start();
+    }
+};
 
 // Types `text` into the port box as the operator does: a click on the box, the keys, then `enter`,
 // every key going where Qt's focus and shortcuts send it.
@@ -210,9 +216,7 @@ private slots:
     }
 
     void devicePathStandsInForACable() {
-        omni::sim::SimulatedReader reader;
-        reader.setVersionReply(omni::sim::replies::family("BD49"));
-        reader.start();
+        ReaderOnAPath reader;
         MainWindow window(keyFor("path"));
         QVERIFY(showActive(window));
         // A page is current, so an Enter that leaked to Send would add the command box's text to
@@ -245,9 +249,7 @@ private slots:
     }
 
     void connectUsesWhatTheBoxShows() {
-        omni::sim::SimulatedReader reader;
-        reader.setVersionReply(omni::sim::replies::family("BD49"));
-        reader.start();
+        ReaderOnAPath reader;
         MainWindow window(keyFor("shown"));
         QVERIFY(showActive(window));
         window.portBox()->choosePort(SimulatedReaders::descriptor(SimulatedFamily::TwoD));

@@ -41,9 +41,7 @@ using omni::commands::PageKind;
 
 namespace {
 
-std::string keyFor(const char* name) {
-    return omni::test::freshKey("DesktopTest", name);
-}
+const omni::test::KeyFor keyFor{"DesktopTest"};
 
 using omni::test::showActive;
 

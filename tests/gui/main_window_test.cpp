@@ -50,9 +50,7 @@ using omni::menucode::MenuCodeHistory;
 
 namespace {
 
-std::string keyFor(const char* name) {
-    return omni::test::freshKey("GuiTest", name);
-}
+const omni::test::KeyFor keyFor{"GuiTest"};
 
 // Answers the next question about an unsaved page with "Don't Save".
 void discardNextPage() {

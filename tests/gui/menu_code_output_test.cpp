@@ -37,9 +37,7 @@ using omni::test::fillPage;
 using omni::test::kFilledPageEnvelope;
 using omni::test::rasterise;
 
-std::string keyFor(const char* name) {
-    return omni::test::freshKey("OutTest", name);
-}
+const omni::test::KeyFor keyFor{"OutTest"};
 
 QByteArray readAll(const QString& path) {
     QFile file(path);

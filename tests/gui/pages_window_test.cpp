@@ -40,9 +40,7 @@ using omni::test::fillPage;
 using omni::test::kFilledPageEnvelope;
 using omni::test::rasterise;
 
-std::string keyFor(const char* name) {
-    return omni::test::freshKey("PagesTest", name);
-}
+const omni::test::KeyFor keyFor{"PagesTest"};
 
 // A PDF printer at 300 dpi, where a module size of 2 gives 3 printer dots per module.
 void setUpPrinter(QPrinter& printer, const QString& pdf) {

@@ -24,6 +24,13 @@ inline std::string freshKey(const char* prefix, const char* name) {
     return key;
 }
 
+// Settings keys of their own for one test file's windows, under the file's prefix: with
+// `const KeyFor keyFor{"GuiTest"}`, keyFor("shell") is a fresh key for the test "shell".
+struct KeyFor {
+    const char* prefix;
+    std::string operator()(const char* name) const { return freshKey(prefix, name); }
+};
+
 // Shows the window at a desktop size, where the port band is not folded into the toolbar's
 // overflow menu, and makes it the active window.
 inline bool showActive(omni::app::MainWindow& window) {
