@@ -33,9 +33,7 @@ using omni::app::MainWindow;
 
 namespace {
 
-using omni::test::fillPage;
 using omni::test::kFilledPageEnvelope;
-using omni::test::rasterise;
 
 const omni::test::KeyFor keyFor{"OutTest"};
 
@@ -76,7 +74,7 @@ private slots:
     void savesThePageInEveryFormat() {
         MainWindow window(keyFor("save"));
         window.show();
-        fillPage(window);
+        omni::test::fillPage(window);
         QTemporaryDir dir;
 
         window.saveCurrentTo(dir.filePath("page.emf"));
@@ -97,7 +95,7 @@ private slots:
 
         window.saveCurrentTo(dir.filePath("page.pdf"));
         QVERIFY(readAll(dir.filePath("page.pdf")).startsWith("%PDF"));
-        QCOMPARE(omni::test::decodeQr(rasterise(dir.filePath("page.pdf"), 1, 300)),
+        QCOMPARE(omni::test::decodeQr(omni::test::rasterise(dir.filePath("page.pdf"), 1, 300)),
                  kFilledPageEnvelope);
     }
 
@@ -126,7 +124,7 @@ private slots:
         window.show();
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));
-        fillPage(window);
+        omni::test::fillPage(window);
         QTest::keyClick(&window, Qt::Key_C, Qt::ControlModifier);
         const QMimeData* data = QApplication::clipboard()->mimeData();
         QVERIFY(data);
@@ -163,7 +161,7 @@ private slots:
     void printedQrMenuCodeDecodes() {
         MainWindow window(keyFor("print"));
         window.show();
-        fillPage(window);
+        omni::test::fillPage(window);
         QTemporaryDir dir;
         for (bool withHistory : {false, true}) {
             const QString pdf = dir.filePath(withHistory ? "history.pdf" : "bare.pdf");
@@ -176,7 +174,7 @@ private slots:
                 window.qrPage()->view()->print(printer, false);
             }
             QVERIFY(QFile::exists(pdf));
-            const QImage page = rasterise(pdf, 1, 300);
+            const QImage page = omni::test::rasterise(pdf, 1, 300);
             QVERIFY(!page.isNull());
             QCOMPARE(omni::test::decodeQr(page), kFilledPageEnvelope);
         }

@@ -36,9 +36,7 @@ using omni::app::MainWindow;
 
 namespace {
 
-using omni::test::fillPage;
 using omni::test::kFilledPageEnvelope;
-using omni::test::rasterise;
 
 const omni::test::KeyFor keyFor{"PagesTest"};
 
@@ -61,7 +59,7 @@ private slots:
     void pageFileReopensToTheSameMenuCode() {
         MainWindow window(keyFor("roundtrip"));
         window.show();
-        fillPage(window);
+        omni::test::fillPage(window);
         QTemporaryDir dir;
         window.saveCurrentTo(dir.filePath("before.png"));
         window.saveCurrentTo(dir.filePath("page.omnipage"));
@@ -119,7 +117,7 @@ private slots:
     void printBelowTheLimitWarnsAndFixesTheModuleSize() {
         MainWindow window(keyFor("print"));
         window.show();
-        fillPage(window);
+        omni::test::fillPage(window);
         omni::menucode::QrMenuView* view = qrView(window);
         QVERIFY(view);
         view->zoom(omni::menucode::QrMenuView::kMinModule - view->moduleSize());
@@ -147,7 +145,7 @@ private slots:
         // until the test's time-out) and the printout decodes.
         QVERIFY(window.confirmReadable(&printer));
         window.printCurrent(printer);
-        QCOMPARE(omni::test::decodeQr(rasterise(dir.filePath("fixed.pdf"), 1, 300)),
+        QCOMPARE(omni::test::decodeQr(omni::test::rasterise(dir.filePath("fixed.pdf"), 1, 300)),
                  kFilledPageEnvelope);
 
         // Going on without the fix, or stopping, leaves the module size alone.

@@ -31,13 +31,19 @@ struct KeyFor {
     std::string operator()(const char* name) const { return freshKey(prefix, name); }
 };
 
+// Makes the window active again once a modal is gone: the offscreen platform leaves that to the
+// window manager.
+inline bool reactivate(omni::app::MainWindow& window) {
+    window.activateWindow();
+    return QTest::qWaitForWindowActive(&window);
+}
+
 // Shows the window at a desktop size, where the port band is not folded into the toolbar's
 // overflow menu, and makes it the active window.
 inline bool showActive(omni::app::MainWindow& window) {
     window.resize(1180, 780);
     window.show();
-    window.activateWindow();
-    return QTest::qWaitForWindowActive(&window);
+    return reactivate(window);
 }
 
 // Picks an entry by its English caption path, as the operator would by double-clicking it.
