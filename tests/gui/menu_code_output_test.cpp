@@ -73,8 +73,7 @@ class MenuCodeOutputTest : public QObject {
 private slots:
     void savesThePageInEveryFormat() {
         MainWindow window(keyFor("save"));
-        window.show();
-        omni::test::fillPage(window);
+        omni::test::showFilledPage(window);
         QTemporaryDir dir;
 
         window.saveCurrentTo(dir.filePath("page.emf"));
@@ -160,8 +159,7 @@ private slots:
 
     void printedQrMenuCodeDecodes() {
         MainWindow window(keyFor("print"));
-        window.show();
-        omni::test::fillPage(window);
+        omni::test::showFilledPage(window);
         QTemporaryDir dir;
         for (bool withHistory : {false, true}) {
             const QString pdf = dir.filePath(withHistory ? "history.pdf" : "bare.pdf");

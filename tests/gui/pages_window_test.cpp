@@ -58,8 +58,7 @@ class PagesWindowTest : public QObject {
 private slots:
     void pageFileReopensToTheSameMenuCode() {
         MainWindow window(keyFor("roundtrip"));
-        window.show();
-        omni::test::fillPage(window);
+        omni::test::showFilledPage(window);
         QTemporaryDir dir;
         window.saveCurrentTo(dir.filePath("before.png"));
         window.saveCurrentTo(dir.filePath("page.omnipage"));
@@ -116,8 +115,7 @@ private slots:
 
     void printBelowTheLimitWarnsAndFixesTheModuleSize() {
         MainWindow window(keyFor("print"));
-        window.show();
-        omni::test::fillPage(window);
+        omni::test::showFilledPage(window);
         omni::menucode::QrMenuView* view = qrView(window);
         QVERIFY(view);
         view->zoom(omni::menucode::QrMenuView::kMinModule - view->moduleSize());

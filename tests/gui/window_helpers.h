@@ -65,6 +65,12 @@ inline void fillPage(omni::app::MainWindow& window) {
     window.submitTyped(QStringLiteral("[DC1Q0Q0Q2Q5"));
 }
 
+// Shows `window` and fills a new page as fillPage does.
+inline void showFilledPage(omni::app::MainWindow& window) {
+    window.show();
+    fillPage(window);
+}
+
 // Rasterises page `page` of a PDF at `dpi` with pdftoppm.
 inline QImage rasterise(const QString& pdf, int page, int dpi) {
     const QString prefix = pdf + QStringLiteral("-page");
