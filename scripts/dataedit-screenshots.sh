@@ -3,20 +3,9 @@
 # setting in English and Japanese, drawn on the offscreen platform.
 #   scripts/dataedit-screenshots.sh [OUTPUT_FOLDER] [BUILD_FOLDER]
 # Defaults: screenshots/dataedit and build/.
-set -euo pipefail
-cd "$(dirname "$0")/.."
-out="${1:-screenshots/dataedit}"
-build="${2:-build}"
-if [ ! -f "$build/CMakeCache.txt" ]; then
-    cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-fi
-cmake --build "$build" --target dataedit_screenshots
-mkdir -p "$out"
-out="$(cd "$out" && pwd)"
-config="$(mktemp -d)"
-trap 'rm -rf "$config"' EXIT
+source "$(dirname "$0")/screenshot-helpers.sh"
+prepare_screenshots "${1:-screenshots/dataedit}" "${2:-build}" dataedit_screenshots
 for lang in en ja; do
-    QT_QPA_PLATFORM=offscreen OMNISETUP_LANG="$lang" XDG_CONFIG_HOME="$config" \
-        "$build/tests/dataedit/dataedit_screenshots" "$out" 2>/dev/null
+    offscreen "$lang" "$build/tests/dataedit/dataedit_screenshots" "$out" 2>/dev/null
 done
 ls -1 "$out"/*.png

@@ -3,20 +3,13 @@
 # offscreen platform.
 #   scripts/dialog-screenshots.sh [OUTPUT_FOLDER] [BUILD_FOLDER]
 # Defaults: screenshots/dialogs and build/.
-set -euo pipefail
-cd "$(dirname "$0")/.."
-out="${1:-screenshots/dialogs}"
-build="${2:-build}"
-source scripts/build-targets.sh
-build_targets "$build" dialogs_parameter_test dialogs_bluetooth_test
-mkdir -p "$out"
-out="$(cd "$out" && pwd)"
-config="$(mktemp -d)"
-trap 'rm -rf "$config"' EXIT
+source "$(dirname "$0")/screenshot-helpers.sh"
+prepare_screenshots "${1:-screenshots/dialogs}" "${2:-build}" dialogs_parameter_test \
+    dialogs_bluetooth_test
 for lang in en ja; do
     for test in dialogs_parameter_test dialogs_bluetooth_test; do
-        QT_QPA_PLATFORM=offscreen OMNISETUP_LANG="$lang" OMNI_SCREENSHOT_DIR="$out" \
-            XDG_CONFIG_HOME="$config" "$build/tests/dialogs/$test" screenshots >/dev/null
+        OMNI_SCREENSHOT_DIR="$out" offscreen "$lang" "$build/tests/dialogs/$test" \
+            screenshots >/dev/null
     done
 done
 ls -1 "$out"/*.png

@@ -6,20 +6,12 @@
 # and the firmware download dialog (sending, writing), in English and Japanese.
 #   scripts/screenshots.sh [OUTPUT_FOLDER] [BUILD_FOLDER]
 # Defaults: /work/screenshots and build/.
-set -euo pipefail
-cd "$(dirname "$0")/.."
-out="${1:-/work/screenshots}"
-build="${2:-build}"
-source scripts/build-targets.sh
-build_targets "$build" omnisetup_screenshots firmware_window_test
-mkdir -p "$out"
-out="$(cd "$out" && pwd)"
-config="$(mktemp -d)"
-trap 'rm -rf "$config"' EXIT
+source "$(dirname "$0")/screenshot-helpers.sh"
+prepare_screenshots "${1:-/work/screenshots}" "${2:-build}" omnisetup_screenshots \
+    firmware_window_test
 for lang in en ja; do
-    QT_QPA_PLATFORM=offscreen OMNISETUP_LANG="$lang" XDG_CONFIG_HOME="$config" \
-        "$build/tests/gui/omnisetup_screenshots" "$out/main-window-$lang"
-    QT_QPA_PLATFORM=offscreen OMNISETUP_LANG="$lang" OMNI_SCREENSHOT_DIR="$out" \
-        XDG_CONFIG_HOME="$config" "$build/tests/gui/firmware_window_test" screenshots >/dev/null
+    offscreen "$lang" "$build/tests/gui/omnisetup_screenshots" "$out/main-window-$lang"
+    OMNI_SCREENSHOT_DIR="$out" offscreen "$lang" "$build/tests/gui/firmware_window_test" \
+        screenshots >/dev/null
 done
 ls -1 "$out"/main-window-*.png "$out"/firmware-download*.png

@@ -1,6 +1,5 @@
 // The catalog, resolve and tokens commands of omnisetup-cli, run as a separate process.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -11,41 +10,12 @@
 
 namespace {
 
-struct CliRun {
-    std::string out;  // stdout
-    std::string err;  // stderr
-    int status = -1;  // exit code
-};
+using CliRun = omni::test::ShellRun;
 
-std::string quoted(const std::string& arg) {
-    std::string out = "'";
-    for (char c : arg)
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
+// omnisetup-cli with `args`, its messages in `lang`.
 CliRun cli(const std::vector<std::string>& args, const char* lang = "en") {
-    char errPath[] = "/tmp/omni-cli-test-XXXXXX";
-    int fd = mkstemp(errPath);
-    if (fd >= 0)
-        close(fd);
-    std::string command = std::string("OMNISETUP_LANG=") + lang + " " + OMNI_CLI_PATH;
-    for (const auto& arg : args)
-        command += " " + quoted(arg);
-    command += std::string(" 2>") + errPath;
-    const omni::test::ShellRun shell = omni::test::runShell(command);
-    CliRun run;
-    run.out = shell.out;
-    run.status = shell.status;
-    if (FILE* err = fopen(errPath, "r")) {
-        char buffer[4096];
-        std::size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, err)) > 0)
-            run.err.append(buffer, n);
-        fclose(err);
-    }
-    remove(errPath);
-    return run;
+    const std::string program = std::string("OMNISETUP_LANG=") + lang + " " + OMNI_CLI_PATH;
+    return omni::test::runShellApart(omni::test::commandLine(program, args));
 }
 
 TEST(CliResolve, PlainEntry) {

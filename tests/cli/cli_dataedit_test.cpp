@@ -1,15 +1,13 @@
 // omnisetup-cli dataedit, run as a separate process: the commands it prints, its refusals, and
 // storing and reading programs on the simulated reader.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "run_shell.h"
 #include "sim/dataedit_responder.h"
 #include "sim/simulated_reader.h"
 
@@ -17,46 +15,13 @@ namespace {
 
 using namespace std::chrono_literals;
 
-struct CliRun {
-    std::string out;
-    std::string err;
-    int status = -1;
-};
+using CliRun = omni::test::ShellRun;
 
-std::string quoted(const std::string& arg) {
-    std::string out = "'";
-    for (char c : arg)
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
+// omnisetup-cli dataedit with `args`, its messages in `lang`.
 CliRun dataedit(const std::vector<std::string>& args, const char* lang = "en") {
-    char errPath[] = "/tmp/omni-cli-dataedit-XXXXXX";
-    int fd = mkstemp(errPath);
-    if (fd >= 0)
-        close(fd);
-    std::string command = std::string("OMNISETUP_LANG=") + lang + " " + OMNI_CLI_PATH + " dataedit";
-    for (const auto& arg : args)
-        command += " " + quoted(arg);
-    command += std::string(" 2>") + errPath;
-    CliRun run;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        std::size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            run.out.append(buffer, n);
-        int status = pclose(pipe);
-        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    if (FILE* err = fopen(errPath, "r")) {
-        char buffer[4096];
-        std::size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, err)) > 0)
-            run.err.append(buffer, n);
-        fclose(err);
-    }
-    remove(errPath);
-    return run;
+    const std::string program =
+        std::string("OMNISETUP_LANG=") + lang + " " + OMNI_CLI_PATH + " dataedit";
+    return omni::test::runShellApart(omni::test::commandLine(program, args));
 }
 
 const std::string kSample = "0104912345678904 10ABC123 3103000150";
@@ -105,10 +70,9 @@ TEST(CliDataEdit, GS1RowsFormsAndCommand) {
     EXPECT_NE(brackets.out.find("\n[ED0'" + kBracketsCut + "'[ED1'[0]\\x0d'[ED2Q4\n"),
               std::string::npos);
 
-    CliRun user = dataedit({"gs1", "--sample", kSample, "--form", "user", "--row",
-                            "10:output=0", "--row", "3103:header1=,,terminator1=Enter",
-                            "--option", "between=/,:", "--option", "no-code128", "--delay",
-                            "125"});
+    CliRun user = dataedit({"gs1", "--sample", kSample, "--form", "user", "--row", "10:output=0",
+                            "--row", "3103:header1=,,terminator1=Enter", "--option",
+                            "between=/,:", "--option", "no-code128", "--delay", "125"});
     EXPECT_EQ(user.status, 0) << user.err;
     EXPECT_NE(user.out.find("Output image: 0104912345678904/:3103,000150[Enter]\n"),
               std::string::npos)

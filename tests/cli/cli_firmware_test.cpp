@@ -98,6 +98,24 @@ protected:
         }
         return true;
     }
+    // Runs the tool with `args` and then `file` against a slow engine that reports `version`,
+    // so that Ctrl+C lands in the middle of the transfer, and presses Ctrl+C after three
+    // packets: the tool ends with 130 and the engine sees the transfer end as `expected`.
+    void interruptMidTransfer(const std::string& version, const FirmwareFile& file,
+                              std::vector<std::string> args, Ending expected) {
+        sim::FirmwareFaults slow;
+        slow.answerDelay = std::chrono::milliseconds(20);
+        sim::FirmwareResponder& engine = start(version, slow);
+        args.insert(args.begin(), {"--port", reader.devicePath()});
+        args.push_back(file.path().string());
+        Cli cli(args);
+        ASSERT_TRUE(awaitPackets(engine, 3));
+        cli.interrupt();
+        CliRun run = cli.finish();
+        EXPECT_EQ(run.status, 130) << run.err;
+        ASSERT_TRUE(engine.waitForEnding(std::chrono::seconds(2)));
+        EXPECT_EQ(engine.ending(), expected);
+    }
     sim::SimulatedReader reader;
 };
 
@@ -141,36 +159,16 @@ TEST_F(CliFirmware, VersionQuestionNeedsYesAndBadInputIsRefused) {
     EXPECT_EQ(Cli({file.path().string()}).finish().status, 2);
 }
 
-// A slow engine, so that Ctrl+C lands in the middle of the transfer.
-sim::FirmwareFaults slowEngine() {
-    sim::FirmwareFaults faults;
-    faults.answerDelay = std::chrono::milliseconds(20);
-    return faults;
-}
-
 TEST_F(CliFirmware, CtrlCAbortsTheApplicationTransfer) {
-    auto& engine = start("BA12J13i", slowEngine());
     FirmwareFile file(1 << 20);
-    Cli cli({"--port", reader.devicePath(), "--yes", file.path().string()});
-    ASSERT_TRUE(awaitPackets(engine, 3));
-    cli.interrupt();
-    CliRun run = cli.finish();
-    EXPECT_EQ(run.status, 130) << run.err;
-    ASSERT_TRUE(engine.waitForEnding(std::chrono::seconds(2)));
-    EXPECT_EQ(engine.ending(), Ending::Aborted);
+    ASSERT_NO_FATAL_FAILURE(interruptMidTransfer("BA12J13i", file, {"--yes"}, Ending::Aborted));
     EXPECT_EQ(reader.lineSpeed(), 9600u);
 }
 
 TEST_F(CliFirmware, CtrlCCancelsTheXmodemTransfer) {
-    auto& engine = start("BFM0102", slowEngine());  // always through the boot loader
     FirmwareFile file(64 * 1024);
-    Cli cli({"--port", reader.devicePath(), file.path().string()});
-    ASSERT_TRUE(awaitPackets(engine, 3));
-    cli.interrupt();
-    CliRun run = cli.finish();
-    EXPECT_EQ(run.status, 130) << run.err;
-    ASSERT_TRUE(engine.waitForEnding(std::chrono::seconds(2)));
-    EXPECT_EQ(engine.ending(), Ending::Cancelled);
+    // Always through the boot loader.
+    ASSERT_NO_FATAL_FAILURE(interruptMidTransfer("BFM0102", file, {}, Ending::Cancelled));
     EXPECT_EQ(reader.transcript().at(1), "XO");  // no loader command from the boot loader
     EXPECT_EQ(reader.lineSpeed(), 9600u);
 }

@@ -41,28 +41,42 @@ TEST(MenuCommand, BracketRuleForKeyBodies) {
     EXPECT_EQ(commands::bracketBody("ABCDE"), "ABCDE");
 }
 
+// composeDecimalArgument(base, minimum, maximum, digits, choice, mode2D) and what it gives.
+struct DecimalCase {
+    const char* base;
+    int minimum;
+    int maximum;
+    unsigned digits;
+    commands::NumberChoice choice;
+    const char* composed;
+};
+
+void expectDecimals(std::initializer_list<DecimalCase> cases, bool mode2D) {
+    for (const DecimalCase& c : cases) {
+        EXPECT_EQ(commands::composeDecimalArgument(c.base, c.minimum, c.maximum, c.digits, c.choice,
+                                                   mode2D),
+                  c.composed)
+            << c.base << " " << c.choice.value;
+    }
+}
+
+using K = commands::NumberChoice::Kind;
+
 TEST(MenuCommand, DecimalArgumentIn2DMode) {
-    using K = commands::NumberChoice::Kind;
-    EXPECT_EQ(commands::composeDecimalArgument("[DC1", 0, 8000, 4, {K::Value, 25}, true),
-              "[DC1Q0Q0Q2Q5");
-    // Clamped into the range in both directions.
-    EXPECT_EQ(commands::composeDecimalArgument("[DC1", 0, 8000, 4, {K::Value, 9000}, true),
-              "[DC1Q8Q0Q0Q0");
-    EXPECT_EQ(commands::composeDecimalArgument("[DC1", 5, 8000, 4, {K::Value, -3}, true),
-              "[DC1Q0Q0Q0Q5");
-    EXPECT_EQ(commands::composeDecimalArgument("[DC1", 0, 8000, 4, {K::Initialize, 77}, true),
-              "[DC1");
-    EXPECT_EQ(commands::composeDecimalArgument("[D3R", 0, 9999, 4, {K::Inhibit, 77}, true),
-              "[D3RQ0Q0Q0Q0");
+    expectDecimals({{"[DC1", 0, 8000, 4, {K::Value, 25}, "[DC1Q0Q0Q2Q5"},
+                    // Clamped into the range in both directions.
+                    {"[DC1", 0, 8000, 4, {K::Value, 9000}, "[DC1Q8Q0Q0Q0"},
+                    {"[DC1", 5, 8000, 4, {K::Value, -3}, "[DC1Q0Q0Q0Q5"},
+                    {"[DC1", 0, 8000, 4, {K::Initialize, 77}, "[DC1"},
+                    {"[D3R", 0, 9999, 4, {K::Inhibit, 77}, "[D3RQ0Q0Q0Q0"}},
+                   true);
 }
 
 TEST(MenuCommand, DecimalArgumentIn1DModeSplitsEveryDigit) {
-    using K = commands::NumberChoice::Kind;
-    EXPECT_EQ(commands::composeDecimalArgument("[DC1", 0, 8000, 4, {K::Value, 25}, false),
-              "[DC1\rQ0\rQ0\rQ2\rQ5\r");
-    // Initialize adds no carriage return in either mode.
-    EXPECT_EQ(commands::composeDecimalArgument("[DC1", 0, 8000, 4, {K::Initialize, 0}, false),
-              "[DC1");
+    expectDecimals({{"[DC1", 0, 8000, 4, {K::Value, 25}, "[DC1\rQ0\rQ0\rQ2\rQ5\r"},
+                    // Initialize adds no carriage return in either mode.
+                    {"[DC1", 0, 8000, 4, {K::Initialize, 0}, "[DC1"}},
+                   false);
     EXPECT_EQ(commands::digitTokens(7, 2, false), "Q0\rQ7\r");
 }
 

@@ -46,19 +46,16 @@ TEST(Escaping, RefusedTextsAreLeftAsTheyWere) {
 
 TEST(CharacterTable, RowsAndLookups) {
     ASSERT_EQ(CharTable().size(), 158u);
-    EXPECT_EQ(CharRowAt(0).escape, "");
-    EXPECT_EQ(CharRowAt(1).name, "NULL");
-    EXPECT_EQ(CharRowAt(30).escape, "\\x1D");
-    EXPECT_EQ(CharRowAt(33).escape, "\\x7F");
-    EXPECT_EQ(CharRowAt(34).name, "\"SPACE\"");
-    EXPECT_EQ(CharRowAt(49).name, "/");
-    EXPECT_EQ(CharRowAt(50).escape, "\\x3A");
-    EXPECT_EQ(CharRowAt(66).escape, "\\x7E");
-    EXPECT_EQ(CharRowAt(67).escape, "\\x30");
-    EXPECT_EQ(CharRowAt(128).escape, "\\x7A");
-    EXPECT_EQ(CharRowAt(129).escape, "\\kF0");
-    EXPECT_EQ(CharRowAt(157).name, "Alt");
-    EXPECT_EQ(CharRowAt(999).name, "");
+    // Sample rows: their escapes, then their names.
+    const std::pair<std::size_t, std::string_view> escapes[] = {
+        {0, ""},       {30, "\\x1D"}, {33, "\\x7F"},  {50, "\\x3A"},
+        {66, "\\x7E"}, {67, "\\x30"}, {128, "\\x7A"}, {129, "\\kF0"}};
+    for (const auto& [row, escape] : escapes)
+        EXPECT_EQ(CharRowAt(row).escape, escape) << "row " << row;
+    const std::pair<std::size_t, std::string_view> names[] = {
+        {1, "NULL"}, {34, "\"SPACE\""}, {49, "/"}, {157, "Alt"}, {999, ""}};
+    for (const auto& [row, name] : names)
+        EXPECT_EQ(CharRowAt(row).name, name) << "row " << row;
     EXPECT_EQ(CharDisplayText(47), "-(Hyphen)");
     EXPECT_EQ(CharDisplayText(CharRowOfEscape("\\x5F")), "_(UnderBar)");
     EXPECT_EQ(CharRowOfEscape("\\kB2"), 149u);  // Enter
@@ -163,8 +160,8 @@ TEST(Templates, MultipleLabels) {
     EXPECT_EQ(r.scripts.paste, "[0]");
 
     MultiLabelChoices two;
-    two.labels = {{0, "", "", 1, 99}, {static_cast<std::size_t>(CodeTypeOfName("QR Code")), "<",
-                                       "\\x0D", 1, 2}};
+    two.labels = {{0, "", "", 1, 99},
+                  {static_cast<std::size_t>(CodeTypeOfName("QR Code")), "<", "\\x0D", 1, 2}};
     two.begin = "\\x02";
     two.separators = {"\\kB1", "\\kB2", "\\kB3"};  // only the first sits between two labels
     two.end = "\\x03";

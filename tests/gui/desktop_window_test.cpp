@@ -42,16 +42,10 @@ using omni::commands::PageKind;
 
 namespace {
 
-std::string keyFor(const char* name) {
-    return omni::test::freshKey("DesktopTest", name);
-}
+const omni::test::KeyFor keyFor{"DesktopTest"};
 
-bool showActive(MainWindow& window) {
-    window.resize(1180, 780);
-    window.show();
-    window.activateWindow();
-    return QTest::qWaitForWindowActive(&window);
-}
+using omni::test::reactivate;
+using omni::test::showActive;
 
 // Answers the next message box with `button` and counts the boxes answered. A box that nobody
 // expected is cancelled after a few seconds, so a test never hangs on it.
@@ -111,15 +105,13 @@ void DesktopWindowTest::unsavedPagesAreNotLostWithoutAsking() {
     answers.next(QMessageBox::Cancel);
     QTest::keyClick(&window, Qt::Key_N, Qt::ControlModifier);
     QCOMPARE(answers.asked, 1);
-    window.activateWindow();  // the offscreen platform leaves that to the window manager
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(reactivate(window));
     QVERIFY(answers.lastText.contains(window.pageTabs()->tabText(1)));
     QCOMPARE(window.pageTabs()->count(), 2);
     answers.next(QMessageBox::Discard);
     QTest::keyClick(&window, Qt::Key_N, Qt::ControlModifier);
     QCOMPARE(answers.asked, 2);
-    window.activateWindow();  // the offscreen platform leaves that to the window manager
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(reactivate(window));
     QCOMPARE(window.pageTabs()->count(), 1);
 
     // An empty page and a saved page close without a question.
@@ -133,8 +125,7 @@ void DesktopWindowTest::unsavedPagesAreNotLostWithoutAsking() {
     auto closeButton = [&] { return window.pageTabs()->tabButton(1, QTabBar::RightSide); };
     QTest::mouseClick(closeButton(), Qt::LeftButton);
     QCOMPARE(answers.asked, 2);
-    window.activateWindow();  // the offscreen platform leaves that to the window manager
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(reactivate(window));
     QCOMPARE(window.pageTabs()->count(), 1);
 
     // The tab's close button on a changed page: Cancel keeps it, Save writes it under its name.
@@ -145,14 +136,12 @@ void DesktopWindowTest::unsavedPagesAreNotLostWithoutAsking() {
     answers.next(QMessageBox::Cancel);
     QTest::mouseClick(closeButton(), Qt::LeftButton);
     QCOMPARE(answers.asked, 3);
-    window.activateWindow();  // the offscreen platform leaves that to the window manager
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(reactivate(window));
     QCOMPARE(window.pageTabs()->count(), 2);
     answers.next(QMessageBox::Save);
     QTest::mouseClick(closeButton(), Qt::LeftButton);
     QCOMPARE(answers.asked, 4);
-    window.activateWindow();  // the offscreen platform leaves that to the window manager
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(reactivate(window));
     QCOMPARE(window.pageTabs()->count(), 1);
     QVERIFY(QFileInfo(file).size() != savedSize);
 
@@ -161,8 +150,7 @@ void DesktopWindowTest::unsavedPagesAreNotLostWithoutAsking() {
     answers.next(QMessageBox::Cancel);
     window.actions().exit->trigger();
     QCOMPARE(answers.asked, 5);
-    window.activateWindow();  // the offscreen platform leaves that to the window manager
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(reactivate(window));
     QVERIFY(window.isVisible());
     answers.next(QMessageBox::Discard);
     window.actions().exit->trigger();

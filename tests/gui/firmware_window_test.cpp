@@ -140,12 +140,15 @@ struct CabledReader {
         reader.addResponder(std::move(responder));
         reader.start();
     }
-    void connect(MainWindow& window) {
+    // Shows `window`, types the device path into its port box and connects; true once connected.
+    bool connect(MainWindow& window) {
         window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        if (!QTest::qWaitForWindowExposed(&window))
+            return false;
         window.portBox()->lineEdit()->setText(QString::fromStdString(reader.devicePath()));
         QTest::keyClick(window.portBox()->lineEdit(), Qt::Key_Return);
         QTest::keyClick(&window, Qt::Key_F2);
+        return waitConnected(window);
     }
     omni::sim::SimulatedReader reader;
     FirmwareResponder* firmware = nullptr;
@@ -220,8 +223,7 @@ void FirmwareWindowTest::cancelDuringTransferAbortsAndKeepsTheLine() {
     slow.answerDelay = std::chrono::milliseconds(100);
     CabledReader cabled("BD49", slow);
     MainWindow window(omni::test::freshKey("FirmwareTest", "cancel"));
-    cabled.connect(window);
-    QVERIFY(waitConnected(window));
+    QVERIFY(cabled.connect(window));
     const omni::serial::LineState before = window.connection()->serialPort().lineState();
     omni::test::Messages messages;
 
@@ -258,8 +260,7 @@ void FirmwareWindowTest::versionQuestionAndWriteError() {
     failing.writeError = true;
     CabledReader cabled("BA12J13i", failing);
     MainWindow window(omni::test::freshKey("FirmwareTest", "failure"));
-    cabled.connect(window);
-    QVERIFY(waitConnected(window));
+    QVERIFY(cabled.connect(window));
     const omni::serial::LineState before = window.connection()->serialPort().lineState();
     omni::test::Messages messages;
 
@@ -316,8 +317,7 @@ void FirmwareWindowTest::cancelWhileTheEngineWritesKeepsWaiting() {
     silentEnd.noEndAnswer = true;
     CabledReader cabled("BA12J13i", silentEnd);
     MainWindow window(omni::test::freshKey("FirmwareTest", "writing"));
-    cabled.connect(window);
-    QVERIFY(waitConnected(window));
+    QVERIFY(cabled.connect(window));
     omni::test::Messages messages;
 
     Seen seen;

@@ -44,10 +44,26 @@ using omni::serial::SimulatedReaders;
 
 namespace {
 
+bool showActive(MainWindow& window) {
+    window.show();
+    return QTest::qWaitForWindowActive(&window);
+}
+
 bool connectTo(MainWindow& window, SimulatedFamily family) {
     window.portBox()->choosePort(SimulatedReaders::descriptor(family));
     QTest::keyClick(&window, Qt::Key_F2);
     return QTest::qWaitFor([&] { return window.connected(); }, 15000);
+}
+
+// Shows the window and connects it to the simulated 2D reader.
+bool showConnected(MainWindow& window) {
+    return showActive(window) && connectTo(window, SimulatedFamily::TwoD);
+}
+
+// Gives the window's simulated 2D reader the imaging engine's behaviours.
+omni::sim::ImagingResponders addImaging(MainWindow& window) {
+    return omni::sim::addImagingResponders(
+        *window.simulatedReaders().reader(SimulatedFamily::TwoD));
 }
 
 // The picture of the current page as the view shows it at 1:1.
@@ -56,15 +72,7 @@ QImage currentPicture(MainWindow& window) {
     return picture ? omni::image::toQImage(*picture) : QImage();
 }
 
-struct Messages {
-    Messages() {
-        previous = omni::gui::setMessageSink(
-            [this](const omni::gui::ShownMessage& m) { shown.push_back(m); });
-    }
-    ~Messages() { omni::gui::setMessageSink(previous); }
-    std::vector<omni::gui::ShownMessage> shown;
-    omni::gui::MessageSink previous;
-};
+using omni::test::Messages;
 
 // Answers the next file dialog with `path`.
 void answerFileDialog(const QString& path) {
@@ -92,13 +100,10 @@ private slots:
 void ImageWindowTest::shotShowsOnANewPageAndSurvivesSavingAsBitmap() {
     QTemporaryDir dir;
     MainWindow window(omni::test::freshKey("ImageTest", "shot"));
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    QVERIFY(connectTo(window, SimulatedFamily::TwoD));
+    QVERIFY(showConnected(window));
     // A transfer of some tenths of a second: long enough that the dialog runs and shows it on
     // any machine, however fast.
-    omni::sim::SimulatedReader& reader = *window.simulatedReaders().reader(SimulatedFamily::TwoD);
-    omni::sim::addImagingResponders(reader).capture->setLineRate(1500000);
+    addImaging(window).capture->setLineRate(1500000);
 
     // When the transfer bar fills, and when the page appears.
     QElapsedTimer clock;
@@ -146,11 +151,8 @@ void ImageWindowTest::shotShowsOnANewPageAndSurvivesSavingAsBitmap() {
 
 void ImageWindowTest::cancelDuringASlowTransferLeavesNoPage() {
     MainWindow window(omni::test::freshKey("ImageTest", "cancel"));
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    QVERIFY(connectTo(window, SimulatedFamily::TwoD));
-    omni::sim::SimulatedReader& reader = *window.simulatedReaders().reader(SimulatedFamily::TwoD);
-    omni::sim::CaptureResponder* capture = omni::sim::addImagingResponders(reader).capture;
+    QVERIFY(showConnected(window));
+    omni::sim::CaptureResponder* capture = addImaging(window).capture;
     capture->setLineRate(20000);  // some fifteen seconds for the whole picture
 
     QElapsedTimer clock;
@@ -190,11 +192,8 @@ void ImageWindowTest::cancelDuringASlowTransferLeavesNoPage() {
 
 void ImageWindowTest::outputSettingsAreReadAndWritten() {
     MainWindow window(omni::test::freshKey("ImageTest", "settings"));
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    QVERIFY(connectTo(window, SimulatedFamily::TwoD));
-    omni::sim::SimulatedReader& reader = *window.simulatedReaders().reader(SimulatedFamily::TwoD);
-    omni::sim::CaptureResponder* capture = omni::sim::addImagingResponders(reader).capture;
+    QVERIFY(showConnected(window));
+    omni::sim::CaptureResponder* capture = addImaging(window).capture;
     omni::sim::OutputSettings settings;
     settings.trim[0] = 12;
     capture->setSettings(settings);
@@ -233,11 +232,8 @@ void ImageWindowTest::pictureIsSentForTheDecodingTest() {
     omni::image::savePicture(*omni::image::fromQImage(grey), path.toStdString());
 
     MainWindow window(omni::test::freshKey("ImageTest", "send"));
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    QVERIFY(connectTo(window, SimulatedFamily::TwoD));
-    omni::sim::SimulatedReader& reader = *window.simulatedReaders().reader(SimulatedFamily::TwoD);
-    omni::sim::PictureResponder* picture = omni::sim::addImagingResponders(reader).picture;
+    QVERIFY(showConnected(window));
+    omni::sim::PictureResponder* picture = addImaging(window).picture;
 
     answerFileDialog(path);
     window.actions().sendImage->trigger();
@@ -268,8 +264,7 @@ void ImageWindowTest::pagesOpenSaveCopyPasteAndDeleteWithoutAReader() {
     omni::image::savePicture(*omni::image::fromQImage(colours), bmp.toStdString());
 
     MainWindow window(omni::test::freshKey("ImageTest", "pages"));
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(showActive(window));
     window.openFile(bmp);
     QCOMPARE(window.pageTabs()->currentKind(), PageKind::Image);
     QCOMPARE(currentPicture(window), colours);
@@ -341,8 +336,7 @@ void ImageWindowTest::pagesOpenSaveCopyPasteAndDeleteWithoutAReader() {
 
 void ImageWindowTest::imagingCommandsFollowTheConnection() {
     MainWindow window(omni::test::freshKey("ImageTest", "rules"));
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(showActive(window));
     const auto imaging = [&] {
         const auto& a = window.actions();
         return std::vector<QAction*>{

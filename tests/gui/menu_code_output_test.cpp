@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QtEndian>
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
@@ -16,6 +15,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
 #include "app/gui/main_window.h"
 #include "commands/gui/command_selector.h"
@@ -27,42 +27,19 @@
 #include "menucode/gui/menu_code_page.h"
 #include "menucode/gui/menu_code_view.h"
 #include "serial/gui/serial_log_box.h"
+#include "window_helpers.h"
 
 using omni::app::MainWindow;
 
 namespace {
 
-const std::string kEnvelope = "@MENU_KEST@ZZ@B2@DC1@Q0@Q0@Q2@Q5@ZZ@TSEK_UNEM@";
+using omni::test::kFilledPageEnvelope;
 
-// A settings key of its own, emptied first so that no earlier run's records are read.
-std::string keyFor(const char* name) {
-    std::string key = std::string("Software\\Kestrel\\OutTest-") + name;
-    std::filesystem::remove_all(omni::foundation::settingsFolder(key));
-    return key;
-}
-
-// A window with one page holding "Code39 > Enable" and a typed "[DC1Q0Q0Q2Q5".
-void fillPage(MainWindow& window) {
-    const omni::commands::EntryPath found =
-        omni::commands::findEntryByPath("Setting readable codes > 1D Code > Code39 > Enable", true);
-    QVERIFY(window.selector()->select(found.group, found.entry));
-    window.selector()->pickSelected();
-    window.submitTyped(QStringLiteral("[DC1Q0Q0Q2Q5"));
-}
+const omni::test::KeyFor keyFor{"OutTest"};
 
 QByteArray readAll(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// Rasterises page `page` of a PDF at `dpi` with pdftoppm.
-QImage rasterise(const QString& pdf, int page, int dpi) {
-    const QString prefix = pdf + QStringLiteral("-page");
-    QProcess::execute(QStringLiteral("pdftoppm"),
-                      {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"),
-                       QString::number(page), QStringLiteral("-l"), QString::number(page),
-                       QStringLiteral("-singlefile"), QStringLiteral("-png"), pdf, prefix});
-    return QImage(prefix + QStringLiteral(".png"));
 }
 
 // The page count pdfinfo reports.
@@ -79,63 +56,6 @@ int pdfPages(const QString& pdf) {
 
 }  // namespace
 
-class MenuCodeOutputTest : public QObject {
-    Q_OBJECT
-private slots:
-    void savesThePageInEveryFormat();
-    void saves1DSheet();
-    void copyPutsAnImageAndSvgOnTheClipboard();
-    void printedQrMenuCodeDecodes();
-    void printedSheetAndLogHaveTheirPages();
-};
-
-void MenuCodeOutputTest::savesThePageInEveryFormat() {
-    MainWindow window(keyFor("save"));
-    window.show();
-    fillPage(window);
-    QTemporaryDir dir;
-
-    window.saveCurrentTo(dir.filePath("page.emf"));
-    const QByteArray emf = readAll(dir.filePath("page.emf"));
-    QVERIFY(emf.size() > 88);
-    QCOMPARE(emf.mid(40, 4), QByteArray(" EMF"));  // the header record's signature
-    QCOMPARE(window.pageTabs()->fileName(1), dir.filePath("page.emf"));
-
-    window.saveCurrentTo(dir.filePath("page.PNG"));
-    QCOMPARE(omni::test::decodeQr(QImage(dir.filePath("page.PNG"))), kEnvelope);
-
-    window.saveCurrentTo(dir.filePath("page.svg"));
-    const QByteArray svg = readAll(dir.filePath("page.svg"));
-    QVERIFY(svg.contains("<svg"));
-    QImage fromSvg(QSize(800, 800), QImage::Format_RGB32);
-    fromSvg.fill(Qt::white);
-    QVERIFY(fromSvg.load(dir.filePath("page.svg")) || !svg.isEmpty());
-
-    window.saveCurrentTo(dir.filePath("page.pdf"));
-    QVERIFY(readAll(dir.filePath("page.pdf")).startsWith("%PDF"));
-    QCOMPARE(omni::test::decodeQr(rasterise(dir.filePath("page.pdf"), 1, 300)), kEnvelope);
-}
-
-void MenuCodeOutputTest::saves1DSheet() {
-    MainWindow window(keyFor("save1d"));
-    window.show();
-    window.setMode2D(false);
-    window.submitTyped(QStringLiteral("[DE1Q0"));
-    QTemporaryDir dir;
-    window.saveCurrentTo(dir.filePath("sheet.png"));
-    const QImage sheet(dir.filePath("sheet.png"));
-    QVERIFY(!sheet.isNull());
-    QVERIFY(sheet.pixelColor(sheet.width() / 2, sheet.height() / 2).isValid());
-    // Two more codes (a two-token command) make the picture taller, not wider.
-    window.submitTyped(QStringLiteral("[DE2Q1"));
-    window.saveCurrentTo(dir.filePath("longer.png"));
-    const QImage longer(dir.filePath("longer.png"));
-    QVERIFY(longer.height() > sheet.height());
-    QCOMPARE(longer.width(), sheet.width());
-    window.saveCurrentTo(dir.filePath("sheet.emf"));
-    QCOMPARE(readAll(dir.filePath("sheet.emf")).mid(40, 4), QByteArray(" EMF"));
-}
-
 // The description of a metafile on the clipboard, all nDescription characters of it.
 QString emfDescription(const QByteArray& emf) {
     if (emf.size() < 88)
@@ -148,92 +68,143 @@ QString emfDescription(const QByteArray& emf) {
                               qsizetype(count));
 }
 
-void MenuCodeOutputTest::copyPutsAnImageAndSvgOnTheClipboard() {
-    MainWindow window(keyFor("copy"));
-    window.show();
-    window.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    fillPage(window);
-    QTest::keyClick(&window, Qt::Key_C, Qt::ControlModifier);
-    const QMimeData* data = QApplication::clipboard()->mimeData();
-    QVERIFY(data);
-    QVERIFY(data->hasImage());
-    QCOMPARE(omni::test::decodeQr(qvariant_cast<QImage>(data->imageData())), kEnvelope);
-    QVERIFY(data->data(QStringLiteral("image/svg+xml")).contains("<svg"));
-    const QByteArray emf = data->data(QStringLiteral("image/emf"));
-    QCOMPARE(emf.mid(40, 4), QByteArray(" EMF"));
-    QCOMPARE(emfDescription(emf), QString::fromUtf16(u"OmniSetup\0Menu code\0\0", 21));
+class MenuCodeOutputTest : public QObject {
+    Q_OBJECT
+private slots:
+    void savesThePageInEveryFormat() {
+        MainWindow window(keyFor("save"));
+        omni::test::showFilledPage(window);
+        QTemporaryDir dir;
 
-    // On a Code 39 sheet, Copy from the popup takes the code of the row under the right click.
-    window.setMode2D(false);
-    omni::menucode::MenuCodeView* sheet = window.c39Page()->view();
-    const auto copyAt = [&](int y) {
-        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(10, y), QPoint(10, y));
-        QApplication::sendEvent(sheet, &click);
-        sheet->popupMenu()->close();
-        sheet->popupMenu()->actions().at(0)->trigger();  // "Copy menu code"
-        return qvariant_cast<QImage>(QApplication::clipboard()->mimeData()->imageData());
-    };
-    const QImage code = copyAt(8);
-    QVERIFY(code.width() > code.height());  // one bar code, not the sheet
-    // Ctrl+C (no code chosen) and a click below the end row copy the whole sheet.
-    QTest::keyClick(&window, Qt::Key_C, Qt::ControlModifier);
-    const QMimeData* whole = QApplication::clipboard()->mimeData();
-    QVERIFY(whole->hasImage());
-    const QImage sheetImage = qvariant_cast<QImage>(whole->imageData());
-    QVERIFY(sheetImage.height() > 4 * code.height());
-    QVERIFY(whole->data(QStringLiteral("image/emf")).size() > 200);
-    QCOMPARE(copyAt(20000).size(), sheetImage.size());
-}
+        window.saveCurrentTo(dir.filePath("page.emf"));
+        const QByteArray emf = readAll(dir.filePath("page.emf"));
+        QVERIFY(emf.size() > 88);
+        QCOMPARE(emf.mid(40, 4), QByteArray(" EMF"));  // the header record's signature
+        QCOMPARE(window.pageTabs()->fileName(1), dir.filePath("page.emf"));
 
-void MenuCodeOutputTest::printedQrMenuCodeDecodes() {
-    MainWindow window(keyFor("print"));
-    window.show();
-    fillPage(window);
-    QTemporaryDir dir;
-    for (bool withHistory : {false, true}) {
-        const QString pdf = dir.filePath(withHistory ? "history.pdf" : "bare.pdf");
+        window.saveCurrentTo(dir.filePath("page.PNG"));
+        QCOMPARE(omni::test::decodeQr(QImage(dir.filePath("page.PNG"))), kFilledPageEnvelope);
+
+        window.saveCurrentTo(dir.filePath("page.svg"));
+        const QByteArray svg = readAll(dir.filePath("page.svg"));
+        QVERIFY(svg.contains("<svg"));
+        QImage fromSvg(QSize(800, 800), QImage::Format_RGB32);
+        fromSvg.fill(Qt::white);
+        QVERIFY(fromSvg.load(dir.filePath("page.svg")) || !svg.isEmpty());
+
+        window.saveCurrentTo(dir.filePath("page.pdf"));
+        QVERIFY(readAll(dir.filePath("page.pdf")).startsWith("%PDF"));
+        QCOMPARE(omni::test::decodeQr(omni::test::rasterise(dir.filePath("page.pdf"), 1, 300)),
+                 kFilledPageEnvelope);
+    }
+
+    void saves1DSheet() {
+        MainWindow window(keyFor("save1d"));
+        window.show();
+        window.setMode2D(false);
+        window.submitTyped(QStringLiteral("[DE1Q0"));
+        QTemporaryDir dir;
+        window.saveCurrentTo(dir.filePath("sheet.png"));
+        const QImage sheet(dir.filePath("sheet.png"));
+        QVERIFY(!sheet.isNull());
+        QVERIFY(sheet.pixelColor(sheet.width() / 2, sheet.height() / 2).isValid());
+        // Two more codes (a two-token command) make the picture taller, not wider.
+        window.submitTyped(QStringLiteral("[DE2Q1"));
+        window.saveCurrentTo(dir.filePath("longer.png"));
+        const QImage longer(dir.filePath("longer.png"));
+        QVERIFY(longer.height() > sheet.height());
+        QCOMPARE(longer.width(), sheet.width());
+        window.saveCurrentTo(dir.filePath("sheet.emf"));
+        QCOMPARE(readAll(dir.filePath("sheet.emf")).mid(40, 4), QByteArray(" EMF"));
+    }
+
+    void copyPutsAnImageAndSvgOnTheClipboard() {
+        MainWindow window(keyFor("copy"));
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        omni::test::fillPage(window);
+        QTest::keyClick(&window, Qt::Key_C, Qt::ControlModifier);
+        const QMimeData* data = QApplication::clipboard()->mimeData();
+        QVERIFY(data);
+        QVERIFY(data->hasImage());
+        QCOMPARE(omni::test::decodeQr(qvariant_cast<QImage>(data->imageData())),
+                 kFilledPageEnvelope);
+        QVERIFY(data->data(QStringLiteral("image/svg+xml")).contains("<svg"));
+        const QByteArray emf = data->data(QStringLiteral("image/emf"));
+        QCOMPARE(emf.mid(40, 4), QByteArray(" EMF"));
+        QCOMPARE(emfDescription(emf), QString::fromUtf16(u"OmniSetup\0Menu code\0\0", 21));
+
+        // On a Code 39 sheet, Copy from the popup takes the code of the row under the right click.
+        window.setMode2D(false);
+        omni::menucode::MenuCodeView* sheet = window.c39Page()->view();
+        const auto copyAt = [&](int y) {
+            QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(10, y), QPoint(10, y));
+            QApplication::sendEvent(sheet, &click);
+            sheet->popupMenu()->close();
+            sheet->popupMenu()->actions().at(0)->trigger();  // "Copy menu code"
+            return qvariant_cast<QImage>(QApplication::clipboard()->mimeData()->imageData());
+        };
+        const QImage code = copyAt(8);
+        QVERIFY(code.width() > code.height());  // one bar code, not the sheet
+        // Ctrl+C (no code chosen) and a click below the end row copy the whole sheet.
+        QTest::keyClick(&window, Qt::Key_C, Qt::ControlModifier);
+        const QMimeData* whole = QApplication::clipboard()->mimeData();
+        QVERIFY(whole->hasImage());
+        const QImage sheetImage = qvariant_cast<QImage>(whole->imageData());
+        QVERIFY(sheetImage.height() > 4 * code.height());
+        QVERIFY(whole->data(QStringLiteral("image/emf")).size() > 200);
+        QCOMPARE(copyAt(20000).size(), sheetImage.size());
+    }
+
+    void printedQrMenuCodeDecodes() {
+        MainWindow window(keyFor("print"));
+        omni::test::showFilledPage(window);
+        QTemporaryDir dir;
+        for (bool withHistory : {false, true}) {
+            const QString pdf = dir.filePath(withHistory ? "history.pdf" : "bare.pdf");
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+            if (withHistory) {
+                window.printCurrent(printer);
+            } else {
+                window.qrPage()->view()->print(printer, false);
+            }
+            QVERIFY(QFile::exists(pdf));
+            const QImage page = omni::test::rasterise(pdf, 1, 300);
+            QVERIFY(!page.isNull());
+            QCOMPARE(omni::test::decodeQr(page), kFilledPageEnvelope);
+        }
+    }
+
+    void printedSheetAndLogHaveTheirPages() {
+        MainWindow window(keyFor("print1d"));
+        window.show();
+        window.setMode2D(false);
+        // Enough codes for more than one printed page.
+        for (int i = 0; i < 12; ++i)
+            window.submitTyped(QStringLiteral("[DC1Q0Q0Q2Q5"));
+        QTemporaryDir dir;
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(pdf);
-        if (withHistory) {
-            window.printCurrent(printer);
-        } else {
-            window.qrPage()->view()->print(printer, false);
-        }
-        QVERIFY(QFile::exists(pdf));
-        const QImage page = rasterise(pdf, 1, 300);
-        QVERIFY(!page.isNull());
-        QCOMPARE(omni::test::decodeQr(page), kEnvelope);
+        printer.setOutputFileName(dir.filePath("sheet.pdf"));
+        window.printCurrent(printer);
+        QVERIFY(pdfPages(dir.filePath("sheet.pdf")) > 1);
+
+        // The log wraps long lines and breaks pages.
+        window.pageTabs()->setCurrentIndex(0);
+        QString text;
+        for (int i = 0; i < 200; ++i)
+            text += QStringLiteral("line %1 ").arg(i).repeated(20) + '\n';
+        window.logPage()->appendText(text);
+        QPrinter logPrinter(QPrinter::HighResolution);
+        logPrinter.setOutputFormat(QPrinter::PdfFormat);
+        logPrinter.setOutputFileName(dir.filePath("log.pdf"));
+        window.printCurrent(logPrinter);
+        QVERIFY(pdfPages(dir.filePath("log.pdf")) > 2);
     }
-}
-
-void MenuCodeOutputTest::printedSheetAndLogHaveTheirPages() {
-    MainWindow window(keyFor("print1d"));
-    window.show();
-    window.setMode2D(false);
-    // Enough codes for more than one printed page.
-    for (int i = 0; i < 12; ++i)
-        window.submitTyped(QStringLiteral("[DC1Q0Q0Q2Q5"));
-    QTemporaryDir dir;
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(dir.filePath("sheet.pdf"));
-    window.printCurrent(printer);
-    QVERIFY(pdfPages(dir.filePath("sheet.pdf")) > 1);
-
-    // The log wraps long lines and breaks pages.
-    window.pageTabs()->setCurrentIndex(0);
-    QString text;
-    for (int i = 0; i < 200; ++i)
-        text += QStringLiteral("line %1 ").arg(i).repeated(20) + '\n';
-    window.logPage()->appendText(text);
-    QPrinter logPrinter(QPrinter::HighResolution);
-    logPrinter.setOutputFormat(QPrinter::PdfFormat);
-    logPrinter.setOutputFileName(dir.filePath("log.pdf"));
-    window.printCurrent(logPrinter);
-    QVERIFY(pdfPages(dir.filePath("log.pdf")) > 2);
-}
+};
 
 QTEST_MAIN(MenuCodeOutputTest)
 #include "menu_code_output_test.moc"

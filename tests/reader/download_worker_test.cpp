@@ -18,15 +18,9 @@ namespace fs = std::filesystem;
 using reader::DownloadOutcome;
 using Ending = sim::FirmwareResponder::Ending;
 
-reader::ReconnectTiming quickReconnect() {
-    reader::ReconnectTiming timing;
-    timing.closeWaitMs = 2000;
-    timing.openWaitMs = 5000;
-    timing.answerWaitMs = 200;
-    timing.drainWaitMs = 50;
-    timing.pollMs = 20;
-    return timing;
-}
+// Waits for the restarted reader short enough for tests, with the usual number of attempts.
+constexpr reader::ReconnectTiming kQuickReconnect{
+    .closeWaitMs = 2000, .openWaitMs = 5000, .answerWaitMs = 200, .drainWaitMs = 50, .pollMs = 20};
 
 class WorkerTest : public FirmwareTest {
 protected:
@@ -35,7 +29,7 @@ protected:
         r.file = file.path();
         r.settingsKey = std::string(kFirmwareTestKey);
         r.listener = &log;
-        r.timing = quickReconnect();
+        r.timing = kQuickReconnect;
         return r;
     }
     Collector log;
@@ -49,7 +43,8 @@ TEST_F(WorkerTest, FinishedDownloadReconnectsAtTheSpeedTheReaderCameBackAt) {
     restart.kind = sim::RestartKind::Quiet;
     restart.only9600 = true;
     restart.versionAfter = "BD52";
-    serial::storeLineSettings(kFirmwareTestKey, {serial::PortKind::Serial, reader.devicePath()}, fast);
+    serial::storeLineSettings(kFirmwareTestKey, {serial::PortKind::Serial, reader.devicePath()},
+                              fast);
     connect("BD12", {}, restart);
     EXPECT_EQ(reader.lineSpeed(), 38400u);
 
@@ -225,8 +220,8 @@ TEST_F(WorkerTest, UsbReaderIsFollowedToItsNewDeviceName) {
     };
     auto back = replugged.get_future();
     reader.setVersionReply(sim::replies::family("BD12"));
-    reader.addResponder(std::make_unique<sim::FirmwareResponder>(reader, sim::FirmwareFaults{},
-                                                                  restart));
+    reader.addResponder(
+        std::make_unique<sim::FirmwareResponder>(reader, sim::FirmwareFaults{}, restart));
     reader.start();
     port.open({serial::PortKind::Reader2D, first}, kFirmwareTestKey);
     module = reader::openModule(port.moduleHandle());

@@ -5,11 +5,13 @@
 
 namespace omni::test {
 
-inline serial::SerialTiming shortTiming() {
+// `replyWaitMs` bounds each wait for the reader's bytes; tests that share the thread with a
+// widget event loop ask for more.
+inline serial::SerialTiming shortTiming(unsigned replyWaitMs = 300) {
     serial::SerialTiming timing;
-    timing.blockTimeoutMs = 300;
-    timing.perByteTimeoutMs = 300;
-    timing.waitLimitMs = 300;
+    timing.blockTimeoutMs = replyWaitMs;
+    timing.perByteTimeoutMs = replyWaitMs;
+    timing.waitLimitMs = replyWaitMs;
     timing.moduleModePauseMs = 10;
     timing.recoveryWaitMs = 300;
     timing.recoveryByteMs = 300;

@@ -7,17 +7,10 @@
 
 #include "serial/reader_fixture.h"
 #include "sim/tuning_responder.h"
+#include "tool_timing.h"
 #include "tools/tool_link.h"
 
 namespace omni::test {
-
-inline tools::ToolTiming quickTiming() {
-    tools::ToolTiming timing;
-    timing.settleMs = 0;
-    timing.exchangeByteMs = 300;
-    timing.replyByteMs = 300;
-    return timing;
-}
 
 class ToolTest : public ReaderTest {
 protected:
@@ -40,7 +33,8 @@ protected:
             const std::vector<std::string> all = reader.transcript();
             if (std::find(all.begin(), all.end(), marker) != all.end())
                 return;
-            ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the reader never saw " << marker;
+            ASSERT_LT(std::chrono::steady_clock::now(), deadline)
+                << "the reader never saw " << marker;
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
     }

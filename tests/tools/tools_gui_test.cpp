@@ -10,6 +10,8 @@
 #include <unistd.h>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include "../serial/short_timing.h"
+#include "../tools/tool_timing.h"
 #include "serial/gui/reader_connection.h"
 #include "serial/gui/serial_log_box.h"
 #include "serial/gui/simulated_readers.h"
@@ -30,24 +32,8 @@ namespace {
 
 const std::string kKey = "Software\\Kestrel\\ToolsTest";
 
-omni::serial::SerialTiming shortTiming() {
-    omni::serial::SerialTiming timing;
-    timing.blockTimeoutMs = 1000;
-    timing.perByteTimeoutMs = 1000;
-    timing.waitLimitMs = 1000;
-    timing.moduleModePauseMs = 10;
-    timing.recoveryWaitMs = 300;
-    timing.recoveryByteMs = 300;
-    return timing;
-}
-
-omni::tools::ToolTiming quickTiming() {
-    omni::tools::ToolTiming timing;
-    timing.settleMs = 0;
-    timing.exchangeByteMs = 300;
-    timing.replyByteMs = 1000;
-    return timing;
-}
+// The widgets' event loop shares the machine with the simulator: a second for each reply.
+constexpr unsigned kReplyWaitMs = 1000;
 
 // A simulated 2D reader with the imaging and tool behaviours, and a connection to it.
 struct Rig {
@@ -55,7 +41,7 @@ struct Rig {
         omni::sim::addImagingResponders(reader).capture->setPictureSize(160, 120);
         tuning = &omni::sim::addToolResponders(reader);
         reader.start();
-        connection.setTiming(shortTiming());
+        connection.setTiming(omni::test::shortTiming(kReplyWaitMs));
     }
     bool connect() {
         connection.connectTo({omni::serial::PortKind::Serial, reader.devicePath()},
@@ -94,7 +80,8 @@ void ToolsGuiTest::autoTuningFromOpeningToTheMenuPage() {
     Rig rig;
     QVERIFY(rig.connect());
     rig.tuning->setSuccessAttempt(2);
-    omni::tools::AutoTuningDialog dialog(rig.connection, true, nullptr, quickTiming());
+    omni::tools::AutoTuningDialog dialog(rig.connection, true, nullptr,
+                                         omni::test::quickTiming(kReplyWaitMs));
     dialog.setProperty("quiet", true);
     QSignalSpy messages(&dialog, &omni::tools::AutoTuningDialog::messageShown);
     QSignalSpy pages(&dialog, &omni::tools::AutoTuningDialog::menuPageRequested);

@@ -21,16 +21,16 @@ TEST(TuningValues, DigitTokensAndTimeEncoding) {
 }
 
 TEST(TuningValues, BankBlockFieldsAndCodeType) {
-    sim::SimBank simBank;
-    simBank.apply = true;
-    simBank.readTimeTens = 250;
-    simBank.frequency = 3;
-    simBank.analogHundredths = 235;
-    simBank.digitalHundredths = 110;
-    simBank.exposureUs = 1500;
-    simBank.lightUs = 600;
-    simBank.mirror = true;
-    simBank.codeFlagOffset = 80;  // QR Code
+    // The byte at offset 80 flags QR Code.
+    sim::SimBank simBank{.apply = true,
+                         .readTimeTens = 250,
+                         .frequency = 3,
+                         .analogHundredths = 235,
+                         .digitalHundredths = 110,
+                         .exposureUs = 1500,
+                         .lightUs = 600,
+                         .mirror = true,
+                         .codeFlagOffset = 80};
     tools::TuningBank bank = tools::parseBankBlock(sim::TuningResponder::bankBlock(simBank));
     EXPECT_TRUE(bank.apply);
     EXPECT_EQ(bank.readTimeMs, 2500);
