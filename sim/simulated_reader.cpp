@@ -290,13 +290,23 @@ std::string SimulatedReader::readRaw(std::size_t count, std::chrono::millisecond
 }
 
 void SimulatedReader::settle() const {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    while (running_.load() && !stalled_.load() && !hungUp_.load() &&
-           std::chrono::steady_clock::now() < until) {
+    // Bytes a program has just written can still be on their way inside the terminal driver,
+    // where the count of waiting bytes does not show them yet: the line must stay empty and the
+    // reader idle for a moment.
+    constexpr auto kQuiet = std::chrono::milliseconds(30);
+    const auto start = std::chrono::steady_clock::now();
+    auto quietSince = start;
+    while (running_.load() && !stalled_.load() && !hungUp_.load()) {
+        const auto now = std::chrono::steady_clock::now();
         int waiting = 0;
         const int master = master_.load();
-        if (!busy_.load() &&
-            (master < 0 || ::ioctl(master, FIONREAD, &waiting) != 0 || waiting == 0))
+        const bool idle = !busy_.load() &&
+                          (master < 0 || ::ioctl(master, FIONREAD, &waiting) != 0 || waiting == 0);
+        if (!idle)
+            quietSince = now;
+        else if (now - quietSince >= kQuiet)
+            return;
+        if (now - start > std::chrono::seconds(2))
             return;
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }

@@ -117,8 +117,9 @@ public:
     std::size_t sendSome(std::string_view bytes);
 
     // --- What the reader saw ---
-    // Both first let the reader take in what is already waiting on the line (for at most two
-    // seconds, unless it is stalled or gone), so a program that has just ended is seen whole.
+    // Both first let the reader take in what is already waiting on the line, until it has been
+    // empty for 30 ms (at most two seconds; not while stalled or gone), so that a program that
+    // has just ended is seen whole.
     std::vector<std::string> transcript() const;
     std::string received() const;  // every byte, framed or not
     void clearTranscript();
