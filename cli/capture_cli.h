@@ -107,12 +107,8 @@ inline int failCapture(const foundation::Exception& error, const std::string& de
 // Opens the port and identifies the engine; 0 or the exit status after printing why not.
 inline int connectModule(serial::SerialPortForPosix& port, reader::TwoDimensionModule& module,
                          const std::string& device) {
-    reader::installModuleLock();
-    reader::FailureKind kind{};
-    const std::string failure = reader::openReaderPort(
-        port, devicePort(device), foundation::kProgramSettingsKey, device, &kind);
-    if (!failure.empty())
-        return fail(failure, exitStatusOf(kind));
+    if (int code = openReader(port, device))
+        return code;
     try {
         module.connect();
     } catch (const foundation::Exception& e) {

@@ -85,18 +85,6 @@ std::string textProblemMessage(dataedit::TextProblem problem, const std::string&
 
 namespace {
 
-// Opens the reader on `device` with the program's saved line settings; 0 or the exit status
-// after printing why it could not be opened.
-int openDevice(serial::SerialPortForPosix& port, const std::string& device) {
-    reader::installModuleLock();
-    reader::FailureKind kind{};
-    const std::string failure = reader::openReaderPort(
-        port, devicePort(device), foundation::kProgramSettingsKey, device, &kind);
-    if (failure.empty())
-        return 0;
-    return fail(failure, exitStatusOf(kind));
-}
-
 // Closing the port drops output the reader has not taken yet, so the reader gets a moment to take
 // the commands (and perhaps answer) before the port closes.
 void letReaderTake(serial::SerialPortForPosix& port) {
@@ -122,7 +110,7 @@ int printOrSend(const std::string& command, const std::string& port, bool save) 
         return 0;
     }
     serial::SerialPortForPosix serial;
-    if (int code = openDevice(serial, port))
+    if (int code = openReader(serial, port))
         return code;
     try {
         reader::CommandExchange exchange(serial);
@@ -243,7 +231,7 @@ int runRead(const Args& args) {
     if (device.empty())
         return fail(res::loadStringUtf8(ids::MissingPort), ExitBadInput);
     serial::SerialPortForPosix port;
-    if (int code = openDevice(port, device))
+    if (int code = openReader(port, device))
         return code;
     dataedit::StoredPrograms stored;
     try {
@@ -265,6 +253,8 @@ int runRead(const Args& args) {
     return 0;
 }
 
+}  // namespace
+
 int runDataEdit(const Args& args) {
     if (args.empty())
         return refuse(formatUtf8(ids::DataEditUnknownCommand, {""}));
@@ -285,37 +275,4 @@ int runDataEdit(const Args& args) {
     return refuse(formatUtf8(ids::DataEditUnknownCommand, {sub}));
 }
 
-const Registration reg{
-    "dataedit", "dataedit SUBCOMMAND [OPTIONS] [--port PATH]",
-    "make data edit scripts and print the command that stores them (--port PATH sends it)\n"
-    "      escape TEXT                 the escaped text and its count of characters\n"
-    "      gs1-convert [--begin S] [--end S] [--ai] [--ai-brackets] [--between S]\n"
-    "                  [--after-flexible S] [--suppress-dd] [--decimal-point] [--program N]\n"
-    "      gs1-pickup --ai AI[=S]... [--lead S] [--suppress-dd] [--decimal-point] [--program N]\n"
-    "                  (AI as the list writes it: 01, 17, 310D, 23L, ...; one to four)\n"
-    "      book-code [--s1 S] [--s2 S] [--s3 S] [--s4 S] [--fix-price-5] [--program N]\n"
-    "      multi-label --label TYPE[:BEGIN[:END[:MIN[:MAX]]]]... [--separator CHAR]...\n"
-    "                  [--begin CHAR] [--end CHAR] [--no-begin-end]\n"
-    "                  (TYPE: Any Code, EAN-13, QR Code, ...; a colon in BEGIN or END is \\:;\n"
-    "                   CHAR: a character-table name such as GS, /, Tab, Enter)\n"
-    "      direct --cut SCRIPT --paste SCRIPT [--program N]\n"
-    "      ocr --line POSITIONS[:TERMINATION] [--line ...] [--font NAME]\n"
-    "                  (POSITIONS: N,A,AN,SP or a punctuation character, CODExK repeats;\n"
-    "                   TERMINATION: HT, CR, Tab, Enter, None; NAME: OCR-B, OCR-A, MS-GOTHIC,\n"
-    "                   MS-MINCHO)\n"
-    "      gs1 --sample TEXT [--form brackets|separated|fnc1|user [--option NAME]...\n"
-    "                  [--row AI:SETTING,...]... [--delay MS]]\n"
-    "                  (the sample with spaces or \\x1D between fields; prints the rows, then\n"
-    "                   the output forms with their images, or with --form the output image\n"
-    "                   and the command for program 4. NAME: output-ai,\n"
-    "                   ai-brackets, other-ais, suppress-dd, decimal-point, aim-id, code128,\n"
-    "                   between=CHAR[,CHAR], after-variable=CHAR[,CHAR],\n"
-    "                   multi-separator=CHAR[,CHAR]; no-NAME turns a flag off. SETTING:\n"
-    "                   output=0|1, header1=CHAR, header2=CHAR, terminator1=CHAR,\n"
-    "                   terminator2=CHAR; --row needs --form user)\n"
-    "      read --port PATH            the four stored programs\n"
-    "      The simple wizards' commands are followed by Z2 when sent.",
-    &runDataEdit};
-
-}  // namespace
 }  // namespace omni::cli

@@ -119,6 +119,8 @@ int applyAssignment(const std::string& assignment, KesHandle settings) {
     return 0;
 }
 
+}  // namespace
+
 int runImageSettings(const Args& args) {
     std::string device;
     std::vector<std::string> assignments;
@@ -163,10 +165,4 @@ int runImageSettings(const Args& args) {
     return 0;
 }
 
-const Registration reg{"image-settings", "image-settings --port PATH [--set NAME=VALUE ...]",
-                       "print the imaging engine's output settings; --set changes and writes "
-                       "them (trim-left ... reverse)",
-                       &runImageSettings};
-
-}  // namespace
 }  // namespace omni::cli

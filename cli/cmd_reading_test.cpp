@@ -62,17 +62,15 @@ void waitForEnd(long seconds) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
 }
 
+}  // namespace
+
 int runReadingTest(const Args& args) {
     ReadingOptions options;
     if (int code = parseReading(args, options))
         return code;
-    reader::installModuleLock();
     serial::SerialPortForPosix port;
-    reader::FailureKind kind{};
-    const std::string failure = reader::openReaderPort(
-        port, devicePort(options.device), foundation::kProgramSettingsKey, options.device, &kind);
-    if (!failure.empty())
-        return fail(failure, exitStatusOf(kind));
+    if (int code = openReader(port, options.device))
+        return code;
     catchInterrupt();
     reader::CommandExchange exchange(port);
     tools::ToolLink link(exchange, port);
@@ -93,10 +91,4 @@ int runReadingTest(const Args& args) {
     return gInterrupted ? ExitCancelled : ExitDone;
 }
 
-const Registration reg{"reading-test", "reading-test --port PATH [--seconds N] [--verify-1d]",
-                       "show what the reader reads for N seconds (or until Ctrl+C), then put it "
-                       "back; --verify-1d: the 1D reading-rate check",
-                       &runReadingTest};
-
-}  // namespace
 }  // namespace omni::cli

@@ -48,6 +48,8 @@ void printReport(const std::string& report) {
         std::cout << line << "\n";
 }
 
+}  // namespace
+
 int runSendImage(const Args& args) {
     std::string device, file;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -95,10 +97,4 @@ int runSendImage(const Args& args) {
     return 0;
 }
 
-const Registration reg{"send-image", "send-image --port PATH FILE",
-                       "send a picture (.bmp, .jpg) to the imaging engine for a decoding test "
-                       "and print what the reader reports",
-                       &runSendImage};
-
-}  // namespace
 }  // namespace omni::cli

@@ -54,6 +54,8 @@ int parseShoot(const Args& args, ShootOptions& options) {
     return 0;
 }
 
+}  // namespace
+
 int runShoot(const Args& args) {
     ShootOptions options;
     if (int code = parseShoot(args, options))
@@ -89,11 +91,4 @@ int runShoot(const Args& args) {
     return 0;
 }
 
-const Registration reg{"shoot",
-                       "shoot --port PATH [--trigger down|up|twice] [--wait SECONDS] -o FILE",
-                       "take a picture with the reader's imaging engine and save it as .bmp or "
-                       ".jpg (Ctrl+C cancels)",
-                       &runShoot};
-
-}  // namespace
 }  // namespace omni::cli

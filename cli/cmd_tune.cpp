@@ -97,17 +97,15 @@ int tuneSteps(tools::AutoTuning& tuning, const TuneOptions& options) {
     return gInterrupted ? ExitCancelled : ExitDone;
 }
 
+}  // namespace
+
 int runTune(const Args& args) {
     TuneOptions options;
     if (int code = parseTune(args, options))
         return code;
-    reader::installModuleLock();
     serial::SerialPortForPosix port;
-    reader::FailureKind kind{};
-    const std::string failure = reader::openReaderPort(
-        port, devicePort(options.device), foundation::kProgramSettingsKey, options.device, &kind);
-    if (!failure.empty())
-        return fail(failure, exitStatusOf(kind));
+    if (int code = openReader(port, options.device))
+        return code;
     port.stop();
     catchInterrupt();
     reader::CommandExchange exchange(port);
@@ -128,10 +126,4 @@ int runTune(const Args& args) {
     return status;
 }
 
-const Registration reg{"tune", "tune --port PATH [--bank 1-5] [--moving] [--apply] [--save FILE]",
-                       "auto tuning to the code in front of a 2D reader; prints the tuned bank, "
-                       "--apply applies it, --save writes the recorded commands to FILE",
-                       &runTune};
-
-}  // namespace
 }  // namespace omni::cli

@@ -1,5 +1,5 @@
-// Shared by the sub-commands that talk to a reader: option parsing messages, and the reader
-// layer's open and link failures printed as one line.
+// Shared by the sub-commands that talk to a reader: opening its port, and the reader layer's
+// open and link failures printed as one line.
 #pragma once
 
 #include <string>
@@ -8,6 +8,8 @@
 #include "exit_status.h"
 #include "foundation/exception.h"
 #include "foundation/settings_store.h"
+#include "line_options.h"
+#include "reader/module_host.h"
 #include "reader/reader_link.h"
 #include "resources/string_ids.h"
 #include "resources/strings.h"
@@ -18,6 +20,27 @@ namespace omni::cli {
 // The port descriptor of a device path, with the kind port discovery gives it.
 inline serial::PortDescriptor devicePort(const std::string& device) {
     return {serial::kindOfDevice(device), device};
+}
+
+// Makes `port` open with the given line options over the settings stored for `device`.
+inline void overrideLine(serial::SerialPortForPosix& port, const LineOptions& line,
+                         const std::string& device) {
+    if (line.any()) {
+        port.setLineOverride(
+            line.over(loadLineSettings(foundation::kProgramSettingsKey, devicePort(device))));
+    }
+}
+
+// Opens the reader on `device` with the program's saved line settings (or the override set on
+// `port`); 0 or the exit status after printing why it could not be opened.
+inline int openReader(serial::SerialPortForPosix& port, const std::string& device) {
+    reader::installModuleLock();
+    reader::FailureKind kind{};
+    const std::string failure = reader::openReaderPort(
+        port, devicePort(device), foundation::kProgramSettingsKey, device, &kind);
+    if (!failure.empty())
+        return fail(failure, exitStatusOf(kind));
+    return 0;
 }
 
 // One line for a failure of the link once the port is open.
