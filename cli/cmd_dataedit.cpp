@@ -27,15 +27,19 @@ int Options::unknown(const std::string& option) const {
     return refuse(formatUtf8(ids::DataEditUnknownOption, {option, sub_}));
 }
 
-bool Options::takePort(const std::string& option, int& error) {
-    if (option != "--port")
-        return false;
-    auto path = value(option);
-    if (!path)
-        error = ExitBadInput;
-    else
+bool Options::nextOption(std::string& option, int& status) {
+    while (!done()) {
+        option = next();
+        if (option != "--port")
+            return true;
+        auto path = value(option);
+        if (!path) {
+            status = ExitBadInput;
+            return false;
+        }
         port_ = *path;
-    return true;
+    }
+    return false;
 }
 
 int refuse(const std::string& message) {
@@ -191,13 +195,10 @@ int runDirect(const Args& args) {
     Options options(args, "direct");
     std::optional<std::string> cut, paste;
     int program = dataedit::kFirstProgram;
-    while (!options.done()) {
-        const std::string arg = options.next();
-        int error = 0;
-        if (options.takePort(arg, error)) {
-            if (error)
-                return error;
-        } else if (arg == "--cut" || arg == "--paste") {
+    std::string arg;
+    int status = 0;
+    while (options.nextOption(arg, status)) {
+        if (arg == "--cut" || arg == "--paste") {
             auto value = options.value(arg);
             if (!value)
                 return ExitBadInput;
@@ -212,6 +213,8 @@ int runDirect(const Args& args) {
             return options.unknown(arg);
         }
     }
+    if (status)
+        return status;
     if (!cut || !paste)
         return refuse(formatUtf8(ids::DataEditDirectMissing, {}));
     return storeScripts(dataedit::BuildDirectInput(*cut, *paste), program, options.port());
@@ -219,14 +222,12 @@ int runDirect(const Args& args) {
 
 int runRead(const Args& args) {
     Options options(args, "read");
-    while (!options.done()) {
-        const std::string arg = options.next();
-        int error = 0;
-        if (!options.takePort(arg, error))
-            return options.unknown(arg);
-        if (error)
-            return error;
-    }
+    std::string arg;
+    int status = 0;
+    if (options.nextOption(arg, status))
+        return options.unknown(arg);
+    if (status)
+        return status;
     const std::string& device = options.port();
     if (device.empty())
         return fail(res::loadStringUtf8(ids::MissingPort), ExitBadInput);

@@ -27,13 +27,10 @@ struct Spec {
 // Reads every option of `args` by `spec`; returns the exit status on a bad one, -1 when all
 // were taken.
 int readOptions(Options& options, Spec& spec) {
-    while (!options.done()) {
-        const std::string option = options.next();
-        int error = 0;
-        if (options.takePort(option, error)) {
-            if (error)
-                return error;
-        } else if (auto flag = spec.flags.find(option); flag != spec.flags.end()) {
+    std::string option;
+    int status = 0;
+    while (options.nextOption(option, status)) {
+        if (auto flag = spec.flags.find(option); flag != spec.flags.end()) {
             *flag->second = true;
         } else if (auto taker = spec.values.find(option); taker != spec.values.end()) {
             auto value = options.value(option);
@@ -49,7 +46,7 @@ int readOptions(Options& options, Spec& spec) {
             return options.unknown(option);
         }
     }
-    return -1;
+    return status ? status : -1;
 }
 
 // A text option: keeps the text and, when given, turns `on` on.

@@ -25,8 +25,9 @@ public:
     std::optional<std::string> value(const std::string& name);
     // One line about an unknown option; returns exit status 2.
     int unknown(const std::string& option) const;
-    // --port PATH, when `option` is it; true when it was taken (or failed: see `error`).
-    bool takePort(const std::string& option, int& error);
+    // Moves to the next option, taking any --port PATH on the way. False when the arguments
+    // are used up, or when --port has no path: then `status` is 2 after printing why.
+    bool nextOption(std::string& option, int& status);
     const std::string& port() const { return port_; }
 
 private:
