@@ -2,6 +2,7 @@
 // that stores them in one of the reader's four program slots (or sends it with --port PATH);
 // reads the stored programs back; composes the free line OCR setting and the GS1 easy setting.
 #include <iostream>
+#include <string_view>
 
 #include "dataedit/char_tables.h"
 #include "dataedit/exchange_link.h"
@@ -259,20 +260,26 @@ int runRead(const Args& args) {
 int runDataEdit(const Args& args) {
     if (args.empty())
         return refuse(formatUtf8(ids::DataEditUnknownCommand, {""}));
+    struct SubCommand {
+        std::string_view name;
+        Runner run;
+    };
+    static constexpr SubCommand kSubCommands[] = {
+        {"escape", &runEscape},
+        {"direct", &runDirect},
+        {"read", &runRead},
+        {"ocr", &runOcr},
+        {"gs1", &runGS1},
+        {"gs1-convert", &runConvert},
+        {"gs1-pickup", &runPickup},
+        {"book-code", &runBookCode},
+        {"multi-label", &runMultiLabel},
+    };
     const std::string& sub = args[0];
-    const Args rest(args.begin() + 1, args.end());
-    if (sub == "escape")
-        return runEscape(rest);
-    if (sub == "direct")
-        return runDirect(rest);
-    if (sub == "read")
-        return runRead(rest);
-    if (sub == "ocr")
-        return runOcr(rest);
-    if (sub == "gs1")
-        return runGS1(rest);
-    if (sub == "gs1-convert" || sub == "gs1-pickup" || sub == "book-code" || sub == "multi-label")
-        return runTemplate(sub, rest);
+    for (const SubCommand& command : kSubCommands) {
+        if (command.name == sub)
+            return command.run(Args(args.begin() + 1, args.end()));
+    }
     return refuse(formatUtf8(ids::DataEditUnknownCommand, {sub}));
 }
 

@@ -59,6 +59,8 @@ std::function<bool(const std::string&)> text(std::string& into, bool* on = nullp
     };
 }
 
+}  // namespace
+
 int runConvert(const Args& args) {
     Options options(args, "gs1-convert");
     GS1ConversionChoices c;
@@ -120,6 +122,8 @@ int runBookCode(const Args& args) {
     return storeScripts(BuildBookCode(c), spec.program, options.port());
 }
 
+namespace {
+
 // TYPE[:BEGIN[:END[:MIN[:MAX]]]], a colon inside a text written "\:" (kept as the escape).
 bool parseLabel(const std::string& value, LabelChoice& label) {
     std::vector<std::string> fields(1);
@@ -178,6 +182,8 @@ int checkLabels(const MultiLabelChoices& c, std::size_t separators) {
     return -1;
 }
 
+}  // namespace
+
 int runMultiLabel(const Args& args) {
     Options options(args, "multi-label");
     MultiLabelChoices c;
@@ -221,18 +227,6 @@ int runMultiLabel(const Args& args) {
             formatUtf8(ids::DataEditCountsInvalid, {std::to_string(result.invalidItem + 1)}));
     }
     return storeScripts(result, kFirstProgram, options.port());
-}
-
-}  // namespace
-
-int runTemplate(const std::string& sub, const Args& args) {
-    if (sub == "gs1-convert")
-        return runConvert(args);
-    if (sub == "gs1-pickup")
-        return runPickup(args);
-    if (sub == "book-code")
-        return runBookCode(args);
-    return runMultiLabel(args);
 }
 
 }  // namespace omni::cli::dataedit_cli

@@ -142,12 +142,11 @@ int runImageSettings(const Args& args) {
     if (setting && assignments.empty())
         return fail(res::formatUtf8(res::ids::SettingsBadAssignment, {""}), ExitBadInput);
 
-    serial::SerialPortForPosix port;
-    reader::TwoDimensionModule module(port);
-    if (int code = connectModule(port, module, device))
+    ImagingReader imaging;
+    if (int code = imaging.connect(device))
         return code;
     try {
-        const KesHandle settings = module.readOutputSettings();
+        const KesHandle settings = imaging.module.readOutputSettings();
         struct Closer {
             KesHandle h;
             ~Closer() { KesCloseHandle(h); }
@@ -157,7 +156,7 @@ int runImageSettings(const Args& args) {
                 return code;
         }
         if (!assignments.empty())
-            module.writeOutputSettings(settings);
+            imaging.module.writeOutputSettings(settings);
         printSettings(settings);
     } catch (const foundation::Exception& e) {
         return failCapture(e, device, res::ids::SettingsFailed);

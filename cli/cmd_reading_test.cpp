@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <thread>
 
-#include "capture_cli.h"
+#include "tool_cli.h"
 #include "tools/reading_test.h"
 
 namespace omni::cli {
@@ -62,18 +62,8 @@ void waitForEnd(long seconds) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
 }
 
-}  // namespace
-
-int runReadingTest(const Args& args) {
-    ReadingOptions options;
-    if (int code = parseReading(args, options))
-        return code;
-    serial::SerialPortForPosix port;
-    if (int code = openReader(port, options.device))
-        return code;
-    catchInterrupt();
-    reader::CommandExchange exchange(port);
-    tools::ToolLink link(exchange, port);
+// Runs the test for the time asked for, always putting the reader back at the end.
+int readingTest(tools::ToolLink& link, const ReadingOptions& options) {
     Passthrough output;
     try {
         tools::ReadingTest test(link, &output,
@@ -89,6 +79,17 @@ int runReadingTest(const Args& args) {
         return failLink(e, options.device);
     }
     return gInterrupted ? ExitCancelled : ExitDone;
+}
+
+}  // namespace
+
+int runReadingTest(const Args& args) {
+    ReadingOptions options;
+    if (int code = parseReading(args, options))
+        return code;
+    return withToolLink(options.device, [&](serial::SerialPortForPosix&, tools::ToolLink& link) {
+        return readingTest(link, options);
+    });
 }
 
 }  // namespace omni::cli

@@ -60,16 +60,15 @@ int runShoot(const Args& args) {
     ShootOptions options;
     if (int code = parseShoot(args, options))
         return code;
-    serial::SerialPortForPosix port;
-    reader::TwoDimensionModule module(port);
-    if (int code = connectModule(port, module, options.device))
+    ImagingReader imaging;
+    if (int code = imaging.connect(options.device))
         return code;
     catchInterrupt();
     std::unique_ptr<image::ShotedImage> picture;
     bool cancelled = false;
     try {
         ProgressBar bar;
-        reader::CaptureWorker worker(module);
+        reader::CaptureWorker worker(imaging.module);
         worker.startShot(options.kind, options.seconds, &bar);
         cancelled = runWorker(worker);
         picture = worker.finish();

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <iostream>
 
-#include "capture_cli.h"
 #include "foundation/atomic_file.h"
+#include "tool_cli.h"
 #include "tools/auto_tuning.h"
 
 namespace omni::cli {
@@ -97,19 +97,8 @@ int tuneSteps(tools::AutoTuning& tuning, const TuneOptions& options) {
     return gInterrupted ? ExitCancelled : ExitDone;
 }
 
-}  // namespace
-
-int runTune(const Args& args) {
-    TuneOptions options;
-    if (int code = parseTune(args, options))
-        return code;
-    serial::SerialPortForPosix port;
-    if (int code = openReader(port, options.device))
-        return code;
-    port.stop();
-    catchInterrupt();
-    reader::CommandExchange exchange(port);
-    tools::ToolLink link(exchange, port);
+// Tunes, then closes the tuning, which puts the reader back as it was found.
+int tuneAndRestore(tools::ToolLink& link, const TuneOptions& options) {
     tools::AutoTuning tuning(link);
     int status = ExitDone;
     try {
@@ -124,6 +113,19 @@ int runTune(const Args& args) {
             status = failLink(e, options.device);
     }
     return status;
+}
+
+}  // namespace
+
+int runTune(const Args& args) {
+    TuneOptions options;
+    if (int code = parseTune(args, options))
+        return code;
+    return withToolLink(options.device,
+                        [&](serial::SerialPortForPosix& port, tools::ToolLink& link) {
+                            port.stop();
+                            return tuneAndRestore(link, options);
+                        });
 }
 
 }  // namespace omni::cli

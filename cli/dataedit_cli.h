@@ -61,7 +61,10 @@ int printOrSend(const std::string& command, const std::string& port, bool save);
 std::optional<std::size_t> parseCharRow(const std::string& text);
 
 // The sub-commands kept in their own files.
-int runTemplate(const std::string& sub, const Args& args);
+int runConvert(const Args& args);
+int runPickup(const Args& args);
+int runBookCode(const Args& args);
+int runMultiLabel(const Args& args);
 int runOcr(const Args& args);
 int runGS1(const Args& args);
 
