@@ -4,15 +4,12 @@
 #include <cstdio>
 #include <thread>
 
+#include "sim/control_bytes.h"
 #include "sim/test_picture.h"
 
 namespace omni::sim {
 namespace {
 
-constexpr char kAck = 0x06;
-constexpr char kNak = 0x15;
-constexpr char kEtb = 0x17;
-constexpr char kCan = 0x18;
 constexpr auto kAnswerWait = std::chrono::milliseconds(5000);
 constexpr std::size_t kJpegPiece = 1024;  // data bytes per block of a JPEG stream
 

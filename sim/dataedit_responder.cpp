@@ -2,11 +2,12 @@
 
 #include <vector>
 
+#include "sim/control_bytes.h"
+
 namespace omni::sim {
 namespace {
 
 constexpr char kQuote = '\'';
-constexpr char kCr = '\r';
 constexpr char kFs = 0x1C;
 constexpr char kGs = 0x1D;
 

@@ -2,6 +2,8 @@
 
 #include <fstream>
 
+#include "sim/control_bytes.h"
+
 namespace omni::sim {
 namespace {
 
@@ -10,13 +12,6 @@ constexpr std::size_t kAppData = 8192;
 constexpr std::size_t kXmodemPacket = 132;
 constexpr std::size_t kXmodemData = 128;
 constexpr std::size_t kWriteUnit = 65536;
-constexpr char kEsc = 0x1B;
-constexpr char kCr = 0x0D;
-constexpr char kSoh = 1;
-constexpr char kEot = 4;
-constexpr char kAck = 6;
-constexpr char kNak = 21;
-constexpr char kCan = 24;
 
 std::uint16_t le16(std::string_view bytes, std::size_t at) {
     return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at]) |

@@ -3,13 +3,12 @@
 #include <memory>
 
 #include "sim/capture_responder.h"
+#include "sim/control_bytes.h"
 #include "sim/test_picture.h"
 
 namespace omni::sim {
 namespace {
 
-constexpr char kAck = 0x06;
-constexpr char kNak = 0x15;
 constexpr auto kPartWait = std::chrono::milliseconds(2000);
 
 }  // namespace

@@ -12,14 +12,11 @@
 #include <cerrno>
 #include <system_error>
 
+#include "sim/control_bytes.h"
 #include "sim/responders.h"
 
 namespace omni::sim {
 namespace {
-
-constexpr char kEsc = 0x1B;
-constexpr char kCr = 0x0D;
-constexpr char kAck = 0x06;
 
 // A setting the reader thread reads, set and read under `mutex`.
 template <typename T>

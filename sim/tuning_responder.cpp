@@ -4,11 +4,11 @@
 #include <cstdio>
 #include <memory>
 
+#include "sim/control_bytes.h"
+
 namespace omni::sim {
 namespace {
 
-constexpr char kAck = 0x06;
-constexpr char kNak = 0x15;
 constexpr std::size_t kBankBlock = 96;
 constexpr std::size_t kParameterBlock = 168;
 constexpr unsigned char kOpeningReply[] = {0x43, 0x46, 0x47, 0x00, 0x00, 0x00, 0x09, 0x00,
