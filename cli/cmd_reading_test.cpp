@@ -21,26 +21,20 @@ struct ReadingOptions {
 };
 
 int parseReading(const Args& args, ReadingOptions& options) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (a == "--port" && hasValue) {
-            options.device = args[++i];
-        } else if (a == "--seconds" && hasValue) {
-            const std::string& text = args[++i];
-            char* end = nullptr;
-            options.seconds = std::strtol(text.c_str(), &end, 10);
-            if (text.empty() || *end != 0 || options.seconds < 1 || options.seconds > kMaxSeconds)
-                return fail(res::formatUtf8(res::ids::ToolsBadSeconds, {text}), ExitBadInput);
-        } else if (a == "--verify-1d") {
+    PortOptions walk(args);
+    while (walk.next()) {
+        if (const std::string* text = walk.valueOf("--seconds")) {
+            const std::optional<long> seconds = wholeNumber(*text, 1, kMaxSeconds);
+            if (!seconds)
+                return fail(res::formatUtf8(res::ids::ToolsBadSeconds, {*text}), ExitBadInput);
+            options.seconds = *seconds;
+        } else if (walk.is("--verify-1d")) {
             options.verify1D = true;
         } else {
-            return fail(res::formatUtf8(res::ids::UnknownOption, {a}), ExitBadInput);
+            return walk.unknown();
         }
     }
-    if (options.device.empty())
-        return fail(res::loadStringUtf8(res::ids::MissingPort), ExitBadInput);
-    return 0;
+    return walk.takePort(options.device);
 }
 
 // What the reader sends, straight to standard output.

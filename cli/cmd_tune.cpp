@@ -22,30 +22,24 @@ struct TuneOptions {
 };
 
 int parseTune(const Args& args, TuneOptions& options) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (a == "--port" && hasValue) {
-            options.device = args[++i];
-        } else if (a == "--bank" && hasValue) {
-            const std::string& text = args[++i];
-            if (text.size() != 1 || text[0] < '1' || text[0] > '5')
-                return fail(res::formatUtf8(res::ids::ToolsBadBank, {text}), ExitBadInput);
-            options.bank = text[0] - '0';
-        } else if (a == "--moving") {
+    PortOptions walk(args);
+    while (walk.next()) {
+        if (const std::string* text = walk.valueOf("--bank")) {
+            if (text->size() != 1 || (*text)[0] < '1' || (*text)[0] > '5')
+                return fail(res::formatUtf8(res::ids::ToolsBadBank, {*text}), ExitBadInput);
+            options.bank = (*text)[0] - '0';
+        } else if (walk.is("--moving")) {
             options.moving = true;
-        } else if (a == "--apply") {
+        } else if (walk.is("--apply")) {
             options.apply = true;
-        } else if (a == "--save" && hasValue) {
-            options.save = args[++i];
+        } else if (const std::string* file = walk.valueOf("--save")) {
+            options.save = *file;
             options.apply = true;
         } else {
-            return fail(res::formatUtf8(res::ids::UnknownOption, {a}), ExitBadInput);
+            return walk.unknown();
         }
     }
-    if (options.device.empty())
-        return fail(res::loadStringUtf8(res::ids::MissingPort), ExitBadInput);
-    return 0;
+    return walk.takePort(options.device);
 }
 
 std::string flagText(bool on) {
