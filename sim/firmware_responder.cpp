@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "sim/control_bytes.h"
+#include "sim/locked.h"
 
 namespace omni::sim {
 namespace {
@@ -287,8 +288,7 @@ void FirmwareResponder::restartEngine(SimulatedReader& reader) {
 }
 
 std::string FirmwareResponder::firmware() const {
-    std::lock_guard lock(mutex_);
-    return firmware_;
+    return getLocked(mutex_, firmware_);
 }
 
 bool FirmwareResponder::saveFirmware(const std::string& path) const {
@@ -303,18 +303,15 @@ bool FirmwareResponder::saveFirmware(const std::string& path) const {
 }
 
 std::vector<FirmwareResponder::Packet> FirmwareResponder::packets() const {
-    std::lock_guard lock(mutex_);
-    return packets_;
+    return getLocked(mutex_, packets_);
 }
 
 FirmwareResponder::Ending FirmwareResponder::ending() const {
-    std::lock_guard lock(mutex_);
-    return ending_;
+    return getLocked(mutex_, ending_);
 }
 
 std::size_t FirmwareResponder::attemptsRefused() const {
-    std::lock_guard lock(mutex_);
-    return refused_;
+    return getLocked(mutex_, refused_);
 }
 
 bool FirmwareResponder::waitForEnding(std::chrono::milliseconds timeout) const {

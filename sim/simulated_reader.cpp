@@ -13,23 +13,11 @@
 #include <system_error>
 
 #include "sim/control_bytes.h"
+#include "sim/locked.h"
 #include "sim/responders.h"
 
 namespace omni::sim {
 namespace {
-
-// A setting the reader thread reads, set and read under `mutex`.
-template <typename T>
-void setLocked(std::mutex& mutex, T& setting, T value) {
-    std::lock_guard lock(mutex);
-    setting = std::move(value);
-}
-
-template <typename T>
-T getLocked(std::mutex& mutex, const T& setting) {
-    std::lock_guard lock(mutex);
-    return setting;
-}
 
 // What the reader remembers of the conversation: the newest bytes and commands, so that a long
 // flood does not grow it without end.
@@ -276,13 +264,11 @@ std::string SimulatedReader::readRaw(std::size_t count, std::chrono::millisecond
 }
 
 std::vector<std::string> SimulatedReader::transcript() const {
-    std::lock_guard lock(mutex_);
-    return transcript_;
+    return getLocked(mutex_, transcript_);
 }
 
 std::string SimulatedReader::received() const {
-    std::lock_guard lock(mutex_);
-    return received_;
+    return getLocked(mutex_, received_);
 }
 
 void SimulatedReader::clearTranscript() {
