@@ -264,11 +264,13 @@ std::string SimulatedReader::readRaw(std::size_t count, std::chrono::millisecond
 }
 
 std::vector<std::string> SimulatedReader::transcript() const {
-    return getLocked(mutex_, transcript_);
+    std::lock_guard lock(mutex_);
+    return transcript_;
 }
 
 std::string SimulatedReader::received() const {
-    return getLocked(mutex_, received_);
+    std::lock_guard lock(mutex_);
+    return received_;
 }
 
 void SimulatedReader::clearTranscript() {
