@@ -104,21 +104,22 @@ inline int failCapture(const foundation::Exception& error, const std::string& de
     return failLink(error, device);
 }
 
-// Opens the port and identifies the engine; 0 or the exit status after printing why not.
-inline int connectModule(serial::SerialPortForPosix& port, reader::TwoDimensionModule& module,
-                         const std::string& device) {
-    reader::installModuleLock();
-    reader::FailureKind kind{};
-    const std::string failure = reader::openReaderPort(
-        port, devicePort(device), foundation::kProgramSettingsKey, device, &kind);
-    if (!failure.empty())
-        return fail(failure, exitStatusOf(kind));
-    try {
-        module.connect();
-    } catch (const foundation::Exception& e) {
-        return failCapture(e, device);
+// The imaging engine of the reader on one port.
+struct ImagingReader {
+    serial::SerialPortForPosix port;
+    reader::TwoDimensionModule module{port};
+
+    // Opens the port and identifies the engine; 0 or the exit status after printing why not.
+    int connect(const std::string& device) {
+        if (int code = openReader(port, device))
+            return code;
+        try {
+            module.connect();
+        } catch (const foundation::Exception& e) {
+            return failCapture(e, device);
+        }
+        return 0;
     }
-    return 0;
-}
+};
 
 }  // namespace omni::cli

@@ -112,6 +112,8 @@ int statusOf(const reader::ProvisionResult& result) {
     return status == ExitDone ? ExitReaderFailed : status;
 }
 
+}  // namespace
+
 int runApply(const Args& args) {
     ApplyOptions options;
     if (int code = parseOptions(args, options))
@@ -156,10 +158,4 @@ int runApply(const Args& args) {
     return status;
 }
 
-const Registration reg{"apply", "apply --page FILE --port PATH [--port PATH]... [--all] [--verify]",
-                       "send a page file's commands to one or many readers in parallel, one "
-                       "result line per reader; --verify checks every command is acknowledged",
-                       &runApply};
-
-}  // namespace
 }  // namespace omni::cli

@@ -33,7 +33,9 @@ void printGroup(std::ostream& out, const omni::commands::CatalogNode& group, std
         printGroup(out, child, depth + 1);
 }
 
-int runCatalog(const omni::cli::Args& args) {
+}  // namespace
+
+int omni::cli::runCatalog(const Args& args) {
     bool mode2D = true;
     for (const auto& arg : args) {
         if (arg == "--1d")
@@ -45,8 +47,3 @@ int runCatalog(const omni::cli::Args& args) {
         printGroup(std::cout, group, 0);
     return 0;
 }
-
-const omni::cli::Registration reg{"catalog", "catalog [--1d]",
-                                  "print the 2D (or 1D) command catalog as a tree", &runCatalog};
-
-}  // namespace

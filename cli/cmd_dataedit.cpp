@@ -2,6 +2,7 @@
 // that stores them in one of the reader's four program slots (or sends it with --port PATH);
 // reads the stored programs back; composes the free line OCR setting and the GS1 easy setting.
 #include <iostream>
+#include <string_view>
 
 #include "dataedit/char_tables.h"
 #include "dataedit/exchange_link.h"
@@ -27,15 +28,19 @@ int Options::unknown(const std::string& option) const {
     return refuse(formatUtf8(ids::DataEditUnknownOption, {option, sub_}));
 }
 
-bool Options::takePort(const std::string& option, int& error) {
-    if (option != "--port")
-        return false;
-    auto path = value(option);
-    if (!path)
-        error = ExitBadInput;
-    else
+bool Options::nextOption(std::string& option, int& status) {
+    while (!done()) {
+        option = next();
+        if (option != "--port")
+            return true;
+        auto path = value(option);
+        if (!path) {
+            status = ExitBadInput;
+            return false;
+        }
         port_ = *path;
-    return true;
+    }
+    return false;
 }
 
 int refuse(const std::string& message) {
@@ -85,18 +90,6 @@ std::string textProblemMessage(dataedit::TextProblem problem, const std::string&
 
 namespace {
 
-// Opens the reader on `device` with the program's saved line settings; 0 or the exit status
-// after printing why it could not be opened.
-int openDevice(serial::SerialPortForPosix& port, const std::string& device) {
-    reader::installModuleLock();
-    reader::FailureKind kind{};
-    const std::string failure = reader::openReaderPort(
-        port, devicePort(device), foundation::kProgramSettingsKey, device, &kind);
-    if (failure.empty())
-        return 0;
-    return fail(failure, exitStatusOf(kind));
-}
-
 // Closing the port drops output the reader has not taken yet, so the reader gets a moment to take
 // the commands (and perhaps answer) before the port closes.
 void letReaderTake(serial::SerialPortForPosix& port) {
@@ -122,7 +115,7 @@ int printOrSend(const std::string& command, const std::string& port, bool save) 
         return 0;
     }
     serial::SerialPortForPosix serial;
-    if (int code = openDevice(serial, port))
+    if (int code = openReader(serial, port))
         return code;
     try {
         reader::CommandExchange exchange(serial);
@@ -203,13 +196,10 @@ int runDirect(const Args& args) {
     Options options(args, "direct");
     std::optional<std::string> cut, paste;
     int program = dataedit::kFirstProgram;
-    while (!options.done()) {
-        const std::string arg = options.next();
-        int error = 0;
-        if (options.takePort(arg, error)) {
-            if (error)
-                return error;
-        } else if (arg == "--cut" || arg == "--paste") {
+    std::string arg;
+    int status = 0;
+    while (options.nextOption(arg, status)) {
+        if (arg == "--cut" || arg == "--paste") {
             auto value = options.value(arg);
             if (!value)
                 return ExitBadInput;
@@ -224,6 +214,8 @@ int runDirect(const Args& args) {
             return options.unknown(arg);
         }
     }
+    if (status)
+        return status;
     if (!cut || !paste)
         return refuse(formatUtf8(ids::DataEditDirectMissing, {}));
     return storeScripts(dataedit::BuildDirectInput(*cut, *paste), program, options.port());
@@ -231,19 +223,17 @@ int runDirect(const Args& args) {
 
 int runRead(const Args& args) {
     Options options(args, "read");
-    while (!options.done()) {
-        const std::string arg = options.next();
-        int error = 0;
-        if (!options.takePort(arg, error))
-            return options.unknown(arg);
-        if (error)
-            return error;
-    }
+    std::string arg;
+    int status = 0;
+    if (options.nextOption(arg, status))
+        return options.unknown(arg);
+    if (status)
+        return status;
     const std::string& device = options.port();
     if (device.empty())
         return fail(res::loadStringUtf8(ids::MissingPort), ExitBadInput);
     serial::SerialPortForPosix port;
-    if (int code = openDevice(port, device))
+    if (int code = openReader(port, device))
         return code;
     dataedit::StoredPrograms stored;
     try {
@@ -265,57 +255,32 @@ int runRead(const Args& args) {
     return 0;
 }
 
+}  // namespace
+
 int runDataEdit(const Args& args) {
     if (args.empty())
         return refuse(formatUtf8(ids::DataEditUnknownCommand, {""}));
+    struct SubCommand {
+        std::string_view name;
+        Runner run;
+    };
+    static constexpr SubCommand kSubCommands[] = {
+        {"escape", &runEscape},
+        {"direct", &runDirect},
+        {"read", &runRead},
+        {"ocr", &runOcr},
+        {"gs1", &runGS1},
+        {"gs1-convert", &runConvert},
+        {"gs1-pickup", &runPickup},
+        {"book-code", &runBookCode},
+        {"multi-label", &runMultiLabel},
+    };
     const std::string& sub = args[0];
-    const Args rest(args.begin() + 1, args.end());
-    if (sub == "escape")
-        return runEscape(rest);
-    if (sub == "direct")
-        return runDirect(rest);
-    if (sub == "read")
-        return runRead(rest);
-    if (sub == "ocr")
-        return runOcr(rest);
-    if (sub == "gs1")
-        return runGS1(rest);
-    if (sub == "gs1-convert" || sub == "gs1-pickup" || sub == "book-code" || sub == "multi-label")
-        return runTemplate(sub, rest);
+    for (const SubCommand& command : kSubCommands) {
+        if (command.name == sub)
+            return command.run(Args(args.begin() + 1, args.end()));
+    }
     return refuse(formatUtf8(ids::DataEditUnknownCommand, {sub}));
 }
 
-const Registration reg{
-    "dataedit", "dataedit SUBCOMMAND [OPTIONS] [--port PATH]",
-    "make data edit scripts and print the command that stores them (--port PATH sends it)\n"
-    "      escape TEXT                 the escaped text and its count of characters\n"
-    "      gs1-convert [--begin S] [--end S] [--ai] [--ai-brackets] [--between S]\n"
-    "                  [--after-flexible S] [--suppress-dd] [--decimal-point] [--program N]\n"
-    "      gs1-pickup --ai AI[=S]... [--lead S] [--suppress-dd] [--decimal-point] [--program N]\n"
-    "                  (AI as the list writes it: 01, 17, 310D, 23L, ...; one to four)\n"
-    "      book-code [--s1 S] [--s2 S] [--s3 S] [--s4 S] [--fix-price-5] [--program N]\n"
-    "      multi-label --label TYPE[:BEGIN[:END[:MIN[:MAX]]]]... [--separator CHAR]...\n"
-    "                  [--begin CHAR] [--end CHAR] [--no-begin-end]\n"
-    "                  (TYPE: Any Code, EAN-13, QR Code, ...; a colon in BEGIN or END is \\:;\n"
-    "                   CHAR: a character-table name such as GS, /, Tab, Enter)\n"
-    "      direct --cut SCRIPT --paste SCRIPT [--program N]\n"
-    "      ocr --line POSITIONS[:TERMINATION] [--line ...] [--font NAME]\n"
-    "                  (POSITIONS: N,A,AN,SP or a punctuation character, CODExK repeats;\n"
-    "                   TERMINATION: HT, CR, Tab, Enter, None; NAME: OCR-B, OCR-A, MS-GOTHIC,\n"
-    "                   MS-MINCHO)\n"
-    "      gs1 --sample TEXT [--form brackets|separated|fnc1|user [--option NAME]...\n"
-    "                  [--row AI:SETTING,...]... [--delay MS]]\n"
-    "                  (the sample with spaces or \\x1D between fields; prints the rows, then\n"
-    "                   the output forms with their images, or with --form the output image\n"
-    "                   and the command for program 4. NAME: output-ai,\n"
-    "                   ai-brackets, other-ais, suppress-dd, decimal-point, aim-id, code128,\n"
-    "                   between=CHAR[,CHAR], after-variable=CHAR[,CHAR],\n"
-    "                   multi-separator=CHAR[,CHAR]; no-NAME turns a flag off. SETTING:\n"
-    "                   output=0|1, header1=CHAR, header2=CHAR, terminator1=CHAR,\n"
-    "                   terminator2=CHAR; --row needs --form user)\n"
-    "      read --port PATH            the four stored programs\n"
-    "      The simple wizards' commands are followed by Z2 when sent.",
-    &runDataEdit};
-
-}  // namespace
 }  // namespace omni::cli

@@ -189,14 +189,9 @@ struct Gs1Arguments {
 };
 
 int readArguments(Options& options, Gs1Arguments& a) {
-    while (!options.done()) {
-        const std::string option = options.next();
-        int error = 0;
-        if (options.takePort(option, error)) {
-            if (error)
-                return error;
-            continue;
-        }
+    std::string option;
+    int status = 0;
+    while (options.nextOption(option, status)) {
         if (option != "--sample" && option != "--form" && option != "--option" &&
             option != "--row" && option != "--delay")
             return options.unknown(option);
@@ -217,6 +212,8 @@ int readArguments(Options& options, Gs1Arguments& a) {
             a.delay = *value;
         }
     }
+    if (status)
+        return status;
     if (!a.sample)
         return refuse(formatUtf8(ids::Gs1MissingSample, {}));
     if (!a.form && (!a.options.empty() || !a.rows.empty() || a.delay || !options.port().empty()))

@@ -116,13 +116,10 @@ int runOcr(const Args& args) {
     Options options(args, "ocr");
     OcrSetting setting;
     setting.lineCount = 0;
-    while (!options.done()) {
-        const std::string option = options.next();
-        int error = 0;
-        if (options.takePort(option, error)) {
-            if (error)
-                return error;
-        } else if (option == "--line") {
+    std::string option;
+    int status = 0;
+    while (options.nextOption(option, status)) {
+        if (option == "--line") {
             auto value = options.value(option);
             if (!value)
                 return ExitBadInput;
@@ -139,6 +136,8 @@ int runOcr(const Args& args) {
             return options.unknown(option);
         }
     }
+    if (status)
+        return status;
     if (setting.lineCount == 0)
         return refuse(formatUtf8(ids::DataEditOcrLineCount, {}));
     // A line with adjacent spaces or symbols is still composed, as the dialog does; say so.

@@ -27,13 +27,10 @@ struct Spec {
 // Reads every option of `args` by `spec`; returns the exit status on a bad one, -1 when all
 // were taken.
 int readOptions(Options& options, Spec& spec) {
-    while (!options.done()) {
-        const std::string option = options.next();
-        int error = 0;
-        if (options.takePort(option, error)) {
-            if (error)
-                return error;
-        } else if (auto flag = spec.flags.find(option); flag != spec.flags.end()) {
+    std::string option;
+    int status = 0;
+    while (options.nextOption(option, status)) {
+        if (auto flag = spec.flags.find(option); flag != spec.flags.end()) {
             *flag->second = true;
         } else if (auto taker = spec.values.find(option); taker != spec.values.end()) {
             auto value = options.value(option);
@@ -49,7 +46,7 @@ int readOptions(Options& options, Spec& spec) {
             return options.unknown(option);
         }
     }
-    return -1;
+    return status ? status : -1;
 }
 
 // A text option: keeps the text and, when given, turns `on` on.
@@ -61,6 +58,8 @@ std::function<bool(const std::string&)> text(std::string& into, bool* on = nullp
         return true;
     };
 }
+
+}  // namespace
 
 int runConvert(const Args& args) {
     Options options(args, "gs1-convert");
@@ -123,6 +122,8 @@ int runBookCode(const Args& args) {
     return storeScripts(BuildBookCode(c), spec.program, options.port());
 }
 
+namespace {
+
 // TYPE[:BEGIN[:END[:MIN[:MAX]]]], a colon inside a text written "\:" (kept as the escape).
 bool parseLabel(const std::string& value, LabelChoice& label) {
     std::vector<std::string> fields(1);
@@ -181,6 +182,8 @@ int checkLabels(const MultiLabelChoices& c, std::size_t separators) {
     return -1;
 }
 
+}  // namespace
+
 int runMultiLabel(const Args& args) {
     Options options(args, "multi-label");
     MultiLabelChoices c;
@@ -224,18 +227,6 @@ int runMultiLabel(const Args& args) {
             formatUtf8(ids::DataEditCountsInvalid, {std::to_string(result.invalidItem + 1)}));
     }
     return storeScripts(result, kFirstProgram, options.port());
-}
-
-}  // namespace
-
-int runTemplate(const std::string& sub, const Args& args) {
-    if (sub == "gs1-convert")
-        return runConvert(args);
-    if (sub == "gs1-pickup")
-        return runPickup(args);
-    if (sub == "book-code")
-        return runBookCode(args);
-    return runMultiLabel(args);
 }
 
 }  // namespace omni::cli::dataedit_cli

@@ -186,6 +186,8 @@ int report(const reader::DownloadResult& result) {
     return 0;
 }
 
+}  // namespace
+
 int runFirmware(const Args& args) {
     Options options;
     if (int code = parse(args, options))
@@ -193,13 +195,9 @@ int runFirmware(const Args& args) {
     if (auto problem = reader::firmwareFileProblem(options.file))
         return fail(res::toUtf8(*problem), 2);
 
-    reader::installModuleLock();
     serial::SerialPortForPosix port;
-    reader::FailureKind kind{};
-    const std::string failure = reader::openReaderPort(
-        port, devicePort(options.device), foundation::kProgramSettingsKey, options.device, &kind);
-    if (!failure.empty())
-        return fail(failure, exitStatusOf(kind));
+    if (int code = openReader(port, options.device))
+        return code;
     reader::ModuleHandle module;
     try {
         module = reader::openModule(port.moduleHandle());
@@ -229,9 +227,4 @@ int runFirmware(const Args& args) {
     return status;
 }
 
-const Registration reg{"firmware", "firmware --port PATH [--boot-loader] [--yes] FILE",
-                       "load new firmware into the reader's engine and wait for it to restart",
-                       &runFirmware};
-
-}  // namespace
 }  // namespace omni::cli

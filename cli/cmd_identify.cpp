@@ -9,7 +9,6 @@
 #include "resources/string_ids.h"
 
 namespace omni::cli {
-namespace {
 
 int runIdentify(const Args& args) {
     std::string device;
@@ -32,11 +31,7 @@ int runIdentify(const Args& args) {
 
     reader::installModuleLock();
     serial::SerialPortForPosix port;
-    if (line.any()) {
-        const serial::PortDescriptor descriptor = devicePort(device);
-        port.setLineOverride(
-            line.over(loadLineSettings(foundation::kProgramSettingsKey, descriptor)));
-    }
+    overrideLine(port, line, device);
     reader::Connection connection =
         reader::connectReader(port, devicePort(device), foundation::kProgramSettingsKey, device);
     if (!connection.ok())
@@ -56,11 +51,4 @@ int runIdentify(const Args& args) {
     return ExitDone;
 }
 
-const Registration reg{"identify",
-                       "identify --port PATH [--baud N] [--data-bits 5-8] [--parity P] "
-                       "[--stop-bits S] [--flow F]",
-                       "identify the reader's engine: family, firmware version, model",
-                       &runIdentify};
-
-}  // namespace
 }  // namespace omni::cli

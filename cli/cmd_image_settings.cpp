@@ -119,6 +119,8 @@ int applyAssignment(const std::string& assignment, KesHandle settings) {
     return 0;
 }
 
+}  // namespace
+
 int runImageSettings(const Args& args) {
     std::string device;
     std::vector<std::string> assignments;
@@ -140,12 +142,11 @@ int runImageSettings(const Args& args) {
     if (setting && assignments.empty())
         return fail(res::formatUtf8(res::ids::SettingsBadAssignment, {""}), ExitBadInput);
 
-    serial::SerialPortForPosix port;
-    reader::TwoDimensionModule module(port);
-    if (int code = connectModule(port, module, device))
+    ImagingReader imaging;
+    if (int code = imaging.connect(device))
         return code;
     try {
-        const KesHandle settings = module.readOutputSettings();
+        const KesHandle settings = imaging.module.readOutputSettings();
         struct Closer {
             KesHandle h;
             ~Closer() { KesCloseHandle(h); }
@@ -155,7 +156,7 @@ int runImageSettings(const Args& args) {
                 return code;
         }
         if (!assignments.empty())
-            module.writeOutputSettings(settings);
+            imaging.module.writeOutputSettings(settings);
         printSettings(settings);
     } catch (const foundation::Exception& e) {
         return failCapture(e, device, res::ids::SettingsFailed);
@@ -163,10 +164,4 @@ int runImageSettings(const Args& args) {
     return 0;
 }
 
-const Registration reg{"image-settings", "image-settings --port PATH [--set NAME=VALUE ...]",
-                       "print the imaging engine's output settings; --set changes and writes "
-                       "them (trim-left ... reverse)",
-                       &runImageSettings};
-
-}  // namespace
 }  // namespace omni::cli

@@ -62,6 +62,8 @@ int listCodePages() {
     return 0;
 }
 
+}  // namespace
+
 int runLog(const Args& args) {
     std::optional<std::uint32_t> codePage;
     int choices = 0;
@@ -133,10 +135,4 @@ int runLog(const Args& args) {
     return 0;
 }
 
-const Registration reg{"log", "log [--codepage N | --hex | --utf16le | --utf16be | --list]",
-                       "show standard input as the communication log shows received bytes "
-                       "(default: the locale's character code; --list prints the code pages)",
-                       &runLog};
-
-}  // namespace
 }  // namespace omni::cli

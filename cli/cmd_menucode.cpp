@@ -302,7 +302,9 @@ std::optional<std::u16string> addPageItems(omni::menucode::MenuCodeHistory& page
     return std::nullopt;
 }
 
-int runMenucode(const omni::cli::Args& args) {
+}  // namespace
+
+int omni::cli::runMenucode(const Args& args) {
     bool mode2D = true, showCommand = false, printed = false;
     int moduleSize = 0;
     std::string output, savePage;
@@ -382,13 +384,3 @@ int runMenucode(const omni::cli::Args& args) {
     }
     return 0;
 }
-
-const omni::cli::Registration reg{
-    "menucode",
-    "menucode [--1d] [--page FILE]... [--entry PATH [--value N]]... [--command TEXT]... "
-    "[--module-size N] [--show-command] [--print] [-o FILE] [--save-page FILE]",
-    "draw a menu-code page (QR, or Code 39 with --1d) as .png, .svg, .pdf or .emf, or save it "
-    "as a page file (.omnipage)",
-    &runMenucode};
-
-}  // namespace

@@ -17,6 +17,8 @@ void show(const serial::LineSettings& settings) {
               << "flow: " << nameOf(settings.flowControl) << "\n";
 }
 
+}  // namespace
+
 int runPortSettings(const Args& args) {
     std::string device;
     bool reset = false;
@@ -66,13 +68,4 @@ int runPortSettings(const Args& args) {
     return 0;
 }
 
-const Registration reg{"port-settings",
-                       "port-settings --port PATH [--reset | [--baud N] [--data-bits 5-8] "
-                       "[--parity none|odd|even|mark|space] [--stop-bits 1|1.5|2] "
-                       "[--flow none|hardware|software]]",
-                       "show the line settings stored for a port, reset them to 9600 8N1, or "
-                       "store the ones given",
-                       &runPortSettings};
-
-}  // namespace
 }  // namespace omni::cli

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <thread>
 
-#include "capture_cli.h"
+#include "tool_cli.h"
 #include "tools/reading_test.h"
 
 namespace omni::cli {
@@ -21,26 +21,20 @@ struct ReadingOptions {
 };
 
 int parseReading(const Args& args, ReadingOptions& options) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (a == "--port" && hasValue) {
-            options.device = args[++i];
-        } else if (a == "--seconds" && hasValue) {
-            const std::string& text = args[++i];
-            char* end = nullptr;
-            options.seconds = std::strtol(text.c_str(), &end, 10);
-            if (text.empty() || *end != 0 || options.seconds < 1 || options.seconds > kMaxSeconds)
-                return fail(res::formatUtf8(res::ids::ToolsBadSeconds, {text}), ExitBadInput);
-        } else if (a == "--verify-1d") {
+    PortOptions walk(args);
+    while (walk.next()) {
+        if (const std::string* text = walk.valueOf("--seconds")) {
+            const std::optional<long> seconds = wholeNumber(*text, 1, kMaxSeconds);
+            if (!seconds)
+                return fail(res::formatUtf8(res::ids::ToolsBadSeconds, {*text}), ExitBadInput);
+            options.seconds = *seconds;
+        } else if (walk.is("--verify-1d")) {
             options.verify1D = true;
         } else {
-            return fail(res::formatUtf8(res::ids::UnknownOption, {a}), ExitBadInput);
+            return walk.unknown();
         }
     }
-    if (options.device.empty())
-        return fail(res::loadStringUtf8(res::ids::MissingPort), ExitBadInput);
-    return 0;
+    return walk.takePort(options.device);
 }
 
 // What the reader sends, straight to standard output.
@@ -62,20 +56,8 @@ void waitForEnd(long seconds) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
 }
 
-int runReadingTest(const Args& args) {
-    ReadingOptions options;
-    if (int code = parseReading(args, options))
-        return code;
-    reader::installModuleLock();
-    serial::SerialPortForPosix port;
-    reader::FailureKind kind{};
-    const std::string failure = reader::openReaderPort(
-        port, devicePort(options.device), foundation::kProgramSettingsKey, options.device, &kind);
-    if (!failure.empty())
-        return fail(failure, exitStatusOf(kind));
-    catchInterrupt();
-    reader::CommandExchange exchange(port);
-    tools::ToolLink link(exchange, port);
+// Runs the test for the time asked for, always putting the reader back at the end.
+int readingTest(tools::ToolLink& link, const ReadingOptions& options) {
     Passthrough output;
     try {
         tools::ReadingTest test(link, &output,
@@ -93,10 +75,15 @@ int runReadingTest(const Args& args) {
     return gInterrupted ? ExitCancelled : ExitDone;
 }
 
-const Registration reg{"reading-test", "reading-test --port PATH [--seconds N] [--verify-1d]",
-                       "show what the reader reads for N seconds (or until Ctrl+C), then put it "
-                       "back; --verify-1d: the 1D reading-rate check",
-                       &runReadingTest};
-
 }  // namespace
+
+int runReadingTest(const Args& args) {
+    ReadingOptions options;
+    if (int code = parseReading(args, options))
+        return code;
+    return withToolLink(options.device, [&](serial::SerialPortForPosix&, tools::ToolLink& link) {
+        return readingTest(link, options);
+    });
+}
+
 }  // namespace omni::cli

@@ -21,7 +21,9 @@ int failWith(const std::u16string& message) {
     return omni::cli::fail(omni::res::toUtf8(message), 2);
 }
 
-int runResolve(const omni::cli::Args& args) {
+}  // namespace
+
+int omni::cli::runResolve(const Args& args) {
     using omni::commands::NumberChoice;
     bool mode2D = true;
     std::optional<std::string> path;
@@ -75,9 +77,3 @@ int runResolve(const omni::cli::Args& args) {
         std::cout << item.bytes << "\t" << omni::res::toUtf8(item.label) << "\n";
     return 0;
 }
-
-const omni::cli::Registration reg{
-    "resolve", "resolve [--1d] PATH [--value N | --initialize | --inhibit]",
-    "print the page items of the catalog entry at PATH (captions joined by \" > \")", &runResolve};
-
-}  // namespace

@@ -269,24 +269,17 @@ int sendAll(reader::CommandExchange& exchange, ReplyListener& listener,
     return ExitDone;
 }
 
+}  // namespace
+
 int runSend(const Args& args) {
     SendOptions options;
     if (int code = parseOptions(args, options))
         return code;
 
-    reader::installModuleLock();
     serial::SerialPortForPosix port;
-    if (options.line.any()) {
-        const serial::PortDescriptor descriptor = devicePort(options.device);
-        port.setLineOverride(
-            options.line.over(loadLineSettings(foundation::kProgramSettingsKey, descriptor)));
-    }
-    reader::FailureKind kind{};
-    const std::string failure =
-        reader::openReaderPort(port, devicePort(options.device), foundation::kProgramSettingsKey,
-                               options.device, &kind);
-    if (!failure.empty())
-        return fail(failure, exitStatusOf(kind));
+    overrideLine(port, options.line, options.device);
+    if (int code = openReader(port, options.device))
+        return code;
 
     ReplyListener listener(port, options.device, options.ack);
     reader::CommandExchange exchange(port);
@@ -300,10 +293,4 @@ int runSend(const Args& args) {
     return listener.awaitQuiet(options.quietMs, options.device);
 }
 
-const Registration reg{"send", "send --port PATH [--quiet MS] [--ack] CMD...",
-                       "send each command framed (ESC, command, CR) and print the reader's answer "
-                       "as the log shows it; --ack checks one ACK per command (ACK mode, WC/WD)",
-                       &runSend};
-
-}  // namespace
 }  // namespace omni::cli

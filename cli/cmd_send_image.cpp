@@ -48,6 +48,8 @@ void printReport(const std::string& report) {
         std::cout << line << "\n";
 }
 
+}  // namespace
+
 int runSendImage(const Args& args) {
     std::string device, file;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -71,21 +73,20 @@ int runSendImage(const Args& args) {
         return fail(e.what(), ExitBadInput);
     }
 
-    serial::SerialPortForPosix port;
-    reader::TwoDimensionModule module(port);
-    if (int code = connectModule(port, module, device))
+    ImagingReader imaging;
+    if (int code = imaging.connect(device))
         return code;
     catchInterrupt();
     try {
         ProgressBar bar;
-        reader::CaptureWorker worker(module);
+        reader::CaptureWorker worker(imaging.module);
         worker.startDecodingTest(*picture, &bar);
         const bool cancelled = runWorker(worker);
         worker.finish();
         bar.done();
         if (cancelled)
             return fail(res::loadStringUtf8(res::ids::CaptureCancelled), ExitCancelled);
-        const std::string report = readReport(port);
+        const std::string report = readReport(imaging.port);
         if (report.empty())
             return fail(res::loadStringUtf8(res::ids::SendImageNoReply), ExitNoAnswer);
         printReport(report);
@@ -95,10 +96,4 @@ int runSendImage(const Args& args) {
     return 0;
 }
 
-const Registration reg{"send-image", "send-image --port PATH FILE",
-                       "send a picture (.bmp, .jpg) to the imaging engine for a decoding test "
-                       "and print what the reader reports",
-                       &runSendImage};
-
-}  // namespace
 }  // namespace omni::cli

@@ -18,56 +18,51 @@ struct ShootOptions {
 
 // 0, or the exit status after printing what is wrong with the arguments.
 int parseShoot(const Args& args, ShootOptions& options) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (a == "--port" && hasValue) {
-            options.device = args[++i];
-        } else if ((a == "-o" || a == "--output") && hasValue) {
-            options.output = args[++i];
-        } else if (a == "--trigger" && hasValue) {
-            const std::string& kind = args[++i];
-            if (kind == "down")
+    PortOptions walk(args);
+    while (walk.next()) {
+        if (const std::string* file = walk.valueOf(walk.is("-o") ? "-o" : "--output")) {
+            options.output = *file;
+        } else if (const std::string* kind = walk.valueOf("--trigger")) {
+            if (*kind == "down")
                 options.kind = reader::TriggerKind::Down;
-            else if (kind == "up")
+            else if (*kind == "up")
                 options.kind = reader::TriggerKind::Up;
-            else if (kind == "twice")
+            else if (*kind == "twice")
                 options.kind = reader::TriggerKind::Twice;
             else
-                return fail(res::formatUtf8(res::ids::CaptureBadTrigger, {kind}), ExitBadInput);
-        } else if (a == "--wait" && hasValue) {
-            const std::string& text = args[++i];
-            char* end = nullptr;
-            const long seconds = std::strtol(text.c_str(), &end, 10);
-            if (text.empty() || *end != 0 || seconds < 1 || seconds > 999)
-                return fail(res::formatUtf8(res::ids::CaptureBadWait, {text}), ExitBadInput);
-            options.seconds = static_cast<int>(seconds);
+                return fail(res::formatUtf8(res::ids::CaptureBadTrigger, {*kind}), ExitBadInput);
+        } else if (const std::string* text = walk.valueOf("--wait")) {
+            const std::optional<long> seconds = wholeNumber(*text, 1, 999);
+            if (!seconds)
+                return fail(res::formatUtf8(res::ids::CaptureBadWait, {*text}), ExitBadInput);
+            options.seconds = static_cast<int>(*seconds);
         } else {
-            return fail(res::formatUtf8(res::ids::UnknownOption, {a}), ExitBadInput);
+            return walk.unknown();
         }
     }
-    if (options.device.empty())
-        return fail(res::loadStringUtf8(res::ids::MissingPort), ExitBadInput);
+    if (int code = walk.takePort(options.device))
+        return code;
     image::PictureKind kind;
     if (options.output.empty() || !image::pictureKindOf(options.output, kind))
         return fail(res::loadStringUtf8(res::ids::CaptureMissingOutput), ExitBadInput);
     return 0;
 }
 
+}  // namespace
+
 int runShoot(const Args& args) {
     ShootOptions options;
     if (int code = parseShoot(args, options))
         return code;
-    serial::SerialPortForPosix port;
-    reader::TwoDimensionModule module(port);
-    if (int code = connectModule(port, module, options.device))
+    ImagingReader imaging;
+    if (int code = imaging.connect(options.device))
         return code;
     catchInterrupt();
     std::unique_ptr<image::ShotedImage> picture;
     bool cancelled = false;
     try {
         ProgressBar bar;
-        reader::CaptureWorker worker(module);
+        reader::CaptureWorker worker(imaging.module);
         worker.startShot(options.kind, options.seconds, &bar);
         cancelled = runWorker(worker);
         picture = worker.finish();
@@ -89,11 +84,4 @@ int runShoot(const Args& args) {
     return 0;
 }
 
-const Registration reg{"shoot",
-                       "shoot --port PATH [--trigger down|up|twice] [--wait SECONDS] -o FILE",
-                       "take a picture with the reader's imaging engine and save it as .bmp or "
-                       ".jpg (Ctrl+C cancels)",
-                       &runShoot};
-
-}  // namespace
 }  // namespace omni::cli

@@ -4,17 +4,9 @@
 #include "command.h"
 #include "commands/menu_command.h"
 
-namespace {
-
-int runTokens(const omni::cli::Args& args) {
+int omni::cli::runTokens(const Args& args) {
     if (args.size() != 1)
         return omni::cli::fail("usage: omnisetup-cli tokens TEXT", 2);
     std::cout << omni::commands::countTokens(omni::cli::unescapeArgument(args[0])) << "\n";
     return 0;
 }
-
-const omni::cli::Registration reg{
-    "tokens", "tokens TEXT", "count the menu-command tokens of TEXT (\\r is a carriage return)",
-    &runTokens};
-
-}  // namespace

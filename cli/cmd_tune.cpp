@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <iostream>
 
-#include "capture_cli.h"
 #include "foundation/atomic_file.h"
+#include "tool_cli.h"
 #include "tools/auto_tuning.h"
 
 namespace omni::cli {
@@ -22,30 +22,24 @@ struct TuneOptions {
 };
 
 int parseTune(const Args& args, TuneOptions& options) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (a == "--port" && hasValue) {
-            options.device = args[++i];
-        } else if (a == "--bank" && hasValue) {
-            const std::string& text = args[++i];
-            if (text.size() != 1 || text[0] < '1' || text[0] > '5')
-                return fail(res::formatUtf8(res::ids::ToolsBadBank, {text}), ExitBadInput);
-            options.bank = text[0] - '0';
-        } else if (a == "--moving") {
+    PortOptions walk(args);
+    while (walk.next()) {
+        if (const std::string* text = walk.valueOf("--bank")) {
+            if (text->size() != 1 || (*text)[0] < '1' || (*text)[0] > '5')
+                return fail(res::formatUtf8(res::ids::ToolsBadBank, {*text}), ExitBadInput);
+            options.bank = (*text)[0] - '0';
+        } else if (walk.is("--moving")) {
             options.moving = true;
-        } else if (a == "--apply") {
+        } else if (walk.is("--apply")) {
             options.apply = true;
-        } else if (a == "--save" && hasValue) {
-            options.save = args[++i];
+        } else if (const std::string* file = walk.valueOf("--save")) {
+            options.save = *file;
             options.apply = true;
         } else {
-            return fail(res::formatUtf8(res::ids::UnknownOption, {a}), ExitBadInput);
+            return walk.unknown();
         }
     }
-    if (options.device.empty())
-        return fail(res::loadStringUtf8(res::ids::MissingPort), ExitBadInput);
-    return 0;
+    return walk.takePort(options.device);
 }
 
 std::string flagText(bool on) {
@@ -97,21 +91,8 @@ int tuneSteps(tools::AutoTuning& tuning, const TuneOptions& options) {
     return gInterrupted ? ExitCancelled : ExitDone;
 }
 
-int runTune(const Args& args) {
-    TuneOptions options;
-    if (int code = parseTune(args, options))
-        return code;
-    reader::installModuleLock();
-    serial::SerialPortForPosix port;
-    reader::FailureKind kind{};
-    const std::string failure = reader::openReaderPort(
-        port, devicePort(options.device), foundation::kProgramSettingsKey, options.device, &kind);
-    if (!failure.empty())
-        return fail(failure, exitStatusOf(kind));
-    port.stop();
-    catchInterrupt();
-    reader::CommandExchange exchange(port);
-    tools::ToolLink link(exchange, port);
+// Tunes, then closes the tuning, which puts the reader back as it was found.
+int tuneAndRestore(tools::ToolLink& link, const TuneOptions& options) {
     tools::AutoTuning tuning(link);
     int status = ExitDone;
     try {
@@ -128,10 +109,17 @@ int runTune(const Args& args) {
     return status;
 }
 
-const Registration reg{"tune", "tune --port PATH [--bank 1-5] [--moving] [--apply] [--save FILE]",
-                       "auto tuning to the code in front of a 2D reader; prints the tuned bank, "
-                       "--apply applies it, --save writes the recorded commands to FILE",
-                       &runTune};
-
 }  // namespace
+
+int runTune(const Args& args) {
+    TuneOptions options;
+    if (int code = parseTune(args, options))
+        return code;
+    return withToolLink(options.device,
+                        [&](serial::SerialPortForPosix& port, tools::ToolLink& link) {
+                            port.stop();
+                            return tuneAndRestore(link, options);
+                        });
+}
+
 }  // namespace omni::cli

@@ -25,8 +25,9 @@ public:
     std::optional<std::string> value(const std::string& name);
     // One line about an unknown option; returns exit status 2.
     int unknown(const std::string& option) const;
-    // --port PATH, when `option` is it; true when it was taken (or failed: see `error`).
-    bool takePort(const std::string& option, int& error);
+    // Moves to the next option, taking any --port PATH on the way. False when the arguments
+    // are used up, or when --port has no path: then `status` is 2 after printing why.
+    bool nextOption(std::string& option, int& status);
     const std::string& port() const { return port_; }
 
 private:
@@ -60,7 +61,10 @@ int printOrSend(const std::string& command, const std::string& port, bool save);
 std::optional<std::size_t> parseCharRow(const std::string& text);
 
 // The sub-commands kept in their own files.
-int runTemplate(const std::string& sub, const Args& args);
+int runConvert(const Args& args);
+int runPickup(const Args& args);
+int runBookCode(const Args& args);
+int runMultiLabel(const Args& args);
 int runOcr(const Args& args);
 int runGS1(const Args& args);
 

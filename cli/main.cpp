@@ -18,19 +18,6 @@
 
 namespace omni::cli {
 
-static std::vector<Command>& registry() {
-    static std::vector<Command> list;
-    return list;
-}
-
-Registration::Registration(const char* name, const char* usage, const char* summary, Runner run) {
-    registry().push_back({name, usage, summary, run});
-}
-
-const std::vector<Command>& commands() {
-    return registry();
-}
-
 int fail(const std::string& message, int code) {
     std::cerr << "omnisetup-cli: " << message << "\n";
     return code;

@@ -4,15 +4,13 @@
 #include <cstdio>
 #include <thread>
 
+#include "sim/control_bytes.h"
+#include "sim/locked.h"
 #include "sim/test_picture.h"
 
 namespace omni::sim {
 namespace {
 
-constexpr char kAck = 0x06;
-constexpr char kNak = 0x15;
-constexpr char kEtb = 0x17;
-constexpr char kCan = 0x18;
 constexpr auto kAnswerWait = std::chrono::milliseconds(5000);
 constexpr std::size_t kJpegPiece = 1024;  // data bytes per block of a JPEG stream
 
@@ -256,18 +254,15 @@ void CaptureResponder::setPictureSize(int width, int height) {
 }
 
 void CaptureResponder::setSettings(const OutputSettings& settings) {
-    std::lock_guard lock(mutex_);
-    settings_ = settings;
+    setLocked(mutex_, settings_, settings);
 }
 
 OutputSettings CaptureResponder::settings() const {
-    std::lock_guard lock(mutex_);
-    return settings_;
+    return getLocked(mutex_, settings_);
 }
 
 void CaptureResponder::setSettingsReply(std::string reply) {
-    std::lock_guard lock(mutex_);
-    settingsReply_ = std::move(reply);
+    setLocked(mutex_, settingsReply_, std::move(reply));
 }
 
 void CaptureResponder::corruptBlock(std::size_t index, int times) {
@@ -276,28 +271,23 @@ void CaptureResponder::corruptBlock(std::size_t index, int times) {
 }
 
 void CaptureResponder::setErrorReport(int code) {
-    std::lock_guard lock(mutex_);
-    errorReport_ = code;
+    setLocked(mutex_, errorReport_, code);
 }
 
 void CaptureResponder::setLineRate(std::size_t bytesPerSecond) {
-    std::lock_guard lock(mutex_);
-    lineRate_ = bytesPerSecond;
+    setLocked(mutex_, lineRate_, bytesPerSecond);
 }
 
 void CaptureResponder::hangUpAfterBlocks(std::size_t blocks) {
-    std::lock_guard lock(mutex_);
-    hangUpAfter_ = blocks;
+    setLocked(mutex_, hangUpAfter_, blocks);
 }
 
 void CaptureResponder::setTriggerDelay(std::chrono::milliseconds delay) {
-    std::lock_guard lock(mutex_);
-    triggerDelay_ = delay;
+    setLocked(mutex_, triggerDelay_, delay);
 }
 
 CaptureResponder::Outcome CaptureResponder::outcome() const {
-    std::lock_guard lock(mutex_);
-    return outcome_;
+    return getLocked(mutex_, outcome_);
 }
 
 bool CaptureResponder::waitForShots(std::size_t shots, std::chrono::milliseconds timeout) const {
@@ -306,8 +296,7 @@ bool CaptureResponder::waitForShots(std::size_t shots, std::chrono::milliseconds
 }
 
 std::string CaptureResponder::lastSettingsCommand() const {
-    std::lock_guard lock(mutex_);
-    return lastSettingsCommand_;
+    return getLocked(mutex_, lastSettingsCommand_);
 }
 
 }  // namespace omni::sim

@@ -2,11 +2,13 @@
 
 #include <vector>
 
+#include "sim/control_bytes.h"
+#include "sim/locked.h"
+
 namespace omni::sim {
 namespace {
 
 constexpr char kQuote = '\'';
-constexpr char kCr = '\r';
 constexpr char kFs = 0x1C;
 constexpr char kGs = 0x1D;
 
@@ -143,18 +145,15 @@ void DataEditResponder::setProgram(int number, Program program) {
 }
 
 DataEditResponder::OcrState DataEditResponder::ocr() const {
-    std::lock_guard lock(mutex_);
-    return ocr_;
+    return getLocked(mutex_, ocr_);
 }
 
 void DataEditResponder::setTestSample(std::string sample) {
-    std::lock_guard lock(mutex_);
-    testSample_ = std::move(sample);
+    setLocked(mutex_, testSample_, std::move(sample));
 }
 
 void DataEditResponder::setGS1Sample(std::string sample) {
-    std::lock_guard lock(mutex_);
-    gs1Sample_ = std::move(sample);
+    setLocked(mutex_, gs1Sample_, std::move(sample));
 }
 
 }  // namespace omni::sim

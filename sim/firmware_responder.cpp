@@ -2,6 +2,9 @@
 
 #include <fstream>
 
+#include "sim/control_bytes.h"
+#include "sim/locked.h"
+
 namespace omni::sim {
 namespace {
 
@@ -10,13 +13,6 @@ constexpr std::size_t kAppData = 8192;
 constexpr std::size_t kXmodemPacket = 132;
 constexpr std::size_t kXmodemData = 128;
 constexpr std::size_t kWriteUnit = 65536;
-constexpr char kEsc = 0x1B;
-constexpr char kCr = 0x0D;
-constexpr char kSoh = 1;
-constexpr char kEot = 4;
-constexpr char kAck = 6;
-constexpr char kNak = 21;
-constexpr char kCan = 24;
 
 std::uint16_t le16(std::string_view bytes, std::size_t at) {
     return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at]) |
@@ -292,8 +288,7 @@ void FirmwareResponder::restartEngine(SimulatedReader& reader) {
 }
 
 std::string FirmwareResponder::firmware() const {
-    std::lock_guard lock(mutex_);
-    return firmware_;
+    return getLocked(mutex_, firmware_);
 }
 
 bool FirmwareResponder::saveFirmware(const std::string& path) const {
@@ -308,18 +303,15 @@ bool FirmwareResponder::saveFirmware(const std::string& path) const {
 }
 
 std::vector<FirmwareResponder::Packet> FirmwareResponder::packets() const {
-    std::lock_guard lock(mutex_);
-    return packets_;
+    return getLocked(mutex_, packets_);
 }
 
 FirmwareResponder::Ending FirmwareResponder::ending() const {
-    std::lock_guard lock(mutex_);
-    return ending_;
+    return getLocked(mutex_, ending_);
 }
 
 std::size_t FirmwareResponder::attemptsRefused() const {
-    std::lock_guard lock(mutex_);
-    return refused_;
+    return getLocked(mutex_, refused_);
 }
 
 bool FirmwareResponder::waitForEnding(std::chrono::milliseconds timeout) const {

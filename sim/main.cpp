@@ -8,16 +8,19 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <csignal>
 #include <functional>
 #include <cstring>
 #include <iostream>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <random>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include "sim/capture_responder.h"
 #include "sim/dataedit_responder.h"
@@ -82,29 +85,38 @@ const char kUsage[] =
 // The steering escapes \r, \n, \t, \\ and \xHH. The simulator stands apart from the program's
 // libraries, so it reads them itself; a "\x" without two hex digits makes the line unusable.
 std::string unescape(const std::string& text) {
+    // The letters that name a control byte; after a backslash any other character stands for
+    // itself.
+    constexpr std::pair<char, char> kNamed[] = {{'r', '\r'}, {'n', '\n'}, {'t', '\t'}};
+    auto hexByte = [&](std::size_t at) {
+        if (at + 1 >= text.size() || !std::isxdigit(static_cast<unsigned char>(text[at])) ||
+            !std::isxdigit(static_cast<unsigned char>(text[at + 1])))
+            throw std::invalid_argument(text);
+        return static_cast<char>(std::stoi(text.substr(at, 2), nullptr, 16));
+    };
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] != '\\' || i + 1 >= text.size()) {
             out += text[i];
-            continue;
-        }
-        const char next = text[++i];
-        if (next == 'r')
-            out += '\r';
-        else if (next == 'n')
-            out += '\n';
-        else if (next == 't')
-            out += '\t';
-        else if (next == 'x') {
-            if (i + 2 >= text.size() || !std::isxdigit(static_cast<unsigned char>(text[i + 1])) ||
-                !std::isxdigit(static_cast<unsigned char>(text[i + 2])))
-                throw std::invalid_argument(text);
-            out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+        } else if (text[++i] == 'x') {
+            out += hexByte(i + 1);
             i += 2;
-        } else
-            out += next;
+        } else {
+            const auto* named = std::find_if(std::begin(kNamed), std::end(kNamed),
+                                             [&](const auto& pair) { return pair.first == text[i]; });
+            out += named != std::end(kNamed) ? named->second : text[i];
+        }
     }
     return out;
+}
+
+// The two halves of "A<separator>B"; throws std::invalid_argument(`form`) without the separator.
+std::pair<std::string, std::string> splitPair(const std::string& text, char separator,
+                                              const char* form) {
+    const std::size_t at = text.find(separator);
+    if (at == std::string::npos)
+        throw std::invalid_argument(form);
+    return {text.substr(0, at), text.substr(at + 1)};
 }
 
 std::string fromHex(const std::string& hex) {
@@ -270,11 +282,8 @@ void parseOptions(int argc, char** argv, Options& options, SimulatedReader& read
         else if (option == "--ver-ap")
             options.reply = replies::versionLine("AP:", value());
         else if (option == "--model") {
-            const std::string v = value();
-            const std::size_t colon = v.find(':');
-            if (colon == std::string::npos)
-                throw std::invalid_argument("--model NAME:VERSION");
-            options.reply = replies::model(v.substr(0, colon), v.substr(colon + 1));
+            const auto [name, version] = splitPair(value(), ':', "--model NAME:VERSION");
+            options.reply = replies::model(name, version);
         } else if (option == "--utf16le")
             options.wide = true;
         else if (option == "--utf16be")
@@ -298,11 +307,8 @@ void parseOptions(int argc, char** argv, Options& options, SimulatedReader& read
         else if (option == "--gs1-sample")
             options.gs1Sample = unescape(value());
         else if (option == "--picture") {
-            const std::string v = value();
-            const std::size_t x = v.find('x');
-            if (x == std::string::npos)
-                throw std::invalid_argument("--picture WxH");
-            capture.setPictureSize(std::stoi(v.substr(0, x)), std::stoi(v.substr(x + 1)));
+            const auto [width, height] = splitPair(value(), 'x', "--picture WxH");
+            capture.setPictureSize(std::stoi(width), std::stoi(height));
         } else if (option == "--bits")
             options.imaging.bits = std::stoi(value());
         else if (option == "--jpeg")
@@ -310,11 +316,8 @@ void parseOptions(int argc, char** argv, Options& options, SimulatedReader& read
         else if (option == "--whole")
             options.imaging.whole = true;
         else if (option == "--corrupt-block") {
-            const std::string v = value();
-            const std::size_t colon = v.find(':');
-            if (colon == std::string::npos)
-                throw std::invalid_argument("--corrupt-block I:N");
-            capture.corruptBlock(std::stoul(v.substr(0, colon)), std::stoi(v.substr(colon + 1)));
+            const auto [block, times] = splitPair(value(), ':', "--corrupt-block I:N");
+            capture.corruptBlock(std::stoul(block), std::stoi(times));
         } else if (option == "--line-rate")
             capture.setLineRate(std::stoul(value()));
         else if (!parseFirmwareOption(option, value, options))

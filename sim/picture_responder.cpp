@@ -3,13 +3,13 @@
 #include <memory>
 
 #include "sim/capture_responder.h"
+#include "sim/control_bytes.h"
+#include "sim/locked.h"
 #include "sim/test_picture.h"
 
 namespace omni::sim {
 namespace {
 
-constexpr char kAck = 0x06;
-constexpr char kNak = 0x15;
 constexpr auto kPartWait = std::chrono::milliseconds(2000);
 
 }  // namespace
@@ -79,8 +79,7 @@ void PictureResponder::receive(SimulatedReader& reader) {
 }
 
 void PictureResponder::setDecodeResult(std::string text) {
-    std::lock_guard lock(mutex_);
-    decodeResult_ = std::move(text);
+    setLocked(mutex_, decodeResult_, std::move(text));
 }
 
 void PictureResponder::refuseLine(std::size_t index, int times) {
@@ -89,8 +88,7 @@ void PictureResponder::refuseLine(std::size_t index, int times) {
 }
 
 PictureResponder::Received PictureResponder::received() const {
-    std::lock_guard lock(mutex_);
-    return received_;
+    return getLocked(mutex_, received_);
 }
 
 ImagingResponders addImagingResponders(SimulatedReader& reader) {

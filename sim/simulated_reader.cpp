@@ -14,27 +14,12 @@
 #include <system_error>
 #include <thread>
 
+#include "sim/control_bytes.h"
+#include "sim/locked.h"
 #include "sim/responders.h"
 
 namespace omni::sim {
 namespace {
-
-constexpr char kEsc = 0x1B;
-constexpr char kCr = 0x0D;
-constexpr char kAck = 0x06;
-
-// A setting the reader thread reads, set and read under `mutex`.
-template <typename T>
-void setLocked(std::mutex& mutex, T& setting, T value) {
-    std::lock_guard lock(mutex);
-    setting = std::move(value);
-}
-
-template <typename T>
-T getLocked(std::mutex& mutex, const T& setting) {
-    std::lock_guard lock(mutex);
-    return setting;
-}
 
 // What the reader remembers of the conversation: the newest bytes and commands, so that a long
 // flood does not grow it without end.

@@ -4,11 +4,12 @@
 #include <cstdio>
 #include <memory>
 
+#include "sim/control_bytes.h"
+#include "sim/locked.h"
+
 namespace omni::sim {
 namespace {
 
-constexpr char kAck = 0x06;
-constexpr char kNak = 0x15;
 constexpr std::size_t kBankBlock = 96;
 constexpr std::size_t kParameterBlock = 168;
 constexpr unsigned char kOpeningReply[] = {0x43, 0x46, 0x47, 0x00, 0x00, 0x00, 0x09, 0x00,
@@ -51,8 +52,7 @@ TuningResponder::TuningResponder() {
 }
 
 void TuningResponder::setSuccessAttempt(int attempt) {
-    std::lock_guard lock(mutex_);
-    successAttempt_ = attempt;
+    setLocked(mutex_, successAttempt_, attempt);
 }
 
 void TuningResponder::setParameters(int analog, int digital, int exposureUs, int lightUs) {
@@ -69,18 +69,15 @@ void TuningResponder::setBank(int index, const SimBank& bank) {
 }
 
 void TuningResponder::setSavedSetting(int value) {
-    std::lock_guard lock(mutex_);
-    saved_ = value;
+    setLocked(mutex_, saved_, value);
 }
 
 void TuningResponder::setPrefixSuffixDiffer(bool differ) {
-    std::lock_guard lock(mutex_);
-    differ_ = differ;
+    setLocked(mutex_, differ_, differ);
 }
 
 int TuningResponder::attempts() const {
-    std::lock_guard lock(mutex_);
-    return attempts_;
+    return getLocked(mutex_, attempts_);
 }
 
 std::string TuningResponder::bankBlock(const SimBank& bank) {

@@ -7,43 +7,11 @@
 #include <cstring>
 #include <string>
 
+#include "fuzz_line.h"
 #include "module/download.h"
 #include "module/kes_sdk.h"
 
 namespace {
-
-// An in-memory line: reads come from the fuzz input; running dry is a time-out.
-struct Line {
-    std::string replies;
-    std::size_t at = 0;
-    int raised = 0;
-    int restored = 0;
-
-    static Line& of(void* context) { return *static_cast<Line*>(context); }
-    static int isOpen(void*) { return 1; }
-    static std::uint32_t read(void* context, void* buffer, std::uint32_t count) {
-        Line& line = of(context);
-        if (line.replies.size() - line.at < count) {
-            KesSetLastStatus(KES_STATE_COMMUNICATION_TIMEOUT);
-            return 0;
-        }
-        std::memcpy(buffer, line.replies.data() + line.at, count);
-        line.at += count;
-        return count;
-    }
-    static std::uint32_t wait(void* context, std::uint32_t) {
-        Line& line = of(context);
-        std::size_t left = line.replies.size() - line.at;
-        if (left == 0)
-            KesSetLastStatus(KES_STATE_COMMUNICATION_TIMEOUT);
-        return static_cast<std::uint32_t>(left);
-    }
-    static void write(void*, const void*, std::uint32_t) {}
-    static void flush(void*) {}
-    static void sleep(void*, std::uint32_t) {}
-    static void raise(void* context) { ++of(context).raised; }
-    static void restore(void* context) { ++of(context).restored; }
-};
 
 // A 20000-byte file: three application blocks, 157 XMODEM blocks.
 std::uint32_t readFile(void* context, void* buffer, std::uint32_t count) {
@@ -63,12 +31,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0)
         return 0;
     static const char* const kReplies[] = {"BA12J13i\r", "BFM0102\r", "FL0001\r", "BD52\r"};
-    Line line;
-    line.replies = kReplies[data[0] % 4];
-    line.replies.append(reinterpret_cast<const char*>(data + 1), size - 1);
+    FuzzLine line;
+    line.input = kReplies[data[0] % 4];
+    line.input.append(reinterpret_cast<const char*>(data + 1), size - 1);
 
-    KesHandle port = KesCreateSerialPort(&line, Line::isOpen, Line::read, Line::wait, Line::write,
-                                         Line::flush, Line::sleep, Line::raise, Line::restore);
+    KesHandle port = KesCreateSerialPort(&line, FuzzLine::isOpen, FuzzLine::read, FuzzLine::wait,
+                                         FuzzLine::write, FuzzLine::flush, FuzzLine::sleep,
+                                         FuzzLine::raise, FuzzLine::restore);
     KesSetLastStatus(KES_STATE_SUCCESS);
     KesHandle module = KesOpenModule(port);
     if (module != KES_INVALID_HANDLE) {
