@@ -10,6 +10,7 @@ source "$(dirname "$0")/screenshot-helpers.sh"
 prepare_screenshots "${1:-/work/screenshots}" "${2:-build}" omnisetup_screenshots \
     firmware_window_test
 for lang in en ja; do
+    rm -rf "${config:?}"/*  # each language starts as a first run, not where the other left off
     offscreen "$lang" "$build/tests/gui/omnisetup_screenshots" "$out/main-window-$lang"
     OMNI_SCREENSHOT_DIR="$out" offscreen "$lang" "$build/tests/gui/firmware_window_test" \
         screenshots >/dev/null
