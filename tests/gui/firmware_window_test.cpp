@@ -219,9 +219,7 @@ void FirmwareWindowTest::downloadToSimulatedReaderMovesBothBarsAndReconnects() {
 void FirmwareWindowTest::cancelDuringTransferAbortsAndKeepsTheLine() {
     QTemporaryDir dir;
     const std::string file = writeFirmware(dir, "update.bd");
-    omni::sim::FirmwareFaults slow;
-    slow.answerDelay = std::chrono::milliseconds(100);
-    CabledReader cabled("BD49", slow);
+    CabledReader cabled("BD49", {.answerDelay = std::chrono::milliseconds(100)});
     MainWindow window(omni::test::freshKey("FirmwareTest", "cancel"));
     QVERIFY(cabled.connect(window));
     const omni::serial::LineState before = window.connection()->serialPort().lineState();
@@ -256,9 +254,7 @@ void FirmwareWindowTest::cancelDuringTransferAbortsAndKeepsTheLine() {
 void FirmwareWindowTest::versionQuestionAndWriteError() {
     QTemporaryDir dir;
     const std::string file = writeFirmware(dir, "XX99.bin");
-    omni::sim::FirmwareFaults failing;
-    failing.writeError = true;
-    CabledReader cabled("BA12J13i", failing);
+    CabledReader cabled("BA12J13i", {.writeError = true});
     MainWindow window(omni::test::freshKey("FirmwareTest", "failure"));
     QVERIFY(cabled.connect(window));
     const omni::serial::LineState before = window.connection()->serialPort().lineState();
@@ -313,9 +309,7 @@ void FirmwareWindowTest::cancelWhileTheEngineWritesKeepsWaiting() {
     // the dialog says so and stays until the engine's answer is given up on.
     QTemporaryDir dir;
     const std::string file = writeFirmware(dir, "BA12_update.bin");
-    omni::sim::FirmwareFaults silentEnd;
-    silentEnd.noEndAnswer = true;
-    CabledReader cabled("BA12J13i", silentEnd);
+    CabledReader cabled("BA12J13i", {.noEndAnswer = true});
     MainWindow window(omni::test::freshKey("FirmwareTest", "writing"));
     QVERIFY(cabled.connect(window));
     omni::test::Messages messages;
