@@ -31,6 +31,7 @@ using omni::serial::SimulatedReaders;
 using omni::test::click;
 using omni::test::clickWizard;
 using omni::test::offered;
+using omni::test::shown;
 using omni::test::typeInto;
 
 namespace {
@@ -137,8 +138,7 @@ private slots:
 void WizardReaderTest::simpleWizardsStoreAndReadBack() {
     omni::test::ModalWatchdog watchdog(90000);
     MainWindow window(freshKey("simple"));
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(shown(&window));
     QVERIFY(connectSimulated(window));
 
     const Run conversion = runSimple(window, "gs1Conversion", 1);
@@ -202,8 +202,7 @@ void WizardReaderTest::simpleWizardsStoreAndReadBack() {
 void WizardReaderTest::gs1WizardStoresEachFormAndAUserSetting() {
     omni::test::ModalWatchdog watchdog(120000);
     MainWindow window(freshKey("gs1"));
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(shown(&window));
     QVERIFY(connectSimulated(window));
     QAbstractButton* toolButton = qobject_cast<QAbstractButton*>(
         window.findChild<QToolBar*>(QStringLiteral("scannerToolbar"))
@@ -287,8 +286,7 @@ void WizardReaderTest::gs1WizardStoresEachFormAndAUserSetting() {
 void WizardReaderTest::gs1WizardWithoutReaderShowsItsMenuCodes() {
     omni::test::ModalWatchdog watchdog(60000);
     MainWindow window(freshKey("gs1-offline"));
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(shown(&window));
     std::vector<omni::gui::ShownMessage> messages;
     const omni::gui::MessageSink previous =
         omni::gui::setMessageSink([&](const omni::gui::ShownMessage& m) { messages.push_back(m); });
