@@ -27,11 +27,7 @@
 #include "wizard_driver.h"
 
 using namespace omni::dataedit;
-using omni::test::click;
-using omni::test::clickWizard;
-using omni::test::offered;
-using omni::test::shown;
-using omni::test::typeInto;
+using namespace omni::test;  // the wizard driver's helpers
 
 namespace {
 

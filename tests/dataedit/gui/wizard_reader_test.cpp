@@ -28,11 +28,7 @@ using namespace omni::dataedit;
 using omni::app::MainWindow;
 using omni::serial::SimulatedFamily;
 using omni::serial::SimulatedReaders;
-using omni::test::click;
-using omni::test::clickWizard;
-using omni::test::offered;
-using omni::test::shown;
-using omni::test::typeInto;
+using namespace omni::test;  // the wizard driver's helpers
 
 namespace {
 
