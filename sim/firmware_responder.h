@@ -31,13 +31,13 @@
 namespace omni::sim {
 
 struct FirmwareFaults {
-    std::map<std::uint16_t, int> refuseBlock;  // block number -> how many tries are refused
-    bool writeError = false;                   // "WE" instead of finishing the write phase
-    bool noEndAnswer = false;                  // "ED" is never answered
-    int nakStorm = 0;                          // XMODEM: NAKs before the first block's ACK
-    std::size_t hangUpAfterBlocks = 0;         // hang up once this many blocks arrived (0: never)
-    bool cancelAtStart = false;                // XMODEM: CAN instead of the opening NAK
-    std::chrono::milliseconds answerDelay{0};  // a slow engine: pause before taking a block
+    std::map<std::uint16_t, int> refuseBlock{};  // block number -> how many tries are refused
+    bool writeError = false;                     // "WE" instead of finishing the write phase
+    bool noEndAnswer = false;                    // "ED" is never answered
+    int nakStorm = 0;                            // XMODEM: NAKs before the first block's ACK
+    std::size_t hangUpAfterBlocks = 0;           // hang up once this many blocks arrived (0: never)
+    bool cancelAtStart = false;                  // XMODEM: CAN instead of the opening NAK
+    std::chrono::milliseconds answerDelay{0};    // a slow engine: pause before taking a block
 };
 
 enum class RestartKind {
@@ -49,8 +49,8 @@ enum class RestartKind {
 struct FirmwareRestart {
     RestartKind kind = RestartKind::None;
     std::chrono::milliseconds pause{300};
-    bool only9600 = false;      // afterwards answers "Z1" only at 9600 baud
-    std::string versionAfter;   // the version reply afterwards (empty: unchanged)
+    bool only9600 = false;     // afterwards answers "Z1" only at 9600 baud
+    std::string versionAfter;  // the version reply afterwards (empty: unchanged)
     // Replug: told the new device path once the device is back (on a helper thread).
     std::function<void(const std::string& path)> onReplugged;
 };
@@ -75,10 +75,10 @@ public:
 
     struct Packet {
         std::uint16_t number = 0;
-        std::uint16_t declared = 0;    // application: the length field
-        std::uint8_t complement = 0;   // XMODEM: the complement byte
-        bool valid = false;            // the checks passed
-        unsigned lineSpeed = 0;        // the baud rate of the line when it arrived
+        std::uint16_t declared = 0;   // application: the length field
+        std::uint8_t complement = 0;  // XMODEM: the complement byte
+        bool valid = false;           // the checks passed
+        unsigned lineSpeed = 0;       // the baud rate of the line when it arrived
     };
     std::vector<Packet> packets() const;
     Ending ending() const;

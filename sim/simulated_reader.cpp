@@ -67,9 +67,7 @@ SimulatedReader::SimulatedReader() {
 
     versionReply_ = replies::family("BA12J13i");
     configuration_ = "Configuration: KVR-5210";
-    responders_.push_back(std::make_unique<VersionResponder>());
-    responders_.push_back(std::make_unique<AckModeResponder>());
-    responders_.push_back(std::make_unique<ConfigurationResponder>());
+    responders_.push_back(std::make_unique<StandardResponder>());
 }
 
 void SimulatedReader::openPty() {

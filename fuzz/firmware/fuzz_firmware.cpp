@@ -7,8 +7,8 @@
 #include <cstring>
 #include <string>
 
-#include "fuzz_line.h"
 #include "module/download.h"
+#include "module/engine_line.h"
 #include "module/kes_sdk.h"
 
 namespace {
@@ -31,21 +31,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0)
         return 0;
     static const char* const kReplies[] = {"BA12J13i\r", "BFM0102\r", "FL0001\r", "BD52\r"};
-    FuzzLine line;
+    omni::test::EngineLine line;
     line.input = kReplies[data[0] % 4];
     line.input.append(reinterpret_cast<const char*>(data + 1), size - 1);
 
-    KesHandle port = KesCreateSerialPort(&line, FuzzLine::isOpen, FuzzLine::read, FuzzLine::wait,
-                                         FuzzLine::write, FuzzLine::flush, FuzzLine::sleep,
-                                         FuzzLine::raise, FuzzLine::restore);
+    KesHandle port = line.createPort(/*withSpeedCallbacks=*/true);
     KesSetLastStatus(KES_STATE_SUCCESS);
     KesHandle module = KesOpenModule(port);
     if (module != KES_INVALID_HANDLE) {
         std::uint32_t left = 20000;
         KesHandle input = KesCreateInputStream(&left, readFile);
         KesHandle progress = KesCreateDownloadProgress(nullptr, ignoreRange, ignorePosition,
-                                                       ignoreRange, ignorePosition,
-                                                       ignorePosition);
+                                                       ignoreRange, ignorePosition, ignorePosition);
         KesSetLastStatus(KES_STATE_SUCCESS);
         KesDownload(module, input, 20000, data[0] & 0x10 ? 1 : 0, progress);
         if (line.raised != line.restored || line.raised > 1)

@@ -6,14 +6,14 @@
 #include <cstdlib>
 #include <string>
 
-#include "fuzz_line.h"
+#include "module/engine_line.h"
 #include "module/kes_sdk.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0)
         return 0;
     const char* families[] = {"BA12J13i\r", "FA01\r", "BD49\r"};
-    FuzzLine port;
+    omni::test::EngineLine port;
     port.deliverRest = true;
     port.input = families[data[0] % 3];
     port.input += (data[0] & 4) ? ";Trim(0,0,1,1) Sub(1,1) Bp8 Jq80 FfBMP TrALL Fl(0,0) Re0\r"
@@ -22,9 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     port.input.append(reinterpret_cast<const char*>(data + 1), size - 1);
 
     KesSetLastStatus(KES_STATE_SUCCESS);
-    const KesHandle serial =
-        KesCreateSerialPort(&port, FuzzLine::isOpen, FuzzLine::read, FuzzLine::wait,
-                            FuzzLine::write, FuzzLine::flush, FuzzLine::sleep, nullptr, nullptr);
+    const KesHandle serial = port.createPort();
     const KesHandle module = KesOpenModule(serial);
     const KesHandle image = KesShoot(module, 0);
     if (image != KES_INVALID_HANDLE && image != 0) {

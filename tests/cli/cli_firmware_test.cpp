@@ -103,9 +103,8 @@ protected:
     // packets: the tool ends with 130 and the engine sees the transfer end as `expected`.
     void interruptMidTransfer(const std::string& version, const FirmwareFile& file,
                               std::vector<std::string> args, Ending expected) {
-        sim::FirmwareFaults slow;
-        slow.answerDelay = std::chrono::milliseconds(20);
-        sim::FirmwareResponder& engine = start(version, slow);
+        sim::FirmwareResponder& engine =
+            start(version, {.answerDelay = std::chrono::milliseconds(20)});
         args.insert(args.begin(), {"--port", reader.devicePath()});
         args.push_back(file.path().string());
         Cli cli(args);
@@ -131,9 +130,7 @@ TEST_F(CliFirmware, UpdatesTheReaderAndPrintsItsVersion) {
 }
 
 TEST_F(CliFirmware, RefusedBlockFailsWithThePortAtItsOwnSpeed) {
-    sim::FirmwareFaults faults;
-    faults.refuseBlock[9] = 4;
-    auto& engine = start("BA12J13i", faults);
+    auto& engine = start("BA12J13i", {.refuseBlock = {{9, 4}}});
     FirmwareFile file(100 * 1024);
     CliRun run = Cli({"--port", reader.devicePath(), "--yes", file.path().string()}).finish();
     EXPECT_EQ(run.status, 1);

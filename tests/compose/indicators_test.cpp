@@ -9,12 +9,11 @@ namespace omni::commands::compose {
 namespace {
 
 TEST(Buzzer, GoodReadWithCustomFrequency) {
-    BuzzerChoices choices;
-    choices.goodRead = Toggle::Enable;
-    choices.volume = BuzzerVolume::Loud;
-    choices.duration = BuzzerDuration::Ms100;
-    choices.tone = BuzzerTone::CustomFrequency;
-    choices.frequency = 2700;
+    BuzzerChoices choices{.volume = BuzzerVolume::Loud,
+                          .goodRead = Toggle::Enable,
+                          .duration = BuzzerDuration::Ms100,
+                          .tone = BuzzerTone::CustomFrequency,
+                          .frequency = 2700};
     EXPECT_EQ(composeBuzzer("", choices, true), "W8T1W4[DF0Q2Q7Q0Q0");
     EXPECT_EQ(composeBuzzer("", choices, false), "W8\rT1\rW4\r[DF0\rQ2\rQ7\rQ0\rQ0\r");
 
@@ -32,14 +31,13 @@ TEST(Buzzer, NothingChosenGivesTheBaseCommand) {
 }
 
 TEST(Buzzer, DisabledGoodReadSkipsVolumeDurationAndTone) {
-    BuzzerChoices choices;
-    choices.goodRead = Toggle::Disable;
-    choices.volume = BuzzerVolume::Maximum;
-    choices.duration = BuzzerDuration::Ms400;
-    choices.tone = BuzzerTone::Middle;
-    choices.startup = Toggle::Enable;
-    choices.intermediateDataBar = Toggle::Disable;
-    choices.intermediatePdf417 = Toggle::Enable;
+    BuzzerChoices choices{.volume = BuzzerVolume::Maximum,
+                          .goodRead = Toggle::Disable,
+                          .duration = BuzzerDuration::Ms400,
+                          .tone = BuzzerTone::Middle,
+                          .startup = Toggle::Enable,
+                          .intermediateDataBar = Toggle::Disable,
+                          .intermediatePdf417 = Toggle::Enable};
     EXPECT_EQ(composeBuzzer("", choices, false), "W0\rGC\r[EB4\r[EB5\r");
 
     const BuzzerControls controls = buzzerControls(choices, false);
@@ -47,12 +45,12 @@ TEST(Buzzer, DisabledGoodReadSkipsVolumeDurationAndTone) {
 }
 
 TEST(Buzzer, ModeDifferences) {
-    BuzzerChoices choices;
-    choices.duration = BuzzerDuration::Ms75;
-    choices.tone = BuzzerTone::HighToLow;
-    choices.readTimeout = Toggle::Disable;
-    choices.intermediate = Toggle::Enable;
-    choices.intermediateDataBar = Toggle::Enable;
+    BuzzerChoices choices{.volume = std::nullopt,
+                          .duration = BuzzerDuration::Ms75,
+                          .tone = BuzzerTone::HighToLow,
+                          .readTimeout = Toggle::Disable,
+                          .intermediate = Toggle::Enable,
+                          .intermediateDataBar = Toggle::Enable};
     EXPECT_EQ(composeBuzzer("", choices, true), "[EFWW2[EAP[EBYQ1");
     // 1D readers have no 75 ms, no read timeout buzzer and no single intermediate row.
     EXPECT_EQ(composeBuzzer("", choices, false), "W2\r[EB3\r");
@@ -72,9 +70,7 @@ TEST(Buzzer, ModeDifferences) {
 }
 
 TEST(StatusLed, ColoursOnlyWhenConfigurationIsEnabled) {
-    StatusLedChoices choices;
-    choices.duration = LedDuration::S01;
-    choices.inversion = Toggle::Enable;
+    StatusLedChoices choices{.duration = LedDuration::S01, .inversion = Toggle::Enable};
     EXPECT_EQ(composeStatusLed("", choices, true), "[XT8[E6Z");
     EXPECT_FALSE(colourCombosEnabled(choices));
 
@@ -98,12 +94,11 @@ TEST(StatusLed, SwatchIntensities) {
 }
 
 TEST(Vibrator, Composition) {
-    VibratorChoices choices;
-    choices.goodRead = Toggle::Enable;
-    choices.duration = VibrationDuration::Ms100;
-    choices.intensity = VibrationIntensity::Strong;
-    choices.startup = Toggle::Disable;
-    choices.intermediate = Toggle::Enable;
+    VibratorChoices choices{.intensity = VibrationIntensity::Strong,
+                            .goodRead = Toggle::Enable,
+                            .duration = VibrationDuration::Ms100,
+                            .startup = Toggle::Disable,
+                            .intermediate = Toggle::Enable};
     EXPECT_EQ(composeVibrator("", choices, true), "[EBI[EBK[EBO[EBR[ED6Q1");
     EXPECT_EQ(composeVibrator("", choices, false), "[EBI\r[EBK\r[EBO\r[EBR\r[ED6\rQ1\r");
 

@@ -8,6 +8,7 @@
 
 #include "foundation/exception.h"
 #include "foundation/settings_store.h"
+#include "foundation/test_folder.h"
 
 namespace fs = std::filesystem;
 using namespace omni;
@@ -25,10 +26,7 @@ static_assert(sizeof(LayoutRecord) == 16);
 class SettingsStore : public ::testing::Test {
 protected:
     void SetUp() override {
-        home_ = fs::temp_directory_path() /
-                ("omni-settings-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(home_);
+        home_ = test::freshTestFolder("settings");
         ::setenv("XDG_CONFIG_HOME", home_.c_str(), 1);
     }
     void TearDown() override {
@@ -94,8 +92,9 @@ TEST_F(SettingsStore, PortNamesWithSlashesStayInsideTheKey) {
     for (const char* name : {"..", ".", ".hidden"}) {
         record[1] = name[1];
         foundation::writeSetting(foundation::kProgramSettingsKey, name, record, sizeof record);
-        ASSERT_TRUE(foundation::readSetting(foundation::kProgramSettingsKey, name, back,
-                                            sizeof back)) << name;
+        ASSERT_TRUE(
+            foundation::readSetting(foundation::kProgramSettingsKey, name, back, sizeof back))
+            << name;
         EXPECT_EQ(back[1], name[1]) << name;
     }
     for (const auto& entry : fs::directory_iterator(home_ / "Kestrel" / "OmniSetup")) {
@@ -124,7 +123,8 @@ TEST_F(SettingsStore, UncreatableKeyRaisesSystemExceptionWithTheOsError) {
         EXPECT_NE(e.text().find(u"Kestrel"), std::u16string::npos);  // names the folder
     }
     // Reading is not a failure: the owner keeps its defaults.
-    EXPECT_FALSE(foundation::readSetting(foundation::kProgramSettingsKey, "MainWindow", record, sizeof record));
+    EXPECT_FALSE(foundation::readSetting(foundation::kProgramSettingsKey, "MainWindow", record,
+                                         sizeof record));
 }
 
 // What sits under a record's name may be anything but the record: none of it blocks a read or
@@ -136,31 +136,36 @@ TEST_F(SettingsStore, HostileEntriesInPlaceOfARecordNeitherBlockNorMislead) {
 
     ASSERT_EQ(::mkfifo((folder / "MainWindow").c_str(), 0600), 0);  // no writer: open() would block
     EXPECT_FALSE(foundation::readSetting(foundation::kProgramSettingsKey, "MainWindow", record));
-    EXPECT_THROW(foundation::writeSetting(foundation::kProgramSettingsKey, "MainWindow", record), foundation::SystemException);
+    EXPECT_THROW(foundation::writeSetting(foundation::kProgramSettingsKey, "MainWindow", record),
+                 foundation::SystemException);
     EXPECT_TRUE(fs::is_fifo(folder / "MainWindow"));
 
     fs::create_directory(folder / "MainWindowBorder");
-    EXPECT_FALSE(foundation::readSetting(foundation::kProgramSettingsKey, "MainWindowBorder", record));
+    EXPECT_FALSE(
+        foundation::readSetting(foundation::kProgramSettingsKey, "MainWindowBorder", record));
 
     fs::create_symlink("CommandBox", folder / "CommandBox");  // a loop
     EXPECT_FALSE(foundation::readSetting(foundation::kProgramSettingsKey, "CommandBox", record));
 
     fs::create_symlink("/dev/zero", folder / "SerialLogProperty");  // endless
-    EXPECT_FALSE(foundation::readSetting(foundation::kProgramSettingsKey, "SerialLogProperty", record));
+    EXPECT_FALSE(
+        foundation::readSetting(foundation::kProgramSettingsKey, "SerialLogProperty", record));
 
     {
         std::ofstream huge(folder / "CodePageProperty", std::ios::binary);
         huge.seekp(1 << 30);
         huge.put('x');  // a sparse gigabyte
     }
-    EXPECT_FALSE(foundation::readSetting(foundation::kProgramSettingsKey, "CodePageProperty", record));
+    EXPECT_FALSE(
+        foundation::readSetting(foundation::kProgramSettingsKey, "CodePageProperty", record));
     EXPECT_EQ(record.marker, 7);
 
     // A link to a real file (a shared dotfile folder) is a record like any other and stays a link.
     std::ofstream(home_ / "shared-record") << "0123456789abcdef";
     fs::create_symlink(home_ / "shared-record", folder / "Linked");
     ASSERT_TRUE(foundation::readSetting(foundation::kProgramSettingsKey, "Linked", record));
-    foundation::writeSetting(foundation::kProgramSettingsKey, "Linked", LayoutRecord{0, 0, 640, 480});
+    foundation::writeSetting(foundation::kProgramSettingsKey, "Linked",
+                             LayoutRecord{0, 0, 640, 480});
     EXPECT_TRUE(fs::is_symlink(folder / "Linked"));
     ASSERT_TRUE(foundation::readSetting(foundation::kProgramSettingsKey, "Linked", record));
     EXPECT_EQ(record.width, 640);

@@ -17,18 +17,14 @@
 #include "serial/gui/simulated_readers.h"
 
 namespace fs = std::filesystem;
-using omni::serial::PortDescriptor;
-using omni::serial::PortKind;
-using omni::serial::ComPortComboBox;
-using omni::serial::SimulatedFamily;
-using omni::serial::SimulatedReaders;
+using namespace omni::serial;  // the port box and what it finds are all this test is about
 
 namespace {
 
 // A key with no stored choice yet.
 std::string keyFor(const char* name) {
     std::string key = std::string("Software\\Kestrel\\PortTest-") + name;
-    omni::serial::storePortChoice(key, {});
+    storePortChoice(key, {});
     return key;
 }
 
@@ -66,7 +62,7 @@ struct FakeSystem {
     std::string node(const std::string& name) const { return (roots.dev / name).string(); }
 
     fs::path root;
-    omni::serial::DiscoveryRoots roots;
+    DiscoveryRoots roots;
 };
 
 QStringList labels(const ComPortComboBox& box) {
@@ -90,8 +86,8 @@ private slots:
 
 void ConnectionPortTest::listsDevicesTypedPathsAndSimulatedReaders() {
     FakeSystem system;
-    system.addUsbTty("ttyACM10", omni::serial::kReaderVendorId, omni::serial::kProductReader1D);
-    system.addUsbTty("ttyACM9", omni::serial::kReaderVendorId, omni::serial::kProductReader2D);
+    system.addUsbTty("ttyACM10", kReaderVendorId, kProductReader1D);
+    system.addUsbTty("ttyACM9", kReaderVendorId, kProductReader2D);
     system.addUsbTty("ttyUSB0", 0x0403, 0x6001);
     SimulatedReaders simulated;
     ComPortComboBox box(
@@ -140,7 +136,7 @@ void ConnectionPortTest::listsDevicesTypedPathsAndSimulatedReaders() {
 
 void ConnectionPortTest::unchangedListIsNotRedrawn() {
     FakeSystem system;
-    system.addUsbTty("ttyACM0", omni::serial::kReaderVendorId, omni::serial::kProductReader2D);
+    system.addUsbTty("ttyACM0", kReaderVendorId, kProductReader2D);
     ComPortComboBox box(keyFor("quiet"), {}, nullptr, system.roots);
     QSignalSpy changed(&box, &ComPortComboBox::portsChanged);
     QTRY_COMPARE_WITH_TIMEOUT(changed.count(), 1, 3000);
@@ -150,14 +146,14 @@ void ConnectionPortTest::unchangedListIsNotRedrawn() {
     }
     QTest::qWait(2 * ComPortComboBox::kPollMs);
     QCOMPARE(changed.count(), 1);
-    system.addUsbTty("ttyACM1", omni::serial::kReaderVendorId, omni::serial::kProductReader1D);
+    system.addUsbTty("ttyACM1", kReaderVendorId, kProductReader1D);
     QTRY_COMPARE_WITH_TIMEOUT(changed.count(), 2, 3000);
 }
 
 void ConnectionPortTest::watchReportsTheChosenPortGoingAndComing() {
     FakeSystem system;
-    system.addUsbTty("ttyACM0", omni::serial::kReaderVendorId, omni::serial::kProductReader2D);
-    system.addUsbTty("ttyACM1", omni::serial::kReaderVendorId, omni::serial::kProductReader1D);
+    system.addUsbTty("ttyACM0", kReaderVendorId, kProductReader2D);
+    system.addUsbTty("ttyACM1", kReaderVendorId, kProductReader1D);
     ComPortComboBox box(keyFor("watch"), {}, nullptr, system.roots);
     QTRY_COMPARE_WITH_TIMEOUT(box.count(), 2, 3000);
     box.choosePort(box.ports()[0]);
@@ -180,7 +176,7 @@ void ConnectionPortTest::watchReportsTheChosenPortGoingAndComing() {
     system.plug("ttyACM0");
     QTRY_COMPARE_WITH_TIMEOUT(notified.count(), 1, 4000);
     QCOMPARE(notified.takeFirst().at(0).toBool(), true);
-    QVERIFY(clock.elapsed() >= omni::serial::PortWatch::kAppearPauseMs);
+    QVERIFY(clock.elapsed() >= PortWatch::kAppearPauseMs);
     QCOMPARE(box.currentText(), QStringLiteral("Kestrel USB Code Reader(2D) (ttyACM0)"));
 
     // A new choice ends watching.
@@ -198,7 +194,7 @@ void ConnectionPortTest::watchReportsTheChosenPortGoingAndComing() {
 
 void ConnectionPortTest::choiceAndWatchFlagSurviveARestart() {
     FakeSystem system;
-    system.addUsbTty("ttyACM3", omni::serial::kReaderVendorId, omni::serial::kProductReader1D);
+    system.addUsbTty("ttyACM3", kReaderVendorId, kProductReader1D);
     const std::string key = keyFor("restart");
     {
         ComPortComboBox box(key, {}, nullptr, system.roots);
@@ -206,12 +202,12 @@ void ConnectionPortTest::choiceAndWatchFlagSurviveARestart() {
         box.choosePort(box.ports()[0]);
         box.setWatching(true);
     }
-    omni::serial::SerialPortSelect record;
+    SerialPortSelect record;
     QVERIFY(omni::foundation::readSetting(key, "SerialPortSelect", record));
     QCOMPARE(record.marker, 0u);
     QCOMPARE(record.descriptor, (2u << 16) | 3u);
     QCOMPARE(record.watch, 1u);
-    const omni::serial::StoredPortChoice choice = omni::serial::loadPortChoice(key);
+    const StoredPortChoice choice = loadPortChoice(key);
     QCOMPARE(choice.port.device, system.node("ttyACM3"));
     QVERIFY(choice.watching);
 

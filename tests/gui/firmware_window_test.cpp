@@ -42,13 +42,17 @@ bool waitConnected(MainWindow& window) {
     return QTest::qWaitFor([&] { return window.connection()->state() == State::Connected; }, 15000);
 }
 
-std::string writeFirmware(const QTemporaryDir& dir, const char* name) {
-    const std::string path = dir.filePath(QLatin1String(name)).toStdString();
-    std::ofstream out(path, std::ios::binary);
-    for (int i = 0; i < kFileSize; ++i)
-        out.put(static_cast<char>(i * 7 + 3));
-    return path;
-}
+// A firmware file of kFileSize bytes named `name`, in a folder of its own that goes with it.
+struct FirmwareFile {
+    explicit FirmwareFile(const char* name)
+        : path(dir.filePath(QLatin1String(name)).toStdString()) {
+        std::ofstream out(path, std::ios::binary);
+        for (int i = 0; i < kFileSize; ++i)
+            out.put(static_cast<char>(i * 7 + 3));
+    }
+    QTemporaryDir dir;
+    std::string path;
+};
 
 // Calls `act` once `ready` holds, polling on the event loop (bounded by the test's own waits).
 void whenReady(QObject* context, std::function<bool()> ready, std::function<void()> act) {
@@ -168,8 +172,7 @@ private slots:
 };
 
 void FirmwareWindowTest::downloadToSimulatedReaderMovesBothBarsAndReconnects() {
-    QTemporaryDir dir;
-    const std::string file = writeFirmware(dir, "BA12_update.bin");
+    const FirmwareFile file("BA12_update.bin");
     MainWindow window(omni::test::freshKey("FirmwareTest", "simulated"));
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -183,7 +186,7 @@ void FirmwareWindowTest::downloadToSimulatedReaderMovesBothBarsAndReconnects() {
     omni::test::Messages messages;
 
     Seen seen;
-    expectDownload(seen, file);
+    expectDownload(seen, file.path);
     window.actions().download->trigger();  // returns when the download dialog has closed
 
     QCOMPARE(seen.filter, QStringLiteral("Binary Files (*.bin)"));
@@ -217,11 +220,8 @@ void FirmwareWindowTest::downloadToSimulatedReaderMovesBothBarsAndReconnects() {
 }
 
 void FirmwareWindowTest::cancelDuringTransferAbortsAndKeepsTheLine() {
-    QTemporaryDir dir;
-    const std::string file = writeFirmware(dir, "update.bd");
-    omni::sim::FirmwareFaults slow;
-    slow.answerDelay = std::chrono::milliseconds(100);
-    CabledReader cabled("BD49", slow);
+    const FirmwareFile file("update.bd");
+    CabledReader cabled("BD49", {.answerDelay = std::chrono::milliseconds(100)});
     MainWindow window(omni::test::freshKey("FirmwareTest", "cancel"));
     QVERIFY(cabled.connect(window));
     const omni::serial::LineState before = window.connection()->serialPort().lineState();
@@ -229,7 +229,7 @@ void FirmwareWindowTest::cancelDuringTransferAbortsAndKeepsTheLine() {
 
     Seen seen;
     QString statusAfterCancel;
-    expectDownload(seen, file, QMessageBox::Yes, [&statusAfterCancel](DownloadDialog* dialog) {
+    expectDownload(seen, file.path, QMessageBox::Yes, [&statusAfterCancel](DownloadDialog* dialog) {
         whenReady(
             dialog,
             [dialog] { return dialog->transferBar()->value() > dialog->transferBar()->minimum(); },
@@ -254,11 +254,8 @@ void FirmwareWindowTest::cancelDuringTransferAbortsAndKeepsTheLine() {
 }
 
 void FirmwareWindowTest::versionQuestionAndWriteError() {
-    QTemporaryDir dir;
-    const std::string file = writeFirmware(dir, "XX99.bin");
-    omni::sim::FirmwareFaults failing;
-    failing.writeError = true;
-    CabledReader cabled("BA12J13i", failing);
+    const FirmwareFile file("XX99.bin");
+    CabledReader cabled("BA12J13i", {.writeError = true});
     MainWindow window(omni::test::freshKey("FirmwareTest", "failure"));
     QVERIFY(cabled.connect(window));
     const omni::serial::LineState before = window.connection()->serialPort().lineState();
@@ -267,7 +264,7 @@ void FirmwareWindowTest::versionQuestionAndWriteError() {
     // A file not named like the engine's version: "No" ends the command before anything is sent.
     Seen refused;
     cabled.reader.clearTranscript();
-    expectDownload(refused, file, QMessageBox::No);
+    expectDownload(refused, file.path, QMessageBox::No);
     window.actions().download->trigger();
     QVERIFY(refused.question);
     QVERIFY(!QApplication::activeModalWidget());
@@ -276,7 +273,7 @@ void FirmwareWindowTest::versionQuestionAndWriteError() {
 
     // "Yes" goes on; the engine answers "WE" while writing.
     Seen seen;
-    expectDownload(seen, file, QMessageBox::Yes);
+    expectDownload(seen, file.path, QMessageBox::Yes);
     window.actions().download->trigger();
     QVERIFY(seen.question);
     QCOMPARE(cabled.firmware->ending(), FirmwareResponder::Ending::WriteError);
@@ -311,11 +308,8 @@ void FirmwareWindowTest::unsupportedModelIsRefusedWithAWarning() {
 void FirmwareWindowTest::cancelWhileTheEngineWritesKeepsWaiting() {
     // The engine has every block and never confirms the end: Cancel can no longer stop it, so
     // the dialog says so and stays until the engine's answer is given up on.
-    QTemporaryDir dir;
-    const std::string file = writeFirmware(dir, "BA12_update.bin");
-    omni::sim::FirmwareFaults silentEnd;
-    silentEnd.noEndAnswer = true;
-    CabledReader cabled("BA12J13i", silentEnd);
+    const FirmwareFile file("BA12_update.bin");
+    CabledReader cabled("BA12J13i", {.noEndAnswer = true});
     MainWindow window(omni::test::freshKey("FirmwareTest", "writing"));
     QVERIFY(cabled.connect(window));
     omni::test::Messages messages;
@@ -323,7 +317,7 @@ void FirmwareWindowTest::cancelWhileTheEngineWritesKeepsWaiting() {
     Seen seen;
     QString statusAfterCancel;
     bool stillOpen = false;
-    expectDownload(seen, file, QMessageBox::Yes, [&](DownloadDialog* dialog) {
+    expectDownload(seen, file.path, QMessageBox::Yes, [&](DownloadDialog* dialog) {
         whenReady(
             dialog, [dialog] { return dialog->status() == text(omni::res::ids::FirmwareWriting); },
             [&, dialog] {

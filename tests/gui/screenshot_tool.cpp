@@ -42,21 +42,28 @@ void pick(omni::app::MainWindow& window, const char* path) {
     window.selector()->pickSelected();
 }
 
-// Saves the next modal dialog as `path`, then closes it with `close`.
-void grabNextModal(const QString& path, std::function<void(QWidget*)> close) {
+// Runs `act` on the next modal dialog, once one is open.
+void onNextModal(std::function<void(QWidget*)> act) {
     auto* poll = new QTimer;
-    poll->setInterval(20);
-    QObject::connect(poll, &QTimer::timeout, [poll, path, close = std::move(close)] {
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, [poll, act = std::move(act)] {
         QWidget* modal = QApplication::activeModalWidget();
         if (!modal)
             return;
         poll->stop();
         poll->deleteLater();
+        act(modal);
+    });
+    poll->start();
+}
+
+// Saves the next modal dialog as `path`, then closes it with `close`.
+void grabNextModal(const QString& path, std::function<void(QWidget*)> close) {
+    onNextModal([path, close = std::move(close)](QWidget* modal) {
         QTest::qWait(100);
         modal->grab().save(path);
         close(modal);
     });
-    poll->start();
 }
 
 void save(omni::app::MainWindow& window, const QString& path) {
@@ -67,21 +74,13 @@ void save(omni::app::MainWindow& window, const QString& path) {
 
 // Saves the next modal dialog once `ready` holds (or after five seconds), then closes it.
 void saveNextDialog(const QString& path, std::function<bool(QWidget*)> ready) {
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, path, ready = std::move(ready)] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal)
-            return;
-        timer->stop();
-        timer->deleteLater();
+    onNextModal([path, ready = std::move(ready)](QWidget* modal) {
         if (!QTest::qWaitFor([&] { return ready(modal); }, 5000))
             qWarning("saving %s before it was ready", qPrintable(path));
         QTest::qWait(50);
         modal->grab().save(path);
         QMetaObject::invokeMethod(modal, "reject");
     });
-    timer->start();
 }
 
 bool transferring(QWidget* modal) {

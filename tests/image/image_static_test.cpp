@@ -47,6 +47,14 @@ std::shared_ptr<const KesImage> greyPicture(int width, int height) {
     return std::make_shared<omni::image::BitmapFileImage>(std::move(dib));
 }
 
+// Shows `view` at `size` with `picture` in it; true once the window is on screen.
+bool showPicture(ImageStatic& view, QSize size, std::shared_ptr<const KesImage> picture) {
+    view.resize(size);
+    view.setImage(std::move(picture));
+    view.show();
+    return QTest::qWaitForWindowExposed(&view);
+}
+
 void wheel(ImageStatic& view, int delta) {
     const QPointF at(20, 20);
     QWheelEvent event(at, view.viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta),
@@ -75,10 +83,7 @@ private slots:
 
 void ImageStaticTest::zoomStepsStopAtTheFloorAndMiddleClickRestores() {
     ImageStatic view;
-    view.resize(300, 200);
-    view.setImage(greyPicture(640, 480));
-    view.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QVERIFY(showPicture(view, {300, 200}, greyPicture(640, 480)));
     for (int i = 0; i < 20; ++i)
         wheel(view, -120);
     QCOMPARE(view.zoomStep(), ImageStatic::kMinZoomStep);
@@ -110,10 +115,7 @@ void ImageStaticTest::zoomStepsStopAtTheFloorAndMiddleClickRestores() {
 
 void ImageStaticTest::dragPansWithinTheScrollRange() {
     ImageStatic view;
-    view.resize(300, 200);
-    view.setImage(greyPicture(640, 480));
-    view.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QVERIFY(showPicture(view, {300, 200}, greyPicture(640, 480)));
     drag(view.viewport(), QPoint(200, 150), QPoint(150, 120));
     QCOMPARE(view.horizontalScrollBar()->value(), 50);
     QCOMPARE(view.verticalScrollBar()->value(), 30);
@@ -129,12 +131,9 @@ void ImageStaticTest::dragPansWithinTheScrollRange() {
 
 void ImageStaticTest::frameIsNormalisedAndClippedToThePicture() {
     ImageStatic view;
-    view.resize(400, 300);
-    view.setImage(greyPicture(200, 100));
+    QVERIFY(showPicture(view, {400, 300}, greyPicture(200, 100)));
     view.setFrameEnabled(true);
     view.setFrameVisible(true);
-    view.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&view));
     // Drawn from bottom-right to top-left: stored normalised, in picture pixels.
     drag(view.viewport(), QPoint(80, 60), QPoint(20, 10));
     QCOMPARE(view.frameImage(), QRect(QPoint(20, 10), QPoint(80, 60)));
@@ -151,10 +150,7 @@ void ImageStaticTest::frameIsNormalisedAndClippedToThePicture() {
 
 void ImageStaticTest::cutEmptiesTheViewAndPasteBringsThePictureBack() {
     ImageStatic view;
-    view.resize(300, 200);
-    view.setImage(greyPicture(64, 48));
-    view.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QVERIFY(showPicture(view, {300, 200}, greyPicture(64, 48)));
     QSignalSpy edited(&view, &ImageStatic::imageEdited);
     view.cut();
     QVERIFY(!view.hasImage());

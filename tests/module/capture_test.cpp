@@ -7,43 +7,14 @@
 #include <utility>
 
 #include "module/capture.h"
+#include "module/engine_line.h"
 #include "module/image_info.h"
 #include "module/kes_sdk.h"
 
 namespace {
 
 using kes::blockChecksum;
-
-// An engine whose every answer is queued up front; what the module writes is recorded.
-struct ScriptedPort {
-    std::string input;
-    std::size_t at = 0;
-    std::string written;
-
-    static ScriptedPort& self(void* c) { return *static_cast<ScriptedPort*>(c); }
-    static int isOpen(void*) { return 1; }
-    static std::uint32_t read(void* c, void* buffer, std::uint32_t n) {
-        ScriptedPort& p = self(c);
-        if (p.input.size() - p.at < n) {
-            KesSetLastStatus(KES_STATE_COMMUNICATION_TIMEOUT);
-            return 0;
-        }
-        p.input.copy(static_cast<char*>(buffer), n, p.at);
-        p.at += n;
-        return n;
-    }
-    static std::uint32_t wait(void* c, std::uint32_t) {
-        ScriptedPort& p = self(c);
-        if (p.at == p.input.size())
-            KesSetLastStatus(KES_STATE_COMMUNICATION_TIMEOUT);
-        return static_cast<std::uint32_t>(p.input.size() - p.at);
-    }
-    static void write(void* c, const void* data, std::uint32_t n) {
-        self(c).written.append(static_cast<const char*>(data), n);
-    }
-    static void flush(void*) {}
-    static void sleep(void*, std::uint32_t) {}
-};
+using omni::test::EngineLine;
 
 std::string be(std::uint32_t value, int bytes) {
     std::string out;
@@ -77,9 +48,7 @@ protected:
     KesHandle shoot(const std::string& engine) {
         port_ = {};
         port_.input = std::string("BA12J13i\r") + kSettings + "OK\r" + engine;
-        serial_ = KesCreateSerialPort(&port_, ScriptedPort::isOpen, ScriptedPort::read,
-                                      ScriptedPort::wait, ScriptedPort::write, ScriptedPort::flush,
-                                      ScriptedPort::sleep, nullptr, nullptr);
+        serial_ = port_.createPort();
         module_ = KesOpenModule(serial_);
         port_.written.clear();
         return KesShoot(module_, 0);
@@ -94,7 +63,7 @@ protected:
     std::string answers() const {
         return port_.written.substr(port_.written.find("[DE0[DE1\r") + 9);
     }
-    ScriptedPort port_;
+    EngineLine port_;
     KesHandle serial_ = 0;
     KesHandle module_ = 0;
 };

@@ -30,9 +30,9 @@ TEST_F(FirmwareTest, FileIsSentAsPaddedPacketsAtHighSpeedThenWritten) {
     expectLineRestored();
 
     // The five callbacks: transfer range and start, blocks, then the write phase.
-    std::vector<std::string> expected = {"transfer 8..11", "sent 8", "phase 1", "sent 9",
-                                         "sent 10", "sent 11", "phase 0", "write 0..1",
-                                         "written 0", "written 1", "written 2"};
+    std::vector<std::string> expected = {"transfer 8..11", "sent 8",    "phase 1",  "sent 9",
+                                         "sent 10",        "sent 11",   "phase 0",  "write 0..1",
+                                         "written 0",      "written 1", "written 2"};
     EXPECT_EQ(progress.calls, expected);
     EXPECT_EQ(reader.transcript().front(), "Z1");
     EXPECT_EQ(reader.transcript().at(1), "WD[X.ZZW");
@@ -51,9 +51,7 @@ TEST_F(FirmwareTest, SerialLoaderStartsAtBlockZero) {
 }
 
 TEST_F(FirmwareTest, BlockRefusedThreeTimesIsAcceptedOnFourthTry) {
-    sim::FirmwareFaults faults;
-    faults.refuseBlock[9] = 3;
-    auto& engine = connect("BA12J13i", faults);
+    auto& engine = connect("BA12J13i", {.refuseBlock = {{9, 3}}});
 
     FirmwareFile twoBlocks(16384);
     EXPECT_EQ(download(twoBlocks), KES_STATE_SUCCESS);
@@ -63,9 +61,7 @@ TEST_F(FirmwareTest, BlockRefusedThreeTimesIsAcceptedOnFourthTry) {
 }
 
 TEST_F(FirmwareTest, FourRefusalsOfOneBlockAreTooManyRetries) {
-    sim::FirmwareFaults faults;
-    faults.refuseBlock[9] = 4;
-    auto& engine = connect("BA12J13i", faults);
+    auto& engine = connect("BA12J13i", {.refuseBlock = {{9, 4}}});
     FirmwareFile file(102400);
     EXPECT_EQ(download(file), KES_STATE_TOO_MANY_RETRY);
     EXPECT_FALSE(KesDownloadFinished(module.get()));
@@ -89,9 +85,7 @@ TEST_F(FirmwareTest, CancelSendsAbortPacketAndEndsQuietly) {
 }
 
 TEST_F(FirmwareTest, WriteErrorAndMissingEndAnswerAreReported) {
-    sim::FirmwareFaults faults;
-    faults.writeError = true;
-    connect("BA12J13i", faults);
+    connect("BA12J13i", {.writeError = true});
     FirmwareFile file(70000);
     EXPECT_EQ(download(file), KES_STATE_DOWNLOAD_PROTCOL_FROM_EXCEPTION);
     EXPECT_EQ(std::string(KesStateName(KES_STATE_DOWNLOAD_PROTCOL_FROM_EXCEPTION)),
@@ -100,9 +94,7 @@ TEST_F(FirmwareTest, WriteErrorAndMissingEndAnswerAreReported) {
 }
 
 TEST_F(FirmwareTest, UnansweredEndOfDataTimesOut) {
-    sim::FirmwareFaults faults;
-    faults.noEndAnswer = true;
-    auto& engine = connect("BA12J13i", faults);
+    auto& engine = connect("BA12J13i", {.noEndAnswer = true});
     FirmwareFile file(8192);
     EXPECT_EQ(download(file), KES_STATE_COMMUNICATION_TIMEOUT);
     EXPECT_EQ(engine.ending(), Ending::Unanswered);
@@ -110,9 +102,7 @@ TEST_F(FirmwareTest, UnansweredEndOfDataTimesOut) {
 }
 
 TEST_F(FirmwareTest, HangUpMidTransferEndsWithoutHanging) {
-    sim::FirmwareFaults faults;
-    faults.hangUpAfterBlocks = 2;
-    auto& engine = connect("BA12J13i", faults);
+    auto& engine = connect("BA12J13i", {.hangUpAfterBlocks = 2});
     FirmwareFile file(81920);
     KesState state = download(file);
     EXPECT_TRUE(state == KES_STATE_COMMUNICATION_FAILURE ||
@@ -123,8 +113,7 @@ TEST_F(FirmwareTest, HangUpMidTransferEndsWithoutHanging) {
 }
 
 TEST_F(FirmwareTest, BootLoaderTakesPacketsWithoutStartCommand) {
-    sim::FirmwareFaults faults;
-    auto& engine = connect("", faults, {}, /*bootLoader=*/true);
+    auto& engine = connect("", {}, {}, /*bootLoader=*/true);
     EXPECT_STREQ(KesGetModuleClassName(module.get()), "EngineAInvalid");
 
     FirmwareFile file(10000);

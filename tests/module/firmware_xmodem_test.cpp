@@ -8,9 +8,8 @@ namespace {
 using Ending = sim::FirmwareResponder::Ending;
 
 TEST_F(FirmwareTest, XmodemNumbersBlocksWithComplementsAndEndsWithRestart) {
-    sim::FirmwareFaults faults;
-    faults.nakStorm = 3;  // the first block is refused three times, then taken
-    auto& engine = connect("BFM1234", faults);
+    // The first block is refused three times, then taken.
+    auto& engine = connect("BFM1234", {.nakStorm = 3});
     EXPECT_STREQ(KesGetModuleClassName(module.get()), "EngineL");
     FirmwareFile file(300);
     EXPECT_EQ(download(file), KES_STATE_SUCCESS);
@@ -56,9 +55,7 @@ TEST_F(FirmwareTest, XmodemCancelSendsCanAndEndlessNaksGiveUp) {
 }
 
 TEST_F(FirmwareTest, XmodemNakStormEndsWithTooManyRetries) {
-    sim::FirmwareFaults faults;
-    faults.nakStorm = 1000;
-    auto& engine = connect("BFM1234", faults);
+    auto& engine = connect("BFM1234", {.nakStorm = 1000});
     FirmwareFile file(200);
     EXPECT_EQ(download(file, true), KES_STATE_TOO_MANY_RETRY);
     EXPECT_EQ(engine.attemptsRefused(), 101u);  // the first try and 100 more

@@ -98,9 +98,8 @@ TEST_F(WorkerTest, ReaderThatNeverComesBackIsReportedWithTheLineAsItWas) {
 }
 
 TEST_F(WorkerTest, CancelFromAnotherThreadAbortsAndRestoresTheLine) {
-    sim::FirmwareFaults slow;
-    slow.answerDelay = std::chrono::milliseconds(5);  // the cancel lands mid-transfer
-    auto& engine = connect("BF0102", slow);
+    // A slow engine, so that the cancel lands mid-transfer.
+    auto& engine = connect("BF0102", {.answerDelay = std::chrono::milliseconds(5)});
     FirmwareFile file(1 << 20);
     reader::DownloadWorker worker(port, module, request(file));
     std::promise<void> started;
@@ -129,9 +128,7 @@ TEST_F(WorkerTest, CancelFromAnotherThreadAbortsAndRestoresTheLine) {
 }
 
 TEST_F(WorkerTest, FailureIsReportedByNameAndNothingReconnects) {
-    sim::FirmwareFaults faults;
-    faults.writeError = true;
-    connect("BD12", faults);
+    connect("BD12", {.writeError = true});
     FirmwareFile file(10000);
     reader::DownloadWorker worker(port, module, request(file));
     reader::DownloadResult result = worker.run();

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <thread>
 
+#include "foundation/test_folder.h"
 #include "resources/strings.h"
 #include "serial/port_discovery.h"
 
@@ -21,10 +22,7 @@ using namespace std::chrono_literals;
 class FakeSystem : public ::testing::Test {
 protected:
     void SetUp() override {
-        root_ = fs::temp_directory_path() /
-                ("omni-sysfs-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root_);
+        root_ = test::freshTestFolder("sysfs");
         roots.sys = root_ / "sys";
         roots.dev = root_ / "dev";
         fs::create_directories(roots.sys / "class" / "tty");

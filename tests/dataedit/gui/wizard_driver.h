@@ -89,6 +89,12 @@ inline void typeInto(QWidget* box, const QString& text) {
     QTest::keyClicks(box, text);
 }
 
+// Shows `widget` and waits for it to be on screen; true once it is.
+inline bool shown(QWidget* widget) {
+    widget->show();
+    return QTest::qWaitForWindowExposed(widget);
+}
+
 // The wizard button is offered: visible and enabled.
 inline bool offered(QWizard* wizard, QWizard::WizardButton which) {
     QAbstractButton* b = wizard->button(which);

@@ -27,10 +27,7 @@
 #include "wizard_driver.h"
 
 using namespace omni::dataedit;
-using omni::test::click;
-using omni::test::clickWizard;
-using omni::test::offered;
-using omni::test::typeInto;
+using namespace omni::test;  // the wizard driver's helpers
 
 namespace {
 
@@ -77,8 +74,7 @@ void WizardPagesTest::buttonsFollowEveryEditOfAText() {
     omni::test::ModalWatchdog watchdog;
     WizardLink link(nullptr);
     SimpleWizard wizard(link, new GS1ConversionPage);
-    wizard.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&wizard));
+    QVERIFY(shown(&wizard));
     // First page: Next only.
     QTRY_VERIFY(offered(&wizard, QWizard::NextButton));
     QVERIFY(!offered(&wizard, QWizard::BackButton));
@@ -120,8 +116,7 @@ void WizardPagesTest::multipleLabelDigitsAndPickUpAisDecideNext() {
     WizardLink link(nullptr);
     {
         MultiLabelWizard wizard(link);
-        wizard.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&wizard));
+        QVERIFY(shown(&wizard));
         QVERIFY(offered(&wizard, QWizard::NextButton));
         QVERIFY(!offered(&wizard, QWizard::BackButton));
         auto* min = child<QSpinBox>(&wizard, "min1");
@@ -158,8 +153,7 @@ void WizardPagesTest::multipleLabelDigitsAndPickUpAisDecideNext() {
     {
         auto* page = new PickupPage;
         SimpleWizard wizard(link, page);
-        wizard.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&wizard));
+        QVERIFY(shown(&wizard));
         clickWizard(&wizard, QWizard::NextButton);
         QVERIFY(!offered(&wizard, QWizard::NextButton));  // AI 1 on "----"
         auto* ai1 = child<QComboBox>(&wizard, "ai1");
@@ -181,8 +175,7 @@ void WizardPagesTest::storeWithoutReaderShowsADecodableMenuCode() {
     WizardLink link(nullptr);
     SetCurrentProgram(1);
     SimpleWizard wizard(link, new BookCodePage);
-    wizard.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&wizard));
+    QVERIFY(shown(&wizard));
     click(child<QAbstractButton>(&wizard, "program3"));
     clickWizard(&wizard, QWizard::NextButton);
     typeInto(child<QLineEdit>(&wizard, "string2"), QStringLiteral("-"));
@@ -234,8 +227,7 @@ void WizardPagesTest::freeLineOcrComposesItsBoxes() {
     WizardLink link(nullptr);
     {
         OcrDialog dialog(link);
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QVERIFY(shown(&dialog));
         QVERIFY(child<QComboBox>(&dialog, "line1Position5")->isEnabled());
         QVERIFY(!child<QComboBox>(&dialog, "line1Position6")->isEnabled());
         QVERIFY(!child<QComboBox>(&dialog, "line2Digits")->isEnabled());
@@ -248,8 +240,7 @@ void WizardPagesTest::freeLineOcrComposesItsBoxes() {
     }
     {
         OcrDialog dialog(link);
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QVERIFY(shown(&dialog));
         auto* lines = child<QComboBox>(&dialog, "lineCount");
         lines->setFocus();
         QTest::keyClick(lines, Qt::Key_Down);
@@ -296,8 +287,7 @@ void WizardPagesTest::gs1UserSettingsHeadersOptionsAndSaving() {
 
     WizardLink link(nullptr);
     GS1Wizard wizard(link);
-    wizard.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&wizard));
+    QVERIFY(shown(&wizard));
     QTRY_COMPARE(codes.size(), std::size_t{1});  // "Prepare to use tool"
     GS1StartPage* start = wizard.startPage();
     QVERIFY(!start->outputButton()->isEnabled());
@@ -359,8 +349,7 @@ void WizardPagesTest::gs1UserSettingsHeadersOptionsAndSaving() {
 
     // A ready form's command shown as a code ends in "RZ1M".
     GS1Wizard ready(link);
-    ready.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&ready));
+    QVERIFY(shown(&ready));
     QTRY_COMPARE(codes.size(), std::size_t{3});
     emit link.received(QString::fromLatin1(sample.c_str()) + QLatin1Char('\r'));
     click(ready.startPage()->outputButton());

@@ -28,10 +28,7 @@ using namespace omni::dataedit;
 using omni::app::MainWindow;
 using omni::serial::SimulatedFamily;
 using omni::serial::SimulatedReaders;
-using omni::test::click;
-using omni::test::clickWizard;
-using omni::test::offered;
-using omni::test::typeInto;
+using namespace omni::test;  // the wizard driver's helpers
 
 namespace {
 
@@ -137,8 +134,7 @@ private slots:
 void WizardReaderTest::simpleWizardsStoreAndReadBack() {
     omni::test::ModalWatchdog watchdog(90000);
     MainWindow window(freshKey("simple"));
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(shown(&window));
     QVERIFY(connectSimulated(window));
 
     const Run conversion = runSimple(window, "gs1Conversion", 1);
@@ -202,8 +198,7 @@ void WizardReaderTest::simpleWizardsStoreAndReadBack() {
 void WizardReaderTest::gs1WizardStoresEachFormAndAUserSetting() {
     omni::test::ModalWatchdog watchdog(120000);
     MainWindow window(freshKey("gs1"));
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(shown(&window));
     QVERIFY(connectSimulated(window));
     QAbstractButton* toolButton = qobject_cast<QAbstractButton*>(
         window.findChild<QToolBar*>(QStringLiteral("scannerToolbar"))
@@ -287,8 +282,7 @@ void WizardReaderTest::gs1WizardStoresEachFormAndAUserSetting() {
 void WizardReaderTest::gs1WizardWithoutReaderShowsItsMenuCodes() {
     omni::test::ModalWatchdog watchdog(60000);
     MainWindow window(freshKey("gs1-offline"));
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(shown(&window));
     std::vector<omni::gui::ShownMessage> messages;
     const omni::gui::MessageSink previous =
         omni::gui::setMessageSink([&](const omni::gui::ShownMessage& m) { messages.push_back(m); });
