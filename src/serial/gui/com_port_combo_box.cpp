@@ -224,11 +224,7 @@ void ComPortComboBox::storeChoice() const {
 
 void ComPortComboBox::run() {
     std::unique_lock lock(mutex_);
-    for (;;) {
-        wake_.wait(lock, [this] { return quit_ || refresh_; });
-        if (quit_)
-            return;
-        refresh_ = false;
+    while (awaitWork(wake_, lock, quit_, refresh_)) {
         const std::vector<std::string> typed = typed_;
         lock.unlock();
 
