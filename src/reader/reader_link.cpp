@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <system_error>
 
 #include "resources/string_ids.h"
@@ -17,6 +18,35 @@ std::string systemReason(int errorCode) {
 
 std::string lostMessage(std::string_view label, int errorCode) {
     return res::formatUtf8(res::ids::ReaderLost, {label, systemReason(errorCode)});
+}
+
+// A failure code and the message (with the port's label for %1) that says it in the user's words.
+struct CodeMessage {
+    int code;
+    std::uint32_t messageId;
+};
+
+// Why a port would not open, by errno.
+constexpr CodeMessage kOpenErrors[] = {
+    {ENOENT, res::ids::PortMissing},    {ENODEV, res::ids::PortMissing},
+    {ENXIO, res::ids::PortMissing},     {EACCES, res::ids::PortNoAccess},
+    {EPERM, res::ids::PortNoAccess},    {EBUSY, res::ids::PortBusy},
+    {ENOTTY, res::ids::NotASerialPort}, {EINVAL, res::ids::NotASerialPort},
+};
+
+// Why an open link failed, by module-library status.
+constexpr CodeMessage kLinkStates[] = {
+    {KES_STATE_COMMUNICATION_TIMEOUT, res::ids::ReaderNoAnswer},
+    {KES_STATE_CREATE_HANDLE_FAILURE, res::ids::NotAReader},
+};
+
+template <std::size_t N>
+std::optional<std::uint32_t> messageOf(const CodeMessage (&table)[N], int code) {
+    for (const CodeMessage& entry : table) {
+        if (entry.code == code)
+            return entry.messageId;
+    }
+    return std::nullopt;
 }
 
 // Identification within the port's overall limit: each wait of the exchange is capped so that a
@@ -107,22 +137,8 @@ std::string openFailureMessage(std::string_view label, const foundation::Excepti
         return res::formatUtf8(res::ids::NotAReader, {label});
     }
     if (const auto* system = dynamic_cast<const foundation::SystemException*>(&error)) {
-        switch (system->errorCode()) {
-            case ENOENT:
-            case ENODEV:
-            case ENXIO:
-                return res::formatUtf8(res::ids::PortMissing, {label});
-            case EACCES:
-            case EPERM:
-                return res::formatUtf8(res::ids::PortNoAccess, {label});
-            case EBUSY:
-                return res::formatUtf8(res::ids::PortBusy, {label});
-            case ENOTTY:
-            case EINVAL:
-                return res::formatUtf8(res::ids::NotASerialPort, {label});
-            default:
-                break;
-        }
+        if (const std::optional<std::uint32_t> id = messageOf(kOpenErrors, system->errorCode()))
+            return res::formatUtf8(*id, {label});
     }
     return res::formatUtf8(res::ids::CannotOpenPort, {label, res::toUtf8(error.text())});
 }
@@ -131,18 +147,12 @@ std::string linkFailureMessage(std::string_view label, const foundation::Excepti
     if (const auto* system = dynamic_cast<const foundation::SystemException*>(&error))
         return lostMessage(label, system->errorCode());
     if (const auto* kes = dynamic_cast<const foundation::KesException*>(&error)) {
-        switch (kes->state()) {
-            case KES_STATE_COMMUNICATION_TIMEOUT:
-                return res::formatUtf8(res::ids::ReaderNoAnswer, {label});
-            case KES_STATE_CREATE_HANDLE_FAILURE:
-                return res::formatUtf8(res::ids::NotAReader, {label});
-            // The module library's view of a device that went away while it was reading.
-            case KES_STATE_COMMUNICATION_FAILURE:
-            case KES_STATE_SERIAL_PORT_IS_CLOSED:
-                return lostMessage(label, EIO);
-            default:
-                break;
-        }
+        // The module library's view of a device that went away while it was reading.
+        if (kes->state() == KES_STATE_COMMUNICATION_FAILURE ||
+            kes->state() == KES_STATE_SERIAL_PORT_IS_CLOSED)
+            return lostMessage(label, EIO);
+        if (const std::optional<std::uint32_t> id = messageOf(kLinkStates, kes->state()))
+            return res::formatUtf8(*id, {label});
     }
     return error.what();
 }

@@ -131,11 +131,7 @@ protected:
 private:
     void writeLoop() {
         std::unique_lock lock(mutex_);
-        for (;;) {
-            writerWake_.wait(lock, [this] { return quit_ || dataReady_; });
-            if (quit_)
-                return;
-            dataReady_ = false;
+        while (awaitWork(writerWake_, lock, quit_, dataReady_)) {
             for (;;) {
                 std::size_t n = ring_.take(scratch_, N);
                 if (n == 0)

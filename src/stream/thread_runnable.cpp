@@ -17,6 +17,15 @@ constexpr int kIdleNice = 10;  // about a tenth of the share of a normal thread 
 
 ThreadRunnable::ThreadRunnable(Priority priority) : priority_(priority) {}
 
+bool ThreadRunnable::awaitWork(std::condition_variable& wake, std::unique_lock<std::mutex>& lock,
+                               const bool& quit, bool& pending) {
+    wake.wait(lock, [&] { return quit || pending; });
+    if (quit)
+        return false;
+    pending = false;
+    return true;
+}
+
 ThreadRunnable::~ThreadRunnable() {
     // The owner stops the thread before destruction; joining here only reaps a finished one.
     if (thread_.joinable())

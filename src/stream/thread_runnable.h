@@ -42,6 +42,12 @@ protected:
     // The thread body.
     virtual void run() = 0;
 
+    // The wait at the head of a body's loop, with `lock` held on the mutex that guards both flags:
+    // sleeps on `wake` until `quit` or `pending` is set. False when asked to quit; otherwise clears
+    // `pending` (the work is taken) and returns true, the lock still held.
+    static bool awaitWork(std::condition_variable& wake, std::unique_lock<std::mutex>& lock,
+                          const bool& quit, bool& pending);
+
 private:
     void body();
 

@@ -42,12 +42,7 @@ std::string composeBuzzer(std::string_view baseCommand, const BuzzerChoices& cho
     const BuzzerControls controls = buzzerControls(choices, mode2D);
     TokenWriter out(baseCommand, mode2D);
 
-    if (choices.goodRead == Toggle::Disable) {
-        out.token("W0");
-    } else {
-        if (choices.goodRead == Toggle::Enable) {
-            out.token("W8");
-        }
+    if (out.goodRead(choices.goodRead, "W8", "W0")) {
         if (choices.volume) {
             out.token(tokenOf(kVolumeTokens, *choices.volume));
         }

@@ -26,4 +26,9 @@ void TokenWriter::toggle(Toggle choice, std::string_view enable, std::string_vie
     }
 }
 
+bool TokenWriter::goodRead(Toggle choice, std::string_view enable, std::string_view disable) {
+    toggle(choice, enable, disable);
+    return choice != Toggle::Disable;
+}
+
 }  // namespace omni::commands::compose

@@ -23,6 +23,9 @@ public:
     void digits(unsigned value, unsigned count);
     // The token of the chosen side of a toggle; nothing when neither is chosen.
     void toggle(Toggle choice, std::string_view enable, std::string_view disable);
+    // The good read toggle of an indicator, written as toggle() does. False when it is disabled:
+    // the settings under it (duration, volume, ...) are then left out.
+    bool goodRead(Toggle choice, std::string_view enable, std::string_view disable);
 
     const std::string& text() const { return text_; }
 

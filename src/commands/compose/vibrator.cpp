@@ -10,12 +10,7 @@ VibratorControls vibratorControls(const VibratorChoices& choices) {
 std::string composeVibrator(std::string_view baseCommand, const VibratorChoices& choices,
                             bool mode2D) {
     TokenWriter out(baseCommand, mode2D);
-    if (choices.goodRead == Toggle::Disable) {
-        out.token("[EBH");
-    } else {
-        if (choices.goodRead == Toggle::Enable) {
-            out.token("[EBI");
-        }
+    if (out.goodRead(choices.goodRead, "[EBI", "[EBH")) {
         if (choices.duration == VibrationDuration::Ms50) {
             out.token("[EBJ");
         } else if (choices.duration == VibrationDuration::Ms100) {

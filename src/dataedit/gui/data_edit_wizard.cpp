@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "dataedit/gui/menu_code_dialog.h"
+#include "dataedit/gui/page_widgets.h"
 #include "dataedit/gui/wizard_link.h"
 #include "resources/string_ids.h"
 #include "ui/gui/text.h"
@@ -110,6 +111,12 @@ void ProgramPage::showPrograms(const StoredPrograms& programs) {
 
 // ---- a wizard's own page ----
 
+ScriptPage::ScriptPage(const char* name, std::uint32_t titleId, QWidget* parent)
+    : QWizardPage(parent) {
+    setObjectName(QLatin1String(name));
+    setTitle(uiText(titleId));
+}
+
 bool ScriptPage::isComplete() const {
     const TemplateResult result = build();
     return result.ok() && CheckStore(result.scripts, kFirstProgram) == StoreProblem::None;
@@ -146,9 +153,7 @@ TestPage::TestPage(WizardLink& link, QWidget* parent) : QWizardPage(parent), lin
     setTitle(uiText(ids::DataEditTestPageTitle));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(uiText(ids::DataEditTestCaption1), this));
-    output_ = new QPlainTextEdit(this);
-    output_->setObjectName(QStringLiteral("testOutput"));
-    output_->setReadOnly(true);
+    output_ = readOnlyBox<QPlainTextEdit>("testOutput", this);
     layout->addWidget(output_, 1);
     layout->addWidget(new QLabel(uiText(ids::DataEditTestCaption2), this));
     makeCode_ = new QCheckBox(uiText(ids::DataEditMakeCode), this);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -61,7 +62,8 @@ private:
 class ScriptPage : public QWizardPage {
     Q_OBJECT
 public:
-    using QWizardPage::QWizardPage;
+    // A page named `name` (for tests and style sheets) with the title of string `titleId`.
+    ScriptPage(const char* name, std::uint32_t titleId, QWidget* parent);
     // The scripts the page's choices make, or what is wrong with them.
     virtual TemplateResult build() const = 0;
     bool isComplete() const override;

@@ -17,6 +17,7 @@
 
 #include "dataedit/char_tables.h"
 #include "dataedit/gui/gs1_wizard.h"
+#include "dataedit/gui/page_widgets.h"
 #include "resources/string_ids.h"
 #include "ui/gui/dialog_buttons.h"
 #include "ui/gui/icons.h"
@@ -55,9 +56,7 @@ GS1UserPage::GS1UserPage(GS1Wizard& wizard) : QWizardPage(&wizard), wizard_(wiza
     setTitle(uiText(ids::Gs1PageUser));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(uiText(ids::Gs1OriginalData), this));
-    original_ = new QLineEdit(this);
-    original_->setObjectName(QStringLiteral("originalData"));
-    original_->setReadOnly(true);
+    original_ = readOnlyBox<QLineEdit>("originalData", this);
     layout->addWidget(original_);
 
     layout->addWidget(new QLabel(uiText(ids::Gs1DataDetails), this));
@@ -85,22 +84,16 @@ GS1UserPage::GS1UserPage(GS1Wizard& wizard) : QWizardPage(&wizard), wizard_(wiza
     orderCaption->setAlignment(Qt::AlignCenter);
     side->addWidget(orderCaption);
     side->addSpacing(12);
-    auto* header = new QPushButton(caption(ids::Gs1HeaderTerminatorTitle), this);
-    header->setObjectName(QStringLiteral("headerTerminator"));
-    auto* parameters = new QPushButton(caption(ids::Gs1ParameterSetting), this);
-    parameters->setObjectName(QStringLiteral("parameterSetting"));
-    for (QPushButton* b : {header, parameters}) {
-        b->setAutoDefault(false);
-        side->addWidget(b);
-    }
+    auto* header =
+        addSideButton(side, caption(ids::Gs1HeaderTerminatorTitle), "headerTerminator", this);
+    auto* parameters =
+        addSideButton(side, caption(ids::Gs1ParameterSetting), "parameterSetting", this);
     side->addStretch(1);
     listRow->addLayout(side);
     layout->addLayout(listRow, 1);
 
     layout->addWidget(new QLabel(uiText(ids::Gs1ConvertedImage), this));
-    preview_ = new QPlainTextEdit(this);
-    preview_->setObjectName(QStringLiteral("preview"));
-    preview_->setReadOnly(true);
+    preview_ = readOnlyBox<QPlainTextEdit>("preview", this);
     preview_->setMaximumHeight(64);
     layout->addWidget(preview_);
 
@@ -192,7 +185,6 @@ GS1OptionSheet::GS1OptionSheet(const GS1Options& options, bool dataPageOnly, QWi
         tabs_->addTab(buildAdvancedPage(), uiText(ids::Gs1OptionPageAdvanced));
     layout->addWidget(tabs_);
     gui::addOkCancel(this, layout);
-    updateEnabled();
 }
 
 namespace {
@@ -228,7 +220,7 @@ QWidget* GS1OptionSheet::buildAiPage() {
     layout->addLayout(indented);
     layout->addWidget(otherAis_);
     layout->addStretch(1);
-    connect(outputAi_, &QCheckBox::toggled, this, &GS1OptionSheet::updateEnabled);
+    enableWhileChecked(outputAi_, {brackets_});
     return page;
 }
 
@@ -245,7 +237,7 @@ QWidget* GS1OptionSheet::buildDataPage() {
         grid->addWidget(box, r, 0);
         grid->addWidget(a, r, 1);
         grid->addWidget(b, r, 2);
-        connect(box, &QCheckBox::toggled, this, &GS1OptionSheet::updateEnabled);
+        enableWhileChecked(box, {a, b});
         ++r;
     };
     between_ = optionBox(page, ids::Gs1OptBetween, "between", start_.between);
@@ -270,7 +262,7 @@ QWidget* GS1OptionSheet::buildDataPage() {
     grid->addWidget(delay_, r, 0);
     grid->addWidget(delayText_, r, 1);
     grid->addWidget(new QLabel(uiText(ids::Gs1OptDelayRange), page), r++, 2);
-    connect(delay_, &QCheckBox::toggled, this, &GS1OptionSheet::updateEnabled);
+    enableWhileChecked(delay_, {delayText_});
     grid->setRowStretch(r, 1);
     return page;
 }
@@ -282,18 +274,6 @@ QWidget* GS1OptionSheet::buildAdvancedPage() {
     layout->addWidget(code128_);
     layout->addStretch(1);
     return page;
-}
-
-void GS1OptionSheet::updateEnabled() {
-    if (brackets_)
-        brackets_->setEnabled(outputAi_->isChecked());
-    s1_->setEnabled(between_->isChecked());
-    s2_->setEnabled(between_->isChecked());
-    f1_->setEnabled(after_->isChecked());
-    f2_->setEnabled(after_->isChecked());
-    m1_->setEnabled(multi_->isChecked());
-    m2_->setEnabled(multi_->isChecked());
-    delayText_->setEnabled(delay_->isChecked());
 }
 
 GS1Options GS1OptionSheet::options() const {
@@ -362,9 +342,7 @@ GS1HeaderDialog::GS1HeaderDialog(const GS1Row& row, const GS1Options& options, Q
     layout->addLayout(grid);
     auto* imageGroup = new QGroupBox(uiText(ids::Gs1OutputOfImage), this);
     auto* imageLayout = new QVBoxLayout(imageGroup);
-    image_ = new QLineEdit(imageGroup);
-    image_->setObjectName(QStringLiteral("outputImage"));
-    image_->setReadOnly(true);
+    image_ = readOnlyBox<QLineEdit>("outputImage", imageGroup);
     imageLayout->addWidget(image_);
     layout->addWidget(imageGroup);
     gui::addOkCancel(this, layout);

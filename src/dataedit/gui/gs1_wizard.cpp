@@ -15,6 +15,7 @@
 
 #include "dataedit/char_tables.h"
 #include "dataedit/gui/menu_code_dialog.h"
+#include "dataedit/gui/page_widgets.h"
 #include "dataedit/gui/wizard_link.h"
 #include "resources/string_ids.h"
 #include "ui/gui/report.h"
@@ -48,20 +49,12 @@ GS1StartPage::GS1StartPage(GS1Wizard& wizard) : QWizardPage(&wizard), wizard_(wi
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(uiText(ids::Gs1ReadSample), this));
     auto* sampleRow = new QHBoxLayout;
-    sample_ = new QPlainTextEdit(this);
-    sample_->setObjectName(QStringLiteral("sample"));
-    sample_->setReadOnly(true);
+    sample_ = readOnlyBox<QPlainTextEdit>("sample", this);
     sample_->setMaximumHeight(72);
     sampleRow->addWidget(sample_, 1);
     auto* sampleButtons = new QVBoxLayout;
-    clear_ = new QPushButton(uiText(ids::Gs1Clear), this);
-    clear_->setObjectName(QStringLiteral("clear"));
-    output_ = new QPushButton(uiText(ids::Gs1OutputToList), this);
-    output_->setObjectName(QStringLiteral("outputToList"));
-    for (QPushButton* b : {clear_, output_}) {
-        b->setAutoDefault(false);
-        sampleButtons->addWidget(b);
-    }
+    clear_ = addSideButton(sampleButtons, uiText(ids::Gs1Clear), "clear", this);
+    output_ = addSideButton(sampleButtons, uiText(ids::Gs1OutputToList), "outputToList", this);
     sampleButtons->addStretch(1);
     sampleRow->addLayout(sampleButtons);
     layout->addLayout(sampleRow);
@@ -75,10 +68,7 @@ GS1StartPage::GS1StartPage(GS1Wizard& wizard) : QWizardPage(&wizard), wizard_(wi
     layout->addWidget(forms_, 1);
     auto* optionRow = new QHBoxLayout;
     optionRow->addStretch(1);
-    options_ = new QPushButton(uiText(ids::Gs1OptionSettings), this);
-    options_->setObjectName(QStringLiteral("optionSettings"));
-    options_->setAutoDefault(false);
-    optionRow->addWidget(options_);
+    options_ = addSideButton(optionRow, uiText(ids::Gs1OptionSettings), "optionSettings", this);
     layout->addLayout(optionRow);
 
     connect(&wizard_.link(), &WizardLink::received, this, &GS1StartPage::onReceived);

@@ -146,7 +146,6 @@ private:
     QWidget* buildAiPage();
     QWidget* buildDataPage();
     QWidget* buildAdvancedPage();
-    void updateEnabled();
 
     GS1Options start_;
     bool dataOnly_;

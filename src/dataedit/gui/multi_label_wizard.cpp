@@ -35,9 +35,8 @@ QSpinBox* digitBox(QWidget* parent, const QString& name, int value) {
 
 // ---- labels ----
 
-MultiLabelPage::MultiLabelPage(QWidget* parent) : ScriptPage(parent) {
-    setObjectName(QStringLiteral("multiLabelPage"));
-    setTitle(uiText(ids::DataEditMultiTitle));
+MultiLabelPage::MultiLabelPage(QWidget* parent)
+    : ScriptPage("multiLabelPage", ids::DataEditMultiTitle, parent) {
     auto* grid = new QGridLayout;
     setBody({uiText(ids::DataEditMultiCaption1), uiText(ids::DataEditMultiCaption2)}, grid);
     grid->addWidget(new QLabel(uiText(ids::DataEditLabelCount), this), 0, 0);
@@ -113,9 +112,7 @@ TemplateResult MultiLabelPage::build() const {
 // ---- output ----
 
 MultiLabelOutputPage::MultiLabelOutputPage(const MultiLabelPage& labels, QWidget* parent)
-    : ScriptPage(parent), labels_(labels) {
-    setObjectName(QStringLiteral("multiLabelOutputPage"));
-    setTitle(uiText(ids::DataEditMultiOutTitle));
+    : ScriptPage("multiLabelOutputPage", ids::DataEditMultiOutTitle, parent), labels_(labels) {
     auto* grid = new QGridLayout;
     setBody({uiText(ids::DataEditMultiOutCaption1), uiText(ids::DataEditMultiOutCaption2)}, grid);
     dropBeginEnd_ = new QCheckBox(uiText(ids::DataEditDropBeginEnd), this);

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "dataedit/gs1_dictionary.h"
+#include "dataedit/gui/page_widgets.h"
 #include "resources/string_ids.h"
 #include "ui/gui/text.h"
 
@@ -34,9 +35,8 @@ std::string scriptBytes(const QString& text) {
 
 // ---- GS1 conversion ----
 
-GS1ConversionPage::GS1ConversionPage(QWidget* parent) : ScriptPage(parent) {
-    setObjectName(QStringLiteral("gs1ConversionPage"));
-    setTitle(uiText(ids::DataEditGS1ConvTitle));
+GS1ConversionPage::GS1ConversionPage(QWidget* parent)
+    : ScriptPage("gs1ConversionPage", ids::DataEditGS1ConvTitle, parent) {
     auto* grid = new QGridLayout;
     setBody({uiText(ids::DataEditGS1ConvCaption)}, grid);
     beginEnd_ = checkBox(this, ids::DataEditInsertBeginEnd, "insertBeginEnd", false);
@@ -65,22 +65,14 @@ GS1ConversionPage::GS1ConversionPage(QWidget* parent) : ScriptPage(parent) {
     grid->addWidget(decimal_, 8, 0, 1, 4);
     grid->setColumnMinimumWidth(0, 16);
     grid->setColumnStretch(2, 1);
+    enableWhileChecked(beginEnd_, {begin_, end_});
+    enableWhileChecked(outputAi_, {brackets_});
+    enableWhileChecked(between_, {betweenText_});
+    enableWhileChecked(after_, {afterText_});
     for (QCheckBox* box :
          {beginEnd_, outputAi_, brackets_, between_, after_, suppressDd_, decimal_}) {
-        connect(box, &QCheckBox::toggled, this, [this] {
-            updateEnabled();
-            changed();
-        });
+        connect(box, &QCheckBox::toggled, this, [this] { changed(); });
     }
-    updateEnabled();
-}
-
-void GS1ConversionPage::updateEnabled() {
-    begin_->setEnabled(beginEnd_->isChecked());
-    end_->setEnabled(beginEnd_->isChecked());
-    brackets_->setEnabled(outputAi_->isChecked());
-    betweenText_->setEnabled(between_->isChecked());
-    afterText_->setEnabled(after_->isChecked());
 }
 
 TemplateResult GS1ConversionPage::build() const {
@@ -101,9 +93,8 @@ TemplateResult GS1ConversionPage::build() const {
 
 // ---- Japanese book code ----
 
-BookCodePage::BookCodePage(QWidget* parent) : ScriptPage(parent) {
-    setObjectName(QStringLiteral("bookCodePage"));
-    setTitle(uiText(ids::DataEditBookTitle));
+BookCodePage::BookCodePage(QWidget* parent)
+    : ScriptPage("bookCodePage", ids::DataEditBookTitle, parent) {
     auto* row = new QHBoxLayout;
     const std::uint32_t between[] = {ids::DataEditIsbn, ids::DataEditKindCode,
                                      ids::DataEditPriceCode};
@@ -135,9 +126,8 @@ TemplateResult BookCodePage::build() const {
 
 // ---- GS1 pick-up ----
 
-PickupPage::PickupPage(QWidget* parent) : ScriptPage(parent) {
-    setObjectName(QStringLiteral("pickupPage"));
-    setTitle(uiText(ids::DataEditPickupTitle));
+PickupPage::PickupPage(QWidget* parent)
+    : ScriptPage("pickupPage", ids::DataEditPickupTitle, parent) {
     auto* grid = new QGridLayout;
     setBody({}, grid);
     grid->addWidget(new QLabel(uiText(ids::DataEditPickupCaption1), this), 0, 0, 1, 2);
@@ -204,9 +194,8 @@ TemplateResult PickupPage::build() const {
 
 // ---- direct input ----
 
-DirectInputPage::DirectInputPage(QWidget* parent) : ScriptPage(parent) {
-    setObjectName(QStringLiteral("directInputPage"));
-    setTitle(uiText(ids::DataEditDirectTitle));
+DirectInputPage::DirectInputPage(QWidget* parent)
+    : ScriptPage("directInputPage", ids::DataEditDirectTitle, parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(uiText(ids::DataEditDirectCaption), this));
     const auto scriptBox = [this, layout](std::uint32_t caption, const char* name) {

@@ -19,8 +19,6 @@ public:
     TemplateResult build() const override;
 
 private:
-    void updateEnabled();
-
     QCheckBox* beginEnd_;
     QLineEdit* begin_;
     QLineEdit* end_;

@@ -1,7 +1,5 @@
 #include "serial/gui/code_page_combo_box.h"
 
-#include <QWheelEvent>
-
 #include "foundation/exception.h"
 #include "resources/string_ids.h"
 #include "resources/strings.h"
@@ -13,7 +11,7 @@ namespace omni::serial {
 CodePageComboBox::CodePageComboBox(QWidget* parent) : CodePageComboBox(CodePageList(), parent) {}
 
 CodePageComboBox::CodePageComboBox(CodePageList list, QWidget* parent)
-    : QComboBox(parent), list_(std::move(list)) {
+    : FocusWheelComboBox(parent), list_(std::move(list)) {
     setObjectName(QStringLiteral("CodePageComboBox"));
     setMinimumWidth(kWidth);
     setMaxVisibleItems(20);
@@ -39,8 +37,8 @@ void CodePageComboBox::fill() {
     for (const CodePageEntry& entry : list_.entries()) {
         QString text = gui::toQString(entry.text);
         if (entry.codePage == stream::kDefaultCodePage)
-            text = gui::toQString(res::format(res::ids::DefaultCodePageMeans,
-                                              {entry.text, defaultEncodingLabel()}));
+            text = gui::toQString(
+                res::format(res::ids::DefaultCodePageMeans, {entry.text, defaultEncodingLabel()}));
         addItem(text, QVariant::fromValue<quint32>(entry.codePage));
     }
     setCurrentIndex(static_cast<int>(list_.selectedIndex()));
@@ -56,15 +54,6 @@ void CodePageComboBox::selectCodePage(std::uint32_t codePage) {
     list_.select(index);
     QSignalBlocker quiet(this);
     setCurrentIndex(static_cast<int>(index));
-}
-
-void CodePageComboBox::wheelEvent(QWheelEvent* event) {
-    // A scroll over the toolbar must not change how the log reads.
-    if (!hasFocus()) {
-        event->ignore();
-        return;
-    }
-    QComboBox::wheelEvent(event);
 }
 
 }  // namespace omni::serial

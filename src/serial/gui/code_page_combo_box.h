@@ -4,15 +4,14 @@
 // then on are shown in it. The choice is written when the box goes (or by store()).
 #pragma once
 
-#include <QComboBox>
-
 #include <string>
 
 #include "serial/codepage.h"
+#include "serial/gui/focus_wheel_combo_box.h"
 
 namespace omni::serial {
 
-class CodePageComboBox : public QComboBox {
+class CodePageComboBox : public FocusWheelComboBox {
     Q_OBJECT
 public:
     static constexpr int kWidth = 240;
@@ -30,9 +29,6 @@ public:
     // The encoding "Default character code" currently means, as the box names it after that
     // entry's text ("UTF-8", "Windows-1252" in the C/POSIX locale).
     static std::u16string defaultEncodingLabel();
-
-protected:
-    void wheelEvent(QWheelEvent* event) override;
 
 private:
     void fill();

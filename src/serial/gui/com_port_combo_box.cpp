@@ -10,7 +10,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTimer>
-#include <QWheelEvent>
 
 #include "foundation/exception.h"
 #include "foundation/settings_store.h"
@@ -94,7 +93,7 @@ QString portBoxLabel(const PortDescriptor& port) {
 
 ComPortComboBox::ComPortComboBox(std::string keyPath, ExtraPorts extra, QWidget* parent,
                                  DiscoveryRoots roots)
-    : QComboBox(parent),
+    : FocusWheelComboBox(parent),
       stream::ThreadRunnable(Priority::Idle),
       keyPath_(std::move(keyPath)),
       extra_(std::move(extra)),
@@ -225,11 +224,7 @@ void ComPortComboBox::storeChoice() const {
 
 void ComPortComboBox::run() {
     std::unique_lock lock(mutex_);
-    for (;;) {
-        wake_.wait(lock, [this] { return quit_ || refresh_; });
-        if (quit_)
-            return;
-        refresh_ = false;
+    while (awaitWork(wake_, lock, quit_, refresh_)) {
         const std::vector<std::string> typed = typed_;
         lock.unlock();
 
@@ -318,8 +313,8 @@ QString ComPortComboBox::takeShownText() {
         return {};
     }
     const PortDescriptor chosen = selectedPort();
-    if (!chosen.empty() && (text == portBoxLabel(chosen) ||
-                            text == QString::fromStdString(chosen.device))) {
+    if (!chosen.empty() &&
+        (text == portBoxLabel(chosen) || text == QString::fromStdString(chosen.device))) {
         return {};
     }
     const std::string device = text.toStdString();
@@ -363,14 +358,6 @@ bool ComPortComboBox::eventFilter(QObject* watched, QEvent* event) {
     if (watched == lineEdit() && claimEnter(event))
         return true;
     return QComboBox::eventFilter(watched, event);
-}
-
-void ComPortComboBox::wheelEvent(QWheelEvent* event) {
-    if (!hasFocus()) {
-        event->ignore();
-        return;
-    }
-    QComboBox::wheelEvent(event);
 }
 
 }  // namespace omni::serial

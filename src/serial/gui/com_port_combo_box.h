@@ -28,8 +28,7 @@
 #include <string>
 #include <vector>
 
-#include <QComboBox>
-
+#include "serial/gui/focus_wheel_combo_box.h"
 #include "serial/port_discovery.h"
 #include "stream/thread_runnable.h"
 
@@ -70,7 +69,7 @@ void storePortChoice(std::string_view keyPath, const StoredPortChoice& choice);
 // The label shown for a port: the simulated readers by name, other devices by portLabel().
 QString portBoxLabel(const PortDescriptor& port);
 
-class ComPortComboBox : public QComboBox, public stream::ThreadRunnable {
+class ComPortComboBox : public FocusWheelComboBox, public stream::ThreadRunnable {
     Q_OBJECT
 public:
     static constexpr int kWidth = 240;
@@ -126,7 +125,6 @@ protected:
     void run() override;
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void wheelEvent(QWheelEvent* event) override;
 
 private:
     void showPorts(const std::vector<PortDescriptor>& ports, bool selectedPresent);

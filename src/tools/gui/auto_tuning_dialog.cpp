@@ -21,6 +21,7 @@
 #include "tools/gui/bank_list.h"
 #include "tools/gui/picture_view.h"
 #include "tools/gui/reading_test_dialog.h"
+#include "ui/gui/report.h"
 
 namespace omni::tools {
 namespace {
@@ -169,17 +170,14 @@ void AutoTuningDialog::showMessage(const QString& title, const QString& message)
 }
 
 void AutoTuningDialog::report(std::exception_ptr failure) {
-    if (!failure)
+    const std::optional<gui::FailureText> failed = gui::failureText(failure);
+    if (!failed)
         return;
-    try {
-        std::rethrow_exception(failure);
-    } catch (const foundation::Exception& e) {
-        showMessage(windowTitle(),
-                    text(res::ids::TuningLinkFailed)
-                        .replace(QStringLiteral("%1"), QString::fromStdU16String(e.text())));
-    } catch (const std::exception& e) {
-        showMessage(windowTitle(), QString::fromLocal8Bit(e.what()));
-    }
+    // A failure of the program's own kind happened on the link to the reader.
+    showMessage(windowTitle(),
+                failed->ofProgram
+                    ? text(res::ids::TuningLinkFailed).replace(QStringLiteral("%1"), failed->text)
+                    : failed->text);
 }
 
 // On the worker: a picture of the code just tuned to.

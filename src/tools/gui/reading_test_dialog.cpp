@@ -10,6 +10,7 @@
 #include "resources/string_ids.h"
 #include "resources/strings.h"
 #include "serial/gui/reader_connection.h"
+#include "ui/gui/report.h"
 
 namespace omni::tools {
 namespace {
@@ -114,16 +115,8 @@ void ReadingTestDialog::setButtons(bool startOn, bool stopOn) {
 }
 
 void ReadingTestDialog::report(std::exception_ptr failure) {
-    if (!failure)
-        return;
-    try {
-        std::rethrow_exception(failure);
-    } catch (const foundation::Exception& e) {
-        const std::u16string message = e.text();
-        QMessageBox::warning(this, windowTitle(), QString::fromStdU16String(message));
-    } catch (const std::exception& e) {
-        QMessageBox::warning(this, windowTitle(), QString::fromLocal8Bit(e.what()));
-    }
+    if (const std::optional<gui::FailureText> failed = gui::failureText(failure))
+        QMessageBox::warning(this, windowTitle(), failed->text);
 }
 
 void ReadingTestDialog::appendReceived(const QByteArray& bytes) {

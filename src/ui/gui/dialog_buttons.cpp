@@ -1,5 +1,7 @@
 #include "ui/gui/dialog_buttons.h"
 
+#include <utility>
+
 #include <QBoxLayout>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -9,15 +11,19 @@
 
 namespace omni::gui {
 
-DialogButtons addDialogButtons(QDialog* dialog, QBoxLayout* layout, std::uint32_t acceptId,
-                               std::uint32_t rejectId) {
+QPushButton* addDialogButtons(QDialog* dialog, QBoxLayout* layout, std::uint32_t acceptId,
+                              std::uint32_t rejectId, std::function<void()> onAccept) {
     auto* box = new QDialogButtonBox(dialog);
     QPushButton* accept = box->addButton(uiText(acceptId), QDialogButtonBox::AcceptRole);
     box->addButton(uiText(rejectId), QDialogButtonBox::RejectRole);
     accept->setDefault(true);
     layout->addWidget(box);
+    if (onAccept)
+        QObject::connect(box, &QDialogButtonBox::accepted, dialog, std::move(onAccept));
+    else
+        QObject::connect(box, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
     QObject::connect(box, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-    return {box, accept};
+    return accept;
 }
 
 QDialogButtonBox* addOkCancel(QDialog* dialog, QBoxLayout* layout) {

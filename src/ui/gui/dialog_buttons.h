@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 class QBoxLayout;
 class QDialog;
@@ -10,15 +11,11 @@ class QPushButton;
 
 namespace omni::gui {
 
-struct DialogButtons {
-    QDialogButtonBox* box;
-    QPushButton* accept;  // the default button
-};
-
 // Adds an accept and a reject button (captions by string id) to the foot of `layout`. The reject
-// button rejects `dialog`; the caller connects the box's accepted() signal.
-DialogButtons addDialogButtons(QDialog* dialog, QBoxLayout* layout, std::uint32_t acceptId,
-                               std::uint32_t rejectId);
+// button rejects `dialog`; the accept button runs `onAccept`, or accepts `dialog` without one.
+// Returns the accept button, the default one.
+QPushButton* addDialogButtons(QDialog* dialog, QBoxLayout* layout, std::uint32_t acceptId,
+                              std::uint32_t rejectId, std::function<void()> onAccept = {});
 
 // Adds the standard OK and Cancel buttons to the foot of `layout`: OK accepts `dialog`, Cancel
 // rejects it.

@@ -49,4 +49,16 @@ void reportException(QWidget* owner, const foundation::Exception& error) {
     showMessage(owner, QMessageBox::Warning, toQString(error.caption()), toQString(error.text()));
 }
 
+std::optional<FailureText> failureText(std::exception_ptr failure) {
+    if (!failure)
+        return std::nullopt;
+    try {
+        std::rethrow_exception(failure);
+    } catch (const foundation::Exception& e) {
+        return FailureText{toQString(e.text()), true};
+    } catch (const std::exception& e) {
+        return FailureText{QString::fromLocal8Bit(e.what()), false};
+    }
+}
+
 }  // namespace omni::gui

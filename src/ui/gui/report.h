@@ -4,7 +4,9 @@
 // blocking on a modal box (setMessageSink).
 #pragma once
 
+#include <exception>
 #include <functional>
+#include <optional>
 
 #include <QMessageBox>
 #include <QString>
@@ -33,6 +35,15 @@ void confirmWithOk(QDialog& dialog);
 
 // Reports `error` in a warning message box captioned with the exception's own caption.
 void reportException(QWidget* owner, const foundation::Exception& error);
+
+// What a failure handed back by a worker says: the text of an exception of the program's family
+// (`ofProgram` true) or what() of any other standard exception.
+struct FailureText {
+    QString text;
+    bool ofProgram;
+};
+// Nothing for a null pointer; anything that is not a standard exception is rethrown.
+std::optional<FailureText> failureText(std::exception_ptr failure);
 
 // While a sink is set, messages go to it instead of the screen. Pass an empty function to
 // restore the message boxes. Returns the previous sink.

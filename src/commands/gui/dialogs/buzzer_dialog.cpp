@@ -41,27 +41,23 @@ QLabel* addToggleRow(QGridLayout* grid, int row, std::uint32_t captionId, Choice
 BuzzerDialog::BuzzerDialog(std::string_view command, bool mode2D, QWidget* parent)
     : IndicatorDialog(res::ids::BuzzerCaption, command, mode2D, parent) {
     content()->addWidget(choiceRow(res::ids::Volume, volume_,
-                                   {{res::ids::VolumeSmall, int(commands::compose::BuzzerVolume::Small)},
-                                    {res::ids::VolumeNormal, int(commands::compose::BuzzerVolume::Normal)},
-                                    {res::ids::VolumeLoud, int(commands::compose::BuzzerVolume::Loud)},
-                                    {res::ids::VolumeMaximum, int(commands::compose::BuzzerVolume::Maximum)}},
+                                   {res::ids::VolumeSmall, res::ids::VolumeNormal,
+                                    res::ids::VolumeLoud, res::ids::VolumeMaximum},
                                    this));
 
-    auto* goodRead = goodReadGroup(res::ids::GoodReadBuzzer, goodRead_, duration_,
-                                   {{res::ids::Buzzer50ms, int(commands::compose::BuzzerDuration::Ms50)},
-                                    {res::ids::Buzzer75ms, int(commands::compose::BuzzerDuration::Ms75)},
-                                    {res::ids::Buzzer100ms, int(commands::compose::BuzzerDuration::Ms100)},
-                                    {res::ids::Buzzer200ms, int(commands::compose::BuzzerDuration::Ms200)},
-                                    {res::ids::Buzzer400ms, int(commands::compose::BuzzerDuration::Ms400)}},
-                                   this);
+    auto* goodRead =
+        goodReadGroup(res::ids::GoodReadBuzzer, goodRead_, duration_,
+                      {res::ids::Buzzer50ms, res::ids::Buzzer75ms, res::ids::Buzzer100ms,
+                       res::ids::Buzzer200ms, res::ids::Buzzer400ms},
+                      this);
     auto* tone = new QGroupBox(gui::uiText(res::ids::Tone), goodRead);
     auto* toneLayout = new QGridLayout(tone);
-    toneLayout->addWidget(tone_.add(res::ids::ToneMiddle, int(commands::compose::BuzzerTone::Middle), tone), 0, 0);
-    toneLayout->addWidget(tone_.add(res::ids::ToneHighToLow, int(commands::compose::BuzzerTone::HighToLow), tone), 0,
+    toneLayout->addWidget(tone_.add(res::ids::ToneMiddle, int(BuzzerTone::Middle), tone), 0, 0);
+    toneLayout->addWidget(tone_.add(res::ids::ToneHighToLow, int(BuzzerTone::HighToLow), tone), 0,
                           1);
-    toneLayout->addWidget(tone_.add(res::ids::ToneLowToHigh, int(commands::compose::BuzzerTone::LowToHigh), tone), 0,
+    toneLayout->addWidget(tone_.add(res::ids::ToneLowToHigh, int(BuzzerTone::LowToHigh), tone), 0,
                           2);
-    toneLayout->addWidget(tone_.add(res::ids::ToneCustom, int(commands::compose::BuzzerTone::CustomFrequency), tone),
+    toneLayout->addWidget(tone_.add(res::ids::ToneCustom, int(BuzzerTone::CustomFrequency), tone),
                           1, 0);
     auto* frequencyRow = new QHBoxLayout;
     frequency_ = new NumberBox(kFrequencyMin, kFrequencyMax, kFrequencyStart, tone);
@@ -140,7 +136,8 @@ void BuzzerDialog::updateControls() {
     const commands::compose::BuzzerControls controls = buzzerControls(choices(), mode2D_);
     volume_.setEnabled(controls.volumeEnabled);
     duration_.setEnabled(controls.durationEnabled);
-    duration_.button(int(commands::compose::BuzzerDuration::Ms75))->setVisible(controls.duration75Visible);
+    duration_.button(int(commands::compose::BuzzerDuration::Ms75))
+        ->setVisible(controls.duration75Visible);
     tone_.setEnabled(controls.toneEnabled);
     frequency_->setEnabled(controls.frequencyEnabled);
     frequencyUnit_->setEnabled(controls.frequencyEnabled);

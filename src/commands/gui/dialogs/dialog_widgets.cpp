@@ -94,33 +94,42 @@ void ChoiceGroup::setToggle(commands::compose::Toggle toggle) {
     }
 }
 
+namespace {
+
+// Adds the Enable/Disable pair of `group` to `row`, side by side; `owner` owns the buttons.
+void addTogglePair(QHBoxLayout* row, ChoiceGroup& group, QWidget* owner) {
+    row->addWidget(group.add(res::ids::Enable, kEnableId, owner));
+    row->addWidget(group.add(res::ids::Disable, kDisableId, owner));
+    row->addStretch(1);
+}
+
+}  // namespace
+
 QGroupBox* choiceRow(std::uint32_t captionId, ChoiceGroup& group,
-                     std::initializer_list<std::pair<std::uint32_t, int>> choices,
-                     QWidget* parent) {
+                     std::initializer_list<std::uint32_t> captions, QWidget* parent) {
     auto* box = new QGroupBox(gui::uiText(captionId), parent);
     auto* row = new QHBoxLayout(box);
-    for (const auto& [textId, id] : choices)
-        row->addWidget(group.add(textId, id, box));
+    int id = 0;
+    for (std::uint32_t textId : captions)
+        row->addWidget(group.add(textId, id++, box));
     row->addStretch(1);
     return box;
 }
 
 QGroupBox* togglePair(std::uint32_t captionId, ChoiceGroup& group, QWidget* parent) {
-    return choiceRow(captionId, group,
-                     {{res::ids::Enable, kEnableId}, {res::ids::Disable, kDisableId}}, parent);
+    auto* box = new QGroupBox(gui::uiText(captionId), parent);
+    addTogglePair(new QHBoxLayout(box), group, box);
+    return box;
 }
 
 QGroupBox* goodReadGroup(std::uint32_t captionId, ChoiceGroup& toggle, ChoiceGroup& duration,
-                         std::initializer_list<std::pair<std::uint32_t, int>> durations,
-                         QWidget* parent) {
+                         std::initializer_list<std::uint32_t> durationCaptions, QWidget* parent) {
     auto* box = new QGroupBox(gui::uiText(captionId), parent);
     auto* layout = new QVBoxLayout(box);
     auto* enableRow = new QHBoxLayout;
-    enableRow->addWidget(toggle.add(res::ids::Enable, kEnableId, box));
-    enableRow->addWidget(toggle.add(res::ids::Disable, kDisableId, box));
-    enableRow->addStretch(1);
+    addTogglePair(enableRow, toggle, box);
     layout->addLayout(enableRow);
-    layout->addWidget(choiceRow(res::ids::Duration, duration, durations, box));
+    layout->addWidget(choiceRow(res::ids::Duration, duration, durationCaptions, box));
     return box;
 }
 

@@ -54,14 +54,15 @@ private:
 
 // A group box holding an Enable/Disable pair side by side.
 QGroupBox* togglePair(std::uint32_t captionId, ChoiceGroup& group, QWidget* parent);
-// A group box holding the buttons of `group`, laid out in a row.
+// A group box holding the buttons of `group`, laid out in a row: one for each value of an enum
+// counted from 0, `captions` (string ids) naming them in the enum's order.
 QGroupBox* choiceRow(std::uint32_t captionId, ChoiceGroup& group,
-                     std::initializer_list<std::pair<std::uint32_t, int>> choices, QWidget* parent);
+                     std::initializer_list<std::uint32_t> captions, QWidget* parent);
 // The "good read" group box of the indicator dialogs: the Enable/Disable pair of `toggle` in a
-// row, and under it the row of `durations`. Further rows go into its QVBoxLayout.
+// row, and under it the row of durations (captions in the enum's order, as choiceRow takes
+// them). Further rows go into its QVBoxLayout.
 QGroupBox* goodReadGroup(std::uint32_t captionId, ChoiceGroup& toggle, ChoiceGroup& duration,
-                         std::initializer_list<std::pair<std::uint32_t, int>> durations,
-                         QWidget* parent);
+                         std::initializer_list<std::uint32_t> durationCaptions, QWidget* parent);
 
 // A number box with up and down arrows over [minimum, maximum]. The operator may type any number;
 // it is clamped into the range when the value is read (or the box loses the focus), never

@@ -1,6 +1,5 @@
 #include "commands/gui/dialogs/list_box_chars.h"
 
-#include <QDialogButtonBox>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QStandardItemModel>
@@ -69,16 +68,15 @@ PrefixSuffixListDialog::PrefixSuffixListDialog(bool mode2D, std::size_t current,
             item->setFont(heading);
         }
     }
-    if (current >= table.size() || (current != commands::compose::kEmptyKey && isHeading(table[current]))) {
+    if (current >= table.size() ||
+        (current != commands::compose::kEmptyKey && isHeading(table[current]))) {
         current = commands::compose::kEmptyKey;
     }
     list_->setCurrentRow(static_cast<int>(current));
     list_->scrollToItem(list_->currentItem(), QAbstractItemView::PositionAtCenter);
     layout->addWidget(list_);
 
-    const gui::DialogButtons buttons =
-        gui::addDialogButtons(this, layout, res::ids::Ok, res::ids::Cancel);
-    connect(buttons.box, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    gui::addDialogButtons(this, layout, res::ids::Ok, res::ids::Cancel);
     connect(list_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
         if (item->flags() & Qt::ItemIsSelectable)
             accept();

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include <QCheckBox>
-#include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -21,7 +20,8 @@ NumberInputDialog::NumberInputDialog(const CatalogEntry& entry, QWidget* parent)
     : QDialog(parent), entry_(entry) {
     setWindowTitle(gui::uiText(res::ids::InputNumberTitle));
     const commands::compose::NumberInputState start = commands::compose::numberInputStart(entry);
-    const commands::compose::NumberInputControls controls = commands::compose::numberInputControls(entry, start);
+    const commands::compose::NumberInputControls controls =
+        commands::compose::numberInputControls(entry, start);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(gui::uiText(res::ids::InputNumberCaption), this));
@@ -47,10 +47,7 @@ NumberInputDialog::NumberInputDialog(const CatalogEntry& entry, QWidget* parent)
     layout->addLayout(checks);
     layout->addStretch(1);
 
-    const gui::DialogButtons buttons =
-        gui::addDialogButtons(this, layout, res::ids::Ok, res::ids::Cancel);
-    ok_ = buttons.accept;
-    connect(buttons.box, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    ok_ = gui::addDialogButtons(this, layout, res::ids::Ok, res::ids::Cancel);
 
     // The two choices exclude each other; either one disables the number box.
     connect(initialize_, &QCheckBox::toggled, this, [this](bool on) {

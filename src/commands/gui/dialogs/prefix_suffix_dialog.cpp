@@ -57,9 +57,7 @@ PrefixSuffixDialog::PrefixSuffixDialog(bool mode2D, bool hasCurrentPage, std::st
       chooser_(&PrefixSuffixListDialog::choose),
       confirm_(&askOkCancel) {
     connectionBox_ = choiceRow(res::ids::ConnectionType, connection_,
-                               {{res::ids::ConnectionHid, int(commands::compose::ConnectionType::Hid)},
-                                {res::ids::ConnectionCom, int(commands::compose::ConnectionType::Com)}},
-                               this);
+                               {res::ids::ConnectionHid, res::ids::ConnectionCom}, this);
     connection_.choose(int(state_.connection));
     content()->addWidget(connectionBox_);
 
@@ -87,8 +85,8 @@ PrefixSuffixDialog::PrefixSuffixDialog(bool mode2D, bool hasCurrentPage, std::st
     typeRow->addWidget(codeType_, 1);
     eachLayout->addLayout(typeRow);
     auto* codeGrid = new QGridLayout;
-    addPair(codeGrid, 0, compose::KeyGroup::CodePrefix, compose::KeyGroup::CodeSuffix, kCodeKeySlots,
-            eachCode_);
+    addPair(codeGrid, 0, compose::KeyGroup::CodePrefix, compose::KeyGroup::CodeSuffix,
+            kCodeKeySlots, eachCode_);
     eachLayout->addLayout(codeGrid);
     content()->addWidget(eachCode_);
 
@@ -153,8 +151,9 @@ void PrefixSuffixDialog::refresh() {
     if (eachCode_->isChecked() != controls.codeGroupsEnabled) {
         eachCode_->setChecked(controls.codeGroupsEnabled);
     }
-    for (commands::compose::KeyGroup group : {commands::compose::KeyGroup::CommonPrefix, commands::compose::KeyGroup::CommonSuffix, commands::compose::KeyGroup::CodePrefix,
-                           commands::compose::KeyGroup::CodeSuffix}) {
+    for (commands::compose::KeyGroup group :
+         {commands::compose::KeyGroup::CommonPrefix, commands::compose::KeyGroup::CommonSuffix,
+          commands::compose::KeyGroup::CodePrefix, commands::compose::KeyGroup::CodeSuffix}) {
         lists_[indexOf(group)]->showKeys(keyRowsOf(state_, group), state_.mode2D);
     }
     preview_->setText(gui::toQString(previewText(state_)));

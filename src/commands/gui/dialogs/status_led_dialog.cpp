@@ -24,13 +24,10 @@ constexpr std::uint32_t kChannelCaptions[3] = {res::ids::Red, res::ids::Green, r
 
 StatusLedDialog::StatusLedDialog(std::string_view command, bool mode2D, QWidget* parent)
     : IndicatorDialog(res::ids::StatusLedCaption, command, mode2D, parent) {
-    content()->addWidget(choiceRow(res::ids::LedDuration, duration_,
-                                   {{res::ids::LedOff, int(commands::compose::LedDuration::Off)},
-                                    {res::ids::Led01s, int(commands::compose::LedDuration::S01)},
-                                    {res::ids::Led02s, int(commands::compose::LedDuration::S02)},
-                                    {res::ids::Led04s, int(commands::compose::LedDuration::S04)},
-                                    {res::ids::Led08s, int(commands::compose::LedDuration::S08)}},
-                                   this));
+    content()->addWidget(choiceRow(
+        res::ids::LedDuration, duration_,
+        {res::ids::LedOff, res::ids::Led01s, res::ids::Led02s, res::ids::Led04s, res::ids::Led08s},
+        this));
     content()->addWidget(togglePair(res::ids::LedInversion, inversion_, this));
 
     auto* colour = new QGroupBox(gui::uiText(res::ids::LedColor), this);

@@ -14,16 +14,12 @@ using namespace omni::commands::compose;
 
 VibratorDialog::VibratorDialog(std::string_view command, bool mode2D, QWidget* parent)
     : IndicatorDialog(res::ids::VibratorCaption, command, mode2D, parent) {
-    content()->addWidget(choiceRow(res::ids::VibrationIntensity, intensity_,
-                                   {{res::ids::IntensityStrong, int(commands::compose::VibrationIntensity::Strong)},
-                                    {res::ids::IntensityNormal, int(commands::compose::VibrationIntensity::Normal)},
-                                    {res::ids::IntensityWeak, int(commands::compose::VibrationIntensity::Weak)}},
-                                   this));
+    content()->addWidget(choiceRow(
+        res::ids::VibrationIntensity, intensity_,
+        {res::ids::IntensityStrong, res::ids::IntensityNormal, res::ids::IntensityWeak}, this));
 
     content()->addWidget(goodReadGroup(res::ids::GoodReadVibrator, goodRead_, duration_,
-                                       {{res::ids::Vibrator50ms, int(commands::compose::VibrationDuration::Ms50)},
-                                        {res::ids::Vibrator100ms, int(commands::compose::VibrationDuration::Ms100)}},
-                                       this));
+                                       {res::ids::Vibrator50ms, res::ids::Vibrator100ms}, this));
     content()->addWidget(togglePair(res::ids::StartupVibrator, startup_, this));
     content()->addWidget(togglePair(res::ids::IntermediateVibrator, intermediate_, this));
 

@@ -5,7 +5,6 @@
 #include <QAction>
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QLabel>
@@ -140,13 +139,12 @@ AddressBarcodeDialog::AddressBarcodeDialog(std::string_view command, std::uint32
         widget->setVisible(valueShown);
     }
     if (valueShown)
-        value_->setText(QString::fromLatin1(commands::compose::dateTimeValue(commands::compose::localDateTime())));
+        value_->setText(QString::fromLatin1(
+            commands::compose::dateTimeValue(commands::compose::localDateTime())));
     controls->setColumnStretch(1, 1);
     layout->addLayout(controls);
 
-    const gui::DialogButtons buttons =
-        gui::addDialogButtons(this, layout, res::ids::Ok, res::ids::Close);
-    connect(buttons.box, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    gui::addDialogButtons(this, layout, res::ids::Ok, res::ids::Close);
 
     popup_ = new QMenu(this);
     QAction* copy = popup_->addAction(gui::uiText(res::ids::CopyMenuCode));

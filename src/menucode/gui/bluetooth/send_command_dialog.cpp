@@ -1,7 +1,6 @@
 #include "menucode/gui/bluetooth/send_command_dialog.h"
 
 #include <QCheckBox>
-#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -25,8 +24,8 @@ constexpr int kClockPixels = 20;
 
 }  // namespace
 
-SendCommandDialog::SendCommandDialog(bool mode2D, stream::OutputStream<char>* port, std::uint32_t mode,
-                                     QWidget* parent)
+SendCommandDialog::SendCommandDialog(bool mode2D, stream::OutputStream<char>* port,
+                                     std::uint32_t mode, QWidget* parent)
     : QDialog(parent), mode2D_(mode2D), port_(port), mode_(mode), clockSource_(&localDateTime) {
     setWindowTitle(gui::uiText(mode));
     auto* layout = new QVBoxLayout(this);
@@ -59,10 +58,8 @@ SendCommandDialog::SendCommandDialog(bool mode2D, stream::OutputStream<char>* po
     layout->addLayout(grid);
     layout->addStretch(1);
 
-    const gui::DialogButtons buttons =
-        gui::addDialogButtons(this, layout, res::ids::BluetoothSend, res::ids::Cancel);
-    send_ = buttons.accept;
-    connect(buttons.box, &QDialogButtonBox::accepted, this, &SendCommandDialog::send);
+    send_ = gui::addDialogButtons(this, layout, res::ids::BluetoothSend, res::ids::Cancel,
+                                  [this] { send(); });
 
     const SendCommandControls controls = sendCommandControls(mode, false, port != nullptr);
     for (QWidget* widget : {static_cast<QWidget*>(clockCaption), static_cast<QWidget*>(clock_)}) {
@@ -138,8 +135,8 @@ void SendCommandDialog::send() {
     accept();
 }
 
-void showSendCommand(QWidget* parent, std::string_view, bool mode2D, stream::OutputStream<char>* port,
-                     std::uint32_t mode) {
+void showSendCommand(QWidget* parent, std::string_view, bool mode2D,
+                     stream::OutputStream<char>* port, std::uint32_t mode) {
     SendCommandDialog dialog(mode2D, port, mode, parent);
     dialog.exec();
 }
