@@ -17,7 +17,20 @@
 #include "exit_status.h"
 #include "serial/port_discovery.h"
 
+#include "command.h"
+
 int omniCliMain(int argc, char** argv);
+
+// The fuzzer's own table of sub-commands: only those that print, so that nothing else is linked
+// in or reached (--help lists just these).
+const std::vector<omni::cli::Command>& omni::cli::commands() {
+    static const std::vector<Command> table{
+        {"catalog", "catalog [--1d]", "print the command catalog", &runCatalog},
+        {"resolve", "resolve PATH [--value N]", "print an entry's command", &runResolve},
+        {"tokens", "tokens [--1d] COMMAND", "split a command into tokens", &runTokens},
+    };
+    return table;
+}
 
 namespace fs = std::filesystem;
 

@@ -34,7 +34,7 @@ void checkEscaping(std::string_view input) {
     if (input.find("\\'") != std::string_view::npos)
         return;
     const std::string command = omni::dataedit::ComposeStoreCommand(text, "", 1);
-    if (omni::tokenLength(std::string_view(command).substr(4)) != text.size() + 2)
+    if (omni::commands::tokenLength(std::string_view(command).substr(4)) != text.size() + 2)
         std::abort();
 }
 
