@@ -7,6 +7,7 @@
 #include "dataedit/char_tables.h"
 #include "dataedit/exchange_link.h"
 #include "dataedit_cli.h"
+#include "exit_status.h"
 #include "port_cli.h"
 #include "reader/command_exchange.h"
 #include "resources/string_ids.h"
@@ -251,7 +252,7 @@ int runRead(const Args& args) {
                   << "  " << paste << ": " << stored.programs[i].paste << "\n";
     }
     if (!stored.complete)
-        return fail(formatUtf8(ids::DataEditReadIncomplete, {device}), 3);
+        return fail(formatUtf8(ids::DataEditReadIncomplete, {device}), ExitNoAnswer);
     return 0;
 }
 

@@ -14,6 +14,7 @@
 #include <iostream>
 #include <thread>
 
+#include "exit_status.h"
 #include "port_cli.h"
 #include "reader/download/download_worker.h"
 #include "reader/download/firmware_plan.h"
@@ -84,22 +85,23 @@ int parse(const Args& args, Options& options) {
         } else if (args[i] == "--yes") {
             options.yes = true;
         } else if (args[i].rfind("--", 0) == 0 || !options.file.empty()) {
-            return fail(res::formatUtf8(res::ids::UnknownOption, {args[i]}), 2);
+            return fail(res::formatUtf8(res::ids::UnknownOption, {args[i]}), ExitBadInput);
         } else {
             options.file = args[i];
         }
     }
     if (options.device.empty())
-        return fail(res::loadStringUtf8(res::ids::MissingPort), 2);
+        return fail(res::loadStringUtf8(res::ids::MissingPort), ExitBadInput);
     if (options.file.empty())
-        return fail(res::formatUtf8(res::ids::FirmwareCliUsage, {}), 2);
+        return fail(res::formatUtf8(res::ids::FirmwareCliUsage, {}), ExitBadInput);
     return 0;
 }
 
 // The checks of the host side. Returns 0 to go on, or the exit status.
-int check(const Options& options, const reader::ModuleIdentity& identity, reader::FirmwarePlan& plan) {
-    plan = reader::planFirmware(identity.firmware, identity.model, options.file,
-                                options.bootLoader);
+int check(const Options& options, const reader::ModuleIdentity& identity,
+          reader::FirmwarePlan& plan) {
+    plan =
+        reader::planFirmware(identity.firmware, identity.model, options.file, options.bootLoader);
     if (plan.kind == KES_FIRMWARE_UNSUPPORTED)
         return fail(res::formatUtf8(res::ids::FirmwareNotSupported, {}));
     if (plan.askVersion && !options.yes) {
@@ -130,9 +132,8 @@ reader::DownloadProgress progressInto(Bars& bars) {
 reader::DownloadResult runDownload(reader::DownloadWorker& worker, Bars& bars) {
     bool terminal = isatty(STDERR_FILENO);
     std::atomic<bool> done{false};
-    reader::DownloadProcess process(worker, [&done](const reader::DownloadResult&) {
-        done = true;
-    });
+    reader::DownloadProcess process(worker,
+                                    [&done](const reader::DownloadResult&) { done = true; });
     InterruptGuard guard;
     process.start();
     bool cancelSent = false, waitingShown = false;
@@ -178,11 +179,10 @@ int report(const reader::DownloadResult& result) {
         return fail(res::toUtf8(result.message), interrupted ? 130 : 1);
     std::cout << res::formatUtf8(res::ids::FirmwareFinished, {}) << "\n";
     if (result.cancelledWhileWaiting)
-        return fail(res::toUtf8(result.message), 130);
+        return fail(res::toUtf8(result.message), ExitCancelled);
     if (!result.reconnected)
-        return fail(res::toUtf8(result.message), 3);
-    std::cout << res::formatUtf8(res::ids::FirmwareNewVersion, {result.identity.firmware})
-              << "\n";
+        return fail(res::toUtf8(result.message), ExitNoAnswer);
+    std::cout << res::formatUtf8(res::ids::FirmwareNewVersion, {result.identity.firmware}) << "\n";
     return 0;
 }
 
@@ -193,7 +193,7 @@ int runFirmware(const Args& args) {
     if (int code = parse(args, options))
         return code;
     if (auto problem = reader::firmwareFileProblem(options.file))
-        return fail(res::toUtf8(*problem), 2);
+        return fail(res::toUtf8(*problem), ExitBadInput);
 
     serial::SerialPortForPosix port;
     if (int code = openReader(port, options.device))

@@ -13,21 +13,8 @@ namespace omni::cli {
 int runIdentify(const Args& args) {
     std::string device;
     LineOptions line;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--port" && i + 1 < args.size()) {
-            device = args[++i];
-        } else if (args[i] == "--port") {
-            return fail(res::formatUtf8(res::ids::OptionNeedsValue, {args[i]}), ExitBadInput);
-        } else if (auto taken = takeLineOption(args, i, line);
-                   taken != LineOptionResult::NotMine) {
-            if (taken == LineOptionResult::Bad)
-                return ExitBadInput;
-        } else {
-            return fail(res::formatUtf8(res::ids::UnknownOption, {args[i]}), ExitBadInput);
-        }
-    }
-    if (device.empty())
-        return fail(res::loadStringUtf8(res::ids::MissingPort), ExitBadInput);
+    if (int code = takePortAndLineOptions(args, device, line))
+        return code;
 
     reader::installModuleLock();
     serial::SerialPortForPosix port;

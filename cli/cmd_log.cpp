@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "command.h"
+#include "exit_status.h"
 #include "foundation/exception.h"
 #include "resources/string_ids.h"
 #include "resources/strings.h"
@@ -86,7 +87,7 @@ int runLog(const Args& args) {
             if (error != std::errc() || end != number.data() + number.size()) {
                 // "-1" names the hexadecimal display, as the stored setting does.
                 if (number != "-1")
-                    return fail(res::formatUtf8(res::ids::NotACodePage, {number}), 2);
+                    return fail(res::formatUtf8(res::ids::NotACodePage, {number}), ExitBadInput);
                 value = stream::kHexCodePage;
             }
             codePage = value;
@@ -97,18 +98,20 @@ int runLog(const Args& args) {
         }
     }
     if (choices > 1)
-        return fail(res::loadStringUtf8(res::ids::OneCodePageOption), 2);
+        return fail(res::loadStringUtf8(res::ids::OneCodePageOption), ExitBadInput);
 
     // The list's entry for the wanted code page, without opening every converter there is.
     std::uint32_t wanted = codePage.value_or(stream::kDefaultCodePage);
     std::vector<serial::SystemCodePage> system;
-    if (const stream::CodePageInfo* info = stream::findCodePage(wanted); info && stream::isCodePageConvertible(wanted)) {
+    if (const stream::CodePageInfo* info = stream::findCodePage(wanted);
+        info && stream::isCodePageConvertible(wanted)) {
         system.push_back({wanted, info->name});
     }
     std::vector<serial::CodePageEntry> list = serial::buildCodePageList(system);
     std::size_t index = serial::findCodePageEntry(list, wanted);
     if (list[index].codePage != wanted)
-        return fail(res::formatUtf8(res::ids::CodePageMissing, {std::to_string(wanted)}), 2);
+        return fail(res::formatUtf8(res::ids::CodePageMissing, {std::to_string(wanted)}),
+                    ExitBadInput);
     stream::setCurrentCodePageSetting(list[index].setting());
 
     StdoutSink sink;

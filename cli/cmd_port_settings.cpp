@@ -2,6 +2,7 @@
 // stored for a port, puts them back to the defaults (--reset) or stores the ones given.
 #include <iostream>
 
+#include "exit_status.h"
 #include "line_options.h"
 #include "port_cli.h"
 #include "resources/string_ids.h"
@@ -23,23 +24,14 @@ int runPortSettings(const Args& args) {
     std::string device;
     bool reset = false;
     LineOptions options;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--port" && i + 1 < args.size()) {
-            device = args[++i];
-        } else if (args[i] == "--reset") {
-            reset = true;
-        } else if (auto taken = takeLineOption(args, i, options);
-                   taken != LineOptionResult::NotMine) {
-            if (taken == LineOptionResult::Bad)
-                return 2;
-        } else {
-            return fail(res::formatUtf8(res::ids::UnknownOption, {args[i]}), 2);
-        }
-    }
-    if (device.empty())
-        return fail(res::loadStringUtf8(res::ids::MissingPort), 2);
+    const auto takeReset = [&](const std::string& option) {
+        reset = reset || option == "--reset";
+        return option == "--reset";
+    };
+    if (int code = takePortAndLineOptions(args, device, options, takeReset))
+        return code;
     if (reset && options.any())
-        return fail(res::formatUtf8(res::ids::UnknownOption, {"--reset"}), 2);
+        return fail(res::formatUtf8(res::ids::UnknownOption, {"--reset"}), ExitBadInput);
 
     const serial::PortDescriptor port{serial::kindOfDevice(device), device};
     if (reset) {
@@ -48,8 +40,9 @@ int runPortSettings(const Args& args) {
         return 0;
     }
     serial::LineSettings stored;
-    const bool isStored = foundation::readSetting(foundation::kProgramSettingsKey, portSettingsName(port), stored) &&
-                          stored.length == serial::LineSettings::kMarker && inRange(stored);
+    const bool isStored =
+        foundation::readSetting(foundation::kProgramSettingsKey, portSettingsName(port), stored) &&
+        stored.length == serial::LineSettings::kMarker && inRange(stored);
     const serial::LineSettings current = loadLineSettings(foundation::kProgramSettingsKey, port);
     if (options.any()) {
         const serial::LineSettings wanted = options.over(current);

@@ -19,7 +19,6 @@
 #include "exit_status.h"
 #include "line_options.h"
 #include "port_cli.h"
-#include "resources/string_ids.h"
 #include "reader/command_exchange.h"
 #include "resources/string_ids.h"
 #include "stream/locked_text.h"
@@ -129,23 +128,23 @@ int parseOptions(const Args& args, SendOptions& options) {
             auto [end, error] =
                 std::from_chars(value.data(), value.data() + value.size(), options.quietMs);
             if (error != std::errc() || end != value.data() + value.size())
-                return fail(res::formatUtf8(res::ids::UnknownOption, {value}), 2);
+                return fail(res::formatUtf8(res::ids::UnknownOption, {value}), ExitBadInput);
         } else if (auto taken = takeLineOption(args, i, options.line);
                    taken != LineOptionResult::NotMine) {
             if (taken == LineOptionResult::Bad)
-                return 2;
+                return ExitBadInput;
         } else if (args[i] == "--ack") {
             options.ack = true;
         } else if (args[i].rfind("--", 0) == 0) {
-            return fail(res::formatUtf8(res::ids::UnknownOption, {args[i]}), 2);
+            return fail(res::formatUtf8(res::ids::UnknownOption, {args[i]}), ExitBadInput);
         } else {
             options.commands.push_back(unescapeArgument(args[i]));
         }
     }
     if (options.device.empty())
-        return fail(res::loadStringUtf8(res::ids::MissingPort), 2);
+        return fail(res::loadStringUtf8(res::ids::MissingPort), ExitBadInput);
     if (options.commands.empty())
-        return fail(res::loadStringUtf8(res::ids::NoCommand), 2);
+        return fail(res::loadStringUtf8(res::ids::NoCommand), ExitBadInput);
     for (const std::string& command : options.commands) {
         if (command.size() > reader::kMaxCommandLength)
             return fail(res::formatUtf8(res::ids::CommandTooLong,

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <string_view>
 
+#include "exit_status.h"
 #include "resources/string_ids.h"
 #include "resources/strings.h"
 
@@ -35,8 +36,8 @@ serial::LineSettings LineOptions::over(serial::LineSettings base) const {
 
 LineOptionResult takeLineOption(const Args& args, std::size_t& i, LineOptions& options) {
     const std::string& name = args[i];
-    if (name != "--baud" && name != "--data-bits" && name != "--parity" &&
-        name != "--stop-bits" && name != "--flow") {
+    if (name != "--baud" && name != "--data-bits" && name != "--parity" && name != "--stop-bits" &&
+        name != "--flow") {
         return LineOptionResult::NotMine;
     }
     const std::string value = i + 1 < args.size() ? args[++i] : std::string();
@@ -63,6 +64,25 @@ LineOptionResult takeLineOption(const Args& args, std::size_t& i, LineOptions& o
         return LineOptionResult::Taken;
     fail(res::formatUtf8(res::ids::LineOptionBad, {name, value}), 2);
     return LineOptionResult::Bad;
+}
+
+int takePortAndLineOptions(const Args& args, std::string& device, LineOptions& line,
+                           const std::function<bool(const std::string&)>& other) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--port" && i + 1 < args.size()) {
+            device = args[++i];
+        } else if (args[i] == "--port") {
+            return fail(res::formatUtf8(res::ids::OptionNeedsValue, {args[i]}), ExitBadInput);
+        } else if (auto taken = takeLineOption(args, i, line); taken != LineOptionResult::NotMine) {
+            if (taken == LineOptionResult::Bad)
+                return ExitBadInput;
+        } else if (!other || !other(args[i])) {
+            return fail(res::formatUtf8(res::ids::UnknownOption, {args[i]}), ExitBadInput);
+        }
+    }
+    if (device.empty())
+        return fail(res::loadStringUtf8(res::ids::MissingPort), ExitBadInput);
+    return 0;
 }
 
 }  // namespace omni::cli

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -35,5 +36,12 @@ enum class LineOptionResult { NotMine, Taken, Bad };
 // `options`. Bad: the value is missing or not one the option takes; the message is printed and
 // the caller returns exit code 2.
 LineOptionResult takeLineOption(const Args& args, std::size_t& i, LineOptions& options);
+
+// Walks the options of a sub-command that opens --port PATH with the line options: the port into
+// `device`, the line options into `line`, every other option to `other` (true when it took it).
+// Returns 0, or exit status 2 after printing what was wrong (a missing port or value, an unknown
+// or bad option).
+int takePortAndLineOptions(const Args& args, std::string& device, LineOptions& line,
+                           const std::function<bool(const std::string&)>& other = {});
 
 }  // namespace omni::cli

@@ -171,26 +171,6 @@ void SimulatedReader::addResponder(std::unique_ptr<Responder> responder) {
     responders_.insert(responders_.begin(), std::move(responder));
 }
 
-void SimulatedReader::setVersionReply(std::string reply) {
-    setLocked(mutex_, versionReply_, std::move(reply));
-}
-
-std::string SimulatedReader::versionReply() const {
-    return getLocked(mutex_, versionReply_);
-}
-
-void SimulatedReader::setLeadingBytes(std::string bytes) {
-    setLocked(mutex_, leading_, std::move(bytes));
-}
-
-void SimulatedReader::setConfigurationText(std::string text) {
-    setLocked(mutex_, configuration_, std::move(text));
-}
-
-std::string SimulatedReader::configurationText() const {
-    return getLocked(mutex_, configuration_);
-}
-
 void SimulatedReader::setStalled(bool stalled) {
     stalled_.store(stalled);
     eventfd_write(wake_, 1);

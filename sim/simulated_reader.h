@@ -21,8 +21,10 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
 #include <vector>
 
+#include "sim/locked.h"
 namespace omni::sim {
 
 class SimulatedReader;
@@ -84,13 +86,15 @@ public:
 
     // --- Reader state used by the standard responders ---
     // Bytes sent for "Z1" (see replies::); empty means the reader keeps quiet.
-    void setVersionReply(std::string reply);
-    std::string versionReply() const;
+    void setVersionReply(std::string reply) { setLocked(mutex_, versionReply_, std::move(reply)); }
+    std::string versionReply() const { return getLocked(mutex_, versionReply_); }
     // Control bytes sent before every reply (a leftover ETB, say).
-    void setLeadingBytes(std::string bytes);
+    void setLeadingBytes(std::string bytes) { setLocked(mutex_, leading_, std::move(bytes)); }
     // The answer to the configuration query "[X.Z[F3G[X.Z" (a CR is appended).
-    void setConfigurationText(std::string text);
-    std::string configurationText() const;
+    void setConfigurationText(std::string text) {
+        setLocked(mutex_, configuration_, std::move(text));
+    }
+    std::string configurationText() const { return getLocked(mutex_, configuration_); }
     bool ackMode() const { return ackMode_.load(); }
     void setAckMode(bool on) { ackMode_.store(on); }
 

@@ -1,6 +1,9 @@
 // The data edit dialogs without a reader: the wizard buttons follow every edit, the store command
 // is shown as a QR menu code that a real decoder reads back, and the free line OCR dialog
 // composes what its boxes say.
+#include <memory>
+#include <utility>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -63,15 +66,21 @@ std::string envelopeOf(const std::string& command) {
 class WizardPagesTest : public QObject {
     Q_OBJECT
 private slots:
+    // Every test runs under a watchdog that closes a modal left open, and fails when it did.
+    void init() { watchdog_ = std::make_unique<omni::test::ModalWatchdog>(); }
+    void cleanup() { QVERIFY(!std::exchange(watchdog_, nullptr)->fired()); }
+
     void buttonsFollowEveryEditOfAText();
     void multipleLabelDigitsAndPickUpAisDecideNext();
     void storeWithoutReaderShowsADecodableMenuCode();
     void freeLineOcrComposesItsBoxes();
     void gs1UserSettingsHeadersOptionsAndSaving();
+
+private:
+    std::unique_ptr<omni::test::ModalWatchdog> watchdog_;
 };
 
 void WizardPagesTest::buttonsFollowEveryEditOfAText() {
-    omni::test::ModalWatchdog watchdog;
     WizardLink link(nullptr);
     SimpleWizard wizard(link, new GS1ConversionPage);
     QVERIFY(shown(&wizard));
@@ -108,11 +117,9 @@ void WizardPagesTest::buttonsFollowEveryEditOfAText() {
     click(child<QCheckBox>(&wizard, "insertBetween"));
     QVERIFY(offered(&wizard, QWizard::NextButton));
     wizard.reject();
-    QVERIFY(!watchdog.fired());
 }
 
 void WizardPagesTest::multipleLabelDigitsAndPickUpAisDecideNext() {
-    omni::test::ModalWatchdog watchdog;
     WizardLink link(nullptr);
     {
         MultiLabelWizard wizard(link);
@@ -167,11 +174,9 @@ void WizardPagesTest::multipleLabelDigitsAndPickUpAisDecideNext() {
         QVERIFY(!offered(&wizard, QWizard::NextButton));  // AI 2 still on "----"
         wizard.reject();
     }
-    QVERIFY(!watchdog.fired());
 }
 
 void WizardPagesTest::storeWithoutReaderShowsADecodableMenuCode() {
-    omni::test::ModalWatchdog watchdog;
     WizardLink link(nullptr);
     SetCurrentProgram(1);
     SimpleWizard wizard(link, new BookCodePage);
@@ -219,11 +224,9 @@ void WizardPagesTest::storeWithoutReaderShowsADecodableMenuCode() {
     QCOMPARE(wizard.handedPage()->command, expected);
     QCOMPARE(wizard.handedPage()->label, QStringLiteral("Input command by data edit programming"));
     QCOMPARE(CurrentProgram(), 3);
-    QVERIFY(!watchdog.fired());
 }
 
 void WizardPagesTest::freeLineOcrComposesItsBoxes() {
-    omni::test::ModalWatchdog watchdog;
     WizardLink link(nullptr);
     {
         OcrDialog dialog(link);
@@ -267,11 +270,9 @@ void WizardPagesTest::freeLineOcrComposesItsBoxes() {
         dialog.reject();
         QVERIFY(!dialog.handedPage().has_value());
     }
-    QVERIFY(!watchdog.fired());
 }
 
 void WizardPagesTest::gs1UserSettingsHeadersOptionsAndSaving() {
-    omni::test::ModalWatchdog watchdog;
     std::vector<omni::gui::ShownMessage> messages;
     const omni::gui::MessageSink previous =
         omni::gui::setMessageSink([&](const omni::gui::ShownMessage& m) { messages.push_back(m); });
@@ -357,7 +358,6 @@ void WizardPagesTest::gs1UserSettingsHeadersOptionsAndSaving() {
     clickWizard(&ready, QWizard::FinishButton);
     QTRY_COMPARE(codes.size(), std::size_t{4});
     QVERIFY(ready.command().ends_with("[ED2Q4RZ1M"));
-    QVERIFY(!watchdog.fired());
 }
 
 QTEST_MAIN(WizardPagesTest)
