@@ -242,10 +242,10 @@ void BluetoothDialogsTest::sendNeedsAnOpenPort() {
     link.port.close();
     QString reported;
     auto previous =
-        gui::setMessageSink([&](const gui::ShownMessage& shown) { reported = shown.text; });
+        ui::setMessageSink([&](const ui::ShownMessage& shown) { reported = shown.text; });
     dialog.show();
     dialog.sendButton()->click();
-    gui::setMessageSink(previous);
+    ui::setMessageSink(previous);
     QVERIFY(!reported.isEmpty());
     QVERIFY(dialog.isVisible());
 }

@@ -78,7 +78,7 @@ private Q_SLOTS:
 
 void ParameterDialogsTest::numberInputClampsAndOffersItsChoices() {
     commands::dialogs::NumberInputDialog dialog(kDecimal);
-    QCOMPARE(dialog.windowTitle(), gui::uiText(omni::res::ids::InputNumberTitle));
+    QCOMPARE(dialog.windowTitle(), ui::uiText(omni::res::ids::InputNumberTitle));
     QCOMPARE(dialog.numberBox()->value(), 25);
     bool rangeShown = false;  // the range label is filled from the table's placeholders
     for (const QLabel* label : dialog.findChildren<QLabel*>())
@@ -366,7 +366,7 @@ void ParameterDialogsTest::everyDialogEntryOpensItsDialog() {
                         });
                         const commands::ResolveResult result = commands::resolveEntry(entry, mode2D, dialogs);
                         QCOMPARE(result.kind, commands::ResolveResult::Kind::Nothing);
-                        QCOMPARE(shown, gui::uiText(title->second));
+                        QCOMPARE(shown, ui::uiText(title->second));
                         kinds.insert(entry.kind);
                         ++opened;
                     }

@@ -278,9 +278,9 @@ void ConnectionReaderTest::openFailuresSayWhatToDo() {
 void ConnectionReaderTest::portSettingsDialogStoresTheRecord() {
     const PortDescriptor port{omni::serial::PortKind::Serial, "/dev/ttyS3"};
     omni::serial::storeLineSettings(kKey, port, omni::serial::LineSettings{});
-    std::vector<omni::gui::ShownMessage> shown;
+    std::vector<omni::ui::ShownMessage> shown;
     const auto previous =
-        omni::gui::setMessageSink([&](const omni::gui::ShownMessage& m) { shown.push_back(m); });
+        omni::ui::setMessageSink([&](const omni::ui::ShownMessage& m) { shown.push_back(m); });
     {
         omni::serial::PortSettingsDialog dialog(kKey, port);
         QCOMPARE(dialog.baudRate()->currentText(), QStringLiteral("9600"));
@@ -298,7 +298,7 @@ void ConnectionReaderTest::portSettingsDialogStoresTheRecord() {
         dialog.accept();
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
     }
-    omni::gui::setMessageSink(previous);
+    omni::ui::setMessageSink(previous);
     const omni::serial::LineSettings stored = omni::serial::loadLineSettings(kKey, port);
     QCOMPARE(stored.baudRate, 115200u);
     QCOMPARE(int(stored.dataBits), 7);

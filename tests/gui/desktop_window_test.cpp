@@ -159,13 +159,13 @@ void DesktopWindowTest::unsavedPagesAreNotLostWithoutAsking() {
 }
 
 void DesktopWindowTest::f1ShowsTheHelpInEnglishAndJapanese() {
-    std::vector<omni::gui::ShownMessage> messages;
+    std::vector<omni::ui::ShownMessage> messages;
     const auto previous =
-        omni::gui::setMessageSink([&](const omni::gui::ShownMessage& m) { messages.push_back(m); });
+        omni::ui::setMessageSink([&](const omni::ui::ShownMessage& m) { messages.push_back(m); });
     MainWindow window(keyFor("help"));
     QVERIFY(showActive(window));
     QTest::keyClick(&window, Qt::Key_F1);
-    omni::gui::setMessageSink(previous);
+    omni::ui::setMessageSink(previous);
     QVERIFY(messages.empty());  // the pages are built in: never "not found"
     auto* help = window.findChild<omni::app::HelpWindow*>();
     QVERIFY(help);
@@ -256,9 +256,9 @@ void DesktopWindowTest::statusBarShowsTheModeAndWarnsAboutThePageMode() {
     QVERIFY(modeLabel && modeLabel->isVisible());
     QCOMPARE(modeLabel->text(), QStringLiteral("2D mode"));
 
-    std::vector<omni::gui::ShownMessage> messages;
+    std::vector<omni::ui::ShownMessage> messages;
     const auto previous =
-        omni::gui::setMessageSink([&](const omni::gui::ShownMessage& m) { messages.push_back(m); });
+        omni::ui::setMessageSink([&](const omni::ui::ShownMessage& m) { messages.push_back(m); });
     typeCommand(window, QStringLiteral("B2"));
     // Printed in the mode it was built in: no warning.
     rejectNextDialog();
@@ -277,7 +277,7 @@ void DesktopWindowTest::statusBarShowsTheModeAndWarnsAboutThePageMode() {
     rejectNextDialog();
     QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier);
     QCOMPARE(messages.size(), std::size_t(2));
-    omni::gui::setMessageSink(previous);
+    omni::ui::setMessageSink(previous);
 }
 
 // Calls `act` with the next modal dialog.
@@ -320,7 +320,7 @@ void DesktopWindowTest::smallThingsOfMenusTabsAndDialogs() {
     window.actions().switchMode->trigger();
     QTest::keyClick(&window, Qt::Key_M, Qt::ControlModifier);
     QCOMPARE(window.pageTabs()->tabIcon(1).pixmap(16).toImage(),
-             omni::gui::icon(omni::gui::IconId::Leaf1D).pixmap(16).toImage());
+             omni::ui::icon(omni::ui::IconId::Leaf1D).pixmap(16).toImage());
     window.actions().switchMode->trigger();
 
     // Ctrl+D on a page deletes the selected command even while the command box has the focus.

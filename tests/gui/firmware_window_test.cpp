@@ -130,7 +130,7 @@ bool sameLine(const omni::serial::LineState& a, const omni::serial::LineState& b
 }
 
 QString text(std::uint32_t id) {
-    return omni::gui::uiText(id);
+    return omni::ui::uiText(id);
 }
 
 // A reader of the test's own on a device path, which the window opens as a plain serial line.

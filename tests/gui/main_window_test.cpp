@@ -137,7 +137,7 @@ private slots:
         QCOMPARE(history->size(), std::size_t{1});
         QCOMPARE(history->entry(0).bytes, std::string("B2"));
         QCOMPARE(history->entry(0).count, 1u);
-        QCOMPARE(omni::gui::toQString(history->entry(0).label),
+        QCOMPARE(omni::ui::toQString(history->entry(0).label),
                  QStringLiteral("Setting readable codes > 1D Code > Code39 > Enable"));
         QCOMPARE(window.selector()->pathText(),
                  QStringLiteral("Setting readable codes > 1D Code > Code39 > "));
@@ -166,11 +166,11 @@ private slots:
         QCOMPARE(history->entry(0).bytes, std::string("[X.Z"));
         QCOMPARE(history->entry(1).bytes, std::string("U2"));
         QCOMPARE(history->entry(2).bytes, std::string("[X.Z"));
-        const QString label = omni::gui::toQString(history->entry(0).label);
+        const QString label = omni::ui::toQString(history->entry(0).label);
         QCOMPARE(
             label,
             QStringLiteral("Switching the interface(Caution!!) > Switching to RS-232C(Caution!!)"));
-        QVERIFY(omni::gui::toQString(history->entry(1).label).startsWith(label + " > "));
+        QVERIFY(omni::ui::toQString(history->entry(1).label).startsWith(label + " > "));
         QCOMPARE(history->entry(1).count, 1u);
         QCOMPARE(window.findChild<QStackedWidget*>()->currentWidget(), window.c39Page());
         QCOMPARE(rows(window.c39Page(), 1), QStringList({"[X.Z", "U2", "[X.Z"}));
@@ -185,7 +185,7 @@ private slots:
         QCOMPARE(messages.shown.size(), std::size_t{1});
         QCOMPARE(messages.shown[0].icon, QMessageBox::Information);
         QCOMPARE(messages.shown[0].caption, QStringLiteral("OmniSetup"));
-        QCOMPARE(messages.shown[0].text, omni::gui::uiText(omni::res::ids::NoZ2OnMenuCode));
+        QCOMPARE(messages.shown[0].text, omni::ui::uiText(omni::res::ids::NoZ2OnMenuCode));
         // Z2 among other tokens, and a typed Z2, are added.
         window.submitItem(omni::commands::makePageItem("Z2B2", u"Two", 2));
         window.submitTyped(QStringLiteral("Z2"));
@@ -227,7 +227,7 @@ private slots:
             "[DC1" + omni::commands::digitTokens(static_cast<unsigned>(found.entry->defaultValue),
                                                  found.entry->digits, true);
         QCOMPARE(history->entry(0).bytes, expected);
-        QCOMPARE(omni::gui::toQString(history->entry(0).label), QString::fromLatin1(path));
+        QCOMPARE(omni::ui::toQString(history->entry(0).label), QString::fromLatin1(path));
 
         // A string a dialog applies is added like the entry's own result.
         window.selector()->addResolved("[DC1Q0Q0Q0Q9");
@@ -245,7 +245,7 @@ private slots:
         box->submit();
         const MenuCodeHistory* history = window.pageTabs()->currentHistory();
         QCOMPARE(history->size(), std::size_t{2});
-        QCOMPARE(omni::gui::toQString(history->entry(0).label),
+        QCOMPARE(omni::ui::toQString(history->entry(0).label),
                  QStringLiteral("Input command by user"));
         QCOMPARE(box->comboBox()->count(), 1);  // one history entry for both letter cases
         QCOMPARE(box->comboBox()->itemText(0), QStringLiteral("[bca"));
@@ -417,7 +417,7 @@ private slots:
             window.resize(900, 640);
             QVERIFY(QTest::qWaitForWindowExposed(&window));
             auto* split =
-                window.findChild<omni::gui::PaneSplitter*>(QStringLiteral("VerticalBorder"));
+                window.findChild<omni::ui::PaneSplitter*>(QStringLiteral("VerticalBorder"));
             split->dragTo(5000);  // past the limit: stops where the pages keep their minimum
             QVERIFY(split->firstPaneSize() < 900);
             split->dragTo(300);
@@ -440,7 +440,7 @@ private slots:
         again.show();
         QVERIFY(QTest::qWaitForWindowExposed(&again));
         QCOMPARE(again.size(), QSize(900, 640));
-        QCOMPARE(again.findChild<omni::gui::PaneSplitter*>(QStringLiteral("VerticalBorder"))
+        QCOMPARE(again.findChild<omni::ui::PaneSplitter*>(QStringLiteral("VerticalBorder"))
                      ->firstPaneSize(),
                  300);
         QComboBox* combo = again.commandBox()->comboBox();
@@ -460,8 +460,8 @@ private slots:
 
     void exceptionsReportThemselves() {
         Messages messages;
-        omni::gui::reportException(nullptr, omni::foundation::KesException(1));
-        omni::gui::reportException(nullptr, omni::foundation::UserException(0));
+        omni::ui::reportException(nullptr, omni::foundation::KesException(1));
+        omni::ui::reportException(nullptr, omni::foundation::UserException(0));
         QCOMPARE(messages.shown.size(), std::size_t{2});
         QCOMPARE(messages.shown[0].icon, QMessageBox::Warning);
         QCOMPARE(messages.shown[0].caption, QStringLiteral("KesException"));

@@ -95,11 +95,11 @@ private slots:
         const QString path = dir.filePath("hand-edited.omnipage");
         std::ofstream(path.toStdString())
             << "OMNIPAGE 1 2D\n[BCA\tEnable\nno tab on this line\n[DC1Q0Q0\tMinimum\n\\q\tbad\n";
-        std::vector<omni::gui::ShownMessage> shown;
-        const auto previous = omni::gui::setMessageSink(
-            [&](const omni::gui::ShownMessage& m) { shown.push_back(m); });
+        std::vector<omni::ui::ShownMessage> shown;
+        const auto previous = omni::ui::setMessageSink(
+            [&](const omni::ui::ShownMessage& m) { shown.push_back(m); });
         window.openFile(path);
-        omni::gui::setMessageSink(previous);
+        omni::ui::setMessageSink(previous);
 
         QCOMPARE(window.pageTabs()->currentHistory()->size(), std::size_t{2});
         QCOMPARE(shown.size(), std::size_t{1});

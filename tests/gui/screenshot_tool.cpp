@@ -135,7 +135,7 @@ int main(int argc, char** argv) {
     const QString prefix = QString::fromLocal8Bit(argv[1]);
     // Qt's own dialogs in the program's language, as the program loads them.
     QTranslator qtTexts;
-    omni::gui::installQtTexts(qtTexts);
+    omni::ui::installQtTexts(qtTexts);
     try {
         omni::app::MainWindow window("Software\\Kestrel\\OmniSetupScreenshots");
         window.resize(1280, 800);

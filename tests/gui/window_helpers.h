@@ -84,12 +84,12 @@ inline QImage rasterise(const QString& pdf, int page, int dpi) {
 // Collects the messages the window would show, while it lives.
 struct Messages {
     Messages() {
-        previous = omni::gui::setMessageSink(
-            [this](const omni::gui::ShownMessage& m) { shown.push_back(m); });
+        previous = omni::ui::setMessageSink(
+            [this](const omni::ui::ShownMessage& m) { shown.push_back(m); });
     }
-    ~Messages() { omni::gui::setMessageSink(previous); }
-    std::vector<omni::gui::ShownMessage> shown;
-    omni::gui::MessageSink previous;
+    ~Messages() { omni::ui::setMessageSink(previous); }
+    std::vector<omni::ui::ShownMessage> shown;
+    omni::ui::MessageSink previous;
 };
 
 }  // namespace omni::test

@@ -23,7 +23,7 @@
 namespace omni::app {
 namespace {
 
-using gui::uiText;
+using ui::uiText;
 
 enum Column { ColumnPort = 0, ColumnReader = 1, ColumnProgress = 2, ColumnStatus = 3 };
 
@@ -138,19 +138,19 @@ bool ApplyPageDialog::loadPageFile(const QString& path) {
             commands.push_back(item.bytes);
         QStringList problems;
         for (const menucode::PageFileProblem& problem : contents.problems)
-            problems << gui::toQString(menucode::describe(problem));
+            problems << ui::toQString(menucode::describe(problem));
         // A damaged file is not applied: a reader must not end up with half a page.
         if (!problems.isEmpty() || commands.empty()) {
             if (problems.isEmpty())
                 problems << text(res::ids::ProvisionEmptyPage, {path});
-            gui::showMessage(this, QMessageBox::Warning, windowTitle(),
+            ui::showMessage(this, QMessageBox::Warning, windowTitle(),
                              problems.join(QLatin1Char('\n')));
             return false;
         }
         commands_ = std::move(commands);
         page_->setText(path);
     } catch (const foundation::Exception& error) {
-        gui::reportException(this, error);
+        ui::reportException(this, error);
         return false;
     }
     updateButtons();
@@ -168,7 +168,7 @@ void ApplyPageDialog::start() {
     if (running_ > 0)
         return;
     if (commands_.empty()) {
-        gui::showMessage(this, QMessageBox::Information, windowTitle(),
+        ui::showMessage(this, QMessageBox::Information, windowTitle(),
                          uiText(res::ids::ApplyPageNoPage));
         return;
     }
@@ -178,7 +178,7 @@ void ApplyPageDialog::start() {
             rows.push_back(static_cast<std::size_t>(i));
     }
     if (rows.empty()) {
-        gui::showMessage(this, QMessageBox::Information, windowTitle(),
+        ui::showMessage(this, QMessageBox::Information, windowTitle(),
                          uiText(res::ids::ApplyPageNoPorts));
         return;
     }

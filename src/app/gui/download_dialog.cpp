@@ -15,7 +15,7 @@
 namespace omni::app {
 namespace {
 
-using gui::uiText;
+using ui::uiText;
 
 // The worker's thread has called its last callback when the end arrives; joining it takes no
 // longer than the thread needs to return.
@@ -89,7 +89,7 @@ reader::DownloadResult DownloadDialog::run(reader::DownloadWorker& worker) {
         });
     if (!process_->start()) {
         process_.reset();
-        result_.message = gui::toU16(uiText(res::ids::FirmwareNotStarted));
+        result_.message = ui::toU16(uiText(res::ids::FirmwareNotStarted));
         return result_;
     }
     // The end arrives as a queued call, which closes the dialog.

@@ -89,7 +89,7 @@ bool HelpWindow::showLanguage(res::Language language) {
 
 void HelpWindow::retranslate() {
     const auto text = [this](std::uint32_t id) {
-        return gui::toQString(res::loadString(id, language_));
+        return ui::toQString(res::loadString(id, language_));
     };
     setWindowTitle(text(res::ids::HelpTitle));
     back_->setText(text(res::ids::HelpBack));

@@ -14,13 +14,13 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(QStringLiteral(OMNI_VERSION));
     // Qt's own dialogs (files, printing, message box buttons) speak the program's language.
     QTranslator qtTexts;
-    omni::gui::installQtTexts(qtTexts);
+    omni::ui::installQtTexts(qtTexts);
     try {
         omni::app::MainWindow window;
         window.show();
         return app.exec();
     } catch (const omni::foundation::Exception& error) {
-        omni::gui::reportException(nullptr, error);
+        omni::ui::reportException(nullptr, error);
     }
     return 0;
 }

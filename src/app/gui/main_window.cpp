@@ -38,7 +38,7 @@ namespace omni::app {
 namespace {
 
 using commands::PageKind;
-using gui::uiText;
+using ui::uiText;
 
 constexpr int kMinSelector = 160;
 constexpr int kMinPages = 240;
@@ -62,7 +62,7 @@ void MainWindow::guarded(const std::function<void()>& command) {
     try {
         command();
     } catch (const foundation::Exception& error) {
-        gui::reportException(this, error);
+        ui::reportException(this, error);
     }
 }
 
@@ -72,7 +72,7 @@ MainWindow::MainWindow(std::string keyPath, QWidget* parent)
       printer_(QPrinter::HighResolution) {
     setObjectName(QStringLiteral("OmniSetup"));
     setWindowTitle(QStringLiteral("OmniSetup"));
-    setWindowIcon(gui::icon(gui::IconId::Program));
+    setWindowIcon(ui::icon(ui::IconId::Program));
     setContextMenuPolicy(Qt::NoContextMenu);  // the bands cannot be hidden
     setDockOptions(QMainWindow::AnimatedDocks);
 
@@ -139,9 +139,9 @@ void MainWindow::buildCentre() {
     stack_->addWidget(c39Page_);
     connect(tabs_, &QTabBar::currentChanged, this, &MainWindow::showCurrentPage);
 
-    QWidget* pages = gui::barAbove(tabs_, stack_, this);
+    QWidget* pages = ui::barAbove(tabs_, stack_, this);
 
-    split_ = new gui::PaneSplitter(Qt::Horizontal, this);
+    split_ = new ui::PaneSplitter(Qt::Horizontal, this);
     split_->setObjectName(QStringLiteral("VerticalBorder"));
     split_->addWidget(selector_);
     split_->addWidget(pages);
@@ -293,7 +293,7 @@ void MainWindow::warnAboutPageMode() {
     const std::optional<bool> built = tabs_->builtIn2D(tabs_->currentIndex());
     if (!built || *built == mode2D_)
         return;
-    gui::showMessage(this, QMessageBox::Warning, uiText(res::ids::Program),
+    ui::showMessage(this, QMessageBox::Warning, uiText(res::ids::Program),
                      uiText(*built ? res::ids::PageBuilt2D : res::ids::PageBuilt1D));
 }
 
@@ -319,8 +319,8 @@ void MainWindow::showAddResult(menucode::HistoryStatus status) {
     refreshMenuViews();
     modePage()->selectIndex(static_cast<int>(history->size()) - 1);
     if (status != menucode::HistoryStatus::Ok) {
-        gui::showMessage(this, QMessageBox::Information, uiText(res::ids::Program),
-                         gui::toQString(menucode::historyMessage(status)));
+        ui::showMessage(this, QMessageBox::Information, uiText(res::ids::Program),
+                         ui::toQString(menucode::historyMessage(status)));
     }
 }
 
@@ -355,7 +355,7 @@ void MainWindow::submit(const commands::PageItem& item, bool typed,
         case reader::SubmitAction::Drop:
             return;
         case reader::SubmitAction::Refuse:
-            gui::showMessage(this, QMessageBox::Information, QStringLiteral("OmniSetup"),
+            ui::showMessage(this, QMessageBox::Information, QStringLiteral("OmniSetup"),
                              uiText(decision.refusalMessageId));
             return;
         case reader::SubmitAction::AddToPage:

@@ -29,7 +29,7 @@ class EntryDialogs;
 namespace omni::menucode {
 enum class HistoryStatus;
 }  // namespace omni::menucode
-namespace omni::gui {
+namespace omni::ui {
 class PaneSplitter;
 }
 namespace omni::commands {
@@ -309,7 +309,7 @@ private:
     serial::SerialLogBox* log_ = nullptr;
     menucode::MenuCodePage* qrPage_ = nullptr;
     menucode::MenuCodePage* c39Page_ = nullptr;
-    gui::PaneSplitter* split_ = nullptr;
+    ui::PaneSplitter* split_ = nullptr;
     QToolBar* fileBar_ = nullptr;
     QToolBar* characterCodeBand_ = nullptr;
     QToolBar* portBand_ = nullptr;

@@ -33,8 +33,8 @@ namespace omni::app {
 namespace {
 
 using commands::PageKind;
-using gui::IconId;
-using gui::uiText;
+using ui::IconId;
+using ui::uiText;
 
 struct ActionDef {
     QAction* MainWindowActions::*member;
@@ -98,7 +98,7 @@ void MainWindow::buildActions() {
             a->setShortcut(def.shortcut);
         a->setShortcutContext(Qt::WindowShortcut);
         if (def.icon >= 0)
-            a->setIcon(gui::icon(static_cast<IconId>(def.icon)));
+            a->setIcon(ui::icon(static_cast<IconId>(def.icon)));
         QString tip = def.toolTipId ? uiText(def.toolTipId) : withoutMnemonic(a->text());
         if (!def.shortcut.isEmpty()) {
             tip += QStringLiteral(" (%1)").arg(def.shortcut.toString(QKeySequence::NativeText));
@@ -228,7 +228,7 @@ void MainWindow::openFile(const QString& path) {
         return;
     if (QFileInfo(path).suffix().compare(QLatin1String("txt"), Qt::CaseInsensitive) != 0) {
         throw foundation::UserException(foundation::UserException::Refused,
-                                        gui::toU16(uiText(res::ids::OnlyTextFiles)));
+                                        ui::toU16(uiText(res::ids::OnlyTextFiles)));
     }
     tabs_->setCurrentIndex(0);
     log_->appendFile(path);
@@ -307,7 +307,7 @@ void MainWindow::onSetupPrinter() {
 
 void MainWindow::onSetupPage() {
     QPageSetupDialog dialog(&printer_, this);
-    gui::confirmWithOk(dialog);
+    ui::confirmWithOk(dialog);
     dialog.exec();
 }
 
@@ -405,7 +405,7 @@ void MainWindow::onBackToCommandBox() {
 
 void MainWindow::onHelp() {
     if (HelpWindow::pageUrl(res::currentLanguage()).isEmpty()) {
-        gui::showMessage(this, QMessageBox::Information, uiText(res::ids::Program),
+        ui::showMessage(this, QMessageBox::Information, uiText(res::ids::Program),
                          uiText(res::ids::HelpMissing)
                              .arg(QApplication::applicationDirPath() +
                                   QStringLiteral("/document/index.html")));
@@ -423,7 +423,7 @@ void MainWindow::onAbout() {
     QMessageBox box(QMessageBox::NoIcon, uiText(res::ids::AboutTitle),
                     uiText(res::ids::AboutText).arg(QApplication::applicationVersion()),
                     QMessageBox::Ok, this);
-    box.setIconPixmap(gui::icon(IconId::Program).pixmap(48, 48));
+    box.setIconPixmap(ui::icon(IconId::Program).pixmap(48, 48));
     box.exec();
 }
 

@@ -26,7 +26,7 @@ namespace omni::app {
 namespace {
 
 using commands::PageKind;
-using gui::uiText;
+using ui::uiText;
 using State = serial::ReaderConnection::State;
 
 // How the connection enables an action beyond the port's own actions.
@@ -93,7 +93,7 @@ void MainWindow::buildConnection() {
     connect(portBox_, &serial::ComPortComboBox::watchNotification, this,
             &MainWindow::onWatchNotification);
     connect(portBox_, &serial::ComPortComboBox::pathRejected, this, [this](const QString& why) {
-        gui::showMessage(this, QMessageBox::Warning, uiText(res::ids::Program), why);
+        ui::showMessage(this, QMessageBox::Warning, uiText(res::ids::Program), why);
     });
 
     busy_ = new QProgressBar(this);
@@ -169,14 +169,14 @@ void MainWindow::connectToChosenPort(bool automatic) {
         const QString reason = portBox_->takeShownText();
         if (!reason.isEmpty()) {
             applyConnectionState();
-            gui::showMessage(this, QMessageBox::Warning, uiText(res::ids::Program), reason);
+            ui::showMessage(this, QMessageBox::Warning, uiText(res::ids::Program), reason);
             return;
         }
     }
     const serial::PortDescriptor port = portBox_->selectedPort();
     if (port.empty()) {
         applyConnectionState();
-        gui::showMessage(this, QMessageBox::Information, uiText(res::ids::Program),
+        ui::showMessage(this, QMessageBox::Information, uiText(res::ids::Program),
                          uiText(res::ids::ChoosePortFirst));
         return;
     }
@@ -199,7 +199,7 @@ void MainWindow::disconnectReader() {
 void MainWindow::showPortSettings() {
     const serial::PortDescriptor port = portBox_->selectedPort();
     if (port.empty()) {
-        gui::showMessage(this, QMessageBox::Information, uiText(res::ids::Program),
+        ui::showMessage(this, QMessageBox::Information, uiText(res::ids::Program),
                          uiText(res::ids::ChoosePortFirst));
         return;
     }
@@ -233,7 +233,7 @@ void MainWindow::onConnectFailed(const QString& message) {
         connection_->logMessage(message);
         return;
     }
-    gui::showMessage(this, QMessageBox::Warning, uiText(res::ids::Program), message);
+    ui::showMessage(this, QMessageBox::Warning, uiText(res::ids::Program), message);
 }
 
 void MainWindow::onConnectionLost() {

@@ -24,7 +24,7 @@
 namespace omni::app {
 namespace {
 
-using gui::uiText;
+using ui::uiText;
 namespace ids = res::ids;
 
 // A toolbar picture: the command's short name on a rounded plate.
@@ -172,7 +172,7 @@ void MainWindow::openHandedPage(const dataedit::HandedPage& page) {
                                ? commands::PageTabs::kGs1EditMenuCode
                                : commands::PageTabs::kNewMenuCode);
     showCurrentPage();
-    const commands::PageItem item = commands::makePageItem(page.command, gui::toU16(page.label),
+    const commands::PageItem item = commands::makePageItem(page.command, ui::toU16(page.label),
                                                            commands::countTokens(page.command));
     showAddResult(tabs_->currentHistory()->addEntry(item));
 }

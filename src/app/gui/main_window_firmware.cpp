@@ -28,11 +28,11 @@
 namespace omni::app {
 namespace {
 
-using gui::uiText;
+using ui::uiText;
 
 // A chip with an arrow coming down into it.
 void drawDownload(QPainter& p) {
-    namespace style = gui::iconstyle;
+    namespace style = ui::iconstyle;
     p.setPen(style::ink(2.0));
     p.setBrush(style::kPaper);
     p.drawRoundedRect(QRectF(7, 19, 18, 9), 2, 2);
@@ -72,7 +72,7 @@ QString askFirmwareFile(QWidget* owner, KesFirmwareKind kind) {
     dialog.setObjectName(QStringLiteral("firmwareFileDialog"));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilter(gui::toQString(reader::firmwareFilter(kind)));
+    dialog.setNameFilter(ui::toQString(reader::firmwareFilter(kind)));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().front();
@@ -95,7 +95,7 @@ void MainWindow::buildFirmwareActions() {
         return a;
     };
     actions_.download = add("download", res::ids::MenuDownload, false);
-    actions_.download->setIcon(gui::drawnIcon(&drawDownload));
+    actions_.download->setIcon(ui::drawnIcon(&drawDownload));
     actions_.download->setIconText(uiText(res::ids::ToolDownload));
     actions_.download->setToolTip(uiText(res::ids::ToolDownload));
     actions_.forcedDownload = add("forcedDownload", res::ids::MenuForcedDownload, true);
@@ -108,7 +108,7 @@ void MainWindow::downloadFirmware(bool forced) {
     const std::string model = connection_->model();
     const KesFirmwareKind kind = reader::firmwareKindOf(firmware, model);
     if (kind == KES_FIRMWARE_UNSUPPORTED) {
-        gui::showMessage(this, QMessageBox::Warning, uiText(res::ids::FirmwareWarningTitle),
+        ui::showMessage(this, QMessageBox::Warning, uiText(res::ids::FirmwareWarningTitle),
                          uiText(res::ids::FirmwareNotSupported));
         return;
     }
@@ -120,8 +120,8 @@ void MainWindow::downloadFirmware(bool forced) {
     if (plan.askVersion && !confirmVersion(this))
         return;
     if (std::optional<std::u16string> problem = reader::firmwareFileProblem(file)) {
-        gui::showMessage(this, QMessageBox::Warning, uiText(res::ids::FirmwareWarningTitle),
-                         gui::toQString(*problem));
+        ui::showMessage(this, QMessageBox::Warning, uiText(res::ids::FirmwareWarningTitle),
+                         ui::toQString(*problem));
         return;
     }
     if (!connected())
@@ -146,7 +146,7 @@ void MainWindow::downloadFirmware(bool forced) {
     DownloadDialog dialog(name, this);
     const reader::DownloadResult result = dialog.run(worker);
 
-    const QString message = gui::toQString(result.message);
+    const QString message = ui::toQString(result.message);
     connection_->logMessage(message);
     if (result.reconnected) {
         connection_->logMessage(
@@ -157,7 +157,7 @@ void MainWindow::downloadFirmware(bool forced) {
     // which watches for the reader's return).
     connection_->resumeAfterDownload();
     if (result.outcome == reader::DownloadOutcome::Failed) {
-        gui::showMessage(this, QMessageBox::Warning, uiText(res::ids::FirmwareWarningTitle),
+        ui::showMessage(this, QMessageBox::Warning, uiText(res::ids::FirmwareWarningTitle),
                          message);
     }
 }

@@ -91,7 +91,7 @@ void MainWindow::buildImagingActions() {
     connect(add(&MainWindowActions::sendCurrentImage, "sendCurrentImage",
                 res::ids::ImageSendThisPicture, {}),
             &QAction::triggered, this, &MainWindow::sendCurrentImageForDecoding);
-    actions_.autoShoot->setIcon(gui::icon(gui::IconId::Camera));
+    actions_.autoShoot->setIcon(ui::icon(ui::IconId::Camera));
     actions_.autoShoot->setIconText(imageText(res::ids::ImageToolShoot));
     actions_.autoShoot->setToolTip(imageText(res::ids::ImageToolShoot) + QStringLiteral(" (F11)"));
 }
@@ -167,20 +167,20 @@ void MainWindow::runImaging(std::uint32_t titleId, std::uint32_t failedId,
     } catch (const foundation::KesException& error) {
         switch (error.state()) {
             case KES_STATE_COMMUNICATION_TIMEOUT:
-                gui::showMessage(this, QMessageBox::Warning, imageText(titleId),
+                ui::showMessage(this, QMessageBox::Warning, imageText(titleId),
                                  imageText(res::ids::ShootNotAnswered));
                 break;
             case KES_STATE_NOT_SUPPORTED_BY_THIS_HANDLE:
-                gui::showMessage(this, QMessageBox::Warning, imageText(titleId),
+                ui::showMessage(this, QMessageBox::Warning, imageText(titleId),
                                  imageText(res::ids::ShootNotSupported));
                 break;
             default:
-                gui::showMessage(
+                ui::showMessage(
                     this, QMessageBox::Warning, imageText(titleId),
                     imageText(failedId).arg(QString::fromUtf8(KesStateName(error.state()))));
         }
     } catch (const foundation::Exception& error) {
-        gui::reportException(this, error);
+        ui::reportException(this, error);
     }
     imagingBusy_ = false;
     applyImagingState();
@@ -207,7 +207,7 @@ void MainWindow::shootImage(reader::TriggerKind kind) {
         if (picture) {
             showShotPicture(std::move(picture));
         } else if (!dialog.cancelled()) {
-            gui::showMessage(this, QMessageBox::Information, imageText(res::ids::ShootTitle),
+            ui::showMessage(this, QMessageBox::Information, imageText(res::ids::ShootTitle),
                              imageText(res::ids::ShootNoPicture));
         }
     });
@@ -221,7 +221,7 @@ void MainWindow::shootInBackground() {
         background_->startShot(reader::TriggerKind::Default, kTriggerWaitSeconds, nullptr);
     } catch (const foundation::Exception& error) {
         background_.reset();
-        gui::reportException(this, error);
+        ui::reportException(this, error);
         return;
     }
     imagingBusy_ = true;
@@ -240,7 +240,7 @@ void MainWindow::shootInBackground() {
                 showShotPicture(std::move(picture));
         } catch (const foundation::Exception& error) {
             // Nobody waits for a background shot: its failure goes to the log.
-            connection_->logMessage(gui::toQString(error.text()));
+            connection_->logMessage(ui::toQString(error.text()));
         }
         applyImagingState();
     });
@@ -254,7 +254,7 @@ void MainWindow::editImageOutputSettings() {
 
 void MainWindow::onSendImage() {
     const QString path = QFileDialog::getOpenFileName(
-        this, gui::uiText(res::ids::OpenTitle), QString(), imageText(res::ids::ImageSendFilter));
+        this, ui::uiText(res::ids::OpenTitle), QString(), imageText(res::ids::ImageSendFilter));
     if (!path.isEmpty())
         sendImageForDecoding(path);
 }
@@ -264,7 +264,7 @@ void MainWindow::sendImageForDecoding(const QString& path) {
     try {
         picture = image::loadPicture(path.toStdString());
     } catch (const foundation::Exception& error) {
-        gui::reportException(this, error);
+        ui::reportException(this, error);
         return;
     }
     const int index = tabs_->addImagePage(picture);
@@ -277,7 +277,7 @@ void MainWindow::sendCurrentImageForDecoding() {
     const int index = tabs_->currentIndex();
     const std::shared_ptr<const image::KesImage> picture = tabs_->imageAt(index);
     if (!picture) {
-        gui::showMessage(this, QMessageBox::Information, imageText(res::ids::SendImageTitle),
+        ui::showMessage(this, QMessageBox::Information, imageText(res::ids::SendImageTitle),
                          imageText(res::ids::ImagePageEmpty));
         return;
     }
@@ -312,7 +312,7 @@ void MainWindow::saveImagePage(const QString& path) {
     const std::shared_ptr<const image::KesImage> picture = tabs_->imageAt(tabs_->currentIndex());
     if (!picture) {
         throw foundation::UserException(foundation::UserException::Refused,
-                                        gui::toU16(imageText(res::ids::ImagePageEmpty)));
+                                        ui::toU16(imageText(res::ids::ImagePageEmpty)));
     }
     // Any name that does not ask for a JPEG is written as a bitmap.
     std::filesystem::path target = path.toStdString();

@@ -29,8 +29,8 @@ namespace omni::app {
 namespace {
 
 using commands::PageKind;
-using gui::toQString;
-using gui::uiText;
+using ui::toQString;
+using ui::uiText;
 
 QString layoutName(serial::KeyboardLayout layout) {
     return uiText(layout == serial::KeyboardLayout::Japanese ? res::ids::KeyboardLayoutJapanese
@@ -139,7 +139,7 @@ void MainWindow::openPageFile(const QString& path) {
     tabs_->setFileName(index, path);
     refreshMenuViews();
     if (!problems.isEmpty()) {
-        gui::showMessage(this, QMessageBox::Warning, QStringLiteral("OmniSetup"),
+        ui::showMessage(this, QMessageBox::Warning, QStringLiteral("OmniSetup"),
                          uiText(res::ids::PageFileOpenProblems).arg(path) + QLatin1Char('\n') +
                              problems.join(QLatin1Char('\n')));
     }
@@ -250,7 +250,7 @@ void MainWindow::toggleKeyboardReader() {
     }
     const std::vector<serial::KeyboardReaderDevice> found = serial::findKeyboardReaders();
     if (found.empty()) {
-        gui::showMessage(this, QMessageBox::Information, uiText(res::ids::KeyboardTitle),
+        ui::showMessage(this, QMessageBox::Information, uiText(res::ids::KeyboardTitle),
                          uiText(res::ids::KeyboardNone));
         return;
     }
@@ -292,7 +292,7 @@ void MainWindow::stopKeyboardReader(std::uint32_t messageId) {
 void MainWindow::logNote(const QString& text) {
     serial::LogChain& chain = log_->chain();
     chain.endOfLine();
-    chain.writeText(gui::toU16(text));
+    chain.writeText(ui::toU16(text));
     chain.endOfLine();
     statusBar()->showMessage(text);
 }

@@ -23,7 +23,7 @@ CommandBox::CommandBox(std::string keyPath, QWidget* parent)
     combo_->setInsertPolicy(QComboBox::NoInsert);
     combo_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     combo_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    combo_->setToolTip(gui::uiText(res::ids::CommandBoxTip));
+    combo_->setToolTip(ui::uiText(res::ids::CommandBoxTip));
     combo_->setObjectName(QStringLiteral("commandEdit"));
     QLineEdit* edit = combo_->lineEdit();
     edit->setMaxLength(static_cast<int>(CommandBoxHistory::kMaxText));
@@ -32,7 +32,7 @@ CommandBox::CommandBox(std::string keyPath, QWidget* parent)
     combo_->installEventFilter(this);
     connect(edit, &QLineEdit::returnPressed, this, &CommandBox::submit);
 
-    send_ = new QPushButton(gui::uiText(res::ids::Send), this);
+    send_ = new QPushButton(ui::uiText(res::ids::Send), this);
     send_->setFixedWidth(kSendWidth);
     send_->setObjectName(QStringLiteral("commandSend"));
     connect(send_, &QPushButton::clicked, this, &CommandBox::submit);
@@ -67,7 +67,7 @@ void CommandBox::submit() {
     const QString typed = text();
     if (typed.isEmpty())
         return;
-    history_.add(gui::toU16(typed));
+    history_.add(ui::toU16(typed));
     refill();
     combo_->setCurrentIndex(0);
     combo_->setEditText(typed);
@@ -84,7 +84,7 @@ void CommandBox::refill() {
     const QString typed = combo_->currentText();
     combo_->clear();
     for (const std::u16string& entry : history_.entries())
-        combo_->addItem(gui::toQString(entry));
+        combo_->addItem(ui::toQString(entry));
     combo_->setEditText(typed);
 }
 

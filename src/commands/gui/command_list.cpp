@@ -20,7 +20,7 @@ constexpr int kMaxCommandShown = 32;
 CommandList::CommandList(QWidget* parent) : QTreeWidget(parent) {
     setObjectName(QStringLiteral("commandList"));
     setColumnCount(2);
-    setHeaderLabels({gui::uiText(res::ids::Explanation), gui::uiText(res::ids::Command)});
+    setHeaderLabels({ui::uiText(res::ids::Explanation), ui::uiText(res::ids::Command)});
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setUniformRowHeights(true);
@@ -46,7 +46,7 @@ void CommandList::showGroup(const CatalogNode* group) {
     clear();
     for (const CatalogEntry& entry : entriesOf(group)) {
         auto* item = new QTreeWidgetItem(this);
-        item->setText(0, gui::toQString(catalogCaption(entry.labelId)));
+        item->setText(0, ui::toQString(catalogCaption(entry.labelId)));
         item->setText(1, commandText(entry));
         item->setToolTip(0, item->text(0));
         item->setData(0, kEntryRole, QVariant::fromValue(&entry));

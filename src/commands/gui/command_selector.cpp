@@ -36,21 +36,21 @@ CommandSelector::CommandSelector(EntryDialogs& dialogs, QWidget* parent)
     auto* bar = new QToolBar(this);
     bar->setIconSize(QSize(16, 16));
     bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    send_ = bar->addAction(gui::icon(gui::IconId::Send), gui::uiText(res::ids::Send));
-    send_->setToolTip(gui::uiText(res::ids::PickTip));
+    send_ = bar->addAction(ui::icon(ui::IconId::Send), ui::uiText(res::ids::Send));
+    send_->setToolTip(ui::uiText(res::ids::PickTip));
     send_->setObjectName(QStringLiteral("selectorSend"));
     connect(send_, &QAction::triggered, this, &CommandSelector::pickSelected);
 
     filter_ = new QLineEdit(this);
     filter_->setObjectName(QStringLiteral("catalogFilter"));
-    filter_->setPlaceholderText(gui::uiText(res::ids::FilterHint));
-    filter_->setToolTip(gui::uiText(res::ids::FilterTip));
+    filter_->setPlaceholderText(ui::uiText(res::ids::FilterHint));
+    filter_->setToolTip(ui::uiText(res::ids::FilterTip));
     filter_->setClearButtonEnabled(true);
     filter_->installEventFilter(this);
 
     tree_ = new CommandTree(this);
     list_ = new CommandList(this);
-    split_ = new gui::PaneSplitter(Qt::Vertical, this);
+    split_ = new ui::PaneSplitter(Qt::Vertical, this);
     split_->addWidget(tree_);
     split_->addWidget(list_);
     split_->setPaneLimits(kMinTree, QWIDGETSIZE_MAX, kMinList);
@@ -99,7 +99,7 @@ void CommandSelector::setTreeHeight(int height) {
 
 void CommandSelector::showGroup(const CatalogNode* group) {
     group_ = group;
-    path_ = gui::toQString(groupPathText(group, mode2D_));
+    path_ = ui::toQString(groupPathText(group, mode2D_));
     pathLabel_->setText(path_);
     list_->showGroup(group);
 }

@@ -21,7 +21,7 @@ struct CatalogEntry;
 class EntryDialogs;
 }  // namespace omni::commands
 
-namespace omni::gui {
+namespace omni::ui {
 class PaneSplitter;
 }
 
@@ -77,7 +77,7 @@ private:
     QLineEdit* filter_;
     CommandTree* tree_;
     CommandList* list_;
-    gui::PaneSplitter* split_;
+    ui::PaneSplitter* split_;
     QAction* send_;
 };
 

@@ -19,7 +19,7 @@ constexpr int kSearchRole = Qt::UserRole + 1;  // the entries' captions and comm
 QString searchTextOf(const CatalogNode& node) {
     QString text;
     for (const CatalogEntry& entry : entriesOf(&node)) {
-        text += gui::toQString(catalogCaption(entry.labelId)).toLower();
+        text += ui::toQString(catalogCaption(entry.labelId)).toLower();
         text += QLatin1Char('\n');
         text += QString::fromLatin1(entry.command).toLower();
         text += QLatin1Char('\n');
@@ -44,7 +44,7 @@ void addGroups(QTreeWidgetItem* parent, QTreeWidget* tree, const CatalogNode* gr
                const QIcon& folder, const QIcon& leaf) {
     for (const CatalogNode& node : childrenOf(group)) {
         auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tree);
-        item->setText(0, gui::toQString(catalogCaption(node.labelId)));
+        item->setText(0, ui::toQString(catalogCaption(node.labelId)));
         // The whole path, for captions that the narrow pane cuts off.
         const QString path = parent ? parent->toolTip(0) + QStringLiteral(" > ") + item->text(0)
                                     : item->text(0);
@@ -76,8 +76,8 @@ CommandTree::CommandTree(QWidget* parent) : QTreeWidget(parent) {
 void CommandTree::fill(bool mode2D) {
     const QSignalBlocker block(this);
     clear();
-    const QIcon folder = gui::icon(gui::IconId::FolderClosed);
-    const QIcon leaf = gui::icon(mode2D ? gui::IconId::Leaf2D : gui::IconId::Leaf1D);
+    const QIcon folder = ui::icon(ui::IconId::FolderClosed);
+    const QIcon leaf = ui::icon(mode2D ? ui::IconId::Leaf2D : ui::IconId::Leaf1D);
     // The root array is the children of an imaginary root node.
     const CatalogNode root{1, catalogRoot(mode2D), nullptr};
     addGroups(nullptr, this, &root, mode2D, folder, leaf);
@@ -101,7 +101,7 @@ void CommandTree::updateFolderIcon(QTreeWidgetItem* item) {
     if (item->childCount() == 0)
         return;
     item->setIcon(
-        0, gui::icon(item->isExpanded() ? gui::IconId::FolderOpen : gui::IconId::FolderClosed));
+        0, ui::icon(item->isExpanded() ? ui::IconId::FolderOpen : ui::IconId::FolderClosed));
 }
 
 const CatalogNode* CommandTree::groupOf(const QTreeWidgetItem* item) const {

@@ -42,7 +42,7 @@ PageTabs::PageTabs(QWidget* parent) : QTabBar(parent) {
     setMovable(false);
     setElideMode(Qt::ElideNone);
     tabs_.push_back(Tab{PageKind::Log, {}, nullptr, {}, {}, nullptr});
-    addTab(gui::uiText(res::ids::CommunicationLog));
+    addTab(ui::uiText(res::ids::CommunicationLog));
     setTabButton(0, QTabBar::RightSide, nullptr);
     setTabButton(0, QTabBar::LeftSide, nullptr);
     connect(this, &QTabBar::tabCloseRequested, this, &PageTabs::onCloseRequested);
@@ -56,7 +56,7 @@ int PageTabs::addMenuCodePage(const QString& titleFormat) {
     tabs_.insert(tabs_.begin() + 1,
                  Tab{PageKind::MenuCode, {}, std::move(history), std::move(state), {}, nullptr});
     const int index =
-        insertTab(1, gui::icon(mode2D_ ? gui::IconId::Leaf2D : gui::IconId::Leaf1D),
+        insertTab(1, ui::icon(mode2D_ ? ui::IconId::Leaf2D : ui::IconId::Leaf1D),
                   titleFormat.arg(nextNumber(titleFormat)));
     setCurrentIndex(index);
     return index;
@@ -66,7 +66,7 @@ int PageTabs::addImagePage(std::shared_ptr<const image::KesImage> picture,
                            const QString& titleFormat) {
     tabs_.insert(tabs_.begin() + 1, Tab{PageKind::Image, {}, nullptr, {}, {}, std::move(picture)});
     const int index =
-        insertTab(1, gui::icon(gui::IconId::Picture), titleFormat.arg(nextNumber(titleFormat)));
+        insertTab(1, ui::icon(ui::IconId::Picture), titleFormat.arg(nextNumber(titleFormat)));
     setCurrentIndex(index);
     return index;
 }
@@ -144,7 +144,7 @@ menucode::MenuCodeHistory* PageTabs::historyAt(int index) const {
 
 void PageTabs::setMode2D(bool mode2D) {
     mode2D_ = mode2D;
-    const QIcon icon = gui::icon(mode2D ? gui::IconId::Leaf2D : gui::IconId::Leaf1D);
+    const QIcon icon = ui::icon(mode2D ? ui::IconId::Leaf2D : ui::IconId::Leaf1D);
     for (int i = 0; i < count(); ++i) {
         if (kindAt(i) == PageKind::MenuCode)
             setTabIcon(i, icon);

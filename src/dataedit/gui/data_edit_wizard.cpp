@@ -18,7 +18,7 @@
 namespace omni::dataedit {
 namespace {
 
-using gui::uiText;
+using ui::uiText;
 namespace ids = res::ids;
 
 int& programSlot() {

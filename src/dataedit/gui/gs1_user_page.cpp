@@ -27,7 +27,7 @@
 namespace omni::dataedit {
 namespace {
 
-using gui::uiText;
+using ui::uiText;
 namespace ids = res::ids;
 
 QString latin1(const std::string& text) {
@@ -39,10 +39,10 @@ QString caption(std::uint32_t id) {
     return uiText(id).replace(QStringLiteral("\\n"), QStringLiteral("\n"));
 }
 
-QToolButton* moveButton(QWidget* parent, gui::IconId icon, const char* name) {
+QToolButton* moveButton(QWidget* parent, ui::IconId icon, const char* name) {
     auto* button = new QToolButton(parent);
     button->setObjectName(QLatin1String(name));
-    button->setIcon(gui::icon(icon));
+    button->setIcon(ui::icon(icon));
     button->setIconSize(QSize(24, 24));
     return button;
 }
@@ -74,8 +74,8 @@ GS1UserPage::GS1UserPage(GS1Wizard& wizard) : QWizardPage(&wizard), wizard_(wiza
     auto* moveCaption = new QLabel(caption(ids::Gs1MoveCaption1), this);
     moveCaption->setAlignment(Qt::AlignCenter);
     side->addWidget(moveCaption);
-    auto* up = moveButton(this, gui::IconId::MoveUp, "moveUp");
-    auto* down = moveButton(this, gui::IconId::MoveDown, "moveDown");
+    auto* up = moveButton(this, ui::IconId::MoveUp, "moveUp");
+    auto* down = moveButton(this, ui::IconId::MoveDown, "moveDown");
     auto* arrows = new QHBoxLayout;
     arrows->addWidget(up);
     arrows->addWidget(down);
@@ -151,7 +151,7 @@ void GS1UserPage::moveSelected(int step) {
 void GS1UserPage::editSelectedRow() {
     const int index = rows_->indexOfTopLevelItem(rows_->currentItem());
     if (index < 0 || rows_->selectedItems().isEmpty()) {
-        gui::showMessage(this, QMessageBox::Information, uiText(ids::Gs1HeaderTerminatorTitle),
+        ui::showMessage(this, QMessageBox::Information, uiText(ids::Gs1HeaderTerminatorTitle),
                          uiText(ids::Gs1SelectRow));
         return;
     }
@@ -184,7 +184,7 @@ GS1OptionSheet::GS1OptionSheet(const GS1Options& options, bool dataPageOnly, QWi
     if (!dataOnly_)
         tabs_->addTab(buildAdvancedPage(), uiText(ids::Gs1OptionPageAdvanced));
     layout->addWidget(tabs_);
-    gui::addOkCancel(this, layout);
+    ui::addOkCancel(this, layout);
 }
 
 namespace {
@@ -345,7 +345,7 @@ GS1HeaderDialog::GS1HeaderDialog(const GS1Row& row, const GS1Options& options, Q
     image_ = readOnlyBox<QLineEdit>("outputImage", imageGroup);
     imageLayout->addWidget(image_);
     layout->addWidget(imageGroup);
-    gui::addOkCancel(this, layout);
+    ui::addOkCancel(this, layout);
     refresh();
 }
 

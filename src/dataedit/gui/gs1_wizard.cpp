@@ -24,7 +24,7 @@
 namespace omni::dataedit {
 namespace {
 
-using gui::uiText;
+using ui::uiText;
 namespace ids = res::ids;
 
 constexpr int kFormRole = Qt::UserRole + 1;
@@ -285,7 +285,7 @@ void GS1Wizard::accept() {
 }
 
 void GS1Wizard::reject() {
-    gui::showMessage(this, QMessageBox::Information, uiText(ids::Gs1EndTitle),
+    ui::showMessage(this, QMessageBox::Information, uiText(ids::Gs1EndTitle),
                      uiText(ids::Gs1NotSaved));
     command_ = GS1CancelCommand();
     if (link_.isOpen()) {

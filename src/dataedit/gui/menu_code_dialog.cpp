@@ -57,7 +57,7 @@ MenuCodeDialog::MenuCodeDialog(const QString& title, const QStringList& prompts,
     picture->setAlignment(Qt::AlignCenter);
     if (symbol_.isNull()) {
         picture->setText(
-            gui::toQString(menucode::historyMessage(menucode::HistoryStatus::TooLarge)));
+            ui::toQString(menucode::historyMessage(menucode::HistoryStatus::TooLarge)));
     } else {
         picture->setPixmap(QPixmap::fromImage(symbol_));
     }
@@ -69,8 +69,8 @@ MenuCodeDialog::MenuCodeDialog(const QString& title, const QStringList& prompts,
 }
 
 void showReadingMenuCode(std::string_view command, QWidget* parent) {
-    MenuCodeDialog dialog(gui::uiText(res::ids::DataEditMenuCodeTitle),
-                          {gui::uiText(res::ids::DataEditMenuCodePrompt)}, command, parent);
+    MenuCodeDialog dialog(ui::uiText(res::ids::DataEditMenuCodeTitle),
+                          {ui::uiText(res::ids::DataEditMenuCodePrompt)}, command, parent);
     dialog.exec();
 }
 

@@ -16,7 +16,7 @@
 namespace omni::dataedit {
 namespace {
 
-using gui::uiText;
+using ui::uiText;
 namespace ids = res::ids;
 
 QString fromView(std::string_view text) {

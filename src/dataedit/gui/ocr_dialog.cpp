@@ -16,7 +16,7 @@
 namespace omni::dataedit {
 namespace {
 
-using gui::uiText;
+using ui::uiText;
 namespace ids = res::ids;
 
 constexpr int kSlotsPerRow = 10;
@@ -53,7 +53,7 @@ OcrDialog::OcrDialog(WizardLink& link, QWidget* parent) : QDialog(parent), link_
     layout->addWidget(buildLine(1));
     layout->addWidget(buildNotes());
 
-    gui::addOkCancel(this, layout);
+    ui::addOkCancel(this, layout);
 
     connect(lineCount_, &QComboBox::currentIndexChanged, this, &OcrDialog::updateEnabled);
     updateEnabled();

@@ -17,7 +17,7 @@
 namespace omni::dataedit {
 namespace {
 
-using gui::uiText;
+using ui::uiText;
 namespace ids = res::ids;
 
 QCheckBox* checkBox(QWidget* parent, std::uint32_t textId, const char* name, bool checked) {

@@ -62,7 +62,7 @@ bool WizardLink::send(std::string_view command, QWidget* parent) {
         connection_->send(command);
         return true;
     } catch (const foundation::Exception& e) {
-        gui::reportException(parent, e);
+        ui::reportException(parent, e);
         return false;
     }
 }

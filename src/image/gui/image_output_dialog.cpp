@@ -104,7 +104,7 @@ ImageOutputDialog::ImageOutputDialog(KesHandle settings, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(trimBox);
     layout->addLayout(form);
-    gui::addOkCancel(this, layout)->button(QDialogButtonBox::Ok)->setDefault(true);
+    ui::addOkCancel(this, layout)->button(QDialogButtonBox::Ok)->setDefault(true);
     load();
 }
 
@@ -176,7 +176,7 @@ bool ImageOutputDialog::apply(QString* refused) {
 void ImageOutputDialog::accept() {
     QString refused;
     if (!apply(&refused)) {
-        gui::showMessage(this, QMessageBox::Warning, windowTitle(), refused);
+        ui::showMessage(this, QMessageBox::Warning, windowTitle(), refused);
         return;
     }
     QDialog::accept();

@@ -38,7 +38,7 @@ MenuCodePage::MenuCodePage(MenuCodeView* view, QWidget* parent) : QWidget(parent
     list_ = new QTreeWidget(this);
     list_->setObjectName(QStringLiteral("commandHistoryList"));
     list_->setColumnCount(2);
-    list_->setHeaderLabels({gui::uiText(res::ids::Explanation), gui::uiText(res::ids::Command)});
+    list_->setHeaderLabels({ui::uiText(res::ids::Explanation), ui::uiText(res::ids::Command)});
     list_->setRootIsDecorated(false);
     list_->setUniformRowHeights(true);
     list_->setAllColumnsShowFocus(true);
@@ -52,20 +52,20 @@ MenuCodePage::MenuCodePage(MenuCodeView* view, QWidget* parent) : QWidget(parent
     auto* bar = new QToolBar(this);
     bar->setObjectName(QStringLiteral("commandHistoryToolbar"));
     bar->setIconSize(QSize(16, 16));
-    delete_ = bar->addAction(gui::icon(gui::IconId::Delete), gui::uiText(res::ids::DeleteEntry));
-    up_ = bar->addAction(gui::icon(gui::IconId::MoveUp), gui::uiText(res::ids::MoveUp));
-    down_ = bar->addAction(gui::icon(gui::IconId::MoveDown), gui::uiText(res::ids::MoveDown));
+    delete_ = bar->addAction(ui::icon(ui::IconId::Delete), ui::uiText(res::ids::DeleteEntry));
+    up_ = bar->addAction(ui::icon(ui::IconId::MoveUp), ui::uiText(res::ids::MoveUp));
+    down_ = bar->addAction(ui::icon(ui::IconId::MoveDown), ui::uiText(res::ids::MoveDown));
     connect(delete_, &QAction::triggered, this, &MenuCodePage::deleteSelected);
     connect(up_, &QAction::triggered, this, [this] { moveSelected(-1); });
     connect(down_, &QAction::triggered, this, [this] { moveSelected(1); });
 
-    QWidget* lower = gui::barAbove(bar, list_, this);
+    QWidget* lower = ui::barAbove(bar, list_, this);
 
-    split_ = new gui::PaneSplitter(Qt::Vertical, this);
+    split_ = new ui::PaneSplitter(Qt::Vertical, this);
     split_->addWidget(scroll_);
     split_->addWidget(lower);
     split_->setPaneLimits(kMinPicture, QWIDGETSIZE_MAX, kMinList);
-    connect(split_, &gui::PaneSplitter::firstPaneResized, this,
+    connect(split_, &ui::PaneSplitter::firstPaneResized, this,
             &MenuCodePage::pictureHeightChanged);
 
     auto* layout = new QVBoxLayout(this);
@@ -93,7 +93,7 @@ void MenuCodePage::refillList() {
     if (history_) {
         for (const commands::PageItem& item : history_->entries()) {
             auto* row = new QTreeWidgetItem(list_);
-            row->setText(0, gui::toQString(item.label));
+            row->setText(0, ui::toQString(item.label));
             row->setText(1, commandShown(item.bytes));
             row->setToolTip(0, row->text(0));
         }
@@ -127,8 +127,8 @@ void MenuCodePage::report(int status) {
     const auto result = static_cast<HistoryStatus>(status);
     if (result == HistoryStatus::Ok)
         return;
-    gui::showMessage(this, QMessageBox::Information, gui::uiText(res::ids::Program),
-                     gui::toQString(historyMessage(result)));
+    ui::showMessage(this, QMessageBox::Information, ui::uiText(res::ids::Program),
+                     ui::toQString(historyMessage(result)));
 }
 
 void MenuCodePage::deleteSelected() {

@@ -13,7 +13,7 @@ namespace omni::menucode {
 class MenuCodeHistory;
 }  // namespace omni::menucode
 
-namespace omni::gui {
+namespace omni::ui {
 class PaneSplitter;
 }
 
@@ -63,7 +63,7 @@ private:
     MenuCodeView* view_;
     QScrollArea* scroll_;
     QTreeWidget* list_;
-    gui::PaneSplitter* split_;
+    ui::PaneSplitter* split_;
     QAction* delete_;
     QAction* up_;
     QAction* down_;

@@ -55,10 +55,10 @@ MenuCodeView::MenuCodeView(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::ClickFocus);
     setContextMenuPolicy(Qt::DefaultContextMenu);
     popup_ = new QMenu(this);
-    copyAction_ = popup_->addAction(gui::uiText(res::ids::CopyMenuCode));
-    showStringAction_ = popup_->addAction(gui::uiText(res::ids::ShowCommandString));
+    copyAction_ = popup_->addAction(ui::uiText(res::ids::CopyMenuCode));
+    showStringAction_ = popup_->addAction(ui::uiText(res::ids::ShowCommandString));
     showStringAction_->setCheckable(true);
-    setupPageAction_ = popup_->addAction(gui::uiText(res::ids::ViewSetupPage));
+    setupPageAction_ = popup_->addAction(ui::uiText(res::ids::ViewSetupPage));
     connect(copyAction_, &QAction::triggered, this, [this] {
         // Only the popup's own Copy is about the code under the click.
         copyingAtClick_ = true;
@@ -132,7 +132,7 @@ void MenuCodeView::setupPage() {
     if (!printer_)
         return;
     QPageSetupDialog dialog(printer_, this);
-    gui::confirmWithOk(dialog);
+    ui::confirmWithOk(dialog);
     dialog.exec();
 }
 
@@ -175,7 +175,7 @@ void MenuCodeView::print(QPrinter& printer, bool withHistory) const {
     QPainter painter;
     if (!painter.begin(&printer)) {
         throw foundation::UserException(foundation::UserException::Refused,
-                                        gui::toU16(gui::uiText(res::ids::PrinterNotReady)));
+                                        ui::toU16(ui::uiText(res::ids::PrinterNotReady)));
     }
     for (std::size_t i = 0; i < pages.size(); ++i) {
         if (i > 0)

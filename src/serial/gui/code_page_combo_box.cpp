@@ -35,9 +35,9 @@ void CodePageComboBox::fill() {
     QSignalBlocker quiet(this);
     clear();
     for (const CodePageEntry& entry : list_.entries()) {
-        QString text = gui::toQString(entry.text);
+        QString text = ui::toQString(entry.text);
         if (entry.codePage == stream::kDefaultCodePage)
-            text = gui::toQString(
+            text = ui::toQString(
                 res::format(res::ids::DefaultCodePageMeans, {entry.text, defaultEncodingLabel()}));
         addItem(text, QVariant::fromValue<quint32>(entry.codePage));
     }

@@ -35,11 +35,11 @@ QString unusableDevice(const std::string& device) {
     struct stat info {};
     const QString shown = QString::fromStdString(device);
     if (::stat(device.c_str(), &info) != 0)
-        return gui::uiText(res::ids::PathMissing).arg(shown);
+        return ui::uiText(res::ids::PathMissing).arg(shown);
     if (S_ISDIR(info.st_mode))
-        return gui::uiText(res::ids::PathIsFolder).arg(shown);
+        return ui::uiText(res::ids::PathIsFolder).arg(shown);
     if (!S_ISCHR(info.st_mode))
-        return gui::uiText(res::ids::PathNotSerial).arg(shown);
+        return ui::uiText(res::ids::PathNotSerial).arg(shown);
     return {};
 }
 
@@ -88,7 +88,7 @@ void storePortChoice(std::string_view keyPath, const StoredPortChoice& choice) {
 QString portBoxLabel(const PortDescriptor& port) {
     if (auto family = SimulatedReaders::familyOf(port))
         return SimulatedReaders::label(*family);
-    return gui::toQString(portLabel(port));
+    return ui::toQString(portLabel(port));
 }
 
 ComPortComboBox::ComPortComboBox(std::string keyPath, ExtraPorts extra, QWidget* parent,
@@ -104,9 +104,9 @@ ComPortComboBox::ComPortComboBox(std::string keyPath, ExtraPorts extra, QWidget*
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    lineEdit()->setPlaceholderText(gui::uiText(res::ids::PortBoxHint));
+    lineEdit()->setPlaceholderText(ui::uiText(res::ids::PortBoxHint));
     lineEdit()->installEventFilter(this);
-    setToolTip(gui::uiText(res::ids::PortBoxHint));
+    setToolTip(ui::uiText(res::ids::PortBoxHint));
 
     const StoredPortChoice stored = loadPortChoice(keyPath_);
     watch_.restore(stored.port, stored.watching);

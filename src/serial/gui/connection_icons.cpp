@@ -9,10 +9,10 @@ namespace omni::serial {
 namespace {
 
 // Drawn on a 32 by 32 grid in the palette of the program's other icons.
-using gui::iconstyle::ink;
-using gui::iconstyle::kAccent;
-using gui::iconstyle::kInk;
-using gui::iconstyle::kPaper;
+using ui::iconstyle::ink;
+using ui::iconstyle::kAccent;
+using ui::iconstyle::kInk;
+using ui::iconstyle::kPaper;
 const QColor kLive(0x3a, 0x9a, 0x4a);
 
 void drawConnection(QPainter& p) {
@@ -54,11 +54,11 @@ void drawPortSettings(QPainter& p) {
 }  // namespace
 
 QIcon connectionIcon() {
-    return gui::drawnIcon(drawConnection);
+    return ui::drawnIcon(drawConnection);
 }
 
 QIcon portSettingsIcon() {
-    return gui::drawnIcon(drawPortSettings);
+    return ui::drawnIcon(drawPortSettings);
 }
 
 }  // namespace omni::serial

@@ -16,7 +16,7 @@
 namespace omni::serial {
 namespace {
 
-using gui::uiText;
+using ui::uiText;
 
 constexpr std::uint32_t kBaudRates[] = {1200,  2400,  4800,   9600,   19200,
                                         38400, 57600, 115200, 230400, 460800};
@@ -78,7 +78,7 @@ PortSettingsDialog::PortSettingsDialog(std::string keyPath, PortDescriptor port,
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(note);
-    gui::addOkCancel(this, layout);
+    ui::addOkCancel(this, layout);
 
     setSettings(loaded_);
 }
@@ -111,7 +111,7 @@ LineSettings PortSettingsDialog::settings() const {
     }
     if (!supported) {
         throw foundation::UserException(foundation::UserException::BadInput,
-                                        gui::toU16(uiText(res::ids::BadBaudRate).arg(text)));
+                                        ui::toU16(uiText(res::ids::BadBaudRate).arg(text)));
     }
     return settings;
 }
@@ -120,7 +120,7 @@ void PortSettingsDialog::accept() {
     try {
         storeLineSettings(keyPath_, port_, settings());
     } catch (const foundation::Exception& error) {
-        gui::reportException(this, error);
+        ui::reportException(this, error);
         baud_->setFocus();
         return;
     }

@@ -43,7 +43,7 @@ void ReaderConnection::connectTo(const PortDescriptor& port, const QString& labe
         try {
             device.device = simulated_.devicePath(*family);
         } catch (const foundation::Exception& error) {
-            emit connectFailed(gui::toQString(error.text()));
+            emit connectFailed(ui::toQString(error.text()));
             return;
         }
     }
@@ -166,7 +166,7 @@ void ReaderConnection::send(std::string_view command) {
 
 void ReaderConnection::logMessage(const QString& text) {
     log_.endOfLine();
-    log_.writeText(gui::toU16(text));
+    log_.writeText(ui::toU16(text));
     log_.endOfLine();
 }
 

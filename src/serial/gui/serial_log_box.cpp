@@ -35,7 +35,7 @@ int errnoOf(const QFileDevice& file) {
 }
 
 [[noreturn]] void fail(const QFileDevice& file, const QString& name) {
-    throw foundation::SystemException(errnoOf(file), gui::toU16(name));
+    throw foundation::SystemException(errnoOf(file), ui::toU16(name));
 }
 
 }  // namespace
@@ -285,7 +285,7 @@ void SerialLogBox::printTo(QPrinter& printer) const {
     QPainter painter;
     if (!painter.begin(&printer)) {
         throw foundation::UserException(foundation::UserException::Refused,
-                                        gui::toU16(gui::uiText(res::ids::CannotPrint)));
+                                        ui::toU16(ui::uiText(res::ids::CannotPrint)));
     }
     // The painter's origin is the top left corner inside the page margins.
     const QRectF area = printer.pageLayout().paintRectPixels(printer.resolution());

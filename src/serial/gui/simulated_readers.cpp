@@ -61,7 +61,7 @@ std::optional<SimulatedFamily> SimulatedReaders::familyOf(const PortDescriptor& 
 }
 
 QString SimulatedReaders::label(SimulatedFamily family) {
-    return gui::uiText(family == SimulatedFamily::TwoD ? res::ids::Simulated2D
+    return ui::uiText(family == SimulatedFamily::TwoD ? res::ids::Simulated2D
                                                        : res::ids::Simulated1D);
 }
 
@@ -101,8 +101,8 @@ void SimulatedReaders::plug(SimulatedFamily family) {
     } catch (const std::system_error& e) {
         throw foundation::SystemException(
             e.code().value() ? e.code().value() : EIO,
-            gui::toU16(
-                gui::uiText(res::ids::SimulatorFailed).arg(QString::fromLocal8Bit(e.what()))));
+            ui::toU16(
+                ui::uiText(res::ids::SimulatorFailed).arg(QString::fromLocal8Bit(e.what()))));
     }
     if (family == SimulatedFamily::TwoD) {
         fresh->setVersionReply(sim::replies::family(kVersion2D));

@@ -170,7 +170,7 @@ void AutoTuningDialog::showMessage(const QString& title, const QString& message)
 }
 
 void AutoTuningDialog::report(std::exception_ptr failure) {
-    const std::optional<gui::FailureText> failed = gui::failureText(failure);
+    const std::optional<ui::FailureText> failed = ui::failureText(failure);
     if (!failed)
         return;
     // A failure of the program's own kind happened on the link to the reader.

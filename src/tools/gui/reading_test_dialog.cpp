@@ -115,7 +115,7 @@ void ReadingTestDialog::setButtons(bool startOn, bool stopOn) {
 }
 
 void ReadingTestDialog::report(std::exception_ptr failure) {
-    if (const std::optional<gui::FailureText> failed = gui::failureText(failure))
+    if (const std::optional<ui::FailureText> failed = ui::failureText(failure))
         QMessageBox::warning(this, windowTitle(), failed->text);
 }
 

@@ -9,7 +9,7 @@
 
 #include "ui/gui/text.h"
 
-namespace omni::gui {
+namespace omni::ui {
 
 QPushButton* addDialogButtons(QDialog* dialog, QBoxLayout* layout, std::uint32_t acceptId,
                               std::uint32_t rejectId, std::function<void()> onAccept) {
@@ -34,4 +34,4 @@ QDialogButtonBox* addOkCancel(QDialog* dialog, QBoxLayout* layout) {
     return box;
 }
 
-}  // namespace omni::gui
+}  // namespace omni::ui

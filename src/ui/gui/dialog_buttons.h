@@ -9,7 +9,7 @@ class QDialog;
 class QDialogButtonBox;
 class QPushButton;
 
-namespace omni::gui {
+namespace omni::ui {
 
 // Adds an accept and a reject button (captions by string id) to the foot of `layout`. The reject
 // button rejects `dialog`; the accept button runs `onAccept`, or accepts `dialog` without one.
@@ -21,4 +21,4 @@ QPushButton* addDialogButtons(QDialog* dialog, QBoxLayout* layout, std::uint32_t
 // rejects it.
 QDialogButtonBox* addOkCancel(QDialog* dialog, QBoxLayout* layout);
 
-}  // namespace omni::gui
+}  // namespace omni::ui

@@ -5,7 +5,7 @@
 #include <QPainterPath>
 #include <QPixmap>
 
-namespace omni::gui {
+namespace omni::ui {
 namespace {
 
 // Every icon is drawn on a 32 by 32 grid and rendered at the sizes toolbars and trees use.
@@ -343,4 +343,4 @@ QIcon drawnIcon(void (*draw)(QPainter&)) {
     return QIcon(new DrawnIcon(draw));
 }
 
-}  // namespace omni::gui
+}  // namespace omni::ui

@@ -7,7 +7,7 @@
 
 class QPainter;
 
-namespace omni::gui {
+namespace omni::ui {
 
 enum class IconId {
     New,
@@ -49,4 +49,4 @@ inline QPen ink(qreal width = 2.0) {
 // disabled.
 QIcon drawnIcon(void (*draw)(QPainter&));
 
-}  // namespace omni::gui
+}  // namespace omni::ui

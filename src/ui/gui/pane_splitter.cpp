@@ -5,7 +5,7 @@
 #include <QResizeEvent>
 #include <QVBoxLayout>
 
-namespace omni::gui {
+namespace omni::ui {
 
 PaneSplitter::PaneSplitter(Qt::Orientation orientation, QWidget* parent)
     : QSplitter(orientation, parent) {
@@ -79,4 +79,4 @@ QWidget* barAbove(QWidget* bar, QWidget* body, QWidget* parent) {
     return pane;
 }
 
-}  // namespace omni::gui
+}  // namespace omni::ui

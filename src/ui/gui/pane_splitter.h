@@ -4,7 +4,7 @@
 
 #include <QSplitter>
 
-namespace omni::gui {
+namespace omni::ui {
 
 // A pane of `bar` above `body`, which takes the rest of the room; no margins, no spacing.
 QWidget* barAbove(QWidget* bar, QWidget* body, QWidget* parent);
@@ -45,4 +45,4 @@ private:
     int wanted_ = -1;  // first pane size to restore once the splitter has its real size
 };
 
-}  // namespace omni::gui
+}  // namespace omni::ui

@@ -9,7 +9,7 @@
 #include "foundation/exception.h"
 #include "ui/gui/text.h"
 
-namespace omni::gui {
+namespace omni::ui {
 namespace {
 
 MessageSink& sink() {
@@ -61,4 +61,4 @@ std::optional<FailureText> failureText(std::exception_ptr failure) {
     }
 }
 
-}  // namespace omni::gui
+}  // namespace omni::ui

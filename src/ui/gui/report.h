@@ -17,7 +17,7 @@ namespace omni::foundation {
 class Exception;
 }
 
-namespace omni::gui {
+namespace omni::ui {
 
 struct ShownMessage {
     QMessageBox::Icon icon;
@@ -50,4 +50,4 @@ std::optional<FailureText> failureText(std::exception_ptr failure);
 using MessageSink = std::function<void(const ShownMessage&)>;
 MessageSink setMessageSink(MessageSink sink);
 
-}  // namespace omni::gui
+}  // namespace omni::ui

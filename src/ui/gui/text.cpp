@@ -9,7 +9,7 @@
 
 #include "resources/strings.h"
 
-namespace omni::gui {
+namespace omni::ui {
 
 QString uiText(std::uint32_t id) {
     return toQString(res::loadString(id));
@@ -30,4 +30,4 @@ void installQtTexts(QTranslator& translator) {
         QApplication::installTranslator(&translator);
 }
 
-}  // namespace omni::gui
+}  // namespace omni::ui

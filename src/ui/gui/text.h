@@ -10,7 +10,7 @@
 
 class QTranslator;
 
-namespace omni::gui {
+namespace omni::ui {
 
 // String `id` of the string table in the current language.
 QString uiText(std::uint32_t id);
@@ -31,4 +31,4 @@ inline std::u16string toU16(const QString& text) {
                           static_cast<std::size_t>(text.size()));
 }
 
-}  // namespace omni::gui
+}  // namespace omni::ui

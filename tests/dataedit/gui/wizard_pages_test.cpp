@@ -273,10 +273,10 @@ void WizardPagesTest::freeLineOcrComposesItsBoxes() {
 }
 
 void WizardPagesTest::gs1UserSettingsHeadersOptionsAndSaving() {
-    std::vector<omni::gui::ShownMessage> messages;
-    const omni::gui::MessageSink previous =
-        omni::gui::setMessageSink([&](const omni::gui::ShownMessage& m) { messages.push_back(m); });
-    const auto restore = qScopeGuard([&] { omni::gui::setMessageSink(previous); });
+    std::vector<omni::ui::ShownMessage> messages;
+    const omni::ui::MessageSink previous =
+        omni::ui::setMessageSink([&](const omni::ui::ShownMessage& m) { messages.push_back(m); });
+    const auto restore = qScopeGuard([&] { omni::ui::setMessageSink(previous); });
     std::vector<std::pair<QString, std::string>> codes;
     std::function<void(QWidget*)> takeCode = [&](QWidget* modal) {
         auto* dialog = static_cast<MenuCodeDialog*>(modal);

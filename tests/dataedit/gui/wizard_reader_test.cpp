@@ -283,9 +283,9 @@ void WizardReaderTest::gs1WizardWithoutReaderShowsItsMenuCodes() {
     omni::test::ModalWatchdog watchdog(60000);
     MainWindow window(freshKey("gs1-offline"));
     QVERIFY(shown(&window));
-    std::vector<omni::gui::ShownMessage> messages;
-    const omni::gui::MessageSink previous =
-        omni::gui::setMessageSink([&](const omni::gui::ShownMessage& m) { messages.push_back(m); });
+    std::vector<omni::ui::ShownMessage> messages;
+    const omni::ui::MessageSink previous =
+        omni::ui::setMessageSink([&](const omni::ui::ShownMessage& m) { messages.push_back(m); });
 
     std::vector<std::pair<QString, std::string>> codes;  // title and envelope of each code shown
     const std::function<void(QWidget*)> takeCode = [&](QWidget* modal) {
@@ -303,7 +303,7 @@ void WizardReaderTest::gs1WizardWithoutReaderShowsItsMenuCodes() {
         cancelled = !wizard->isVisible();
     });
     actionOf(window, "gs1Edit")->trigger();
-    omni::gui::setMessageSink(previous);
+    omni::ui::setMessageSink(previous);
 
     QVERIFY(cancelled);
     QCOMPARE(codes.size(), std::size_t{2});

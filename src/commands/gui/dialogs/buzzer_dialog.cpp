@@ -29,7 +29,7 @@ int idOf(const std::optional<Enum>& value) {
 // One Enable/Disable pair on a row of `grid`, captioned by a label in the first column.
 QLabel* addToggleRow(QGridLayout* grid, int row, std::uint32_t captionId, ChoiceGroup& group,
                      QWidget* parent) {
-    auto* caption = new QLabel(gui::uiText(captionId), parent);
+    auto* caption = new QLabel(ui::uiText(captionId), parent);
     grid->addWidget(caption, row, 0);
     grid->addWidget(group.add(res::ids::Enable, 1, parent), row, 1);
     grid->addWidget(group.add(res::ids::Disable, 2, parent), row, 2);
@@ -50,7 +50,7 @@ BuzzerDialog::BuzzerDialog(std::string_view command, bool mode2D, QWidget* paren
                       {res::ids::Buzzer50ms, res::ids::Buzzer75ms, res::ids::Buzzer100ms,
                        res::ids::Buzzer200ms, res::ids::Buzzer400ms},
                       this);
-    auto* tone = new QGroupBox(gui::uiText(res::ids::Tone), goodRead);
+    auto* tone = new QGroupBox(ui::uiText(res::ids::Tone), goodRead);
     auto* toneLayout = new QGridLayout(tone);
     toneLayout->addWidget(tone_.add(res::ids::ToneMiddle, int(BuzzerTone::Middle), tone), 0, 0);
     toneLayout->addWidget(tone_.add(res::ids::ToneHighToLow, int(BuzzerTone::HighToLow), tone), 0,
@@ -61,7 +61,7 @@ BuzzerDialog::BuzzerDialog(std::string_view command, bool mode2D, QWidget* paren
                           1, 0);
     auto* frequencyRow = new QHBoxLayout;
     frequency_ = new NumberBox(kFrequencyMin, kFrequencyMax, kFrequencyStart, tone);
-    frequencyUnit_ = new QLabel(gui::uiText(res::ids::FrequencyUnit), tone);
+    frequencyUnit_ = new QLabel(ui::uiText(res::ids::FrequencyUnit), tone);
     frequencyRow->addWidget(frequency_);
     frequencyRow->addWidget(frequencyUnit_);
     frequencyRow->addStretch(1);
@@ -78,7 +78,7 @@ BuzzerDialog::BuzzerDialog(std::string_view command, bool mode2D, QWidget* paren
     content()->addWidget(others);
 
     // The intermediate buzzer: one pair for 2D readers, one per symbology for 1D readers.
-    auto* intermediate = new QGroupBox(gui::uiText(res::ids::IntermediateBuzzer), this);
+    auto* intermediate = new QGroupBox(ui::uiText(res::ids::IntermediateBuzzer), this);
     auto* intermediateLayout = new QVBoxLayout(intermediate);
     intermediate2D_ = new QWidget(intermediate);
     auto* pair = new QHBoxLayout(intermediate2D_);

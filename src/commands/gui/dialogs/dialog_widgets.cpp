@@ -35,7 +35,7 @@ ChoiceGroup::ChoiceGroup(QObject* parent) : QObject(parent), group_(new QButtonG
 }
 
 QRadioButton* ChoiceGroup::add(std::uint32_t textId, int id, QWidget* parent) {
-    auto* button = new QRadioButton(gui::uiText(textId), parent);
+    auto* button = new QRadioButton(ui::uiText(textId), parent);
     group_->addButton(button, id);
     return button;
 }
@@ -107,7 +107,7 @@ void addTogglePair(QHBoxLayout* row, ChoiceGroup& group, QWidget* owner) {
 
 QGroupBox* choiceRow(std::uint32_t captionId, ChoiceGroup& group,
                      std::initializer_list<std::uint32_t> captions, QWidget* parent) {
-    auto* box = new QGroupBox(gui::uiText(captionId), parent);
+    auto* box = new QGroupBox(ui::uiText(captionId), parent);
     auto* row = new QHBoxLayout(box);
     int id = 0;
     for (std::uint32_t textId : captions)
@@ -117,14 +117,14 @@ QGroupBox* choiceRow(std::uint32_t captionId, ChoiceGroup& group,
 }
 
 QGroupBox* togglePair(std::uint32_t captionId, ChoiceGroup& group, QWidget* parent) {
-    auto* box = new QGroupBox(gui::uiText(captionId), parent);
+    auto* box = new QGroupBox(ui::uiText(captionId), parent);
     addTogglePair(new QHBoxLayout(box), group, box);
     return box;
 }
 
 QGroupBox* goodReadGroup(std::uint32_t captionId, ChoiceGroup& toggle, ChoiceGroup& duration,
                          std::initializer_list<std::uint32_t> durationCaptions, QWidget* parent) {
-    auto* box = new QGroupBox(gui::uiText(captionId), parent);
+    auto* box = new QGroupBox(ui::uiText(captionId), parent);
     auto* layout = new QVBoxLayout(box);
     auto* enableRow = new QHBoxLayout;
     addTogglePair(enableRow, toggle, box);
@@ -172,7 +172,7 @@ int NumberBox::enteredValue() {
 
 ComposingDialog::ComposingDialog(std::uint32_t titleId, bool withDeselect, QWidget* parent)
     : QDialog(parent) {
-    setWindowTitle(gui::uiText(titleId));
+    setWindowTitle(ui::uiText(titleId));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     auto* outer = new QVBoxLayout(this);
     content_ = new QVBoxLayout;
@@ -180,17 +180,17 @@ ComposingDialog::ComposingDialog(std::uint32_t titleId, bool withDeselect, QWidg
 
     auto* buttons = new QHBoxLayout;
     if (withDeselect) {
-        deselect_ = new QPushButton(gui::uiText(res::ids::Deselect), this);
+        deselect_ = new QPushButton(ui::uiText(res::ids::Deselect), this);
         deselect_->setAutoDefault(false);
         buttons->addWidget(deselect_);
         connect(deselect_, &QPushButton::clicked, this, [this] { deselect(); });
     }
     buttons->addStretch(1);
-    ok_ = new QPushButton(gui::uiText(res::ids::Ok), this);
+    ok_ = new QPushButton(ui::uiText(res::ids::Ok), this);
     ok_->setDefault(true);
-    cancel_ = new QPushButton(gui::uiText(res::ids::Cancel), this);
+    cancel_ = new QPushButton(ui::uiText(res::ids::Cancel), this);
     cancel_->setAutoDefault(false);
-    apply_ = new QPushButton(gui::uiText(res::ids::Apply), this);
+    apply_ = new QPushButton(ui::uiText(res::ids::Apply), this);
     apply_->setAutoDefault(false);
     apply_->setEnabled(false);
     for (QPushButton* button : {ok_, cancel_, apply_}) {

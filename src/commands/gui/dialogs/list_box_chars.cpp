@@ -54,7 +54,7 @@ QSize ListBoxChars::sizeHint() const {
 
 PrefixSuffixListDialog::PrefixSuffixListDialog(bool mode2D, std::size_t current, QWidget* parent)
     : QDialog(parent) {
-    setWindowTitle(gui::uiText(res::ids::SelectValueCaption));
+    setWindowTitle(ui::uiText(res::ids::SelectValueCaption));
     auto* layout = new QVBoxLayout(this);
     list_ = new QListWidget(this);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -76,7 +76,7 @@ PrefixSuffixListDialog::PrefixSuffixListDialog(bool mode2D, std::size_t current,
     list_->scrollToItem(list_->currentItem(), QAbstractItemView::PositionAtCenter);
     layout->addWidget(list_);
 
-    gui::addDialogButtons(this, layout, res::ids::Ok, res::ids::Cancel);
+    ui::addDialogButtons(this, layout, res::ids::Ok, res::ids::Cancel);
     connect(list_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
         if (item->flags() & Qt::ItemIsSelectable)
             accept();

@@ -18,26 +18,26 @@ namespace {}  // namespace
 
 NumberInputDialog::NumberInputDialog(const CatalogEntry& entry, QWidget* parent)
     : QDialog(parent), entry_(entry) {
-    setWindowTitle(gui::uiText(res::ids::InputNumberTitle));
+    setWindowTitle(ui::uiText(res::ids::InputNumberTitle));
     const commands::compose::NumberInputState start = commands::compose::numberInputStart(entry);
     const commands::compose::NumberInputControls controls =
         commands::compose::numberInputControls(entry, start);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(gui::uiText(res::ids::InputNumberCaption), this));
+    layout->addWidget(new QLabel(ui::uiText(res::ids::InputNumberCaption), this));
 
     auto* row = new QHBoxLayout;
     number_ = new NumberBox(controls.minimum, controls.maximum, start.value, this);
     number_->setMinimumWidth(number_->fontMetrics().horizontalAdvance(QStringLiteral("0")) * 10);
     row->addWidget(number_, 1);
     row->addWidget(new QLabel(
-        gui::uiFormat(res::ids::NumberRange,
+        ui::uiFormat(res::ids::NumberRange,
                       {QString::number(controls.minimum), QString::number(controls.maximum)}),
         this));
     layout->addLayout(row);
 
-    initialize_ = new QCheckBox(gui::uiText(res::ids::Initialize), this);
-    inhibit_ = new QCheckBox(gui::uiText(res::ids::Inhibit), this);
+    initialize_ = new QCheckBox(ui::uiText(res::ids::Initialize), this);
+    inhibit_ = new QCheckBox(ui::uiText(res::ids::Inhibit), this);
     initialize_->setVisible(controls.initializeVisible);
     inhibit_->setVisible(controls.inhibitVisible);
     auto* checks = new QHBoxLayout;
@@ -47,7 +47,7 @@ NumberInputDialog::NumberInputDialog(const CatalogEntry& entry, QWidget* parent)
     layout->addLayout(checks);
     layout->addStretch(1);
 
-    ok_ = gui::addDialogButtons(this, layout, res::ids::Ok, res::ids::Cancel);
+    ok_ = ui::addDialogButtons(this, layout, res::ids::Ok, res::ids::Cancel);
 
     // The two choices exclude each other; either one disables the number box.
     connect(initialize_, &QCheckBox::toggled, this, [this](bool on) {

@@ -34,9 +34,9 @@ void PrefixSuffixDialog::addPair(QGridLayout* grid, int row, compose::KeyGroup f
     int column = 0;
     for (compose::KeyGroup group : {first, second}) {
         auto* header = new QHBoxLayout;
-        header->addWidget(new QLabel(gui::uiText(groupCaptionId(group)), box));
+        header->addWidget(new QLabel(ui::uiText(groupCaptionId(group)), box));
         header->addStretch(1);
-        auto* reset = new QPushButton(gui::uiText(res::ids::Reset), box);
+        auto* reset = new QPushButton(ui::uiText(res::ids::Reset), box);
         reset->setAutoDefault(false);
         header->addWidget(reset);
         grid->addLayout(header, row, column);
@@ -63,7 +63,7 @@ PrefixSuffixDialog::PrefixSuffixDialog(bool mode2D, bool hasCurrentPage, std::st
 
     common_ = new QGroupBox(this);
     auto* commonLayout = new QVBoxLayout(common_);
-    auto* commonNote = new QLabel(gui::uiText(res::ids::CommonNote), common_);
+    auto* commonNote = new QLabel(ui::uiText(res::ids::CommonNote), common_);
     commonNote->setWordWrap(true);
     commonLayout->addWidget(commonNote);
     auto* commonGrid = new QGridLayout;
@@ -72,15 +72,15 @@ PrefixSuffixDialog::PrefixSuffixDialog(bool mode2D, bool hasCurrentPage, std::st
     commonLayout->addLayout(commonGrid);
     content()->addWidget(common_);
 
-    eachCode_ = new QGroupBox(gui::uiText(res::ids::EachCode), this);
+    eachCode_ = new QGroupBox(ui::uiText(res::ids::EachCode), this);
     eachCode_->setCheckable(true);
     eachCode_->setChecked(state_.eachCode);
     auto* eachLayout = new QVBoxLayout(eachCode_);
-    auto* eachNote = new QLabel(gui::uiText(res::ids::EachCodeNote), eachCode_);
+    auto* eachNote = new QLabel(ui::uiText(res::ids::EachCodeNote), eachCode_);
     eachNote->setWordWrap(true);
     eachLayout->addWidget(eachNote);
     auto* typeRow = new QHBoxLayout;
-    typeRow->addWidget(new QLabel(gui::uiText(res::ids::CodeType), eachCode_));
+    typeRow->addWidget(new QLabel(ui::uiText(res::ids::CodeType), eachCode_));
     codeType_ = new CodeTypeCombo(mode2D, eachCode_);
     typeRow->addWidget(codeType_, 1);
     eachLayout->addLayout(typeRow);
@@ -90,10 +90,10 @@ PrefixSuffixDialog::PrefixSuffixDialog(bool mode2D, bool hasCurrentPage, std::st
     eachLayout->addLayout(codeGrid);
     content()->addWidget(eachCode_);
 
-    auto* hint = new QLabel(gui::uiText(res::ids::SlotHint), this);
+    auto* hint = new QLabel(ui::uiText(res::ids::SlotHint), this);
     content()->addWidget(hint);
 
-    auto* previewBox = new QGroupBox(gui::uiText(res::ids::Preview), this);
+    auto* previewBox = new QGroupBox(ui::uiText(res::ids::Preview), this);
     auto* previewLayout = new QVBoxLayout(previewBox);
     preview_ = new QLabel(previewBox);
     preview_->setWordWrap(true);
@@ -137,7 +137,7 @@ void PrefixSuffixDialog::chooseKey(commands::compose::KeyGroup group, int slot) 
 }
 
 void PrefixSuffixDialog::resetGroup(commands::compose::KeyGroup group) {
-    if (!confirm_(this, gui::uiText(res::ids::Information), gui::toQString(resetQuestion(group)))) {
+    if (!confirm_(this, ui::uiText(res::ids::Information), ui::toQString(resetQuestion(group)))) {
         return;
     }
     commands::compose::resetGroup(state_, group);
@@ -156,7 +156,7 @@ void PrefixSuffixDialog::refresh() {
           commands::compose::KeyGroup::CodePrefix, commands::compose::KeyGroup::CodeSuffix}) {
         lists_[indexOf(group)]->showKeys(keyRowsOf(state_, group), state_.mode2D);
     }
-    preview_->setText(gui::toQString(previewText(state_)));
+    preview_->setText(ui::toQString(previewText(state_)));
 }
 
 std::string PrefixSuffixDialog::compose() {

@@ -18,22 +18,22 @@ SilentModeDialog::SilentModeDialog(bool mode2D, QWidget* parent)
     : ComposingDialog(res::ids::SilentModeCaption, true, parent), mode2D_(mode2D) {
     content()->addWidget(togglePair(res::ids::ModeChange, modeChange_, this));
 
-    countBox_ = new QGroupBox(gui::uiText(res::ids::TriggerCount), this);
+    countBox_ = new QGroupBox(ui::uiText(res::ids::TriggerCount), this);
     auto* countRow = new QHBoxLayout(countBox_);
     count_ = new NumberBox(kTriggerCountMin, kTriggerCountMax, kTriggerCountStart, countBox_);
     count_->setMinimumWidth(count_->fontMetrics().horizontalAdvance(QStringLiteral("0")) * 6);
     countRow->addWidget(count_);
-    countRow->addWidget(new QLabel(gui::uiText(res::ids::TriggerCountUnit), countBox_));
+    countRow->addWidget(new QLabel(ui::uiText(res::ids::TriggerCountUnit), countBox_));
     countRow->addStretch(1);
     content()->addWidget(countBox_);
 
-    indicatorBox_ = new QGroupBox(gui::uiText(res::ids::IndicatorConfiguration), this);
+    indicatorBox_ = new QGroupBox(ui::uiText(res::ids::IndicatorConfiguration), this);
     auto* grid = new QGridLayout(indicatorBox_);
     const std::uint32_t methods[2] = {res::ids::IndicatorMethodA, res::ids::IndicatorMethodB};
     for (int method = 0; method < 2; ++method) {
-        grid->addWidget(new QLabel(gui::uiText(methods[method]), indicatorBox_), method, 0);
-        buzzer_[method] = new QCheckBox(gui::uiText(res::ids::IndicatorBuzzer), indicatorBox_);
-        vibrator_[method] = new QCheckBox(gui::uiText(res::ids::IndicatorVibrator), indicatorBox_);
+        grid->addWidget(new QLabel(ui::uiText(methods[method]), indicatorBox_), method, 0);
+        buzzer_[method] = new QCheckBox(ui::uiText(res::ids::IndicatorBuzzer), indicatorBox_);
+        vibrator_[method] = new QCheckBox(ui::uiText(res::ids::IndicatorVibrator), indicatorBox_);
         grid->addWidget(buzzer_[method], method, 1);
         grid->addWidget(vibrator_[method], method, 2);
     }

@@ -30,19 +30,19 @@ StatusLedDialog::StatusLedDialog(std::string_view command, bool mode2D, QWidget*
         this));
     content()->addWidget(togglePair(res::ids::LedInversion, inversion_, this));
 
-    auto* colour = new QGroupBox(gui::uiText(res::ids::LedColor), this);
+    auto* colour = new QGroupBox(ui::uiText(res::ids::LedColor), this);
     auto* colourLayout = new QVBoxLayout(colour);
-    configure_ = new QCheckBox(gui::uiText(res::ids::EnableConfiguration), colour);
+    configure_ = new QCheckBox(ui::uiText(res::ids::EnableConfiguration), colour);
     colourLayout->addWidget(configure_);
     auto* grid = new QGridLayout;
     for (int channel = 0; channel < 3; ++channel) {
-        auto* caption = new QLabel(gui::uiText(kChannelCaptions[channel]), colour);
+        auto* caption = new QLabel(ui::uiText(kChannelCaptions[channel]), colour);
         caption->setAlignment(Qt::AlignCenter);
         grid->addWidget(caption, 0, channel + 1);
     }
     const int swatchSide = fontMetrics().height() + 6;
     for (int state = 0; state < kLedStates; ++state) {
-        grid->addWidget(new QLabel(gui::uiText(kStateCaptions[state]), colour), state + 1, 0);
+        grid->addWidget(new QLabel(ui::uiText(kStateCaptions[state]), colour), state + 1, 0);
         for (int channel = 0; channel < 3; ++channel) {
             auto* combo = new QComboBox(colour);
             for (const char* name : kLedLevelNames)

@@ -107,13 +107,13 @@ AddressBarcodeDialog::AddressBarcodeDialog(std::string_view command, std::uint32
       mode_(mode),
       radios_(std::move(radios)),
       codeSize_(commands::compose::kCodeSizeStart) {
-    setWindowTitle(gui::uiText(mode));
+    setWindowTitle(ui::uiText(mode));
     auto* layout = new QVBoxLayout(this);
     area_ = new BarcodeArea(*this, this);
     layout->addWidget(area_, 1);
 
     auto* controls = new QGridLayout;
-    controls->addWidget(new QLabel(gui::uiText(res::ids::CodeSize), this), 0, 0);
+    controls->addWidget(new QLabel(ui::uiText(res::ids::CodeSize), this), 0, 0);
     slider_ = new QSlider(Qt::Horizontal, this);
     slider_->setRange(commands::compose::kCodeSizeMin, commands::compose::kCodeSizeMax);
     slider_->setValue(codeSize_);
@@ -126,10 +126,10 @@ AddressBarcodeDialog::AddressBarcodeDialog(std::string_view command, std::uint32
     controls->addWidget(sizeLabel_, 0, 2);
 
     // The date-time value, only in the time mode.
-    auto* valueCaption = new QLabel(gui::uiText(res::ids::Value), this);
+    auto* valueCaption = new QLabel(ui::uiText(res::ids::Value), this);
     value_ = new QLineEdit(this);
     value_->setMaxLength(static_cast<int>(commands::compose::kDateTimeValueLength));
-    auto* hint = new QLabel(gui::uiText(res::ids::DateTimeHint), this);
+    auto* hint = new QLabel(ui::uiText(res::ids::DateTimeHint), this);
     controls->addWidget(valueCaption, 1, 0);
     controls->addWidget(value_, 1, 1);
     controls->addWidget(hint, 2, 1);
@@ -144,12 +144,12 @@ AddressBarcodeDialog::AddressBarcodeDialog(std::string_view command, std::uint32
     controls->setColumnStretch(1, 1);
     layout->addLayout(controls);
 
-    gui::addDialogButtons(this, layout, res::ids::Ok, res::ids::Close);
+    ui::addDialogButtons(this, layout, res::ids::Ok, res::ids::Close);
 
     popup_ = new QMenu(this);
-    QAction* copy = popup_->addAction(gui::uiText(res::ids::CopyMenuCode));
-    popup_->addAction(gui::uiText(res::ids::ShowCommandString))->setEnabled(false);
-    popup_->addAction(gui::uiText(res::ids::ViewSetupPage))->setEnabled(false);
+    QAction* copy = popup_->addAction(ui::uiText(res::ids::CopyMenuCode));
+    popup_->addAction(ui::uiText(res::ids::ShowCommandString))->setEnabled(false);
+    popup_->addAction(ui::uiText(res::ids::ViewSetupPage))->setEnabled(false);
     connect(copy, &QAction::triggered, this, &AddressBarcodeDialog::copyToClipboard);
 
     connect(slider_, &QSlider::valueChanged, this, &AddressBarcodeDialog::setCodeSize);
@@ -172,7 +172,7 @@ void AddressBarcodeDialog::wheel(int delta) {
 }
 
 std::optional<std::string> AddressBarcodeDialog::barcodeText() const {
-    return addressBarcodeText(mode_, command_, gui::toU16(value_->text()), radios_);
+    return addressBarcodeText(mode_, command_, ui::toU16(value_->text()), radios_);
 }
 
 menucode::Drawing AddressBarcodeDialog::areaDrawing(double width, double height) const {

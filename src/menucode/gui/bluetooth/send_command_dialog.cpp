@@ -27,11 +27,11 @@ constexpr int kClockPixels = 20;
 SendCommandDialog::SendCommandDialog(bool mode2D, stream::OutputStream<char>* port,
                                      std::uint32_t mode, QWidget* parent)
     : QDialog(parent), mode2D_(mode2D), port_(port), mode_(mode), clockSource_(&localDateTime) {
-    setWindowTitle(gui::uiText(mode));
+    setWindowTitle(ui::uiText(mode));
     auto* layout = new QVBoxLayout(this);
     auto* grid = new QGridLayout;
 
-    auto* clockCaption = new QLabel(gui::uiText(res::ids::CurrentTime), this);
+    auto* clockCaption = new QLabel(ui::uiText(res::ids::CurrentTime), this);
     clock_ = new QLabel(this);
     QFont clockFont = clock_->font();
     clockFont.setPixelSize(kClockPixels);
@@ -42,13 +42,13 @@ SendCommandDialog::SendCommandDialog(bool mode2D, stream::OutputStream<char>* po
     grid->addWidget(clockCaption, 0, 0, 1, 2);
     grid->addWidget(clock_, 1, 0, 1, 2);
 
-    auto* nameCaption = new QLabel(gui::uiText(res::ids::Value), this);
+    auto* nameCaption = new QLabel(ui::uiText(res::ids::Value), this);
     name_ = new QLineEdit(this);
     name_->setMaxLength(static_cast<int>(kDeviceNameMaxLength));
     name_->setMinimumWidth(name_->fontMetrics().horizontalAdvance(QLatin1Char('W')) * 20);
-    auto* available = new QLabel(gui::uiText(res::ids::AvailableCharacters), this);
-    auto* characters = new QLabel(gui::uiText(res::ids::DeviceNameCharacters), this);
-    initialize_ = new QCheckBox(gui::uiText(res::ids::Initialize), this);
+    auto* available = new QLabel(ui::uiText(res::ids::AvailableCharacters), this);
+    auto* characters = new QLabel(ui::uiText(res::ids::DeviceNameCharacters), this);
+    initialize_ = new QCheckBox(ui::uiText(res::ids::Initialize), this);
     grid->addWidget(nameCaption, 2, 0);
     grid->addWidget(name_, 2, 1);
     grid->addWidget(available, 3, 1);
@@ -58,7 +58,7 @@ SendCommandDialog::SendCommandDialog(bool mode2D, stream::OutputStream<char>* po
     layout->addLayout(grid);
     layout->addStretch(1);
 
-    send_ = gui::addDialogButtons(this, layout, res::ids::BluetoothSend, res::ids::Cancel,
+    send_ = ui::addDialogButtons(this, layout, res::ids::BluetoothSend, res::ids::Cancel,
                                   [this] { send(); });
 
     const SendCommandControls controls = sendCommandControls(mode, false, port != nullptr);
@@ -96,7 +96,7 @@ void SendCommandDialog::tick() {
 
 void SendCommandDialog::filterName() {
     const QString typed = name_->text();
-    const QString kept = gui::toQString(filterDeviceName(gui::toU16(typed)));
+    const QString kept = ui::toQString(filterDeviceName(ui::toU16(typed)));
     if (kept != typed)
         name_->setText(kept);
     name_->setCursorPosition(static_cast<int>(kept.size()));
@@ -120,7 +120,7 @@ void SendCommandDialog::send() {
             return;
         writes = timeAdjustmentWrites(*shown, mode2D_);
     } else if (mode_ == res::ids::DeviceName) {
-        writes = deviceNameWrites(gui::toU16(name_->text()), initialize_->isChecked(), mode2D_);
+        writes = deviceNameWrites(ui::toU16(name_->text()), initialize_->isChecked(), mode2D_);
     } else {
         return;
     }
@@ -129,7 +129,7 @@ void SendCommandDialog::send() {
             port_->write(piece.data(), piece.size());
         port_->flush();
     } catch (const foundation::Exception& error) {
-        gui::reportException(this, error);
+        ui::reportException(this, error);
         return;
     }
     accept();
