@@ -6,6 +6,8 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QTimer>
 #include <QWidget>
 
@@ -23,6 +25,17 @@ inline void onNextModal(std::function<void(QWidget*)> act) {
         }
     });
     timer->start();
+}
+
+// Answers a file dialog with `path` typed into its file-name box, then accepts it. Qt's
+// selectFile() leaves that box as it is while it has the focus, which it may already have when
+// the dialog is found.
+inline void answerFileDialog(QFileDialog& dialog, const QString& path) {
+    if (auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        name->setText(path);
+    else
+        dialog.selectFile(path);
+    QMetaObject::invokeMethod(&dialog, "accept");
 }
 
 // Shows `dialog` at its natural size and saves it as <OMNI_SCREENSHOT_DIR>/<name>-<lang>.png.

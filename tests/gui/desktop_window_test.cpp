@@ -354,8 +354,7 @@ void DesktopWindowTest::smallThingsOfMenusTabsAndDialogs() {
     onNextDialog([&](QDialog* dialog) {
         auto* files = qobject_cast<QFileDialog*>(dialog);
         QVERIFY(files);
-        files->selectFile(file);
-        QMetaObject::invokeMethod(files, "accept");
+        omni::test::answerFileDialog(*files, file);
     });
     window.activateWindow();
     window.actions().saveAs->trigger();

@@ -103,8 +103,7 @@ void expectDownload(Seen& seen, const std::string& file,
         auto* files = qobject_cast<QFileDialog*>(modal);
         QVERIFY(files);
         seen.filter = files->nameFilters().join(QLatin1Char(';'));
-        files->selectFile(QString::fromStdString(file));
-        static_cast<QDialog*>(files)->accept();
+        omni::test::answerFileDialog(*files, QString::fromStdString(file));
         omni::test::onNextModal([&seen, answer, onDialog](QWidget* next) {
             auto* box = qobject_cast<QMessageBox*>(next);
             if (!box) {

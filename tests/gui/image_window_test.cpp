@@ -79,8 +79,7 @@ void answerFileDialog(const QString& path) {
     omni::test::onNextModal([path](QWidget* modal) {
         auto* dialog = qobject_cast<QFileDialog*>(modal);
         QVERIFY(dialog);
-        dialog->selectFile(path);
-        static_cast<QDialog*>(dialog)->accept();
+        omni::test::answerFileDialog(*dialog, path);
     });
 }
 
