@@ -18,9 +18,12 @@ for file in bin/omnisetup-cli bin/omnisetup-sim \
             lib/udev/rules.d/70-omnisetup-readers.rules; do
     test -s "$root/$file" || { echo "missing: $file"; exit 1; }
 done
-# The desktop program when it is built, with its help page where it looks for it.
+# The desktop program and the waveform viewer when they are built, with the help pages where
+# the program looks for them.
 if grep -q '^OMNI_BUILD_GUI:BOOL=ON' "$build/CMakeCache.txt"; then
     test -x "$root/bin/omnisetup"
+    test -x "$root/bin/omnisetup-waveform"
+    test -s "$root/share/omnisetup/document/ja/index.html"
     test -s "$root/bin/../share/omnisetup/document/index.html"
 fi
 # The installed command-line tool runs.
