@@ -11,8 +11,8 @@
 #include <algorithm>
 #include <cctype>
 #include <csignal>
-#include <functional>
 #include <cstring>
+#include <functional>
 #include <iostream>
 #include <iterator>
 #include <memory>
@@ -63,6 +63,9 @@ const char kUsage[] =
     "  --whole              send a picture as one block\n"
     "  --corrupt-block I:N  block I (0: header) gets a bad checksum its first N times\n"
     "  --line-rate N        bytes per second on the line during a transfer\n"
+    "  --error-report CODE  answer every shot with an error report (0 no image, 1 broken,\n"
+    "                       2 in use, 16 camera fault)\n"
+    "  --shot-hangup-after N  hang up after sending N data blocks of a picture\n"
     "  --quiet              do not print received commands\n"
     "Tuning and reading tools:\n"
     "  --tune-success N     tuning finds the code on attempt N (0-3; -1: never; default 0)\n"
@@ -102,8 +105,9 @@ std::string unescape(const std::string& text) {
             out += hexByte(i + 1);
             i += 2;
         } else {
-            const auto* named = std::find_if(std::begin(kNamed), std::end(kNamed),
-                                             [&](const auto& pair) { return pair.first == text[i]; });
+            const auto* named =
+                std::find_if(std::begin(kNamed), std::end(kNamed),
+                             [&](const auto& pair) { return pair.first == text[i]; });
             out += named != std::end(kNamed) ? named->second : text[i];
         }
     }
@@ -216,8 +220,8 @@ struct Options {
     std::string savePath;  // where received firmware is written when a download ends
     std::optional<std::string> dataEditTest;  // sent after each stored data edit program
     std::optional<std::string> gs1Sample;     // sent after the GS1 start command
-    int tuneSuccess = 0;    // the attempt on which tuning finds the code
-    bool waveform = false;  // a waveform stream while reading
+    int tuneSuccess = 0;                      // the attempt on which tuning finds the code
+    bool waveform = false;                    // a waveform stream while reading
 };
 
 // The firmware options; false when `option` is none of them.
@@ -320,6 +324,10 @@ void parseOptions(int argc, char** argv, Options& options, SimulatedReader& read
             capture.corruptBlock(std::stoul(block), std::stoi(times));
         } else if (option == "--line-rate")
             capture.setLineRate(std::stoul(value()));
+        else if (option == "--error-report")
+            capture.setErrorReport(std::stoi(value()));
+        else if (option == "--shot-hangup-after")
+            capture.hangUpAfterBlocks(std::stoul(value()));
         else if (!parseFirmwareOption(option, value, options))
             throw std::invalid_argument("unknown option " + option);
     }

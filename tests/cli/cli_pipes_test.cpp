@@ -1,6 +1,7 @@
 // The command-line tools behind pipes and full devices: no byte lost however slowly standard
 // output is read, nothing dropped at the end of the input, a failed write of the output is a
-// failure, and bad steering input or arguments get a message rather than an abort.
+// failure, and bad steering input or arguments get a message rather than an abort. The
+// simulator's own faults for pictures reach the CLI as its clear failures.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -29,7 +30,7 @@ struct Outcome {
 // Runs `program args` with `input` on standard input. Standard output is left unread for
 // `stall` first, as a slow consumer would; `stdoutPath` (if set) replaces the output pipe.
 Outcome run(const char* program, const std::vector<std::string>& args, const std::string& input,
-        std::chrono::milliseconds stall = 0ms, const char* stdoutPath = nullptr) {
+            std::chrono::milliseconds stall = 0ms, const char* stdoutPath = nullptr) {
     char inPath[] = "/tmp/omni-cli-pipes-XXXXXX";
     int in = mkstemp(inPath);
     if (in < 0 || write(in, input.data(), input.size()) != static_cast<ssize_t>(input.size()))
@@ -92,7 +93,7 @@ Outcome run(const char* program, const std::vector<std::string>& args, const std
 }
 
 Outcome cli(const std::vector<std::string>& args, const std::string& input = {},
-        std::chrono::milliseconds stall = 0ms, const char* stdoutPath = nullptr) {
+            std::chrono::milliseconds stall = 0ms, const char* stdoutPath = nullptr) {
     return run(OMNI_CLI_PATH, args, input, stall, stdoutPath);
 }
 
@@ -107,8 +108,8 @@ TEST(CliPipes, SlowReaderOfTheLogGetsEveryByte) {
     // Far longer than the window's one-second patience with a stalled writer.
     const Outcome slow = cli({"log", "--hex"}, bytes, 2500ms);
     EXPECT_EQ(slow.status, 0);
-    EXPECT_TRUE(slow.out == fast.out) << "slow reader got " << slow.out.size() << " of "
-                                      << fast.out.size() << " bytes";
+    EXPECT_TRUE(slow.out == fast.out)
+        << "slow reader got " << slow.out.size() << " of " << fast.out.size() << " bytes";
 }
 
 TEST(CliPipes, UnfinishedCharacterAtTheEndIsShown) {
@@ -160,6 +161,68 @@ TEST(SimulatorSteering, BadLinesAreReportedAndTheEndOfInputEndsTheRun) {
     EXPECT_EQ(sim.status, 0);  // ended by the end of its input, not killed or aborted
     EXPECT_NE(sim.err.find("garbage abc"), std::string::npos) << sim.err;
     EXPECT_NE(sim.err.find("\\xZZ"), std::string::npos) << sim.err;
+}
+
+// The simulator in the background, serving until its standard input is closed.
+class Simulator {
+public:
+    explicit Simulator(const std::vector<std::string>& args) {
+        int in[2], out[2];
+        if (pipe(in) != 0 || pipe(out) != 0)
+            return;
+        child_ = fork();
+        if (child_ == 0) {
+            dup2(in[0], 0);
+            dup2(out[1], 1);
+            close(in[1]);
+            close(out[0]);
+            std::vector<char*> argv{const_cast<char*>(OMNI_SIM_PATH)};
+            for (const auto& a : args)
+                argv.push_back(const_cast<char*>(a.c_str()));
+            argv.push_back(nullptr);
+            execv(OMNI_SIM_PATH, argv.data());
+            _exit(127);
+        }
+        close(in[0]);
+        close(out[1]);
+        input_ = in[1];
+        // The first line is the device to connect to.
+        char c;
+        while (read(out[0], &c, 1) == 1 && c != '\n')
+            device_ += c;
+        close(out[0]);
+    }
+    ~Simulator() {
+        close(input_);
+        int status = 0;
+        waitpid(child_, &status, 0);
+    }
+    const std::string& device() const { return device_; }
+
+private:
+    pid_t child_ = -1;
+    int input_ = -1;
+    std::string device_;
+};
+
+TEST(SimulatorFaults, ErrorReportAndHangUpEndTheShotWithoutAFile) {
+    char folder[] = "/tmp/omni-sim-faults-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string output = std::string(folder) + "/shot.bmp";
+
+    const Simulator busy({"--quiet", "--error-report", "2"});
+    ASSERT_FALSE(busy.device().empty());
+    const Outcome refused = cli({"shoot", "--port", busy.device(), "-o", output});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("KES_STATE_USING_IMAGE"), std::string::npos) << refused.err;
+
+    const Simulator gone({"--quiet", "--picture", "320x200", "--shot-hangup-after", "3"});
+    ASSERT_FALSE(gone.device().empty());
+    const Outcome lost = cli({"shoot", "--port", gone.device(), "-o", output});
+    EXPECT_NE(lost.status, 0);
+    EXPECT_FALSE(lost.err.empty());
+    EXPECT_NE(access(output.c_str(), F_OK), 0);
+    rmdir(folder);
 }
 
 }  // namespace
