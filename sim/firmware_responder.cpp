@@ -181,14 +181,16 @@ void FirmwareResponder::runWritePhase(SimulatedReader& reader) {
     reader.send("EG");
     for (std::size_t unit = 0; unit < units; ++unit) {
         if (faults_.writeError) {
-            reader.send("WE");
             end(Ending::WriteError, reader);
+            reader.send("WE");
             return;
         }
         reader.send("EGBE");
     }
-    reader.send("FE");
+    // The ending is recorded before the answer that announces it, so that whoever has heard the
+    // answer finds it recorded.
     end(Ending::Finished, reader);
+    reader.send("FE");
     restartEngine(reader);
 }
 
@@ -198,9 +200,9 @@ std::size_t FirmwareResponder::receiveXmodem(std::string_view bytes, SimulatedRe
         if (pending_.empty() && bytes[i] != kSoh) {
             char byte = bytes[i++];
             if (byte == kEot) {
+                end(Ending::Finished, reader);
                 reader.send(std::string_view(&kAck, 1));
                 reader.send("Download OK\r");
-                end(Ending::Finished, reader);
             } else if (byte == kCan) {
                 end(Ending::Cancelled, reader);
             }
