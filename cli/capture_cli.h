@@ -10,6 +10,7 @@
 #include <string>
 
 #include "port_cli.h"
+#include "reader/capture/capture_failure.h"
 #include "reader/capture/capture_worker.h"
 #include "resources/string_ids.h"
 
@@ -94,7 +95,10 @@ inline int failCapture(const foundation::Exception& error, const std::string& de
             case KES_STATE_NOT_SUPPORTED_BY_THIS_HANDLE:
                 return fail(res::loadStringUtf8(res::ids::CaptureNotSupported), ExitReaderFailed);
             default:
-                return fail(res::formatUtf8(failedId, {KesStateName(kes->state())}), ExitReaderFailed);
+                return fail(
+                    res::formatUtf8(failedId,
+                                    {res::toUtf8(reader::captureFailureReason(kes->state()))}),
+                    ExitReaderFailed);
         }
     }
     if (auto* user = dynamic_cast<const foundation::UserException*>(&error)) {

@@ -17,8 +17,8 @@
 #include <fstream>
 #include <thread>
 
-#include "sim/capture_responder.h"
 #include "cli/cli_run.h"
+#include "sim/capture_responder.h"
 #include "sim/test_picture.h"
 
 extern char** environ;
@@ -109,7 +109,10 @@ TEST_F(CliCapture, ThirdBlockBadThreeTimesIsReceivedFourTimesIsNot) {
     engine->corruptBlock(2, 4);
     const CliRun run = runCli("shoot " + port() + " -o " + out("no.bmp"));
     EXPECT_EQ(run.code, 1);
-    EXPECT_NE(run.out.find("KES_STATE_TOO_MANY_RETRY"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("The picture could not be taken: the picture arrived damaged too many "
+                           "times (KES_STATE_TOO_MANY_RETRY)"),
+              std::string::npos)
+        << run.out;
     EXPECT_TRUE(folderEmpty());
 }
 
@@ -117,7 +120,9 @@ TEST_F(CliCapture, FailuresAndBadArguments) {
     engine->setErrorReport(2);
     CliRun run = runCli("shoot " + port() + " -o " + out("x.bmp"));
     EXPECT_EQ(run.code, 1);
-    EXPECT_NE(run.out.find("KES_STATE_USING_IMAGE"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("the reader's imaging engine is busy (KES_STATE_USING_IMAGE)"),
+              std::string::npos)
+        << run.out;
     EXPECT_EQ(runCli("shoot " + port() + " -o " + out("x.gif")).code, 2);
     EXPECT_EQ(runCli("shoot " + port() + " --trigger sideways -o " + out("x.bmp")).code, 2);
     EXPECT_EQ(runCli("shoot " + port() + " --wait 0 -o " + out("x.bmp")).code, 2);

@@ -21,6 +21,7 @@
 #include "image/gui/image_strings.h"
 #include "image/gui/shoot_dialog.h"
 #include "image/picture_files.h"
+#include "reader/capture/capture_failure.h"
 #include "reader/capture/capture_worker.h"
 #include "resources/string_ids.h"
 #include "serial/gui/reader_connection.h"
@@ -168,16 +169,16 @@ void MainWindow::runImaging(std::uint32_t titleId, std::uint32_t failedId,
         switch (error.state()) {
             case KES_STATE_COMMUNICATION_TIMEOUT:
                 ui::showMessage(this, QMessageBox::Warning, imageText(titleId),
-                                 imageText(res::ids::ShootNotAnswered));
+                                imageText(res::ids::ShootNotAnswered));
                 break;
             case KES_STATE_NOT_SUPPORTED_BY_THIS_HANDLE:
                 ui::showMessage(this, QMessageBox::Warning, imageText(titleId),
-                                 imageText(res::ids::ShootNotSupported));
+                                imageText(res::ids::ShootNotSupported));
                 break;
             default:
-                ui::showMessage(
-                    this, QMessageBox::Warning, imageText(titleId),
-                    imageText(failedId).arg(QString::fromUtf8(KesStateName(error.state()))));
+                ui::showMessage(this, QMessageBox::Warning, imageText(titleId),
+                                imageText(failedId).arg(
+                                    ui::toQString(reader::captureFailureReason(error.state()))));
         }
     } catch (const foundation::Exception& error) {
         ui::reportException(this, error);
@@ -208,7 +209,7 @@ void MainWindow::shootImage(reader::TriggerKind kind) {
             showShotPicture(std::move(picture));
         } else if (!dialog.cancelled()) {
             ui::showMessage(this, QMessageBox::Information, imageText(res::ids::ShootTitle),
-                             imageText(res::ids::ShootNoPicture));
+                            imageText(res::ids::ShootNoPicture));
         }
     });
 }
@@ -278,7 +279,7 @@ void MainWindow::sendCurrentImageForDecoding() {
     const std::shared_ptr<const image::KesImage> picture = tabs_->imageAt(index);
     if (!picture) {
         ui::showMessage(this, QMessageBox::Information, imageText(res::ids::SendImageTitle),
-                         imageText(res::ids::ImagePageEmpty));
+                        imageText(res::ids::ImagePageEmpty));
         return;
     }
     runDecodingTest(*picture, tabs_->tabText(index));
