@@ -344,8 +344,11 @@ void writePageFile(const PageFile& page, const std::filesystem::path& path) {
     try {
         foundation::writeFileAtomically(path, formatPageFile(page));
     } catch (const foundation::SystemException& e) {
-        refuse(res::format(ids::PageFileCannotWrite,
-                           {res::fromUtf8(path.string()), errnoText(e.errorCode())}));
+        // Not bad input: the file system refused (full, no permission), as for any other file.
+        throw foundation::UserException(
+            foundation::UserException::Refused,
+            res::format(ids::PageFileCannotWrite,
+                        {res::fromUtf8(path.string()), errnoText(e.errorCode())}));
     }
 }
 

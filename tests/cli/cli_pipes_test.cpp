@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -29,7 +30,7 @@ struct Outcome {
 // Runs `program args` with `input` on standard input. Standard output is left unread for
 // `stall` first, as a slow consumer would; `stdoutPath` (if set) replaces the output pipe.
 Outcome run(const char* program, const std::vector<std::string>& args, const std::string& input,
-        std::chrono::milliseconds stall = 0ms, const char* stdoutPath = nullptr) {
+            std::chrono::milliseconds stall = 0ms, const char* stdoutPath = nullptr) {
     char inPath[] = "/tmp/omni-cli-pipes-XXXXXX";
     int in = mkstemp(inPath);
     if (in < 0 || write(in, input.data(), input.size()) != static_cast<ssize_t>(input.size()))
@@ -92,7 +93,7 @@ Outcome run(const char* program, const std::vector<std::string>& args, const std
 }
 
 Outcome cli(const std::vector<std::string>& args, const std::string& input = {},
-        std::chrono::milliseconds stall = 0ms, const char* stdoutPath = nullptr) {
+            std::chrono::milliseconds stall = 0ms, const char* stdoutPath = nullptr) {
     return run(OMNI_CLI_PATH, args, input, stall, stdoutPath);
 }
 
@@ -107,8 +108,8 @@ TEST(CliPipes, SlowReaderOfTheLogGetsEveryByte) {
     // Far longer than the window's one-second patience with a stalled writer.
     const Outcome slow = cli({"log", "--hex"}, bytes, 2500ms);
     EXPECT_EQ(slow.status, 0);
-    EXPECT_TRUE(slow.out == fast.out) << "slow reader got " << slow.out.size() << " of "
-                                      << fast.out.size() << " bytes";
+    EXPECT_TRUE(slow.out == fast.out)
+        << "slow reader got " << slow.out.size() << " of " << fast.out.size() << " bytes";
 }
 
 TEST(CliPipes, UnfinishedCharacterAtTheEndIsShown) {
@@ -125,9 +126,20 @@ TEST(CliPipes, OutputThatCannotBeWrittenIsAFailure) {
     unlink(link.c_str());
     ASSERT_EQ(symlink("/dev/full", link.c_str()), 0);
     const Outcome page = cli({"menucode", "--command", "Z1", "-o", link});
-    EXPECT_NE(page.status, 0);
+    EXPECT_EQ(page.status, 1);  // a file that cannot be written, as the exit table says
     EXPECT_NE(page.err.find("No space left on device"), std::string::npos) << page.err;
     unlink(link.c_str());
+
+    // A page file the same way: the error in words, the same status, and the link kept.
+    const std::string pageLink = link + ".omnipage";
+    unlink(pageLink.c_str());
+    ASSERT_EQ(symlink("/dev/full", pageLink.c_str()), 0);
+    const Outcome pageFile = cli({"menucode", "--command", "Z1", "--save-page", pageLink});
+    EXPECT_EQ(pageFile.status, 1);
+    EXPECT_NE(pageFile.err.find("No space left on device"), std::string::npos) << pageFile.err;
+    struct stat info {};
+    EXPECT_TRUE(lstat(pageLink.c_str(), &info) == 0 && S_ISLNK(info.st_mode));
+    unlink(pageLink.c_str());
 }
 
 TEST(CliPipes, SendRefusesBadArgumentsInWords) {
