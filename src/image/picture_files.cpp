@@ -5,16 +5,16 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 
+#include "foundation/atomic_file.h"
+#include "foundation/exception.h"
 #include "image/bitmap_file.h"
 #include "image/jpeg_codec.h"
 #include "image/pictures.h"
 #include "resources/string_ids.h"
 #include "resources/strings.h"
-#include "foundation/exception.h"
 
 namespace omni::image {
 namespace {
@@ -24,7 +24,7 @@ constexpr std::uintmax_t kMaxFileBytes = std::uintmax_t{512} << 20;
 
 [[noreturn]] void refuse(std::uint32_t id, const std::filesystem::path& path) {
     throw foundation::UserException(foundation::UserException::BadInput,
-                        res::format(id, {res::fromUtf8(path.filename().string())}));
+                                    res::format(id, {res::fromUtf8(path.filename().string())}));
 }
 
 std::u16string contextOf(std::uint32_t id, const std::filesystem::path& path) {
@@ -168,8 +168,9 @@ std::vector<std::uint8_t> encodePicture(const KesImage& image, PictureKind kind)
         }
     }
     if (!ok)
-        throw foundation::UserException(foundation::UserException::BadInput,
-                            std::u16string(res::loadString(res::ids::ImageCannotConvert)));
+        throw foundation::UserException(
+            foundation::UserException::BadInput,
+            std::u16string(res::loadString(res::ids::ImageCannotConvert)));
     return bytes;
 }
 
@@ -181,32 +182,12 @@ void savePicture(const KesImage& image, const std::filesystem::path& path) {
 }
 
 void writeFileAtomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
-    static std::atomic<unsigned> serial{0};
-    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
-    const std::filesystem::path temporary =
-        folder / ("." + path.filename().string() + ".tmp-" + std::to_string(::getpid()) + "-" +
-                  std::to_string(serial++));
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0)
-        throw foundation::SystemException(errno, contextOf(res::ids::ImageCannotWrite, path));
-    std::size_t done = 0;
-    int error = 0;
-    while (done < bytes.size() && error == 0) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n > 0)
-            done += static_cast<std::size_t>(n);
-        else if (n < 0 && errno != EINTR)
-            error = errno;
-    }
-    if (error == 0 && ::fsync(fd) != 0)
-        error = errno;
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
-    if (error == 0 && ::rename(temporary.c_str(), path.c_str()) != 0)
-        error = errno;
-    if (error != 0) {
-        ::unlink(temporary.c_str());
-        throw foundation::SystemException(error, contextOf(res::ids::ImageCannotWrite, path));
+    try {
+        foundation::writeFileAtomically(
+            path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    } catch (const foundation::SystemException& e) {
+        throw foundation::SystemException(e.errorCode(),
+                                          contextOf(res::ids::ImageCannotWrite, path));
     }
 }
 

@@ -3,13 +3,13 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <optional>
 #include <system_error>
 
 #include "commands/menu_command.h"
+#include "foundation/atomic_file.h"
 #include "foundation/exception.h"
 #include "menucode/menu_code_history.h"
 #include "resources/string_ids.h"
@@ -171,7 +171,8 @@ bool readHeader(std::string_view line) {
 }
 
 // One entry line; nullopt with `problem` set when it cannot be read.
-std::optional<commands::PageItem> readEntry(std::string_view line, bool mode2D, std::u16string& problem) {
+std::optional<commands::PageItem> readEntry(std::string_view line, bool mode2D,
+                                            std::u16string& problem) {
     const auto tab = line.find('\t');
     if (tab == std::string_view::npos) {
         problem = res::format(ids::PageFileNoTab, {});
@@ -215,19 +216,6 @@ std::optional<commands::PageItem> readEntry(std::string_view line, bool mode2D, 
 
 std::u16string errnoText(int error) {
     return res::fromUtf8(std::generic_category().message(error));
-}
-
-bool writeAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
 }
 
 }  // namespace
@@ -353,35 +341,14 @@ PageFileContents readPageFile(const std::filesystem::path& path) {
 }
 
 void writePageFile(const PageFile& page, const std::filesystem::path& path) {
-    static std::atomic<unsigned> serial{0};
-    const std::string text = formatPageFile(page);
-    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
-    const std::filesystem::path temporary =
-        folder / ("." + path.filename().string() + ".tmp-" + std::to_string(::getpid()) + "-" +
-                  std::to_string(serial++));
-    auto fail = [&](int error) {
-        ::unlink(temporary.c_str());
-        refuse(res::format(ids::PageFileCannotWrite,
-                           {res::fromUtf8(path.string()), errnoText(error)}));
-    };
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0)
-        refuse(res::format(ids::PageFileCannotWrite,
-                           {res::fromUtf8(path.string()), errnoText(errno)}));
-    if (!writeAll(fd, text) || ::fsync(fd) != 0) {
-        const int error = errno;
-        ::close(fd);
-        fail(error);
-    }
-    if (::close(fd) != 0)
-        fail(errno);
-    if (::rename(temporary.c_str(), path.c_str()) != 0)
-        fail(errno);
-    // Make the rename itself durable; a folder that cannot be synced is no reason to fail.
-    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
+    try {
+        foundation::writeFileAtomically(path, formatPageFile(page));
+    } catch (const foundation::SystemException& e) {
+        // Not bad input: the file system refused (full, no permission), as for any other file.
+        throw foundation::UserException(
+            foundation::UserException::Refused,
+            res::format(ids::PageFileCannotWrite,
+                        {res::fromUtf8(path.string()), errnoText(e.errorCode())}));
     }
 }
 

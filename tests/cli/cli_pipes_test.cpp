@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -126,9 +127,20 @@ TEST(CliPipes, OutputThatCannotBeWrittenIsAFailure) {
     unlink(link.c_str());
     ASSERT_EQ(symlink("/dev/full", link.c_str()), 0);
     const Outcome page = cli({"menucode", "--command", "Z1", "-o", link});
-    EXPECT_NE(page.status, 0);
+    EXPECT_EQ(page.status, 1);  // a file that cannot be written, as the exit table says
     EXPECT_NE(page.err.find("No space left on device"), std::string::npos) << page.err;
     unlink(link.c_str());
+
+    // A page file the same way: the error in words, the same status, and the link kept.
+    const std::string pageLink = link + ".omnipage";
+    unlink(pageLink.c_str());
+    ASSERT_EQ(symlink("/dev/full", pageLink.c_str()), 0);
+    const Outcome pageFile = cli({"menucode", "--command", "Z1", "--save-page", pageLink});
+    EXPECT_EQ(pageFile.status, 1);
+    EXPECT_NE(pageFile.err.find("No space left on device"), std::string::npos) << pageFile.err;
+    struct stat info {};
+    EXPECT_TRUE(lstat(pageLink.c_str(), &info) == 0 && S_ISLNK(info.st_mode));
+    unlink(pageLink.c_str());
 }
 
 TEST(CliPipes, SendRefusesBadArgumentsInWords) {

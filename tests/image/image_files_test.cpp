@@ -10,11 +10,11 @@
 #include <filesystem>
 #include <fstream>
 
+#include "foundation/exception.h"
 #include "image/bitmap_file.h"
 #include "image/jpeg_codec.h"
 #include "image/picture_files.h"
 #include "image/pictures.h"
-#include "foundation/exception.h"
 
 namespace omni::image {
 namespace {
@@ -225,9 +225,22 @@ TEST(JpegCodec, DamagedStreamsDecodeOrFailCleanly) {
 
 TEST_F(ScratchFolder, FailedSaveLeavesNothingBehind) {
     const DibContainer dib = greyDib(8, 8, 8);
-    EXPECT_THROW(savePicture(BitmapFileImage(dib), folder / "missing" / "a.bmp"), foundation::SystemException);
+    EXPECT_THROW(savePicture(BitmapFileImage(dib), folder / "missing" / "a.bmp"),
+                 foundation::SystemException);
     EXPECT_THROW(savePicture(BitmapFileImage(dib), folder / "a.png"), foundation::UserException);
     EXPECT_TRUE(names().empty());
+
+    // A link is followed: the file it points at gets the picture and the link stays. A link to a
+    // device that refuses the bytes is an error, not a link silently replaced by a file.
+    fs::create_directories(folder / "real");
+    fs::create_symlink("real/a.bmp", folder / "link.bmp");
+    savePicture(BitmapFileImage(dib), folder / "link.bmp");
+    EXPECT_TRUE(fs::is_symlink(folder / "link.bmp"));
+    EXPECT_GT(fs::file_size(folder / "real" / "a.bmp"), 54u);
+    fs::create_symlink("/dev/full", folder / "full.bmp");
+    EXPECT_THROW(savePicture(BitmapFileImage(dib), folder / "full.bmp"),
+                 foundation::SystemException);
+    EXPECT_TRUE(fs::is_symlink(folder / "full.bmp"));
 }
 
 }  // namespace

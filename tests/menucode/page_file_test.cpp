@@ -10,9 +10,9 @@
 #include <sstream>
 
 #include "commands/selector_model.h"
+#include "foundation/exception.h"
 #include "menucode/menu_code_history.h"
 #include "resources/strings.h"
-#include "foundation/exception.h"
 
 namespace fs = std::filesystem;
 using omni::commands::PageItem;
@@ -54,7 +54,8 @@ TEST(PageFile, RoundTripKeepsBytesLabelsOrderAndTheMenuCode) {
     awkward += '\x80';
     awkward += '\xFF';
     awkward += '\x01';
-    page.items.push_back(omni::commands::makePageItem(awkward, u"tab\there\nnext \\ 読取 \U0001F600", 9));
+    page.items.push_back(
+        omni::commands::makePageItem(awkward, u"tab\there\nnext \\ 読取 \U0001F600", 9));
     page.items.push_back(omni::commands::makePageItem("Z2", u"", 1));
 
     const std::string text = formatPageFile(page);
@@ -165,12 +166,26 @@ TEST(PageFile, WritesReplaceTheFileWholeOrNotAtAll) {
     fs::create_directories(dir.path / "taken");
     fs::create_directories(dir.path / "taken" / "inside");
     EXPECT_THROW(writePageFile(page, dir.path / "taken"), omni::foundation::UserException);
-    EXPECT_THROW(writePageFile(page, dir.path / "missing" / "p.omnipage"), omni::foundation::UserException);
+    EXPECT_THROW(writePageFile(page, dir.path / "missing" / "p.omnipage"),
+                 omni::foundation::UserException);
     std::size_t entries = 0;
     for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir.path))
         ++entries;
     EXPECT_EQ(entries, 2u);  // page.omnipage and taken/
     EXPECT_EQ(slurp(target), formatPageFile(page));
+
+    // A link is followed and kept, and the linked file keeps its permissions; a link to a device
+    // that takes no bytes is a write error, not a link replaced by a file.
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_symlink("page.omnipage", dir.path / "link.omnipage");
+    writePageFile(PageFile{true, {}}, dir.path / "link.omnipage");
+    EXPECT_TRUE(fs::is_symlink(dir.path / "link.omnipage"));
+    EXPECT_EQ(slurp(target), formatPageFile(PageFile{true, {}}));
+    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_symlink("/dev/full", dir.path / "full.omnipage");
+    EXPECT_THROW(writePageFile(page, dir.path / "full.omnipage"), omni::foundation::UserException);
+    EXPECT_TRUE(fs::is_symlink(dir.path / "full.omnipage"));
     try {
         readPageFile(dir.path / "absent.omnipage");
         FAIL();
