@@ -134,12 +134,8 @@ int printOrSend(const std::string& command, const std::string& port, bool save) 
 
 int storeScripts(const dataedit::TemplateResult& result, int program, const std::string& port,
                  bool save) {
-    if (result.problem != dataedit::TextProblem::None) {
-        const std::size_t limit = result.refusedText.size() > dataedit::kMaxOperatorText
-                                      ? dataedit::kMaxDirectScript
-                                      : dataedit::kMaxOperatorText;
-        return refuse(textProblemMessage(result.problem, result.refusedText, limit));
-    }
+    if (result.problem != dataedit::TextProblem::None)
+        return refuse(textProblemMessage(result.problem, result.refusedText, result.textLimit));
     if (dataedit::CheckStore(result.scripts, program) == dataedit::StoreProblem::ScriptTooLong) {
         return refuse(
             formatUtf8(ids::DataEditScriptTooLong, {std::to_string(dataedit::kMaxScriptLength)}));

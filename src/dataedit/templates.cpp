@@ -180,6 +180,7 @@ TemplateResult BuildMultiLabel(const MultiLabelChoices& choices) {
 
 TemplateResult BuildDirectInput(const std::string& cut, const std::string& paste) {
     TemplateResult result;
+    result.textLimit = kMaxDirectScript;
     for (const std::string* script : {&cut, &paste}) {
         TextProblem problem = TextProblem::None;
         if (script->size() > kMaxDirectScript)

@@ -16,7 +16,8 @@ namespace omni::dataedit {
 struct TemplateResult {
     ScriptPair scripts;
     TextProblem problem = TextProblem::None;
-    std::string refusedText;  // the operator text that was refused, as typed
+    std::string refusedText;                   // the operator text that was refused, as typed
+    std::size_t textLimit = kMaxOperatorText;  // the longest text the refused one's box takes
     // A choice the page does not accept: a label whose minimum exceeds its maximum (or no
     // label), a pick-up AI left unchosen.
     bool choiceInvalid = false;
@@ -48,7 +49,7 @@ struct GS1PickupField {
     std::string after;  // operator text output after the AI's data
 };
 struct GS1PickupChoices {
-    std::string lead;  // operator text output first
+    std::string lead;                    // operator text output first
     std::vector<GS1PickupField> fields;  // 1 to 4, in output order
     bool suppressDd = false;
     bool decimalPoint = false;
@@ -68,8 +69,8 @@ inline constexpr int kMaxLabelDigits = 99;
 inline constexpr std::size_t kMaxLabels = 4;
 
 struct LabelChoice {
-    std::size_t codeType = 0;  // row of the code-type table
-    std::string begin, end;    // operator texts
+    std::size_t codeType = 0;         // row of the code-type table
+    std::string begin, end;           // operator texts
     int minDigits = kMinLabelDigits;  // 1 to 99, begin and end strings included
     int maxDigits = kMaxLabelDigits;
 };

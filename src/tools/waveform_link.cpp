@@ -148,7 +148,7 @@ WaveformLink::StartResult WaveformLink::start(std::string_view model, const std:
     if (share_)
         return StartResult::AlreadyAttached;
     retired_.reset();
-    std::erase_if(exited_, [](int pid) { return ::waitpid(pid, nullptr, WNOHANG) != 0; });
+    reapViewers();
     auto share = std::make_unique<WaveformShare>(memoryName_, lockName_, true);
     const char* argv[] = {program.c_str(), socketName.c_str(), nullptr};
     pid_t pid = 0;
@@ -193,7 +193,12 @@ void WaveformLink::detach() {
             exited_.push_back(viewer_);
         viewer_ = -1;
     }
+    reapViewers();
+}
+
+std::size_t WaveformLink::reapViewers() {
     std::erase_if(exited_, [](int pid) { return ::waitpid(pid, nullptr, WNOHANG) != 0; });
+    return exited_.size();
 }
 
 }  // namespace omni::tools

@@ -89,6 +89,8 @@ public:
     void detach();
     bool attached() const { return share_ != nullptr; }
     int viewerProcess() const { return viewer_; }
+    // Collects the viewers that have exited since they detached; returns how many still run.
+    std::size_t reapViewers();
 
 private:
     serial::SerialPortForPosix& port_;

@@ -113,6 +113,12 @@ TEST(CliDataEdit, RefusalsAreOneLineAndStatus2) {
         EXPECT_TRUE(run.out.empty());
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
     }
+    // A box of a simple wizard takes 32 characters, a direct-input script 500.
+    EXPECT_NE(dataedit({"book-code", "--s1", std::string(33, 'x')}).err.find("longer than 32 "),
+              std::string::npos);
+    EXPECT_NE(dataedit({"direct", "--cut", "", "--paste", std::string(501, 'x')})
+                  .err.find("longer than 500 "),
+              std::string::npos);
     CliRun noAi = dataedit({"gs1", "--sample", "99", "--form", "fnc1"});
     EXPECT_EQ(noAi.err,
               "omnisetup-cli: The sample yields no AI. The sample was read up to character 3: "

@@ -7,9 +7,13 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <signal.h>
 #include <unistd.h>
+
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QTemporaryDir>
 #include "../serial/short_timing.h"
 #include "../tools/tool_timing.h"
 #include "serial/gui/reader_connection.h"
@@ -159,11 +163,22 @@ void ToolsGuiTest::waveformHostCarriesTheViewersRequestsAndFillsTheBlock() {
     QCOMPARE(rig.connection.model(), std::string("Q-150"));
     rig.reader.clearTranscript();
     omni::tools::WaveformHost host;
-    host.setViewerProgram(QStringLiteral("/bin/true"));  // the test plays the viewer
+    // The test plays the viewer; the program started stands in for one that is still ending
+    // when its socket closes.
+    QTemporaryDir dir;
+    const QString stand = dir.filePath(QStringLiteral("viewer"));
+    QFile script(stand);
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\nsleep 0.5\n");
+    script.close();
+    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    host.setViewerProgram(stand);
     const std::string memory = "WaveformHostTest" + std::to_string(::getpid());
     host.setNames(memory, memory + "Lock");
     host.start(rig.connection, nullptr);
     QVERIFY(host.attached());
+    const pid_t viewerPid = host.viewerProcess();
+    QVERIFY(viewerPid > 0);
     host.start(rig.connection, nullptr);  // one viewer at a time: nothing happens
     omni::tools::WaveformShare block(memory, memory + "Lock", false);
 
@@ -186,6 +201,8 @@ void ToolsGuiTest::waveformHostCarriesTheViewersRequestsAndFillsTheBlock() {
 
     viewer.disconnectFromServer();  // the viewer exits: everything is released
     QTRY_VERIFY_WITH_TIMEOUT(!host.attached(), 5000);
+    // Its process too, once it has ended: no zombie is left behind.
+    QTRY_VERIFY_WITH_TIMEOUT(::kill(viewerPid, 0) != 0, 5000);
     host.detach();
 }
 

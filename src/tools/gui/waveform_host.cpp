@@ -15,6 +15,9 @@
 namespace omni::tools {
 namespace {
 
+constexpr int kReapIntervalMs = 100;
+constexpr int kReapPolls = 100;  // about ten seconds for a viewer to end
+
 QString text(std::u16string_view loaded) {
     return QString::fromUtf16(loaded.data(), static_cast<qsizetype>(loaded.size()));
 }
@@ -23,6 +26,8 @@ QString text(std::u16string_view loaded) {
 
 WaveformHost::WaveformHost(QObject* parent) : QObject(parent) {
     connect(&server_, &QLocalServer::newConnection, this, &WaveformHost::onConnection);
+    reapTimer_.setInterval(kReapIntervalMs);
+    connect(&reapTimer_, &QTimer::timeout, this, &WaveformHost::onReap);
 }
 
 WaveformHost::~WaveformHost() {
@@ -79,6 +84,10 @@ void WaveformHost::onConnection() {
         connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
             detach();  // the viewer has gone
             socket->deleteLater();
+            if (link_ && link_->reapViewers() > 0) {
+                reapPolls_ = 0;
+                reapTimer_.start();
+            }
         });
     }
 }
@@ -96,6 +105,11 @@ void WaveformHost::onRequests(QLocalSocket* socket) {
             // The reader went away; the connection reports that on its own.
         }
     }
+}
+
+void WaveformHost::onReap() {
+    if (!link_ || link_->reapViewers() == 0 || ++reapPolls_ >= kReapPolls)
+        reapTimer_.stop();
 }
 
 }  // namespace omni::tools

@@ -6,6 +6,7 @@
 #include <QLocalServer>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 #include <memory>
 
 #include "tools/waveform_link.h"
@@ -31,6 +32,7 @@ public:
     void start(serial::ReaderConnection& connection, QWidget* window);
     void detach();
     bool attached() const { return link_ && link_->attached(); }
+    int viewerProcess() const { return link_ ? link_->viewerProcess() : -1; }
     QString socketName() const { return server_.serverName(); }
     // The viewer program: beside this one unless set (tests set a stand-in).
     QString viewerProgram() const;
@@ -44,8 +46,12 @@ public:
 private:
     void onConnection();
     void onRequests(QLocalSocket* socket);
+    void onReap();
 
     QLocalServer server_;
+    // Polls for a viewer that is still ending after it went away, so it leaves no zombie behind.
+    QTimer reapTimer_;
+    int reapPolls_ = 0;
     std::unique_ptr<WaveformLink> link_;
     serial::ReaderConnection* connection_ = nullptr;
     QString program_;
