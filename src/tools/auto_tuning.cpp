@@ -20,34 +20,6 @@ static_assert(sizeof kOpeningReply == 16);
 constexpr std::string_view kOpeningRequest = "[EARQ2Q0Q6Q9Q1Q0Q0Q2Q2Q0Q0Q0Q1WC";
 constexpr std::string_view kSavedSettingRequest = "[EARQ2Q0Q7Q6Q1Q0Q0Q0Q0Q0Q0Q0Q4";
 constexpr std::string_view kPrefixSuffixExtra = "[EARQ2Q0Q7Q1Q1";
-constexpr std::size_t kReplyHeader = 15;  // its last four bytes: the body's length
-constexpr std::size_t kParameterBlock = 168;
-constexpr std::size_t kMaxNumber = 19;
-
-// Text fields of the parameter block: offset and width.
-struct Field {
-    std::size_t at, width;
-};
-constexpr Field kAnalogField{139, 4};
-constexpr Field kDigitalField{144, 4};
-constexpr Field kExposureField{149, 6};
-constexpr Field kLightField{156, 6};
-
-long long decimalField(std::string_view block, Field field) {
-    long long value = 0;
-    for (char c : block.substr(field.at, field.width)) {
-        if (std::isdigit(static_cast<unsigned char>(c)))
-            value = value * 10 + (c - '0');
-    }
-    return value;
-}
-
-std::uint32_t bigEndian(std::string_view bytes) {
-    std::uint32_t value = 0;
-    for (char c : bytes.substr(0, 4))
-        value = (value << 8) | static_cast<unsigned char>(c);
-    return value;
-}
 
 }  // namespace
 
@@ -141,11 +113,7 @@ void AutoTuning::matchOpeningReply() {
 }
 
 std::string AutoTuning::readBody() {
-    std::string header = link_.readBytes(kReplyHeader);
-    std::uint32_t length = bigEndian(std::string_view(header).substr(kReplyHeader - 4));
-    if (length > 4096)
-        throw foundation::KesException(KES_STATE_COMMUNICATION_FAILURE);
-    return link_.readBytes(length);
+    return link_.readBytes(replyBodyLength(link_.readBytes(kReplyHeader)));
 }
 
 void AutoTuning::readSavedSetting() {
@@ -265,14 +233,7 @@ std::optional<TuningResult> AutoTuning::attempt(int k) {
     link_.send("[EAU");
     result.bank.identifier = "]" + link_.readBytes(2);
     result.bank.codeId = link_.readByte(link_.timing().replyByteMs);
-    std::string digits = link_.readBytes(6);
-    std::size_t length = 0;
-    for (char c : digits) {
-        if (!std::isdigit(static_cast<unsigned char>(c)))
-            throw foundation::KesException(KES_STATE_COMMUNICATION_FAILURE);
-        length = length * 10 + static_cast<std::size_t>(c - '0');
-    }
-    result.data = link_.readBytes(length);
+    result.data = link_.readBytes(dataLength(link_.readBytes(kDataLengthDigits)));
     readCorners(result);
     readParameters(result.bank);
     sendAll(imagingPass(result.bank, 0));
@@ -283,33 +244,18 @@ std::optional<TuningResult> AutoTuning::attempt(int k) {
 }
 
 void AutoTuning::readCorners(TuningResult& result) {
-    std::vector<long long> numbers;
-    std::string number;
-    for (;;) {
-        char c = link_.readByte(link_.timing().replyByteMs);
-        if (c == '/' || c == ':' || c == foundation::kAck) {
-            numbers.push_back(number.empty() ? 0 : std::stoll(number));
-            number.clear();
-            if (c == foundation::kAck)
-                break;
-        } else if (std::isdigit(static_cast<unsigned char>(c)) || c == '-') {
-            if (number.size() >= kMaxNumber)
-                throw foundation::KesException(KES_STATE_COMMUNICATION_FAILURE);
-            number += c;
-        }
+    std::string text;
+    for (char c; (c = link_.readByte(link_.timing().replyByteMs)) != foundation::kAck;) {
+        if (text.size() == kMaxCornerText)
+            throw foundation::KesException(KES_STATE_COMMUNICATION_FAILURE);
+        text += c;
     }
-    for (std::size_t i = 0; i < result.corners.size() && 2 * i + 1 < numbers.size(); ++i)
-        result.corners[i] = {numbers[2 * i], numbers[2 * i + 1]};
+    result.corners = parseCorners(text);
 }
 
 void AutoTuning::readParameters(TuningBank& bank) {
     link_.send("[DE2Q1Q0");
-    std::string block = link_.readBytes(kParameterBlock);
-    bank.analogAmp = decimalField(block, kAnalogField) / 100.0;
-    bank.digitalAmp = decimalField(block, kDigitalField) / 100.0;
-    bank.exposureUs = decimalField(block, kExposureField);
-    bank.lightUs = decimalField(block, kLightField);
-    bank.exposureUs = std::max(bank.exposureUs, bank.lightUs);
+    parseParameterBlock(link_.readBytes(kParameterBlock), bank);
 }
 
 // --- Applying, storing, closing ---

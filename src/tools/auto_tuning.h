@@ -14,15 +14,11 @@
 
 #include "tools/tool_link.h"
 #include "tools/tuning_bank.h"
+#include "tools/tuning_replies.h"
 
 namespace omni::tools {
 
 enum class TuningMode { Moving = 0, Stationary = 1 };
-
-struct CornerPoint {
-    long long x = 0;
-    long long y = 0;
-};
 
 // What one successful attempt reported.
 struct TuningResult {

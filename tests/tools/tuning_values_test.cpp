@@ -1,9 +1,11 @@
 // The values auto tuning puts on the wire and reads from bank blocks.
 #include <gtest/gtest.h>
 
+#include "foundation/exception.h"
 #include "sim/tuning_responder.h"
 #include "tools/auto_tuning.h"
 #include "tools/tuning_bank.h"
+#include "tools/tuning_replies.h"
 
 namespace omni::test {
 namespace {
@@ -83,6 +85,25 @@ TEST(TuningValues, ImagingParametersWithAmplificationsTruncatedAndLightTimeZero)
     EXPECT_EQ(commands[10], "[DE5Q9Q0Q0Q0Q0Q1");
     EXPECT_EQ(commands[20], "[E8J");
     EXPECT_EQ(commands[21], "V3");
+}
+
+// A reader that sends garbage in a tuning reply gets a communication failure, never an escape
+// of the standard library's conversion errors.
+TEST(TuningValues, RepliesThatCannotBeReadAreRefused) {
+    const auto corners = tools::parseCorners("x10/20:30/-40:50/60:70/80");
+    EXPECT_EQ(corners[1].y, -40);
+    EXPECT_EQ(corners[3].x, 70);
+    EXPECT_EQ(tools::parseCorners("")[0].x, 0);
+    EXPECT_EQ(tools::parseCorners("1/2")[1].x, 0);  // missing corners stay at 0
+
+    for (std::string_view bad : {"-/1", "1-2/3", "9223372036854775808/0", "12345678901234567890/0"})
+        EXPECT_THROW(tools::parseCorners(bad), foundation::KesException) << bad;
+    EXPECT_THROW(tools::dataLength("00012a"), foundation::KesException);
+    EXPECT_EQ(tools::dataLength("000120"), 120u);
+    EXPECT_EQ(tools::replyBodyLength(std::string(11, '\xff') + std::string("\0\0\x10\0", 4)),
+              4096u);
+    EXPECT_THROW(tools::replyBodyLength(std::string(11, '\0') + std::string("\0\0\x10\x01", 4)),
+                 foundation::KesException);
 }
 
 TEST(TuningValues, CentralAdjustmentArea) {
