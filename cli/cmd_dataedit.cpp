@@ -255,8 +255,6 @@ int runRead(const Args& args) {
 }  // namespace
 
 int runDataEdit(const Args& args) {
-    if (args.empty())
-        return refuse(formatUtf8(ids::DataEditUnknownCommand, {""}));
     struct SubCommand {
         std::string_view name;
         Runner run;
@@ -272,12 +270,17 @@ int runDataEdit(const Args& args) {
         {"book-code", &runBookCode},
         {"multi-label", &runMultiLabel},
     };
+    std::string names;
+    for (const SubCommand& command : kSubCommands)
+        names += (names.empty() ? "" : ", ") + std::string(command.name);
+    if (args.empty())
+        return refuse(formatUtf8(ids::DataEditNoCommand, {names}));
     const std::string& sub = args[0];
     for (const SubCommand& command : kSubCommands) {
         if (command.name == sub)
             return command.run(Args(args.begin() + 1, args.end()));
     }
-    return refuse(formatUtf8(ids::DataEditUnknownCommand, {sub}));
+    return refuse(formatUtf8(ids::DataEditUnknownCommand, {sub, names}));
 }
 
 }  // namespace omni::cli

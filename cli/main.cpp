@@ -2,10 +2,10 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <cctype>
+#include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <iostream>
 
@@ -62,8 +62,8 @@ static int checkStandardOutput(int code) {
         return code;
     if (error != ENOSPC && error != EPIPE && error != EFBIG && error != EDQUOT && error != EBADF)
         error = EIO;
-    omni::cli::fail(omni::foundation::SystemException(error,
-                                          omni::res::format(omni::res::ids::StdoutNotWritten, {}))
+    omni::cli::fail(omni::foundation::SystemException(
+                        error, omni::res::format(omni::res::ids::StdoutNotWritten, {}))
                         .what());
     return code == 0 ? 1 : code;
 }
@@ -78,6 +78,11 @@ int main(int argc, char** argv) {
         if (std::strcmp(command.name, argv[1]) != 0)
             continue;
         omni::cli::Args args(argv + 2, argv + argc);
+        if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+            std::cout << "usage: omnisetup-cli " << command.usage << "\n"
+                      << command.summary << "\n";
+            return checkStandardOutput(omni::cli::ExitDone);
+        }
         try {
             return checkStandardOutput(command.run(args));
         } catch (const omni::foundation::Exception& e) {
@@ -87,5 +92,5 @@ int main(int argc, char** argv) {
         }
     }
     return omni::cli::fail(std::string("unknown command \"") + argv[1] + "\" (see --help)",
-                             omni::cli::ExitBadInput);
+                           omni::cli::ExitBadInput);
 }

@@ -53,8 +53,8 @@ TEST(CliDataEdit, ComposedCommands) {
               "[ED1'[0,1]\\-[1,1][1,2]'[ED2Q4\n");
     EXPECT_EQ(dataedit({"direct", "--cut", "(.*)", "--paste", "[0]", "--program", "2"}).out,
               "[ED0'(.*)'[ED1'[0]'[ED2Q2\n");
-    EXPECT_EQ(dataedit({"escape", "a'b"}).out, "a\\''b\n3 characters\n");
-    EXPECT_EQ(dataedit({"escape", "a'b"}, "ja").out, "a\\''b\n3 文字\n");
+    EXPECT_EQ(dataedit({"escape", "a'b"}).out, "a\\''b\ncharacters: 3\n");
+    EXPECT_EQ(dataedit({"escape", "a'b"}, "ja").out, "a\\''b\n文字数: 3\n");
 }
 
 TEST(CliDataEdit, GS1RowsFormsAndCommand) {

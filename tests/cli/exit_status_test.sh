@@ -17,6 +17,13 @@ test "$(status "$cli" no-such-command)" = 2
 test "$(status "$cli" identify --bogus)" = 2
 test "$(status "$cli" identify --port /dev/omni-no-such-port)" = 2
 test "$(status "$cli" menucode --entry "No such group > Nothing" -o "$out/x.png")" = 2
+test "$(status "$cli" dataedit)" = 2
+
+# Every sub-command answers --help with its own usage on standard output.
+for command in $(sed -n 's/^  \([a-z][a-z-]*\) .*/\1/p' "$out/help"); do
+    "$cli" "$command" --help > "$out/usage"
+    grep -q "^usage: omnisetup-cli $command" "$out/usage"
+done
 
 # Ctrl+C while the log waits for input. The signal is sent once the program has installed its
 # handler (its caught-signal mask shows SIGINT, bit 2), so it cannot arrive too early.
