@@ -24,7 +24,8 @@ public:
     // Why the last dialog gave nothing, in the user's language (empty when it gave a result).
     const std::u16string& message() const { return message_; }
 
-    std::optional<commands::NumberChoice> numberInput(const commands::CatalogEntry& entry, bool) override {
+    std::optional<commands::NumberChoice> numberInput(const commands::CatalogEntry& entry,
+                                                      bool) override {
         message_.clear();
         // Only decimal entries offer Initialize and Inhibit; byte entries take a value alone.
         const std::uint16_t offered =
@@ -34,11 +35,13 @@ public:
                        {caption_, number(entry.minValue), number(entry.maxValue)});
             return std::nullopt;
         }
-        if (number_->kind == commands::NumberChoice::Kind::Initialize && !(offered & commands::kOfferInitialize)) {
+        if (number_->kind == commands::NumberChoice::Kind::Initialize &&
+            !(offered & commands::kOfferInitialize)) {
             setMessage(res::ids::NoInitializeOffered, {caption_});
             return std::nullopt;
         }
-        if (number_->kind == commands::NumberChoice::Kind::Inhibit && !(offered & commands::kOfferInhibit)) {
+        if (number_->kind == commands::NumberChoice::Kind::Inhibit &&
+            !(offered & commands::kOfferInhibit)) {
             setMessage(res::ids::NoInhibitOffered, {caption_});
             return std::nullopt;
         }
@@ -47,10 +50,10 @@ public:
             // As the number dialog does: the nearest end of the range, and a note saying so.
             const int used = std::clamp<int>(number_->value, entry.minValue, entry.maxValue);
             std::cerr << "omnisetup-cli: "
-                      << res::formatUtf8(res::ids::ValueClamped,
-                                         {std::to_string(number_->value),
-                                          std::to_string(entry.minValue),
-                                          std::to_string(entry.maxValue), std::to_string(used)})
+                      << res::formatUtf8(
+                             res::ids::ValueClamped,
+                             {std::to_string(number_->value), std::to_string(entry.minValue),
+                              std::to_string(entry.maxValue), std::to_string(used)})
                       << "\n";
             return commands::NumberChoice{commands::NumberChoice::Kind::Value, used};
         }

@@ -26,9 +26,9 @@ void printGroup(std::ostream& out, const omni::commands::CatalogNode& group, std
     const std::string indent(2 * depth, ' ');
     out << indent << omni::res::toUtf8(omni::commands::catalogCaption(group.labelId)) << "\n";
     for (const omni::commands::CatalogEntry& entry : omni::commands::entriesOf(&group))
-        out << indent << "  " << omni::res::toUtf8(omni::commands::catalogCaption(entry.labelId)) << "\t"
-            << visibleCommand(entry.command) << "\t" << static_cast<std::uint32_t>(entry.kind)
-            << "\n";
+        out << indent << "  " << omni::res::toUtf8(omni::commands::catalogCaption(entry.labelId))
+            << "\t" << visibleCommand(entry.command) << "\t"
+            << static_cast<std::uint32_t>(entry.kind) << "\n";
     for (const omni::commands::CatalogNode& child : omni::commands::childrenOf(&group))
         printGroup(out, child, depth + 1);
 }

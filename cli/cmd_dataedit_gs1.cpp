@@ -57,8 +57,8 @@ bool applyOption(const std::string& text, GS1Options& o) {
     const std::size_t equals = text.find('=');
     const std::string name = text.substr(0, equals);
     const std::map<std::string, bool*> flags = {
-        {"output-ai", &o.outputAi},       {"ai-brackets", &o.aiInBrackets},
-        {"other-ais", &o.outputOtherAis}, {"suppress-dd", &o.suppressDd},
+        {"output-ai", &o.outputAi},         {"ai-brackets", &o.aiInBrackets},
+        {"other-ais", &o.outputOtherAis},   {"suppress-dd", &o.suppressDd},
         {"decimal-point", &o.decimalPoint}, {"aim-id", &o.aimId},
         {"code128", &o.code128OnError}};
     struct CharOption {
@@ -146,12 +146,18 @@ bool applyRow(const std::string& text, std::vector<GS1Row>& rows) {
 std::string stopMessage(const GS1Parse& parse) {
     const std::string at = std::to_string(parse.position + 1);
     switch (parse.stop) {
-        case GS1ParseStop::End: return {};
-        case GS1ParseStop::RowLimit: return formatUtf8(ids::Gs1StopRowLimit, {});
-        case GS1ParseStop::UnknownAi: return formatUtf8(ids::Gs1StopUnknownAi, {at});
-        case GS1ParseStop::BadCharacter: return formatUtf8(ids::Gs1StopBadCharacter, {at});
-        case GS1ParseStop::MissingData: return formatUtf8(ids::Gs1StopMissingData, {at});
-        case GS1ParseStop::TooLong: return formatUtf8(ids::Gs1StopTooLong, {at});
+        case GS1ParseStop::End:
+            return {};
+        case GS1ParseStop::RowLimit:
+            return formatUtf8(ids::Gs1StopRowLimit, {});
+        case GS1ParseStop::UnknownAi:
+            return formatUtf8(ids::Gs1StopUnknownAi, {at});
+        case GS1ParseStop::BadCharacter:
+            return formatUtf8(ids::Gs1StopBadCharacter, {at});
+        case GS1ParseStop::MissingData:
+            return formatUtf8(ids::Gs1StopMissingData, {at});
+        case GS1ParseStop::TooLong:
+            return formatUtf8(ids::Gs1StopTooLong, {at});
     }
     return {};
 }
@@ -161,8 +167,7 @@ void printRows(const std::vector<GS1Row>& rows) {
         std::cout << row.ai;
         for (std::size_t p = 0; p < row.partCount; ++p)
             std::cout << "\t" << row.parts[p];
-        std::cout << "\t"
-                  << formatUtf8(row.variable ? ids::Gs1TypeVariable : ids::Gs1TypeFixed, {})
+        std::cout << "\t" << formatUtf8(row.variable ? ids::Gs1TypeVariable : ids::Gs1TypeFixed, {})
                   << "\n";
     }
 }

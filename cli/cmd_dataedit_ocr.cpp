@@ -16,8 +16,8 @@ using res::formatUtf8;
 using namespace omni::dataedit;
 
 // Terminations as the command line names them, in the order of the termination table.
-constexpr std::string_view kTerminationNames[kOcrTerminationCount] = {"HT", "CR", "Tab",
-                                                                      "Enter", "None"};
+constexpr std::string_view kTerminationNames[kOcrTerminationCount] = {"HT", "CR", "Tab", "Enter",
+                                                                      "None"};
 
 bool isLetter(char c) {
     return c >= 'A' && c <= 'Z';

@@ -86,7 +86,8 @@ int runPickup(const Args& args) {
     bool badAi = false;
     Spec spec;
     spec.flags = {{"--suppress-dd", &c.suppressDd}, {"--decimal-point", &c.decimalPoint}};
-    spec.values = {{"--lead", text(c.lead)}, {"--ai", [&](const std::string& value) {
+    spec.values = {{"--lead", text(c.lead)},
+                   {"--ai", [&](const std::string& value) {
                         const std::size_t equals = value.find('=');
                         const std::string ai = value.substr(0, equals);
                         const int row = GS1TitleRowOf(ai);
@@ -168,9 +169,9 @@ int checkLabels(const MultiLabelChoices& c, std::size_t separators) {
     if (c.labels.size() > kMaxLabels)
         return refuse(formatUtf8(ids::DataEditTooManyLabels, {}));
     if (separators >= c.labels.size() && separators > 0) {
-        return refuse(formatUtf8(ids::DataEditTooManySeparators,
-                                 {std::to_string(c.labels.size()),
-                                  std::to_string(c.labels.size() - 1)}));
+        return refuse(
+            formatUtf8(ids::DataEditTooManySeparators,
+                       {std::to_string(c.labels.size()), std::to_string(c.labels.size() - 1)}));
     }
     for (std::size_t i = 0; i < c.labels.size(); ++i) {
         const LabelChoice& label = c.labels[i];
@@ -200,14 +201,16 @@ int runMultiLabel(const Args& args) {
     spec.takesProgram = false;  // stores into the program chosen last, 1 in a fresh run
     spec.flags = {{"--no-begin-end", &c.dropBeginEnd}};
     std::string separator;
-    spec.values = {{"--label", [&](const std::string& value) {
+    spec.values = {{"--label",
+                    [&](const std::string& value) {
                         LabelChoice label;
                         if (!parseLabel(value, label))
                             return false;
                         c.labels.push_back(label);
                         return true;
                     }},
-                   {"--separator", [&](const std::string& value) {
+                   {"--separator",
+                    [&](const std::string& value) {
                         if (!character(separator)(value))
                             return false;
                         if (separators < c.separators.size())

@@ -12,7 +12,6 @@
 #include <iostream>
 #include <optional>
 
-#include "resources/string_ids.h"
 #include "cli_dialogs.h"
 #include "command.h"
 #include "commands/resolve.h"
@@ -107,9 +106,11 @@ std::optional<std::u16string> addEntry(omni::menucode::MenuCodeHistory& page, co
     const std::u16string caption(omni::commands::catalogCaption(entry.labelId));
     std::optional<omni::commands::NumberChoice> number;
     if (source.value)
-        number = omni::commands::NumberChoice{omni::commands::NumberChoice::Kind::Value, *source.value};
+        number =
+            omni::commands::NumberChoice{omni::commands::NumberChoice::Kind::Value, *source.value};
     omni::cli::CliDialogs dialogs(number, caption);
-    const omni::commands::ResolveResult result = omni::commands::resolveEntry(entry, mode2D, dialogs);
+    const omni::commands::ResolveResult result =
+        omni::commands::resolveEntry(entry, mode2D, dialogs);
     if (result.kind == omni::commands::ResolveResult::Kind::Waveform)
         return omni::res::format(omni::res::ids::NeedsWaveformViewer, {caption});
     if (result.kind == omni::commands::ResolveResult::Kind::Nothing) {
@@ -117,7 +118,8 @@ std::optional<std::u16string> addEntry(omni::menucode::MenuCodeHistory& page, co
             return dialogs.message();
         return std::nullopt;
     }
-    for (const omni::commands::PageItem& item : omni::commands::pageItemsFromString(result.text, found.label, mode2D)) {
+    for (const omni::commands::PageItem& item :
+         omni::commands::pageItemsFromString(result.text, found.label, mode2D)) {
         const auto status = page.addEntry(item);
         if (status != omni::menucode::HistoryStatus::Ok)
             return omni::menucode::historyMessage(status);
@@ -125,8 +127,8 @@ std::optional<std::u16string> addEntry(omni::menucode::MenuCodeHistory& page, co
     return std::nullopt;
 }
 
-std::optional<std::u16string> addCommand(omni::menucode::MenuCodeHistory& page, const std::string& text,
-                                         bool mode2D) {
+std::optional<std::u16string> addCommand(omni::menucode::MenuCodeHistory& page,
+                                         const std::string& text, bool mode2D) {
     if (mode2D) {
         const auto status = page.addTypedCommand(text);
         if (status != omni::menucode::HistoryStatus::Ok)
@@ -164,7 +166,8 @@ Picture pictureOf(const omni::menucode::MenuCodeHistory& page, bool mode2D, int 
     }
     menucode::SheetExtent extent;
     menucode::drawCode39Screen(page, {}, kSheetClientWidth, measure, &extent);
-    return {menucode::drawCode39Metafile(page, {}, extent, measure), menucode::DeviceGeometry::code39Sheet()};
+    return {menucode::drawCode39Metafile(page, {}, extent, measure),
+            menucode::DeviceGeometry::code39Sheet()};
 }
 
 void writePage(const omni::menucode::MenuCodeHistory& page, bool mode2D, int moduleSize,
@@ -234,27 +237,30 @@ void warnIfUnreadable(const omni::menucode::MenuCodeHistory& page, bool mode2D, 
         options.showCommandString = showCommand;
         if (ext == ".pdf") {
             return mode2D ? menucode::printGeometry(
-                                menucode::printQrPages(page, options, false, print, measure), true, print)
-                          : menucode::printGeometry(menucode::printCode39Pages(page, 36, print, measure),
-                                                    false, print);
+                                menucode::printQrPages(page, options, false, print, measure), true,
+                                print)
+                          : menucode::printGeometry(
+                                menucode::printCode39Pages(page, 36, print, measure), false, print);
         }
         if (ext == ".emf") {
             const double dotsPerMm = static_cast<double>(reference.horzRes) / reference.horzSizeMm;
             if (mode2D)
-                return menucode::geometryOf({menucode::drawQrMetafile(page, options, reference, measure)},
-                                            true, 1, dotsPerMm);
+                return menucode::geometryOf(
+                    {menucode::drawQrMetafile(page, options, reference, measure)}, true, 1,
+                    dotsPerMm);
             menucode::SheetExtent extent;
             menucode::drawCode39Screen(page, {}, kSheetClientWidth, measure, &extent);
-            return menucode::geometryOf({menucode::drawCode39Metafile(page, {}, extent, measure)}, false, 1,
-                                        dotsPerMm);
+            return menucode::geometryOf({menucode::drawCode39Metafile(page, {}, extent, measure)},
+                                        false, 1, dotsPerMm);
         }
         if (mode2D) {
             options.moduleSize = std::max(m, 4);
-            return menucode::geometryOf({menucode::drawQrScreen(page, options, 0, measure)}, true, 1,
-                                        kFileDotsPerMm);
+            return menucode::geometryOf({menucode::drawQrScreen(page, options, 0, measure)}, true,
+                                        1, kFileDotsPerMm);
         }
-        return menucode::geometryOf({menucode::drawCode39Screen(page, {}, kSheetClientWidth, measure)}, false,
-                                    std::max(m, 4), kFileDotsPerMm);
+        return menucode::geometryOf(
+            {menucode::drawCode39Screen(page, {}, kSheetClientWidth, measure)}, false,
+            std::max(m, 4), kFileDotsPerMm);
     };
     auto check = menucode::checkPrint(geometryAt(moduleSize));
     if (check.ok())

@@ -68,12 +68,14 @@ int omni::cli::runResolve(const Args& args) {
         return failWith(omni::res::format(omni::res::ids::TakesNoNumber, {caption}));
 
     omni::cli::CliDialogs dialogs(number, caption);
-    const omni::commands::ResolveResult result = omni::commands::resolveEntry(entry, mode2D, dialogs);
+    const omni::commands::ResolveResult result =
+        omni::commands::resolveEntry(entry, mode2D, dialogs);
     if (result.kind == omni::commands::ResolveResult::Kind::Waveform)
         return failWith(omni::res::format(omni::res::ids::NeedsWaveformViewer, {caption}));
     if (result.kind == omni::commands::ResolveResult::Kind::Nothing && !dialogs.message().empty())
         return failWith(dialogs.message());
-    for (const omni::commands::PageItem& item : omni::commands::pageItemsFromString(result.text, found.label, mode2D))
+    for (const omni::commands::PageItem& item :
+         omni::commands::pageItemsFromString(result.text, found.label, mode2D))
         std::cout << item.bytes << "\t" << omni::res::toUtf8(item.label) << "\n";
     return 0;
 }

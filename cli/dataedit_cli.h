@@ -7,9 +7,9 @@
 #include <string_view>
 
 #include "command.h"
-#include "exit_status.h"
 #include "dataedit/script_text.h"
 #include "dataedit/templates.h"
+#include "exit_status.h"
 
 namespace omni::cli::dataedit_cli {
 

@@ -32,12 +32,16 @@ static_assert(sizeof kExitStatusTable / sizeof kExitStatusTable[0] == 5);
 // The status for a failed attempt to reach a reader.
 inline int exitStatusOf(reader::FailureKind kind) {
     switch (kind) {
-        case reader::FailureKind::None: return ExitDone;
+        case reader::FailureKind::None:
+            return ExitDone;
         case reader::FailureKind::LineSettings:
-        case reader::FailureKind::NoSuchPort: return ExitBadInput;
-        case reader::FailureKind::NoAnswer: return ExitNoAnswer;
+        case reader::FailureKind::NoSuchPort:
+            return ExitBadInput;
+        case reader::FailureKind::NoAnswer:
+            return ExitNoAnswer;
         case reader::FailureKind::Port:
-        case reader::FailureKind::Link: break;
+        case reader::FailureKind::Link:
+            break;
     }
     return ExitReaderFailed;
 }

@@ -23,7 +23,9 @@ std::uint16_t le16(std::string_view bytes, std::size_t at) {
 
 FirmwareResponder::FirmwareResponder(SimulatedReader& reader, FirmwareFaults faults,
                                      FirmwareRestart restart, bool bootLoader)
-    : reader_(reader), faults_(std::move(faults)), restart_(std::move(restart)),
+    : reader_(reader),
+      faults_(std::move(faults)),
+      restart_(std::move(restart)),
       bootLoader_(bootLoader) {
     if (bootLoader_) {
         mode_ = Mode::Application;
@@ -138,8 +140,7 @@ void FirmwareResponder::takeApplicationPacket(SimulatedReader& reader) {
         reader.send("NX");
 }
 
-bool FirmwareResponder::acceptBlock(std::uint16_t, std::string_view data,
-                                    SimulatedReader& reader) {
+bool FirmwareResponder::acceptBlock(std::uint16_t, std::string_view data, SimulatedReader& reader) {
     if (faults_.answerDelay.count() > 0)
         std::this_thread::sleep_for(faults_.answerDelay);
     std::size_t accepted;

@@ -43,14 +43,14 @@ void Download1MB(benchmark::State& state) {
     reader.addResponder(std::move(responder));
     reader.start();
     omni::serial::SerialPortForPosix port;
-    port.open({omni::serial::PortKind::Serial, reader.devicePath()}, "Software\\Kestrel\\OmniSetupBench");
+    port.open({omni::serial::PortKind::Serial, reader.devicePath()},
+              "Software\\Kestrel\\OmniSetupBench");
     omni::reader::ModuleHandle module = omni::reader::openModule(port.moduleHandle());
 
     for (auto _ : state) {
         omni::stream::FileInputStreamForKes2D stream(path);
         KesSetLastStatus(KES_STATE_SUCCESS);
-        KesDownload(module.get(), stream.handle(), static_cast<std::uint32_t>(stream.size()), 0,
-                    0);
+        KesDownload(module.get(), stream.handle(), static_cast<std::uint32_t>(stream.size()), 0, 0);
         if (KesGetLastStatus() != KES_STATE_SUCCESS) {
             state.SkipWithError(KesStateName(KesGetLastStatus()));
             break;

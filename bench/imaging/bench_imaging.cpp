@@ -49,7 +49,8 @@ void captureBlockMode(benchmark::State& state) {
     reader.start();
 
     omni::serial::SerialPortForPosix port;
-    port.open({omni::serial::PortKind::Serial, reader.devicePath()}, "Software\\Kestrel\\OmniSetupBench");
+    port.open({omni::serial::PortKind::Serial, reader.devicePath()},
+              "Software\\Kestrel\\OmniSetupBench");
     omni::reader::TwoDimensionModule module(port);
     module.connect();
 

@@ -94,7 +94,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 2; i < args.size(); ++i) {
         omni::serial::kindOfDevice(args[i], fakeRoots);
         if (omni::serial::naturalLess(args[i], args[i]) ||
-            (omni::serial::naturalLess(args[i], args[i - 1]) && omni::serial::naturalLess(args[i - 1], args[i])))
+            (omni::serial::naturalLess(args[i], args[i - 1]) &&
+             omni::serial::naturalLess(args[i - 1], args[i])))
             std::abort();  // not a strict order
     }
     return 0;

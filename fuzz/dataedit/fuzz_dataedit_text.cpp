@@ -15,7 +15,8 @@ namespace {
 void checkEscaping(std::string_view input) {
     std::string text(input);
     const int count = omni::dataedit::EscapeScriptText(text);
-    const bool refused = omni::dataedit::CheckScriptText(input) != omni::dataedit::TextProblem::None;
+    const bool refused =
+        omni::dataedit::CheckScriptText(input) != omni::dataedit::TextProblem::None;
     if (refused != (count < 0))
         std::abort();
     if (count < 0) {
@@ -44,7 +45,8 @@ void checkOcrLine(std::string_view input) {
     const std::size_t count = static_cast<unsigned char>(input[0]) % 41;
     std::vector<std::size_t> positions;
     for (std::size_t i = 1; i < input.size() && positions.size() < 40; ++i)
-        positions.push_back(static_cast<unsigned char>(input[i]) % omni::dataedit::kOcrCharTypeCount);
+        positions.push_back(static_cast<unsigned char>(input[i]) %
+                            omni::dataedit::kOcrCharTypeCount);
     const std::string pattern = omni::dataedit::BuildOcrLine(positions, count);
     if (pattern.empty() || pattern.back() != '$')
         std::abort();

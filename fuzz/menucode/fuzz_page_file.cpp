@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "menucode/page_file.h"
 #include "foundation/exception.h"
+#include "menucode/page_file.h"
 
 using namespace omni::menucode;
 

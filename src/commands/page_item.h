@@ -10,11 +10,13 @@
 namespace omni::commands {
 
 struct PageItem {
-    static constexpr std::size_t kMaxBytes = 1023;  // command bytes (a 1024-byte field with its NUL)
-    static constexpr std::size_t kMaxLabel = 259;   // label characters (a 260-unit field with its NUL)
+    static constexpr std::size_t kMaxBytes =
+        1023;  // command bytes (a 1024-byte field with its NUL)
+    static constexpr std::size_t kMaxLabel =
+        259;  // label characters (a 260-unit field with its NUL)
 
-    std::string bytes;     // the command bytes, at most kMaxBytes
-    std::u16string label;  // the text shown for the item, at most kMaxLabel
+    std::string bytes;        // the command bytes, at most kMaxBytes
+    std::u16string label;     // the text shown for the item, at most kMaxLabel
     std::uint32_t count = 0;  // menu-command tokens in `bytes`, or 1 for one piece of a 1D string
 
     std::uint32_t length() const { return static_cast<std::uint32_t>(bytes.size()); }

@@ -88,9 +88,15 @@ constexpr GS1AiRange kRanges[] = {
     {"369", "369", {{{GS1Kind::Extension, 1}, {GS1Kind::Decimal, 6}}}, "VOLUME (y3), log"},
     {"37", "37", {{{GS1Kind::VarNumeric, 8}}}, "COUNT"},
     {"390", "390", {{{GS1Kind::Extension, 1}, {GS1Kind::VarDecimal, 15}}}, "AMOUNT"},
-    {"391", "391", {{{GS1Kind::Extension, 1}, {GS1Kind::Numeric, 3}, {GS1Kind::VarDecimal, 15}}}, "AMOUNT (ISO CURRENCY)"},
+    {"391",
+     "391",
+     {{{GS1Kind::Extension, 1}, {GS1Kind::Numeric, 3}, {GS1Kind::VarDecimal, 15}}},
+     "AMOUNT (ISO CURRENCY)"},
     {"392", "392", {{{GS1Kind::Extension, 1}, {GS1Kind::VarDecimal, 15}}}, "PRICE"},
-    {"393", "393", {{{GS1Kind::Extension, 1}, {GS1Kind::Numeric, 3}, {GS1Kind::VarDecimal, 15}}}, "PRICE (ISO CURRENCY)"},
+    {"393",
+     "393",
+     {{{GS1Kind::Extension, 1}, {GS1Kind::Numeric, 3}, {GS1Kind::VarDecimal, 15}}},
+     "PRICE (ISO CURRENCY)"},
     {"394", "394", {{{GS1Kind::Extension, 1}, {GS1Kind::Decimal, 4}}}, "PRCNT OFF"},
     {"400", "400", {{{GS1Kind::VarAlphanumeric, 30}}}, "ORDER NUMBER"},
     {"401", "401", {{{GS1Kind::VarAlphanumeric, 30}}}, "GINC"},
@@ -110,7 +116,13 @@ constexpr GS1AiRange kRanges[] = {
     {"425", "425", {{{GS1Kind::VarNumeric, 15}}}, "COUNTRY - DISASSEMBLY"},
     {"426", "426", {{{GS1Kind::Numeric, 3}}}, "COUNTRY - FULL PROCESS"},
     {"427", "427", {{{GS1Kind::VarAlphanumeric, 3}}}, "ORIGIN SUBDIVISION"},
-    {"43", "43", {{{GS1Kind::Numeric, 4}, {GS1Kind::Numeric, 7}, {GS1Kind::VarAlphanumeric, 10}, {GS1Kind::Numeric, 1}}}, "SHIPMENT DETAILS"},
+    {"43",
+     "43",
+     {{{GS1Kind::Numeric, 4},
+       {GS1Kind::Numeric, 7},
+       {GS1Kind::VarAlphanumeric, 10},
+       {GS1Kind::Numeric, 1}}},
+     "SHIPMENT DETAILS"},
     {"7001", "7001", {{{GS1Kind::Numeric, 13}}}, "NSN"},
     {"7002", "7002", {{{GS1Kind::VarAlphanumeric, 30}}}, "MEAT CUT"},
     {"7003", "7003", {{{GS1Kind::Numeric, 10}}}, "EXPIRY TIME"},
@@ -135,7 +147,10 @@ constexpr GS1AiRange kRanges[] = {
     {"8003", "8003", {{{GS1Kind::Numeric, 14}, {GS1Kind::VarAlphanumeric, 16}}}, "GRAI"},
     {"8004", "8004", {{{GS1Kind::VarAlphanumeric, 30}}}, "GIAI"},
     {"8005", "8005", {{{GS1Kind::Numeric, 6}}}, "PRICE PER UNIT"},
-    {"8006", "8006", {{{GS1Kind::Numeric, 14}, {GS1Kind::Numeric, 2}, {GS1Kind::Numeric, 2}}}, "ITIP"},
+    {"8006",
+     "8006",
+     {{{GS1Kind::Numeric, 14}, {GS1Kind::Numeric, 2}, {GS1Kind::Numeric, 2}}},
+     "ITIP"},
     {"8007", "8007", {{{GS1Kind::VarAlphanumeric, 30}}}, "IBAN"},
     {"8008", "8008", {{{GS1Kind::Numeric, 8}, {GS1Kind::VarNumeric, 4}}}, "PROD TIME"},
     {"8010", "8010", {{{GS1Kind::VarAlphanumeric, 30}}}, "CPID"},
@@ -146,7 +161,10 @@ constexpr GS1AiRange kRanges[] = {
     {"8019", "8019", {{{GS1Kind::VarNumeric, 10}}}, "SRIN"},
     {"8020", "8020", {{{GS1Kind::VarAlphanumeric, 25}}}, "REF No."},
     {"8100", "8100", {{{GS1Kind::Numeric, 1}, {GS1Kind::Numeric, 5}}}, "COUPON"},
-    {"8101", "8101", {{{GS1Kind::Numeric, 1}, {GS1Kind::Numeric, 5}, {GS1Kind::Numeric, 4}}}, "COUPON"},
+    {"8101",
+     "8101",
+     {{{GS1Kind::Numeric, 1}, {GS1Kind::Numeric, 5}, {GS1Kind::Numeric, 4}}},
+     "COUPON"},
     {"8102", "8102", {{{GS1Kind::Numeric, 1}, {GS1Kind::Numeric, 1}}}, "COUPON"},
     {"8110", "8110", {{{GS1Kind::VarAlphanumeric, 70}}}, "COUPON"},
     {"8111", "8111", {{{GS1Kind::VarNumeric, 4}}}, "POINTS"},
@@ -263,8 +281,7 @@ bool IsVariable(GS1Kind kind) {
 
 bool IsNumericKind(GS1Kind kind) {
     return kind == GS1Kind::Numeric || kind == GS1Kind::Decimal || kind == GS1Kind::Date ||
-           kind == GS1Kind::VarNumeric || kind == GS1Kind::VarDecimal ||
-           kind == GS1Kind::Extension;
+           kind == GS1Kind::VarNumeric || kind == GS1Kind::VarDecimal || kind == GS1Kind::Extension;
 }
 
 std::span<const GS1AiRange> GS1AiRanges() {

@@ -52,7 +52,7 @@ inline constexpr std::size_t kGS1AiCount = 163;
 
 // What walking the tree found at the start of a text.
 struct GS1Lookup {
-    std::size_t digits = 0;      // AI digits read through the tree (extension digits not included)
+    std::size_t digits = 0;  // AI digits read through the tree (extension digits not included)
     const GS1AiRange* range = nullptr;
 };
 
@@ -70,8 +70,8 @@ bool IsGS1Character(char c);
 // The AIs as the AI combo boxes list them: two to four digits, with "D" after an AI whose
 // extension digit gives a decimal position ("310D") and "L" after the lot AI 23 ("23L").
 struct GS1TitleRow {
-    std::string code;     // "01", "310D", "23L"
-    std::string digits;   // what a script writes after "\A": "01", "310", "23"
+    std::string code;    // "01", "310D", "23L"
+    std::string digits;  // what a script writes after "\A": "01", "310", "23"
     std::string_view title;
 };
 std::span<const GS1TitleRow> GS1TitleList();

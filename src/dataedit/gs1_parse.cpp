@@ -53,7 +53,8 @@ private:
         while (pos_ < data_.size()) {
             if (isSeparator(data_[pos_])) {
                 ++pos_;
-            } else if (data_[pos_] == kSymbologyMarker && pos_ + kSymbologyIdLength <= data_.size()) {
+            } else if (data_[pos_] == kSymbologyMarker &&
+                       pos_ + kSymbologyIdLength <= data_.size()) {
                 pos_ += kSymbologyIdLength;
             } else {
                 break;

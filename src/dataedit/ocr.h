@@ -63,8 +63,8 @@ bool IsOcrLineValid(std::span<const std::size_t> positions, std::size_t count);
 
 struct OcrLine {
     std::array<std::size_t, kOcrMaxDigits> positions{};  // rows of OcrCharTypes()
-    int digits = kOcrStartDigits;                         // 1 to 40
-    std::size_t termination = kOcrTerminationCr;          // row of OcrTerminations()
+    int digits = kOcrStartDigits;                        // 1 to 40
+    std::size_t termination = kOcrTerminationCr;         // row of OcrTerminations()
 };
 
 struct OcrSetting {

@@ -10,9 +10,9 @@
 #include <string>
 #include <system_error>
 
+#include "foundation/exception.h"
 #include "resources/string_ids.h"
 #include "resources/strings.h"
-#include "foundation/exception.h"
 
 namespace omni::foundation {
 namespace {
@@ -70,8 +70,7 @@ AtomicFile::AtomicFile(const std::filesystem::path& target) : target_(resolveLin
     if (folder.empty())
         folder = ".";
     temporary_ = folder / (std::string(kTemporaryPrefix) + std::to_string(::getpid()) + "-" +
-                           std::to_string(temporarySerial++) + "-" +
-                           target_.filename().string());
+                           std::to_string(temporarySerial++) + "-" + target_.filename().string());
     fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd_ < 0) {
         temporary_.clear();

@@ -4,17 +4,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <mutex>
-#include <set>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <set>
 #include <system_error>
 
+#include "foundation/atomic_file.h"
 #include "foundation/exception.h"
 #include "resources/string_ids.h"
 #include "resources/strings.h"
-#include "foundation/atomic_file.h"
 
 namespace omni::foundation {
 namespace {
@@ -102,7 +102,7 @@ void writeSetting(std::string_view keyPath, std::string_view valueName, const vo
         throw SystemException(EEXIST, contextOf(res::ids::CannotWriteSetting, target));
     try {
         foundation::writeFileAtomically(target,
-                                    std::string_view(static_cast<const char*>(data), size));
+                                        std::string_view(static_cast<const char*>(data), size));
     } catch (const SystemException& e) {
         throw SystemException(e.errorCode(), contextOf(res::ids::CannotWriteSetting, target));
     }

@@ -20,7 +20,8 @@ void put32(std::uint8_t* p, std::uint32_t v) {
 }
 
 // Reads until `count` bytes have come or the stream ends; returns how many came.
-std::size_t readFully(stream::InputStream<unsigned char>& in, std::uint8_t* into, std::size_t count) {
+std::size_t readFully(stream::InputStream<unsigned char>& in, std::uint8_t* into,
+                      std::size_t count) {
     std::size_t done = 0;
     while (done < count) {
         const std::size_t n = in.read(into + done, count - done);
@@ -32,8 +33,8 @@ std::size_t readFully(stream::InputStream<unsigned char>& in, std::uint8_t* into
 }
 
 // Appends up to `count` bytes to `block` in pieces; returns how many came.
-std::size_t appendFromStream(stream::InputStream<unsigned char>& in, std::vector<std::uint8_t>& block,
-                             std::size_t count) {
+std::size_t appendFromStream(stream::InputStream<unsigned char>& in,
+                             std::vector<std::uint8_t>& block, std::size_t count) {
     std::size_t done = 0;
     while (done < count) {
         const std::size_t piece = std::min(kReadPiece, count - done);

@@ -45,12 +45,9 @@ struct DibContainer {
     // Palette entry i as 0x00RRGGBB (the file stores blue, green, red, reserved).
     std::uint32_t paletteEntry(std::size_t i) const;
     // The second plane of a 10-bit capture (the low bits), when the pixel block holds one.
-    bool hasSecondPlane() const {
-        return planeSize() != 0 && pixels.size() >= 2 * planeSize();
-    }
+    bool hasSecondPlane() const { return planeSize() != 0 && pixels.size() >= 2 * planeSize(); }
     // Bytes of one plane: stride × height from the header.
     std::size_t planeSize() const;
 };
 
 }  // namespace omni::image
-

@@ -10,10 +10,10 @@
 #include <fstream>
 #include <variant>
 
+#include "foundation/atomic_file.h"
 #include "foundation/exception.h"
 #include "resources/string_ids.h"
 #include "resources/strings.h"
-#include "foundation/atomic_file.h"
 
 namespace omni::menucode {
 

@@ -85,8 +85,8 @@ HistoryStatus MenuCodeHistory::addEntry(const commands::PageItem& item) {
 }
 
 HistoryStatus MenuCodeHistory::addTypedCommand(std::string_view command) {
-    return addEntry(
-        commands::makePageItem(command, res::loadString(res::ids::TypedCommandLabel), commands::countTokens(command)));
+    return addEntry(commands::makePageItem(command, res::loadString(res::ids::TypedCommandLabel),
+                                           commands::countTokens(command)));
 }
 
 HistoryStatus MenuCodeHistory::removeEntry(std::size_t index) {

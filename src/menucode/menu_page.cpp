@@ -7,7 +7,6 @@
 
 namespace omni::menucode {
 
-
 namespace {
 
 // Narrow text shown as it is: each byte one character.
@@ -21,7 +20,8 @@ std::u16string widen(std::string_view bytes) {
 
 // The symbol with its quiet zone, modules mx × my, top left at (left, top): one white square,
 // then one rectangle per horizontal run of dark modules.
-void drawSymbol(Drawing& out, const qr::QrSymbol& code, double left, double top, double mx, double my) {
+void drawSymbol(Drawing& out, const qr::QrSymbol& code, double left, double top, double mx,
+                double my) {
     const int n = QRCodeImage::sideModules(code);
     out.rect({left, top, left + n * mx, top + n * my}, false);
     const int size = code.symbolSize();
@@ -173,8 +173,7 @@ std::vector<Drawing> printQrPages(const MenuCodeHistory& history, const QrViewOp
             pageOut->text({labelLeft, y + i * h, labelRight, y + (i + 1) * h}, lines[i], font,
                           Align::Left);
         }
-        const auto commandLines =
-            wrapText(widen(item.bytes), font, right - commandLeft, measure);
+        const auto commandLines = wrapText(widen(item.bytes), font, right - commandLeft, measure);
         for (std::size_t i = 0; i < commandLines.size(); ++i) {
             pageOut->text({commandLeft, y + i * h, right, y + (i + 1) * h}, commandLines[i], font,
                           Align::Left);
@@ -227,8 +226,7 @@ ScreenGeometry screenGeometry(double clientWidth, const SheetFonts& fonts,
 }  // namespace
 
 Drawing drawCode39Screen(const MenuCodeHistory& history, const Code39ViewOptions& options,
-                         double clientWidth, const TextMeasure& measure,
-                         SheetExtent* extent) {
+                         double clientWidth, const TextMeasure& measure, SheetExtent* extent) {
     Drawing out;
     const SheetFonts fonts(options.labelHeight);
     const double h = options.labelHeight;

@@ -44,18 +44,18 @@ struct QrViewOptions {
 // a client area `clientWidth` wide (0: as wide as the symbol), and the envelope text under it
 // when shown.
 Drawing drawQrScreen(const MenuCodeHistory& history, const QrViewOptions& options,
-                           double clientWidth, const TextMeasure& measure);
+                     double clientWidth, const TextMeasure& measure);
 
 // The whole-symbol metafile: modules of (moduleSize × ppm × 125 + 500) ÷ 1000 reference pixels
 // (1 below 2), the font scaled the same way, the symbol centred at the top.
 Drawing drawQrMetafile(const MenuCodeHistory& history, const QrViewOptions& options,
-                             const DeviceGeometry& reference, const TextMeasure& measure);
+                       const DeviceGeometry& reference, const TextMeasure& measure);
 
 // Printed pages: the symbol and, when `withHistory`, the list of every entry (a dot, its label
 // word-wrapped, its command beside it), continued on further pages as needed.
-std::vector<Drawing> printQrPages(const MenuCodeHistory& history,
-                                        const QrViewOptions& options, bool withHistory,
-                                        const PrintSetup& setup, const TextMeasure& measure);
+std::vector<Drawing> printQrPages(const MenuCodeHistory& history, const QrViewOptions& options,
+                                  bool withHistory, const PrintSetup& setup,
+                                  const TextMeasure& measure);
 
 // ---- Code 39 sheet ----
 
@@ -72,22 +72,21 @@ struct SheetExtent {
 // The window's sheet in a client area `clientWidth` wide: "SET(ZZ)", each token with its code
 // and the entry's label under it, "END(ZZ)". `extent` (optional) receives the sheet's extent.
 Drawing drawCode39Screen(const MenuCodeHistory& history, const Code39ViewOptions& options,
-                               double clientWidth, const TextMeasure& measure,
-                               SheetExtent* extent = nullptr);
+                         double clientWidth, const TextMeasure& measure,
+                         SheetExtent* extent = nullptr);
 
 // The whole-sheet metafile, laid out from the extent of the last screen drawing.
 Drawing drawCode39Metafile(const MenuCodeHistory& history, const Code39ViewOptions& options,
-                                 const SheetExtent& screenExtent, const TextMeasure& measure);
+                           const SheetExtent& screenExtent, const TextMeasure& measure);
 
 // The one code of the screen row containing `clickY` (header and end rows: the frame code);
 // an empty drawing when no row contains it.
 Drawing drawCode39CodeAt(const MenuCodeHistory& history, const Code39ViewOptions& options,
-                               double clientWidth, double clickY, const TextMeasure& measure);
+                         double clientWidth, double clickY, const TextMeasure& measure);
 
 // Printed pages of the sheet with label font height `labelHeight` (24 for the bare sheet, 36
 // with the history), breaking pages before a row that would pass the bottom margin.
 std::vector<Drawing> printCode39Pages(const MenuCodeHistory& history, double labelHeight,
-                                            const PrintSetup& setup,
-                                            const TextMeasure& measure);
+                                      const PrintSetup& setup, const TextMeasure& measure);
 
 }  // namespace omni::menucode

@@ -125,17 +125,18 @@ void paintTo(QPaintDevice& device, const Drawing& drawing, double scale) {
 void checkPictureSize(long long width, long long height) {
     if (width * height <= kMaxPicturePixels)
         return;
-    throw foundation::UserException(foundation::UserException::Refused,
-                        res::format(res::ids::PictureTooLarge,
-                                    {res::fromUtf8(std::to_string(width)),
-                                     res::fromUtf8(std::to_string(height)),
-                                     res::fromUtf8(std::to_string(kMaxPicturePixels / 1000000))}));
+    throw foundation::UserException(
+        foundation::UserException::Refused,
+        res::format(res::ids::PictureTooLarge,
+                    {res::fromUtf8(std::to_string(width)), res::fromUtf8(std::to_string(height)),
+                     res::fromUtf8(std::to_string(kMaxPicturePixels / 1000000))}));
 }
 
 int rasterPixelsPerUnit(double unitsPerInch) {
     constexpr double kMinDpi = 300;
-    return unitsPerInch > 0 ? std::max(1, static_cast<int>(std::ceil(kMinDpi / unitsPerInch - 1e-9)))
-                            : 1;
+    return unitsPerInch > 0
+               ? std::max(1, static_cast<int>(std::ceil(kMinDpi / unitsPerInch - 1e-9)))
+               : 1;
 }
 
 QImage rasterPicture(const Drawing& drawing, double unitsPerInch) {

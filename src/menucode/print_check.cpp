@@ -31,8 +31,7 @@ Box scaled(const Box& box, double factor) {
 // A QR page: every dark rectangle belongs to the one symbol. The rectangles are runs of modules
 // on one row, so the narrowest run and any row height give the module; the three finder
 // patterns reach three corners, so their union is the symbol.
-void findQrSymbol(const Drawing& drawing, std::size_t pageIndex,
-                  std::vector<PrintedSymbol>& out) {
+void findQrSymbol(const Drawing& drawing, std::size_t pageIndex, std::vector<PrintedSymbol>& out) {
     PrintedSymbol symbol{SymbolKind::QrCode, pageIndex, {}, std::numeric_limits<double>::max()};
     bool any = false;
     for (const auto& item : drawing.items) {

@@ -44,13 +44,13 @@ enum class SymbolKind { QrCode, Code39 };
 struct PrintedSymbol {
     SymbolKind kind = SymbolKind::QrCode;
     std::size_t page = 0;  // 0-based
-    Box box;         // the dark modules or bars, without the quiet zone
+    Box box;               // the dark modules or bars, without the quiet zone
     double module = 0;     // QR module or Code 39 narrow element
 };
 
 // The codes of a page as a device receives them.
 struct PrintGeometry {
-    double dotsPerMm = 0;              // the device's (or the file's) resolution
+    double dotsPerMm = 0;        // the device's (or the file's) resolution
     std::vector<Box> printable;  // per page: the area the codes must stay in, in dots
     std::vector<PrintedSymbol> symbols;
 };

@@ -20,9 +20,9 @@ namespace kes {
 
 // --- Application protocol ---
 inline constexpr std::uint32_t kAppBlockData = 8192;
-inline constexpr std::uint32_t kAppPacketSize = 8198;  // number, length, data, checksum
-inline constexpr std::uint32_t kAppMaxAttempts = 4;    // tries of one block before giving up
-inline constexpr std::uint32_t kWriteUnit = 65536;     // the engine reports its writes per 64 KB
+inline constexpr std::uint32_t kAppPacketSize = 8198;   // number, length, data, checksum
+inline constexpr std::uint32_t kAppMaxAttempts = 4;     // tries of one block before giving up
+inline constexpr std::uint32_t kWriteUnit = 65536;      // the engine reports its writes per 64 KB
 inline constexpr std::uint16_t kSerialLoaderBlock = 0;  // first block of a file with its own loader
 inline constexpr std::uint16_t kApplicationBlock = 8;   // first block of any other file
 

@@ -13,11 +13,11 @@
 namespace kes {
 namespace {
 
-constexpr char kStartCommand[] = "WD[X.ZZW";  // puts the engine into download mode
-constexpr std::uint32_t kStartPauseMs = 200;      // after the start command, before high speed
-constexpr std::uint32_t kAbortPauseMs = 100;      // after the abort packet
-constexpr std::uint32_t kEndReplyWaitMs = 2000;   // for the answer to "ED"
-constexpr std::uint32_t kWriteReplyWaitMs = 35000;  // for each byte of the write phase
+constexpr char kStartCommand[] = "WD[X.ZZW";           // puts the engine into download mode
+constexpr std::uint32_t kStartPauseMs = 200;           // after the start command, before high speed
+constexpr std::uint32_t kAbortPauseMs = 100;           // after the abort packet
+constexpr std::uint32_t kEndReplyWaitMs = 2000;        // for the answer to "ED"
+constexpr std::uint32_t kWriteReplyWaitMs = 35000;     // for each byte of the write phase
 constexpr std::uint32_t kDisplayModulePauseMs = 2000;  // EngineAD, after the download
 
 bool isSerialLoader(const std::uint8_t* data, std::uint32_t count) {
@@ -137,9 +137,12 @@ WriteReplyReader::Reply WriteReplyReader::feed(std::uint8_t byte) {
     if (byte != 'E')
         return Reply::Unknown;
     switch (lead) {
-        case 'B': return Reply::UnitWritten;
-        case 'F': return Reply::Finished;
-        default: return Reply::WriteError;
+        case 'B':
+            return Reply::UnitWritten;
+        case 'F':
+            return Reply::Finished;
+        default:
+            return Reply::WriteError;
     }
 }
 
@@ -200,8 +203,8 @@ bool runApplicationProtocol(SerialPortForModule& port, InputStreamInterface& inp
     return followWrite(port, fileSize, report);
 }
 
-void EngineA::download(InputStreamInterface* input, std::uint32_t fileSize,
-                       std::int32_t bootLoader, DownloadProgressInterface* progress) {
+void EngineA::download(InputStreamInterface* input, std::uint32_t fileSize, std::int32_t bootLoader,
+                       DownloadProgressInterface* progress) {
     cancelSeen_ = cancelRequests_.load();
     downloadFinished_ = false;
     if (bootLoader) {
@@ -215,8 +218,9 @@ void EngineA::download(InputStreamInterface* input, std::uint32_t fileSize,
     port_->highSpeed();
     const ProgressReport report = reportOf(progress);
     if (status() == KES_STATE_SUCCESS) {
-        downloadFinished_ = runApplicationProtocol(
-            *port_, *input, fileSize, report, [this] { return cancelRequests_.load() != cancelSeen_; });
+        downloadFinished_ = runApplicationProtocol(*port_, *input, fileSize, report, [this] {
+            return cancelRequests_.load() != cancelSeen_;
+        });
     }
     restoreSpeedKeepingStatus(*port_);
 }

@@ -8,17 +8,17 @@
 namespace kes {
 namespace {
 
-constexpr char kLoaderCommand[] = "XLT\x0F";       // into the serial loader (not from the boot loader)
-constexpr char kTransferCommand[] = "XO";          // start of the transfer
-constexpr char kRestartCommand[] = "RV";           // run the new firmware
-constexpr std::uint32_t kStartPauseMs = 200;       // before the high-speed switch
-constexpr std::uint32_t kLoaderPauseMs = 2000;     // the loader settles at high speed
-constexpr std::uint32_t kStartWaitMs = 60000;      // for each byte before the engine's NAK
-constexpr std::uint32_t kReplyWaitMs = 10000;      // for the answer to a block or to the end byte
-constexpr std::uint32_t kMaxAttempts = 101;        // the first try and 100 more
-constexpr std::uint32_t kResultWaitMs = 1000;      // for the engine's result line
+constexpr char kLoaderCommand[] = "XLT\x0F";    // into the serial loader (not from the boot loader)
+constexpr char kTransferCommand[] = "XO";       // start of the transfer
+constexpr char kRestartCommand[] = "RV";        // run the new firmware
+constexpr std::uint32_t kStartPauseMs = 200;    // before the high-speed switch
+constexpr std::uint32_t kLoaderPauseMs = 2000;  // the loader settles at high speed
+constexpr std::uint32_t kStartWaitMs = 60000;   // for each byte before the engine's NAK
+constexpr std::uint32_t kReplyWaitMs = 10000;   // for the answer to a block or to the end byte
+constexpr std::uint32_t kMaxAttempts = 101;     // the first try and 100 more
+constexpr std::uint32_t kResultWaitMs = 1000;   // for the engine's result line
 constexpr std::uint32_t kResultLineMax = 256;
-constexpr std::uint32_t kRestartPauseMs = 1000;    // before "RV"
+constexpr std::uint32_t kRestartPauseMs = 1000;  // before "RV"
 constexpr std::uint32_t kAfterRestartPauseMs = 2000;
 
 enum class Answer { Ack, Can, Retry, Failed };
@@ -49,10 +49,15 @@ bool sendUntilAcknowledged(SerialPortForModule& port, const std::uint8_t* data,
         if (!port.write(data, count) || !port.flush())
             return false;
         switch (awaitAnswer(port, kReplyWaitMs)) {
-            case Answer::Ack: return true;
-            case Answer::Can: setStatus(KES_STATE_CANCELED); return false;
-            case Answer::Failed: return false;
-            case Answer::Retry: break;
+            case Answer::Ack:
+                return true;
+            case Answer::Can:
+                setStatus(KES_STATE_CANCELED);
+                return false;
+            case Answer::Failed:
+                return false;
+            case Answer::Retry:
+                break;
         }
     }
     port.put(kCan);
@@ -138,8 +143,8 @@ void buildXmodemPacket(std::uint8_t block, const std::uint8_t* data, std::uint32
     packet[kXmodemPacketSize - 1] = sum;
 }
 
-void EngineL::download(InputStreamInterface* input, std::uint32_t fileSize,
-                       std::int32_t bootLoader, DownloadProgressInterface* progress) {
+void EngineL::download(InputStreamInterface* input, std::uint32_t fileSize, std::int32_t bootLoader,
+                       DownloadProgressInterface* progress) {
     cancelSeen_ = cancelRequests_.load();
     downloadFinished_ = false;
     if (!bootLoader) {

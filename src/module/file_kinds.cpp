@@ -18,7 +18,7 @@
 
 namespace {
 
-constexpr long kBd4From = 50;         // first "BD" number with .bd4 files
+constexpr long kBd4From = 50;          // first "BD" number with .bd4 files
 constexpr std::size_t kNameCheck = 4;  // characters compared by the generic kind's check
 
 // The extension of each kind, indexed by KesFirmwareKind.
@@ -49,7 +49,7 @@ KesFirmwareKind KesGetFirmwareKind(const char* firmwareVersion, const char* mode
     if (startsWith(version, "BD")) {
         std::string digits(version.substr(2));
         return std::strtol(digits.c_str(), nullptr, 10) < kBd4From ? KES_FIRMWARE_BD
-                                                                    : KES_FIRMWARE_BD4;
+                                                                   : KES_FIRMWARE_BD4;
     }
     if (startsWith(version, "BFM"))
         return KES_FIRMWARE_BFM;

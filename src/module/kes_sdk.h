@@ -267,7 +267,8 @@ std::int32_t KesGetMaximumHeight(KesHandle property);
 // 100 ms later, ends the test ("[DEDQ0Q0Q0Q0"). What the engine decoded arrives as its usual
 // output on the serial line. Returns 1 when done, 0 when the sending was cancelled, -1 on
 // failure (status set).
-std::int32_t KesDecodingTest(KesHandle module, const void* data, std::int32_t width, std::int32_t lines,
-                     std::int32_t bitsPerPixel, KesHandle shootProgress);
+std::int32_t KesDecodingTest(KesHandle module, const void* data, std::int32_t width,
+                             std::int32_t lines, std::int32_t bitsPerPixel,
+                             KesHandle shootProgress);
 
 }  // extern "C"

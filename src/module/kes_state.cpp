@@ -27,6 +27,7 @@ static_assert(sizeof(kStateNames) / sizeof(kStateNames[0]) == 18, "status codes 
 }  // namespace
 
 extern "C" const char* KesStateName(KesState state) {
-    if (state < 0 || state >= 18) return "";
+    if (state < 0 || state >= 18)
+        return "";
     return kStateNames[state];
 }

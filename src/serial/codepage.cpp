@@ -29,8 +29,10 @@ CodePageProperty loadCodePageProperty() {
         return {};
     }
     // A code page this program does not know is not kept.
-    if (property.codePage != stream::kHexCodePage && property.codePage != stream::kUtf16LeCodePage &&
-        property.codePage != stream::kUtf16BeCodePage && stream::findCodePage(property.codePage) == nullptr) {
+    if (property.codePage != stream::kHexCodePage &&
+        property.codePage != stream::kUtf16LeCodePage &&
+        property.codePage != stream::kUtf16BeCodePage &&
+        stream::findCodePage(property.codePage) == nullptr) {
         return {};
     }
     return property;
@@ -51,8 +53,8 @@ std::vector<SystemCodePage> installedCodePages() {
 
 std::vector<CodePageEntry> buildCodePageList(std::span<const SystemCodePage> system) {
     std::vector<CodePageEntry> list;
-    list.push_back(
-        entry(stream::kDefaultCodePage, res::loadString(res::ids::DefaultCharacterCode), true, true));
+    list.push_back(entry(stream::kDefaultCodePage, res::loadString(res::ids::DefaultCharacterCode),
+                         true, true));
     list.push_back(entry(stream::kHexCodePage, res::loadString(res::ids::BinaryData), false));
     for (const SystemCodePage& page : system)
         list.push_back(entry(page.codePage, page.name, true));

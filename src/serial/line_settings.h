@@ -8,8 +8,8 @@
 #include <optional>
 #include <string_view>
 
-#include "serial/port_descriptor.h"
 #include "foundation/exception.h"
+#include "serial/port_descriptor.h"
 
 namespace omni::serial {
 

@@ -5,9 +5,12 @@
 namespace omni::commands::compose {
 namespace {
 
-constexpr commands::CatalogEntry kFixedLength{1, commands::EntryKind::DecimalArgument, "[DC1", 0, 8000, 1, 4, 1};
-constexpr commands::CatalogEntry kResetTime{2, commands::EntryKind::DecimalArgument, "[D3R", 1, 9999, 70, 4, 3};
-constexpr commands::CatalogEntry kMinimumLength{3, commands::EntryKind::ByteArgument, "[XQL", 0, 254, 1, 2, 1};
+constexpr commands::CatalogEntry kFixedLength{
+    1, commands::EntryKind::DecimalArgument, "[DC1", 0, 8000, 1, 4, 1};
+constexpr commands::CatalogEntry kResetTime{
+    2, commands::EntryKind::DecimalArgument, "[D3R", 1, 9999, 70, 4, 3};
+constexpr commands::CatalogEntry kMinimumLength{
+    3, commands::EntryKind::ByteArgument, "[XQL", 0, 254, 1, 2, 1};
 
 std::string compose(const commands::CatalogEntry& entry, int value, bool mode2D) {
     NumberInputState state = numberInputStart(entry);

@@ -95,7 +95,11 @@ TEST(GS1Parse, FixedVariableAndExtendedAis) {
     EXPECT_EQ(parse.rows[2].partCount, 1u);
 
     // Group separators, a symbology identifier, a CR after the last field (no separator).
-    auto rows = rowsOf("]C1" "10LOT7\x1D" "3912978" "1250\r\n");
+    auto rows = rowsOf(
+        "]C1"
+        "10LOT7\x1D"
+        "3912978"
+        "1250\r\n");
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[1].ai, "3912");
     EXPECT_EQ(rows[1].parts[0], "978");
@@ -133,7 +137,9 @@ TEST(GS1Parse, TheFirstErrorEndsTheParse) {
         {"0104912345678904 11AB0101", 1, GS1ParseStop::BadCharacter},
         {"10AB#C", 0, GS1ParseStop::BadCharacter},
         {"01049123456789", 0, GS1ParseStop::MissingData},
-        {"0104912345\x1D" "678904", 0, GS1ParseStop::MissingData},
+        {"0104912345\x1D"
+         "678904",
+         0, GS1ParseStop::MissingData},
         {"17 ", 0, GS1ParseStop::MissingData},
         {"10 01", 0, GS1ParseStop::MissingData},
         {"10ABCDEFGHIJKLMNOPQRSTU", 0, GS1ParseStop::TooLong},
@@ -166,12 +172,10 @@ TEST(GS1Scripts, ReadyForms) {
     for (const ScriptPair* s : {&separated, &fnc1})
         EXPECT_TRUE(balanced(s->cut));
 
-    EXPECT_EQ(GS1StoreCommand(brackets, false),
-              "[ED0'" + brackets.cut + "'[ED1'[0]\\x0d'[ED2Q4");
+    EXPECT_EQ(GS1StoreCommand(brackets, false), "[ED0'" + brackets.cut + "'[ED1'[0]\\x0d'[ED2Q4");
     EXPECT_EQ(GS1StoreCommand(brackets, true).substr(GS1StoreCommand(brackets, false).size()),
               "RZ1M");
-    EXPECT_EQ(GS1StartCommand(false),
-              "[X/0OG[ED0'\\s80(?:<\\s80>\"\\x20\"|.)+$'[ED1'[0]'[ED2Q4");
+    EXPECT_EQ(GS1StartCommand(false), "[X/0OG[ED0'\\s80(?:<\\s80>\"\\x20\"|.)+$'[ED1'[0]'[ED2Q4");
     EXPECT_EQ(GS1StartCommand(true), GS1StartCommand(false) + "RZ");
     EXPECT_EQ(GS1CancelCommand(), "[ED0''[ED1''[ED2Q4");
 }
@@ -180,8 +184,8 @@ TEST(GS1Scripts, UserSetting) {
     auto rows = rowsOf(kSample);
     GS1Options options = ReadyFormOptions(GS1Form::User);
     rows[0].header1 = "\\x02";
-    rows[1].header2 = "\\x03";      // ignored while header 1 is unset
-    rows[1].terminator1 = "0";      // unset
+    rows[1].header2 = "\\x03";  // ignored while header 1 is unset
+    rows[1].terminator1 = "0";  // unset
     rows[2].terminator1 = "\\kB2";
     rows[2].terminator2 = "\\kB1";
     ScriptPair s = BuildGS1Scripts(options, rows);
@@ -237,7 +241,8 @@ TEST(GS1Preview, FormsAndCharacters) {
     EXPECT_EQ(GS1Preview(ReadyFormOptions(GS1Form::Separated), rows),
               "04912345678904/:ABC123/:000.150");
     EXPECT_EQ(GS1Preview(ReadyFormOptions(GS1Form::Fnc1), rows),
-              "[AIM ID]0104912345678904" "10ABC123[GS]3103000150");
+              "[AIM ID]0104912345678904"
+              "10ABC123[GS]3103000150");
 
     GS1Options user = ReadyFormOptions(GS1Form::User);
     rows[0].header1 = "\\kB2";

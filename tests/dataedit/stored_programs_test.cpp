@@ -2,10 +2,10 @@
 // samples for the test page and the GS1 wizard.
 #include <chrono>
 
-#include "reader/command_exchange.h"
 #include "dataedit/exchange_link.h"
 #include "dataedit/gs1.h"
 #include "dataedit/ocr.h"
+#include "reader/command_exchange.h"
 #include "serial/reader_fixture.h"
 #include "sim/dataedit_responder.h"
 
@@ -89,10 +89,15 @@ TEST_F(StoredProgramsTest, OcrCommandAndTestSample) {
 
 TEST_F(StoredProgramsTest, GS1SampleAfterTheStartCommand) {
     reader::CommandExchange exchange(port);
-    dataEdit->setGS1Sample("0104912345678904" "10ABC123\x1D" "3103000150");
+    dataEdit->setGS1Sample(
+        "0104912345678904"
+        "10ABC123\x1D"
+        "3103000150");
     exchange.sendCommand(dataedit::GS1StartCommand(false));
     const std::string sample = line();
-    EXPECT_EQ(sample, "0104912345678904" "10ABC123 3103000150");
+    EXPECT_EQ(sample,
+              "0104912345678904"
+              "10ABC123 3103000150");
     EXPECT_EQ(dataEdit->program(4).paste, "[0]");
     dataedit::GS1Parse parse = dataedit::ParseGS1Sample(sample);
     ASSERT_EQ(parse.rows.size(), 3u);

@@ -33,9 +33,13 @@ using omni::commands::compose::LedState;
 
 namespace {
 
-constexpr commands::CatalogEntry kDecimal{1, commands::EntryKind::DecimalArgument,      "[DC1", 0, 8000, 25,
-                                4, commands::kOfferInitialize | commands::kOfferInhibit};
-constexpr commands::CatalogEntry kByte{1, commands::EntryKind::ByteArgument, "[XQL", 0, 255, 10, 2, 1};
+constexpr commands::CatalogEntry kDecimal{
+    1,      commands::EntryKind::DecimalArgument,
+    "[DC1", 0,
+    8000,   25,
+    4,      commands::kOfferInitialize | commands::kOfferInhibit};
+constexpr commands::CatalogEntry kByte{1, commands::EntryKind::ByteArgument, "[XQL", 0, 255, 10, 2,
+                                       1};
 
 // A double-click on a row of an item view, as a press and release followed by the double-click.
 void doubleClick(QListWidget* list, QListWidgetItem* item) {
@@ -51,7 +55,8 @@ void typeNumber(QSpinBox* box, const QString& text) {
 }
 
 std::size_t keyRow(const char* name, bool mode2D) {
-    return static_cast<std::size_t>(commands::findKeyByName(name, mode2D) - commands::keyTable(mode2D).data());
+    return static_cast<std::size_t>(commands::findKeyByName(name, mode2D) -
+                                    commands::keyTable(mode2D).data());
 }
 
 QString slotText(commands::dialogs::PrefixSuffixDialog& dialog, KeyGroup group, int slot) {
@@ -139,8 +144,11 @@ void ParameterDialogsTest::buzzerComposesAndFollowsItsEnablingRules() {
 
     // 1D readers: no 75 ms, no read timeout buzzer, an intermediate row per symbology.
     commands::dialogs::BuzzerDialog oneD("[BAS", false);
-    QVERIFY(dialog.duration().button(int(commands::compose::BuzzerDuration::Ms75))->isVisibleTo(&dialog));
-    QVERIFY(!oneD.duration().button(int(commands::compose::BuzzerDuration::Ms75))->isVisibleTo(&oneD));
+    QVERIFY(dialog.duration()
+                .button(int(commands::compose::BuzzerDuration::Ms75))
+                ->isVisibleTo(&dialog));
+    QVERIFY(
+        !oneD.duration().button(int(commands::compose::BuzzerDuration::Ms75))->isVisibleTo(&oneD));
     QVERIFY(!oneD.readTimeout().button(1)->isEnabled());
     QVERIFY(!oneD.intermediate().button(1)->isVisibleTo(&oneD));
     QVERIFY(oneD.intermediateDataBar().button(1)->isVisibleTo(&oneD));
@@ -323,7 +331,8 @@ void ParameterDialogsTest::selectValueListSkipsHeadings() {
         if (modal->isVisible())
             static_cast<QDialog*>(modal)->reject();  // the click missed
     });
-    QCOMPARE(commands::dialogs::PrefixSuffixListDialog::choose(nullptr, true, 0), keyRow("ESC", true));
+    QCOMPARE(commands::dialogs::PrefixSuffixListDialog::choose(nullptr, true, 0),
+             keyRow("ESC", true));
 }
 
 void ParameterDialogsTest::everyDialogEntryOpensItsDialog() {
@@ -364,7 +373,8 @@ void ParameterDialogsTest::everyDialogEntryOpensItsDialog() {
                             shown = modal->windowTitle();
                             static_cast<QDialog*>(modal)->reject();
                         });
-                        const commands::ResolveResult result = commands::resolveEntry(entry, mode2D, dialogs);
+                        const commands::ResolveResult result =
+                            commands::resolveEntry(entry, mode2D, dialogs);
                         QCOMPARE(result.kind, commands::ResolveResult::Kind::Nothing);
                         QCOMPARE(shown, ui::uiText(title->second));
                         kinds.insert(entry.kind);
@@ -426,12 +436,15 @@ void ParameterDialogsTest::entryDialogsComposeThroughResolve() {
         dialog->cancelButton()->click();
     });
     const commands::CatalogEntry prefix{1, commands::EntryKind::PrefixSuffix, "", 0, 0, 0, 0, 0};
-    QCOMPARE(commands::resolveEntry(prefix, true, dialogs).kind, commands::ResolveResult::Kind::Nothing);
+    QCOMPARE(commands::resolveEntry(prefix, true, dialogs).kind,
+             commands::ResolveResult::Kind::Nothing);
     QVERIFY(!applyEnabled);
 
     // The page's reader model moves the default key into the common suffix.
     page = true;
-    test::onNextModal([](QWidget* modal) { static_cast<commands::dialogs::PrefixSuffixDialog*>(modal)->accept(); });
+    test::onNextModal([](QWidget* modal) {
+        static_cast<commands::dialogs::PrefixSuffixDialog*>(modal)->accept();
+    });
     QCOMPARE(commands::resolveEntry(prefix, true, dialogs).text, "MZPS1M");
 }
 

@@ -9,8 +9,8 @@
 #include <sstream>
 
 #include "foundation/atomic_file.h"
-#include "foundation/file_size_limit.h"
 #include "foundation/exception.h"
+#include "foundation/file_size_limit.h"
 
 namespace fs = std::filesystem;
 

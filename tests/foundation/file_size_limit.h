@@ -6,8 +6,8 @@
 
 namespace omni::test {
 
-// While the object lives, the process may write files of at most `bytes`; a write beyond fails with EFBIG
-// (SIGXFSZ ignored), as a disk that fills up part-way would fail. Works for root too.
+// While the object lives, the process may write files of at most `bytes`; a write beyond fails with
+// EFBIG (SIGXFSZ ignored), as a disk that fills up part-way would fail. Works for root too.
 class FileSizeLimit {
 public:
     explicit FileSizeLimit(rlim_t bytes) {

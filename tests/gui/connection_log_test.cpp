@@ -263,9 +263,9 @@ void ConnectionLogTest::codePageChoiceIsStoredAndAMissingOneFallsBack() {
     CodePageComboBox box;
     QCOMPARE(box.currentIndex(), 0);
     // The entry says which encoding it currently means.
-    QCOMPARE(box.currentText(), QStringLiteral("Default character code (%1)")
-                                    .arg(QString::fromStdU16String(
-                                        CodePageComboBox::defaultEncodingLabel())));
+    QCOMPARE(box.currentText(),
+             QStringLiteral("Default character code (%1)")
+                 .arg(QString::fromStdU16String(CodePageComboBox::defaultEncodingLabel())));
     qputenv("LC_ALL", "C");
     QCOMPARE(CodePageComboBox::defaultEncodingLabel(), std::u16string(u"Windows-1252"));
     qunsetenv("LC_ALL");

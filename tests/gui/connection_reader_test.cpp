@@ -161,7 +161,8 @@ void ConnectionReaderTest::drippingDeviceFailsWithinTheIdentificationLimit() {
     QSignalSpy failed(&rig.connection, &ReaderConnection::connectFailed);
     QElapsedTimer clock;
     clock.start();
-    rig.connection.connectTo({omni::serial::PortKind::Serial, reader.devicePath()}, QStringLiteral("drip"));
+    rig.connection.connectTo({omni::serial::PortKind::Serial, reader.devicePath()},
+                             QStringLiteral("drip"));
     QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 1, 5000);
     const qint64 took = clock.elapsed();
     QVERIFY2(took < timing.identifyLimitMs + 700, qPrintable(QString::number(took)));
@@ -173,7 +174,8 @@ void ConnectionReaderTest::drippingDeviceFailsWithinTheIdentificationLimit() {
     // Disconnect ends such an attempt at once.
     timing.identifyLimitMs = 60000;
     rig.connection.setTiming(timing);
-    rig.connection.connectTo({omni::serial::PortKind::Serial, reader.devicePath()}, QStringLiteral("drip"));
+    rig.connection.connectTo({omni::serial::PortKind::Serial, reader.devicePath()},
+                             QStringLiteral("drip"));
     QTest::qWait(300);
     clock.restart();
     rig.connection.disconnectFromReader();
@@ -210,7 +212,8 @@ void ConnectionReaderTest::abandoningAnAttemptLeavesItDisconnected() {
     reader.setSilent(true);
     reader.start();
     QSignalSpy failed(&rig.connection, &ReaderConnection::connectFailed);
-    rig.connection.connectTo({omni::serial::PortKind::Serial, reader.devicePath()}, QStringLiteral("x"));
+    rig.connection.connectTo({omni::serial::PortKind::Serial, reader.devicePath()},
+                             QStringLiteral("x"));
     QCOMPARE(rig.connection.state(), State::Connecting);
     QTest::qWait(100);
     QElapsedTimer clock;
@@ -254,7 +257,8 @@ void ConnectionReaderTest::openFailuresSayWhatToDo() {
              qPrintable(text));
 
     // A file that is no terminal.
-    rig.connection.connectTo({omni::serial::PortKind::Serial, "/dev/null"}, QStringLiteral("/dev/null"));
+    rig.connection.connectTo({omni::serial::PortKind::Serial, "/dev/null"},
+                             QStringLiteral("/dev/null"));
     QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 1, 5000);
     text = failed.takeFirst().at(0).toString();
     QVERIFY2(text.contains(QStringLiteral("not a serial port")), qPrintable(text));

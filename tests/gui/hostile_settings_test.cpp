@@ -12,8 +12,8 @@
 
 #include "app/gui/layout_records.h"
 #include "app/gui/main_window.h"
-#include "foundation/settings_store.h"
 #include "commands/gui/command_selector.h"
+#include "foundation/settings_store.h"
 #include "window_helpers.h"
 
 using omni::app::MainWindow;
@@ -32,7 +32,8 @@ private slots:
                                  "SerialLogProperty"}) {
             QCOMPARE(::mkfifo((folder / name).c_str(), 0600), 0);
         }
-        const std::filesystem::path program = omni::foundation::settingsFolder(omni::foundation::kProgramSettingsKey);
+        const std::filesystem::path program =
+            omni::foundation::settingsFolder(omni::foundation::kProgramSettingsKey);
         std::filesystem::create_directories(program);
         std::filesystem::remove(program / "CodePageProperty");
         QCOMPARE(::mkfifo((program / "CodePageProperty").c_str(), 0600), 0);

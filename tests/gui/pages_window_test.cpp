@@ -96,8 +96,8 @@ private slots:
         std::ofstream(path.toStdString())
             << "OMNIPAGE 1 2D\n[BCA\tEnable\nno tab on this line\n[DC1Q0Q0\tMinimum\n\\q\tbad\n";
         std::vector<omni::ui::ShownMessage> shown;
-        const auto previous = omni::ui::setMessageSink(
-            [&](const omni::ui::ShownMessage& m) { shown.push_back(m); });
+        const auto previous =
+            omni::ui::setMessageSink([&](const omni::ui::ShownMessage& m) { shown.push_back(m); });
         window.openFile(path);
         omni::ui::setMessageSink(previous);
 

@@ -17,17 +17,17 @@ TEST(FirmwareKinds, FamilyDecidesExtensionAndBootLoader) {
         const char* extension;
     };
     const Row rows[] = {
-        {"BD49", "", KES_FIRMWARE_BD, "bd"},        // an EngineC, still *.bd
+        {"BD49", "", KES_FIRMWARE_BD, "bd"},  // an EngineC, still *.bd
         {"BD50", "", KES_FIRMWARE_BD4, "bd4"},
-        {"BD", "", KES_FIRMWARE_BD, "bd"},          // no number reads as 0
-        {"BFM0102", "", KES_FIRMWARE_BFM, "bin"},   // not taken for "BF"
+        {"BD", "", KES_FIRMWARE_BD, "bd"},         // no number reads as 0
+        {"BFM0102", "", KES_FIRMWARE_BFM, "bin"},  // not taken for "BF"
         {"BF0102", "", KES_FIRMWARE_BF, "bf"},
         {"TC1234", "KVT", KES_FIRMWARE_UNSUPPORTED, ""},
         {"TS1", "", KES_FIRMWARE_UNSUPPORTED, ""},
         {"TF1", "", KES_FIRMWARE_UNSUPPORTED, ""},
         {"DA1", "", KES_FIRMWARE_UNSUPPORTED, ""},
         {"BA12J13i", "", KES_FIRMWARE_GENERIC, "bin"},
-        {"", "", KES_FIRMWARE_GENERIC, "bin"},      // a boot loader that did not answer
+        {"", "", KES_FIRMWARE_GENERIC, "bin"},  // a boot loader that did not answer
     };
     for (const Row& row : rows) {
         KesFirmwareKind kind = KesGetFirmwareKind(row.version, row.model);
@@ -86,9 +86,9 @@ TEST(FirmwarePackets, WriteRepliesSkipNoiseAndTellUnknownAnswers) {
         }
         return replies;
     };
-    EXPECT_EQ(read("\r\nEGxBEEGBEFE"), (std::vector<Reply>{Reply::Writing, Reply::UnitWritten,
-                                                           Reply::Writing, Reply::UnitWritten,
-                                                           Reply::Finished}));
+    EXPECT_EQ(read("\r\nEGxBEEGBEFE"),
+              (std::vector<Reply>{Reply::Writing, Reply::UnitWritten, Reply::Writing,
+                                  Reply::UnitWritten, Reply::Finished}));
     EXPECT_EQ(read("WE"), std::vector<Reply>{Reply::WriteError});
     EXPECT_EQ(read("EX"), std::vector<Reply>{Reply::Unknown});
     EXPECT_EQ(read("BF"), std::vector<Reply>{Reply::Unknown});

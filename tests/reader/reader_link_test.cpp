@@ -7,8 +7,8 @@
 
 #include "reader/command_exchange.h"
 #include "reader/reader_link.h"
-#include "sim/line_faults.h"
 #include "serial/reader_fixture.h"
+#include "sim/line_faults.h"
 
 namespace omni::test {
 namespace {
@@ -116,8 +116,7 @@ TEST(ReaderMessages, OpenFailuresSayWhatIsWrongAndHowToFixIt) {
     reader::Connection missing = connect(port, "/dev/ttyOMNI-none");
     EXPECT_TRUE(has(missing.failure, "The port /dev/ttyOMNI-none does not exist"))
         << missing.failure;
-    EXPECT_TRUE(
-        has(connect(port, "/dev/null").failure, "not a serial port"));
+    EXPECT_TRUE(has(connect(port, "/dev/null").failure, "not a serial port"));
 
     using foundation::SystemException;
     const std::string noAccess =

@@ -9,15 +9,17 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "foundation/settings_store.h"
 #include "cli/cli_run.h"
+#include "foundation/settings_store.h"
 #include "serial/line_settings.h"
 #include "sim/simulated_reader.h"
 
 namespace omni::test {
 namespace {
 
-std::string cliPath() { return builtCliPath(); }
+std::string cliPath() {
+    return builtCliPath();
+}
 
 CliRun runCli(const std::string& arguments) {
     return runJoined("OMNISETUP_LANG=en " + cliPath() + " " + arguments);
@@ -31,9 +33,12 @@ protected:
         reader.start();
         port = " --port " + reader.devicePath();
         // Whatever an earlier run stored for this device name, start from the defaults.
-        serial::storeLineSettings(foundation::kProgramSettingsKey, descriptor(), serial::LineSettings{});
+        serial::storeLineSettings(foundation::kProgramSettingsKey, descriptor(),
+                                  serial::LineSettings{});
     }
-    serial::PortDescriptor descriptor() const { return {serial::PortKind::Serial, reader.devicePath()}; }
+    serial::PortDescriptor descriptor() const {
+        return {serial::PortKind::Serial, reader.devicePath()};
+    }
 
     sim::SimulatedReader reader;
     std::string port;
@@ -42,7 +47,8 @@ protected:
 TEST_F(CliLine, OverridesLastOneRunAndRefusalsNameTheSetting) {
     CliRun fast = runCli("identify" + port + " --baud 115200 --stop-bits 2");
     EXPECT_EQ(fast.code, 0) << fast.out;
-    EXPECT_EQ(serial::loadLineSettings(foundation::kProgramSettingsKey, descriptor()), serial::LineSettings{});  // not kept
+    EXPECT_EQ(serial::loadLineSettings(foundation::kProgramSettingsKey, descriptor()),
+              serial::LineSettings{});  // not kept
 
     CliRun odd = runCli("identify" + port + " --baud 12345");
     EXPECT_EQ(odd.code, 2);
@@ -57,7 +63,8 @@ TEST_F(CliLine, OverridesLastOneRunAndRefusalsNameTheSetting) {
 TEST_F(CliLine, StoredSettingsAreShownStoredAndReset) {
     CliRun store = runCli("port-settings" + port + " --baud 19200 --flow software");
     EXPECT_EQ(store.code, 0) << store.out;
-    EXPECT_EQ(serial::loadLineSettings(foundation::kProgramSettingsKey, descriptor()).baudRate, 19200u);
+    EXPECT_EQ(serial::loadLineSettings(foundation::kProgramSettingsKey, descriptor()).baudRate,
+              19200u);
     CliRun shown = runCli("port-settings" + port);
     EXPECT_NE(shown.out.find("baud: 19200\n"), std::string::npos) << shown.out;
     EXPECT_NE(shown.out.find("flow: software\n"), std::string::npos) << shown.out;
@@ -72,7 +79,8 @@ TEST_F(CliLine, StoredSettingsAreShownStoredAndReset) {
     EXPECT_NE(refused.out.find("baud rate 12345"), std::string::npos) << refused.out;
 
     EXPECT_EQ(runCli("port-settings" + port + " --reset").code, 0);
-    EXPECT_EQ(serial::loadLineSettings(foundation::kProgramSettingsKey, descriptor()), serial::LineSettings{});
+    EXPECT_EQ(serial::loadLineSettings(foundation::kProgramSettingsKey, descriptor()),
+              serial::LineSettings{});
     EXPECT_EQ(runCli("identify" + port).code, 0);
 }
 

@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "serial/serial_port.h"
 #include "cli/cli_run.h"
+#include "serial/serial_port.h"
 #include "sim/line_faults.h"
 #include "sim/simulated_reader.h"
 
@@ -19,9 +19,13 @@ namespace {
 
 namespace replies = sim::replies;
 
-std::string cliPath() { return builtCliPath(); }
+std::string cliPath() {
+    return builtCliPath();
+}
 
-CliRun runCli(const std::string& arguments) { return runJoined(cliPath() + " " + arguments); }
+CliRun runCli(const std::string& arguments) {
+    return runJoined(cliPath() + " " + arguments);
+}
 
 class Cli : public ::testing::Test {
 protected:
@@ -103,7 +107,9 @@ TEST_F(Cli, SendSucceedsOnceWrittenAndAckModeChecksEveryCommand) {
     CliRun quiet = runCli("send --port " + silent.devicePath() + " B2 Z2");
     EXPECT_EQ(quiet.code, 0) << quiet.out;
     EXPECT_EQ(quiet.out, "");
-    EXPECT_EQ(silent.received(), "\x1B" "B2\r\x1BZ2\r");
+    EXPECT_EQ(silent.received(),
+              "\x1B"
+              "B2\r\x1BZ2\r");
 
     sim::SimulatedReader acking;
     acking.start();
@@ -129,8 +135,7 @@ TEST_F(Cli, IdentifySaysWhenTheReaderDidNotAnswer) {
     CliRun bootLoader = runCli("identify --port " + silent.devicePath());
     EXPECT_EQ(bootLoader.code, 3);
     const std::string printed = "family: EngineAInvalid\nfirmware: \nmodel: \nomnisetup-cli: ";
-    EXPECT_EQ(bootLoader.out.rfind(printed, 0), 0u)
-        << bootLoader.out;
+    EXPECT_EQ(bootLoader.out.rfind(printed, 0), 0u) << bootLoader.out;
     EXPECT_NE(bootLoader.out.find("did not answer"), std::string::npos) << bootLoader.out;
 
     // A device that drips bytes without ever ending its line (80 of them would take 12 s) fails

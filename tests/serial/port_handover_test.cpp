@@ -88,7 +88,8 @@ class HandOverTest : public ReaderTest {
 protected:
     void SetUp() override {
         ReaderTest::SetUp();
-        storeLineSettings(kTestKey, {serial::PortKind::Serial, reader.devicePath()}, serial::LineSettings{});
+        storeLineSettings(kTestKey, {serial::PortKind::Serial, reader.devicePath()},
+                          serial::LineSettings{});
     }
 };
 

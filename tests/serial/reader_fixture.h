@@ -7,11 +7,11 @@
 #include <mutex>
 #include <string>
 
-#include "stream/locked_text.h"
 #include "reader/module_host.h"
 #include "serial/serial_port.h"
 #include "short_timing.h"
 #include "sim/simulated_reader.h"
+#include "stream/locked_text.h"
 
 namespace omni::test {
 

@@ -58,7 +58,9 @@ TEST(SimulatedReader, FramesCommandsAndIgnoresBytesOutsideFrames) {
     EXPECT_EQ(reader.received().substr(0, 5), "noise");
 
     // A command whose tokens are split by CR, written as one frame, arrives whole.
-    device.write("\x1B[EBY\rQ1\r\x1B" "B2\r");
+    device.write(
+        "\x1B[EBY\rQ1\r\x1B"
+        "B2\r");
     ASSERT_TRUE(reader.waitForCommands(4, 2s));
     EXPECT_EQ(reader.transcript(), (std::vector<std::string>{"B2", "Z2", "[EBY\rQ1", "B2"}));
 }
@@ -152,7 +154,9 @@ TEST(SimulatedReaderMemory, TranscriptAndReceivedBytesAreBounded) {
     }
     const std::string received = reader.received();
     EXPECT_LE(received.size(), 1024u * 1024);
-    EXPECT_TRUE(received.ends_with("\x1B" "11999\r"));
+    EXPECT_TRUE(
+        received.ends_with("\x1B"
+                           "11999\r"));
     const auto transcript = reader.transcript();
     EXPECT_EQ(transcript.size(), 10000u);
     EXPECT_EQ(transcript.back(), "11999");

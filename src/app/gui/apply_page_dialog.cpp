@@ -144,7 +144,7 @@ bool ApplyPageDialog::loadPageFile(const QString& path) {
             if (problems.isEmpty())
                 problems << text(res::ids::ProvisionEmptyPage, {path});
             ui::showMessage(this, QMessageBox::Warning, windowTitle(),
-                             problems.join(QLatin1Char('\n')));
+                            problems.join(QLatin1Char('\n')));
             return false;
         }
         commands_ = std::move(commands);
@@ -169,7 +169,7 @@ void ApplyPageDialog::start() {
         return;
     if (commands_.empty()) {
         ui::showMessage(this, QMessageBox::Information, windowTitle(),
-                         uiText(res::ids::ApplyPageNoPage));
+                        uiText(res::ids::ApplyPageNoPage));
         return;
     }
     std::vector<std::size_t> rows;
@@ -179,7 +179,7 @@ void ApplyPageDialog::start() {
     }
     if (rows.empty()) {
         ui::showMessage(this, QMessageBox::Information, windowTitle(),
-                         uiText(res::ids::ApplyPageNoPorts));
+                        uiText(res::ids::ApplyPageNoPorts));
         return;
     }
     joinAll();

@@ -31,7 +31,8 @@ std::optional<std::string> QtEntryDialogs::runComposing(Dialog& dialog) {
     return dialog.run();
 }
 
-std::optional<commands::NumberChoice> QtEntryDialogs::numberInput(const commands::CatalogEntry& entry, bool) {
+std::optional<commands::NumberChoice> QtEntryDialogs::numberInput(
+    const commands::CatalogEntry& entry, bool) {
     commands::dialogs::NumberInputDialog dialog(entry, owner_);
     return dialog.run();
 }

@@ -43,7 +43,8 @@ public:
 
     void setHost(DialogHost host);
 
-    std::optional<commands::NumberChoice> numberInput(const commands::CatalogEntry& entry, bool mode2D) override;
+    std::optional<commands::NumberChoice> numberInput(const commands::CatalogEntry& entry,
+                                                      bool mode2D) override;
     std::optional<std::string> prefixSuffix(std::string_view command, bool mode2D) override;
     std::optional<std::string> silentMode(std::string_view command, bool mode2D) override;
     std::optional<std::string> buzzer(std::string_view command, bool mode2D) override;

@@ -23,7 +23,8 @@ QString pageName(res::Language language) {
 }  // namespace
 
 QUrl HelpWindow::pageUrl(res::Language language) {
-    const QString beside = QApplication::applicationDirPath() + QLatin1Char('/') + pageName(language);
+    const QString beside =
+        QApplication::applicationDirPath() + QLatin1Char('/') + pageName(language);
     if (QFileInfo::exists(beside))
         return QUrl::fromLocalFile(beside);
     const QString built = QStringLiteral(":/") + pageName(language);

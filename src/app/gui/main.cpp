@@ -5,8 +5,8 @@
 #include "app/gui/main_window.h"
 #include "foundation/exception.h"
 #include "resources/strings.h"
-#include "ui/gui/text.h"
 #include "ui/gui/report.h"
+#include "ui/gui/text.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

@@ -23,12 +23,12 @@
 #include "reader/capture/capture_worker.h"
 #include "reader/command_exchange.h"
 #include "resources/string_ids.h"
-#include "tools/gui/waveform_host.h"
 #include "serial/gui/code_page_combo_box.h"
 #include "serial/gui/com_port_combo_box.h"
 #include "serial/gui/reader_connection.h"
 #include "serial/gui/serial_log_box.h"
 #include "serial/gui/simulated_readers.h"
+#include "tools/gui/waveform_host.h"
 #include "ui/gui/icons.h"
 #include "ui/gui/pane_splitter.h"
 #include "ui/gui/report.h"
@@ -155,9 +155,9 @@ void MainWindow::buildToolbars() {
     fileBar_->setMovable(false);
     fileBar_->setIconSize(QSize(20, 20));
     const MainWindowActions& a = actions_;
-    for (QAction* item : {a.newDocument, a.open, a.save, static_cast<QAction*>(nullptr), a.print,
-                          static_cast<QAction*>(nullptr), a.cut, a.copy, a.paste,
-                          a.deleteSelection}) {
+    for (QAction* item :
+         {a.newDocument, a.open, a.save, static_cast<QAction*>(nullptr), a.print,
+          static_cast<QAction*>(nullptr), a.cut, a.copy, a.paste, a.deleteSelection}) {
         if (item) {
             fileBar_->addAction(item);
         } else {
@@ -294,7 +294,7 @@ void MainWindow::warnAboutPageMode() {
     if (!built || *built == mode2D_)
         return;
     ui::showMessage(this, QMessageBox::Warning, uiText(res::ids::Program),
-                     uiText(*built ? res::ids::PageBuilt2D : res::ids::PageBuilt1D));
+                    uiText(*built ? res::ids::PageBuilt2D : res::ids::PageBuilt1D));
 }
 
 void MainWindow::refreshMenuViews() {
@@ -320,7 +320,7 @@ void MainWindow::showAddResult(menucode::HistoryStatus status) {
     modePage()->selectIndex(static_cast<int>(history->size()) - 1);
     if (status != menucode::HistoryStatus::Ok) {
         ui::showMessage(this, QMessageBox::Information, uiText(res::ids::Program),
-                         ui::toQString(menucode::historyMessage(status)));
+                        ui::toQString(menucode::historyMessage(status)));
     }
 }
 
@@ -356,7 +356,7 @@ void MainWindow::submit(const commands::PageItem& item, bool typed,
             return;
         case reader::SubmitAction::Refuse:
             ui::showMessage(this, QMessageBox::Information, QStringLiteral("OmniSetup"),
-                             uiText(decision.refusalMessageId));
+                            uiText(decision.refusalMessageId));
             return;
         case reader::SubmitAction::AddToPage:
             showAddResult(addToPage());

@@ -4,12 +4,12 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
+#include <QPushButton>
 #include <QRegularExpression>
 
 #include "app/gui/help_window.h"
@@ -20,7 +20,6 @@
 #include "commands/gui/page_tabs.h"
 #include "foundation/exception.h"
 #include "image/gui/image_static.h"
-#include "resources/string_ids.h"
 #include "menucode/gui/menu_code_page.h"
 #include "menucode/gui/menu_code_view.h"
 #include "resources/string_ids.h"
@@ -66,28 +65,37 @@ QPlainTextEdit* focusedTextEdit() {
 void MainWindow::buildActions() {
     const auto ic = [](IconId id) { return static_cast<int>(id); };
     const ActionDef defs[] = {
-        {&MainWindowActions::newDocument, "new", res::ids::New, res::ids::ToolNew, QKeySequence(Qt::CTRL | Qt::Key_N), ic(IconId::New)},
-        {&MainWindowActions::open, "open", res::ids::Open, res::ids::ToolOpen, QKeySequence(Qt::CTRL | Qt::Key_O), ic(IconId::Open)},
-        {&MainWindowActions::save, "save", res::ids::Save, res::ids::ToolSave, QKeySequence(Qt::CTRL | Qt::Key_S), ic(IconId::Save)},
+        {&MainWindowActions::newDocument, "new", res::ids::New, res::ids::ToolNew,
+         QKeySequence(Qt::CTRL | Qt::Key_N), ic(IconId::New)},
+        {&MainWindowActions::open, "open", res::ids::Open, res::ids::ToolOpen,
+         QKeySequence(Qt::CTRL | Qt::Key_O), ic(IconId::Open)},
+        {&MainWindowActions::save, "save", res::ids::Save, res::ids::ToolSave,
+         QKeySequence(Qt::CTRL | Qt::Key_S), ic(IconId::Save)},
         {&MainWindowActions::saveAs, "saveAs", res::ids::SaveAs, 0, QKeySequence(), -1},
-        {&MainWindowActions::setupPrinter, "setupPrinter", res::ids::SetupPrinter, 0, QKeySequence(), -1},
-        {&MainWindowActions::setupPage, "setupPage", res::ids::MenuSetupPage, 0, QKeySequence(), -1},
-        {&MainWindowActions::print, "print", res::ids::Print, res::ids::ToolPrint, QKeySequence(Qt::CTRL | Qt::Key_P),
-         ic(IconId::Print)},
+        {&MainWindowActions::setupPrinter, "setupPrinter", res::ids::SetupPrinter, 0,
+         QKeySequence(), -1},
+        {&MainWindowActions::setupPage, "setupPage", res::ids::MenuSetupPage, 0, QKeySequence(),
+         -1},
+        {&MainWindowActions::print, "print", res::ids::Print, res::ids::ToolPrint,
+         QKeySequence(Qt::CTRL | Qt::Key_P), ic(IconId::Print)},
         {&MainWindowActions::exit, "exit", res::ids::Exit, 0, QKeySequence(), -1},
-        {&MainWindowActions::cut, "cut", res::ids::Cut, res::ids::ToolCut, QKeySequence(Qt::CTRL | Qt::Key_X), ic(IconId::Cut)},
-        {&MainWindowActions::copy, "copy", res::ids::Copy, res::ids::ToolCopy, QKeySequence(Qt::CTRL | Qt::Key_C), ic(IconId::Copy)},
-        {&MainWindowActions::paste, "paste", res::ids::Paste, res::ids::ToolPaste, QKeySequence(Qt::CTRL | Qt::Key_V),
-         ic(IconId::Paste)},
-        {&MainWindowActions::deleteSelection, "delete", res::ids::Delete, res::ids::ToolDelete, QKeySequence(Qt::CTRL | Qt::Key_D),
-         ic(IconId::Delete)},
-        {&MainWindowActions::selectAll, "selectAll", res::ids::SelectAll, 0, QKeySequence(Qt::CTRL | Qt::Key_A), -1},
+        {&MainWindowActions::cut, "cut", res::ids::Cut, res::ids::ToolCut,
+         QKeySequence(Qt::CTRL | Qt::Key_X), ic(IconId::Cut)},
+        {&MainWindowActions::copy, "copy", res::ids::Copy, res::ids::ToolCopy,
+         QKeySequence(Qt::CTRL | Qt::Key_C), ic(IconId::Copy)},
+        {&MainWindowActions::paste, "paste", res::ids::Paste, res::ids::ToolPaste,
+         QKeySequence(Qt::CTRL | Qt::Key_V), ic(IconId::Paste)},
+        {&MainWindowActions::deleteSelection, "delete", res::ids::Delete, res::ids::ToolDelete,
+         QKeySequence(Qt::CTRL | Qt::Key_D), ic(IconId::Delete)},
+        {&MainWindowActions::selectAll, "selectAll", res::ids::SelectAll, 0,
+         QKeySequence(Qt::CTRL | Qt::Key_A), -1},
         {&MainWindowActions::send, "send", res::ids::MenuSend, 0, QKeySequence(Qt::Key_Return), -1},
-        {&MainWindowActions::backToCommandBox, "backToCommandBox", res::ids::BackToCommandBox, 0, QKeySequence(Qt::Key_Escape), -1},
-        {&MainWindowActions::makeMenuCode, "makeMenuCode", res::ids::MakeMenuCode, res::ids::ToolNewMenu, QKeySequence(Qt::CTRL | Qt::Key_M),
-         ic(IconId::NewMenuCode)},
-        {&MainWindowActions::switchMode, "switchMode", res::ids::SwitchMode, res::ids::ToolSwitchMode, QKeySequence(),
-         ic(IconId::SwitchMode)},
+        {&MainWindowActions::backToCommandBox, "backToCommandBox", res::ids::BackToCommandBox, 0,
+         QKeySequence(Qt::Key_Escape), -1},
+        {&MainWindowActions::makeMenuCode, "makeMenuCode", res::ids::MakeMenuCode,
+         res::ids::ToolNewMenu, QKeySequence(Qt::CTRL | Qt::Key_M), ic(IconId::NewMenuCode)},
+        {&MainWindowActions::switchMode, "switchMode", res::ids::SwitchMode,
+         res::ids::ToolSwitchMode, QKeySequence(), ic(IconId::SwitchMode)},
         {&MainWindowActions::help, "help", res::ids::Help, 0, QKeySequence(Qt::Key_F1), -1},
         {&MainWindowActions::about, "about", res::ids::About, 0, QKeySequence(), -1},
     };
@@ -126,8 +134,8 @@ void MainWindow::buildActions() {
     connect(actions_.send, &QAction::triggered, this, &MainWindow::onSend);
     connect(actions_.backToCommandBox, &QAction::triggered, this, &MainWindow::onBackToCommandBox);
     connect(actions_.makeMenuCode, &QAction::triggered, this, &MainWindow::makeMenuCode);
-    QAction* tool = actions_.makeMenuCodeTool = new QAction(actions_.makeMenuCode->icon(),
-                                                            actions_.makeMenuCode->text(), this);
+    QAction* tool = actions_.makeMenuCodeTool =
+        new QAction(actions_.makeMenuCode->icon(), actions_.makeMenuCode->text(), this);
     tool->setObjectName(QStringLiteral("makeMenuCodeTool"));
     tool->setIconText(actions_.makeMenuCode->iconText());
     tool->setToolTip(actions_.makeMenuCode->toolTip());
@@ -164,7 +172,9 @@ void MainWindow::buildMenus() {
             {a.cut, a.copy, a.paste, a.deleteSelection, nullptr, a.selectAll, nullptr, a.send,
              a.backToCommandBox});
     addMenu(res::ids::MenuFormat, "formatMenu", {a.wordWrap, a.font});
-    addMenu(res::ids::MenuCommunication, "communicationMenu", {a.connectReader, a.property, nullptr, a.download, a.forcedDownload, nullptr, a.applyPage, a.keyboardReader});
+    addMenu(res::ids::MenuCommunication, "communicationMenu",
+            {a.connectReader, a.property, nullptr, a.download, a.forcedDownload, nullptr,
+             a.applyPage, a.keyboardReader});
     addMenu(res::ids::MenuScanner, "scannerMenu", {a.makeMenuCode, a.switchMode});
     addMenu(res::ids::MenuHelp, "helpMenu", {a.help, nullptr, a.about});
 }
@@ -214,9 +224,10 @@ void MainWindow::newDocument() {
 }
 
 void MainWindow::onOpen() {
-    const QString path = QFileDialog::getOpenFileName(
-        this, uiText(res::ids::OpenTitle), QString(),
-        uiText(res::ids::ImageOpenFilter) + QStringLiteral(";;") + uiText(res::ids::PageFileFilter));
+    const QString path =
+        QFileDialog::getOpenFileName(this, uiText(res::ids::OpenTitle), QString(),
+                                     uiText(res::ids::ImageOpenFilter) + QStringLiteral(";;") +
+                                         uiText(res::ids::PageFileFilter));
     if (!path.isEmpty())
         guarded([&] { openFile(path); });
 }
@@ -405,10 +416,10 @@ void MainWindow::onBackToCommandBox() {
 
 void MainWindow::onHelp() {
     if (HelpWindow::pageUrl(res::currentLanguage()).isEmpty()) {
-        ui::showMessage(this, QMessageBox::Information, uiText(res::ids::Program),
-                         uiText(res::ids::HelpMissing)
-                             .arg(QApplication::applicationDirPath() +
-                                  QStringLiteral("/document/index.html")));
+        ui::showMessage(
+            this, QMessageBox::Information, uiText(res::ids::Program),
+            uiText(res::ids::HelpMissing)
+                .arg(QApplication::applicationDirPath() + QStringLiteral("/document/index.html")));
         return;
     }
     auto* help = findChild<HelpWindow*>();

@@ -177,7 +177,7 @@ void MainWindow::connectToChosenPort(bool automatic) {
     if (port.empty()) {
         applyConnectionState();
         ui::showMessage(this, QMessageBox::Information, uiText(res::ids::Program),
-                         uiText(res::ids::ChoosePortFirst));
+                        uiText(res::ids::ChoosePortFirst));
         return;
     }
     reconnecting_ = automatic;
@@ -200,7 +200,7 @@ void MainWindow::showPortSettings() {
     const serial::PortDescriptor port = portBox_->selectedPort();
     if (port.empty()) {
         ui::showMessage(this, QMessageBox::Information, uiText(res::ids::Program),
-                         uiText(res::ids::ChoosePortFirst));
+                        uiText(res::ids::ChoosePortFirst));
         return;
     }
     serial::PortSettingsDialog dialog(keyPath_, port, this);

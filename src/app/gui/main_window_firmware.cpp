@@ -109,7 +109,7 @@ void MainWindow::downloadFirmware(bool forced) {
     const KesFirmwareKind kind = reader::firmwareKindOf(firmware, model);
     if (kind == KES_FIRMWARE_UNSUPPORTED) {
         ui::showMessage(this, QMessageBox::Warning, uiText(res::ids::FirmwareWarningTitle),
-                         uiText(res::ids::FirmwareNotSupported));
+                        uiText(res::ids::FirmwareNotSupported));
         return;
     }
     const QString path = askFirmwareFile(this, kind);
@@ -121,7 +121,7 @@ void MainWindow::downloadFirmware(bool forced) {
         return;
     if (std::optional<std::u16string> problem = reader::firmwareFileProblem(file)) {
         ui::showMessage(this, QMessageBox::Warning, uiText(res::ids::FirmwareWarningTitle),
-                         ui::toQString(*problem));
+                        ui::toQString(*problem));
         return;
     }
     if (!connected())
@@ -158,7 +158,7 @@ void MainWindow::downloadFirmware(bool forced) {
     connection_->resumeAfterDownload();
     if (result.outcome == reader::DownloadOutcome::Failed) {
         ui::showMessage(this, QMessageBox::Warning, uiText(res::ids::FirmwareWarningTitle),
-                         message);
+                        message);
     }
 }
 

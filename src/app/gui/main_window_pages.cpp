@@ -140,8 +140,8 @@ void MainWindow::openPageFile(const QString& path) {
     refreshMenuViews();
     if (!problems.isEmpty()) {
         ui::showMessage(this, QMessageBox::Warning, QStringLiteral("OmniSetup"),
-                         uiText(res::ids::PageFileOpenProblems).arg(path) + QLatin1Char('\n') +
-                             problems.join(QLatin1Char('\n')));
+                        uiText(res::ids::PageFileOpenProblems).arg(path) + QLatin1Char('\n') +
+                            problems.join(QLatin1Char('\n')));
     }
     if (last != menucode::HistoryStatus::Ok)
         showAddResult(last);
@@ -251,7 +251,7 @@ void MainWindow::toggleKeyboardReader() {
     const std::vector<serial::KeyboardReaderDevice> found = serial::findKeyboardReaders();
     if (found.empty()) {
         ui::showMessage(this, QMessageBox::Information, uiText(res::ids::KeyboardTitle),
-                         uiText(res::ids::KeyboardNone));
+                        uiText(res::ids::KeyboardNone));
         return;
     }
     std::size_t device = 0;

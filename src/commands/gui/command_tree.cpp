@@ -46,8 +46,8 @@ void addGroups(QTreeWidgetItem* parent, QTreeWidget* tree, const CatalogNode* gr
         auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tree);
         item->setText(0, ui::toQString(catalogCaption(node.labelId)));
         // The whole path, for captions that the narrow pane cuts off.
-        const QString path = parent ? parent->toolTip(0) + QStringLiteral(" > ") + item->text(0)
-                                    : item->text(0);
+        const QString path =
+            parent ? parent->toolTip(0) + QStringLiteral(" > ") + item->text(0) : item->text(0);
         item->setToolTip(0, path);
         item->setData(0, kSearchRole, searchTextOf(node));
         item->setData(0, kNodeRole, QVariant::fromValue(&node));
@@ -100,8 +100,8 @@ void CommandTree::setFilter(const QString& text) {
 void CommandTree::updateFolderIcon(QTreeWidgetItem* item) {
     if (item->childCount() == 0)
         return;
-    item->setIcon(
-        0, ui::icon(item->isExpanded() ? ui::IconId::FolderOpen : ui::IconId::FolderClosed));
+    item->setIcon(0,
+                  ui::icon(item->isExpanded() ? ui::IconId::FolderOpen : ui::IconId::FolderClosed));
 }
 
 const CatalogNode* CommandTree::groupOf(const QTreeWidgetItem* item) const {

@@ -55,9 +55,8 @@ int PageTabs::addMenuCodePage(const QString& titleFormat) {
     std::string state = stateOf(*history);
     tabs_.insert(tabs_.begin() + 1,
                  Tab{PageKind::MenuCode, {}, std::move(history), std::move(state), {}, nullptr});
-    const int index =
-        insertTab(1, ui::icon(mode2D_ ? ui::IconId::Leaf2D : ui::IconId::Leaf1D),
-                  titleFormat.arg(nextNumber(titleFormat)));
+    const int index = insertTab(1, ui::icon(mode2D_ ? ui::IconId::Leaf2D : ui::IconId::Leaf1D),
+                                titleFormat.arg(nextNumber(titleFormat)));
     setCurrentIndex(index);
     return index;
 }

@@ -152,7 +152,7 @@ void GS1UserPage::editSelectedRow() {
     const int index = rows_->indexOfTopLevelItem(rows_->currentItem());
     if (index < 0 || rows_->selectedItems().isEmpty()) {
         ui::showMessage(this, QMessageBox::Information, uiText(ids::Gs1HeaderTerminatorTitle),
-                         uiText(ids::Gs1SelectRow));
+                        uiText(ids::Gs1SelectRow));
         return;
     }
     GS1HeaderDialog dialog(wizard_.rows[index], wizard_.options, this);

@@ -286,7 +286,7 @@ void GS1Wizard::accept() {
 
 void GS1Wizard::reject() {
     ui::showMessage(this, QMessageBox::Information, uiText(ids::Gs1EndTitle),
-                     uiText(ids::Gs1NotSaved));
+                    uiText(ids::Gs1NotSaved));
     command_ = GS1CancelCommand();
     if (link_.isOpen()) {
         link_.send(command_, this);

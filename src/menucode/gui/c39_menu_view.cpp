@@ -51,8 +51,7 @@ Drawing C39MenuView::copyPicture() const {
     return code;
 }
 
-std::vector<Drawing> C39MenuView::printPages(bool withHistory,
-                                                   const PrintSetup& setup) const {
+std::vector<Drawing> C39MenuView::printPages(bool withHistory, const PrintSetup& setup) const {
     if (!history())
         return {};
     const double label = withHistory ? kHistoryPrintLabel : options_.labelHeight;

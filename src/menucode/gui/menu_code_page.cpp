@@ -65,8 +65,7 @@ MenuCodePage::MenuCodePage(MenuCodeView* view, QWidget* parent) : QWidget(parent
     split_->addWidget(scroll_);
     split_->addWidget(lower);
     split_->setPaneLimits(kMinPicture, QWIDGETSIZE_MAX, kMinList);
-    connect(split_, &ui::PaneSplitter::firstPaneResized, this,
-            &MenuCodePage::pictureHeightChanged);
+    connect(split_, &ui::PaneSplitter::firstPaneResized, this, &MenuCodePage::pictureHeightChanged);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -128,7 +127,7 @@ void MenuCodePage::report(int status) {
     if (result == HistoryStatus::Ok)
         return;
     ui::showMessage(this, QMessageBox::Information, ui::uiText(res::ids::Program),
-                     ui::toQString(historyMessage(result)));
+                    ui::toQString(historyMessage(result)));
 }
 
 void MenuCodePage::deleteSelected() {

@@ -55,8 +55,7 @@ public:
     // What Copy puts on the clipboard.
     virtual Drawing copyPicture() const { return wholePicture(); }
     // Printed pages, bare or followed by the history's list.
-    virtual std::vector<Drawing> printPages(bool withHistory,
-                                                  const PrintSetup& setup) const = 0;
+    virtual std::vector<Drawing> printPages(bool withHistory, const PrintSetup& setup) const = 0;
 
     // Writes the whole picture in the format of the file name's extension. Throws
     // UserException (or SystemException) naming the file when it cannot be written.

@@ -16,9 +16,8 @@ QMimeData* pictureMimeData(const Drawing& drawing, const DeviceGeometry& device,
     data->setImageData(rasterPicture(drawing, dpi));
     data->setData(QStringLiteral("image/svg+xml"), svgPicture(drawing, dpi));
     const std::vector<std::uint8_t> emf = toEmf(drawing, device, measure);
-    data->setData(QStringLiteral("image/emf"),
-                  QByteArray(reinterpret_cast<const char*>(emf.data()),
-                             static_cast<qsizetype>(emf.size())));
+    data->setData(QStringLiteral("image/emf"), QByteArray(reinterpret_cast<const char*>(emf.data()),
+                                                          static_cast<qsizetype>(emf.size())));
     return data;
 }
 

@@ -3,11 +3,11 @@
 #include <atomic>
 #include <chrono>
 
+#include "foundation/exception.h"
 #include "image/dib.h"
+#include "reader/module_host.h"
 #include "resources/string_ids.h"
 #include "resources/strings.h"
-#include "reader/module_host.h"
-#include "foundation/exception.h"
 
 namespace omni::reader {
 namespace {
@@ -39,8 +39,9 @@ void onBeginTransfer(void* c, std::int32_t blockByBlock) {
 std::vector<std::uint8_t> greyRowsOf(const image::KesImage& picture) {
     image::DibContainer dib;
     if (!picture.toDib(dib) || dib.header.size() < image::BitmapInfoHeader::kSize)
-        throw foundation::UserException(foundation::UserException::BadInput,
-                            std::u16string(res::loadString(res::ids::ImageCannotConvert)));
+        throw foundation::UserException(
+            foundation::UserException::BadInput,
+            std::u16string(res::loadString(res::ids::ImageCannotConvert)));
     const image::BitmapInfoHeader info = dib.info();
     const auto width = static_cast<std::size_t>(info.width);
     const auto height = static_cast<std::size_t>(info.height);
@@ -48,8 +49,9 @@ std::vector<std::uint8_t> greyRowsOf(const image::KesImage& picture) {
     const std::size_t stride = image::dibStride(info.width, bits);
     if (width == 0 || height == 0 || dib.pixels.size() < stride * height ||
         (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32))
-        throw foundation::UserException(foundation::UserException::BadInput,
-                            std::u16string(res::loadString(res::ids::ImageCannotConvert)));
+        throw foundation::UserException(
+            foundation::UserException::BadInput,
+            std::u16string(res::loadString(res::ids::ImageCannotConvert)));
     std::vector<std::uint8_t> rows(width * height);
     for (std::size_t y = 0; y < height; ++y) {
         const std::uint8_t* row = dib.pixels.data() + stride * (height - 1 - y);
@@ -97,7 +99,8 @@ ReceivePause::~ReceivePause() {
         port_.startReceiving(listener_);
 }
 
-TwoDimensionModule::TwoDimensionModule(serial::SerialPortForPosix& port, stream::OutputStream<char>* listener)
+TwoDimensionModule::TwoDimensionModule(serial::SerialPortForPosix& port,
+                                       stream::OutputStream<char>* listener)
     : port_(port), listener_(listener) {}
 
 TwoDimensionModule::~TwoDimensionModule() {
@@ -203,8 +206,9 @@ bool TwoDimensionModule::decodingTest(const image::KesImage& picture, ShootProgr
     const auto width = static_cast<std::int32_t>(picture.width());
     const auto lines = static_cast<std::int32_t>(picture.height());
     if (width > kMaxSentDimension || lines > kMaxSentDimension)
-        throw foundation::UserException(foundation::UserException::BadInput,
-                            std::u16string(res::loadString(res::ids::SendImageTooLarge)));
+        throw foundation::UserException(
+            foundation::UserException::BadInput,
+            std::u16string(res::loadString(res::ids::SendImageTooLarge)));
     ReceivePause pause(port_, listener_);
     ProgressHandle sinkHandle(progress);
     const std::int32_t done =

@@ -57,7 +57,8 @@ class TwoDimensionModule {
 public:
     // `port` (not owned) outlives this object; `listener` is what the receive thread feeds when
     // it is restarted after an operation (null: the thread is not restarted).
-    explicit TwoDimensionModule(serial::SerialPortForPosix& port, stream::OutputStream<char>* listener = nullptr);
+    explicit TwoDimensionModule(serial::SerialPortForPosix& port,
+                                stream::OutputStream<char>* listener = nullptr);
     ~TwoDimensionModule();
     TwoDimensionModule(const TwoDimensionModule&) = delete;
     TwoDimensionModule& operator=(const TwoDimensionModule&) = delete;

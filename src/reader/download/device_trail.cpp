@@ -54,7 +54,8 @@ DeviceTrail traceDevice(const serial::PortDescriptor& port, const serial::Discov
     return trail;
 }
 
-std::optional<serial::PortDescriptor> findDevice(const DeviceTrail& trail, const serial::DiscoveryRoots& roots) {
+std::optional<serial::PortDescriptor> findDevice(const DeviceTrail& trail,
+                                                 const serial::DiscoveryRoots& roots) {
     std::optional<serial::PortDescriptor> samePort;
     for (const serial::PortDescriptor& port : enumeratePorts(roots)) {
         DeviceTrail now = traceDevice(port, roots);

@@ -12,17 +12,18 @@
 namespace omni::reader {
 
 struct DeviceTrail {
-    serial::PortDescriptor port;     // where the reader was
-    std::string usbSerial;   // the USB device's serial number, empty when it has none
-    std::string usbPath;     // the USB device's place in the bus tree ("1-1.2"), empty if not USB
+    serial::PortDescriptor port;  // where the reader was
+    std::string usbSerial;        // the USB device's serial number, empty when it has none
+    std::string usbPath;  // the USB device's place in the bus tree ("1-1.2"), empty if not USB
 };
 
 // What sysfs tells about the device at `port` now.
-DeviceTrail traceDevice(const serial::PortDescriptor& port, const serial::DiscoveryRoots& roots = {});
+DeviceTrail traceDevice(const serial::PortDescriptor& port,
+                        const serial::DiscoveryRoots& roots = {});
 
 // The device that carries the trail now, if it is present: the same serial number, else the
 // same USB port, else the same device path.
 std::optional<serial::PortDescriptor> findDevice(const DeviceTrail& trail,
-                                         const serial::DiscoveryRoots& roots = {});
+                                                 const serial::DiscoveryRoots& roots = {});
 
 }  // namespace omni::reader

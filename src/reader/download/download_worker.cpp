@@ -1,9 +1,9 @@
 #include "reader/download/download_worker.h"
 
+#include "foundation/exception.h"
 #include "resources/string_ids.h"
 #include "resources/strings.h"
 #include "stream/file_input_stream_for_kes2d.h"
-#include "foundation/exception.h"
 
 namespace omni::reader {
 namespace {
@@ -28,20 +28,33 @@ void pass(const Callback& callback, Args... args) {
 std::u16string downloadFailureMessage(KesState state) {
     std::uint32_t reason = res::ids::FirmwareOtherError;
     switch (state) {
-        case KES_STATE_TOO_MANY_RETRY: reason = res::ids::FirmwareTooManyRetry; break;
+        case KES_STATE_TOO_MANY_RETRY:
+            reason = res::ids::FirmwareTooManyRetry;
+            break;
         case KES_STATE_DOWNLOAD_PROTCOL_START_WRITING_EXCEPTION:
             reason = res::ids::FirmwareEndRefused;
             break;
-        case KES_STATE_DOWNLOAD_PROTCOL_FROM_EXCEPTION: reason = res::ids::FirmwareWriteError; break;
+        case KES_STATE_DOWNLOAD_PROTCOL_FROM_EXCEPTION:
+            reason = res::ids::FirmwareWriteError;
+            break;
         case KES_STATE_DOWNLOAD_PROTCOL_WRITING_EXCEPTION:
             reason = res::ids::FirmwareWriteAnswer;
             break;
-        case KES_STATE_COMMUNICATION_TIMEOUT: reason = res::ids::FirmwareTimeout; break;
+        case KES_STATE_COMMUNICATION_TIMEOUT:
+            reason = res::ids::FirmwareTimeout;
+            break;
         case KES_STATE_COMMUNICATION_FAILURE:
-        case KES_STATE_SERIAL_PORT_IS_CLOSED: reason = res::ids::FirmwareLost; break;
-        case KES_STATE_NOT_SUPPORTED_BY_THIS_HANDLE: reason = res::ids::FirmwareWrongWay; break;
-        case KES_STATE_CANCELED: reason = res::ids::FirmwareReaderCancelled; break;
-        default: break;
+        case KES_STATE_SERIAL_PORT_IS_CLOSED:
+            reason = res::ids::FirmwareLost;
+            break;
+        case KES_STATE_NOT_SUPPORTED_BY_THIS_HANDLE:
+            reason = res::ids::FirmwareWrongWay;
+            break;
+        case KES_STATE_CANCELED:
+            reason = res::ids::FirmwareReaderCancelled;
+            break;
+        default:
+            break;
     }
     return res::format(res::ids::FirmwareFailed,
                        {res::loadString(reason), res::fromUtf8(KesStateName(state))});
@@ -85,9 +98,9 @@ DownloadResult DownloadWorker::download() {
         return result;
     }
     if (stream.size() == 0 || stream.size() > 0xFFFFFFFFull) {
-        result.message = res::format(
-            stream.size() ? res::ids::FirmwareTooLarge : res::ids::FirmwareEmpty,
-            {fileName(request_.file)});
+        result.message =
+            res::format(stream.size() ? res::ids::FirmwareTooLarge : res::ids::FirmwareEmpty,
+                        {fileName(request_.file)});
         return result;
     }
     KesHandle progress = KesCreateDownloadProgress(this, onTransferRange, onTransferPosition,
@@ -121,9 +134,12 @@ DownloadResult DownloadWorker::download() {
 
 bool DownloadWorker::shouldReconnect() const {
     switch (request_.reconnect) {
-        case ReconnectMode::Always: return true;
-        case ReconnectMode::Never: return false;
-        case ReconnectMode::Family: break;
+        case ReconnectMode::Always:
+            return true;
+        case ReconnectMode::Never:
+            return false;
+        case ReconnectMode::Family:
+            break;
     }
     return KesFirmwareReconnects(family_.c_str()) != 0;
 }

@@ -37,12 +37,12 @@ struct DownloadProgress {
 
 // Time limits of the reconnection. The defaults are the reader's; tests shorten them.
 struct ReconnectTiming {
-    unsigned closeWaitMs = 6000;    // a USB reader going away
-    unsigned openWaitMs = 40000;    // the port being back
-    unsigned attempts = 41;         // version requests, alternating line settings
-    unsigned answerWaitMs = 1000;   // for each of them
-    unsigned drainWaitMs = 100;     // for more of the answer
-    unsigned pollMs = 100;          // between looks at the devices
+    unsigned closeWaitMs = 6000;   // a USB reader going away
+    unsigned openWaitMs = 40000;   // the port being back
+    unsigned attempts = 41;        // version requests, alternating line settings
+    unsigned answerWaitMs = 1000;  // for each of them
+    unsigned drainWaitMs = 100;    // for more of the answer
+    unsigned pollMs = 100;         // between looks at the devices
 };
 
 enum class ReconnectMode {
@@ -71,9 +71,10 @@ struct DownloadRequest {
     std::filesystem::path file;
     bool bootLoader = false;  // as the plan says (forced on for some kinds)
     ReconnectMode reconnect = ReconnectMode::Family;
-    std::string settingsKey;               // of the port's stored line settings, for reopening
-    stream::OutputStream<char>* listener = nullptr;  // receive thread's listener afterwards (null: none)
-    serial::DiscoveryRoots roots;                  // where devices are looked up
+    std::string settingsKey;  // of the port's stored line settings, for reopening
+    stream::OutputStream<char>* listener =
+        nullptr;                   // receive thread's listener afterwards (null: none)
+    serial::DiscoveryRoots roots;  // where devices are looked up
     ReconnectTiming timing;
 };
 

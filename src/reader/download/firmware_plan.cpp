@@ -51,8 +51,7 @@ std::optional<std::u16string> firmwareFileProblem(const std::filesystem::path& f
     }
     std::uintmax_t size = std::filesystem::file_size(file, error);
     if (error) {
-        return res::format(res::ids::FirmwareCannotOpen,
-                           {name, res::fromUtf8(error.message())});
+        return res::format(res::ids::FirmwareCannotOpen, {name, res::fromUtf8(error.message())});
     }
     if (size == 0)
         return res::format(res::ids::FirmwareEmpty, {name});

@@ -16,9 +16,9 @@ inline constexpr std::uint64_t kMaxFirmwareSize = 0xFFF7ull * 8192;
 
 struct FirmwarePlan {
     KesFirmwareKind kind = KES_FIRMWARE_UNSUPPORTED;
-    bool bootLoader = false;    // the flag passed to the library (forced on for some kinds)
-    bool askVersion = false;    // generic kind whose file name does not begin like the version
-    bool reconnects = false;    // the engine comes back as a new connection afterwards
+    bool bootLoader = false;  // the flag passed to the library (forced on for some kinds)
+    bool askVersion = false;  // generic kind whose file name does not begin like the version
+    bool reconnects = false;  // the engine comes back as a new connection afterwards
 };
 
 // The kind of file the engine takes, from its firmware version and model text.

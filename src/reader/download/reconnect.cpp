@@ -8,10 +8,10 @@
 #include <chrono>
 #include <thread>
 
+#include "foundation/exception.h"
 #include "reader/download/download_worker.h"
 #include "resources/string_ids.h"
 #include "resources/strings.h"
-#include "foundation/exception.h"
 
 namespace omni::reader {
 namespace {
@@ -78,7 +78,8 @@ void DownloadWorker::reconnect(DownloadResult& result) {
         }
     }
     unsigned seconds = (request_.timing.openWaitMs +
-                        request_.timing.attempts * request_.timing.answerWaitMs + 999) / 1000;
+                        request_.timing.attempts * request_.timing.answerWaitMs + 999) /
+                       1000;
     result.message =
         res::format(res::ids::FirmwareNotBack, {res::fromUtf8(std::to_string(seconds))});
 }

@@ -38,14 +38,15 @@ int main(int argc, char** argv) {
                 auto [it, fresh] = rows.emplace(row.id, row);
                 if (!fresh) {
                     std::cerr << row.file << ":" << row.line << ": string id " << row.id
-                              << " already defined at " << it->second.file << ":"
-                              << it->second.line << "\n";
+                              << " already defined at " << it->second.file << ":" << it->second.line
+                              << "\n";
                     return 1;
                 }
             }
         }
         for (const auto& [id, row] : rows) {
-            if (row.name.empty()) continue;
+            if (row.name.empty())
+                continue;
             auto [it, fresh] = names.emplace(row.name, &row);
             if (!fresh) {
                 std::cerr << row.file << ":" << row.line << ": string name " << row.name
@@ -71,9 +72,11 @@ int main(int argc, char** argv) {
             out << "u\"" << omni::gen::cxxLiteralBody(row.japanese) << "\"";
         out << "},\n";
     }
-    if (rows.empty()) out << "    {0u, u\"\", nullptr},\n";
+    if (rows.empty())
+        out << "    {0u, u\"\", nullptr},\n";
     out << "};\n\nconst std::size_t kStringRowCount = " << std::max<std::size_t>(rows.size(), 1)
         << ";\n\n}  // namespace omni::res\n";
-    if (!out) return 1;
+    if (!out)
+        return 1;
     return writeIdsHeader(argv[2], rows) ? 0 : 1;
 }

@@ -30,11 +30,22 @@ inline std::string unescape(const std::string& text) {
         if (text[i] == '\\' && i + 1 < text.size()) {
             char next = text[++i];
             switch (next) {
-                case 'n': out += '\n'; break;
-                case 'r': out += '\r'; break;
-                case 't': out += '\t'; break;
-                case '\\': out += '\\'; break;
-                default: out += '\\'; out += next; break;
+                case 'n':
+                    out += '\n';
+                    break;
+                case 'r':
+                    out += '\r';
+                    break;
+                case 't':
+                    out += '\t';
+                    break;
+                case '\\':
+                    out += '\\';
+                    break;
+                default:
+                    out += '\\';
+                    out += next;
+                    break;
             }
         } else {
             out += text[i];
@@ -44,22 +55,27 @@ inline std::string unescape(const std::string& text) {
 }
 
 inline bool isIdentifier(const std::string& name) {
-    if (name.empty() || std::isdigit(static_cast<unsigned char>(name[0]))) return false;
+    if (name.empty() || std::isdigit(static_cast<unsigned char>(name[0])))
+        return false;
     for (unsigned char c : name)
-        if (!std::isalnum(c) && c != '_') return false;
+        if (!std::isalnum(c) && c != '_')
+            return false;
     return true;
 }
 
 inline std::vector<StringRow> readStringFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot open " + path);
+    if (!in)
+        throw std::runtime_error("cannot open " + path);
     std::vector<StringRow> rows;
     std::string line;
     int number = 0;
     while (std::getline(in, line)) {
         ++number;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.empty() || line[0] == '#') continue;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.empty() || line[0] == '#')
+            continue;
         auto where = path + ":" + std::to_string(number) + ": ";
         auto tab1 = line.find('\t');
         auto tab2 = tab1 == std::string::npos ? tab1 : line.find('\t', tab1 + 1);
@@ -79,9 +95,10 @@ inline std::vector<StringRow> readStringFile(const std::string& path) {
             row.name.clear();
         else if (!isIdentifier(row.name))
             throw std::runtime_error(where + "the name \"" + row.name + "\" is not an identifier");
-        row.english = unescape(line.substr(tab2 + 1, tab3 == std::string::npos ? std::string::npos
-                                                                                 : tab3 - tab2 - 1));
-        if (tab3 != std::string::npos) row.japanese = unescape(line.substr(tab3 + 1));
+        row.english = unescape(
+            line.substr(tab2 + 1, tab3 == std::string::npos ? std::string::npos : tab3 - tab2 - 1));
+        if (tab3 != std::string::npos)
+            row.japanese = unescape(line.substr(tab3 + 1));
         rows.push_back(std::move(row));
     }
     return rows;
@@ -92,12 +109,24 @@ inline std::string cxxLiteralBody(const std::string& text) {
     std::string out;
     for (unsigned char c : text) {
         switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            case '?': out += "\\?"; break;  // no trigraphs
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case '?':
+                out += "\\?";
+                break;  // no trigraphs
             default:
                 if (c < 0x20) {
                     char buf[8];

@@ -32,8 +32,8 @@ SerialLogProperty loadSerialLogProperty(std::string_view keyPath) {
     SerialLogProperty property;
     // A font height beyond any screen (a damaged record) would overflow the size arithmetic.
     constexpr std::int32_t kMaxFontHeight = 1000;
-    if (!foundation::readSetting(keyPath, kSerialLogPropertyName, property) || property.marker != 0 ||
-        property.wrap > 1 || property.font.height < -kMaxFontHeight ||
+    if (!foundation::readSetting(keyPath, kSerialLogPropertyName, property) ||
+        property.marker != 0 || property.wrap > 1 || property.font.height < -kMaxFontHeight ||
         property.font.height > kMaxFontHeight) {
         return SerialLogProperty{};
     }

@@ -88,13 +88,13 @@ void ReaderConnection::finishConnect(std::uint64_t generation, reader::Connectio
     if (!firmware_.empty())
         twoD_ = !reader::isOneDimensionalVersion(firmware_);
     exchange_.setModule(module_.get());
-    port_.setErrorReporter([this, generation,
-                            label = label_.toStdString()](const foundation::Exception& e) {
-        const QString reason = QString::fromStdString(reader::linkFailureMessage(label, e));
-        QMetaObject::invokeMethod(
-            this, [this, generation, reason] { onReceiveError(generation, reason); },
-            Qt::QueuedConnection);
-    });
+    port_.setErrorReporter(
+        [this, generation, label = label_.toStdString()](const foundation::Exception& e) {
+            const QString reason = QString::fromStdString(reader::linkFailureMessage(label, e));
+            QMetaObject::invokeMethod(
+                this, [this, generation, reason] { onReceiveError(generation, reason); },
+                Qt::QueuedConnection);
+        });
     port_.startReceiving(&log_);
     setState(State::Connected);
     emit connected();

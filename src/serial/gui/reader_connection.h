@@ -4,10 +4,10 @@
 // connectTo() runs the reader layer's connectReader() (open, identify) on a worker thread
 // (identification waits up to a few seconds for a silent reader), so the user-interface thread
 // keeps running; the worker hands the module and the identity back to that thread, and the result
-// arrives as connected() or connectFailed() with the reader layer's message. Once connected, everything the reader sends
-// goes from the port's receive thread into the log chain. A link that fails while connected
-// (the reader unplugged, the simulator hung up) ends in connectionLost() and the disconnected
-// state, never in a crash.
+// arrives as connected() or connectFailed() with the reader layer's message. Once connected,
+// everything the reader sends goes from the port's receive thread into the log chain. A link that
+// fails while connected (the reader unplugged, the simulator hung up) ends in connectionLost() and
+// the disconnected state, never in a crash.
 //
 // A reader that keeps quiet is taken to sit in its boot loader: it connects (bootLoader()), the
 // family is left as it was, and menu commands are refused with the module's "not supported"

@@ -277,7 +277,7 @@ void SerialLogBox::appendFile(const QString& path) {
 void SerialLogBox::saveTo(const QString& path) const {
     const QByteArray bytes = text().toUtf8();
     foundation::writeFileAtomically(path.toStdString(),
-                                std::string_view(bytes.constData(), bytes.size()));
+                                    std::string_view(bytes.constData(), bytes.size()));
 }
 
 void SerialLogBox::printTo(QPrinter& printer) const {

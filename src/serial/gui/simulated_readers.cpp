@@ -6,8 +6,8 @@
 #include "foundation/exception.h"
 #include "resources/string_ids.h"
 #include "sim/capture_responder.h"
-#include "sim/firmware_responder.h"
 #include "sim/dataedit_responder.h"
+#include "sim/firmware_responder.h"
 #include "sim/simulated_reader.h"
 #include "ui/gui/text.h"
 
@@ -62,7 +62,7 @@ std::optional<SimulatedFamily> SimulatedReaders::familyOf(const PortDescriptor& 
 
 QString SimulatedReaders::label(SimulatedFamily family) {
     return ui::uiText(family == SimulatedFamily::TwoD ? res::ids::Simulated2D
-                                                       : res::ids::Simulated1D);
+                                                      : res::ids::Simulated1D);
 }
 
 std::string SimulatedReaders::devicePath(SimulatedFamily family) {
@@ -101,8 +101,7 @@ void SimulatedReaders::plug(SimulatedFamily family) {
     } catch (const std::system_error& e) {
         throw foundation::SystemException(
             e.code().value() ? e.code().value() : EIO,
-            ui::toU16(
-                ui::uiText(res::ids::SimulatorFailed).arg(QString::fromLocal8Bit(e.what()))));
+            ui::toU16(ui::uiText(res::ids::SimulatorFailed).arg(QString::fromLocal8Bit(e.what()))));
     }
     if (family == SimulatedFamily::TwoD) {
         fresh->setVersionReply(sim::replies::family(kVersion2D));

@@ -227,8 +227,8 @@ void drawPicture(QPainter& p) {
     p.drawRect(QRectF(3, 6, 26, 20));
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(70, 140, 70));
-    p.drawPolygon(QPolygonF({QPointF(4, 25), QPointF(13, 14), QPointF(19, 21), QPointF(23, 17),
-                             QPointF(28, 25)}));
+    p.drawPolygon(QPolygonF(
+        {QPointF(4, 25), QPointF(13, 14), QPointF(19, 21), QPointF(23, 17), QPointF(28, 25)}));
     p.setBrush(QColor(230, 170, 40));
     p.drawEllipse(QPointF(22, 11), 3, 3);
 }

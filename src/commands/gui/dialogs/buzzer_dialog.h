@@ -14,7 +14,7 @@ class QLabel;
 namespace omni::commands::dialogs {
 
 class BuzzerDialog : public IndicatorDialog<BuzzerDialog, commands::compose::BuzzerChoices,
-                                         commands::compose::composeBuzzer> {
+                                            commands::compose::composeBuzzer> {
     Q_OBJECT
 public:
     BuzzerDialog(std::string_view command, bool mode2D, QWidget* parent = nullptr);

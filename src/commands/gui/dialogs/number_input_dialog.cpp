@@ -32,7 +32,7 @@ NumberInputDialog::NumberInputDialog(const CatalogEntry& entry, QWidget* parent)
     row->addWidget(number_, 1);
     row->addWidget(new QLabel(
         ui::uiFormat(res::ids::NumberRange,
-                      {QString::number(controls.minimum), QString::number(controls.maximum)}),
+                     {QString::number(controls.minimum), QString::number(controls.maximum)}),
         this));
     layout->addLayout(row);
 

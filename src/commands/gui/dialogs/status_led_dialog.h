@@ -16,7 +16,7 @@ class QFrame;
 namespace omni::commands::dialogs {
 
 class StatusLedDialog : public IndicatorDialog<StatusLedDialog, commands::compose::StatusLedChoices,
-                                         commands::compose::composeStatusLed> {
+                                               commands::compose::composeStatusLed> {
     Q_OBJECT
 public:
     StatusLedDialog(std::string_view command, bool mode2D, QWidget* parent = nullptr);

@@ -11,7 +11,7 @@
 namespace omni::commands::dialogs {
 
 class VibratorDialog : public IndicatorDialog<VibratorDialog, commands::compose::VibratorChoices,
-                                         commands::compose::composeVibrator> {
+                                              commands::compose::composeVibrator> {
     Q_OBJECT
 public:
     VibratorDialog(std::string_view command, bool mode2D, QWidget* parent = nullptr);

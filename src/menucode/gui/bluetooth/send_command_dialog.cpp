@@ -59,7 +59,7 @@ SendCommandDialog::SendCommandDialog(bool mode2D, stream::OutputStream<char>* po
     layout->addStretch(1);
 
     send_ = ui::addDialogButtons(this, layout, res::ids::BluetoothSend, res::ids::Cancel,
-                                  [this] { send(); });
+                                 [this] { send(); });
 
     const SendCommandControls controls = sendCommandControls(mode, false, port != nullptr);
     for (QWidget* widget : {static_cast<QWidget*>(clockCaption), static_cast<QWidget*>(clock_)}) {
