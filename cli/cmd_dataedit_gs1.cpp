@@ -144,22 +144,22 @@ bool applyRow(const std::string& text, std::vector<GS1Row>& rows) {
 
 // The one line about where the parse stopped (empty when it read the whole sample).
 std::string stopMessage(const GS1Parse& parse) {
-    const std::string at = std::to_string(parse.position + 1);
-    switch (parse.stop) {
-        case GS1ParseStop::End:
-            return {};
-        case GS1ParseStop::RowLimit:
-            return formatUtf8(ids::Gs1StopRowLimit, {});
-        case GS1ParseStop::UnknownAi:
-            return formatUtf8(ids::Gs1StopUnknownAi, {at});
-        case GS1ParseStop::BadCharacter:
-            return formatUtf8(ids::Gs1StopBadCharacter, {at});
-        case GS1ParseStop::MissingData:
-            return formatUtf8(ids::Gs1StopMissingData, {at});
-        case GS1ParseStop::TooLong:
-            return formatUtf8(ids::Gs1StopTooLong, {at});
+    struct Stop {
+        GS1ParseStop stop;
+        std::uint32_t message;  // with the position as %1 where it names one
+    };
+    static constexpr Stop kStops[] = {
+        {GS1ParseStop::RowLimit, ids::Gs1StopRowLimit},
+        {GS1ParseStop::UnknownAi, ids::Gs1StopUnknownAi},
+        {GS1ParseStop::BadCharacter, ids::Gs1StopBadCharacter},
+        {GS1ParseStop::MissingData, ids::Gs1StopMissingData},
+        {GS1ParseStop::TooLong, ids::Gs1StopTooLong},
+    };
+    for (const Stop& row : kStops) {
+        if (row.stop == parse.stop)
+            return formatUtf8(row.message, {std::to_string(parse.position + 1)});
     }
-    return {};
+    return {};  // the whole sample was read
 }
 
 void printRows(const std::vector<GS1Row>& rows) {

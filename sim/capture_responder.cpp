@@ -74,38 +74,22 @@ void CaptureResponder::applySettingsCommand(std::string_view command) {
     for (std::size_t i = 0; i + 6 <= digits.size(); i += 6) {
         const int code = std::stoi(digits.substr(i, 2));
         const int value = std::stoi(digits.substr(i + 2, 4));
-        switch (code) {
-            case 10:
-            case 11:
-            case 12:
-            case 13:
-                s.trim[code - 10] = value;
-                break;
-            case 20:
-            case 21:
-                s.subSampling[code - 20] = value;
-                break;
-            case 30:
-                s.bits = value == 1 ? 4 : value == 2 ? 1 : value == 3 ? 10 : 8;
-                break;
-            case 40:
-                s.jpegQuality = value;
-                break;
-            case 50:
-                s.format = value;
-                break;
-            case 60:
-                s.whole = value != 0;
-                break;
-            case 70:
-            case 71:
-                s.flip[code - 70] = value;
-                break;
-            case 80:
-                s.reverse = value;
-                break;
-            default:
-                break;
+        if (code >= 10 && code <= 13) {
+            s.trim[code - 10] = value;
+        } else if (code == 20 || code == 21) {
+            s.subSampling[code - 20] = value;
+        } else if (code == 30) {
+            s.bits = value == 1 ? 4 : value == 2 ? 1 : value == 3 ? 10 : 8;
+        } else if (code == 40) {
+            s.jpegQuality = value;
+        } else if (code == 50) {
+            s.format = value;
+        } else if (code == 60) {
+            s.whole = value != 0;
+        } else if (code == 70 || code == 71) {
+            s.flip[code - 70] = value;
+        } else if (code == 80) {
+            s.reverse = value;
         }
     }
 }

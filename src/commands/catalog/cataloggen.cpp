@@ -187,20 +187,10 @@ Entry parseEntry(LineParser& p) {
 
 std::vector<std::unique_ptr<Group>> readCatalog(
     const std::string& path, const std::map<std::string, std::uint32_t>& captions) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw std::runtime_error("cannot open " + path);
     std::vector<std::unique_ptr<Group>> top;
     // levels[d] is the list that receives a group indented d levels.
     std::vector<std::vector<std::unique_ptr<Group>>*> levels{&top};
-    std::string line;
-    int number = 0;
-    while (std::getline(in, line)) {
-        ++number;
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (line.empty() || line[0] == '#')
-            continue;
+    omni::gen::forEachDataLine(path, [&](const std::string& line, int number) {
         try {
             LineParser p(line, captions);
             std::size_t indent = p.indent();
@@ -228,7 +218,7 @@ std::vector<std::unique_ptr<Group>> readCatalog(
         } catch (const std::exception& e) {
             throw std::runtime_error(path + ":" + std::to_string(number) + ": " + e.what());
         }
-    }
+    });
     if (top.empty())
         throw std::runtime_error(path + ": no groups");
     return top;

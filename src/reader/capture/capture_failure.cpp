@@ -1,16 +1,13 @@
 #include "reader/capture/capture_failure.h"
 
+#include "reader/state_reason.h"
 #include "resources/string_ids.h"
 #include "resources/strings.h"
 
 namespace omni::reader {
 namespace {
 
-struct Reason {
-    KesState state;
-    std::uint32_t text;
-};
-constexpr Reason kReasons[] = {
+constexpr StateReason kReasons[] = {
     {KES_STATE_CANCELED, res::ids::CaptureReasonCancelled},
     {KES_STATE_COMMUNICATION_FAILURE, res::ids::CaptureReasonLost},
     {KES_STATE_SERIAL_PORT_IS_CLOSED, res::ids::CaptureReasonLost},
@@ -25,11 +22,7 @@ constexpr Reason kReasons[] = {
 }  // namespace
 
 std::u16string captureFailureReason(KesState state) {
-    std::uint32_t reason = res::ids::CaptureReasonOther;
-    for (const Reason& row : kReasons) {
-        if (row.state == state)
-            reason = row.text;
-    }
+    const std::uint32_t reason = reasonFor(state, kReasons, res::ids::CaptureReasonOther);
     return res::format(res::ids::CaptureReason,
                        {res::loadString(reason), res::fromUtf8(KesStateName(state))});
 }

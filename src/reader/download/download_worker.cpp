@@ -1,6 +1,7 @@
 #include "reader/download/download_worker.h"
 
 #include "foundation/exception.h"
+#include "reader/state_reason.h"
 #include "resources/string_ids.h"
 #include "resources/strings.h"
 #include "stream/file_input_stream_for_kes2d.h"
@@ -23,39 +24,22 @@ void pass(const Callback& callback, Args... args) {
         callback(args...);
 }
 
+constexpr StateReason kDownloadReasons[] = {
+    {KES_STATE_TOO_MANY_RETRY, res::ids::FirmwareTooManyRetry},
+    {KES_STATE_DOWNLOAD_PROTCOL_START_WRITING_EXCEPTION, res::ids::FirmwareEndRefused},
+    {KES_STATE_DOWNLOAD_PROTCOL_FROM_EXCEPTION, res::ids::FirmwareWriteError},
+    {KES_STATE_DOWNLOAD_PROTCOL_WRITING_EXCEPTION, res::ids::FirmwareWriteAnswer},
+    {KES_STATE_COMMUNICATION_TIMEOUT, res::ids::FirmwareTimeout},
+    {KES_STATE_COMMUNICATION_FAILURE, res::ids::FirmwareLost},
+    {KES_STATE_SERIAL_PORT_IS_CLOSED, res::ids::FirmwareLost},
+    {KES_STATE_NOT_SUPPORTED_BY_THIS_HANDLE, res::ids::FirmwareWrongWay},
+    {KES_STATE_CANCELED, res::ids::FirmwareReaderCancelled},
+};
+
 }  // namespace
 
 std::u16string downloadFailureMessage(KesState state) {
-    std::uint32_t reason = res::ids::FirmwareOtherError;
-    switch (state) {
-        case KES_STATE_TOO_MANY_RETRY:
-            reason = res::ids::FirmwareTooManyRetry;
-            break;
-        case KES_STATE_DOWNLOAD_PROTCOL_START_WRITING_EXCEPTION:
-            reason = res::ids::FirmwareEndRefused;
-            break;
-        case KES_STATE_DOWNLOAD_PROTCOL_FROM_EXCEPTION:
-            reason = res::ids::FirmwareWriteError;
-            break;
-        case KES_STATE_DOWNLOAD_PROTCOL_WRITING_EXCEPTION:
-            reason = res::ids::FirmwareWriteAnswer;
-            break;
-        case KES_STATE_COMMUNICATION_TIMEOUT:
-            reason = res::ids::FirmwareTimeout;
-            break;
-        case KES_STATE_COMMUNICATION_FAILURE:
-        case KES_STATE_SERIAL_PORT_IS_CLOSED:
-            reason = res::ids::FirmwareLost;
-            break;
-        case KES_STATE_NOT_SUPPORTED_BY_THIS_HANDLE:
-            reason = res::ids::FirmwareWrongWay;
-            break;
-        case KES_STATE_CANCELED:
-            reason = res::ids::FirmwareReaderCancelled;
-            break;
-        default:
-            break;
-    }
+    const std::uint32_t reason = reasonFor(state, kDownloadReasons, res::ids::FirmwareOtherError);
     return res::format(res::ids::FirmwareFailed,
                        {res::loadString(reason), res::fromUtf8(KesStateName(state))});
 }

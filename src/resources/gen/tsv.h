@@ -1,9 +1,9 @@
 // Reader for the string-table files: one row per line, "id<TAB>name<TAB>English<TAB>Japanese".
 // The name is a C++ identifier that the generated header gives the id under, or "-" for a row
 // that code never names (catalog captions are found by their text).
-// Blank lines and lines starting with '#' are skipped. Inside a text, \n, \r, \t and \\ stand for
-// a line feed, a carriage return, a tab and a backslash. An empty Japanese text falls back to the
-// English one at run time. Used by the build-time generators only.
+// Blank lines and lines starting with '#' are skipped. Inside a text, \n, \r, \t, \\ and \xHH stand
+// for a line feed, a carriage return, a tab, a backslash and the byte HH. An empty Japanese text
+// falls back to the English one at run time. Used by the build-time generators only.
 #pragma once
 
 #include <cctype>
@@ -12,6 +12,8 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "../../stream/escapes.h"
 
 namespace omni::gen {
 
@@ -24,36 +26,6 @@ struct StringRow {
     int line = 0;
 };
 
-inline std::string unescape(const std::string& text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\\' && i + 1 < text.size()) {
-            char next = text[++i];
-            switch (next) {
-                case 'n':
-                    out += '\n';
-                    break;
-                case 'r':
-                    out += '\r';
-                    break;
-                case 't':
-                    out += '\t';
-                    break;
-                case '\\':
-                    out += '\\';
-                    break;
-                default:
-                    out += '\\';
-                    out += next;
-                    break;
-            }
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
 inline bool isIdentifier(const std::string& name) {
     if (name.empty() || std::isdigit(static_cast<unsigned char>(name[0])))
         return false;
@@ -63,19 +35,27 @@ inline bool isIdentifier(const std::string& name) {
     return true;
 }
 
-inline std::vector<StringRow> readStringFile(const std::string& path) {
+// Calls `take(line, number)` for every line of the data file at `path` that is neither blank nor
+// a comment (a line starting with '#'), without its line end; lines are numbered from 1.
+template <typename Take>
+void forEachDataLine(const std::string& path, Take take) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw std::runtime_error("cannot open " + path);
-    std::vector<StringRow> rows;
     std::string line;
     int number = 0;
     while (std::getline(in, line)) {
         ++number;
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        if (line.empty() || line[0] == '#')
-            continue;
+        if (!line.empty() && line[0] != '#')
+            take(line, number);
+    }
+}
+
+inline std::vector<StringRow> readStringFile(const std::string& path) {
+    std::vector<StringRow> rows;
+    forEachDataLine(path, [&](const std::string& line, int number) {
         auto where = path + ":" + std::to_string(number) + ": ";
         auto tab1 = line.find('\t');
         auto tab2 = tab1 == std::string::npos ? tab1 : line.find('\t', tab1 + 1);
@@ -95,12 +75,12 @@ inline std::vector<StringRow> readStringFile(const std::string& path) {
             row.name.clear();
         else if (!isIdentifier(row.name))
             throw std::runtime_error(where + "the name \"" + row.name + "\" is not an identifier");
-        row.english = unescape(
+        row.english = omni::stream::unescape(
             line.substr(tab2 + 1, tab3 == std::string::npos ? std::string::npos : tab3 - tab2 - 1));
         if (tab3 != std::string::npos)
-            row.japanese = unescape(line.substr(tab3 + 1));
+            row.japanese = omni::stream::unescape(line.substr(tab3 + 1));
         rows.push_back(std::move(row));
-    }
+    });
     return rows;
 }
 
