@@ -24,22 +24,10 @@ void pass(const Callback& callback, Args... args) {
         callback(args...);
 }
 
-constexpr StateReason kDownloadReasons[] = {
-    {KES_STATE_TOO_MANY_RETRY, res::ids::FirmwareTooManyRetry},
-    {KES_STATE_DOWNLOAD_PROTCOL_START_WRITING_EXCEPTION, res::ids::FirmwareEndRefused},
-    {KES_STATE_DOWNLOAD_PROTCOL_FROM_EXCEPTION, res::ids::FirmwareWriteError},
-    {KES_STATE_DOWNLOAD_PROTCOL_WRITING_EXCEPTION, res::ids::FirmwareWriteAnswer},
-    {KES_STATE_COMMUNICATION_TIMEOUT, res::ids::FirmwareTimeout},
-    {KES_STATE_COMMUNICATION_FAILURE, res::ids::FirmwareLost},
-    {KES_STATE_SERIAL_PORT_IS_CLOSED, res::ids::FirmwareLost},
-    {KES_STATE_NOT_SUPPORTED_BY_THIS_HANDLE, res::ids::FirmwareWrongWay},
-    {KES_STATE_CANCELED, res::ids::FirmwareReaderCancelled},
-};
-
 }  // namespace
 
 std::u16string downloadFailureMessage(KesState state) {
-    const std::uint32_t reason = reasonFor(state, kDownloadReasons, res::ids::FirmwareOtherError);
+    const std::uint32_t reason = reasonFor(state, FailedWork::Download);
     return res::format(res::ids::FirmwareFailed,
                        {res::loadString(reason), res::fromUtf8(KesStateName(state))});
 }
