@@ -2,41 +2,19 @@
 // reader, the summary, and the exit status when a reader keeps quiet or the page is damaged.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "cli/cli_run.h"
 #include "sim/simulated_reader.h"
 
 namespace omni::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct CliRun {
-    int code = -1;
-    std::string out;  // standard output and standard error, in order
-};
-
-CliRun runCli(const std::string& arguments) {
-    CliRun run;
-    const std::string command = std::string(OMNI_CLI_PATH) + " " + arguments + " 2>&1";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    std::array<char, 256> buffer;
-    std::size_t n;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        run.out.append(buffer.data(), n);
-    const int status = ::pclose(pipe);
-    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
 
 // The output line that begins with `device`.
 std::string lineOf(const std::string& out, const std::string& device) {

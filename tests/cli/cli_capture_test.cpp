@@ -2,12 +2,7 @@
 // user runs them: the files written, the exit statuses, and Ctrl+C during a transfer.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include <jpeglib.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
@@ -21,16 +16,10 @@
 #include "sim/capture_responder.h"
 #include "sim/test_picture.h"
 
-extern char** environ;
-
 namespace omni::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-CliRun runCli(const std::string& arguments) {
-    return runJoined(std::string(OMNI_CLI_PATH) + " " + arguments);
-}
 
 std::vector<std::uint8_t> fileBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -173,20 +162,12 @@ TEST_F(CliCapture, InterruptCancelsTheTransferAndLeavesNoFile) {
     engine->setPictureSize(320, 240);
     engine->setLineRate(40000);  // about two seconds for the picture
     const std::string output = out("cancelled.bmp");
-    const std::string device = reader.devicePath();
-    const char* argv[] = {OMNI_CLI_PATH, "shoot",        "--port", device.c_str(),
-                          "-o",          output.c_str(), nullptr};
-    pid_t pid = 0;
-    ASSERT_EQ(posix_spawn(&pid, OMNI_CLI_PATH, nullptr, nullptr, const_cast<char**>(argv), environ),
-              0);
+    const pid_t pid = startCli({"shoot", "--port", reader.devicePath(), "-o", output});
+    ASSERT_NE(pid, 0);
     for (int i = 0; i < 1000 && engine->outcome().blocksSent < 10; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     ASSERT_GE(engine->outcome().blocksSent, 10u);
-    ::kill(pid, SIGINT);
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 130);
+    EXPECT_EQ(interruptAndWait(pid), 130);
     ASSERT_TRUE(engine->waitForShots(1, std::chrono::seconds(5)));
     EXPECT_EQ(engine->outcome().ended, "cancelled");
     EXPECT_TRUE(folderEmpty());

@@ -278,9 +278,7 @@ void FirmwareWindowTest::versionQuestionAndWriteError() {
     QCOMPARE(cabled.firmware->ending(), FirmwareResponder::Ending::WriteError);
     QTRY_VERIFY_WITH_TIMEOUT(
         window.logPage()->text().contains(text(omni::res::ids::FirmwareWriteError)), 5000);
-    const QString log = window.logPage()->text();
-    QVERIFY2(log.contains(text(omni::res::ids::FirmwareWriteError)), qPrintable(log));
-    QVERIFY(!log.contains(text(omni::res::ids::FirmwareFinished)));
+    QVERIFY(!window.logPage()->text().contains(text(omni::res::ids::FirmwareFinished)));
     QCOMPARE(messages.shown.size(), std::size_t(1));
     QCOMPARE(messages.shown.front().icon, QMessageBox::Warning);
     QVERIFY(messages.shown.front().text.contains(text(omni::res::ids::FirmwareWriteError)));

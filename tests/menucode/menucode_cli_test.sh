@@ -11,8 +11,9 @@ for ext in png svg pdf emf; do
     "$cli" menucode --entry "$entry" --command "[DC1Q0Q0Q2Q5" -o "$out/page.$ext" 2>/dev/null
 done
 test "$(zbarimg --raw -q "$out/page.png" 2>/dev/null)" = "$expected"
-# A successful run says nothing on standard error, even without a runtime directory.
-env -u XDG_RUNTIME_DIR "$cli" menucode --entry "$entry" -o "$out/quiet.png" 2>"$out/stderr"
+# A successful run says nothing on standard error, even without a runtime directory and with a
+# display that cannot be reached.
+env -u XDG_RUNTIME_DIR DISPLAY=:97 "$cli" menucode --entry "$entry" -o "$out/quiet.png" 2>"$out/stderr"
 test ! -s "$out/stderr"
 if command -v pdftoppm >/dev/null; then
     pdftoppm -r 300 -f 1 -l 1 -png -singlefile "$out/page.pdf" "$out/pdf"

@@ -79,14 +79,6 @@ TEST_F(ReaderTest, ModelThatFitsNoFamilyIsAFailureWithStatusZero) {
     }
 }
 
-TEST_F(ReaderTest, SilentReaderIsTakenForABootLoader) {
-    reader.setSilent(true);
-    openPort();
-    reader::ModuleHandle module = reader::openModule(port.moduleHandle());
-    EXPECT_STREQ(module.identity().className, "EngineAInvalid");
-    EXPECT_STREQ(module.identity().firmware, "");
-}
-
 TEST_F(ReaderTest, ReplyCutOffBeforeItsEndIsATimeout) {
     reader.setVersionReply("BA12J13i");  // no CR ever comes
     openPort();

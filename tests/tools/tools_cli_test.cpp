@@ -1,45 +1,21 @@
 // The command-line reading test and tuning run as a process against the simulated reader.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
 
+#include "cli/cli_run.h"
 #include "sim/simulated_reader.h"
 #include "sim/tuning_responder.h"
-
-extern char** environ;
 
 namespace omni::test {
 namespace {
 
 using namespace std::chrono_literals;
-
-struct CliRun {
-    int code = -1;
-    std::string out;
-};
-
-CliRun runCli(const std::string& arguments) {
-    const std::string command = std::string(OMNI_CLI_PATH) + " " + arguments + " 2>&1";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    CliRun run;
-    if (!pipe)
-        return run;
-    char buffer[512];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        run.out.append(buffer, n);
-    const int status = ::pclose(pipe);
-    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
 
 class ToolsCli : public ::testing::Test {
 protected:
@@ -62,18 +38,11 @@ TEST_F(ToolsCli, ReadingTestSendsStartThenStopAndOneWDPerAck) {
 }
 
 TEST_F(ToolsCli, CtrlCStillRunsTheStopSequence) {
-    const std::string device = reader.devicePath();
-    const char* argv[] = {OMNI_CLI_PATH, "reading-test", "--port", device.c_str(), nullptr};
-    pid_t pid = 0;
-    ASSERT_EQ(posix_spawn(&pid, OMNI_CLI_PATH, nullptr, nullptr, const_cast<char**>(argv), environ),
-              0);
+    const pid_t pid = startCli({"reading-test", "--port", reader.devicePath()});
+    ASSERT_NE(pid, 0);
     ASSERT_TRUE(reader.waitForCommands(3, 5s));
     std::this_thread::sleep_for(1s);
-    ::kill(pid, SIGINT);
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 130);
+    EXPECT_EQ(interruptAndWait(pid), 130);
     const std::vector<std::string> seen = reader.transcript();
     ASSERT_GE(seen.size(), 7u);
     EXPECT_EQ(std::vector<std::string>(seen.begin() + 3, seen.begin() + 7),
