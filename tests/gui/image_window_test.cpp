@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
@@ -83,6 +84,22 @@ void answerFileDialog(const QString& path) {
     });
 }
 
+// Answers the next "not saved" question with `button`, noting its text in `asked`; `then`
+// runs just before the click (to answer what the button opens).
+void answerUnsavedQuestion(QMessageBox::StandardButton button, QString* asked = nullptr,
+                           std::function<void()> then = {}) {
+    omni::test::onNextModal([button, asked, then](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        QVERIFY(box);
+        QCOMPARE(box->objectName(), QStringLiteral("unsavedPageQuestion"));
+        if (asked)
+            *asked = box->text();
+        if (then)
+            then();
+        box->button(button)->click();
+    });
+}
+
 }  // namespace
 
 class ImageWindowTest : public QObject {
@@ -93,6 +110,7 @@ private slots:
     void outputSettingsAreReadAndWritten();
     void pictureIsSentForTheDecodingTest();
     void pagesOpenSaveCopyPasteAndDeleteWithoutAReader();
+    void unsavedPicturesAreNotClosedWithoutAsking();
     void imagingCommandsFollowTheConnection();
 };
 
@@ -295,8 +313,11 @@ void ImageWindowTest::pagesOpenSaveCopyPasteAndDeleteWithoutAReader() {
                 .startsWith(QStringLiteral("Clipboard ")));
     QCOMPARE(currentPicture(window), colours);
     const int pages = window.pageTabs()->count();
+    answerUnsavedQuestion(QMessageBox::Discard);
     QTest::keyClick(&window, Qt::Key_D, Qt::ControlModifier);
     QCOMPARE(window.pageTabs()->count(), pages - 1);
+    QVERIFY(omni::test::reactivate(window));
+    window.imageView()->setFocus();
 
     // Cut empties the page; saving an empty page says so and writes nothing.
     QTest::keyClick(&window, Qt::Key_X, Qt::ControlModifier);
@@ -331,6 +352,72 @@ void ImageWindowTest::pagesOpenSaveCopyPasteAndDeleteWithoutAReader() {
     // New closes every image page.
     window.newDocument();
     QCOMPARE(window.pageTabs()->count(), 1);
+}
+
+void ImageWindowTest::unsavedPicturesAreNotClosedWithoutAsking() {
+    QTemporaryDir dir;
+    QImage blue(30, 20, QImage::Format_RGB32);
+    blue.fill(qRgb(10, 40, 200));
+    const QString bmp = dir.filePath(QStringLiteral("blue.bmp"));
+    omni::image::savePicture(*omni::image::fromQImage(blue), bmp.toStdString());
+
+    MainWindow window(omni::test::freshKey("ImageTest", "unsaved"));
+    QVERIFY(showActive(window));
+    omni::commands::PageTabs& tabs = *window.pageTabs();
+    // The operator clicks the picture, then uses the keys; a question leaves the window active.
+    const auto deleteKey = [&] {
+        QVERIFY(omni::test::reactivate(window));
+        window.imageView()->setFocus();
+        QTest::keyClick(&window, Qt::Key_D, Qt::ControlModifier);
+    };
+    const auto pasteAPage = [&] {
+        QVERIFY(omni::test::reactivate(window));
+        QApplication::clipboard()->setImage(blue);
+        window.imageView()->setFocus();
+        QTest::keyClick(&window, Qt::Key_V, Qt::ControlModifier);
+        QVERIFY(tabs.tabText(tabs.currentIndex()).startsWith(QStringLiteral("Clipboard ")));
+    };
+
+    // A picture opened from its file goes without a question.
+    window.openFile(bmp);
+    deleteKey();
+    QCOMPARE(tabs.count(), 1);
+
+    // A pasted picture is asked about, by its page's name: Cancel keeps it, from Delete, from
+    // the tab's close button and from New.
+    pasteAPage();
+    const QString title = tabs.tabText(1);
+    QString asked;
+    answerUnsavedQuestion(QMessageBox::Cancel, &asked);
+    deleteKey();
+    QCOMPARE(tabs.count(), 2);
+    QVERIFY(asked.contains(title));
+    QVERIFY(!asked.contains(QStringLiteral("menu-code")));
+    answerUnsavedQuestion(QMessageBox::Cancel);
+    QTest::mouseClick(tabs.tabButton(1, QTabBar::RightSide), Qt::LeftButton);
+    QCOMPARE(tabs.count(), 2);
+    answerUnsavedQuestion(QMessageBox::Cancel);
+    QVERIFY(omni::test::reactivate(window));
+    QTest::keyClick(&window, Qt::Key_N, Qt::ControlModifier);
+    QCOMPARE(tabs.count(), 2);
+    QVERIFY(window.imageView()->hasImage());
+
+    // Save writes the picture and then lets the page go; once saved, no question.
+    const QString kept = dir.filePath(QStringLiteral("kept.bmp"));
+    answerUnsavedQuestion(QMessageBox::Save, nullptr, [kept] { answerFileDialog(kept); });
+    deleteKey();
+    QTRY_COMPARE(tabs.count(), 1);
+    QCOMPARE(omni::image::toQImage(*omni::image::loadPicture(kept.toStdString())), blue);
+    pasteAPage();
+    window.saveCurrentTo(dir.filePath(QStringLiteral("second.bmp")));
+    QTest::mouseClick(tabs.tabButton(1, QTabBar::RightSide), Qt::LeftButton);
+    QCOMPARE(tabs.count(), 1);
+
+    // A picture pasted over a saved page is a change again.
+    window.openFile(bmp);
+    QApplication::clipboard()->setImage(blue.mirrored());
+    window.imageView()->paste();
+    QVERIFY(tabs.isModified(1));
 }
 
 void ImageWindowTest::imagingCommandsFollowTheConnection() {

@@ -1,10 +1,13 @@
 // The picture view on the offscreen platform: zoom steps and their floor, the middle click back
-// to 1:1, panning within range, the exposure frame drawn backwards and past the picture, the
-// clipboard (cut, paste, a bitmap block that keeps a palette picture exact), printing a picture
-// larger than the page, and a picture installed from another thread while the view paints.
+// to 1:1, the same from the keys, panning within range, the exposure frame drawn backwards and
+// past the picture, the clipboard (cut, paste, a bitmap block that keeps a palette picture
+// exact), printing a picture larger than the page, and a picture installed from another thread
+// while the view paints.
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QElapsedTimer>
+#include <QMenu>
 #include <QMimeData>
 #include <QPdfWriter>
 #include <QPrinter>
@@ -74,6 +77,7 @@ class ImageStaticTest : public QObject {
     Q_OBJECT
 private slots:
     void zoomStepsStopAtTheFloorAndMiddleClickRestores();
+    void keysZoomAsTheWheelAndTheMiddleButtonDo();
     void dragPansWithinTheScrollRange();
     void frameIsNormalisedAndClippedToThePicture();
     void cutEmptiesTheViewAndPasteBringsThePictureBack();
@@ -111,6 +115,29 @@ void ImageStaticTest::zoomStepsStopAtTheFloorAndMiddleClickRestores() {
     // A step that would make the picture absurdly large is refused and the old one kept.
     QVERIFY(!view.setZoomStep(200));
     QCOMPARE(view.zoomStep(), 0);
+}
+
+void ImageStaticTest::keysZoomAsTheWheelAndTheMiddleButtonDo() {
+    ImageStatic view;
+    QVERIFY(showPicture(view, {300, 200}, greyPicture(64, 48)));
+    view.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&view));
+    view.setFocus();
+    QTest::keyClick(&view, Qt::Key_Plus, Qt::ControlModifier);
+    QTest::keyClick(&view, Qt::Key_Equal, Qt::ControlModifier);  // "+" without Shift
+    QCOMPARE(view.zoomStep(), 2);
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(&view, Qt::Key_Minus, Qt::ControlModifier);
+    QCOMPARE(view.zoomStep(), -1);
+    QTest::keyClick(&view, Qt::Key_0, Qt::ControlModifier);
+    QCOMPARE(view.zoomStep(), 0);
+    // The context menu offers the same, with the keys shown.
+    QStringList shortcuts;
+    for (QAction* action : view.contextMenu()->actions())
+        shortcuts << action->shortcut().toString();
+    QVERIFY(shortcuts.contains(QStringLiteral("Ctrl++")));
+    QVERIFY(shortcuts.contains(QStringLiteral("Ctrl+-")));
+    QVERIFY(shortcuts.contains(QStringLiteral("Ctrl+0")));
 }
 
 void ImageStaticTest::dragPansWithinTheScrollRange() {

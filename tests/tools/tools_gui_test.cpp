@@ -2,6 +2,7 @@
 // the menu-code page, with every button disabled while a step runs, and the reading test.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -92,6 +93,14 @@ void ToolsGuiTest::autoTuningFromOpeningToTheMenuPage() {
     dialog.show();
     QVERIFY(allDisabled(dialog));  // opening runs
     QTRY_VERIFY_WITH_TIMEOUT(!dialog.busy(), 20000);
+    // The hint on the adjustment area is shown whole at the dialog's own size.
+    const auto* hint = dialog.findChild<QLabel*>(QStringLiteral("areaHint"));
+    QVERIFY(hint && hint->isVisible());
+    QVERIFY(hint->text().contains(QStringLiteral("red frame")));
+    QVERIFY2(hint->height() >= hint->heightForWidth(hint->width()),
+             qPrintable(QStringLiteral("%1 px high, needs %2")
+                            .arg(hint->height())
+                            .arg(hint->heightForWidth(hint->width()))));
     QVERIFY(dialog.button("startTuning")->isEnabled());
     QVERIFY(!dialog.button("stopVideo")->isEnabled());
     auto* code =

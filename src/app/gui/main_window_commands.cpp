@@ -185,8 +185,10 @@ bool MainWindow::confirmDiscard(int index) {
     if (!tabs_->isModified(index))
         return true;
     tabs_->setCurrentIndex(index);
+    const std::uint32_t question =
+        tabs_->kindAt(index) == PageKind::Image ? res::ids::UnsavedPicture : res::ids::UnsavedPage;
     QMessageBox box(QMessageBox::Warning, uiText(res::ids::Program),
-                    uiText(res::ids::UnsavedPage).arg(tabs_->tabText(index)),
+                    uiText(question).arg(tabs_->tabText(index)),
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
     box.setObjectName(QStringLiteral("unsavedPageQuestion"));
     box.setDefaultButton(QMessageBox::Save);
@@ -386,7 +388,10 @@ void MainWindow::deleteSelection() {
     } else if (tabs_->currentKind() == PageKind::Log) {
         log_->deleteSelection();
     } else if (tabs_->currentKind() == PageKind::Image) {
-        tabs_->removePage(tabs_->currentIndex());  // the picture is the whole page
+        // The picture is the whole page: an unsaved one is not thrown away without asking.
+        const int index = tabs_->currentIndex();
+        if (confirmDiscard(index))
+            tabs_->removePage(index);
     }
 }
 

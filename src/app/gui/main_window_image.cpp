@@ -270,6 +270,7 @@ void MainWindow::sendImageForDecoding(const QString& path) {
     }
     const int index = tabs_->addImagePage(picture);
     tabs_->setFileName(index, path);
+    tabs_->markSaved(index);
     showCurrentPage();
     runDecodingTest(*picture, QFileInfo(path).fileName());
 }
@@ -305,6 +306,7 @@ bool MainWindow::openImageFile(const QString& path) {
     std::shared_ptr<const image::KesImage> picture = image::loadPicture(path.toStdString());
     const int index = tabs_->addImagePage(std::move(picture));
     tabs_->setFileName(index, path);
+    tabs_->markSaved(index);
     showCurrentPage();
     return true;
 }

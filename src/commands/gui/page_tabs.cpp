@@ -41,7 +41,7 @@ PageTabs::PageTabs(QWidget* parent) : QTabBar(parent) {
     setTabsClosable(true);
     setMovable(false);
     setElideMode(Qt::ElideNone);
-    tabs_.push_back(Tab{PageKind::Log, {}, nullptr, {}, {}, nullptr});
+    tabs_.push_back(Tab{PageKind::Log, {}, nullptr, {}, {}, nullptr, {}});
     addTab(ui::uiText(res::ids::CommunicationLog));
     setTabButton(0, QTabBar::RightSide, nullptr);
     setTabButton(0, QTabBar::LeftSide, nullptr);
@@ -53,8 +53,9 @@ PageTabs::~PageTabs() = default;
 int PageTabs::addMenuCodePage(const QString& titleFormat) {
     auto history = std::make_unique<menucode::MenuCodeHistory>();
     std::string state = stateOf(*history);
-    tabs_.insert(tabs_.begin() + 1,
-                 Tab{PageKind::MenuCode, {}, std::move(history), std::move(state), {}, nullptr});
+    tabs_.insert(
+        tabs_.begin() + 1,
+        Tab{PageKind::MenuCode, {}, std::move(history), std::move(state), {}, nullptr, {}});
     const int index = insertTab(1, ui::icon(mode2D_ ? ui::IconId::Leaf2D : ui::IconId::Leaf1D),
                                 titleFormat.arg(nextNumber(titleFormat)));
     setCurrentIndex(index);
@@ -63,7 +64,8 @@ int PageTabs::addMenuCodePage(const QString& titleFormat) {
 
 int PageTabs::addImagePage(std::shared_ptr<const image::KesImage> picture,
                            const QString& titleFormat) {
-    tabs_.insert(tabs_.begin() + 1, Tab{PageKind::Image, {}, nullptr, {}, {}, std::move(picture)});
+    tabs_.insert(tabs_.begin() + 1,
+                 Tab{PageKind::Image, {}, nullptr, {}, {}, std::move(picture), {}});
     const int index =
         insertTab(1, ui::icon(ui::IconId::Picture), titleFormat.arg(nextNumber(titleFormat)));
     setCurrentIndex(index);
@@ -111,12 +113,20 @@ std::optional<bool> PageTabs::builtIn2D(int index) const {
 
 bool PageTabs::isModified(int index) const {
     const Tab* tab = tabAt(index);
-    return tab && tab->history && stateOf(*tab->history) != tab->savedState;
+    if (!tab)
+        return false;
+    if (tab->kind == PageKind::Image)
+        return tab->image && tab->image != tab->savedImage.lock();
+    return tab->history && stateOf(*tab->history) != tab->savedState;
 }
 
 void PageTabs::markSaved(int index) {
-    if (index > 0 && index < static_cast<int>(tabs_.size()) && tabs_[std::size_t(index)].history)
-        tabs_[std::size_t(index)].savedState = stateOf(*tabs_[std::size_t(index)].history);
+    if (index <= 0 || index >= static_cast<int>(tabs_.size()))
+        return;
+    Tab& tab = tabs_[std::size_t(index)];
+    if (tab.history)
+        tab.savedState = stateOf(*tab.history);
+    tab.savedImage = tab.image;
 }
 
 void PageTabs::closeAllButLog() {

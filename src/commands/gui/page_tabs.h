@@ -66,7 +66,8 @@ public:
     void setFileName(int index, const QString& name);
 
     // A menu-code page has unsaved changes when its commands differ from those it had when it
-    // was opened empty or last saved.
+    // was opened empty or last saved; an image page, when it shows a picture other than the one
+    // it was opened from or last saved (a shot or a paste is unsaved until it is saved).
     bool isModified(int index) const;
     void markSaved(int index);
 
@@ -88,7 +89,8 @@ private:
         std::unique_ptr<menucode::MenuCodeHistory> history;  // menu-code pages
         std::string savedState;  // the commands and labels as last saved
         std::optional<bool> builtIn2D;
-        std::shared_ptr<const image::KesImage> image;  // image pages
+        std::shared_ptr<const image::KesImage> image;     // image pages
+        std::weak_ptr<const image::KesImage> savedImage;  // the picture as last opened or saved
     };
     void onCloseRequested(int index);
     const Tab* tabAt(int index) const;

@@ -113,7 +113,13 @@ void GS1StartPage::restart() {
 void GS1StartPage::onReceived(const QString& text) {
     if (wizard_.currentPage() != this || !wizard_.rows.empty())
         return;
-    QString all = sample_->toPlainText() + text;
+    // A reader in ACK mode acknowledges the start program: the ACK and NAK bytes are its answers,
+    // not part of a scan, and would show as blank boxes.
+    QString scan = text;
+    scan.remove(QChar(0x06)).remove(QChar(0x15));
+    if (scan.isEmpty())
+        return;
+    QString all = sample_->toPlainText() + scan;
     all.truncate(static_cast<qsizetype>(kMaxGS1Sample));
     sample_->setPlainText(all);
     output_->setEnabled(!all.isEmpty());

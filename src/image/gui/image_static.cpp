@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -155,10 +156,31 @@ ImageStatic::ImageStatic(QWidget* parent) : QAbstractScrollArea(parent) {
     menu_->addAction(text(res::ids::ImageMenuCopy), this, &ImageStatic::copy);
     menu_->addAction(text(res::ids::ImageMenuSave), this, &ImageStatic::saveRequested);
     menu_->addAction(text(res::ids::ImageMenuDelete), this, &ImageStatic::deleteRequested);
+    addZoomActions();
     updateScrollBars();
 }
 
 ImageStatic::~ImageStatic() = default;
+
+// The zoom of the wheel and the middle button from the keyboard too (Ctrl++, Ctrl+-, Ctrl+0
+// while the view has the focus), and in the context menu.
+void ImageStatic::addZoomActions() {
+    menu_->addSeparator();
+    const auto add = [this](std::uint32_t caption, QList<QKeySequence> keys, auto step) {
+        auto* action = new QAction(text(caption), this);
+        action->setShortcuts(keys);
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        connect(action, &QAction::triggered, this, [this, step] { setZoomStep(step(zoomStep_)); });
+        addAction(action);
+        menu_->addAction(action);
+    };
+    add(res::ids::ImageMenuZoomIn,
+        {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)},
+        [](int step) { return step + 1; });
+    add(res::ids::ImageMenuZoomOut, {QKeySequence(Qt::CTRL | Qt::Key_Minus)},
+        [](int step) { return step - 1; });
+    add(res::ids::ImageMenuActualSize, {QKeySequence(Qt::CTRL | Qt::Key_0)}, [](int) { return 0; });
+}
 
 void ImageStatic::setImage(std::shared_ptr<const KesImage> picture) {
     QImage source = picture ? toQImage(*picture) : QImage();

@@ -104,6 +104,7 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    void addZoomActions();
     void updateScrollBars();
     QRect frameInClient() const;
     void frameFromClient(const QRect& client);

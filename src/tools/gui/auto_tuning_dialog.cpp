@@ -116,11 +116,12 @@ void AutoTuningDialog::buildGroups() {
     auto* hint = new QLabel(
         text(res::ids::TuningAreaHint) + QLatin1Char('\n') + text(res::ids::TuningAreaDragHint),
         this);
+    hint->setObjectName(QStringLiteral("areaHint"));
     hint->setWordWrap(true);
 
     auto* groups = new QHBoxLayout;
     groups->addWidget(
-        group(res::ids::TuningGroupVideo, {startVideoButton, stopVideoButton, areaButton, hint}));
+        group(res::ids::TuningGroupVideo, {startVideoButton, stopVideoButton, areaButton}));
     groups->addWidget(
         group(res::ids::TuningGroupTuning, {moving_, stationary_, tuneButton, applyButton}));
     groups->addWidget(group(res::ids::TuningGroupPrefixSuffix, {settingButton}));
@@ -128,6 +129,9 @@ void AutoTuningDialog::buildGroups() {
         group(res::ids::TuningGroupTest, {testButton, storeButton, menuButton, saveButton}));
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(groups);
+    // Across the whole dialog: in the narrow video column the hint would need more lines than
+    // the row of groups is high, and its end would be cut off.
+    layout->addWidget(hint);
     auto* lower = new QHBoxLayout;
     lower->addWidget(banks_, 3);
     lower->addWidget(picture_, 2);

@@ -292,9 +292,13 @@ void WizardPagesTest::gs1UserSettingsHeadersOptionsAndSaving() {
     QTRY_COMPARE(codes.size(), std::size_t{1});  // "Prepare to use tool"
     GS1StartPage* start = wizard.startPage();
     QVERIFY(!start->outputButton()->isEnabled());
+    // A reader in ACK mode acknowledges the start program: nothing to show or take yet.
+    emit link.received(QStringLiteral("\x06"));
+    QVERIFY(start->sampleBox()->toPlainText().isEmpty());
+    QVERIFY(!start->outputButton()->isEnabled());
     // What a reader with the start program sends: variable fields ended by a space.
     const std::string sample = "010491234567890410ABC123 3103000150";
-    emit link.received(QString::fromLatin1(sample.c_str()) + QLatin1Char('\r'));
+    emit link.received(QString::fromLatin1(sample.c_str()) + QLatin1Char('\r') + QChar(0x06));
     QVERIFY(start->outputButton()->isEnabled());
     click(start->outputButton());
     start->selectForm(GS1Form::User);
