@@ -130,6 +130,7 @@ void ImageWindowTest::shotShowsOnANewPageAndSurvivesSavingAsBitmap() {
     omni::test::onNextModal([&](QWidget* modal) {
         auto* dialog = qobject_cast<omni::image::ShootDialog*>(modal);
         QVERIFY(dialog);
+        QVERIFY(!dialog->triggerBar()->isVisible());  // a plain shot waits for no trigger
         QObject::connect(dialog->transferBar(), &QProgressBar::valueChanged, dialog, [&, dialog] {
             QProgressBar* bar = dialog->transferBar();
             if (bar->maximum() > 1 && bar->value() == bar->maximum())

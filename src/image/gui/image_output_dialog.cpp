@@ -68,6 +68,9 @@ ImageOutputDialog::ImageOutputDialog(KesHandle settings, QWidget* parent)
     : QDialog(parent), settings_(settings) {
     setObjectName(QStringLiteral("IDD_IMAGE_OUTPUT_SETTING_DIALOG"));
     setWindowTitle(imageText(res::ids::OutputTitle));
+    // Wide enough for the window manager to show the whole title beside its buttons.
+    constexpr int kTitleBarButtons = 160;
+    setMinimumWidth(fontMetrics().horizontalAdvance(windowTitle()) + kTitleBarButtons);
     const int maxX = std::max(1, KesGetMaximumWidth(settings)) - 1;
     const int maxY = std::max(1, KesGetMaximumHeight(settings)) - 1;
 

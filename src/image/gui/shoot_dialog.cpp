@@ -54,7 +54,11 @@ ShootDialog::ShootDialog(reader::TwoDimensionModule& module, QWidget* parent)
 ShootDialog::~ShootDialog() = default;
 
 std::unique_ptr<ShotedImage> ShootDialog::shoot(reader::TriggerKind kind, int seconds) {
-    if (kind != reader::TriggerKind::Default)
+    // The countdown shows only for a shot that waits for the trigger.
+    const bool waits = kind != reader::TriggerKind::Default;
+    triggerLabel_->setVisible(waits);
+    trigger_->setVisible(waits);
+    if (waits)
         status_->setText(imageText(res::ids::ShootTrigger).arg(seconds));
     worker_.startShot(kind, seconds, this);
     return runStarted();
@@ -62,6 +66,8 @@ std::unique_ptr<ShotedImage> ShootDialog::shoot(reader::TriggerKind kind, int se
 
 bool ShootDialog::sendPicture(const KesImage& picture) {
     sending_ = true;
+    triggerLabel_->hide();
+    trigger_->hide();
     setWindowTitle(imageText(res::ids::SendImageTitle));
     status_->setText(imageText(res::ids::SendImageSending));
     worker_.startDecodingTest(picture, this);
