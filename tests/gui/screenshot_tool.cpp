@@ -72,6 +72,17 @@ void save(omni::app::MainWindow& window, const QString& path) {
     window.grab().save(path);
 }
 
+// Answers every later question about an unsaved page with Don't Save, while the window closes.
+void discardUnsavedPages() {
+    auto* poll = new QTimer(qApp);
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, [] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            box->button(QMessageBox::Discard)->click();
+    });
+    poll->start();
+}
+
 // Saves the next modal dialog once `ready` holds (or after five seconds), then closes it.
 void saveNextDialog(const QString& path, std::function<bool(QWidget*)> ready) {
     onNextModal([path, ready = std::move(ready)](QWidget* modal) {
@@ -177,10 +188,12 @@ int main(int argc, char** argv) {
             help->close();
         }
 
-        // Closing the window asks about the unsaved page; the question is saved, then answered.
+        // Closing the window asks about the unsaved pages (the menu-code page, the shot picture);
+        // the first question is saved, then each is answered.
         grabNextModal(prefix + QStringLiteral("-unsaved.png"), [](QWidget* modal) {
             if (auto* box = qobject_cast<QMessageBox*>(modal))
                 box->button(QMessageBox::Discard)->click();
+            discardUnsavedPages();
         });
         window.close();
     } catch (const omni::foundation::Exception& error) {
