@@ -75,6 +75,19 @@ QImage currentPicture(MainWindow& window) {
 
 using omni::test::Messages;
 
+// A plain picture of one colour, saved as a bitmap file in `dir`.
+struct PictureFile {
+    QImage image;
+    QString path;
+};
+PictureFile pictureFile(const QTemporaryDir& dir, const QString& name, QSize size, QRgb colour) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    const QString path = dir.filePath(name);
+    omni::image::savePicture(*omni::image::fromQImage(image), path.toStdString());
+    return {image, path};
+}
+
 // Answers the next file dialog with `path`.
 void answerFileDialog(const QString& path) {
     omni::test::onNextModal([path](QWidget* modal) {
@@ -276,10 +289,8 @@ void ImageWindowTest::pictureIsSentForTheDecodingTest() {
 
 void ImageWindowTest::pagesOpenSaveCopyPasteAndDeleteWithoutAReader() {
     QTemporaryDir dir;
-    QImage colours(50, 20, QImage::Format_RGB32);
-    colours.fill(qRgb(200, 40, 10));
-    const QString bmp = dir.filePath(QStringLiteral("red.bmp"));
-    omni::image::savePicture(*omni::image::fromQImage(colours), bmp.toStdString());
+    const auto [colours, bmp] =
+        pictureFile(dir, QStringLiteral("red.bmp"), QSize(50, 20), qRgb(200, 40, 10));
 
     MainWindow window(omni::test::freshKey("ImageTest", "pages"));
     QVERIFY(showActive(window));
@@ -356,15 +367,12 @@ void ImageWindowTest::pagesOpenSaveCopyPasteAndDeleteWithoutAReader() {
 }
 
 void ImageWindowTest::unsavedPicturesAreNotClosedWithoutAsking() {
-    QTemporaryDir dir;
-    QImage blue(30, 20, QImage::Format_RGB32);
-    blue.fill(qRgb(10, 40, 200));
-    const QString bmp = dir.filePath(QStringLiteral("blue.bmp"));
-    omni::image::savePicture(*omni::image::fromQImage(blue), bmp.toStdString());
-
     MainWindow window(omni::test::freshKey("ImageTest", "unsaved"));
     QVERIFY(showActive(window));
     omni::commands::PageTabs& tabs = *window.pageTabs();
+    QTemporaryDir dir;
+    const auto [blue, bmp] =
+        pictureFile(dir, QStringLiteral("blue.bmp"), QSize(30, 20), qRgb(10, 40, 200));
     // The operator clicks the picture, then uses the keys; a question leaves the window active.
     const auto deleteKey = [&] {
         QVERIFY(omni::test::reactivate(window));
