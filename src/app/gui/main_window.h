@@ -201,6 +201,7 @@ protected:
 
 private:
     void buildActions();
+    void connectActions();  // the File, Edit and Help actions to their commands
     void buildMenus();
     void buildToolbars();
     void buildCentre();

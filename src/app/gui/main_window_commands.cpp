@@ -117,7 +117,14 @@ void MainWindow::buildActions() {
         actions_.*def.member = a;
     }
     actions_.send->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+    connectActions();
+    buildConnectionActions();
+    buildFirmwareActions();
+    buildPageActions();
+    buildImagingActions();
+}
 
+void MainWindow::connectActions() {
     connect(actions_.newDocument, &QAction::triggered, this, &MainWindow::newDocument);
     connect(actions_.open, &QAction::triggered, this, &MainWindow::onOpen);
     connect(actions_.save, &QAction::triggered, this, [this] { onSave(false); });
@@ -143,10 +150,6 @@ void MainWindow::buildActions() {
     connect(actions_.switchMode, &QAction::triggered, this, &MainWindow::switchMode);
     connect(actions_.help, &QAction::triggered, this, &MainWindow::onHelp);
     connect(actions_.about, &QAction::triggered, this, &MainWindow::onAbout);
-    buildConnectionActions();
-    buildFirmwareActions();
-    buildPageActions();
-    buildImagingActions();
 }
 
 void MainWindow::buildMenus() {
